@@ -1,0 +1,50 @@
+#include "app/AppContext.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QStandardPaths>
+#include <unistd.h>
+
+namespace {
+QString WithSlash(const QString& folder)
+{
+    if (folder.isEmpty() || folder.endsWith(QLatin1Char('/')))
+        return folder;
+    return folder + QLatin1Char('/');
+}
+} // namespace
+
+AppContext::AppContext(const QString& appFolder, UserDialogs& dialogs)
+    : m_appFolder(WithSlash(appFolder)), m_dialogs(dialogs), m_errors(dialogs),
+      m_errorLog(m_appFolder + ErrorLog::FileName())
+{
+}
+
+AppContext::~AppContext() = default;
+
+QString AppContext::DefaultApplicationFolder()
+{
+    const QString programFolder = QCoreApplication::applicationDirPath();
+    if (!programFolder.isEmpty() && ::access(QFile::encodeName(programFolder).constData(), W_OK) == 0)
+        return WithSlash(programFolder);
+    QString config = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
+    if (config.isEmpty())
+        config = QDir::homePath() + QStringLiteral("/.config");
+    const QString folder = config + QStringLiteral("/parvex");
+    QDir().mkpath(folder);
+    return WithSlash(folder);
+}
+
+bool AppContext::LoadHelperLibrary(QString* problem, const QString& libraryFile)
+{
+    QString file = libraryFile;
+    if (file.isEmpty()) {
+        // The library lives beside the program; the application folder may be elsewhere (XDG).
+        const QString programFolder = QCoreApplication::applicationDirPath();
+        file = WithSlash(programFolder.isEmpty() ? m_appFolder : programFolder) + ParvexLib::LibraryFileName();
+        if (!QFileInfo::exists(file))
+            file = m_appFolder + ParvexLib::LibraryFileName();
+    }
+    return m_lib.Load(file, problem);
+}

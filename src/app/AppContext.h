@@ -1,0 +1,48 @@
+#pragma once
+
+#include "app/ErrorHandler.h"
+#include "app/ErrorLog.h"
+#include "platform/ParvexLib.h"
+
+#include <QString>
+#include <memory>
+
+class UserDialogs;
+
+// Owns the process-wide objects. It is passed by reference; there are no mutable globals, so each test
+// builds a fresh one over a temporary application folder.
+class AppContext final
+{
+public:
+    // appFolder: the application folder, with or without a trailing "/".
+    AppContext(const QString& appFolder, UserDialogs& dialogs);
+    ~AppContext();
+    Q_DISABLE_COPY_MOVE(AppContext)
+
+    // The folder of the program file when it is writable, otherwise ~/.config/parvex/ (created on demand).
+    static QString DefaultApplicationFolder();
+
+    // The application folder, always with a trailing "/".
+    const QString& AppFolder() const { return m_appFolder; }
+    // A file of the application folder.
+    QString AppFile(const QString& name) const { return m_appFolder + name; }
+
+    // Binds the helper library from the application folder, or from libraryFile when given. Answers
+    // false with the library file (and missing export) in *problem when it cannot.
+    bool LoadHelperLibrary(QString* problem, const QString& libraryFile = {});
+
+    UserDialogs& Dialogs() { return m_dialogs; }
+    ParvexLib& Lib() { return m_lib; }
+    const ParvexLib& Lib() const { return m_lib; }
+    ErrorHandler& Errors() { return m_errors; }
+    ErrorLog& Log() { return m_errorLog; }
+
+    // Process-wide objects are added below as their classes land; each is created in the constructor.
+
+private:
+    QString m_appFolder;
+    UserDialogs& m_dialogs;
+    ParvexLib m_lib;
+    ErrorHandler m_errors;
+    ErrorLog m_errorLog;
+};

@@ -1,0 +1,19 @@
+#pragma once
+
+#include "app/ProgressSink.h"
+
+#include <QElapsedTimer>
+
+// Processes the window system's pending events, at most once every interval.
+class QtEventPump final : public EventPump
+{
+public:
+    explicit QtEventPump(int intervalMs = 30);
+    void Pump() override;
+    // Processes events now, whatever the time since the last call.
+    void PumpNow();
+
+private:
+    QElapsedTimer m_timer;
+    int m_intervalMs;
+};

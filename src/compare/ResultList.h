@@ -1,0 +1,44 @@
+#pragma once
+
+#include <QString>
+#include <QtGlobal>
+#include <vector>
+
+// Result categories: the 1-based image index a result row stores, with its key.
+enum class Category : int {
+    None = 0, // placeholder row
+    Newer = 1,
+    Older = 2,
+    Same = 3,
+    Orphan = 4,
+    Binary = 5,
+    IdenticalFolder = 6,
+    DifferentFolder = 7,
+    OrphanFolder = 8,
+};
+constexpr int CategoryCount = 8;
+
+// "Newer", "Older", ..., "OrphanFolder"; empty for None.
+QString CategoryKey(Category category);
+// The category of a key, None for an unknown key.
+Category CategoryFromKey(const QString& key);
+
+// One row of a result list. A placeholder row (the side where the object does not exist) has empty texts
+// and Category::None. A row whose text begins with "/" is a folder row.
+struct ResultRow
+{
+    QString text;     // file name, or "/" + sub-folder name
+    QString sizeText; // byte count with the locale's digit grouping; a folder row: its total size
+    QString dateText; // last-write time in local time, the locale's general date/time
+    Category icon = Category::None;
+    bool selected = false;
+    qint64 size = 0;  // the bytes behind sizeText
+    qint64 ticks = 0; // last-write time stamp, 100-ns ticks since 1601 UTC (0 for folders/placeholders)
+
+    bool IsPlaceholder() const { return text.isEmpty(); }
+    bool IsFolder() const { return text.startsWith(QLatin1Char('/')); }
+};
+
+// The hidden hold lists and the visible panes are one plain type: rows in order. Row i of the left list
+// and row i of the right list always describe the same name.
+using ResultList = std::vector<ResultRow>;

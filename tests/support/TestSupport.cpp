@@ -1,0 +1,85 @@
+#include "TestSupport.h"
+
+#include "app/AppContext.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <gtest/gtest.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+
+namespace {
+bool CurrentTestFailed()
+{
+    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+    return info != nullptr && info->result() != nullptr && info->result()->Failed();
+}
+} // namespace
+
+TempDir::TempDir() { EXPECT_TRUE(m_dir.isValid()); }
+
+TempDir::~TempDir()
+{
+    if (CurrentTestFailed()) {
+        m_dir.setAutoRemove(false);
+        fprintf(stderr, "Kept test folder: %s\n", qPrintable(m_dir.path()));
+    }
+}
+
+QString TempDir::path() const { return m_dir.path() + QLatin1Char('/'); }
+
+QString TempDir::file(const QString& relative) const { return path() + relative; }
+
+QString TempDir::createFile(const QString& relative, const QByteArray& data, const QDateTime& time) const
+{
+    const QString full = file(relative);
+    QDir().mkpath(QFileInfo(full).absolutePath());
+    QFile f(full);
+    EXPECT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate)) << qPrintable(full);
+    f.write(data);
+    f.close();
+    if (time.isValid()) {
+        const qint64 ms = time.toMSecsSinceEpoch();
+        const qint64 seconds = ms >= 0 ? ms / 1000 : (ms - 999) / 1000;
+        return createFileAt(relative, data, seconds, static_cast<long>((ms - seconds * 1000) * 1000000));
+    }
+    return full;
+}
+
+QString TempDir::createFileAt(const QString& relative, const QByteArray& data, qint64 seconds, long nanoseconds) const
+{
+    const QString full = file(relative);
+    QDir().mkpath(QFileInfo(full).absolutePath());
+    QFile f(full);
+    EXPECT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate)) << qPrintable(full);
+    f.write(data);
+    f.close();
+    struct timespec times[2];
+    times[0].tv_sec = seconds;
+    times[0].tv_nsec = nanoseconds;
+    times[1] = times[0];
+    EXPECT_EQ(utimensat(AT_FDCWD, QFile::encodeName(full).constData(), times, 0), 0);
+    return full;
+}
+
+QString TempDir::createFolder(const QString& relative) const
+{
+    const QString full = file(relative);
+    EXPECT_TRUE(QDir().mkpath(full));
+    return full;
+}
+
+QString TestBinDir()
+{
+    const QByteArray dir = qgetenv("PARVEX_BIN_DIR");
+    return dir.isEmpty() ? QStringLiteral("../bin") : QString::fromLocal8Bit(dir);
+}
+
+QString TestLibraryFile() { return TestBinDir() + QStringLiteral("/libparvexlib.so"); }
+
+void BindTestLibrary(AppContext& ctx)
+{
+    QString problem;
+    ASSERT_TRUE(ctx.LoadHelperLibrary(&problem, TestLibraryFile())) << qPrintable(problem);
+}

@@ -1,0 +1,39 @@
+#pragma once
+
+#include <QByteArray>
+#include <QDateTime>
+#include <QString>
+#include <QTemporaryDir>
+
+class AppContext;
+class ParvexLib;
+
+// A fresh temporary folder per test, with helpers that create files of given bytes and modification
+// times. The folder is kept (and its path printed) when the test fails.
+class TempDir final
+{
+public:
+    TempDir();
+    ~TempDir();
+
+    // The folder, with a trailing "/".
+    QString path() const;
+    // The full path of a relative name.
+    QString file(const QString& relative) const;
+
+    // Creates relative (and its parent folders) with data; when time is valid sets its modification time.
+    QString createFile(const QString& relative, const QByteArray& data, const QDateTime& time = {}) const;
+    // Same, with the modification time given as seconds and nanoseconds since the Unix epoch.
+    QString createFileAt(const QString& relative, const QByteArray& data, qint64 seconds, long nanoseconds = 0) const;
+    QString createFolder(const QString& relative) const;
+
+private:
+    QTemporaryDir m_dir;
+};
+
+// The folder holding the freshly built program, library and assets.
+QString TestBinDir();
+// The freshly built libparvexlib.so.
+QString TestLibraryFile();
+// Binds the freshly built helper library into ctx; fails the current test when it cannot.
+void BindTestLibrary(AppContext& ctx);
