@@ -1,0 +1,77 @@
+#pragma once
+
+#include "compare/ResultList.h"
+
+#include <QString>
+#include <QStringList>
+#include <atomic>
+#include <cstdint>
+#include <vector>
+
+class EventPump;
+
+// The order of every name list the program shows or searches: the locale's collation ignoring case, ties
+// broken by the exact text so that names differing only in case (README, Readme) keep a stable order.
+// The comparator precomputes collation keys; build one per sort and reuse it for a list's searches.
+class NameOrder final
+{
+public:
+    NameOrder();
+    ~NameOrder();
+    NameOrder(const NameOrder&) = delete;
+    NameOrder& operator=(const NameOrder&) = delete;
+
+    // <0, 0, >0 as a sorts before, equal to, after b (0 only for identical texts).
+    int Compare(const QString& a, const QString& b) const;
+    // Like Compare, but 0 for texts that differ only in letter case.
+    int CompareIgnoringCase(const QString& a, const QString& b) const;
+
+    // Sorts names in this order. Cheap per name: collation keys are computed once per name.
+    void Sort(QStringList& names) const;
+
+private:
+    struct Impl;
+    Impl* m_impl;
+};
+
+// One file name of the union of two folders: the index of the entry in each side's list, -1 where the
+// side has no partner. Names are paired by exact spelling first, then ignoring case, so a folder holding
+// README and Readme keeps both; whatever stays without a partner is an orphan.
+struct NamePair
+{
+    qsizetype left = -1;
+    qsizetype right = -1;
+};
+
+// The sorted union of two name lists as pairs (in the order of NameOrder, by the left spelling where the
+// left side has the name). Hashes case-folded names and sorts once, so a million names pair in about a
+// second. Stops early (answering what it has) when cancel becomes true; cancel may be null.
+std::vector<NamePair> PairNames(const QStringList& leftNames, const QStringList& rightNames,
+                                const std::atomic<bool>* cancel = nullptr);
+
+// The union of two name lists, each spelling once (a name is skipped only when exactly the same spelling
+// is already present), sorted with SortCollectionByItemtext. Between names it lets events run and stops
+// when cancel is set. Never fails.
+QStringList BuildAllFileNames(const QStringList& leftNames, const QStringList& rightNames, EventPump* pump = nullptr,
+                              const std::atomic<bool>* cancel = nullptr);
+
+// Sorts texts ascending in NameOrder. Lists of 0 or 1 items stay as they are.
+void SortCollectionByItemtext(QStringList& list);
+// The same order, for callers that hold an array of texts.
+void QuickSortStringArray(QStringList& array);
+// Sorts number texts by value ascending (texts that are not numbers count as 0, keeping their order).
+void SortLongCollection(QStringList& list);
+
+// Entries of the form name + "~!@#" + number, sorted by name in NameOrder. Searches listA when key begins
+// with "/" (a folder name) and listB otherwise; answers the number of the entry with key's spelling, else
+// of an entry equal ignoring case, else 0.
+int32_t FindListItem(const QStringList& listA, const QStringList& listB, const QString& key);
+// Separator between the name and the number of a FindListItem entry.
+inline QString ListItemSeparator() { return QStringLiteral("~!@#"); }
+
+// Binary search over rows sorted by text in NameOrder: the index of the row with text's spelling, else of a
+// row equal ignoring case, else -1.
+qsizetype FindListItemInSortedListview(const QString& text, const ResultList& rows);
+
+// Whether list holds text, ignoring case.
+bool IsInList(const QString& text, const QStringList& list);
