@@ -1,0 +1,70 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <sys/types.h>
+#include <vector>
+
+// The entries of one folder, read in a single pass of readdir, with the type the directory reported for
+// each. Stat() completes one entry through the folder's descriptor (fstatat), so a scan pays for a stat
+// only for the entries it keeps, and never builds a full path or a QFileInfo per entry.
+//
+// Symbolic links: a link to a file is the file it points to, a link to a folder is a folder (walks that
+// descend must guard against loops with Details::device/inode), and a link whose target is missing or
+// loops is a dangling link, reported as a file with the link's own size and time.
+class FolderListing final
+{
+public:
+    enum class Type : unsigned char { Folder, File, Special, Link, Unknown };
+
+    struct Details
+    {
+        Type type = Type::File;    // Folder, File or Special, links resolved
+        bool danglingLink = false;
+        qint64 size = 0;
+        qint64 modified = 0;       // FILETIME ticks of st_mtim
+        dev_t device = 0;
+        ino_t inode = 0;
+    };
+
+    explicit FolderListing(const QString& folder);
+    ~FolderListing();
+    Q_DISABLE_COPY_MOVE(FolderListing)
+
+    // Whether the folder could be opened; Error() then tells why not.
+    bool IsOpen() const { return m_dir != nullptr; }
+    // The errno of a failed open or of a listing that broke off (0 when none).
+    int Error() const { return m_error; }
+    // False when the listing broke off; the entries read until then are kept.
+    bool Complete() const { return m_complete; }
+
+    qsizetype Count() const { return static_cast<qsizetype>(m_entries.size()); }
+    // The type the directory reported: Link and Unknown need Stat() to be resolved.
+    Type TypeOf(qsizetype i) const { return m_entries[static_cast<size_t>(i)].type; }
+    const char* RawName(qsizetype i) const { return m_names.constData() + m_entries[static_cast<size_t>(i)].offset; }
+    int RawNameLength(qsizetype i) const { return m_entries[static_cast<size_t>(i)].length; }
+    QString Name(qsizetype i) const { return QString::fromUtf8(RawName(i), RawNameLength(i)); }
+    // Names beginning with "." are this platform's hidden entries.
+    bool IsHidden(qsizetype i) const { return RawName(i)[0] == '.'; }
+
+    // Resolves entry i. Answers false with the errno in *error when it vanished since the listing
+    // (ENOENT) or cannot be examined.
+    bool Stat(qsizetype i, Details& out, int* error) const;
+
+    // The folder's descriptor, for fstatat/openat of its entries.
+    int Fd() const;
+
+private:
+    struct Entry
+    {
+        qsizetype offset;
+        int length;
+        Type type;
+    };
+
+    void* m_dir = nullptr; // DIR*
+    QByteArray m_names;    // every name, each followed by a NUL
+    std::vector<Entry> m_entries;
+    int m_error = 0;
+    bool m_complete = true;
+};
