@@ -19,6 +19,7 @@ AppContext::AppContext(const QString& appFolder, UserDialogs& dialogs)
     : m_appFolder(WithSlash(appFolder)), m_dialogs(dialogs), m_errors(dialogs),
       m_errorLog(m_appFolder + ErrorLog::FileName())
 {
+    m_errorLog.SetOnEntry([this] { m_compare.SetErrorsDuringCompare(true); });
 }
 
 AppContext::~AppContext() = default;

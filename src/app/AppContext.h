@@ -2,6 +2,8 @@
 
 #include "app/ErrorHandler.h"
 #include "app/ErrorLog.h"
+#include "compare/CCRC32.h"
+#include "compare/CCompare.h"
 #include "platform/ParvexLib.h"
 
 #include <QString>
@@ -36,6 +38,9 @@ public:
     const ParvexLib& Lib() const { return m_lib; }
     ErrorHandler& Errors() { return m_errors; }
     ErrorLog& Log() { return m_errorLog; }
+    CCompare& Compare() { return m_compare; }
+    const CCompare& Compare() const { return m_compare; }
+    const CCRC32& Crc32() const { return m_crc32; }
 
     // Process-wide objects are added below as their classes land; each is created in the constructor.
 
@@ -45,4 +50,6 @@ private:
     ParvexLib m_lib;
     ErrorHandler m_errors;
     ErrorLog m_errorLog;
+    CCompare m_compare;
+    CCRC32 m_crc32;
 };

@@ -35,15 +35,10 @@ double LocalFileTimeToVBTime(qint64 localTicks);
 // OLE Automation date of a UTC stamp after converting it to local time.
 double FileTimeToVBTime(qint64 utcTicks);
 
-// The file-system name the reminder compares: "FAT" for vfat, msdos and exfat; "NTFS" for ntfs, ntfs3 and
-// a fuseblk mount whose device holds NTFS (ntfs-3g); otherwise the kernel's type as it stands.
-// deviceFsType is what the device database (udev ID_FS_TYPE) says the block device holds, "" if unknown.
-QString FileSystemDisplayName(const QString& kernelType, const QString& deviceFsType = {});
-
-// Answers the file-system name (as FileSystemDisplayName gives it) of the volume holding a path; "" when
-// it cannot be had. Replaceable in tests.
+// Answers the file-system name of the volume holding a path ("FAT" for vfat, msdos and exfat; "NTFS" for
+// ntfs, ntfs3 and ntfs-3g; otherwise the kernel's type); "" when it cannot be had. Replaceable in tests.
 using FileSystemNameQuery = std::function<QString(const QString& path)>;
-// The platform's answer: the mount of the path's nearest existing ancestor in /proc/self/mountinfo.
+// The platform's answer (Volume::FileSystemName).
 QString PlatformFileSystemName(const QString& path);
 
 // The FAT/NTFS reminder at the end of a comparison that was not cancelled: once per program start, when
