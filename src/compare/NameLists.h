@@ -2,12 +2,16 @@
 
 #include "compare/ResultList.h"
 
+#include <QHash>
 #include <QString>
 #include <QStringList>
 #include <atomic>
 #include <cstdint>
+#include <memory>
 #include <vector>
 
+class CDir;
+class ErrorHandler;
 class EventPump;
 
 // The order of every name list the program shows or searches: the locale's collation ignoring case, ties
@@ -18,8 +22,7 @@ class NameOrder final
 public:
     NameOrder();
     ~NameOrder();
-    NameOrder(const NameOrder&) = delete;
-    NameOrder& operator=(const NameOrder&) = delete;
+    Q_DISABLE_COPY_MOVE(NameOrder)
 
     // <0, 0, >0 as a sorts before, equal to, after b (0 only for identical texts).
     int Compare(const QString& a, const QString& b) const;
@@ -31,7 +34,7 @@ public:
 
 private:
     struct Impl;
-    Impl* m_impl;
+    std::unique_ptr<Impl> m_impl;
 };
 
 // One file name of the union of two folders: the index of the entry in each side's list, -1 where the
@@ -44,23 +47,30 @@ struct NamePair
 };
 
 // The sorted union of two name lists as pairs (in the order of NameOrder, by the left spelling where the
-// left side has the name). Hashes case-folded names and sorts once, so a million names pair in about a
-// second. Stops early (answering what it has) when cancel becomes true; cancel may be null.
+// left side has the name). Hashes the names and sorts once, so a million names pair in about a second.
+// Answers an empty list when cancel becomes true on the way; cancel may be null.
 std::vector<NamePair> PairNames(const QStringList& leftNames, const QStringList& rightNames,
                                 const std::atomic<bool>* cancel = nullptr);
+
+// PairNames over the file names of two folders; the indexes are into each folder's Files().
+std::vector<NamePair> PairFiles(const CDir& left, const CDir& right, const std::atomic<bool>* cancel = nullptr);
 
 // The union of two name lists, each spelling once (a name is skipped only when exactly the same spelling
 // is already present), sorted with SortCollectionByItemtext. Between names it lets events run and stops
 // when cancel is set. Never fails.
 QStringList BuildAllFileNames(const QStringList& leftNames, const QStringList& rightNames, EventPump* pump = nullptr,
                               const std::atomic<bool>* cancel = nullptr);
+QStringList BuildAllFileNames(const CDir& left, const CDir& right, EventPump* pump = nullptr,
+                              const std::atomic<bool>* cancel = nullptr);
 
-// Sorts texts ascending in NameOrder. Lists of 0 or 1 items stay as they are.
-void SortCollectionByItemtext(QStringList& list);
+// Sorts texts ascending in NameOrder. Lists of 0 or 1 items stay as they are. A failure (memory) leaves the
+// list as it was and is reported through errors when given ("modParvex.SortCollectionByItemtext").
+void SortCollectionByItemtext(QStringList& list, ErrorHandler* errors = nullptr);
 // The same order, for callers that hold an array of texts.
 void QuickSortStringArray(QStringList& array);
 // Sorts number texts by value ascending (texts that are not numbers count as 0, keeping their order).
-void SortLongCollection(QStringList& list);
+// Failures as above, with "modParvex.SortLongCollection".
+void SortLongCollection(QStringList& list, ErrorHandler* errors = nullptr);
 
 // Entries of the form name + "~!@#" + number, sorted by name in NameOrder. Searches listA when key begins
 // with "/" (a folder name) and listB otherwise; answers the number of the entry with key's spelling, else
@@ -69,9 +79,24 @@ int32_t FindListItem(const QStringList& listA, const QStringList& listB, const Q
 // Separator between the name and the number of a FindListItem entry.
 inline QString ListItemSeparator() { return QStringLiteral("~!@#"); }
 
-// Binary search over rows sorted by text in NameOrder: the index of the row with text's spelling, else of a
-// row equal ignoring case, else -1.
+// Binary search over rows in the order of a result list: file rows sorted in NameOrder, then folder rows
+// ("/name") sorted in NameOrder; placeholder rows (empty text) may stand anywhere and are stepped over.
+// Answers the index of the row with text's spelling, else of a row equal ignoring case, else -1.
 qsizetype FindListItemInSortedListview(const QString& text, const ResultList& rows);
+
+// The same answers as FindListItemInSortedListview for any row order, in constant time per look-up: for
+// callers that look up many names in one list (a binary search must step over runs of placeholders).
+class ResultRowIndex final
+{
+public:
+    explicit ResultRowIndex(const ResultList& rows);
+    // The first row with text's spelling, else the first row equal ignoring case, else -1.
+    qsizetype Find(const QString& text) const;
+
+private:
+    QHash<QString, qsizetype> m_exact;
+    QHash<QString, qsizetype> m_folded;
+};
 
 // Whether list holds text, ignoring case.
 bool IsInList(const QString& text, const QStringList& list);
