@@ -59,14 +59,21 @@ std::optional<QDateTime> ReadUserDateTime(const QString& input)
     const QString text = input.trimmed();
     if (text.isEmpty())
         return std::nullopt;
-    const QLocale locale = QLocale::system();
+    const QLocale locale;
     for (const QLocale::FormatType form : {QLocale::ShortFormat, QLocale::LongFormat}) {
         QDateTime t = locale.toDateTime(text, form);
-        if (t.isValid())
+        if (!t.isValid()) {
+            const QDate d = locale.toDate(text, form);
+            if (d.isValid())
+                t = d.startOfDay();
+        }
+        if (t.isValid()) {
+            // Qt reads a two-digit year as 19yy; a user typing 3/5/24 means this century.
+            const QString format = locale.dateFormat(form);
+            if (format.contains(QLatin1String("yy")) && !format.contains(QLatin1String("yyyy")) && t.date().year() < 1950)
+                t = t.addYears(100);
             return t;
-        const QDate d = locale.toDate(text, form);
-        if (d.isValid())
-            return d.startOfDay();
+        }
     }
     for (const Qt::DateFormat form : {Qt::ISODateWithMs, Qt::ISODate, Qt::TextDate, Qt::RFC2822Date}) {
         const QDateTime t = QDateTime::fromString(text, form);

@@ -13,8 +13,9 @@ class AppContext;
 // "modParvex.FileMatchesSizeCriteria" and answers false.
 bool FileMatchesSizeCriteria(AppContext& ctx, const QString& sizeText, qint64 fileSize, int criterion);
 
-// False for an empty date text. The text is read as a local date and time in the locale's short or long
-// form or in ISO form (a date alone means its midnight); equality is to the whole second. An unreadable
+// False for an empty date text. The text is read as a local date and time in the short or long form of
+// the default locale or in ISO form (a date alone means its midnight; a two-digit year is 1950-2049);
+// equality is to the whole second. An unreadable
 // text is reported with "modParvex.FileMatchesDateCriteria" and answers false.
 bool FileMatchesDateCriteria(AppContext& ctx, const QString& dateText, const QDateTime& fileDate, int criterion);
 

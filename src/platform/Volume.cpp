@@ -236,8 +236,12 @@ QString MapFileSystemName(const QString& fsType, const QString& udevFsType)
         return QStringLiteral("FAT");
     if (type == QLatin1String("ntfs") || type == QLatin1String("ntfs3"))
         return QStringLiteral("NTFS");
-    if (type == QLatin1String("fuseblk") && udevFsType.compare(QLatin1String("ntfs"), Qt::CaseInsensitive) == 0)
-        return QStringLiteral("NTFS");
+    // ntfs-3g and exfat-fuse mount as "fuseblk"; only udev's probe of the device tells which.
+    if (type == QLatin1String("fuseblk") && !udevFsType.isEmpty()) {
+        const QString mapped = MapFileSystemName(udevFsType);
+        if (mapped == QLatin1String("FAT") || mapped == QLatin1String("NTFS"))
+            return mapped;
+    }
     return fsType;
 }
 

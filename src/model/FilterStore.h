@@ -1,0 +1,25 @@
+#pragma once
+
+#include <QString>
+
+class AppContext;
+
+// Where filter texts are kept: the settings file and the filter list files (extension "lst").
+
+// Writes both texts at once to the settings file: keys "IncludeFileTypes" and "ExcludeFileTypes" of
+// section "Options" of "parvex.ini" in the application folder.
+void SaveFiltersToIni(AppContext& ctx, const QString& includeFilters, const QString& excludeFilters);
+
+// The file-type choice of the filter list pickers, in the pickers' "Text (*.ext)" form.
+QString FilterListFileType();
+
+// Writes a filter list file: two lines ended by CR LF, the include text and then the exclude text, both
+// exactly as held. The old file is replaced only once the new one is complete. Failures are reported
+// with "frmOptions.cmdSaveList" and answer false.
+bool WriteFilterListFile(AppContext& ctx, const QString& file, const QString& includeFilters,
+                         const QString& excludeFilters);
+
+// Reads the first two lines of a filter list file (CR LF or LF line ends) into the two texts. A file of
+// fewer than two lines, or one that cannot be read, is reported with "frmOptions.cmdLoadList", answers
+// false and leaves both texts untouched.
+bool ReadFilterListFile(AppContext& ctx, const QString& file, QString& includeFilters, QString& excludeFilters);
