@@ -1,15 +1,37 @@
 #include "app/GuiStartup.h"
 
 #include "app/AppContext.h"
+#include "app/GuiSingleInstance.h"
 #include "app/GuiUserDialogs.h"
+#include "app/frmMain.h"
+#include "app/frmSplash.h"
+#include "settings/GuiSoundPlayer.h"
 
 #include <QApplication>
-#include <QMainWindow>
+#include <QDir>
+#include <memory>
+
+QString VersionText()
+{
+    // major.minor.revision, three decimal numbers.
+    return QStringLiteral(PARVEX_VERSION);
+}
 
 int RunParvex(QApplication& app)
 {
+    // 1-2. A second start brings the running window to the front instead of opening another one.
+    GuiSingleInstance instance(frmMain::Caption());
+    if (instance.AskRunningInstanceToShow())
+        return 0;
+    instance.Listen();
+
+    // 3-4. The process-wide objects, over the application folder.
     GuiUserDialogs dialogs;
     AppContext ctx(AppContext::DefaultApplicationFolder(), dialogs);
+    const QString startupFolder = QDir::currentPath() + QLatin1Char('/');
+    Q_UNUSED(startupFolder);
+
+    // 5. Without the helper library nothing else can run.
     QString problem;
     if (!ctx.LoadHelperLibrary(&problem)) {
         ctx.Errors().Report(Failure(Failure::FileNotFound, QStringLiteral("Error loading DLL - ") + problem,
@@ -17,8 +39,28 @@ int RunParvex(QApplication& app)
                             QStringLiteral("modParvex.Main"));
         return 1;
     }
-    QMainWindow window;
-    window.setWindowTitle(QStringLiteral("Parvex v") + QStringLiteral(PARVEX_VERSION));
-    window.show();
-    return app.exec();
+    ctx.Sounds().SetPlayer(std::make_unique<GuiSoundPlayer>());
+
+    // 7. The splash window, then the main window.
+    std::unique_ptr<frmMain> window;
+    frmSplash* splash = nullptr;
+    splash = new frmSplash(ctx, [&] {
+        window = std::make_unique<frmMain>(ctx);
+        dialogs.SetParent(window.get());
+        window->show();
+        splash->deleteLater();
+    });
+    QObject::connect(&instance, &GuiSingleInstance::ShowRequested, &app, [&] {
+        if (!window)
+            return;
+        if (window->isMinimized())
+            window->showNormal();
+        window->raise();
+        window->activateWindow();
+    });
+    splash->show();
+    const int status = app.exec();
+    dialogs.SetParent(nullptr);
+    window.reset();
+    return status;
 }

@@ -1,6 +1,13 @@
 #pragma once
 
+#include <QString>
+
 class QApplication;
 
-// The program's entry procedure: binds the helper library, shows the splash window and the main window.
+// The program's version: major.minor.revision.
+QString VersionText();
+
+// The program's entry procedure: defers to a running instance, creates the process-wide objects, binds
+// the helper library (stopping with its error when it cannot), shows the splash window and then the
+// main window, and runs until the main window closes.
 int RunParvex(QApplication& app);

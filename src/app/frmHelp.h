@@ -1,0 +1,27 @@
+#pragma once
+
+#include <QDialog>
+
+class QTextBrowser;
+
+// The help file name in the application folder.
+inline QString HelpFileName() { return QStringLiteral("parvex.hlp"); }
+
+// The program's help: the HTML help file shown in a window of its own. One window per parent; asking
+// again brings it to the front.
+class frmHelp final : public QDialog
+{
+    Q_OBJECT
+
+public:
+    explicit frmHelp(QWidget* parent = nullptr);
+    // Loads file; a missing file shows a short note instead.
+    void ShowFile(const QString& file);
+    QString ShownText() const;
+
+private:
+    QTextBrowser* m_browser;
+};
+
+// Opens (or raises) the help window on file. Answers the window.
+frmHelp* ShowHelp(const QString& file, QWidget* parent);

@@ -1,0 +1,212 @@
+#pragma once
+
+#include "compare/CompareRun.h"
+#include "compare/ResultList.h"
+#include "settings/SettingsTable.h"
+#include "views/PaneRows.h"
+
+#include <QFont>
+
+#include <QHash>
+#include <QMainWindow>
+#include <array>
+#include <functional>
+
+class AppContext;
+class GuiResultPane;
+class QAction;
+class QActionGroup;
+class QComboBox;
+class QLabel;
+class QMenu;
+class QToolBar;
+class QToolButton;
+class QUrl;
+class ResultTableModel;
+
+// The main window: the two folder boxes above the two result panes, the eight category buttons between
+// the panes, the toolbar, the status bar and the menus, which turn every user command into a call on the
+// part of the program that does the work.
+//
+// Widgets carry the names the rest of the program and the tests use: cboSourcePath, cboTargetPath,
+// imgSelectSource, imgSelectTarget, lvwSourceDirFiles, lvwTargetDirFiles, imgViews1 .. imgViews8,
+// ParvexToolbar (its buttons tbrCompare .. tbrHelp), StatusBar1 with the labels StatusBar1Panel1 .. 4, and
+// every menu item by its mnu... name. The hidden hold lists are plain ResultLists (HoldSource, HoldTarget).
+//
+// Every message goes through ctx.Dialogs(); the window reaches nothing but what the AppContext owns.
+class frmMain final : public QMainWindow
+{
+    Q_OBJECT
+
+public:
+    explicit frmMain(AppContext& ctx, QWidget* parent = nullptr);
+    ~frmMain() override;
+    Q_DISABLE_COPY_MOVE(frmMain)
+
+    static QString Caption();
+    // The text a folder box shows while no folder has been chosen.
+    static QString FolderPromptText() { return QStringLiteral("Press the folder icon with three dots -->"); }
+
+    // The hold lists: every row pair of the last comparison (or the single "No Comparison Results" row).
+    ResultList& HoldSource() { return m_results.holdSource; }
+    ResultList& HoldTarget() { return m_results.holdTarget; }
+    // The two scanned folders (SourceDirObject, TargetDirObject) and the per-sub-folder differences.
+    CDir& SourceDirObject() { return m_results.source; }
+    CDir& TargetDirObject() { return m_results.target; }
+    // The folder of the pane the next command acts on.
+    CDir& CurrentDirObject() { return m_current == m_lvwTarget ? m_results.target : m_results.source; }
+    SubFolderDiffsList& AllSubFolderDiffs() { return m_results.allSubFolderDiffs; }
+    GuiResultPane* SourcePane() const { return m_lvwSource; }
+    GuiResultPane* TargetPane() const { return m_lvwTarget; }
+    // The pane the next command acts on: the one that last had the focus (the left one at first).
+    GuiResultPane* CurrentListview() const { return m_current; }
+    // The folder shown above a pane, with a trailing "/".
+    QString PaneFolder(const GuiResultPane* pane) const;
+    QComboBox* SourcePathBox() const { return m_cboSource; }
+    QComboBox* TargetPathBox() const { return m_cboTarget; }
+
+    // Set while program code refills the folder boxes, so their change events are not the user's choice.
+    bool PopulatingFolderCombos = false;
+
+    // A menu item (or toolbar button) by object name; nullptr when there is none.
+    QAction* Action(const QString& objectName) const;
+    QMenu* TopMenu(const QString& objectName) const;
+
+    // Results and views.
+    void ApplyViewTypes();
+    void DisplayViewSelections();
+    void imgViews_Click(int index); // index 1..8, in category order
+    void RemoveListItemsAndShowNoCompareMsg();
+    // Turns synchronised scrolling of the two panes on or off.
+    void SetSyncScrolling(bool on);
+    bool SyncScrolling() const { return m_syncScrolling; }
+
+    // Runs a comparison of the two folder boxes. The flags say a user command started it (either true:
+    // errors are offered, the completion sound plays).
+    void CompareDirs(bool byUserCommand, bool byToolbar);
+    // Whether no long operation is running (the File menu is enabled).
+    bool MenusEnabled() const;
+    // Enables or disables the five top-level menus while a long operation runs.
+    void SetMenusEnabled(bool enabled);
+
+    // Status bar panels 1 .. 4.
+    QString PanelText(int panel) const;
+    void SetPanelText(int panel, const QString& text);
+
+    // Tabs of the Options window, numbered from 1 as the menu commands name them.
+    enum OptionsTab { OptionsTabGeneral = 1, OptionsTabCompare, OptionsTabFilters, OptionsTabSynchronize,
+                      OptionsTabSounds, OptionsTabAppearance, OptionsTabViewFileDiffs };
+
+    // Toolbar styles as the settings store them.
+    enum ToolbarStyle { ToolbarHidden = 0, ToolbarLarge = 1, ToolbarSmall = 2 };
+    void SetToolbarStyle(int style);
+    int ToolbarStyleValue() const { return m_toolbarStyle; }
+
+    // Closes without the exit question (the "E&xit" command).
+    void ExitWithoutAsking();
+
+    // How files and folders are handed to the desktop (default handler, file manager); tests replace it.
+    void SetUrlOpener(std::function<bool(const QUrl&)> opener) { m_openUrl = std::move(opener); }
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    struct Command
+    {
+        const char* name;
+        const char* caption;
+        std::function<void()> handler; // empty: the command is not available yet and stays disabled
+        bool checkable = false;
+    };
+
+    // Layout (frmMain.cpp).
+    void BuildLayout();
+    QWidget* BuildSide(bool source);
+    QWidget* BuildViewButtons();
+    void BuildStatusBar();
+
+    // Menus and toolbar (frmMainMenus.cpp).
+    void BuildMenus();
+    QMenu* AddMenu(QMenu* parent, const char* name, const char* caption);
+    QAction* AddCommand(QMenu* menu, const Command& command);
+    void AddCommands(QMenu* menu, std::initializer_list<Command> commands);
+    void BuildPopupMenus();
+    void BuildToolbar();
+    void ToolbarPress(const QString& command);
+    QActionGroup* MakeRadioGroup(std::initializer_list<const char*> names);
+
+    // Panes (frmMainPanes.cpp).
+    void BuildPanes();
+    void UpdatePaneTotals();
+    void OnPaneScrolled(GuiResultPane* source);
+    void OnPaneDoubleClicked(GuiResultPane* pane, int row);
+    void OnPaneContextMenu(GuiResultPane* pane, int row, const QPoint& globalPos);
+    void SetViewCommand(int viewType);
+    CategoryFlags CurrentFlags() const;
+    int32_t CurrentViewType() const;
+    void CheckViewMenuItem(int32_t viewType);
+    void mnuViewOther_Click();
+
+    // Commands (frmMainCommands.cpp).
+    void mnuFileCompareDirectories_Click();
+    void mnuFileCompareParents_Click();
+    void mnuFileOpenFile_Click();
+    void mnuFileShowFileProperties_Click();
+    void AddSelectedObjectsToFilter(bool include);
+    void mnuViewErrorLog_Click();
+    void mnuHelpContents_Click();
+    void mnuHelpAboutBox_Click();
+    void OpenRowWithDefaultHandler(GuiResultPane* pane, int row);
+    void ExploreFolderRow(GuiResultPane* pane, int row);
+    void ResultsChangedByOption(bool filtersChanged, bool methodChanged);
+    void AfterFilterChange();
+
+    // Options (frmMainOptions.cpp).
+    void BindOptions();
+    void RefreshOptionMarks();
+    void SelectCompareMethod(int method);
+    void SelectSyncMethod(int method);
+    void OpenOptionsWindow(int tab);
+    void RestoreDefaultOptions();
+    void LoadSettings();
+    void SaveSettings();
+    void ApplyLoadedSettings();
+    SettingsEnvironment Environment();
+    void PopulateFolderBoxes();
+    void AddPathsToIni(const QString& source, const QString& target);
+
+    // Folder boxes (frmMainFolders.cpp).
+    void BuildFolderBox(QComboBox* box);
+    void OnFolderTextChanged();
+    void BrowseForFolder(bool source);
+    void SetFolderText(QComboBox* box, const QString& text);
+
+    AppContext& m_ctx;
+    CompareResults m_results;
+    ResultTableModel* m_sourceModel = nullptr;
+    ResultTableModel* m_targetModel = nullptr;
+    GuiResultPane* m_lvwSource = nullptr;
+    GuiResultPane* m_lvwTarget = nullptr;
+    GuiResultPane* m_current = nullptr;
+    QComboBox* m_cboSource = nullptr;
+    QComboBox* m_cboTarget = nullptr;
+    std::array<QToolButton*, CategoryCount> m_imgViews{};
+    std::array<QLabel*, 4> m_panels{};
+    QToolBar* m_toolbar = nullptr;
+    QHash<QString, QAction*> m_actions;
+    QHash<QString, QMenu*> m_menus;
+    QMenu* m_filePopup = nullptr;
+    QMenu* m_folderPopup = nullptr;
+    int m_toolbarStyle = ToolbarLarge;
+    bool m_syncScrolling = false;
+    bool m_forwardingScroll = false;
+    bool m_toolbarCommandRunning = false;
+    bool m_replacingFolderTexts = false;
+    bool m_askBeforeClosing = true;
+    bool m_unloaded = false;
+    bool m_closeAfterRun = false;
+    std::function<bool(const QUrl&)> m_openUrl;
+    QFont m_startFont;
+};

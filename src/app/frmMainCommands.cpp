@@ -1,0 +1,140 @@
+#include "app/frmMain.h"
+
+#include "app/AppContext.h"
+#include "app/UserDialogs.h"
+#include "app/frmErrorLog.h"
+#include "app/frmHelp.h"
+#include "app/frmObjectProperties.h"
+#include "model/CDir.h"
+#include "views/GuiResultPane.h"
+#include "views/PaneCommands.h"
+#include "views/ResultTableModel.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QDesktopServices>
+#include <QUrl>
+
+namespace {
+class BusyPointer final
+{
+public:
+    explicit BusyPointer(UserDialogs& dialogs) : m_dialogs(dialogs) { m_dialogs.ShowBusy(true); }
+    ~BusyPointer() { m_dialogs.ShowBusy(false); }
+    Q_DISABLE_COPY_MOVE(BusyPointer)
+
+private:
+    UserDialogs& m_dialogs;
+};
+
+// The row a single-object command acts on: the current row when it is selected, else the first selected.
+int ChosenRow(const GuiResultPane* pane)
+{
+    const QList<int> selected = pane->SelectedRows();
+    if (selected.isEmpty())
+        return -1;
+    const int current = pane->currentIndex().row();
+    return selected.contains(current) ? current : selected.front();
+}
+} // namespace
+
+void frmMain::mnuFileCompareDirectories_Click() { CompareDirs(true, false); }
+
+void frmMain::mnuFileCompareParents_Click()
+{
+    if (!MenusEnabled())
+        return;
+    try {
+        m_replacingFolderTexts = true;
+        for (QComboBox* box : {m_cboSource, m_cboTarget})
+            box->setEditText(CDir::GetParentDir(box->currentText()));
+        m_replacingFolderTexts = false;
+        CompareDirs(true, false);
+    } catch (...) {
+        m_replacingFolderTexts = false;
+        m_ctx.Errors().HandleUnexpectedError(QStringLiteral("frmMain.mnuFileCompareParents_Click"));
+    }
+}
+
+void frmMain::mnuFileOpenFile_Click()
+{
+    try {
+        const int row = ChosenRow(m_current);
+        if (row < 0) {
+            m_ctx.Dialogs().Message(QStringLiteral("No object has been selected."), QStringLiteral("Open Object"),
+                                    UserDialogs::Icon::Information);
+            return;
+        }
+        OpenRowWithDefaultHandler(m_current, row);
+    } catch (...) {
+        m_ctx.Errors().HandleUnexpectedError(QStringLiteral("frmMain.mnuFileOpenFile_Click"));
+    }
+}
+
+void frmMain::OpenRowWithDefaultHandler(GuiResultPane* pane, int row)
+{
+    const ResultRow* r = pane == nullptr ? nullptr : pane->ResultModel()->RowAt(row);
+    if (r == nullptr)
+        return;
+    const QString path = RowObjectPath(PaneFolder(pane), *r);
+    if (path.isEmpty())
+        return;
+    BusyPointer busy(m_ctx.Dialogs());
+    m_openUrl(QUrl::fromLocalFile(path));
+}
+
+void frmMain::ExploreFolderRow(GuiResultPane* pane, int row)
+{
+    const ResultRow* r = pane == nullptr ? nullptr : pane->ResultModel()->RowAt(row);
+    if (r == nullptr || !r->IsFolder())
+        return;
+    const QString path = RowObjectPath(PaneFolder(pane), *r);
+    if (path.isEmpty())
+        return;
+    {
+        BusyPointer busy(m_ctx.Dialogs());
+        m_openUrl(QUrl::fromLocalFile(path));
+    }
+    m_ctx.Lib().ShowExplorerNotice();
+}
+
+void frmMain::mnuFileShowFileProperties_Click()
+{
+    try {
+        const int row = ChosenRow(m_current);
+        const ResultRow* r = m_current->ResultModel()->RowAt(row);
+        const QString path = r == nullptr ? QString() : RowObjectPath(PaneFolder(m_current), *r);
+        if (path.isEmpty()) {
+            m_ctx.Dialogs().Message(QStringLiteral("Unable to display property page. No valid file is selected."),
+                                    QStringLiteral("Show Property Page"), UserDialogs::Icon::Information);
+            return;
+        }
+        ShowObjectProperties(path, this);
+    } catch (...) {
+        m_ctx.Errors().HandleUnexpectedError(QStringLiteral("frmMain.mnuFileShowFileProperties_Click"));
+    }
+}
+
+void frmMain::mnuViewErrorLog_Click()
+{
+    try {
+        ShowErrorLogWindow(m_ctx, this);
+    } catch (...) {
+        m_ctx.Errors().HandleUnexpectedError(QStringLiteral("frmMain.mnuViewErrorLog_Click"));
+    }
+}
+
+void frmMain::mnuHelpContents_Click()
+{
+    try {
+        ShowHelp(m_ctx.AppFile(HelpFileName()), this);
+    } catch (...) {
+        m_ctx.Errors().HandleUnexpectedError(QStringLiteral("frmMain.mnuHelpContents_Click"));
+    }
+}
+
+void frmMain::mnuHelpAboutBox_Click()
+{
+    m_ctx.Dialogs().Message(Caption() + QStringLiteral("\r\n\r\nCompares two folders and brings them into step."),
+                            QStringLiteral("About Parvex"), UserDialogs::Icon::Information);
+}

@@ -1,0 +1,46 @@
+#include "app/frmMain.h"
+
+#include "app/AppContext.h"
+#include "app/QtEventPump.h"
+#include "app/frmErrorLog.h"
+#include "compare/frmCompareProgress.h"
+
+#include <QComboBox>
+
+// "Compare &Folders": the comparison run of the two folder boxes, with its progress window. The run
+// hands back to the window through its hooks: the views, the folder lists, the status bar and the end.
+void frmMain::CompareDirs(bool byUserCommand, bool byToolbar)
+{
+    if (m_ctx.Compare().RunningCompare())
+        return;
+    try {
+        frmCompareProgress progress(m_ctx.Compare(), this);
+        QtEventPump pump;
+        CompareRunHooks hooks;
+        hooks.menusEnabled = [this] { return MenusEnabled(); };
+        hooks.setMenusEnabled = [this](bool enabled) { SetMenusEnabled(enabled); };
+        hooks.applyViewTypes = [this] { ApplyViewTypes(); };
+        hooks.addPathsToIni = [this](const QString& left, const QString& right) { AddPathsToIni(left, right); };
+        hooks.removeListItemsAndShowNoCompareMsg = [this] { RemoveListItemsAndShowNoCompareMsg(); };
+        hooks.bringToTop = [this] {
+            if (!isMinimized()) {
+                raise();
+                activateWindow();
+            }
+        };
+        hooks.playCompareCompleteSound = [this] {
+            if (m_ctx.Sounds().SoundOn())
+                m_ctx.Sounds().PlayCompareCompleteSound();
+        };
+        hooks.showErrorLog = [this] { ShowErrorLogWindow(m_ctx, this); };
+        hooks.showFilterState = [this](const QString& text) { SetPanelText(3, text); };
+        CompareRun run(m_ctx, m_results, progress, pump, hooks);
+        run.CompareDirs(m_cboSource->currentText(), m_cboTarget->currentText(), byUserCommand, byToolbar);
+    } catch (...) {
+        m_ctx.Errors().HandleUnexpectedError(QStringLiteral("frmMain.CompareDirs"));
+    }
+    if (m_closeAfterRun) {
+        m_closeAfterRun = false;
+        close();
+    }
+}

@@ -1,0 +1,97 @@
+#include "app/frmMain.h"
+
+#include "app/AppContext.h"
+#include "app/UserDialogs.h"
+
+#include <QComboBox>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QLineEdit>
+#include <QMimeData>
+#include <QUrl>
+
+void frmMain::BuildFolderBox(QComboBox* box)
+{
+    box->setEditable(true);
+    box->setInsertPolicy(QComboBox::NoInsert);
+    box->setMaxCount(20);
+    box->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    box->setMinimumContentsLength(12);
+    box->addItem(FolderPromptText());
+    box->setAcceptDrops(true);
+    box->lineEdit()->setAcceptDrops(true);
+    box->installEventFilter(this);
+    box->lineEdit()->installEventFilter(this);
+    connect(box, &QComboBox::editTextChanged, this, [this] { OnFolderTextChanged(); });
+}
+
+// Any change of a folder makes the shown results stale; they are cleared, never re-compared by itself.
+void frmMain::OnFolderTextChanged()
+{
+    if (PopulatingFolderCombos || m_replacingFolderTexts || !MenusEnabled())
+        return;
+    try {
+        RemoveListItemsAndShowNoCompareMsg();
+    } catch (...) {
+        m_ctx.Errors().HandleUnexpectedError(QStringLiteral("frmMain.cboSourcePath_Change"));
+    }
+}
+
+void frmMain::SetFolderText(QComboBox* box, const QString& text)
+{
+    box->setEditText(text);
+}
+
+void frmMain::BrowseForFolder(bool source)
+{
+    if (!MenusEnabled())
+        return;
+    QComboBox* box = source ? m_cboSource : m_cboTarget;
+    const QString current = box->currentText() == FolderPromptText() ? QString() : box->currentText();
+    const QString chosen = m_ctx.Dialogs().PickFolder(
+        source ? QStringLiteral("Select the Left Folder") : QStringLiteral("Select the Right Folder"), current);
+    if (chosen.isEmpty())
+        return;
+    SetFolderText(box, chosen.endsWith(QLatin1Char('/')) ? chosen : chosen + QLatin1Char('/'));
+}
+
+// Drops onto a folder box set its text. A drop from a file manager carries the dropped paths as URLs and
+// their text form too; the path is what the box needs, so local URLs win over the text.
+bool frmMain::eventFilter(QObject* watched, QEvent* event)
+{
+    QComboBox* box = nullptr;
+    for (QComboBox* candidate : {m_cboSource, m_cboTarget})
+        if (candidate != nullptr && (watched == candidate || watched == candidate->lineEdit()))
+            box = candidate;
+    if (box == nullptr)
+        return QMainWindow::eventFilter(watched, event);
+    if (event->type() == QEvent::DragEnter || event->type() == QEvent::DragMove) {
+        auto* drag = static_cast<QDropEvent*>(event);
+        const QMimeData* data = drag->mimeData();
+        if (MenusEnabled() && (data->hasUrls() || data->hasText()))
+            drag->acceptProposedAction();
+        else
+            drag->ignore();
+        return true;
+    }
+    if (event->type() == QEvent::Drop) {
+        auto* drop = static_cast<QDropEvent*>(event);
+        const QMimeData* data = drop->mimeData();
+        if (!MenusEnabled())
+            return true;
+        QString text;
+        for (const QUrl& url : data->urls()) {
+            if (url.isLocalFile()) {
+                text = url.toLocalFile();
+                break;
+            }
+        }
+        if (text.isEmpty() && data->hasText())
+            text = data->text().trimmed();
+        if (!text.isEmpty())
+            SetFolderText(box, text);
+        drop->acceptProposedAction();
+        return true;
+    }
+    return QMainWindow::eventFilter(watched, event);
+}

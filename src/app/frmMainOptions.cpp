@@ -1,0 +1,346 @@
+#include "app/frmMain.h"
+
+#include "app/AppContext.h"
+#include "app/UserDialogs.h"
+#include "compare/CompareMethod.h"
+#include "compare/Sha1.h"
+#include "model/FilterStore.h"
+#include "model/Filters.h"
+#include "settings/SettingsTable.h"
+#include "views/GuiResultPane.h"
+#include "views/PaneCommands.h"
+#include "views/ResultTableModel.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QComboBox>
+#include <QFile>
+#include <QHeaderView>
+#include <QMenu>
+#include <QScreen>
+
+namespace {
+struct FlagBinding
+{
+    const char* item;
+    std::function<bool(AppContext&)> get;
+    std::function<void(AppContext&, bool)> set;
+};
+
+// The check marks of the Options menu and the settings they stand for. A click toggles the mark and
+// stores it at once; loading settings sets every mark from its setting.
+const std::vector<FlagBinding>& FlagBindings()
+{
+    static const std::vector<FlagBinding> bindings = {
+        {"mnuOptionsCompareSubFolders", [](AppContext& c) { return c.Compare().CompareSubFolders(); },
+         [](AppContext& c, bool v) { c.Compare().SetCompareSubFolders(v); }},
+        {"mnuOptionsExcludeHiddenFiles", [](AppContext& c) { return c.Compare().ExcludeHiddenFiles(); },
+         [](AppContext& c, bool v) { c.Compare().SetExcludeHiddenFiles(v); }},
+        {"mnuOptionsExcludeSystemFiles", [](AppContext& c) { return c.Compare().ExcludeSystemFiles(); },
+         [](AppContext& c, bool v) { c.Compare().SetExcludeSystemFiles(v); }},
+        {"mnuOptionsExcludeHiddenFolders", [](AppContext& c) { return c.Compare().ExcludeHiddenFolders(); },
+         [](AppContext& c, bool v) { c.Compare().SetExcludeHiddenFolders(v); }},
+        {"mnuOptionsExcludeSystemFolders", [](AppContext& c) { return c.Compare().ExcludeSystemFolders(); },
+         [](AppContext& c, bool v) { c.Compare().SetExcludeSystemFolders(v); }},
+        {"mnuOptionsIgnore2Sec", [](AppContext& c) { return c.Compare().IgnoreFAT_NTFS_TwoSecDiff(); },
+         [](AppContext& c, bool v) { c.Compare().SetIgnoreFAT_NTFS_TwoSecDiff(v); }},
+        {"mnuOptionsIgnoreDaylightSavings", [](AppContext& c) { return c.Compare().IgnoreFAT_NTFS_DaylightSavings(); },
+         [](AppContext& c, bool v) { c.Compare().SetIgnoreFAT_NTFS_DaylightSavings(v); }},
+        {"mnuOptionsRemindAboutFATNTFSIssue", [](AppContext& c) { return c.Compare().RemindAboutFATNTFSIssue(); },
+         [](AppContext& c, bool v) { c.Compare().SetRemindAboutFATNTFSIssue(v); }},
+        {"mnuOptionsPromptForSyncMethod", [](AppContext& c) { return c.MainOptions().PromptForSyncMethod; },
+         [](AppContext& c, bool v) { c.MainOptions().PromptForSyncMethod = v; }},
+        {"mnuOptionsConfirmCopy", [](AppContext& c) { return c.MainOptions().ShowCopyConfirmations; },
+         [](AppContext& c, bool v) { c.MainOptions().ShowCopyConfirmations = v; }},
+        {"mnuOptionsConfirmMove", [](AppContext& c) { return c.MainOptions().ShowMoveConfirmations; },
+         [](AppContext& c, bool v) { c.MainOptions().ShowMoveConfirmations = v; }},
+        {"mnuOptionsConfirmDelete", [](AppContext& c) { return c.MainOptions().ShowDeleteConfirmations; },
+         [](AppContext& c, bool v) { c.MainOptions().ShowDeleteConfirmations = v; }},
+        {"mnuOptionsConfirmSynchronize", [](AppContext& c) { return c.MainOptions().ShowSynchronizeConfirmations; },
+         [](AppContext& c, bool v) { c.MainOptions().ShowSynchronizeConfirmations = v; }},
+        {"mnuOptionsConfirmDateTimeChange", [](AppContext& c) { return c.MainOptions().ShowDateTimeChangeConfirmations; },
+         [](AppContext& c, bool v) { c.MainOptions().ShowDateTimeChangeConfirmations = v; }},
+        {"mnuOptionsAutoCompareAfterFileOp", [](AppContext& c) { return c.MainOptions().AutoCompareAfterFileOp; },
+         [](AppContext& c, bool v) { c.MainOptions().AutoCompareAfterFileOp = v; }},
+        {"mnuOptionsAutoCompareAfterSync", [](AppContext& c) { return c.MainOptions().AutoCompareAfterSync; },
+         [](AppContext& c, bool v) { c.MainOptions().AutoCompareAfterSync = v; }},
+        {"mnuOptionsAutoCompareAfterFilter", [](AppContext& c) { return c.MainOptions().AutoCompareAfterFilter; },
+         [](AppContext& c, bool v) { c.MainOptions().AutoCompareAfterFilter = v; }},
+        {"mnuOptionsAutoCompareAfterDateTimeChange",
+         [](AppContext& c) { return c.MainOptions().AutoCompareAfterDateTimeChange; },
+         [](AppContext& c, bool v) { c.MainOptions().AutoCompareAfterDateTimeChange = v; }},
+        {"mnuOptionsAutoCompareAfterCompareMethodChange",
+         [](AppContext& c) { return c.MainOptions().AutoCompareAfterCompareMethodChange; },
+         [](AppContext& c, bool v) { c.MainOptions().AutoCompareAfterCompareMethodChange = v; }},
+        {"mnuOptionsAutoCompareAfterCreationOfNewFolder",
+         [](AppContext& c) { return c.MainOptions().AutoCompareAfterCreationOfNewFolder; },
+         [](AppContext& c, bool v) { c.MainOptions().AutoCompareAfterCreationOfNewFolder = v; }},
+        {"mnuOptionsShowGraphAfterCompare", [](AppContext& c) { return c.MainOptions().ShowGraphAfterCompare; },
+         [](AppContext& c, bool v) { c.MainOptions().ShowGraphAfterCompare = v; }},
+        {"mnuOptionsAutoCompleteFolderPath", [](AppContext& c) { return c.MainOptions().AutoCompleteFolderPath; },
+         [](AppContext& c, bool v) { c.MainOptions().AutoCompleteFolderPath = v; }},
+        {"mnuOptionsViewFileDiffsPromptForOptions", [](AppContext& c) { return c.DiffOptions().ShowOptionsDialog(); },
+         [](AppContext& c, bool v) { c.DiffOptions().SetShowOptionsDialog(v); }},
+        {"mnuOptionsViewFileDiffsIgnoreWhitespace", [](AppContext& c) { return c.DiffOptions().IgnoreWhiteSpace(); },
+         [](AppContext& c, bool v) { c.DiffOptions().SetIgnoreWhiteSpace(v); }},
+        {"mnuOptionsViewFileDiffsIgnoreCase", [](AppContext& c) { return c.DiffOptions().IgnoreCase(); },
+         [](AppContext& c, bool v) { c.DiffOptions().SetIgnoreCase(v); }},
+    };
+    return bindings;
+}
+
+const char* const SyncMethodItems[CSyncSettings::MethodCount] = {
+    "mnuOptionsSyncMakeRightSameAsLeft", "mnuOptionsSyncMakeLeftSameAsRight", "mnuOptionsSyncReplaceOlderCopyOrphans",
+    "mnuOptionsSyncCustomize",           "mnuOptionsSyncAddOrphansToLeft",    "mnuOptionsSyncAddOrphansToRight",
+    "mnuOptionsSyncReplaceOlderInLeft",  "mnuOptionsSyncReplaceOlderInRight",
+};
+} // namespace
+
+void frmMain::BindOptions()
+{
+    for (const FlagBinding& binding : FlagBindings()) {
+        QAction* action = Action(QString::fromLatin1(binding.item));
+        if (action == nullptr)
+            continue;
+        const auto set = binding.set;
+        connect(action, &QAction::triggered, this, [this, set](bool checked) { set(m_ctx, checked); });
+    }
+    connect(Action(QStringLiteral("mnuOptionsSyncScrolling")), &QAction::triggered, this, [this](bool checked) {
+        m_ctx.MainOptions().SyncScrolling = checked;
+        SetSyncScrolling(checked);
+    });
+    connect(Action(QStringLiteral("mnuOptionsSoundOn")), &QAction::triggered, this, [this](bool checked) {
+        if (checked && !m_ctx.Sounds().DoesThisPCSupportWave()) {
+            Action(QStringLiteral("mnuOptionsSoundOn"))->setChecked(false);
+            m_ctx.Lib().ShowInformationMessage(QStringLiteral("This PC does not support the playing of wave files"),
+                                               QStringLiteral("No Wave File Support"));
+            checked = false;
+        }
+        m_ctx.Sounds().SetSoundOn(checked);
+    });
+    connect(Action(QStringLiteral("mnuOptionsViewFileDiffsOutputFormatVisual")), &QAction::triggered, this,
+            [this] { m_ctx.DiffOptions().SetFormat(cViewFileDiffsOptions::Visual); });
+    connect(Action(QStringLiteral("mnuOptionsViewFileDiffsOutputFormatUnix")), &QAction::triggered, this,
+            [this] { m_ctx.DiffOptions().SetFormat(cViewFileDiffsOptions::Unix); });
+    // The toolbar style is a setting too; the menu items keep it in step.
+    for (const char* item : {"mnuOptionsToolbarShowToolbar", "mnuOptionsToolbarShowCoolbar", "mnuOptionsToolbarHide"})
+        connect(Action(QString::fromLatin1(item)), &QAction::triggered, this,
+                [this] { m_ctx.MainOptions().CoolbarStyle = m_toolbarStyle; });
+}
+
+// Sets every check mark of the Options and View menus from the settings in memory.
+void frmMain::RefreshOptionMarks()
+{
+    for (const FlagBinding& binding : FlagBindings())
+        if (QAction* action = Action(QString::fromLatin1(binding.item)))
+            action->setChecked(binding.get(m_ctx));
+    Action(QStringLiteral("mnuOptionsSoundOn"))->setChecked(m_ctx.Sounds().SoundOn());
+    Action(m_ctx.DiffOptions().Format() == cViewFileDiffsOptions::Unix
+               ? QStringLiteral("mnuOptionsViewFileDiffsOutputFormatUnix")
+               : QStringLiteral("mnuOptionsViewFileDiffsOutputFormatVisual"))
+        ->setChecked(true);
+    if (QAction* method = Action(CompareMethodMenuName(m_ctx.Compare().CompareMethod())))
+        method->setChecked(true);
+    const int sync = m_ctx.SyncSettings().SyncMethod();
+    if (sync >= 0 && sync < CSyncSettings::MethodCount)
+        Action(QString::fromLatin1(SyncMethodItems[sync]))->setChecked(true);
+    CheckViewMenuItem(CurrentViewType());
+    Action(QStringLiteral("mnuOptionsSyncScrolling"))->setChecked(m_ctx.MainOptions().SyncScrolling);
+    SetSyncScrolling(m_ctx.MainOptions().SyncScrolling);
+    SetToolbarStyle(m_ctx.MainOptions().CoolbarStyle);
+}
+
+void frmMain::SelectCompareMethod(int method)
+{
+    try {
+        const MethodChoiceEffect effect =
+            ChooseCompareMethod(m_ctx.Compare(), method, m_ctx.MainOptions().AutoCompareAfterCompareMethodChange);
+        if (QAction* item = Action(CompareMethodMenuName(m_ctx.Compare().CompareMethod())))
+            item->setChecked(true);
+        if (effect == MethodChoiceEffect::CompareAgain)
+            CompareDirs(false, false);
+        else if (effect == MethodChoiceEffect::ClearResults)
+            RemoveListItemsAndShowNoCompareMsg();
+    } catch (...) {
+        m_ctx.Errors().HandleUnexpectedError(QStringLiteral("frmMain.mnuOptionsCompareType_Click"));
+    }
+}
+
+void frmMain::SelectSyncMethod(int method)
+{
+    try {
+        if (m_ctx.SyncSettings().SyncMethod() == method) {
+            Action(QString::fromLatin1(SyncMethodItems[method]))->setChecked(true);
+            return;
+        }
+        Action(QString::fromLatin1(SyncMethodItems[method]))->setChecked(true);
+        m_ctx.SyncSettings().SetSyncMethod(method);
+        if (method == CSyncSettings::Custom)
+            OpenOptionsWindow(OptionsTabSynchronize);
+    } catch (...) {
+        m_ctx.Errors().HandleUnexpectedError(QStringLiteral("frmMain.mnuOptionsSync_Click"));
+    }
+}
+
+SettingsEnvironment frmMain::Environment()
+{
+    SettingsEnvironment env;
+    const QScreen* screen = this->screen() != nullptr ? this->screen() : QApplication::primaryScreen();
+    const QRect area = screen != nullptr ? screen->availableGeometry() : QRect(0, 0, 1024, 768);
+    env.screenWidthTwips = area.width() * MainOptions::TwipsPerPixel;
+    env.screenHeightTwips = area.height() * MainOptions::TwipsPerPixel;
+    env.startFontName = m_startFont.family();
+    env.startFontSize = m_startFont.pointSizeF();
+    env.shaAvailable = IsSHA1Available();
+    env.viewSelectionsLoaded = [this] { DisplayViewSelections(); };
+    return env;
+}
+
+// Puts the loaded settings into the window: check marks, toolbar, scrolling, font, size and columns.
+void frmMain::ApplyLoadedSettings()
+{
+    RefreshOptionMarks();
+    Action(QStringLiteral("mnuOptionsCompareTypeSHA"))->setVisible(IsSHA1Available());
+    DisplayViewSelections();
+    const MainOptions& o = m_ctx.MainOptions();
+    QFont font = m_startFont;
+    if (!o.FontName.isEmpty())
+        font.setFamily(o.FontName);
+    if (o.FontSize > 0)
+        font.setPointSizeF(o.FontSize);
+    m_lvwSource->setFont(font);
+    m_lvwTarget->setFont(font);
+    for (int c = 0; c < 3; ++c) {
+        m_lvwSource->header()->resizeSection(c, o.SourceColumnWidths[static_cast<size_t>(c)]);
+        m_lvwTarget->header()->resizeSection(c, o.TargetColumnWidths[static_cast<size_t>(c)]);
+    }
+    if (o.State == MainOptions::WindowState::Maximized) {
+        setWindowState(Qt::WindowMaximized);
+        return;
+    }
+    setWindowState(Qt::WindowNoState);
+    resize(o.WidthTwips / MainOptions::TwipsPerPixel, o.HeightTwips / MainOptions::TwipsPerPixel);
+    move(o.LeftTwips / MainOptions::TwipsPerPixel, o.TopTwips / MainOptions::TwipsPerPixel);
+}
+
+void frmMain::LoadSettings()
+{
+    m_startFont = m_lvwSource->font();
+    try {
+        // The first run has no settings file: the help is the place to start.
+        if (!QFile::exists(m_ctx.AppFile(QStringLiteral("parvex.ini"))))
+            mnuHelpContents_Click();
+        LoadSettingsFromIni(m_ctx, SettingsOwners::Of(m_ctx), Environment());
+    } catch (...) {
+        m_ctx.Errors().HandleUnexpectedError(QStringLiteral("frmMain.LoadSettingsFromIni"));
+    }
+    ApplyLoadedSettings();
+}
+
+void frmMain::SaveSettings()
+{
+    try {
+        MainOptions& o = m_ctx.MainOptions();
+        o.State = isMaximized() ? MainOptions::WindowState::Maximized
+                  : isMinimized() ? MainOptions::WindowState::Minimized
+                                  : MainOptions::WindowState::Normal;
+        if (o.State == MainOptions::WindowState::Normal) {
+            const QRect frame = frameGeometry();
+            o.HeightTwips = height() * MainOptions::TwipsPerPixel;
+            o.WidthTwips = width() * MainOptions::TwipsPerPixel;
+            o.TopTwips = frame.top() * MainOptions::TwipsPerPixel;
+            o.LeftTwips = frame.left() * MainOptions::TwipsPerPixel;
+        }
+        for (int c = 0; c < 3; ++c) {
+            o.SourceColumnWidths[static_cast<size_t>(c)] = m_lvwSource->header()->sectionSize(c);
+            o.TargetColumnWidths[static_cast<size_t>(c)] = m_lvwTarget->header()->sectionSize(c);
+        }
+        o.FontName = m_lvwSource->font().family();
+        o.FontSize = m_lvwSource->font().pointSizeF();
+        o.CoolbarStyle = m_toolbarStyle;
+        o.SyncScrolling = m_syncScrolling;
+        SaveSettingsToIni(m_ctx, SettingsOwners::Of(m_ctx));
+    } catch (...) {
+        m_ctx.Errors().HandleUnexpectedError(QStringLiteral("frmMain.SaveSettingsToIni"));
+    }
+}
+
+void frmMain::RestoreDefaultOptions()
+{
+    try {
+        RemoveListItemsAndShowNoCompareMsg();
+        ::RestoreDefaultOptions(m_ctx, SettingsOwners::Of(m_ctx), Environment(), [this] {
+            PopulatingFolderCombos = true;
+            PopulateFolderBoxes();
+            PopulatingFolderCombos = false;
+        });
+    } catch (...) {
+        PopulatingFolderCombos = false;
+        m_ctx.Errors().HandleUnexpectedError(QStringLiteral("frmMain.mnuOptionsRestoreDefaults_Click"));
+    }
+    ApplyLoadedSettings();
+    for (int panel = 1; panel <= 4; ++panel)
+        SetPanelText(panel, QString());
+    QApplication::processEvents();
+    m_cboSource->setFocus();
+}
+
+void frmMain::OpenOptionsWindow(int tab) { Q_UNUSED(tab); }
+
+// After the Options window closed: changed filters first, then a changed comparison method, each either
+// comparing again or clearing the results as its automatic-comparison option says.
+void frmMain::ResultsChangedByOption(bool filtersChanged, bool methodChanged)
+{
+    if (filtersChanged)
+        AfterFilterChange();
+    if (methodChanged) {
+        if (m_ctx.MainOptions().AutoCompareAfterCompareMethodChange)
+            CompareDirs(false, false);
+        else
+            RemoveListItemsAndShowNoCompareMsg();
+    }
+}
+
+void frmMain::AfterFilterChange()
+{
+    if (m_ctx.MainOptions().AutoCompareAfterFilter)
+        CompareDirs(false, false);
+    else
+        RemoveListItemsAndShowNoCompareMsg();
+}
+
+void frmMain::AddSelectedObjectsToFilter(bool include)
+{
+    try {
+        const QList<int> rows = m_current->SelectedRows();
+        QStringList names;
+        for (int row : rows)
+            if (const ResultRow* r = m_current->ResultModel()->RowAt(row); r != nullptr && IsRealRow(*r))
+                names << r->text;
+        if (names.isEmpty()) {
+            m_ctx.Dialogs().Message(
+                QStringLiteral("No objects to add to filter. Please select files and/or folders and try again."),
+                include ? QStringLiteral("Add to Include Filter") : QStringLiteral("Add to Exclude Filter"),
+                UserDialogs::Icon::Warning);
+            return;
+        }
+        CCompare& compare = m_ctx.Compare();
+        if (include)
+            compare.SetIncludeFilters(AppendToFilterText(compare.IncludeFilters(), names));
+        else
+            compare.SetExcludeFilters(AppendToFilterText(compare.ExcludeFilters(), names));
+        SaveFiltersToIni(m_ctx, compare.IncludeFilters(), compare.ExcludeFilters());
+        AfterFilterChange();
+    } catch (...) {
+        m_ctx.Errors().HandleUnexpectedError(include ? QStringLiteral("frMain.mnuFileAddToIncludeFilter")
+                                                     : QStringLiteral("frMain.mnuFileAddToExcludeFilter"));
+    }
+}
+
+void frmMain::PopulateFolderBoxes() {}
+
+void frmMain::AddPathsToIni(const QString& source, const QString& target)
+{
+    Q_UNUSED(source);
+    Q_UNUSED(target);
+}

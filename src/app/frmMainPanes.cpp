@@ -1,0 +1,239 @@
+#include "app/frmMain.h"
+
+#include "app/AppContext.h"
+#include "app/UserDialogs.h"
+#include "views/GuiCategoryPictures.h"
+#include "views/GuiResultPane.h"
+#include "views/ResultTableModel.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QHeaderView>
+#include <QMenu>
+#include <QScrollBar>
+#include <QToolButton>
+
+namespace {
+// The message number of a vertical scroll, handed to the helper library with each forwarded scroll.
+constexpr uint32_t VerticalScrollMessage = 0x115;
+
+// Restores the normal pointer on every way out of a busy stretch.
+class BusyPointer final
+{
+public:
+    explicit BusyPointer(UserDialogs& dialogs) : m_dialogs(dialogs) { m_dialogs.ShowBusy(true); }
+    ~BusyPointer() { m_dialogs.ShowBusy(false); }
+    Q_DISABLE_COPY_MOVE(BusyPointer)
+
+private:
+    UserDialogs& m_dialogs;
+};
+} // namespace
+
+void frmMain::BuildPanes()
+{
+    std::array<QVariant, CategoryCount + 1> pictures;
+    for (int c = 1; c <= CategoryCount; ++c)
+        pictures[static_cast<size_t>(c)] = CategoryIcon(static_cast<Category>(c));
+
+    m_sourceModel = new ResultTableModel(m_results.holdSource, this);
+    m_targetModel = new ResultTableModel(m_results.holdTarget, this);
+    m_lvwSource = new GuiResultPane(m_sourceModel, this);
+    m_lvwSource->setObjectName(QStringLiteral("lvwSourceDirFiles"));
+    m_lvwTarget = new GuiResultPane(m_targetModel, this);
+    m_lvwTarget->setObjectName(QStringLiteral("lvwTargetDirFiles"));
+    m_current = m_lvwSource;
+    for (GuiResultPane* pane : {m_lvwSource, m_lvwTarget}) {
+        pane->ResultModel()->SetCategoryPictures(pictures);
+        pane->header()->resizeSection(ResultTableModel::NameColumn, 159);
+        pane->header()->resizeSection(ResultTableModel::SizeColumn, 72);
+        pane->header()->resizeSection(ResultTableModel::DateColumn, 115);
+        connect(pane, &GuiResultPane::FocusTaken, this, [this, pane] { m_current = pane; });
+        connect(pane, &GuiResultPane::RowDoubleClicked, this, [this, pane](int row) { OnPaneDoubleClicked(pane, row); });
+        connect(pane, &GuiResultPane::RowContextMenu, this,
+                [this, pane](int row, const QPoint& at) { OnPaneContextMenu(pane, row, at); });
+        connect(pane->verticalScrollBar(), &QScrollBar::valueChanged, this, [this, pane] { OnPaneScrolled(pane); });
+    }
+}
+
+CategoryFlags frmMain::CurrentFlags() const
+{
+    CategoryFlags flags{};
+    for (int k = 1; k <= CategoryCount; ++k)
+        flags[static_cast<size_t>(k - 1)] = m_ctx.ViewSelections().ShowsCategory(k);
+    return flags;
+}
+
+int32_t frmMain::CurrentViewType() const { return m_ctx.ViewSelections().ViewType(); }
+
+void frmMain::ApplyViewTypes()
+{
+    if (IsNoResultsList(m_results.holdSource))
+        return;
+    BusyPointer busy(m_ctx.Dialogs());
+    PaneRows left;
+    PaneRows right;
+    FilterPanes(m_results.holdSource, m_results.holdTarget, CurrentViewType(), CurrentFlags(), left, right);
+    m_sourceModel->Reset(std::move(left));
+    m_targetModel->Reset(std::move(right));
+    UpdatePaneTotals();
+    SetPanelText(4, ViewTypeText(CurrentViewType()));
+}
+
+void frmMain::UpdatePaneTotals()
+{
+    auto sizeText = [this](qint64 bytes) { return m_ctx.Lib().ConvertBytesToCorrectByteTypeString(bytes); };
+    SetPanelText(1, PaneTotalsText(ComputePaneTotals(m_results.holdSource, m_sourceModel->Rows()), sizeText));
+    SetPanelText(2, PaneTotalsText(ComputePaneTotals(m_results.holdTarget, m_targetModel->Rows()), sizeText));
+}
+
+void frmMain::RemoveListItemsAndShowNoCompareMsg()
+{
+    MakeNoResultsList(m_results.holdSource);
+    MakeNoResultsList(m_results.holdTarget);
+    m_sourceModel->Reset(PaneRows{0});
+    m_targetModel->Reset(PaneRows{0});
+    // Totals of results that are gone would mislead.
+    SetPanelText(1, QString());
+    SetPanelText(2, QString());
+}
+
+void frmMain::DisplayViewSelections()
+{
+    const CategoryFlags flags = CurrentFlags();
+    for (int k = 1; k <= CategoryCount; ++k) {
+        const bool shown = flags[static_cast<size_t>(k - 1)];
+        QToolButton* button = m_imgViews[static_cast<size_t>(k - 1)];
+        button->setIcon(QIcon(CategoryPixmap(static_cast<Category>(k), shown, 24)));
+        button->setProperty("coloured", shown);
+    }
+}
+
+void frmMain::CheckViewMenuItem(int32_t viewType)
+{
+    const char* name = viewType == ViewAll         ? "mnuViewViewAll"
+                       : viewType == ViewDifferent ? "mnuViewDifferences"
+                       : viewType == ViewSimilar   ? "mnuViewSimilarities"
+                                                   : "mnuViewOther";
+    if (QAction* action = Action(QString::fromLatin1(name)))
+        action->setChecked(true);
+}
+
+void frmMain::imgViews_Click(int index)
+{
+    if (index < 1 || index > CategoryCount || !MenusEnabled())
+        return;
+    try {
+        const bool noResults = m_sourceModel->rowCount() == 1 && m_targetModel->rowCount() == 1 &&
+                               m_sourceModel->RowAt(0) != nullptr && m_targetModel->RowAt(0) != nullptr &&
+                               m_sourceModel->RowAt(0)->text == NoComparisonResultsText() &&
+                               m_targetModel->RowAt(0)->text == NoComparisonResultsText();
+        if (noResults) {
+            m_ctx.Lib().ShowInformationMessage(QStringLiteral("These buttons require that a comparison be run first"),
+                                               QStringLiteral("View Types"));
+            return;
+        }
+        // The buttons are the truth here: toggle one, then read all eight back.
+        QToolButton* button = m_imgViews[static_cast<size_t>(index - 1)];
+        const bool coloured = !button->property("coloured").toBool();
+        button->setIcon(QIcon(CategoryPixmap(static_cast<Category>(index), coloured, 24)));
+        button->setProperty("coloured", coloured);
+        CViewSelections& views = m_ctx.ViewSelections();
+        for (int k = 1; k <= CategoryCount; ++k)
+            views.SetShowsCategory(k, m_imgViews[static_cast<size_t>(k - 1)]->property("coloured").toBool());
+        views.SetViewType(views.ViewTypeOfFlags());
+        CheckViewMenuItem(views.ViewType());
+        QApplication::processEvents();
+        ApplyViewTypes();
+    } catch (...) {
+        m_ctx.Errors().HandleUnexpectedError(QStringLiteral("frmMain.imgViews_Click"));
+    }
+}
+
+void frmMain::SetViewCommand(int viewType)
+{
+    try {
+        CheckViewMenuItem(viewType);
+        m_ctx.ViewSelections().SetViewType(viewType);
+        ApplyViewTypes();
+        DisplayViewSelections();
+        // Before any comparison ApplyViewTypes leaves the status bar alone; the type is still worth showing.
+        SetPanelText(4, ViewTypeText(CurrentViewType()));
+    } catch (...) {
+        m_ctx.Errors().HandleUnexpectedError(QStringLiteral("frmMain.mnuViewViewAll_Click"));
+    }
+}
+
+void frmMain::mnuViewOther_Click()
+{
+    CheckViewMenuItem(ViewCustom);
+    m_ctx.ViewSelections().SetViewType(ViewCustom);
+    m_ctx.Lib().ShowInformationMessage(QStringLiteral("Use the icons in the center of the program to specify custom View options"),
+                                       QStringLiteral("Custom View"));
+}
+
+void frmMain::SetSyncScrolling(bool on)
+{
+    if (on == m_syncScrolling)
+        return;
+    m_syncScrolling = on;
+    if (on) {
+        // Start from a common position: both panes at their first row.
+        m_forwardingScroll = true;
+        m_lvwSource->verticalScrollBar()->setValue(0);
+        m_lvwTarget->verticalScrollBar()->setValue(0);
+        m_forwardingScroll = false;
+    }
+    if (QAction* action = Action(QStringLiteral("mnuOptionsSyncScrolling")))
+        action->setChecked(on);
+}
+
+// A scroll of one pane is forwarded to the other through the helper library, which puts the other pane's
+// top row level with this one's. The other pane's own forwarding is suspended meanwhile, so the scroll
+// never bounces back.
+void frmMain::OnPaneScrolled(GuiResultPane* source)
+{
+    if (!m_syncScrolling || m_forwardingScroll || !m_ctx.Lib().IsLoaded())
+        return;
+    GuiResultPane* target = source == m_lvwSource ? m_lvwTarget : m_lvwSource;
+    m_forwardingScroll = true;
+    m_ctx.Lib().Api().SyncListViewScrolling(static_cast<QAbstractItemView*>(source),
+                                            static_cast<QAbstractItemView*>(target), VerticalScrollMessage,
+                                            source->verticalScrollBar()->value(), 0);
+    m_forwardingScroll = false;
+}
+
+void frmMain::OnPaneDoubleClicked(GuiResultPane* pane, int row)
+{
+    if (!MenusEnabled() || pane->SelectedRows().isEmpty())
+        return;
+    m_current = pane;
+    const ResultRow* r = pane->ResultModel()->RowAt(row);
+    if (r == nullptr || !IsRealRow(*r))
+        return;
+    if (!r->IsFolder()) {
+        if (r->icon == Category::Orphan)
+            OpenRowWithDefaultHandler(pane, row);
+        else
+            TopMenu(QStringLiteral("mnuDiffFileDblClick"))->popup(QCursor::pos());
+        return;
+    }
+    if (r->icon == Category::DifferentFolder)
+        TopMenu(QStringLiteral("mnuDiffSubDirDblClick"))->popup(QCursor::pos());
+    else
+        ExploreFolderRow(pane, row);
+}
+
+void frmMain::OnPaneContextMenu(GuiResultPane* pane, int row, const QPoint& globalPos)
+{
+    m_current = pane;
+    const ResultRow* r = pane->ResultModel()->RowAt(row);
+    if (!MenusEnabled() || r == nullptr || !IsRealRow(*r))
+        return;
+    // The row under the pointer joins the selection, as a right click does in a file manager.
+    const QModelIndex index = pane->model()->index(row, 0);
+    if (!pane->selectionModel()->isSelected(index))
+        pane->selectionModel()->select(index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    pane->selectionModel()->setCurrentIndex(index, QItemSelectionModel::NoUpdate);
+    (r->IsFolder() ? m_folderPopup : m_filePopup)->popup(globalPos);
+}

@@ -1,0 +1,96 @@
+#include "views/ResultTableModel.h"
+
+ResultTableModel::ResultTableModel(const ResultList& hold, QObject* parent) : QAbstractTableModel(parent), m_hold(hold)
+{
+}
+
+void ResultTableModel::Reset(PaneRows rows)
+{
+    beginResetModel();
+    m_rows = std::move(rows);
+    endResetModel();
+}
+
+const ResultRow* ResultTableModel::RowAt(int visibleRow) const
+{
+    if (visibleRow < 0 || static_cast<size_t>(visibleRow) >= m_rows.size())
+        return nullptr;
+    const int32_t i = m_rows[static_cast<size_t>(visibleRow)];
+    if (i < 0 || static_cast<size_t>(i) >= m_hold.size())
+        return nullptr;
+    return &m_hold[static_cast<size_t>(i)];
+}
+
+void ResultTableModel::SetCategoryPictures(const std::array<QVariant, CategoryCount + 1>& pictures)
+{
+    m_pictures = pictures;
+    if (!m_rows.empty())
+        Q_EMIT dataChanged(index(0, NameColumn), index(rowCount() - 1, NameColumn), {Qt::DecorationRole});
+}
+
+int ResultTableModel::rowCount(const QModelIndex& parent) const
+{
+    return parent.isValid() ? 0 : static_cast<int>(m_rows.size());
+}
+
+int ResultTableModel::columnCount(const QModelIndex& parent) const
+{
+    return parent.isValid() ? 0 : ColumnCount;
+}
+
+QVariant ResultTableModel::data(const QModelIndex& index, int role) const
+{
+    if (!index.isValid())
+        return {};
+    const ResultRow* row = RowAt(index.row());
+    switch (role) {
+    case Qt::DisplayRole:
+        if (row == nullptr)
+            return QString();
+        switch (index.column()) {
+        case NameColumn: return row->text;
+        case SizeColumn: return row->sizeText;
+        case DateColumn: return row->dateText;
+        default: return {};
+        }
+    case Qt::DecorationRole:
+        if (row == nullptr || index.column() != NameColumn)
+            return {};
+        return m_pictures[static_cast<size_t>(static_cast<int>(row->icon)) % m_pictures.size()];
+    case Qt::TextAlignmentRole:
+        if (index.column() == SizeColumn)
+            return QVariant::fromValue(Qt::Alignment(Qt::AlignRight | Qt::AlignVCenter));
+        return {};
+    case CategoryRole:
+        return row == nullptr ? 0 : static_cast<int>(row->icon);
+    case HoldIndexRole:
+        return static_cast<int>(m_rows[static_cast<size_t>(index.row())]);
+    case PlaceholderRole:
+        return row == nullptr || !IsRealRow(*row);
+    default:
+        return {};
+    }
+}
+
+QVariant ResultTableModel::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    if (orientation != Qt::Horizontal || role != Qt::DisplayRole)
+        return {};
+    switch (section) {
+    case NameColumn: return QStringLiteral("Name");
+    case SizeColumn: return QStringLiteral("Size");
+    case DateColumn: return QStringLiteral("Modified");
+    default: return {};
+    }
+}
+
+Qt::ItemFlags ResultTableModel::flags(const QModelIndex& index) const
+{
+    if (!index.isValid())
+        return Qt::NoItemFlags;
+    const ResultRow* row = RowAt(index.row());
+    // Placeholders stay out of every selection, so commands never act on a row that names nothing.
+    if (row == nullptr || !IsRealRow(*row))
+        return Qt::ItemIsEnabled;
+    return Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsDragEnabled;
+}

@@ -1,0 +1,50 @@
+#pragma once
+
+#include "views/PaneRows.h"
+
+#include <QAbstractTableModel>
+#include <QVariant>
+#include <array>
+
+// One visible result pane: the rows of a hold list that the current view shows, in the hold list's order.
+// The model keeps positions into the hold list, never copies of rows, and is reset in one go whenever the
+// view changes. Rows beyond the end of the hold list (while a run refills it) read as empty rows.
+//
+// Placeholder rows (an empty row, or "No Comparison Results") are shown but can never be selected.
+// The pictures of the categories are handed in by the window, so this model needs nothing beyond QtCore.
+class ResultTableModel final : public QAbstractTableModel
+{
+    Q_OBJECT
+
+public:
+    enum Column { NameColumn = 0, SizeColumn, DateColumn, ColumnCount };
+    enum Role {
+        CategoryRole = Qt::UserRole + 1, // int: the row's category (0 for a placeholder)
+        HoldIndexRole,                   // int: position in the hold list, or EmptyRow
+        PlaceholderRole,                 // bool: not a real result row
+    };
+
+    explicit ResultTableModel(const ResultList& hold, QObject* parent = nullptr);
+
+    // Shows rows (positions into the hold list) from now on.
+    void Reset(PaneRows rows);
+    const PaneRows& Rows() const { return m_rows; }
+    const ResultList& Hold() const { return m_hold; }
+
+    // The hold-list row shown at a visible row; nullptr for an empty row or a row out of range.
+    const ResultRow* RowAt(int visibleRow) const;
+
+    // Pictures for the decoration role, indexed by category (0 = none).
+    void SetCategoryPictures(const std::array<QVariant, CategoryCount + 1>& pictures);
+
+    int rowCount(const QModelIndex& parent = {}) const override;
+    int columnCount(const QModelIndex& parent = {}) const override;
+    QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
+    Qt::ItemFlags flags(const QModelIndex& index) const override;
+
+private:
+    const ResultList& m_hold;
+    PaneRows m_rows;
+    std::array<QVariant, CategoryCount + 1> m_pictures;
+};

@@ -1,0 +1,344 @@
+#include "MainWindowFixture.h"
+
+#include "compare/CCompare.h"
+#include "settings/CIniFile.h"
+
+#include <QApplication>
+#include <QMenuBar>
+#include <QScrollBar>
+#include <QStatusBar>
+#include <QMouseEvent>
+#include <QToolBar>
+
+namespace {
+
+// Fills the hold lists with one pair per category, a left orphan and a right orphan, then shows them.
+void FillSample(frmMain& w)
+{
+    w.HoldSource() = {TestRow("a.txt", Category::Newer, 1000), TestRow("b.txt", Category::Same, 2000),
+                      TestRow("c.txt", Category::Orphan, 3000), TestRow("", Category::None),
+                      TestRow("e.bin", Category::Binary, 500), TestRow("/Docs", Category::DifferentFolder, 0),
+                      TestRow("/Same", Category::IdenticalFolder, 0)};
+    w.HoldTarget() = {TestRow("a.txt", Category::Older, 900), TestRow("b.txt", Category::Same, 2000),
+                      TestRow("", Category::None), TestRow("d.txt", Category::Orphan, 4000),
+                      TestRow("e.bin", Category::Binary, 600), TestRow("/Docs", Category::DifferentFolder, 0),
+                      TestRow("/Same", Category::IdenticalFolder, 0)};
+    w.ApplyViewTypes();
+}
+
+// A left click at pos of a pane's viewport, as the window system delivers it.
+void Click(QWidget* viewport, const QPoint& pos)
+{
+    const QPointF local(pos);
+    const QPointF global(viewport->mapToGlobal(pos));
+    QMouseEvent press(QEvent::MouseButtonPress, local, global, Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(viewport, &press);
+    QMouseEvent release(QEvent::MouseButtonRelease, local, global, Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(viewport, &release);
+}
+
+void ShowAndSettle(QWidget& w)
+{
+    w.resize(900, 600);
+    w.show();
+    for (int i = 0; i < 5; ++i)
+        QApplication::processEvents();
+}
+
+} // namespace
+
+TEST_F(MainWindowTest, OpensWithItsTitleControlsAndNoResults)
+{
+    EXPECT_EQ(window->windowTitle(), QStringLiteral("Parvex v") + QStringLiteral(PARVEX_VERSION));
+    for (const char* name : {"cboSourcePath", "cboTargetPath", "imgSelectSource", "imgSelectTarget", "lvwSourceDirFiles",
+                             "lvwTargetDirFiles", "imgViews1", "imgViews8", "ParvexToolbar", "StatusBar1"})
+        EXPECT_NE(window->findChild<QObject*>(QString::fromLatin1(name)), nullptr) << name;
+    EXPECT_EQ(Texts(Left()), QStringList{QStringLiteral("No Comparison Results")});
+    EXPECT_EQ(Texts(Right()), QStringList{QStringLiteral("No Comparison Results")});
+    EXPECT_EQ(Child<QComboBox>("cboSourcePath")->currentText(), QStringLiteral("Press the folder icon with three dots -->"));
+    EXPECT_TRUE(window->MenusEnabled());
+}
+
+TEST_F(MainWindowTest, MenuItemsCarryTheirCaptionsAndLaterCommandsWaitDisabled)
+{
+    const std::pair<const char*, const char*> items[] = {
+        {"mnuFileCompareDirectories", "Compare &Folders"},
+        {"mnuFileCompareFiles", "Compare F&iles..."},
+        {"mnuFileCompareParents", "Compare the Parent Folders"},
+        {"mnuFileOpenFile", "&Open Object"},
+        {"mnuFileShowFileProperties", "P&roperties"},
+        {"mnuFileAddToIncludeFilter", "Add Selected Objects to Include Filter"},
+        {"mnuFileExit", "E&xit"},
+        {"mnuViewSimilarities", "View Similiarities Only"},
+        {"mnuOptionsCompareTypeThoroughCRC", "Cyclical Redundancy Check"},
+        {"mnuOptionsSyncReplaceOlderCopyOrphans", "Replace Older Files and Copy Orphan Objects (bi-directional)"},
+        {"mnuOptionsSyncScrolling", "Sy&nc Folder Contents Scrolling"},
+        {"mnuOptionsToolbarShowCoolbar", "Show Toolbar (Large Icons)"},
+        {"mnuSyncTimeStamp", "Synchronize &Date/Time of Selected File with its Counterpart"},
+        {"mnuGoToFolderBothSidesRunCompare", "Go to the sub-folder and run compare -  (Both sides) "},
+    };
+    for (const auto& [name, caption] : items)
+        EXPECT_EQ(Item(name)->text(), QString::fromLatin1(caption)) << name;
+    for (const char* name : {"mnuFileAutoSynch", "mnuFileCompareFiles", "mnuSelectAll", "mnuFilePrint",
+                             "mnuViewCompareResultsSummary", "mnuFileSaveSessionSettings"})
+        EXPECT_FALSE(Item(name)->isEnabled()) << name;
+    for (const char* name : {"mnuFileCompareDirectories", "mnuViewViewAll", "mnuOptionsRestoreDefaults", "mnuViewErrorLog"})
+        EXPECT_TRUE(Item(name)->isEnabled()) << name;
+    // The toolbar buttons of later commands wait with them.
+    EXPECT_FALSE(Item("tbrSync")->isEnabled());
+    EXPECT_TRUE(Item("tbrCompare")->isEnabled());
+}
+
+TEST_F(MainWindowTest, CategoryButtonsNeedAComparisonFirst)
+{
+    Child<QToolButton>("imgViews3")->click();
+    ASSERT_EQ(dialogs.messages.size(), 1);
+    EXPECT_EQ(dialogs.last().text, QStringLiteral("These buttons require that a comparison be run first"));
+    EXPECT_EQ(dialogs.last().title, QStringLiteral("View Types"));
+    EXPECT_TRUE(Child<QToolButton>("imgViews3")->property("coloured").toBool());
+    EXPECT_TRUE(ctx->ViewSelections().ViewIdenticalFiles);
+}
+
+TEST_F(MainWindowTest, ViewCommandsShowTheirRowsAndTotals)
+{
+    FillSample(*window);
+    EXPECT_EQ(Texts(Left()), (QStringList{"a.txt", "b.txt", "c.txt", "", "e.bin", "/Docs", "/Same"}));
+    EXPECT_EQ(Panel(1), QStringLiteral("Total 6 object(s)  (6.35KB)"));
+    EXPECT_EQ(Panel(2), QStringLiteral("Total 6 object(s)  (7.32KB)"));
+    EXPECT_EQ(Panel(4), QStringLiteral("All"));
+
+    Item("mnuViewDifferences")->trigger();
+    EXPECT_EQ(Texts(Left()), (QStringList{"a.txt", "c.txt", "", "e.bin", "/Docs"}));
+    EXPECT_EQ(Texts(Right()), (QStringList{"a.txt", "", "d.txt", "e.bin", "/Docs"}));
+    EXPECT_EQ(Panel(1), QStringLiteral("Total 4 object(s)  (4.39KB)"));
+    EXPECT_EQ(Panel(4), QStringLiteral("Different"));
+    EXPECT_TRUE(Item("mnuViewDifferences")->isChecked());
+    EXPECT_FALSE(Item("mnuViewViewAll")->isChecked());
+    EXPECT_FALSE(Child<QToolButton>("imgViews3")->property("coloured").toBool());
+    EXPECT_FALSE(Child<QToolButton>("imgViews6")->property("coloured").toBool());
+
+    Item("mnuViewSimilarities")->trigger();
+    EXPECT_EQ(Texts(Left()), (QStringList{"b.txt", "/Same"}));
+    EXPECT_EQ(Panel(4), QStringLiteral("Similar"));
+
+    // "Other..." only explains the buttons; the panes stay as they are.
+    Item("mnuViewOther")->trigger();
+    EXPECT_EQ(dialogs.last().text, QStringLiteral("Use the icons in the center of the program to specify custom View options"));
+    EXPECT_EQ(dialogs.last().title, QStringLiteral("Custom View"));
+    EXPECT_EQ(Texts(Left()), (QStringList{"b.txt", "/Same"}));
+    EXPECT_TRUE(Item("mnuViewOther")->isChecked());
+
+    Item("mnuViewViewAll")->trigger();
+    EXPECT_EQ(Left()->model()->rowCount(), 7);
+    EXPECT_EQ(Panel(4), QStringLiteral("All"));
+}
+
+TEST_F(MainWindowTest, CategoryButtonsToggleCategoriesAndFindTheirViewType)
+{
+    FillSample(*window);
+    // Only "Newer" hidden: a custom view in which the left newer row and its partner disappear... the right
+    // row of the pair is "Older" and still shown, beside an empty row.
+    Child<QToolButton>("imgViews1")->click();
+    EXPECT_EQ(Texts(Left()), (QStringList{"", "b.txt", "c.txt", "", "e.bin", "/Docs", "/Same"}));
+    EXPECT_EQ(Texts(Right()), (QStringList{"a.txt", "b.txt", "", "d.txt", "e.bin", "/Docs", "/Same"}));
+    EXPECT_EQ(Panel(4), QStringLiteral("Custom"));
+    EXPECT_TRUE(Item("mnuViewOther")->isChecked());
+
+    // Back to six difference categories: the View menu finds "Differences".
+    Child<QToolButton>("imgViews1")->click();
+    Child<QToolButton>("imgViews3")->click();
+    Child<QToolButton>("imgViews6")->click();
+    EXPECT_TRUE(Item("mnuViewDifferences")->isChecked());
+    EXPECT_EQ(Panel(4), QStringLiteral("Different"));
+    EXPECT_EQ(ctx->ViewSelections().ViewType(), 1);
+
+    // Hiding every category empties both panes; the totals then read 0 objects and "0 Bytes".
+    for (const char* name : {"imgViews1", "imgViews2", "imgViews4", "imgViews5", "imgViews7", "imgViews8"})
+        Child<QToolButton>(name)->click();
+    EXPECT_EQ(Left()->model()->rowCount(), 0);
+    EXPECT_EQ(Panel(1), QStringLiteral("Total 0 object(s)  (0 Bytes)"));
+}
+
+TEST_F(MainWindowTest, PlaceholderRowsCannotBeSelected)
+{
+    FillSample(*window);
+    ShowAndSettle(*window);
+    GuiResultPane* left = Left();
+    const QRect placeholder = left->visualRect(left->model()->index(3, 0));
+    Click(left->viewport(), placeholder.center());
+    EXPECT_TRUE(left->SelectedRows().isEmpty());
+    const QRect real = left->visualRect(left->model()->index(0, 0));
+    Click(left->viewport(), real.center());
+    EXPECT_EQ(left->SelectedRows(), QList<int>{0});
+    // Select all leaves the placeholder out.
+    left->selectAll();
+    EXPECT_FALSE(left->SelectedRows().contains(3));
+
+    window->RemoveListItemsAndShowNoCompareMsg();
+    const QRect none = left->visualRect(left->model()->index(0, 0));
+    Click(left->viewport(), none.center());
+    EXPECT_TRUE(left->SelectedRows().isEmpty());
+}
+
+TEST_F(MainWindowTest, ScrollingOnePaneScrollsTheOther)
+{
+    ResultList& left = window->HoldSource();
+    ResultList& right = window->HoldTarget();
+    left.clear();
+    right.clear();
+    for (int i = 0; i < 2000; ++i) {
+        left.push_back(TestRow(QStringLiteral("f%1").arg(i), Category::Same, i));
+        right.push_back(TestRow(QStringLiteral("f%1").arg(i), Category::Same, i));
+    }
+    window->ApplyViewTypes();
+    ShowAndSettle(*window);
+    ASSERT_TRUE(window->SyncScrolling()); // the default of the setting
+
+    Left()->verticalScrollBar()->setValue(500);
+    EXPECT_EQ(Left()->TopRow(), 500);
+    EXPECT_EQ(Right()->TopRow(), 500);
+    Right()->verticalScrollBar()->setValue(1200);
+    EXPECT_EQ(Left()->TopRow(), 1200);
+    Left()->scrollToBottom();
+    EXPECT_EQ(Right()->TopRow(), Left()->TopRow());
+
+    // Switched off, each pane scrolls alone.
+    Item("mnuOptionsSyncScrolling")->trigger();
+    EXPECT_FALSE(window->SyncScrolling());
+    EXPECT_FALSE(ctx->MainOptions().SyncScrolling);
+    Left()->verticalScrollBar()->setValue(10);
+    EXPECT_NE(Right()->TopRow(), 10);
+    // Switched on again, both start from the top.
+    Item("mnuOptionsSyncScrolling")->trigger();
+    EXPECT_EQ(Left()->TopRow(), 0);
+    EXPECT_EQ(Right()->TopRow(), 0);
+}
+
+TEST_F(MainWindowTest, ClosingAsksFirstButExitDoesNot)
+{
+    window->show();
+    dialogs.answers.push_back(UserDialogs::Answer::No);
+    EXPECT_FALSE(window->close());
+    ASSERT_EQ(dialogs.messages.size(), 1);
+    EXPECT_EQ(dialogs.last().text, QStringLiteral("You are about to exit Parvex.  Continue?"));
+    EXPECT_EQ(dialogs.last().title, QStringLiteral("Exit Parvex"));
+    EXPECT_EQ(dialogs.last().buttons, UserDialogs::Buttons::YesNo);
+    EXPECT_TRUE(window->isVisible());
+
+    dialogs.answers.push_back(UserDialogs::Answer::Yes);
+    EXPECT_TRUE(window->close());
+    EXPECT_FALSE(window->isVisible());
+    // Unloading wrote the settings.
+    EXPECT_TRUE(QFile::exists(appFolder.file(QStringLiteral("parvex.ini"))));
+
+    dialogs.clear();
+    window->show();
+    Item("mnuFileExit")->trigger();
+    EXPECT_TRUE(dialogs.messages.isEmpty());
+    EXPECT_FALSE(window->isVisible());
+}
+
+TEST_F(MainWindowTest, ObjectCommandsWithoutASelectionExplainThemselves)
+{
+    Item("mnuFileOpenFile")->trigger();
+    EXPECT_EQ(dialogs.last().text, QStringLiteral("No object has been selected."));
+    EXPECT_EQ(dialogs.last().title, QStringLiteral("Open Object"));
+    Item("mnuFileShowFileProperties")->trigger();
+    EXPECT_EQ(dialogs.last().text, QStringLiteral("Unable to display property page. No valid file is selected."));
+    EXPECT_EQ(dialogs.last().title, QStringLiteral("Show Property Page"));
+    Item("mnuFileAddToExcludeFilter")->trigger();
+    EXPECT_EQ(dialogs.last().text, QStringLiteral("No objects to add to filter. Please select files and/or folders and try again."));
+    EXPECT_EQ(dialogs.last().title, QStringLiteral("Add to Exclude Filter"));
+    EXPECT_EQ(dialogs.last().icon, UserDialogs::Icon::Warning);
+    EXPECT_TRUE(opened.isEmpty());
+}
+
+TEST_F(MainWindowTest, AddingSelectedRowsToAFilterStoresItAndClearsTheResults)
+{
+    ctx->MainOptions().AutoCompareAfterFilter = false;
+    ctx->Compare().SetExcludeFilters(QStringLiteral("*.bak"));
+    FillSample(*window);
+    Left()->selectionModel()->select(Left()->model()->index(0, 0), QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    Left()->selectionModel()->select(Left()->model()->index(5, 0), QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    Item("mnuFileAddToExcludeFilter")->trigger();
+    EXPECT_EQ(ctx->Compare().ExcludeFilters(), QStringLiteral("*.bak,a.txt,/Docs"));
+    CIniFile ini(*ctx);
+    ini.SetName(CIniFile::SettingsFileName());
+    EXPECT_EQ(ini.Get(QStringLiteral("Options"), QStringLiteral("ExcludeFileTypes"), QString()),
+              QStringLiteral("*.bak,a.txt,/Docs"));
+    EXPECT_EQ(Texts(Left()), QStringList{QStringLiteral("No Comparison Results")});
+}
+
+TEST_F(MainWindowTest, OpenObjectHandsTheRowsPathToTheDesktop)
+{
+    Child<QComboBox>("cboSourcePath")->setEditText(QStringLiteral("/data/left"));
+    FillSample(*window);
+    Left()->setCurrentIndex(Left()->model()->index(2, 0));
+    Item("mnuFileOpenFile")->trigger();
+    EXPECT_EQ(opened, QStringList{QStringLiteral("/data/left/c.txt")});
+}
+
+TEST_F(MainWindowTest, ChangingAFolderClearsTheResults)
+{
+    FillSample(*window);
+    Child<QComboBox>("cboTargetPath")->setEditText(QStringLiteral("/somewhere/else"));
+    EXPECT_EQ(Texts(Right()), QStringList{QStringLiteral("No Comparison Results")});
+    EXPECT_EQ(window->HoldSource().size(), 1U);
+}
+
+TEST_F(MainWindowTest, CheckMarksFollowAndChangeTheSettings)
+{
+    EXPECT_EQ(Item("mnuOptionsCompareSubFolders")->isChecked(), ctx->Compare().CompareSubFolders());
+    Item("mnuOptionsExcludeHiddenFiles")->trigger();
+    EXPECT_EQ(ctx->Compare().ExcludeHiddenFiles(), Item("mnuOptionsExcludeHiddenFiles")->isChecked());
+    Item("mnuOptionsConfirmDelete")->trigger();
+    EXPECT_EQ(ctx->MainOptions().ShowDeleteConfirmations, Item("mnuOptionsConfirmDelete")->isChecked());
+
+    // Choosing another method clears the results unless "Auto Compare After Compare Method Change" asks
+    // for a new comparison.
+    FillSample(*window);
+    ctx->MainOptions().AutoCompareAfterCompareMethodChange = false;
+    Item("mnuOptionsCompareTypeThoroughString")->trigger();
+    EXPECT_EQ(ctx->Compare().CompareMethod(), 1);
+    EXPECT_TRUE(Item("mnuOptionsCompareTypeThoroughString")->isChecked());
+    EXPECT_FALSE(Item("mnuOptionsCompareTypeQuick")->isChecked());
+    EXPECT_EQ(Texts(Left()), QStringList{QStringLiteral("No Comparison Results")});
+
+    Item("mnuOptionsSyncMakeLeftSameAsRight")->trigger();
+    EXPECT_EQ(ctx->SyncSettings().SyncMethod(), 1);
+
+    Item("mnuOptionsToolbarHide")->trigger();
+    EXPECT_FALSE(Child<QToolBar>("ParvexToolbar")->isVisibleTo(window.get()));
+    EXPECT_EQ(ctx->MainOptions().CoolbarStyle, 0);
+    Item("mnuOptionsToolbarShowToolbar")->trigger();
+    EXPECT_TRUE(Child<QToolBar>("ParvexToolbar")->isVisibleTo(window.get()));
+    EXPECT_EQ(Child<QToolBar>("ParvexToolbar")->iconSize(), QSize(16, 16));
+}
+
+TEST_F(MainWindowTest, RestoreDefaultOptionsResetsMarksAndClearsEverything)
+{
+    Item("mnuOptionsExcludeHiddenFiles")->trigger();
+    Item("mnuOptionsToolbarHide")->trigger();
+    Item("mnuViewSimilarities")->trigger();
+    FillSample(*window);
+    Item("mnuOptionsRestoreDefaults")->trigger();
+    EXPECT_FALSE(ctx->Compare().ExcludeHiddenFiles());
+    EXPECT_FALSE(Item("mnuOptionsExcludeHiddenFiles")->isChecked());
+    EXPECT_TRUE(Item("mnuOptionsToolbarShowCoolbar")->isChecked());
+    EXPECT_TRUE(Item("mnuViewViewAll")->isChecked());
+    EXPECT_EQ(Texts(Left()), QStringList{QStringLiteral("No Comparison Results")});
+    for (int panel = 1; panel <= 4; ++panel)
+        EXPECT_EQ(Panel(panel), QString()) << panel;
+}
+
+TEST_F(MainWindowTest, ToolbarPressesBeepWhileAnOperationRuns)
+{
+    window->SetMenusEnabled(false);
+    EXPECT_FALSE(window->MenusEnabled());
+    EXPECT_FALSE(window->TopMenu(QStringLiteral("mnuOptions"))->menuAction()->isEnabled());
+    Item("tbrProperties")->trigger();
+    EXPECT_TRUE(dialogs.messages.isEmpty());
+    window->SetMenusEnabled(true);
+    Item("tbrProperties")->trigger();
+    EXPECT_EQ(dialogs.last().title, QStringLiteral("Show Property Page"));
+}
