@@ -1,0 +1,309 @@
+#include "cmd/CmdCompare.h"
+
+#include "app/AppContext.h"
+#include "cmd/CmdSettings.h"
+#include "cmd/ConsoleDialogs.h"
+#include "cmd/ConsoleProgressView.h"
+#include "compare/CCompare.h"
+#include "compare/CompareRun.h"
+#include "model/PathUtils.h"
+
+#include <QFileInfo>
+#include <csignal>
+#include <cstdlib>
+#include <cstdio>
+#include <optional>
+
+namespace {
+// What the command line sets; anything left unset comes from the settings file.
+struct CompareOptions
+{
+    std::optional<int32_t> method;
+    std::optional<int32_t> chunkSize;
+    std::optional<bool> subFolders;
+    std::optional<QString> include;
+    std::optional<QString> exclude;
+    bool excludeHiddenFiles = false;
+    bool excludeSystemFiles = false;
+    bool excludeHiddenFolders = false;
+    bool excludeSystemFolders = false;
+    std::optional<bool> ignoreTwoSec;
+    std::optional<bool> ignoreDst;
+    bool details = false;
+    bool help = false;
+    QStringList folders;
+};
+
+constexpr int ExitSame = 0;
+constexpr int ExitDifferent = 1;
+constexpr int ExitTrouble = 2;
+
+// Parses args; answers an error text for bad usage, empty when fine.
+QString ParseOptions(const QStringList& args, CompareOptions& o)
+{
+    bool optionsEnded = false;
+    for (qsizetype i = 0; i < args.size(); ++i) {
+        QString arg = args[i];
+        if (optionsEnded || !arg.startsWith(QLatin1String("--")) ) {
+            o.folders << arg;
+            continue;
+        }
+        if (arg == QLatin1String("--")) {
+            optionsEnded = true;
+            continue;
+        }
+        std::optional<QString> inlineValue;
+        const qsizetype eq = arg.indexOf(QLatin1Char('='));
+        if (eq > 0) {
+            inlineValue = arg.mid(eq + 1);
+            arg = arg.left(eq);
+        }
+        auto value = [&]() -> std::optional<QString> {
+            if (inlineValue)
+                return inlineValue;
+            if (i + 1 < args.size())
+                return args[++i];
+            return std::nullopt;
+        };
+        auto flag = [&](bool& target) {
+            target = true;
+            return inlineValue ? QStringLiteral("option %1 takes no value").arg(arg) : QString();
+        };
+        auto toggle = [&](std::optional<bool>& target, bool on) {
+            target = on;
+            return inlineValue ? QStringLiteral("option %1 takes no value").arg(arg) : QString();
+        };
+
+        QString error;
+        if (arg == QLatin1String("--help")) {
+            o.help = true;
+        } else if (arg == QLatin1String("--method")) {
+            const auto v = value();
+            if (!v)
+                return QStringLiteral("option --method needs a value");
+            if (*v == QLatin1String("quick"))
+                o.method = CCompare::Quick;
+            else if (*v == QLatin1String("contents"))
+                o.method = CCompare::ThoroughString;
+            else if (*v == QLatin1String("crc"))
+                o.method = CCompare::ThoroughCRC;
+            else if (*v == QLatin1String("sha"))
+                o.method = CCompare::SHA;
+            else
+                return QStringLiteral("unknown method \"%1\" (quick, contents, crc or sha)").arg(*v);
+        } else if (arg == QLatin1String("--chunk-size")) {
+            const auto v = value();
+            bool ok = false;
+            const int n = v ? v->toInt(&ok) : 0;
+            if (!ok || n <= 0)
+                return QStringLiteral("option --chunk-size needs a whole number of bytes above 0");
+            o.chunkSize = n;
+        } else if (arg == QLatin1String("--include") || arg == QLatin1String("--exclude")) {
+            const auto v = value();
+            if (!v)
+                return QStringLiteral("option %1 needs a value").arg(arg);
+            (arg == QLatin1String("--include") ? o.include : o.exclude) = *v;
+        } else if (arg == QLatin1String("--subfolders")) {
+            error = toggle(o.subFolders, true);
+        } else if (arg == QLatin1String("--no-subfolders")) {
+            error = toggle(o.subFolders, false);
+        } else if (arg == QLatin1String("--details")) {
+            error = flag(o.details);
+        } else if (arg == QLatin1String("--exclude-hidden-files")) {
+            error = flag(o.excludeHiddenFiles);
+        } else if (arg == QLatin1String("--exclude-system-files")) {
+            error = flag(o.excludeSystemFiles);
+        } else if (arg == QLatin1String("--exclude-hidden-folders")) {
+            error = flag(o.excludeHiddenFolders);
+        } else if (arg == QLatin1String("--exclude-system-folders")) {
+            error = flag(o.excludeSystemFolders);
+        } else if (arg == QLatin1String("--ignore-2sec")) {
+            error = toggle(o.ignoreTwoSec, true);
+        } else if (arg == QLatin1String("--no-ignore-2sec")) {
+            error = toggle(o.ignoreTwoSec, false);
+        } else if (arg == QLatin1String("--ignore-dst")) {
+            error = toggle(o.ignoreDst, true);
+        } else if (arg == QLatin1String("--no-ignore-dst")) {
+            error = toggle(o.ignoreDst, false);
+        } else {
+            return QStringLiteral("unknown option %1").arg(arg);
+        }
+        if (!error.isEmpty())
+            return error;
+    }
+    if (!o.help && o.folders.size() != 2)
+        return QStringLiteral("compare needs two folders, LEFT and RIGHT");
+    return {};
+}
+
+void ApplyOptions(const CompareOptions& o, CCompare& compare)
+{
+    if (o.method)
+        compare.SetCompareMethod(*o.method);
+    if (o.chunkSize)
+        compare.SetChunkSize(*o.chunkSize);
+    if (o.subFolders)
+        compare.SetCompareSubFolders(*o.subFolders);
+    if (o.include)
+        compare.SetIncludeFilters(*o.include);
+    if (o.exclude)
+        compare.SetExcludeFilters(*o.exclude);
+    if (o.excludeHiddenFiles)
+        compare.SetExcludeHiddenFiles(true);
+    if (o.excludeSystemFiles)
+        compare.SetExcludeSystemFiles(true);
+    if (o.excludeHiddenFolders)
+        compare.SetExcludeHiddenFolders(true);
+    if (o.excludeSystemFolders)
+        compare.SetExcludeSystemFolders(true);
+    if (o.ignoreTwoSec)
+        compare.SetIgnoreFAT_NTFS_TwoSecDiff(*o.ignoreTwoSec);
+    if (o.ignoreDst)
+        compare.SetIgnoreFAT_NTFS_DaylightSavings(*o.ignoreDst);
+}
+
+// Standard output gets up to a million lines: gather them and write in large blocks.
+class LineWriter final
+{
+public:
+    ~LineWriter() { Flush(); }
+    void Line(const QString& a, const QString& b, const QString& c, const QString& d, const QString& e, const QString& f)
+    {
+        m_buffer += a.toUtf8() + '\t' + b.toUtf8() + '\t' + c.toUtf8() + '\t' + d.toUtf8() + '\t' + e.toUtf8() + '\t'
+                    + f.toUtf8() + '\n';
+        if (m_buffer.size() >= 1 << 16)
+            Flush();
+    }
+    void Flush()
+    {
+        if (!m_buffer.isEmpty())
+            std::fwrite(m_buffer.constData(), 1, static_cast<size_t>(m_buffer.size()), stdout);
+        m_buffer.clear();
+        std::fflush(stdout);
+    }
+
+private:
+    QByteArray m_buffer;
+};
+
+QString SizeField(const ResultRow& row) { return row.IsPlaceholder() ? QString() : QString::number(row.size); }
+
+bool IsSamePair(Category left, Category right)
+{
+    auto same = [](Category c) { return c == Category::Same || c == Category::IdenticalFolder; };
+    return same(left) && same(right);
+}
+
+// The category key of a sub-folder difference entry; empty for an absent file (-1).
+QString EntryCategory(int16_t compareResult)
+{
+    return compareResult < 0 ? QString() : CategoryKey(static_cast<Category>(compareResult));
+}
+
+// Ctrl+C cancels the run the way ESC does in the window; a second Ctrl+C ends the process at once.
+// The handler only stores to CCompare's atomic flag, which is safe in a signal handler.
+CCompare* g_compareForSignal = nullptr;
+
+extern "C" void OnInterrupt(int)
+{
+    if (g_compareForSignal != nullptr && !g_compareForSignal->CompareCancelled())
+        g_compareForSignal->SetCompareCancelled(true);
+    else
+        std::_Exit(130);
+}
+} // namespace
+
+QString CompareUsage()
+{
+    return QStringLiteral(
+        "  compare [options] LEFT RIGHT\n"
+        "      Compares two folders. Writes one line per row pair: left text, left size, left category,\n"
+        "      right text, right size, right category, separated by tabs. Exit status: 0 when everything\n"
+        "      is the same, 1 when anything differs, 2 on trouble.\n"
+        "    --method quick|contents|crc|sha      --chunk-size BYTES\n"
+        "    --subfolders | --no-subfolders       --details\n"
+        "    --include TEXT  --exclude TEXT       (filter texts as in the Options window; \"\" means none)\n"
+        "    --exclude-hidden-files --exclude-system-files --exclude-hidden-folders --exclude-system-folders\n"
+        "    --ignore-2sec | --no-ignore-2sec     --ignore-dst | --no-ignore-dst\n"
+        "    --help\n"
+        "    Settings not given come from parvex.ini in the application folder.\n");
+}
+
+int RunCompareCommand(const QStringList& args)
+{
+    CompareOptions options;
+    const QString usageError = ParseOptions(args, options);
+    if (!usageError.isEmpty()) {
+        std::fprintf(stderr, "parvexcmd: %s\n%s", usageError.toUtf8().constData(), CompareUsage().toUtf8().constData());
+        return ExitTrouble;
+    }
+    if (options.help) {
+        std::fputs(CompareUsage().toUtf8().constData(), stdout);
+        return ExitSame;
+    }
+
+    ConsoleDialogs dialogs;
+    ConsoleProgressView view;
+    dialogs.SetBeforeMessage([&view] { view.Wipe(); });
+    AppContext ctx(AppContext::DefaultApplicationFolder(), dialogs);
+    QString problem;
+    if (!ctx.LoadHelperLibrary(&problem)) {
+        std::fprintf(stderr, "parvexcmd: cannot load the helper library: %s\n", problem.toUtf8().constData());
+        return ExitTrouble;
+    }
+    ctx.Lib().SetMessageHandler(
+        [](const char* text, const char* title, void* context) {
+            static_cast<ConsoleDialogs*>(context)->Print(QString::fromUtf8(text), QString::fromUtf8(title));
+        },
+        &dialogs);
+
+    CCompare& compare = ctx.Compare();
+    ApplyCompareSettingsFromIni(ctx.AppFile(QStringLiteral("parvex.ini")), compare);
+    ApplyOptions(options, compare);
+
+    g_compareForSignal = &compare;
+    std::signal(SIGINT, OnInterrupt);
+    std::signal(SIGTERM, OnInterrupt);
+
+    CompareResults results(ctx);
+    NullEventPump pump;
+    CompareRun run(ctx, results, view, pump);
+    // Folders on the command line count from the working folder, as every tool's do.
+    const CompareOutcome outcome = run.CompareDirs(AbsolutePath(options.folders[0]), AbsolutePath(options.folders[1]),
+                                                   true, false);
+
+    std::signal(SIGINT, SIG_DFL);
+    std::signal(SIGTERM, SIG_DFL);
+    g_compareForSignal = nullptr;
+    ctx.Lib().SetMessageHandler(nullptr, nullptr);
+    if (outcome == CompareOutcome::Cancelled)
+        return ExitTrouble;
+
+    LineWriter out;
+    bool allSame = true;
+    const size_t rows = std::min(results.holdSource.size(), results.holdTarget.size());
+    for (size_t i = 0; i < rows; ++i) {
+        const ResultRow& l = results.holdSource[i];
+        const ResultRow& r = results.holdTarget[i];
+        out.Line(l.text, SizeField(l), CategoryKey(l.icon), r.text, SizeField(r), CategoryKey(r.icon));
+        allSame = allSame && IsSamePair(l.icon, r.icon);
+    }
+    if (options.details) {
+        for (const CSubFolderDiffs& diffs : results.allSubFolderDiffs) {
+            const QString prefix = diffs.strSubFolderName() + QLatin1Char('/');
+            const size_t n = std::min(diffs.DiffOne().size(), diffs.DiffTwo().size());
+            for (size_t i = 0; i < n; ++i) {
+                const SubFolderDiffEntry& l = diffs.DiffOne()[i];
+                const SubFolderDiffEntry& r = diffs.DiffTwo()[i];
+                out.Line(l.IsAbsent() ? QString() : prefix + l.fileName, l.IsAbsent() ? QString() : QString::number(l.size),
+                         EntryCategory(l.compareResult), r.IsAbsent() ? QString() : prefix + r.fileName,
+                         r.IsAbsent() ? QString() : QString::number(r.size), EntryCategory(r.compareResult));
+            }
+        }
+    }
+    out.Flush();
+
+    if (compare.ErrorsDuringCompare() || dialogs.TroubleShown())
+        return ExitTrouble;
+    return allSame ? ExitSame : ExitDifferent;
+}

@@ -1,0 +1,33 @@
+#include "cmd/CmdCompare.h"
+
+#include <QCoreApplication>
+#include <cstdio>
+
+namespace {
+void PrintUsage(FILE* out)
+{
+    const QByteArray text = (QStringLiteral("Usage: parvexcmd COMMAND [options]\n\nCommands:\n") + CompareUsage()).toUtf8();
+    std::fputs(text.constData(), out);
+}
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    QStringList args = QCoreApplication::arguments();
+    args.removeFirst();
+    if (args.isEmpty()) {
+        PrintUsage(stderr);
+        return 2;
+    }
+    const QString command = args.takeFirst();
+    if (command == QLatin1String("--help") || command == QLatin1String("-h") || command == QLatin1String("help")) {
+        PrintUsage(stdout);
+        return 0;
+    }
+    if (command == QLatin1String("compare"))
+        return RunCompareCommand(args);
+    std::fprintf(stderr, "parvexcmd: unknown command \"%s\"\n", command.toUtf8().constData());
+    PrintUsage(stderr);
+    return 2;
+}

@@ -1,0 +1,410 @@
+#include "compare/CompareRun.h"
+
+#include "app/AppContext.h"
+#include "app/ErrorLog.h"
+#include "app/Failure.h"
+#include "app/ProgressSink.h"
+#include "app/UserDialogs.h"
+#include "compare/CCompare.h"
+#include "compare/CompareProgressView.h"
+#include "compare/RowFormat.h"
+#include "compare/SubFolderCompare.h"
+#include "compare/TimeRules.h"
+#include "model/PathUtils.h"
+
+#include <QFileInfo>
+#include <QThread>
+#include <optional>
+
+namespace {
+
+QString Text(const char* text) { return QString::fromUtf8(text); }
+
+// Progress of a scan on a worker thread, read by the window thread.
+class AtomicProgress final : public ProgressSink
+{
+public:
+    void SetRange(qint64 maximum) override { m_maximum.store(maximum, std::memory_order_relaxed); }
+    void SetValue(qint64 value) override { m_value.store(value, std::memory_order_relaxed); }
+    void SetText(const QString&) override {}
+    qint64 Maximum() const { return m_maximum.load(std::memory_order_relaxed); }
+    qint64 Value() const { return m_value.load(std::memory_order_relaxed); }
+
+private:
+    std::atomic<qint64> m_maximum{0};
+    std::atomic<qint64> m_value{0};
+};
+
+QStringList FileNamesOf(const CDir& dir)
+{
+    QStringList names;
+    names.reserve(dir.FileCount());
+    for (const CFile& f : dir.Files())
+        names << f.FileName();
+    return names;
+}
+
+QString RealPath(const QString& text)
+{
+    const QString absolute = AbsolutePath(text);
+    const QString canonical = QFileInfo(absolute).canonicalFilePath();
+    return canonical.isEmpty() ? RemoveTrailingBackslash(absolute) : canonical;
+}
+
+} // namespace
+
+QString FolderPathPrompt() { return Text("Press the folder icon with three dots -->"); }
+
+bool IsSameFolder(const QString& left, const QString& right) { return RealPath(left) == RealPath(right); }
+
+CompareRun::CompareRun(AppContext& ctx, CompareResults& results, CompareProgressView& view, EventPump& pump,
+                       CompareRunHooks hooks)
+    : m_ctx(ctx), m_results(results), m_view(view), m_pump(pump), m_hooks(std::move(hooks)), m_comparer(ctx)
+{
+}
+
+bool CompareRun::IsCancelled() const { return m_ctx.Compare().CompareCancelled(); }
+
+bool CompareRun::MenusEnabled() const { return m_hooks.menusEnabled && m_hooks.menusEnabled(); }
+
+void CompareRun::SetMenus(bool enabled)
+{
+    if (m_hooks.setMenusEnabled)
+        m_hooks.setMenusEnabled(enabled);
+}
+
+CompareOutcome CompareRun::CompareDirs(const QString& leftText, const QString& rightText, bool userCommand1,
+                                       bool userCommand2)
+{
+    CCompare& compare = m_ctx.Compare();
+    // An unexpected-error message during the run must not sit behind the progress window.
+    m_ctx.Errors().SetCompareHooks([&compare] { return compare.RunningCompare(); }, [this] { m_view.Close(); });
+    bool started = false;
+    StepsEnd end = StepsEnd::Cancelled;
+    try {
+        end = RunSteps(leftText, rightText, started);
+    } catch (...) {
+        m_ctx.Errors().HandleUnexpectedError(QStringLiteral("frmMain.CompareDirs"));
+        end = IsCancelled() ? StepsEnd::Cancelled : StepsEnd::Completed;
+    }
+    if (end == StepsEnd::Cancelled)
+        CancelledEnd();
+    CommonEnd(userCommand1 || userCommand2, started);
+    m_ctx.Errors().SetCompareHooks({}, {});
+    const CompareOutcome outcome = compare.CompareCancelled() ? CompareOutcome::Cancelled : CompareOutcome::Completed;
+    if (m_hooks.finished)
+        m_hooks.finished(outcome);
+    return outcome;
+}
+
+CompareRun::StepsEnd CompareRun::RunSteps(const QString& leftText, const QString& rightText, bool& started)
+{
+    CCompare& compare = m_ctx.Compare();
+    UserDialogs& dialogs = m_ctx.Dialogs();
+    if (leftText == FolderPathPrompt() || rightText == FolderPathPrompt()) {
+        dialogs.Message(Text("Please select two folders to compare.  See Help file for details."),
+                        Text("Compare Folders"), UserDialogs::Icon::Information);
+        return StepsEnd::Cancelled;
+    }
+
+    m_pump.Pump();
+    if (MenusEnabled())
+        SetMenus(false);
+    compare.SetRunningCompare(true);
+    compare.SetCompareCancelled(false);
+    compare.SetErrorsDuringCompare(false);
+    m_ctx.Log().StartNew();
+    started = true;
+
+    if (!m_results.source.IsValidPath(leftText) || !m_results.target.IsValidPath(rightText)) {
+        compare.SetRunningCompare(false);
+        if (!MenusEnabled())
+            SetMenus(true);
+        return StepsEnd::Cancelled;
+    }
+    if (IsSameFolder(leftText, rightText)) {
+        dialogs.Message(Text("Please specify two different folders to compare."), Text("Folders Are Same"),
+                        UserDialogs::Icon::Warning);
+        return StepsEnd::Cancelled;
+    }
+
+    dialogs.ShowBusy(true);
+    m_view.Show(Text("Examining the left folder.  Press ESC to cancel..."), leftText);
+    WaitForStartDelay();
+    ResetFolder(m_results.source, leftText);
+    m_slowConnectionDetected.store(false);
+
+    if (!IsCancelled() && !ScanBothSides(rightText))
+        return StepsEnd::Cancelled;
+    if (IsCancelled())
+        return StepsEnd::Cancelled;
+    if (!AskSlowConnection())
+        return StepsEnd::Cancelled;
+
+    BuildAllFileNames();
+    m_pump.Pump();
+    ShowCompareMethodMessage();
+
+    if (IsCancelled())
+        return StepsEnd::Cancelled;
+    ShowAllFilesInBothDirs();
+    if (IsCancelled())
+        return StepsEnd::Cancelled;
+    if (compare.CompareSubFolders()) {
+        m_view.Progress().SetValue(0);
+        m_view.SetMessage(Text("Comparing files in sub-folders.  Press ESC to cancel..."));
+        m_view.SetFileName(QString());
+        ContentComparer& comparer = m_comparer;
+        CompareEnv env{m_ctx, m_view, m_pump, comparer, m_parallelScan};
+        if (!CompareAllSubFolders(env, m_results) || IsCancelled())
+            return StepsEnd::Cancelled;
+    }
+
+    if (m_hooks.applyViewTypes)
+        m_hooks.applyViewTypes();
+    if (m_hooks.addPathsToIni)
+        m_hooks.addPathsToIni(m_results.source.Path(), m_results.target.Path());
+    return StepsEnd::Completed;
+}
+
+void CompareRun::WaitForStartDelay()
+{
+    while (!m_view.DelayHasPassed()) {
+        m_pump.Pump();
+        QThread::msleep(5);
+    }
+}
+
+void CompareRun::ResetFolder(CDir& dir, const QString& text)
+{
+    dir.Clear();
+    dir.SetPath(text);
+}
+
+bool CompareRun::ScanBothSides(const QString& rightText)
+{
+    CCompare& compare = m_ctx.Compare();
+    if (m_hooks.showFilterState)
+        m_hooks.showFilterState(CDir::FilterStatusText(compare.IncludeFilters(), compare.ExcludeFilters()));
+    return m_parallelScan ? ScanAtOnce(rightText) : ScanInTurn(rightText);
+}
+
+bool CompareRun::ScanInTurn(const QString& rightText)
+{
+    CCompare& compare = m_ctx.Compare();
+    ScanContext scan;
+    scan.progress = &m_view.Progress();
+    scan.pump = &m_pump;
+    scan.cancel = compare.CancelFlag();
+    scan.slowConnectionDetected = &m_slowConnectionDetected;
+    scan.clockMs = m_scanClock;
+    auto populate = [&](CDir& dir) {
+        return dir.PopulateSelfWithFiles(compare.IncludeFilters(), compare.ExcludeFilters(), compare.ExcludeSystemFiles(),
+                                         compare.ExcludeHiddenFiles(), compare.ExcludeSystemFolders(),
+                                         compare.ExcludeHiddenFolders(), scan);
+    };
+    const ScanResult left = populate(m_results.source);
+    if (!CheckListing(left, m_results.source))
+        return false;
+    if (IsCancelled())
+        return true;
+    m_view.SetMessage(Text("Examining the right folder. Press ESC to cancel..."));
+    m_view.SetFileName(rightText);
+    ResetFolder(m_results.target, rightText);
+    if (IsCancelled())
+        return true;
+    const ScanResult right = populate(m_results.target);
+    return CheckListing(right, m_results.target);
+}
+
+bool CompareRun::ScanAtOnce(const QString& rightText)
+{
+    // The scans share nothing but the cancel and slow-connection flags; failures are kept and reported
+    // here on the window thread once both have ended.
+    CCompare& compare = m_ctx.Compare();
+    ResetFolder(m_results.target, rightText);
+    AtomicProgress progress[2];
+    std::optional<Failure> failure[2];
+    ScanResult result[2];
+    std::atomic<bool> leftDone{false};
+    CDir* dirs[2] = {&m_results.source, &m_results.target};
+    auto populate = [&](int side) {
+        ScanContext scan;
+        scan.progress = &progress[side];
+        scan.cancel = compare.CancelFlag();
+        scan.slowConnectionDetected = &m_slowConnectionDetected;
+        scan.failure = &failure[side];
+        scan.clockMs = m_scanClock;
+        result[side] = dirs[side]->PopulateSelfWithFiles(
+            compare.IncludeFilters(), compare.ExcludeFilters(), compare.ExcludeSystemFiles(), compare.ExcludeHiddenFiles(),
+            compare.ExcludeSystemFolders(), compare.ExcludeHiddenFolders(), scan);
+        if (side == 0)
+            leftDone.store(true);
+    };
+    // The window shows the left side until it is done, then the right, as when they are read in turn.
+    bool showingRight = false;
+    auto tick = [&] {
+        if (!showingRight && leftDone.load()) {
+            showingRight = true;
+            m_view.SetMessage(Text("Examining the right folder. Press ESC to cancel..."));
+            m_view.SetFileName(rightText);
+        }
+        const AtomicProgress& p = progress[showingRight ? 1 : 0];
+        m_view.Progress().SetRange(p.Maximum());
+        m_view.Progress().SetValue(p.Value());
+    };
+    RunSideBySide([&] { populate(0); }, [&] { populate(1); }, m_pump, tick);
+    for (int side = 0; side < 2; ++side) {
+        if (failure[side])
+            m_ctx.Errors().Report(*failure[side], QStringLiteral("CDir.PopulateSelfWithFiles"));
+    }
+    return CheckListing(result[0], m_results.source) && CheckListing(result[1], m_results.target);
+}
+
+bool CompareRun::CheckListing(const ScanResult& result, const CDir& dir)
+{
+    // A folder that could not be listed at all must not pass for an empty one: every file of the other
+    // side would show as an orphan, inviting a synchronisation to copy or delete them all.
+    if (result.listError == 0)
+        return true;
+    Failure failure = Failure::FromErrno(result.listError, false);
+    failure = Failure(failure.number(), failure.description() + Text(": ") + dir.Path(), failure.source(),
+                      failure.systemCode());
+    m_ctx.Errors().Report(failure, QStringLiteral("CDir.PopulateSelfWithFiles"));
+    return false;
+}
+
+bool CompareRun::AskSlowConnection()
+{
+    CCompare& compare = m_ctx.Compare();
+    const int32_t method = compare.CompareMethod();
+    if (!m_slowConnectionDetected.load() || method < CCompare::ThoroughString || method > CCompare::SHA
+        || compare.ChunkSize() <= 10000)
+        return true;
+    const UserDialogs::Answer answer = m_ctx.Dialogs().Message(
+        Text("A slow connection has been detected.\r\nYou should reduce your Chunk Size to 10,000 bytes or less."
+             "\r\n\r\nWould you like to do this?"),
+        Text("Performance Monitor"), UserDialogs::Icon::Information, UserDialogs::Buttons::YesNoCancel);
+    if (answer == UserDialogs::Answer::Yes)
+        compare.SetChunkSize(10000);
+    return answer != UserDialogs::Answer::Cancel;
+}
+
+void CompareRun::BuildAllFileNames()
+{
+    m_pairs = PairNames(FileNamesOf(m_results.source), FileNamesOf(m_results.target), m_ctx.Compare().CancelFlag());
+}
+
+void CompareRun::ShowCompareMethodMessage()
+{
+    m_view.Progress().SetValue(0);
+    m_view.StartAnimation(QStringLiteral("scanfiles.avi"));
+    const char* message = "Comparing Size and Date/Time.  Press ESC to cancel...";
+    switch (m_ctx.Compare().CompareMethod()) {
+    case CCompare::ThoroughString:
+        message = "Comparing Contents.  Press ESC to cancel...";
+        break;
+    case CCompare::ThoroughCRC:
+        message = "Comparing CRC32 values.  Press ESC to cancel...";
+        break;
+    case CCompare::SHA:
+        message = "Comparing SHA-1 values.  Press ESC to cancel...";
+        break;
+    default:
+        break;
+    }
+    m_view.SetMessage(Text(message));
+    m_view.SetFileName(QString());
+}
+
+void CompareRun::ShowAllFilesInBothDirs()
+{
+    ResultList& left = m_results.holdSource;
+    ResultList& right = m_results.holdTarget;
+    left.clear();
+    right.clear();
+    const qint64 n = static_cast<qint64>(m_pairs.size());
+    m_view.StartDelay();
+    WaitForStartDelay();
+    ProgressSink& bar = m_view.Progress();
+    if (n > 0)
+        bar.SetRange(n);
+    left.reserve(static_cast<size_t>(n) + static_cast<size_t>(m_results.source.SubDirCount()));
+    right.reserve(static_cast<size_t>(n) + static_cast<size_t>(m_results.target.SubDirCount()));
+
+    ContentComparer& comparer = m_comparer;
+    CompareEnv env{m_ctx, m_view, m_pump, comparer, m_parallelScan};
+    RowFormatter format;
+    const CDir& source = m_results.source;
+    const CDir& target = m_results.target;
+    qint64 i = 0;
+    for (const NamePair& pair : m_pairs) {
+        bar.SetValue(++i);
+        m_pump.Pump();
+        if (IsCancelled())
+            return;
+        try {
+            const CFile* l = pair.left >= 0 ? &source.Files().At(pair.left) : nullptr;
+            const CFile* r = pair.right >= 0 ? &target.Files().At(pair.right) : nullptr;
+            // A pair is written with the left spelling on both rows.
+            const QString& name = l != nullptr ? l->FileName() : r->FileName();
+            m_view.SetFileName(name);
+            Category lc = Category::Orphan;
+            Category rc = Category::Orphan;
+            if (l != nullptr && r != nullptr) {
+                std::tie(lc, rc) = ClassifyFilePair(env, *l, *r, source.Path() + l->FileName(), target.Path() + r->FileName());
+                if (IsCancelled())
+                    return;
+            }
+            ResultRow leftRow = l != nullptr ? format.FileRow(name, l->Size(), l->ModifiedDate(), lc) : ResultRow();
+            ResultRow rightRow = r != nullptr ? format.FileRow(name, r->Size(), r->ModifiedDate(), rc) : ResultRow();
+            left.push_back(std::move(leftRow));
+            right.push_back(std::move(rightRow));
+        } catch (...) {
+            const Failure failure = CurrentFailure();
+            if (failure.number() == Failure::BadFileNameOrNumber || failure.number() == Failure::FileNotFound)
+                continue;
+            m_ctx.Errors().Report(failure, QStringLiteral("frmMain.ShowAllFilesInBothDirs"));
+            return;
+        }
+    }
+}
+
+void CompareRun::CancelledEnd()
+{
+    m_ctx.Compare().SetCompareCancelled(true);
+    m_results.holdSource.clear();
+    m_results.holdTarget.clear();
+    if (m_hooks.removeListItemsAndShowNoCompareMsg)
+        m_hooks.removeListItemsAndShowNoCompareMsg();
+}
+
+void CompareRun::CommonEnd(bool userCommand, bool started)
+{
+    CCompare& compare = m_ctx.Compare();
+    try {
+        m_view.StopAnimation();
+        m_view.Close();
+        m_pump.Pump();
+        compare.SetRunningCompare(false);
+        if (m_hooks.bringToTop)
+            m_hooks.bringToTop();
+        if (!MenusEnabled())
+            SetMenus(true);
+        // Without step 2 the error flag still belongs to an earlier run.
+        if (userCommand && started && ReportComparisonErrors(compare.ErrorsDuringCompare(), m_ctx.Dialogs())
+            && m_hooks.showErrorLog)
+            m_hooks.showErrorLog();
+        m_ctx.Dialogs().ShowBusy(false);
+
+        if (compare.CompareCancelled())
+            return;
+        if (userCommand && m_hooks.playCompareCompleteSound)
+            m_hooks.playCompareCompleteSound();
+        if (userCommand && m_hooks.showResultsSummary)
+            m_hooks.showResultsSummary();
+        RemindAboutFatNtfs(m_ctx, m_results.source.Path(), m_results.target.Path());
+    } catch (...) {
+        m_ctx.Errors().HandleUnexpectedError(QStringLiteral("frmMain.CompareDirs"));
+    }
+}

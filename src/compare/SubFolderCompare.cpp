@@ -1,0 +1,413 @@
+#include "compare/SubFolderCompare.h"
+
+#include "app/AppContext.h"
+#include "app/Failure.h"
+#include "app/ProgressSink.h"
+#include "compare/CCompare.h"
+#include "compare/CompareProgressView.h"
+#include "compare/CompareRun.h"
+#include "compare/ContentCompare.h"
+#include "compare/NameLists.h"
+#include "compare/RowFormat.h"
+#include "compare/TimeRules.h"
+#include "model/CDir.h"
+#include "model/FolderListing.h"
+#include "model/PathUtils.h"
+
+#include <QFile>
+#include <QMutex>
+#include <QMutexLocker>
+#include <algorithm>
+#include <cerrno>
+#include <condition_variable>
+#include <exception>
+#include <mutex>
+#include <sys/stat.h>
+#include <thread>
+#include <vector>
+
+namespace {
+
+bool Cancelled(const std::atomic<bool>* cancel) { return cancel != nullptr && cancel->load(std::memory_order_relaxed); }
+
+QStringList FilePatterns(const QString& text)
+{
+    QStringList all;
+    ParseFilterList(all, text);
+    QStringList files;
+    for (const QString& p : all) {
+        if (!IsFolderPattern(p))
+            files << p;
+    }
+    return files;
+}
+
+// A folder on the path from the walk's start to where it stands now.
+struct FolderId
+{
+    dev_t device;
+    ino_t inode;
+    bool operator==(const FolderId&) const = default;
+};
+
+class TreeWalker
+{
+public:
+    TreeWalker(CDir& dir, const TreeFilters& filters, const std::atomic<bool>* cancel,
+               const std::function<void(const QString&)>& showFolder)
+        : m_dir(dir), m_filters(filters), m_cancel(cancel), m_showFolder(showFolder)
+    {
+    }
+
+    void Walk(const QString& path, const QString& prefix)
+    {
+        struct stat st {};
+        if (::stat(QFile::encodeName(path).constData(), &st) != 0 || !S_ISDIR(st.st_mode))
+            return; // a folder that cannot be entered adds nothing
+        m_onPath.push_back({st.st_dev, st.st_ino});
+        WalkFolder(AddTrailingBackslash(path), prefix);
+        m_onPath.pop_back();
+    }
+
+private:
+    void WalkFolder(const QString& path, const QString& prefix)
+    {
+        if (m_showFolder)
+            m_showFolder(path);
+        const FolderListing listing(path);
+        if (!listing.IsOpen())
+            return;
+        for (qsizetype i = 0; i < listing.Count(); ++i) {
+            if (Cancelled(m_cancel))
+                return;
+            FolderListing::Details details;
+            int error = 0;
+            if (!listing.Stat(i, details, &error)) {
+                if (error == ENOENT)
+                    continue; // gone since the listing
+                throw Failure::FromErrno(error, true);
+            }
+            const QString name = listing.Name(i);
+            const bool hidden = listing.IsHidden(i);
+            const QString key = prefix.isEmpty() ? name : prefix + QLatin1Char('/') + name;
+            if (details.type == FolderListing::Type::Folder) {
+                // Folders are never special files here: only the hidden exclusion can drop one.
+                if (m_filters.excludeHiddenFolders && hidden)
+                    continue;
+                const FolderId id{details.device, details.inode};
+                if (std::find(m_onPath.begin(), m_onPath.end(), id) != m_onPath.end())
+                    continue; // a link back to a folder we are inside: following it would never end
+                m_onPath.push_back(id);
+                WalkFolder(path + name + QLatin1Char('/'), key);
+                m_onPath.pop_back();
+                continue;
+            }
+            const bool special = details.type == FolderListing::Type::Special;
+            const bool keep = (m_filters.noFilters || m_filters.include.MatchesAny(name))
+                           && !m_filters.exclude.MatchesAny(name) && !(m_filters.excludeSystemFiles && special)
+                           && !(m_filters.excludeHiddenFiles && hidden);
+            if (!keep)
+                continue;
+            CFile file(key, details.size, details.modified);
+            file.SetIsSpecial(special);
+            file.SetIsDanglingLink(details.danglingLink);
+            m_dir.AddFile(std::move(file));
+        }
+    }
+
+    CDir& m_dir;
+    const TreeFilters& m_filters;
+    const std::atomic<bool>* m_cancel;
+    const std::function<void(const QString&)>& m_showFolder;
+    std::vector<FolderId> m_onPath;
+};
+
+QStringList FileNamesOf(const CDir& dir)
+{
+    QStringList names;
+    names.reserve(dir.FileCount());
+    for (const CFile& f : dir.Files())
+        names << f.FileName();
+    return names;
+}
+
+// The folder's own name, the last part of its path.
+QString OwnName(const QString& path)
+{
+    const QString trimmed = RemoveTrailingBackslash(path);
+    return trimmed.mid(trimmed.lastIndexOf(QLatin1Char('/')) + 1);
+}
+
+// The folder a worker thread is in, for the window thread to show.
+class FolderSlot
+{
+public:
+    void Set(const QString& folder)
+    {
+        QMutexLocker lock(&m_mutex);
+        m_folder = folder;
+    }
+    QString Get() const
+    {
+        QMutexLocker lock(&m_mutex);
+        return m_folder;
+    }
+
+private:
+    mutable QMutex m_mutex;
+    QString m_folder;
+};
+
+} // namespace
+
+TreeFilters MakeTreeFilters(const CCompare& compare)
+{
+    TreeFilters f;
+    const QString include = compare.IncludeFilters().isEmpty() ? QStringLiteral("*") : compare.IncludeFilters();
+    const QString& exclude = compare.ExcludeFilters();
+    f.noFilters = include == QLatin1String("*") && exclude.isEmpty();
+    QStringList includeFiles = FilePatterns(include);
+    if (includeFiles.isEmpty())
+        includeFiles << QStringLiteral("*");
+    f.include = FilterSet(includeFiles);
+    f.exclude = FilterSet(FilePatterns(exclude));
+    f.excludeSystemFiles = compare.ExcludeSystemFiles();
+    f.excludeHiddenFiles = compare.ExcludeHiddenFiles();
+    f.excludeSystemFolders = compare.ExcludeSystemFolders();
+    f.excludeHiddenFolders = compare.ExcludeHiddenFolders();
+    return f;
+}
+
+void RunSideBySide(const std::function<void()>& left, const std::function<void()>& right, EventPump& pump,
+                   const std::function<void()>& tick)
+{
+    std::mutex mutex;
+    std::condition_variable done;
+    int finished = 0;
+    std::exception_ptr failures[2];
+    auto run = [&](const std::function<void()>& work, int side) {
+        try {
+            work();
+        } catch (...) {
+            failures[side] = std::current_exception();
+        }
+        std::lock_guard lock(mutex);
+        ++finished;
+        done.notify_one();
+    };
+    std::thread leftThread(run, std::cref(left), 0);
+    std::thread rightThread(run, std::cref(right), 1);
+    for (;;) {
+        {
+            std::unique_lock lock(mutex);
+            if (done.wait_for(lock, std::chrono::milliseconds(20), [&] { return finished == 2; }))
+                break;
+        }
+        pump.Pump();
+        if (tick)
+            tick();
+    }
+    leftThread.join();
+    rightThread.join();
+    if (tick)
+        tick();
+    for (const std::exception_ptr& f : failures) {
+        if (f)
+            std::rethrow_exception(f);
+    }
+}
+
+void PopulateDirTree(CDir& dir, const QString& path, const QString& prefix, const TreeFilters& filters,
+                     const std::atomic<bool>* cancel, const std::function<void(const QString&)>& showFolder)
+{
+    TreeWalker(dir, filters, cancel, showFolder).Walk(path, prefix);
+}
+
+std::pair<Category, Category> ClassifyFilePair(CompareEnv& env, const CFile& left, const CFile& right,
+                                               const QString& leftPath, const QString& rightPath)
+{
+    const CCompare& compare = env.ctx.Compare();
+    const qint64 d = FAT_NTFS_TimeDiffAllowance(
+        FileTimeDiffSeconds(UtcToLocalTicks(left.ModifiedDate()), UtcToLocalTicks(right.ModifiedDate())), compare);
+    const bool sizesDiffer = left.Size() != right.Size();
+    const int32_t method = compare.CompareMethod();
+    // Special files and dangling links have no contents to read: they are judged as the quick method does.
+    const bool readContents = method != CCompare::Quick && left.CanBeOpened() && right.CanBeOpened();
+    if (readContents && !sizesDiffer) {
+        const bool differ = env.comparer.AreFileContentsDifferent(leftPath, rightPath, method, left.Size(), false,
+                                                                  &env.view.Progress(), &env.pump);
+        if (!differ)
+            return {Category::Same, Category::Same};
+    }
+    if (d < 0)
+        return {Category::Older, Category::Newer};
+    if (d > 0)
+        return {Category::Newer, Category::Older};
+    if (!sizesDiffer && !readContents)
+        return {Category::Same, Category::Same};
+    return {Category::Binary, Category::Binary};
+}
+
+bool AreFoldersIdentical(CompareEnv& env, const QString& leftPath, const QString& rightPath,
+                         const TreeFilters& filters, SubFolderDiffsList& results)
+{
+    try {
+        const CCompare& compare = env.ctx.Compare();
+        const std::atomic<bool>* cancel = compare.CancelFlag();
+        if (Cancelled(cancel))
+            return false;
+        const QString leftName = OwnName(leftPath);
+
+        // Keys are the paths below each compared folder, so both sides pair on the same relative names
+        // whatever the two folders themselves are called.
+        CDir leftDir(env.ctx);
+        CDir rightDir(env.ctx);
+        leftDir.SetPath(leftPath);
+        rightDir.SetPath(rightPath);
+        if (env.parallel) {
+            FolderSlot current;
+            auto show = [&current](const QString& folder) { current.Set(folder); };
+            RunSideBySide([&] { PopulateDirTree(leftDir, leftPath, QString(), filters, cancel, show); },
+                          [&] { PopulateDirTree(rightDir, rightPath, QString(), filters, cancel, show); }, env.pump,
+                          [&] { env.view.SetFileName(current.Get()); });
+        } else {
+            auto show = [&env](const QString& folder) {
+                env.view.SetFileName(folder);
+                env.pump.Pump();
+            };
+            PopulateDirTree(leftDir, leftPath, QString(), filters, cancel, show);
+            if (!Cancelled(cancel))
+                PopulateDirTree(rightDir, rightPath, QString(), filters, cancel, show);
+        }
+        if (Cancelled(cancel))
+            return false;
+
+        const std::vector<NamePair> pairs = PairNames(FileNamesOf(leftDir), FileNamesOf(rightDir), cancel);
+        if (Cancelled(cancel))
+            return false;
+
+        RowFormatter format;
+        std::vector<SubFolderDiffEntry> one;
+        std::vector<SubFolderDiffEntry> two;
+        const QString leftBase = AddTrailingBackslash(leftPath);
+        const QString rightBase = AddTrailingBackslash(rightPath);
+        auto entry = [&format](const CFile& f, Category category) {
+            SubFolderDiffEntry e;
+            e.fileName = f.FileName();
+            e.size = f.Size();
+            e.ticks = f.ModifiedDate();
+            e.sizeText = format.SizeText(f.Size());
+            e.timeStamp = format.DateText(f.ModifiedDate());
+            e.compareResult = static_cast<int16_t>(category);
+            return e;
+        };
+        for (const NamePair& pair : pairs) {
+            env.pump.Pump();
+            if (Cancelled(cancel))
+                return false;
+            const CFile* l = pair.left >= 0 ? &leftDir.Files().At(pair.left) : nullptr;
+            const CFile* r = pair.right >= 0 ? &rightDir.Files().At(pair.right) : nullptr;
+            if (l != nullptr && r != nullptr) {
+                const auto [lc, rc] = ClassifyFilePair(env, *l, *r, leftBase + l->FileName(), rightBase + r->FileName());
+                if (Cancelled(cancel))
+                    return false;
+                if (lc == Category::Same)
+                    continue;
+                one.push_back(entry(*l, lc));
+                two.push_back(entry(*r, rc));
+            } else if (l != nullptr) {
+                one.push_back(entry(*l, Category::Orphan));
+                two.emplace_back();
+            } else if (r != nullptr) {
+                one.emplace_back();
+                two.push_back(entry(*r, Category::Orphan));
+            }
+        }
+        if (one.empty())
+            return true;
+        CSubFolderDiffs diffs;
+        diffs.SetStrSubFolderName(leftName);
+        diffs.Assign(std::move(one), std::move(two));
+        results.push_back(std::move(diffs));
+        return false;
+    } catch (...) {
+        env.ctx.Errors().HandleUnexpectedError(QStringLiteral("modParvex.AreFoldersIdentical"));
+        return false;
+    }
+}
+
+void CleanupPreviousSubFolderResults(AppContext& ctx, SubFolderDiffsList& diffs)
+{
+    try {
+        SubFolderDiffsList().swap(diffs);
+    } catch (...) {
+        ctx.Errors().HandleUnexpectedError(QStringLiteral("frmmain.CleanupPreviousSubFolderResults"));
+    }
+}
+
+bool CompareAllSubFolders(CompareEnv& env, CompareResults& results)
+{
+    CCompare& compare = env.ctx.Compare();
+    const std::atomic<bool>* cancel = compare.CancelFlag();
+    CleanupPreviousSubFolderResults(env.ctx, results.allSubFolderDiffs);
+
+    QStringList leftNames;
+    QStringList rightNames;
+    for (const QString& s : results.source.SubDirs())
+        leftNames << s;
+    for (const QString& s : results.target.SubDirs())
+        rightNames << s;
+    const std::vector<NamePair> pairs = PairNames(leftNames, rightNames, cancel);
+    const TreeFilters filters = MakeTreeFilters(compare);
+    RowFormatter format;
+    ProgressSink& bar = env.view.Progress();
+    bar.SetRange(static_cast<qint64>(pairs.size()));
+
+    qint64 i = 0;
+    for (const NamePair& pair : pairs) {
+        bar.SetValue(++i);
+        env.pump.Pump();
+        if (Cancelled(cancel))
+            return false;
+        // Each side's folder is reached by its own spelling (Linux names are case-sensitive); both rows
+        // read the left spelling where the left side has the folder.
+        const QString rowText = pair.left >= 0 ? leftNames[pair.left] : rightNames[pair.right];
+        QString fullPath[2];
+        ResultRow rows[2];
+        const CDir* dirs[2] = {&results.source, &results.target};
+        const qsizetype index[2] = {pair.left, pair.right};
+        const QStringList* names[2] = {&leftNames, &rightNames};
+        for (int side = 0; side < 2; ++side) {
+            if (index[side] < 0)
+                continue;
+            try {
+                fullPath[side] = RemoveTrailingBackslash(dirs[side]->Path()) + names[side]->at(index[side]);
+                env.view.SetFileName(fullPath[side]);
+                env.pump.Pump();
+                const qint64 total = env.ctx.Lib().GetFolderSize(fullPath[side]);
+                env.pump.Pump();
+                if (Cancelled(cancel))
+                    return false;
+                rows[side].text = rowText;
+                rows[side].size = total;
+                rows[side].sizeText = format.SizeText(total);
+            } catch (...) {
+                // A failure here leaves the row as it stands and the comparison goes on.
+            }
+        }
+        try {
+            if (index[0] >= 0 && index[1] >= 0) {
+                const bool same = AreFoldersIdentical(env, fullPath[0], fullPath[1], filters, results.allSubFolderDiffs);
+                if (Cancelled(cancel))
+                    return false;
+                rows[0].icon = rows[1].icon = same ? Category::IdenticalFolder : Category::DifferentFolder;
+            } else {
+                rows[index[0] >= 0 ? 0 : 1].icon = Category::OrphanFolder;
+            }
+        } catch (...) {
+        }
+        results.holdSource.push_back(std::move(rows[0]));
+        results.holdTarget.push_back(std::move(rows[1]));
+    }
+    return !Cancelled(cancel);
+}

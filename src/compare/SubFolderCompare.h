@@ -1,0 +1,80 @@
+#pragma once
+
+#include "compare/CSubFolderDiffs.h"
+#include "compare/ResultList.h"
+#include "model/Filters.h"
+
+#include <QString>
+#include <atomic>
+#include <functional>
+#include <utility>
+
+class AppContext;
+class CCompare;
+class CDir;
+class CFile;
+class CompareProgressView;
+class ContentComparer;
+class EventPump;
+struct CompareResults;
+
+// What the steps of a comparison run share: the process-wide objects, the progress view and the pump
+// that lets events run. All of it belongs to the window thread.
+struct CompareEnv
+{
+    AppContext& ctx;
+    CompareProgressView& view;
+    EventPump& pump;
+    // Reads contents under the content methods; one per run, so its buffers serve every file.
+    ContentComparer& comparer;
+    // Whether the two sides of a step may be read at the same time on two threads.
+    bool parallel = true;
+};
+
+// The file filters of a sub-folder walk: folder patterns play no part below the compared folders, so the
+// include list keeps only file patterns ("*" when none is left) and the exclude list likewise.
+struct TreeFilters
+{
+    bool noFilters = true;
+    FilterSet include;
+    FilterSet exclude;
+    bool excludeSystemFiles = false;
+    bool excludeHiddenFiles = false;
+    bool excludeSystemFolders = false;
+    bool excludeHiddenFolders = false;
+};
+TreeFilters MakeTreeFilters(const CCompare& compare);
+
+// How one pair of files present on both sides compares: both categories (Newer/Older, Same, Binary).
+// Reads contents only under a content method, only for equal sizes, and never for special files or
+// dangling links, which are judged by size and time stamp alone.
+std::pair<Category, Category> ClassifyFilePair(CompareEnv& env, const CFile& left, const CFile& right,
+                                               const QString& leftPath, const QString& rightPath);
+
+// Adds every file below path, at any depth, to dir's Files, keyed by prefix + "/" + the path below
+// path (the bare relative path when prefix is empty). Depth first in listing order. A symbolic link to
+// a folder is followed unless it leads back to a folder on the current path (device and inode), so a
+// link loop ends. showFolder (optional) hears each folder as it is entered; cancel is tested before
+// every entry. Safe on a worker thread when showFolder is. Failures are passed to the caller.
+void PopulateDirTree(CDir& dir, const QString& path, const QString& prefix, const TreeFilters& filters,
+                     const std::atomic<bool>* cancel, const std::function<void(const QString&)>& showFolder = {});
+
+// Whether the two subtrees hold the same files (by the run's method and time allowances). When they do
+// not, and the run was not cancelled, one CSubFolderDiffs named after the left folder is added to
+// results. Failures are reported with "modParvex.AreFoldersIdentical" and answer false.
+bool AreFoldersIdentical(CompareEnv& env, const QString& leftPath, const QString& rightPath,
+                         const TreeFilters& filters, SubFolderDiffsList& results);
+
+// Compares every immediate sub-folder of the two scanned folders: appends one row pair per sub-folder
+// name to the hold lists (identical, different or orphan folder, with the folder's total size) and
+// fills results.allSubFolderDiffs. Answers false when the run was cancelled.
+bool CompareAllSubFolders(CompareEnv& env, CompareResults& results);
+
+// Drops the sub-folder differences of the previous run.
+void CleanupPreviousSubFolderResults(AppContext& ctx, SubFolderDiffsList& diffs);
+
+// Runs left and right at the same time on two threads while the calling (window) thread lets events
+// run and calls tick about every 20 ms. A failure thrown by either side is thrown again here after both
+// have ended.
+void RunSideBySide(const std::function<void()>& left, const std::function<void()>& right, EventPump& pump,
+                   const std::function<void()>& tick = {});

@@ -1,0 +1,189 @@
+#include "TestSupport.h"
+
+#include <QFile>
+#include <QProcess>
+#include <gtest/gtest.h>
+
+namespace {
+constexpr qint64 T0 = 1685620800;
+
+struct Result
+{
+    int exitCode = -1;
+    QStringList lines;
+    QString errors;
+};
+
+// Runs a private copy of parvexcmd: its application folder (and so its parvex.ini) is the test's own.
+class ParvexCmdTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        bin = tmp.createFolder(QStringLiteral("bin"));
+        ASSERT_TRUE(QFile::copy(TestBinDir() + QStringLiteral("/parvexcmd"), bin + QStringLiteral("/parvexcmd")));
+        ASSERT_TRUE(QFile::copy(TestLibraryFile(), bin + QStringLiteral("/libparvexlib.so")));
+        QFile(bin + QStringLiteral("/parvexcmd")).setPermissions(QFileDevice::ExeOwner | QFileDevice::ReadOwner);
+        left = tmp.createFolder(QStringLiteral("left"));
+        right = tmp.createFolder(QStringLiteral("right"));
+    }
+
+    void Ini(const QByteArray& options)
+    {
+        QFile f(bin + QStringLiteral("/parvex.ini"));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("[Options]\r\n" + options);
+    }
+
+    // Every setting given, so that nothing depends on parvex.ini.
+    static QStringList Explicit()
+    {
+        return {QStringLiteral("--method"), QStringLiteral("quick"), QStringLiteral("--subfolders"),
+                QStringLiteral("--no-ignore-2sec"), QStringLiteral("--no-ignore-dst"), QStringLiteral("--include"),
+                QString(), QStringLiteral("--exclude"), QString()};
+    }
+
+    Result Run(QStringList args)
+    {
+        QProcess p;
+        p.start(bin + QStringLiteral("/parvexcmd"), args);
+        EXPECT_TRUE(p.waitForFinished(60000));
+        Result r;
+        r.exitCode = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+        const QString out = QString::fromUtf8(p.readAllStandardOutput());
+        r.lines = out.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+        r.errors = QString::fromUtf8(p.readAllStandardError());
+        return r;
+    }
+
+    Result Compare(const QStringList& extra = {})
+    {
+        return Run(QStringList{QStringLiteral("compare")} + Explicit() + extra + QStringList{left, right});
+    }
+
+    TempDir tmp;
+    QString bin;
+    QString left;
+    QString right;
+};
+
+QString Line(std::initializer_list<const char*> fields)
+{
+    QStringList parts;
+    for (const char* f : fields)
+        parts << QString::fromUtf8(f);
+    return parts.join(QLatin1Char('\t'));
+}
+} // namespace
+
+TEST_F(ParvexCmdTest, RowsAndExitStatus)
+{
+    tmp.createFileAt(QStringLiteral("left/a.txt"), "12345", T0);
+    tmp.createFileAt(QStringLiteral("right/A.TXT"), "12345", T0);
+    tmp.createFileAt(QStringLiteral("left/b"), "x", T0 + 60);
+    tmp.createFileAt(QStringLiteral("right/b"), "x", T0);
+    tmp.createFileAt(QStringLiteral("left/README"), "1", T0);
+    tmp.createFileAt(QStringLiteral("left/Readme"), "22", T0);
+    tmp.createFileAt(QStringLiteral("right/README"), "1", T0);
+    tmp.createFileAt(QStringLiteral("right/only"), "abc", T0);
+    tmp.createFileAt(QStringLiteral("left/Sub/x"), "1234", T0);
+    tmp.createFileAt(QStringLiteral("right/Sub/x"), "1234", T0 + 30);
+    tmp.createFileAt(QStringLiteral("left/Same/y"), "12", T0);
+    tmp.createFileAt(QStringLiteral("right/Same/y"), "12", T0);
+    tmp.createFileAt(QStringLiteral("right/New/z"), "123", T0);
+
+    const Result r = Compare();
+    EXPECT_EQ(r.exitCode, 1) << qPrintable(r.errors);
+    EXPECT_EQ(r.lines, (QStringList{
+                           Line({"a.txt", "5", "Same", "a.txt", "5", "Same"}),
+                           Line({"b", "1", "Newer", "b", "1", "Older"}),
+                           Line({"", "", "", "only", "3", "Orphan"}),
+                           Line({"README", "1", "Same", "README", "1", "Same"}),
+                           Line({"Readme", "2", "Orphan", "", "", ""}),
+                           Line({"", "", "", "/New", "3", "OrphanFolder"}),
+                           Line({"/Same", "2", "IdenticalFolder", "/Same", "2", "IdenticalFolder"}),
+                           Line({"/Sub", "4", "DifferentFolder", "/Sub", "4", "DifferentFolder"}),
+                       }));
+
+    const Result details = Compare({QStringLiteral("--details")});
+    EXPECT_EQ(details.lines.mid(r.lines.size()), (QStringList{Line({"Sub/x", "4", "Older", "Sub/x", "4", "Newer"})}));
+}
+
+TEST_F(ParvexCmdTest, IdenticalFoldersExitZero)
+{
+    tmp.createFileAt(QStringLiteral("left/a"), "1", T0);
+    tmp.createFileAt(QStringLiteral("right/a"), "1", T0);
+    tmp.createFileAt(QStringLiteral("left/D/b"), "22", T0);
+    tmp.createFileAt(QStringLiteral("right/D/b"), "22", T0);
+    const Result r = Compare({QStringLiteral("--method"), QStringLiteral("sha"), QStringLiteral("--chunk-size"),
+                              QStringLiteral("1")});
+    EXPECT_EQ(r.exitCode, 0) << qPrintable(r.errors);
+    EXPECT_EQ(r.lines, (QStringList{Line({"a", "1", "Same", "a", "1", "Same"}),
+                                    Line({"/D", "2", "IdenticalFolder", "/D", "2", "IdenticalFolder"})}));
+    EXPECT_TRUE(r.errors.isEmpty()) << qPrintable(r.errors);
+
+    // Two empty folders have nothing that differs.
+    tmp.createFolder(QStringLiteral("e1"));
+    tmp.createFolder(QStringLiteral("e2"));
+    const Result empty = Run({QStringLiteral("compare"), tmp.file(QStringLiteral("e1")), tmp.file(QStringLiteral("e2"))});
+    EXPECT_EQ(empty.exitCode, 0);
+    EXPECT_TRUE(empty.lines.isEmpty());
+}
+
+TEST_F(ParvexCmdTest, TroubleExitsTwoWithTheMessageOnStandardError)
+{
+    const QString missing = tmp.file(QStringLiteral("missing"));
+    Result r = Run({QStringLiteral("compare"), left, missing});
+    EXPECT_EQ(r.exitCode, 2);
+    EXPECT_TRUE(r.lines.isEmpty());
+    EXPECT_EQ(r.errors, QStringLiteral("Compare Failed: An error occurred while processing \"") + missing
+                            + QStringLiteral("\".\n\nMake sure that the folder exists and that you have permission "
+                                             "to access it.\n"));
+
+    r = Run({QStringLiteral("compare"), left, left + QStringLiteral("/")});
+    EXPECT_EQ(r.exitCode, 2);
+    EXPECT_EQ(r.errors, QStringLiteral("Folders Are Same: Please specify two different folders to compare.\n"));
+
+    r = Run({QStringLiteral("compare"), QStringLiteral("--method"), QStringLiteral("fast"), left, right});
+    EXPECT_EQ(r.exitCode, 2);
+    EXPECT_TRUE(r.errors.contains(QStringLiteral("unknown method"))) << qPrintable(r.errors);
+
+    r = Run({QStringLiteral("compare"), left});
+    EXPECT_EQ(r.exitCode, 2);
+
+    r = Run({QStringLiteral("compare"), QStringLiteral("--help")});
+    EXPECT_EQ(r.exitCode, 0);
+    EXPECT_TRUE(r.lines.join(QLatin1Char('\n')).contains(QStringLiteral("--ignore-dst")));
+
+    // Without its helper library the command stops at once.
+    ASSERT_TRUE(QFile::remove(bin + QStringLiteral("/libparvexlib.so")));
+    r = Run({QStringLiteral("compare"), left, right});
+    EXPECT_EQ(r.exitCode, 2);
+    EXPECT_TRUE(r.errors.contains(QStringLiteral("libparvexlib.so"))) << qPrintable(r.errors);
+}
+
+TEST_F(ParvexCmdTest, SettingsComeFromTheIniUnlessGiven)
+{
+    tmp.createFileAt(QStringLiteral("left/a.txt"), "1", T0 + 2);
+    tmp.createFileAt(QStringLiteral("right/a.txt"), "1", T0);
+    tmp.createFileAt(QStringLiteral("left/b.doc"), "1", T0);
+    tmp.createFileAt(QStringLiteral("left/D/c.txt"), "1", T0);
+    tmp.createFileAt(QStringLiteral("right/D/c.txt"), "1", T0);
+
+    // The program's defaults: sub-folders on, two-second allowance on.
+    Result r = Run({QStringLiteral("compare"), left, right});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_EQ(r.lines, (QStringList{Line({"a.txt", "1", "Same", "a.txt", "1", "Same"}),
+                                    Line({"b.doc", "1", "Orphan", "", "", ""}),
+                                    Line({"/D", "1", "IdenticalFolder", "/D", "1", "IdenticalFolder"})}));
+
+    Ini("CompareSubFolders=False\r\nIgnore2SecDiff=False\r\nIncludeFileTypes=*.txt\r\n");
+    r = Run({QStringLiteral("compare"), left, right});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_EQ(r.lines, (QStringList{Line({"a.txt", "1", "Newer", "a.txt", "1", "Older"})}));
+
+    r = Run({QStringLiteral("compare"), QStringLiteral("--ignore-2sec"), QStringLiteral("--subfolders"), left, right});
+    EXPECT_EQ(r.exitCode, 0);
+    EXPECT_EQ(r.lines, (QStringList{Line({"a.txt", "1", "Same", "a.txt", "1", "Same"}),
+                                    Line({"/D", "1", "IdenticalFolder", "/D", "1", "IdenticalFolder"})}));
+}

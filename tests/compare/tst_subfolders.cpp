@@ -1,0 +1,187 @@
+#include "CompareFixture.h"
+
+#include "compare/SubFolderCompare.h"
+#include "model/CDir.h"
+
+#include <QFile>
+
+namespace {
+QString Pair(const char* l, const char* lk, const char* r, const char* rk)
+{
+    return QStringList{QString::fromUtf8(l), QString::fromUtf8(lk), QString::fromUtf8(r), QString::fromUtf8(rk)}
+        .join(QLatin1Char('|'));
+}
+
+// "name|size text|result" of every entry of one side.
+QStringList Entries(const std::vector<SubFolderDiffEntry>& side)
+{
+    QStringList out;
+    for (const SubFolderDiffEntry& e : side)
+        out << e.fileName + QLatin1Char('|') + QString::number(e.compareResult);
+    return out;
+}
+} // namespace
+
+class SubFolderTest : public CompareFixture
+{
+};
+
+TEST_F(SubFolderTest, FolderRowsIdenticalDifferentAndOrphan)
+{
+    // Same files, names differing in case at both levels.
+    L(QStringLiteral("Docs/a.txt"), "12345", T0);
+    R(QStringLiteral("DOCS/A.TXT"), "12345", T0);
+    // One file newer by 10 seconds two levels down, one only on the right.
+    L(QStringLiteral("Work/Old/b.txt"), "b", T0 + 10);
+    R(QStringLiteral("Work/Old/b.txt"), "b", T0);
+    R(QStringLiteral("Work/extra.txt"), "e", T0);
+    L(QStringLiteral("Work/same.txt"), "s", T0);
+    R(QStringLiteral("Work/same.txt"), "s", T0);
+    L(QStringLiteral("Lonely/x/y.bin"), "1234567", T0);
+    L(QStringLiteral("Lonely/z.bin"), "123", T0);
+    L(QStringLiteral("top.txt"), "t", T0);
+    R(QStringLiteral("top.txt"), "t", T0);
+
+    ASSERT_EQ(Run(), CompareOutcome::Completed);
+    EXPECT_EQ(Rows(), (QStringList{Pair("top.txt", "Same", "top.txt", "Same"),
+                                   Pair("/Docs", "IdenticalFolder", "/Docs", "IdenticalFolder"),
+                                   Pair("/Lonely", "OrphanFolder", "", ""),
+                                   Pair("/Work", "DifferentFolder", "/Work", "DifferentFolder")}));
+    const ResultRow& lonely = results->holdSource[2];
+    EXPECT_EQ(lonely.size, 10) << "an orphan folder shows the total size of its whole subtree";
+    EXPECT_TRUE(lonely.dateText.isEmpty());
+    EXPECT_TRUE(results->holdTarget[2].IsPlaceholder());
+
+    ASSERT_EQ(results->allSubFolderDiffs.size(), 1u);
+    const CSubFolderDiffs& work = results->allSubFolderDiffs[0];
+    EXPECT_EQ(work.strSubFolderName(), QStringLiteral("Work"));
+    EXPECT_EQ(Entries(work.DiffOne()), (QStringList{QStringLiteral("|-1"), QStringLiteral("Old/b.txt|1")}));
+    EXPECT_EQ(Entries(work.DiffTwo()), (QStringList{QStringLiteral("extra.txt|4"), QStringLiteral("Old/b.txt|2")}));
+    int lower = 0;
+    int upper = 0;
+    work.GetArrayDiffOneDimensions(lower, upper);
+    EXPECT_EQ(lower, 1);
+    EXPECT_EQ(upper, 2);
+}
+
+TEST_F(SubFolderTest, FiltersApplyToFilesInsideButNotToFolderSizes)
+{
+    L(QStringLiteral("Docs/keep.txt"), "k", T0);
+    R(QStringLiteral("Docs/keep.txt"), "k", T0);
+    L(QStringLiteral("Docs/deep/junk.tmp"), "left junk", T0);
+    R(QStringLiteral("Docs/deep/junk.tmp"), "different junk", T0 + 50);
+    L(QStringLiteral("Temp/a"), "a", T0);
+    ctx->Compare().SetExcludeFilters(QStringLiteral("*.tmp, /Temp"));
+    ASSERT_EQ(Run(), CompareOutcome::Completed);
+    EXPECT_EQ(Rows(), (QStringList{Pair("/Docs", "IdenticalFolder", "/Docs", "IdenticalFolder")}));
+    EXPECT_EQ(results->holdSource[0].size, 1 + 9);
+    EXPECT_EQ(results->holdTarget[0].size, 1 + 14);
+
+    // A folder include pattern alone keeps no top-level file but compares every file inside.
+    ctx->Compare().SetExcludeFilters(QString());
+    ctx->Compare().SetIncludeFilters(QStringLiteral("/Docs"));
+    L(QStringLiteral("top"), "t", T0);
+    ASSERT_EQ(Run(), CompareOutcome::Completed);
+    EXPECT_EQ(Rows(), (QStringList{Pair("/Docs", "DifferentFolder", "/Docs", "DifferentFolder")}));
+}
+
+TEST_F(SubFolderTest, ManyDifferencesAreAllStored)
+{
+    for (int i = 0; i < 45; ++i)
+        L(QStringLiteral("Many/f%1").arg(i, 2, 10, QLatin1Char('0')), "x", T0);
+    tmp.createFolder(QStringLiteral("right/Many"));
+    ASSERT_EQ(Run(), CompareOutcome::Completed);
+    ASSERT_EQ(results->allSubFolderDiffs.size(), 1u);
+    EXPECT_EQ(results->allSubFolderDiffs[0].DiffOne().size(), 45u);
+    EXPECT_EQ(results->allSubFolderDiffs[0].DiffTwo().size(), 45u);
+    QString name;
+    QString size;
+    QString time;
+    int16_t result = 0;
+    ASSERT_TRUE(results->allSubFolderDiffs[0].GetUDTFromArrayDiffOne(45, name, size, time, result));
+    EXPECT_EQ(name, QStringLiteral("f44"));
+    EXPECT_EQ(result, 4);
+    ASSERT_TRUE(results->allSubFolderDiffs[0].GetUDTFromArrayDiffTwo(45, name, size, time, result));
+    EXPECT_TRUE(name.isEmpty());
+    EXPECT_EQ(result, -1);
+    EXPECT_FALSE(results->allSubFolderDiffs[0].GetUDTFromArrayDiffOne(46, name, size, time, result));
+}
+
+TEST_F(SubFolderTest, SymbolicLinkLoopsEnd)
+{
+    L(QStringLiteral("Sub/a"), "a", T0);
+    R(QStringLiteral("Sub/a"), "a", T0);
+    L(QStringLiteral("t"), "t", T0);
+    R(QStringLiteral("t"), "t", T0);
+    // A link back to the folder itself and one to the top folder: each would lead round for ever.
+    ASSERT_TRUE(QFile::link(tmp.file(QStringLiteral("left/Sub")), tmp.file(QStringLiteral("left/Sub/self"))));
+    ASSERT_TRUE(QFile::link(tmp.file(QStringLiteral("right/Sub")), tmp.file(QStringLiteral("right/Sub/self"))));
+    ASSERT_TRUE(QFile::link(tmp.file(QStringLiteral("left")), tmp.file(QStringLiteral("left/Sub/up"))));
+    ASSERT_TRUE(QFile::link(tmp.file(QStringLiteral("right")), tmp.file(QStringLiteral("right/Sub/up"))));
+    ASSERT_EQ(Run(), CompareOutcome::Completed);
+    EXPECT_EQ(Rows(), (QStringList{Pair("t", "Same", "t", "Same"), Pair("/Sub", "IdenticalFolder", "/Sub", "IdenticalFolder")}));
+
+    CDir tree(*ctx);
+    PopulateDirTree(tree, tmp.file(QStringLiteral("left/Sub")), QString(), MakeTreeFilters(ctx->Compare()), nullptr);
+    QStringList keys;
+    for (const CFile& f : tree.Files())
+        keys << f.FileName();
+    keys.sort();
+    // up leads to left, whose Sub is the walk's own start and is not entered again.
+    EXPECT_EQ(keys, (QStringList{QStringLiteral("a"), QStringLiteral("up/t")}));
+}
+
+TEST_F(SubFolderTest, CancelWhileComparingSubFolders)
+{
+    for (int i = 0; i < 20; ++i) {
+        L(QStringLiteral("S%1/f").arg(i), "x", T0);
+        R(QStringLiteral("S%1/f").arg(i), "x", T0 + 100);
+    }
+    ASSERT_EQ(Run(), CompareOutcome::Completed);
+    ASSERT_EQ(results->allSubFolderDiffs.size(), 20u);
+    const int full = pump->count;
+    pump->count = 0;
+    pump->CancelAt(full - 10);
+    EXPECT_EQ(Run(), CompareOutcome::Cancelled);
+    EXPECT_TRUE(results->holdSource.empty());
+    EXPECT_TRUE(results->holdTarget.empty());
+}
+
+TEST_F(SubFolderTest, SwitchingOffDropsPreviousDifferences)
+{
+    L(QStringLiteral("S/f"), "x", T0);
+    R(QStringLiteral("S/f"), "y", T0 + 5);
+    ASSERT_EQ(Run(), CompareOutcome::Completed);
+    ASSERT_EQ(results->allSubFolderDiffs.size(), 1u);
+    CleanupPreviousSubFolderResults(*ctx, results->allSubFolderDiffs);
+    EXPECT_TRUE(results->allSubFolderDiffs.empty());
+
+    ctx->Compare().SetCompareSubFolders(false);
+    ASSERT_EQ(Run(), CompareOutcome::Completed);
+    EXPECT_TRUE(Rows().isEmpty()) << "no folder rows without sub-folder comparison";
+}
+
+TEST(CSubFolderDiffsTest, RedimKeepsEntriesByIndex)
+{
+    CSubFolderDiffs d;
+    int lower = 0;
+    int upper = 0;
+    d.GetArrayDiffOneDimensions(lower, upper);
+    EXPECT_EQ(upper - lower + 1, 0);
+    d.RedimArrayDiffOne(1, 2);
+    EXPECT_TRUE(d.AddUDTToArrayDiffOne(2, QStringLiteral("b"), QStringLiteral("1"), QStringLiteral("t"), 1));
+    EXPECT_FALSE(d.AddUDTToArrayDiffOne(3, QStringLiteral("c"), QString(), QString(), 4));
+    d.RedimArrayDiffOne(1, 40);
+    QString name;
+    QString size;
+    QString time;
+    int16_t result = 0;
+    ASSERT_TRUE(d.GetUDTFromArrayDiffOne(2, name, size, time, result));
+    EXPECT_EQ(name, QStringLiteral("b"));
+    EXPECT_EQ(result, 1);
+    d.GetArrayDiffOneDimensions(lower, upper);
+    EXPECT_EQ(lower, 1);
+    EXPECT_EQ(upper, 40);
+    d.GetArrayDiffTwoDimensions(lower, upper);
+    EXPECT_EQ(upper - lower + 1, 0) << "the two arrays are sized separately";
+}
