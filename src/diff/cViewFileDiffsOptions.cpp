@@ -1,0 +1,1 @@
+#include "diff/cViewFileDiffsOptions.h"

@@ -1,0 +1,75 @@
+#pragma once
+
+#include <QString>
+#include <functional>
+#include <optional>
+
+class AppContext;
+class CCompare;
+class CSoundSettings;
+class CSyncSettings;
+class CViewSelections;
+class cViewFileDiffsOptions;
+struct MainOptions;
+
+// The objects whose state the settings file keeps.
+struct SettingsOwners
+{
+    CCompare& compare;
+    CSyncSettings& sync;
+    CViewSelections& views;
+    CSoundSettings& sounds;
+    cViewFileDiffsOptions& diffOptions;
+    MainOptions& main;
+
+    // The process-wide objects of ctx.
+    static SettingsOwners Of(AppContext& ctx);
+};
+
+// What loading needs from the windows: the screen, to centre the main window and check a stored place
+// against it; the folder boxes' font at start, the default of FontName and FontSize; whether SHA-1 can be
+// used; and the refresh of the category buttons, which runs right after the view keys are read.
+struct SettingsEnvironment
+{
+    int screenWidthTwips = 0;
+    int screenHeightTwips = 0;
+    QString startFontName;
+    double startFontSize = 8;
+    bool shaAvailable = true;
+    std::function<void()> viewSelectionsLoaded;
+};
+
+// Reads every key of the sections "Options", "Form Dimensions" and "ColumnWidths" of the settings file
+// into the owners; a missing file, section or key gives the key's default. An unknown ViewFileDiffFormat
+// word, or a window Height or Width that is no number, stops the loading by throwing a Failure for the
+// caller's error label to report; the keys after it keep their in-memory values.
+void LoadSettingsFromIni(AppContext& ctx, const SettingsOwners& owners, const SettingsEnvironment& env);
+
+// Writes every key of those three sections except the two filter keys, which are written whenever the
+// filters change. Failed writes are silent and leave the old file whole.
+void SaveSettingsToIni(AppContext& ctx, const SettingsOwners& owners);
+
+// Deletes the settings file, then runs beforeLoad (the main window refills its folder boxes there) and
+// loads every setting, which now takes its default. Throws as LoadSettingsFromIni does.
+void RestoreDefaultOptions(AppContext& ctx, const SettingsOwners& owners, const SettingsEnvironment& env,
+                           const std::function<void()>& beforeLoad = {});
+
+// The textual forms of the settings file.
+namespace SettingsText {
+QString Flag(bool value);
+// Whole numbers are written left-padded with zeros to ten characters.
+QString Padded(qint64 value);
+// Any text that reads as a number; none otherwise.
+std::optional<double> Number(const QString& text);
+// A number rounded half to even into an int, as a whole-number conversion does; none when out of range.
+std::optional<int> WholeNumber(const QString& text);
+
+QString SyncMethodWord(int method);
+int SyncMethodFromWord(const QString& word, int fallback);
+QString ActionWord(int action);
+QString CompareTypeWord(int method);
+QString ViewTypeWord(int viewType);
+QString ToolbarStyleWord(int style);
+// A font size as stored: no padding, a decimal point only where the size has a fraction.
+QString FontSizeText(double size);
+} // namespace SettingsText

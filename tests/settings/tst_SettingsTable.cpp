@@ -1,0 +1,390 @@
+#include "SettingsFixture.h"
+#include "app/Failure.h"
+#include "compare/CCompare.h"
+#include "diff/cViewFileDiffsOptions.h"
+#include "settings/CSoundSettings.h"
+#include "settings/MainOptions.h"
+#include "sync/CSyncSettings.h"
+#include "views/CViewSelections.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+// Every setting in memory, one "name=value" line each, so a comparison names what differs.
+QStringList Snapshot(AppContext& ctx)
+{
+    const CCompare& c = ctx.Compare();
+    const CSyncSettings& s = ctx.SyncSettings();
+    const CViewSelections& v = ctx.ViewSelections();
+    const CSoundSettings& snd = ctx.Sounds();
+    const cViewFileDiffsOptions& d = ctx.DiffOptions();
+    const MainOptions& m = ctx.MainOptions();
+    QStringList out;
+    const auto add = [&](const char* name, const QVariant& value) {
+        out << QString::fromLatin1(name) + QLatin1Char('=') + value.toString();
+    };
+    add("CompareSubFolders", c.CompareSubFolders());
+    add("CompareMethod", c.CompareMethod());
+    add("ChunkSize", c.ChunkSize());
+    add("Include", c.IncludeFilters());
+    add("Exclude", c.ExcludeFilters());
+    add("ExcludeSystemFiles", c.ExcludeSystemFiles());
+    add("ExcludeHiddenFiles", c.ExcludeHiddenFiles());
+    add("ExcludeSystemFolders", c.ExcludeSystemFolders());
+    add("ExcludeHiddenFolders", c.ExcludeHiddenFolders());
+    add("Remind", c.RemindAboutFATNTFSIssue());
+    add("Ignore2Sec", c.IgnoreFAT_NTFS_TwoSecDiff());
+    add("IgnoreDaylight", c.IgnoreFAT_NTFS_DaylightSavings());
+    add("SyncMethod", s.SyncMethod());
+    for (int i = 0; i < 8; ++i)
+        add("Rule", s.AllRules()[i]);
+    add("ViewType", v.ViewType());
+    for (int k = 1; k <= 8; ++k)
+        add("View", v.ShowsCategory(k));
+    add("SoundOn", snd.SoundOn());
+    add("StartSound", snd.StartSound());
+    add("ExitSound", snd.ExitSound());
+    add("CompareSound", snd.CompareCompleteSound());
+    add("SyncSound", snd.SyncCompleteSound());
+    add("DiffFormat", d.Format());
+    add("DiffIgnoreCase", d.IgnoreCase());
+    add("DiffIgnoreWhiteSpace", d.IgnoreWhiteSpace());
+    add("DiffPrompt", d.ShowOptionsDialog());
+    for (bool b : {m.ShowCopyConfirmations, m.ShowMoveConfirmations, m.ShowDeleteConfirmations,
+                   m.ShowSynchronizeConfirmations, m.ShowDateTimeChangeConfirmations, m.AutoCompareAfterFilter,
+                   m.AutoCompareAfterFileOp, m.AutoCompareAfterSync, m.AutoCompareAfterDateTimeChange,
+                   m.AutoCompareAfterCreationOfNewFolder, m.AutoCompareAfterCompareMethodChange, m.SyncScrolling,
+                   m.ShowGraphAfterCompare, m.PromptForSyncMethod, m.GradientFillTitlebar, m.AutoCompleteFolderPath})
+        add("MainFlag", b);
+    add("CoolbarStyle", m.CoolbarStyle);
+    add("FontName", m.FontName);
+    add("FontSize", m.FontSize);
+    add("NumSyncLogEntries", m.NumSyncLogEntries);
+    add("Maximized", m.State == MainOptions::WindowState::Maximized);
+    add("Height", m.HeightTwips);
+    add("Width", m.WidthTwips);
+    add("Top", m.TopTwips);
+    add("Left", m.LeftTwips);
+    for (int w : m.SourceColumnWidths)
+        add("SourceColumn", w);
+    for (int w : m.TargetColumnWidths)
+        add("TargetColumn", w);
+    return out;
+}
+
+// Moves every setting away from its default.
+void ChangeEverything(AppContext& ctx)
+{
+    CCompare& c = ctx.Compare();
+    c.SetCompareSubFolders(false);
+    c.SetCompareMethod(CCompare::SHA);
+    c.SetChunkSize(1234567);
+    c.SetExcludeSystemFiles(true);
+    c.SetExcludeHiddenFiles(true);
+    c.SetExcludeSystemFolders(true);
+    c.SetExcludeHiddenFolders(true);
+    c.SetRemindAboutFATNTFSIssue(false);
+    c.SetIgnoreFAT_NTFS_TwoSecDiff(false);
+    c.SetIgnoreFAT_NTFS_DaylightSavings(true);
+    CSyncSettings& s = ctx.SyncSettings();
+    s.SetSyncMethod(CSyncSettings::Custom);
+    s.SetAllRules({3, 0, 3, 1, 2, 1, 0, 3});
+    CViewSelections& v = ctx.ViewSelections();
+    v.SetViewType(CViewSelections::Custom);
+    v.ViewNewerFiles = false;
+    v.ViewOrphanFolders = false;
+    v.ViewIdenticalFiles = false;
+    CSoundSettings& snd = ctx.Sounds();
+    snd.SetSoundOn(false);
+    snd.SetStartSound(QStringLiteral("/sounds/start.wav"));
+    snd.SetExitSound(QStringLiteral("/sounds/exit.wav"));
+    snd.SetCompareCompleteSound(CSoundSettings::NoSound());
+    snd.SetSyncCompleteSound(QStringLiteral("/sounds/Sync Done.wav"));
+    cViewFileDiffsOptions& d = ctx.DiffOptions();
+    d.SetFormat(cViewFileDiffsOptions::Unix);
+    d.SetIgnoreCase(true);
+    d.SetIgnoreWhiteSpace(true);
+    d.SetShowOptionsDialog(false);
+    MainOptions& m = ctx.MainOptions();
+    for (bool* b : {&m.ShowCopyConfirmations, &m.ShowMoveConfirmations, &m.ShowDeleteConfirmations,
+                    &m.ShowSynchronizeConfirmations, &m.ShowDateTimeChangeConfirmations, &m.AutoCompareAfterFilter,
+                    &m.AutoCompareAfterFileOp, &m.AutoCompareAfterSync, &m.AutoCompareAfterDateTimeChange,
+                    &m.AutoCompareAfterCreationOfNewFolder, &m.AutoCompareAfterCompareMethodChange, &m.SyncScrolling,
+                    &m.ShowGraphAfterCompare, &m.PromptForSyncMethod, &m.GradientFillTitlebar,
+                    &m.AutoCompleteFolderPath})
+        *b = false;
+    m.CoolbarStyle = MainOptions::Toolbar;
+    m.FontName = QStringLiteral("DejaVu Sans Mono");
+    m.FontSize = 10.5;
+    m.NumSyncLogEntries = 55;
+    m.HeightTwips = 8000;
+    m.WidthTwips = 12000;
+    m.TopTwips = 300;
+    m.LeftTwips = 450;
+    m.SourceColumnWidths = {200, 80, 120};
+    m.TargetColumnWidths = {201, 81, 121};
+}
+
+class SettingsTableTest : public ::testing::Test, public SettingsFixture
+{
+};
+
+} // namespace
+
+TEST_F(SettingsTableTest, FirstStartWithoutFileGivesEveryDefault)
+{
+    ChangeEverything(ctx);
+    ctx.Compare().SetIncludeFilters(QStringLiteral("*.txt"));
+    Load();
+
+    const CCompare& c = ctx.Compare();
+    EXPECT_TRUE(c.CompareSubFolders());
+    EXPECT_EQ(c.CompareMethod(), CCompare::Quick);
+    EXPECT_EQ(c.ChunkSize(), 500000);
+    EXPECT_EQ(c.IncludeFilters(), QString());
+    EXPECT_FALSE(c.ExcludeHiddenFiles());
+    EXPECT_TRUE(c.RemindAboutFATNTFSIssue());
+    EXPECT_TRUE(c.IgnoreFAT_NTFS_TwoSecDiff());
+    EXPECT_FALSE(c.IgnoreFAT_NTFS_DaylightSavings());
+    EXPECT_EQ(ctx.SyncSettings().SyncMethod(), CSyncSettings::ReplaceOlderCopyOrphans);
+    EXPECT_EQ(ctx.SyncSettings().AllRules(), (CSyncSettings::Rules{1, 2, 1, 0, 1, 2, 1, 0}));
+    EXPECT_EQ(ctx.ViewSelections().ViewType(), CViewSelections::All);
+    EXPECT_TRUE(ctx.ViewSelections().AreCustomSettingsSameAsAllViewType());
+    EXPECT_TRUE(ctx.Sounds().SoundOn());
+    EXPECT_EQ(ctx.Sounds().StartSound(), QStringLiteral("(none)"));
+    EXPECT_EQ(ctx.Sounds().ExitSound(), QStringLiteral("(none)"));
+    EXPECT_EQ(ctx.Sounds().CompareCompleteSound(), dir.path() + QStringLiteral("parvexdone.wav"));
+    EXPECT_EQ(ctx.Sounds().SyncCompleteSound(), dir.path() + QStringLiteral("parvexdone.wav"));
+    EXPECT_EQ(ctx.DiffOptions().Format(), cViewFileDiffsOptions::Visual);
+    EXPECT_TRUE(ctx.DiffOptions().ShowOptionsDialog());
+    EXPECT_FALSE(ctx.DiffOptions().IgnoreCase());
+
+    const MainOptions& m = ctx.MainOptions();
+    EXPECT_TRUE(m.ShowCopyConfirmations && m.AutoCompareAfterCompareMethodChange && m.AutoCompleteFolderPath);
+    EXPECT_EQ(m.CoolbarStyle, MainOptions::Coolbar);
+    EXPECT_EQ(m.FontName, QStringLiteral("Sans"));
+    EXPECT_EQ(m.FontSize, 9);
+    EXPECT_EQ(m.NumSyncLogEntries, 20);
+    EXPECT_EQ(m.State, MainOptions::WindowState::Normal);
+    EXPECT_EQ(m.HeightTwips, 6945);
+    EXPECT_EQ(m.WidthTwips, 9435);
+    // Centred: (15360 - 6945) / 2 = 4207.5 rounds to even, (19200 - 9435) / 2 = 4882.5 likewise.
+    EXPECT_EQ(m.TopTwips, 4208);
+    EXPECT_EQ(m.LeftTwips, 4882);
+    EXPECT_EQ(m.SourceColumnWidths, (std::array<int, 3>{159, 72, 115}));
+    EXPECT_EQ(m.TargetColumnWidths, (std::array<int, 3>{159, 72, 115}));
+
+    EXPECT_FALSE(QFile::exists(IniPath()));
+    EXPECT_TRUE(dialogs.messages.isEmpty());
+}
+
+TEST_F(SettingsTableTest, EverySettingSurvivesSaveAndLoad)
+{
+    ChangeEverything(ctx);
+    const QStringList saved = Snapshot(ctx);
+    Save();
+
+    SettingsFixture next;
+    QFile::copy(IniPath(), next.IniPath());
+    next.Load();
+    EXPECT_EQ(Snapshot(next.ctx), saved);
+
+    const QByteArray text = IniText();
+    EXPECT_TRUE(text.startsWith("[Options]\nCompareSubFolders=False\nNumSyncLogEntries=0000000055\n"));
+    EXPECT_TRUE(text.contains("\nChunkSize=0001234567\n"));
+    EXPECT_TRUE(text.contains("\nFontSize=10.5\n"));
+    EXPECT_TRUE(text.contains("\n[Form Dimensions]\nHeight=0000008000\nWidth=0000012000\nLeft=0000000450\n"
+                              "Top=0000000300\nWindowState=Normal\n[ColumnWidths]\nSourceColumnOne=0000000200\n"));
+    EXPECT_FALSE(text.contains("IncludeFileTypes"));
+    // Every flag is written as a word.
+    for (const QByteArray& line : text.split('\n')) {
+        if (line.startsWith("Show") || line.startsWith("AutoCompare")) {
+            EXPECT_TRUE(line.endsWith("=True") || line.endsWith("=False")) << line.constData();
+        }
+    }
+}
+
+TEST_F(SettingsTableTest, StoredValuesAreInterpretedByTheirRules)
+{
+    struct Case
+    {
+        const char* name;
+        const char* options;                    // lines of section Options
+        std::function<bool(AppContext&)> check; // true when the rule held
+    };
+    const Case cases[] = {
+        {"font-size-above-50-is-8", "FontSize=72", [](AppContext& c) { return c.MainOptions().FontSize == 8; }},
+        {"one-digit-font-size-reads-as-default", "FontSize=7", [](AppContext& c) { return c.MainOptions().FontSize == 9; }},
+        {"padded-font-size", "FontSize=07", [](AppContext& c) { return c.MainOptions().FontSize == 7; }},
+        {"log-entries-zero", "NumSyncLogEntries=0000000000", [](AppContext& c) { return c.MainOptions().NumSyncLogEntries == 20; }},
+        {"log-entries-words", "NumSyncLogEntries=many", [](AppContext& c) { return c.MainOptions().NumSyncLogEntries == 20; }},
+        {"log-entries-unpadded", "NumSyncLogEntries=35", [](AppContext& c) { return c.MainOptions().NumSyncLogEntries == 35; }},
+        {"chunk-negative", "ChunkSize=-000000005", [](AppContext& c) { return c.Compare().ChunkSize() == 500000; }},
+        {"chunk-beyond-ten-million", "ChunkSize=2000000000", [](AppContext& c) { return c.Compare().ChunkSize() == 500000; }},
+        {"chunk-fraction-rounds-half-even", "ChunkSize=2500.5", [](AppContext& c) { return c.Compare().ChunkSize() == 2500; }},
+        {"unknown-sync-method", "SyncMethod=Sideways", [](AppContext& c) { return c.SyncSettings().SyncMethod() == 2; }},
+        {"custom-without-actions", "SyncMethod=Custom",
+         [](AppContext& c) { return c.SyncSettings().AllRules() == CSyncSettings::Rules{1, 2, 1, 0, 1, 2, 1, 0}; }},
+        {"custom-orphans-only-leave-copy-delete",
+         "SyncMethod=Custom\nLeftFolderOrphanFilesAction=Replace\nRightFolderOrphanFilesAction=Delete\n"
+         "LeftFolderNewFilesAction=Bogus\nRightFolderBinaryFilesAction=Replace",
+         [](AppContext& c) { return c.SyncSettings().AllRules() == CSyncSettings::Rules{0, 2, 0, 0, 1, 2, 3, 2}; }},
+        {"actions-ignored-unless-custom", "SyncMethod=MakeRightSameAsLeft\nLeftFolderNewFilesAction=Delete",
+         [](AppContext& c) { return c.SyncSettings().AllRules() == CSyncSettings::Rules{1, 1, 1, 1, 2, 2, 3, 2}; }},
+        {"view-different-ignores-flags", "ViewType=Different\nViewIdenticalFiles=True\nViewNewerFiles=False",
+         [](AppContext& c) { return c.ViewSelections().AreCustomSettingsSameAsDifferencesViewType(); }},
+        {"view-custom-flags",
+         "ViewType=Custom\nViewNewerFiles=False\nViewOlderFiles=Maybe\nViewOrphanSubFolders=Maybe",
+         [](AppContext& c) {
+             const CViewSelections& v = c.ViewSelections();
+             return v.ViewType() == 3 && !v.ViewNewerFiles && v.ViewOlderFiles && !v.ViewOrphanFolders
+                 && v.ViewDifferentFolders;
+         }},
+        {"compare-type-unknown", "CompareType=Fast", [](AppContext& c) { return c.Compare().CompareMethod() == 0; }},
+        {"compare-type-crc", "CompareType=CRC", [](AppContext& c) { return c.Compare().CompareMethod() == 2; }},
+        {"toolbar-unknown", "CoolbarStyle=Ribbon", [](AppContext& c) { return c.MainOptions().CoolbarStyle == 1; }},
+        {"toolbar-hidden", "CoolbarStyle=Hidden", [](AppContext& c) { return c.MainOptions().CoolbarStyle == 0; }},
+        {"flag-needs-exact-word", "ShowCopyConfirmations=true", [](AppContext& c) { return !c.MainOptions().ShowCopyConfirmations; }},
+        {"empty-sound-is-none", "ComparisonCompleteSound=", [](AppContext& c) {
+             return c.Sounds().CompareCompleteSound().endsWith(QStringLiteral("/parvexdone.wav"));
+         }},
+        {"filters-verbatim", "IncludeFileTypes= *.txt, /Docs \nExcludeFileTypes=*.bak", [](AppContext& c) {
+             return c.Compare().IncludeFilters() == QStringLiteral("*.txt, /Docs") && c.Compare().ExcludeFilters() == QStringLiteral("*.bak");
+         }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        SettingsFixture f;
+        f.WriteIni(QByteArray("[Options]\n") + c.options + "\n");
+        f.Load();
+        EXPECT_TRUE(c.check(f.ctx));
+        EXPECT_TRUE(f.dialogs.messages.isEmpty());
+    }
+}
+
+TEST_F(SettingsTableTest, ShaFallsBackToCrcWhenUnavailable)
+{
+    WriteIni("[Options]\nCompareType=SHA\n");
+    Load();
+    EXPECT_EQ(ctx.Compare().CompareMethod(), CCompare::SHA);
+    SettingsEnvironment noSha = Screen();
+    noSha.shaAvailable = false;
+    Load(noSha);
+    EXPECT_EQ(ctx.Compare().CompareMethod(), CCompare::ThoroughCRC);
+}
+
+TEST_F(SettingsTableTest, SoundsStayOffWithoutAWaveDevice)
+{
+    SettingsFixture silent(false);
+    silent.WriteIni("[Options]\nSoundOn=True\n");
+    silent.Load();
+    EXPECT_FALSE(silent.ctx.Sounds().DoesThisPCSupportWave());
+    EXPECT_FALSE(silent.ctx.Sounds().SoundOn());
+    Load();
+    EXPECT_TRUE(ctx.Sounds().SoundOn());
+}
+
+TEST_F(SettingsTableTest, WindowPlaceIsCheckedAgainstTheScreen)
+{
+    WriteIni("[Form Dimensions]\nWindowState=Normal\nHeight=0000006000\nWidth=0000009000\nTop=0000016000\n"
+             "Left=0000019201\n");
+    Load();
+    EXPECT_EQ(ctx.MainOptions().TopTwips, (15360 - 6000) / 2);
+    EXPECT_EQ(ctx.MainOptions().LeftTwips, (19200 - 9000) / 2);
+
+    WriteIni("[Form Dimensions]\nTop=0000000150\nLeft=-000000030\n");
+    Load();
+    EXPECT_EQ(ctx.MainOptions().TopTwips, 150);
+    EXPECT_EQ(ctx.MainOptions().LeftTwips, -30);
+}
+
+TEST_F(SettingsTableTest, WindowStateDecidesWhatIsWritten)
+{
+    MainOptions& m = ctx.MainOptions();
+    m.HeightTwips = 7000;
+    m.WidthTwips = 9000;
+    m.TopTwips = -45;
+    m.LeftTwips = 60;
+    Save();
+    EXPECT_TRUE(IniText().contains("[Form Dimensions]\nHeight=0000007000\nWidth=0000009000\nLeft=0000000060\n"
+                                   "Top=0000000000\nWindowState=Normal\n"));
+
+    // Maximised and minimised windows keep the last normal place in the file.
+    m.State = MainOptions::WindowState::Maximized;
+    m.HeightTwips = 1;
+    Save();
+    EXPECT_TRUE(IniText().contains("Height=0000007000\nWidth=0000009000\nLeft=0000000060\nTop=0000000000\n"
+                                   "WindowState=Maximized\n"));
+    SettingsFixture next;
+    QFile::copy(IniPath(), next.IniPath());
+    next.Load();
+    EXPECT_EQ(next.ctx.MainOptions().State, MainOptions::WindowState::Maximized);
+    EXPECT_EQ(next.ctx.MainOptions().HeightTwips, 7000);
+
+    m.State = MainOptions::WindowState::Minimized;
+    Save();
+    EXPECT_TRUE(IniText().contains("Top=0000000000\nWindowState=Normal\n"));
+    EXPECT_TRUE(IniText().contains("Height=0000007000\n"));
+}
+
+TEST_F(SettingsTableTest, BadValuesStopTheLoadingWhereTheyStand)
+{
+    ctx.SyncSettings().SetSyncMethod(CSyncSettings::AddOrphansToLeft);
+    WriteIni("[Options]\nViewFileDiffFormat=Side by side\nSyncMethod=Custom\n");
+    try {
+        Load();
+        FAIL() << "no failure";
+    } catch (const Failure& failure) {
+        EXPECT_EQ(failure.description(), QStringLiteral("Invalid View File Diff Format returned from INI file."));
+    }
+    // Keys after the bad one keep their values in memory.
+    EXPECT_EQ(ctx.SyncSettings().SyncMethod(), CSyncSettings::AddOrphansToLeft);
+
+    WriteIni("[Options]\nSyncMethod=Custom\n[Form Dimensions]\nHeight=tall\n[ColumnWidths]\nSourceColumnOne=0000000300\n");
+    try {
+        Load();
+        FAIL() << "no failure";
+    } catch (const Failure& failure) {
+        EXPECT_EQ(failure.number(), 13);
+    }
+    EXPECT_EQ(ctx.SyncSettings().SyncMethod(), CSyncSettings::Custom);
+    EXPECT_EQ(ctx.MainOptions().SourceColumnWidths[0], 159);
+}
+
+TEST_F(SettingsTableTest, ViewButtonsRefreshRightAfterTheViewKeys)
+{
+    WriteIni("[Options]\nViewType=Similar\nCompareSubFolders=False\n");
+    ctx.Compare().SetCompareSubFolders(true);
+    SettingsEnvironment env = Screen();
+    int calls = 0;
+    env.viewSelectionsLoaded = [&] {
+        ++calls;
+        EXPECT_EQ(ctx.ViewSelections().ViewType(), CViewSelections::Similar);
+        EXPECT_TRUE(ctx.Compare().CompareSubFolders()); // read after the view keys
+    };
+    Load(env);
+    EXPECT_EQ(calls, 1);
+    EXPECT_FALSE(ctx.Compare().CompareSubFolders());
+}
+
+TEST_F(SettingsTableTest, RestoreDefaultOptionsDeletesTheFileAndResetsMemory)
+{
+    ChangeEverything(ctx);
+    Save();
+    ASSERT_TRUE(QFile::exists(IniPath()));
+    bool refilled = false;
+    RestoreDefaultOptions(ctx, SettingsOwners::Of(ctx), Screen(), [&] {
+        refilled = true;
+        EXPECT_FALSE(QFile::exists(IniPath()));
+    });
+    EXPECT_TRUE(refilled);
+    EXPECT_FALSE(QFile::exists(IniPath()));
+    SettingsFixture fresh;
+    fresh.Load();
+    EXPECT_EQ(Snapshot(ctx), Snapshot(fresh.ctx).replaceInStrings(fresh.dir.path(), dir.path()));
+
+    // Without a file nothing appears on disk.
+    RestoreDefaultOptions(ctx, SettingsOwners::Of(ctx), Screen());
+    EXPECT_FALSE(QFile::exists(IniPath()));
+}
