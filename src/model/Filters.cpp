@@ -1,17 +1,12 @@
 #include "model/Filters.h"
 
+#include "model/NameFold.h"
+
 #include <QChar>
 #include <algorithm>
 #include <cstring>
 
 namespace {
-
-char32_t Fold(char32_t c)
-{
-    if (c < 128)
-        return (c >= U'A' && c <= U'Z') ? c + 32 : c;
-    return QChar::toCaseFolded(c);
-}
 
 // A name decoded to case-folded code points, on the stack for names of ordinary length.
 class FoldedName final
@@ -38,7 +33,7 @@ public:
                 c = QChar::surrogateToUcs4(static_cast<char16_t>(c), p->unicode());
                 ++p;
             }
-            out[n++] = Fold(c);
+            out[n++] = FoldCodePoint(c);
         }
         m_length = n;
     }
@@ -58,7 +53,7 @@ std::u32string FoldedCodePoints(QStringView text)
 {
     std::u32string out;
     for (char32_t c : text.toUcs4())
-        out += Fold(c);
+        out += FoldCodePoint(c);
     return out;
 }
 

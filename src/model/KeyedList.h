@@ -1,6 +1,7 @@
 #pragma once
 
-#include <QHash>
+#include "model/NameFold.h"
+
 #include <QString>
 #include <vector>
 
@@ -11,9 +12,10 @@
 // case variants are all kept. Look-ups find the exact spelling first and otherwise the first entry,
 // in insertion order, that equals the key ignoring case.
 //
-// One hash on the case-folded key leads to the group of entries that share it, chained in insertion
-// order; an exact look-up walks that group, which nearly always holds one entry. This costs one hash
-// entry and one index per name, which matters for folders of a million files.
+// The index is an open-addressing table on the hash of the case-folded key. Each slot leads to the
+// first entry of a group of names equal ignoring case; the group is chained in insertion order, and an
+// exact look-up walks it (it nearly always holds one entry). No key is copied into the index: a slot is
+// eight bytes and a chain link four, which matters for folders of a million files.
 //
 // Indexes are stable; references and pointers to entries stay valid until the next Add or Clear.
 template <typename T, typename KeyOf>
@@ -36,97 +38,140 @@ public:
     const_iterator end() const { return m_items.end(); }
 
     // The exact spelling, else the first entry equal ignoring case; -1 when none.
-    qsizetype IndexOf(const QString& key) const;
-    qsizetype IndexOfExact(const QString& key) const;
+    qsizetype IndexOf(QStringView key) const;
+    qsizetype IndexOfExact(QStringView key) const;
     // The entries equal to key ignoring case, in insertion order: start with FirstIndexIgnoringCase and
     // follow NextIndexIgnoringCase until -1.
-    qsizetype FirstIndexIgnoringCase(const QString& key) const;
-    qsizetype NextIndexIgnoringCase(qsizetype index) const { return m_nextSameFold[static_cast<size_t>(index)]; }
+    qsizetype FirstIndexIgnoringCase(QStringView key) const { return FindGroup(key, FoldedHash(key)); }
+    qsizetype NextIndexIgnoringCase(qsizetype index) const { return m_next[static_cast<size_t>(index)]; }
     // IndexOf as a pointer; nullptr when none.
-    const T* Find(const QString& key) const;
+    const T* Find(QStringView key) const;
 
 private:
-    struct Group
+    struct Slot
     {
-        qsizetype first;
-        qsizetype last;
+        quint32 tag;  // high half of the hash
+        qint32 first; // first entry of the group; -1 for an empty slot
     };
 
+    const QString& KeyAt(qsizetype index) const { return KeyOf()(At(index)); }
+    qint32 FindGroup(QStringView key, quint64 hash) const;
+    void PlaceGroup(quint64 hash, qint32 first);
+    void Rehash(size_t slotCount);
+
     std::vector<T> m_items;
-    std::vector<qsizetype> m_nextSameFold;
-    QHash<QString, Group> m_groups;
+    std::vector<qint32> m_next;
+    std::vector<Slot> m_slots; // a power of two in size, at most half full
+    size_t m_groups = 0;
 };
+
+template <typename T, typename KeyOf>
+qint32 KeyedList<T, KeyOf>::FindGroup(QStringView key, quint64 hash) const
+{
+    if (m_slots.empty())
+        return -1;
+    const size_t mask = m_slots.size() - 1;
+    const quint32 tag = static_cast<quint32>(hash >> 32);
+    for (size_t i = hash & mask;; i = (i + 1) & mask) {
+        const Slot& s = m_slots[i];
+        if (s.first < 0)
+            return -1;
+        if (s.tag == tag && EqualIgnoringCase(KeyAt(s.first), key))
+            return s.first;
+    }
+}
+
+template <typename T, typename KeyOf>
+void KeyedList<T, KeyOf>::PlaceGroup(quint64 hash, qint32 first)
+{
+    const size_t mask = m_slots.size() - 1;
+    size_t i = hash & mask;
+    while (m_slots[i].first >= 0)
+        i = (i + 1) & mask;
+    m_slots[i] = Slot{static_cast<quint32>(hash >> 32), first};
+}
+
+template <typename T, typename KeyOf>
+void KeyedList<T, KeyOf>::Rehash(size_t slotCount)
+{
+    std::vector<Slot> old = std::move(m_slots);
+    m_slots.assign(slotCount, Slot{0, -1});
+    for (const Slot& s : old) {
+        if (s.first >= 0)
+            PlaceGroup(FoldedHash(KeyAt(s.first)), s.first);
+    }
+}
 
 template <typename T, typename KeyOf>
 bool KeyedList<T, KeyOf>::Add(T item)
 {
     const QString& key = KeyOf()(item);
-    const qsizetype index = Count();
-    QString folded = key.toCaseFolded();
-    auto it = m_groups.find(folded);
-    if (it == m_groups.end()) {
-        m_groups.insert(std::move(folded), Group{index, index});
-    } else {
-        for (qsizetype i = it->first; i >= 0; i = NextIndexIgnoringCase(i)) {
-            if (KeyOf()(At(i)) == key)
+    const quint64 hash = FoldedHash(key);
+    const qint32 index = static_cast<qint32>(m_items.size());
+    const qint32 first = FindGroup(key, hash);
+    if (first >= 0) {
+        qint32 last = first;
+        for (qint32 i = first; i >= 0; i = m_next[static_cast<size_t>(i)]) {
+            if (KeyAt(i) == key)
                 return false;
+            last = i;
         }
-        m_nextSameFold[static_cast<size_t>(it->last)] = index;
-        it->last = index;
+        m_next[static_cast<size_t>(last)] = index;
+    } else {
+        if ((m_groups + 1) * 2 > m_slots.size())
+            Rehash(m_slots.empty() ? 16 : m_slots.size() * 2);
+        PlaceGroup(hash, index);
+        ++m_groups;
     }
     m_items.push_back(std::move(item));
-    m_nextSameFold.push_back(-1);
+    m_next.push_back(-1);
     return true;
 }
 
 template <typename T, typename KeyOf>
 void KeyedList<T, KeyOf>::Clear()
 {
-    m_items.clear();
-    m_items.shrink_to_fit();
-    m_nextSameFold.clear();
-    m_nextSameFold.shrink_to_fit();
-    m_groups.clear();
+    std::vector<T>().swap(m_items);
+    std::vector<qint32>().swap(m_next);
+    std::vector<Slot>().swap(m_slots);
+    m_groups = 0;
 }
 
 template <typename T, typename KeyOf>
 void KeyedList<T, KeyOf>::Reserve(qsizetype count)
 {
     m_items.reserve(static_cast<size_t>(count));
-    m_nextSameFold.reserve(static_cast<size_t>(count));
-    m_groups.reserve(count);
+    m_next.reserve(static_cast<size_t>(count));
+    size_t wanted = 16;
+    while (wanted < static_cast<size_t>(count) * 2)
+        wanted *= 2;
+    if (wanted > m_slots.size())
+        Rehash(wanted);
 }
 
 template <typename T, typename KeyOf>
-qsizetype KeyedList<T, KeyOf>::FirstIndexIgnoringCase(const QString& key) const
-{
-    const auto it = m_groups.constFind(key.toCaseFolded());
-    return it == m_groups.constEnd() ? -1 : it->first;
-}
-
-template <typename T, typename KeyOf>
-qsizetype KeyedList<T, KeyOf>::IndexOfExact(const QString& key) const
+qsizetype KeyedList<T, KeyOf>::IndexOfExact(QStringView key) const
 {
     for (qsizetype i = FirstIndexIgnoringCase(key); i >= 0; i = NextIndexIgnoringCase(i)) {
-        if (KeyOf()(At(i)) == key)
+        if (KeyAt(i) == key)
             return i;
     }
     return -1;
 }
 
 template <typename T, typename KeyOf>
-qsizetype KeyedList<T, KeyOf>::IndexOf(const QString& key) const
+qsizetype KeyedList<T, KeyOf>::IndexOf(QStringView key) const
 {
     const qsizetype first = FirstIndexIgnoringCase(key);
     for (qsizetype i = first; i >= 0; i = NextIndexIgnoringCase(i)) {
-        if (KeyOf()(At(i)) == key)
+        if (KeyAt(i) == key)
             return i;
     }
     return first;
 }
 
 template <typename T, typename KeyOf>
-const T* KeyedList<T, KeyOf>::Find(const QString& key) const
+const T* KeyedList<T, KeyOf>::Find(QStringView key) const
 {
     const qsizetype i = IndexOf(key);
     return i < 0 ? nullptr : &At(i);

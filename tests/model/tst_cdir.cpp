@@ -66,6 +66,31 @@ TEST_F(CDirModel, CaseVariantsAreBothKeptAndFoundExactFirst)
     EXPECT_EQ(found, nullptr);
 }
 
+TEST(KeyedNames, LookUpsSurviveGrowthAndFoldUnicode)
+{
+    CDir::SubDirList list;
+    for (int i = 0; i < 5000; ++i) {
+        ASSERT_TRUE(list.Add(QStringLiteral("/Name%1").arg(i)));
+        ASSERT_TRUE(list.Add(QStringLiteral("/NAME%1").arg(i)));
+    }
+    EXPECT_FALSE(list.Add(QStringLiteral("/Name4999")));
+    ASSERT_EQ(list.Count(), 10000);
+    for (int i = 0; i < 5000; i += 97) {
+        EXPECT_EQ(list.IndexOf(QStringLiteral("/name%1").arg(i)), 2 * i);
+        EXPECT_EQ(list.IndexOf(QStringLiteral("/NAME%1").arg(i)), 2 * i + 1);
+        EXPECT_EQ(list.IndexOfExact(QStringLiteral("/name%1").arg(i)), -1);
+    }
+    EXPECT_EQ(list.IndexOf(QStringLiteral("/Name5000")), -1);
+
+    ASSERT_TRUE(list.Add(QString::fromUtf8("/\xC3\x89T\xC3\x89")));          // ÉTÉ
+    ASSERT_TRUE(list.Add(QString::fromUtf8("/\xF0\x90\x90\x80")));           // a Deseret capital letter
+    EXPECT_EQ(list.IndexOf(QString::fromUtf8("/\xC3\xA9t\xC3\xA9")), 10000); // été
+    EXPECT_EQ(list.IndexOf(QString::fromUtf8("/\xF0\x90\x90\xA8")), 10001);  // its small letter
+    list.Clear();
+    EXPECT_EQ(list.IndexOf(QStringLiteral("/Name1")), -1);
+    EXPECT_TRUE(list.Add(QStringLiteral("/Name1")));
+}
+
 TEST_F(CDirModel, SubDirsKeepOrderAndSkipExactDuplicates)
 {
     CDir dir(*ctx);
