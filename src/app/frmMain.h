@@ -2,6 +2,7 @@
 
 #include "compare/CompareRun.h"
 #include "compare/ResultList.h"
+#include "settings/GuiFolderCombos.h"
 #include "settings/SettingsTable.h"
 #include "views/PaneRows.h"
 
@@ -175,6 +176,8 @@ private:
     void ApplyLoadedSettings();
     SettingsEnvironment Environment();
     void PopulateFolderBoxes();
+    FolderComboBoxes FolderBoxes();
+    void ApplyPaneFont();
     void AddPathsToIni(const QString& source, const QString& target);
 
     // Folder boxes (frmMainFolders.cpp).

@@ -6,7 +6,9 @@
 #include "compare/Sha1.h"
 #include "model/FilterStore.h"
 #include "model/Filters.h"
+#include "settings/GuiFolderCombos.h"
 #include "settings/SettingsTable.h"
+#include "settings/frmOptions.h"
 #include "views/GuiResultPane.h"
 #include "views/PaneCommands.h"
 #include "views/ResultTableModel.h"
@@ -147,7 +149,6 @@ void frmMain::RefreshOptionMarks()
     CheckViewMenuItem(CurrentViewType());
     Action(QStringLiteral("mnuOptionsSyncScrolling"))->setChecked(m_ctx.MainOptions().SyncScrolling);
     SetSyncScrolling(m_ctx.MainOptions().SyncScrolling);
-    SetToolbarStyle(m_ctx.MainOptions().CoolbarStyle);
 }
 
 void frmMain::SelectCompareMethod(int method)
@@ -202,14 +203,9 @@ void frmMain::ApplyLoadedSettings()
     RefreshOptionMarks();
     Action(QStringLiteral("mnuOptionsCompareTypeSHA"))->setVisible(IsSHA1Available());
     DisplayViewSelections();
+    SetToolbarStyle(m_ctx.MainOptions().CoolbarStyle);
+    ApplyPaneFont();
     const MainOptions& o = m_ctx.MainOptions();
-    QFont font = m_startFont;
-    if (!o.FontName.isEmpty())
-        font.setFamily(o.FontName);
-    if (o.FontSize > 0)
-        font.setPointSizeF(o.FontSize);
-    m_lvwSource->setFont(font);
-    m_lvwTarget->setFont(font);
     for (int c = 0; c < 3; ++c) {
         m_lvwSource->header()->resizeSection(c, o.SourceColumnWidths[static_cast<size_t>(c)]);
         m_lvwTarget->header()->resizeSection(c, o.TargetColumnWidths[static_cast<size_t>(c)]);
@@ -235,6 +231,7 @@ void frmMain::LoadSettings()
         m_ctx.Errors().HandleUnexpectedError(QStringLiteral("frmMain.LoadSettingsFromIni"));
     }
     ApplyLoadedSettings();
+    PopulateFolderBoxes();
 }
 
 void frmMain::SaveSettings()
@@ -257,7 +254,6 @@ void frmMain::SaveSettings()
         }
         o.FontName = m_lvwSource->font().family();
         o.FontSize = m_lvwSource->font().pointSizeF();
-        o.CoolbarStyle = m_toolbarStyle;
         o.SyncScrolling = m_syncScrolling;
         SaveSettingsToIni(m_ctx, SettingsOwners::Of(m_ctx));
     } catch (...) {
@@ -285,7 +281,69 @@ void frmMain::RestoreDefaultOptions()
     m_cboSource->setFocus();
 }
 
-void frmMain::OpenOptionsWindow(int tab) { Q_UNUSED(tab); }
+FolderComboBoxes frmMain::FolderBoxes()
+{
+    FolderComboBoxes boxes;
+    boxes.source = m_cboSource;
+    boxes.target = m_cboTarget;
+    boxes.populatingFolderCombos = &PopulatingFolderCombos;
+    return boxes;
+}
+
+void frmMain::PopulateFolderBoxes()
+{
+    try {
+        PopulateDirComboBoxesFromIniFile(m_ctx, FolderBoxes());
+    } catch (...) {
+        m_ctx.Errors().HandleUnexpectedError(QStringLiteral("frmMain.PopulateDirComboBoxesFromIniFile"));
+    }
+}
+
+void frmMain::AddPathsToIni(const QString& source, const QString& target)
+{
+    try {
+        ::AddPathsToIni(m_ctx, FolderBoxes(), source, target);
+    } catch (...) {
+        m_ctx.Errors().HandleUnexpectedError(QStringLiteral("frmMain.AddPathsToIni"));
+    }
+}
+
+void frmMain::ApplyPaneFont()
+{
+    const MainOptions& o = m_ctx.MainOptions();
+    QFont font = m_startFont;
+    if (!o.FontName.isEmpty())
+        font.setFamily(o.FontName);
+    if (o.FontSize > 0)
+        font.setPointSizeF(o.FontSize);
+    m_lvwSource->setFont(font);
+    m_lvwTarget->setFont(font);
+}
+
+// The Options window on one of its tabs. Afterwards the menus show what it changed, the panes take its
+// font, and changed filters or a changed method compare again or clear the results.
+void frmMain::OpenOptionsWindow(int tab)
+{
+    try {
+        frmOptions::Setup setup;
+        setup.tab = static_cast<frmOptions::Tab>(qBound(0, tab - 1, static_cast<int>(frmOptions::ViewFileDiffs)));
+        setup.folderBoxes = FolderBoxes();
+        setup.shaAvailable = IsSHA1Available();
+        bool filtersChanged = false;
+        bool methodChanged = false;
+        {
+            frmOptions options(m_ctx, setup, this);
+            options.exec();
+            filtersChanged = options.FiltersChanged();
+            methodChanged = options.ComparisonMethodChanged();
+        }
+        RefreshOptionMarks();
+        ApplyPaneFont();
+        ResultsChangedByOption(filtersChanged, methodChanged);
+    } catch (...) {
+        m_ctx.Errors().HandleUnexpectedError(QStringLiteral("frmMain.OpenOptionsWindow"));
+    }
+}
 
 // After the Options window closed: changed filters first, then a changed comparison method, each either
 // comparing again or clearing the results as its automatic-comparison option says.
@@ -337,10 +395,3 @@ void frmMain::AddSelectedObjectsToFilter(bool include)
     }
 }
 
-void frmMain::PopulateFolderBoxes() {}
-
-void frmMain::AddPathsToIni(const QString& source, const QString& target)
-{
-    Q_UNUSED(source);
-    Q_UNUSED(target);
-}

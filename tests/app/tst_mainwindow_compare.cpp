@@ -1,0 +1,91 @@
+#include "MainWindowFixture.h"
+
+#include "settings/CIniFile.h"
+
+#include <QDateTime>
+
+namespace {
+const qint64 Noon = QDateTime(QDate(2023, 5, 4), QTime(12, 0, 0), Qt::UTC).toSecsSinceEpoch();
+} // namespace
+
+class MainWindowCompareTest : public MainWindowTest
+{
+protected:
+    // left: a.txt 4 s newer, b.txt equal, c.txt and the folder Only alone; right: d.txt alone.
+    void PrepareFolders()
+    {
+        left.createFileAt(QStringLiteral("a.txt"), "0123456789", Noon + 4);
+        right.createFileAt(QStringLiteral("a.txt"), "0123456789", Noon);
+        left.createFileAt(QStringLiteral("b.txt"), "same", Noon);
+        right.createFileAt(QStringLiteral("b.txt"), "same", Noon);
+        left.createFileAt(QStringLiteral("c.txt"), "left only", Noon);
+        right.createFileAt(QStringLiteral("d.txt"), "right only", Noon);
+        left.createFolder(QStringLiteral("Only"));
+        Child<QComboBox>("cboSourcePath")->setEditText(left.path());
+        Child<QComboBox>("cboTargetPath")->setEditText(right.path());
+    }
+
+    static QStringList Categories(const GuiResultPane* pane)
+    {
+        QStringList keys;
+        const QAbstractItemModel* model = pane->model();
+        for (int r = 0; r < model->rowCount(); ++r)
+            keys << CategoryKey(static_cast<Category>(model->data(model->index(r, 0), ResultTableModel::CategoryRole).toInt()));
+        return keys;
+    }
+
+    TempDir left;
+    TempDir right;
+};
+
+TEST_F(MainWindowCompareTest, CompareFoldersFillsBothPanesWithTheRunsRows)
+{
+    PrepareFolders();
+    Item("mnuFileCompareDirectories")->trigger();
+
+    EXPECT_EQ(Texts(Left()), (QStringList{"a.txt", "b.txt", "c.txt", "", "/Only"}));
+    EXPECT_EQ(Texts(Right()), (QStringList{"a.txt", "b.txt", "", "d.txt", ""}));
+    EXPECT_EQ(Categories(Left()), (QStringList{"Newer", "Same", "Orphan", "", "OrphanFolder"}));
+    EXPECT_EQ(Categories(Right()), (QStringList{"Older", "Same", "", "Orphan", ""}));
+    EXPECT_EQ(Panel(1).left(18), QStringLiteral("Total 4 object(s) "));
+    EXPECT_EQ(Panel(2), QStringLiteral("Total 3 object(s)  (24 Bytes)"));
+    EXPECT_EQ(Panel(3), QStringLiteral("No Filters"));
+    EXPECT_EQ(Panel(4), QStringLiteral("All"));
+    EXPECT_TRUE(window->MenusEnabled());
+    // No read failed, so no error question; the compared folders head their lists.
+    for (const auto& m : dialogs.messages)
+        EXPECT_NE(m.title, QStringLiteral("Errors Occurred"));
+    EXPECT_EQ(Child<QComboBox>("cboSourcePath")->itemText(0), left.path());
+    CIniFile ini(*ctx);
+    ini.SetName(CIniFile::SettingsFileName());
+    EXPECT_EQ(ini.Get(QStringLiteral("Target"), QStringLiteral("Dir1"), QString()), right.path());
+
+    // The views act on the new rows.
+    Item("mnuViewSimilarities")->trigger();
+    EXPECT_EQ(Texts(Left()), QStringList{QStringLiteral("b.txt")});
+}
+
+TEST_F(MainWindowCompareTest, TheToolbarComparesAndTheParentCommandMovesUp)
+{
+    left.createFileAt(QStringLiteral("inner/x.txt"), "x", Noon);
+    right.createFileAt(QStringLiteral("inner/x.txt"), "x", Noon);
+    Child<QComboBox>("cboSourcePath")->setEditText(left.file(QStringLiteral("inner")));
+    Child<QComboBox>("cboTargetPath")->setEditText(right.file(QStringLiteral("inner")));
+    Item("tbrCompare")->trigger();
+    EXPECT_EQ(Texts(Left()), QStringList{QStringLiteral("x.txt")});
+    EXPECT_EQ(Categories(Right()), QStringList{QStringLiteral("Same")});
+
+    Item("mnuFileCompareParents")->trigger();
+    EXPECT_EQ(Texts(Left()), QStringList{QStringLiteral("/inner")});
+    EXPECT_EQ(Categories(Left()), QStringList{QStringLiteral("IdenticalFolder")});
+}
+
+TEST_F(MainWindowCompareTest, ComparingWithoutFoldersExplainsWhatIsMissing)
+{
+    Item("mnuFileCompareDirectories")->trigger();
+    ASSERT_FALSE(dialogs.messages.isEmpty());
+    EXPECT_EQ(dialogs.last().text, QStringLiteral("Please select two folders to compare.  See Help file for details."));
+    EXPECT_EQ(dialogs.last().title, QStringLiteral("Compare Folders"));
+    EXPECT_EQ(Texts(Left()), QStringList{QStringLiteral("No Comparison Results")});
+    EXPECT_TRUE(window->MenusEnabled());
+}
