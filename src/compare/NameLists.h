@@ -7,6 +7,7 @@
 #include <QStringList>
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -16,6 +17,7 @@ class EventPump;
 
 // The order of every name list the program shows or searches: the locale's collation ignoring case, ties
 // broken by the exact text so that names differing only in case (README, Readme) keep a stable order.
+// The C locale has no collation of its own: there names compare by code point, ignoring case.
 // The comparator precomputes collation keys; build one per sort and reuse it for a list's searches.
 class NameOrder final
 {
@@ -31,6 +33,8 @@ public:
 
     // Sorts names in this order. Cheap per name: collation keys are computed once per name.
     void Sort(QStringList& names) const;
+    // The permutation that puts count texts (textAt(0) ...) in this order.
+    std::vector<qsizetype> SortedIndexes(qsizetype count, const std::function<const QString&(qsizetype)>& textAt) const;
 
 private:
     struct Impl;

@@ -299,6 +299,8 @@ QString RowFormatter::DateText(qint64 utcTicks)
     return m_impl->fastDates ? m_impl->Render(f) : m_impl->SlowDate(f);
 }
 
+QString RowFormatter::DateTimeFormat() const { return m_impl->dateTimeFormat; }
+
 ResultRow RowFormatter::FileRow(const QString& name, qint64 size, qint64 utcTicks, Category category)
 {
     ResultRow row;

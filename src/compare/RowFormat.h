@@ -23,6 +23,9 @@ public:
     // was then), the way every other program on the system shows file times.
     QString DateText(qint64 utcTicks);
 
+    // The date/time pattern DateText follows (QLocale format letters).
+    QString DateTimeFormat() const;
+
     // A file row: name, size and date texts, category.
     ResultRow FileRow(const QString& name, qint64 size, qint64 utcTicks, Category category);
     // The empty row that stands where one side has no object.

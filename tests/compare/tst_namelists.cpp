@@ -1,0 +1,272 @@
+#include "compare/NameLists.h"
+#include "compare/RowFormat.h"
+#include "compare/TimeRules.h"
+
+#include <QDateTime>
+#include <QElapsedTimer>
+#include <QRandomGenerator>
+#include <cstdlib>
+#include <ctime>
+#include <gtest/gtest.h>
+
+namespace {
+
+struct Pair
+{
+    QString left;
+    QString right;
+    bool operator==(const Pair& o) const { return left == o.left && right == o.right; }
+};
+
+void PrintTo(const Pair& p, std::ostream* os) { *os << "(" << qPrintable(p.left) << " | " << qPrintable(p.right) << ")"; }
+
+std::vector<Pair> Paired(const QStringList& left, const QStringList& right)
+{
+    std::vector<Pair> out;
+    for (const NamePair& p : PairNames(left, right))
+        out.push_back(Pair{p.left >= 0 ? left.at(p.left) : QString(), p.right >= 0 ? right.at(p.right) : QString()});
+    return out;
+}
+
+QString S(const char* text) { return QString::fromUtf8(text); }
+
+// Runs a test body under another time zone and restores the previous one.
+class TimeZoneScope final
+{
+public:
+    explicit TimeZoneScope(const char* zone) : m_had(qEnvironmentVariableIsSet("TZ")), m_old(qgetenv("TZ"))
+    {
+        qputenv("TZ", zone);
+        tzset();
+    }
+    ~TimeZoneScope()
+    {
+        if (m_had)
+            qputenv("TZ", m_old);
+        else
+            qunsetenv("TZ");
+        tzset();
+    }
+
+private:
+    bool m_had;
+    QByteArray m_old;
+};
+
+qint64 TicksOf(const QDateTime& utc) { return utc.toMSecsSinceEpoch() * 10000 + UnixEpochTicks; }
+
+} // namespace
+
+TEST(NamePairing, CaseVariantsOfOneFolderAllStayAndPairExactSpellingFirst)
+{
+    const QStringList left = {S("README"), S("Readme"), S("a.txt")};
+    const QStringList right = {S("readme"), S("Readme"), S("B.txt")};
+    const std::vector<Pair> expected = {
+        {S("a.txt"), {}}, {{}, S("B.txt")}, {S("README"), S("readme")}, {S("Readme"), S("Readme")}};
+    EXPECT_EQ(Paired(left, right), expected);
+}
+
+TEST(NamePairing, LeftoverCaseVariantsPairInListingOrderAndTheRestAreOrphans)
+{
+    const std::vector<Pair> expected = {{S("README"), S("Readme")}, {{}, S("readme")}};
+    EXPECT_EQ(Paired({S("README")}, {S("Readme"), S("readme")}), expected);
+    const std::vector<Pair> mirrored = {{S("README"), {}}, {S("Readme"), S("readme")}};
+    EXPECT_EQ(Paired({S("Readme"), S("README")}, {S("readme")}), mirrored);
+}
+
+TEST(NamePairing, EmptySidesAndCancellation)
+{
+    EXPECT_TRUE(PairNames({}, {}).empty());
+    const std::vector<Pair> onlyRight = {{{}, S("x")}};
+    EXPECT_EQ(Paired({}, {S("x")}), onlyRight);
+    std::atomic<bool> cancel{true};
+    EXPECT_TRUE(PairNames({S("a")}, {S("a")}, &cancel).empty());
+}
+
+TEST(NamePairing, TwoHundredThousandNamesPairQuickly)
+{
+    QStringList left;
+    QStringList right;
+    for (int i = 0; i < 200000; ++i) {
+        left.append(QStringLiteral("file_%1_Name.txt").arg(i * 7919 % 1000003));
+        right.append(i % 10 == 0 ? QStringLiteral("FILE_%1_name.txt").arg(i * 7919 % 1000003) : left.last());
+    }
+    QElapsedTimer timer;
+    timer.start();
+    const std::vector<NamePair> pairs = PairNames(left, right);
+    const qint64 ms = timer.elapsed();
+    ASSERT_EQ(pairs.size(), size_t(200000));
+    for (const NamePair& p : pairs)
+        ASSERT_TRUE(p.left >= 0 && p.right >= 0);
+    EXPECT_LT(ms, 3000) << "pairing took " << ms << " ms";
+}
+
+TEST(AllFileNames, EachSpellingOnceSorted)
+{
+    const QStringList all = BuildAllFileNames({S("b"), S("README"), S("a")}, {S("Readme"), S("a"), S("README")});
+    EXPECT_EQ(all, (QStringList{S("a"), S("b"), S("README"), S("Readme")}));
+
+    // A cancellation stops the union where it is.
+    std::atomic<bool> cancel{true};
+    EXPECT_TRUE(BuildAllFileNames({S("a")}, {S("b")}, nullptr, &cancel).isEmpty());
+}
+
+TEST(SortOrder, CaseInsensitiveCollationWithExactTextBreakingTies)
+{
+    QStringList list = {S("b"), S("Readme"), S("A"), S("README"), S("a"), S("B"), S("readme"), S("c")};
+    SortCollectionByItemtext(list);
+    EXPECT_EQ(list, (QStringList{S("A"), S("a"), S("B"), S("b"), S("c"), S("README"), S("Readme"), S("readme")}));
+
+    QStringList array = {S("zeta"), S("Alpha"), S("beta")};
+    QuickSortStringArray(array);
+    EXPECT_EQ(array, (QStringList{S("Alpha"), S("beta"), S("zeta")}));
+
+    QStringList one = {S("only")};
+    SortCollectionByItemtext(one);
+    EXPECT_EQ(one, QStringList{S("only")});
+    QStringList none;
+    SortCollectionByItemtext(none);
+    EXPECT_TRUE(none.isEmpty());
+}
+
+TEST(SortOrder, NumbersByValue)
+{
+    QStringList list = {S("10"), S("9"), S("100"), S("-1"), S("0")};
+    SortLongCollection(list);
+    EXPECT_EQ(list, (QStringList{S("-1"), S("0"), S("9"), S("10"), S("100")}));
+}
+
+TEST(FindListItem, FolderKeysSearchTheFirstListOthersTheSecond)
+{
+    QStringList folders = {S("/src~!@#7"), S("/Docs~!@#3")};
+    QStringList files = {S("zz.txt~!@#9"), S("Readme~!@#5"), S("README~!@#2"), S("a.txt~!@#1")};
+    SortCollectionByItemtext(folders);
+    SortCollectionByItemtext(files);
+    EXPECT_EQ(FindListItem(folders, files, S("/docs")), 3);
+    EXPECT_EQ(FindListItem(folders, files, S("/src")), 7);
+    EXPECT_EQ(FindListItem(folders, files, S("a.txt")), 1);
+    EXPECT_EQ(FindListItem(folders, files, S("A.TXT")), 1);
+    EXPECT_EQ(FindListItem(folders, files, S("zz.txt")), 9);
+    // Exact spelling wins over a case variant; an unknown spelling takes the first case variant.
+    EXPECT_EQ(FindListItem(folders, files, S("Readme")), 5);
+    EXPECT_EQ(FindListItem(folders, files, S("README")), 2);
+    EXPECT_EQ(FindListItem(folders, files, S("readme")), 2);
+    // Not found, or looked for in the other list.
+    EXPECT_EQ(FindListItem(folders, files, S("missing")), 0);
+    EXPECT_EQ(FindListItem(folders, files, S("/a.txt")), 0);
+    EXPECT_EQ(FindListItem(folders, files, S("src")), 0);
+    EXPECT_EQ(FindListItem({}, {}, S("x")), 0);
+}
+
+TEST(FindListItem, RowsOfAHoldListWithPlaceholdersAndFolderRows)
+{
+    ResultList rows;
+    for (const char* text : {"", "a.txt", "", "", "b.txt", "README", "Readme", "", "z", "/docs", "", "/Src"}) {
+        ResultRow row;
+        row.text = S(text);
+        rows.push_back(row);
+    }
+    const ResultRowIndex index(rows);
+    const auto check = [&](const char* text, qsizetype expected) {
+        EXPECT_EQ(FindListItemInSortedListview(S(text), rows), expected) << text;
+        EXPECT_EQ(index.Find(S(text)), expected) << text;
+    };
+    check("a.txt", 1);
+    check("A.TXT", 1);
+    check("b.txt", 4);
+    check("Readme", 6);
+    check("README", 5);
+    check("readme", 5);
+    check("z", 8);
+    check("/docs", 9);
+    check("/src", 11);
+    check("docs", -1);
+    check("c", -1);
+    check("", -1);
+    EXPECT_EQ(FindListItemInSortedListview(S("a"), ResultList()), -1);
+}
+
+TEST(FindListItem, IsInListIgnoresCase)
+{
+    EXPECT_TRUE(IsInList(S("readme"), {S("x"), S("README")}));
+    EXPECT_FALSE(IsInList(S("read"), {S("README")}));
+    EXPECT_FALSE(IsInList(S("a"), {}));
+}
+
+TEST(RowTexts, SizesWithTheLocalesDigitGrouping)
+{
+    const RowFormatter us(QLocale(QLocale::English, QLocale::UnitedStates));
+    EXPECT_EQ(us.SizeText(0), S("0"));
+    EXPECT_EQ(us.SizeText(999), S("999"));
+    EXPECT_EQ(us.SizeText(1000), S("1,000"));
+    EXPECT_EQ(us.SizeText(Q_INT64_C(5368709120)), S("5,368,709,120"));
+    EXPECT_EQ(RowFormatter(QLocale(QLocale::German, QLocale::Germany)).SizeText(1234567), S("1.234.567"));
+    // Grouped also where the locale omits separators by default, and in locales with other group sizes.
+    EXPECT_EQ(RowFormatter(QLocale::c()).SizeText(1234567), S("1,234,567"));
+    EXPECT_EQ(RowFormatter(QLocale(QLocale::English, QLocale::India)).SizeText(1234567), S("12,34,567"));
+}
+
+TEST(RowTexts, DatesInTheLocalTimeOfTheirMoment)
+{
+    TimeZoneScope zone("Europe/Berlin");
+    RowFormatter us(QLocale(QLocale::English, QLocale::UnitedStates));
+    EXPECT_EQ(us.DateText(TicksOf(QDateTime(QDate(2024, 1, 5), QTime(14, 4, 5), Qt::UTC))), S("1/5/24 3:04:05 PM"));
+    // Summer time as it was in July, whatever the season now.
+    EXPECT_EQ(us.DateText(TicksOf(QDateTime(QDate(2023, 7, 1), QTime(22, 0, 9), Qt::UTC))), S("7/2/23 12:00:09 AM"));
+    // Before 1970 too.
+    EXPECT_EQ(us.DateText(TicksOf(QDateTime(QDate(1969, 12, 31), QTime(22, 59, 59), Qt::UTC))),
+              S("12/31/69 11:59:59 PM"));
+
+    const ResultRow row = us.FileRow(S("a.txt"), 1234, TicksOf(QDateTime(QDate(2024, 1, 5), QTime(14, 4, 5), Qt::UTC)),
+                                     Category::Newer);
+    EXPECT_EQ(row.text, S("a.txt"));
+    EXPECT_EQ(row.sizeText, S("1,234"));
+    EXPECT_EQ(row.dateText, S("1/5/24 3:04:05 PM"));
+    EXPECT_EQ(row.icon, Category::Newer);
+    EXPECT_EQ(row.size, 1234);
+}
+
+TEST(RowTexts, HandBuiltDatesMatchTheLocaleInManyLocales)
+{
+    TimeZoneScope zone("America/New_York");
+    const QLocale locales[] = {QLocale::c(),
+                               QLocale(QLocale::English, QLocale::UnitedStates),
+                               QLocale(QLocale::English, QLocale::UnitedKingdom),
+                               QLocale(QLocale::German, QLocale::Germany),
+                               QLocale(QLocale::French, QLocale::France),
+                               QLocale(QLocale::Japanese, QLocale::Japan),
+                               QLocale(QLocale::Korean, QLocale::SouthKorea),
+                               QLocale(QLocale::Finnish, QLocale::Finland),
+                               QLocale(QLocale::Arabic, QLocale::Egypt),
+                               QLocale(QLocale::Chinese, QLocale::China)};
+    QRandomGenerator random(42);
+    for (const QLocale& locale : locales) {
+        RowFormatter formatter(locale);
+        const QString format = formatter.DateTimeFormat();
+        EXPECT_TRUE(format.contains(QLatin1Char('s'))) << qPrintable(locale.name()) << " " << qPrintable(format);
+        for (int i = 0; i < 200; ++i) {
+            const qint64 seconds = qint64(random.bounded(2000000000)) + (i % 2 == 0 ? 0 : 1000000000);
+            const QDateTime local = QDateTime::fromSecsSinceEpoch(seconds, Qt::LocalTime);
+            const QDateTime fields(local.date(), local.time(), Qt::UTC);
+            ASSERT_EQ(formatter.DateText(seconds * TicksPerSecond + UnixEpochTicks), locale.toString(fields, format))
+                << qPrintable(locale.name()) << " " << seconds;
+        }
+    }
+}
+
+TEST(RowTexts, AMillionRowsTakeAboutASecond)
+{
+    RowFormatter formatter(QLocale(QLocale::English, QLocale::UnitedStates));
+    const qint64 base = TicksOf(QDateTime(QDate(2023, 3, 1), QTime(0, 0), Qt::UTC));
+    const QString name = S("file.txt");
+    QElapsedTimer timer;
+    timer.start();
+    qint64 length = 0;
+    for (int i = 0; i < 200000; ++i) {
+        const ResultRow row = formatter.FileRow(name, qint64(i) * 977, base + qint64(i) * 37 * TicksPerSecond, Category::Same);
+        length += row.dateText.size();
+    }
+    const qint64 ms = timer.elapsed();
+    EXPECT_GT(length, 0);
+    EXPECT_LT(ms, 1000) << "200,000 rows took " << ms << " ms";
+}
