@@ -2,6 +2,7 @@
 //
 //   content_bench big <folder> [MiB] [chunk]       two equal files of MiB (default 1024) compared by every
 //                                                   method; the files are created once and kept
+//   content_bench sparse <folder> [bytes] [chunk]   two sparse files (default 2 GiB + 1) compared by bytes
 //   content_bench small <folder> [files] [bytes]    <files> pairs of small equal files (default 20000 of 4096)
 //   content_bench names [count]                     pairing and sorting <count> names (default 1000000)
 //   content_bench rows [count]                      building <count> result rows (default 1000000)
@@ -94,6 +95,30 @@ int Big(AppContext& ctx, const QString& folder, qint64 mib, int chunk)
         std::printf("big   %s  2 x %lld MiB, chunk %d: %.2f s, %.0f MiB/s per file, %s\n", MethodName(method),
                     static_cast<long long>(mib), chunk, s, double(mib) / s, differ ? "DIFFER" : "equal");
     }
+    return 0;
+}
+
+// Two sparse files of the same size (holes read as zeros): sizes past 2 GiB without the disk space.
+int Sparse(AppContext& ctx, const QString& folder, qint64 bytes, int chunk)
+{
+    QDir().mkpath(folder);
+    const QString a = folder + QStringLiteral("/sparse_a");
+    const QString b = folder + QStringLiteral("/sparse_b");
+    for (const QString& path : {a, b}) {
+        QFile f(path);
+        if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate) || !f.resize(bytes))
+            return 2;
+    }
+    ctx.Compare().SetChunkSize(chunk);
+    ContentComparer comparer(ctx);
+    QElapsedTimer timer;
+    timer.start();
+    const bool differ = comparer.AreFileContentsDifferent(a, b, CCompare::ThoroughString, bytes, false);
+    const double s = timer.nsecsElapsed() / 1e9;
+    std::printf("sparse bytes  2 x %lld bytes, chunk %d: %.2f s, %.0f MiB/s per file, %s\n",
+                static_cast<long long>(bytes), chunk, s, double(bytes) / s / 1048576.0, differ ? "DIFFER" : "equal");
+    QFile::remove(a);
+    QFile::remove(b);
     return 0;
 }
 
@@ -191,6 +216,9 @@ int main(int argc, char** argv)
     if (mode == QLatin1String("big") && args.size() >= 2)
         return Big(ctx, args.at(1), args.value(2, QStringLiteral("1024")).toLongLong(),
                     args.value(3, QStringLiteral("500000")).toInt());
+    if (mode == QLatin1String("sparse") && args.size() >= 2)
+        return Sparse(ctx, args.at(1), args.value(2, QStringLiteral("2147483649")).toLongLong(),
+                      args.value(3, QStringLiteral("500000")).toInt());
     if (mode == QLatin1String("small") && args.size() >= 2)
         return Small(ctx, args.at(1), args.value(2, QStringLiteral("20000")).toInt(),
                      args.value(3, QStringLiteral("4096")).toInt());
@@ -198,6 +226,6 @@ int main(int argc, char** argv)
         return Names(args.value(1, QStringLiteral("1000000")).toLongLong());
     if (mode == QLatin1String("rows"))
         return Rows(args.value(1, QStringLiteral("1000000")).toLongLong());
-    std::fprintf(stderr, "usage: content_bench big|small <folder> [...] | names [count] | rows [count]\n");
+    std::fprintf(stderr, "usage: content_bench big|sparse|small <folder> [...] | names [count] | rows [count]\n");
     return 2;
 }

@@ -23,6 +23,7 @@ if [ "$1" = "--cold" ]; then
 fi
 "$BENCH" big "$FOLDER" 1024 500000
 "$BENCH" big "$FOLDER" 1024 4194304
+"$BENCH" sparse "$FOLDER" 2147483649 500000
 "$BENCH" small "$FOLDER" 20000 4096
 "$BENCH" names 1000000
 "$BENCH" rows 1000000
