@@ -40,9 +40,9 @@ private:
 class SettingsFixture
 {
 public:
-    explicit SettingsFixture(bool soundDevice = true) : ctx(dir.path(), dialogs)
+    explicit SettingsFixture(bool soundDevice = true, bool playSucceeds = true) : ctx(dir.path(), dialogs)
     {
-        auto p = std::make_unique<FakeSoundPlayer>(soundDevice);
+        auto p = std::make_unique<FakeSoundPlayer>(soundDevice, playSucceeds);
         player = p.get();
         ctx.Sounds().SetPlayer(std::move(p));
     }
