@@ -17,6 +17,17 @@ QString VersionText()
     return QStringLiteral(PARVEX_VERSION);
 }
 
+bool BindHelperLibrary(AppContext& ctx, const QString& libraryFile)
+{
+    QString problem;
+    if (ctx.LoadHelperLibrary(&problem, libraryFile))
+        return true;
+    ctx.Errors().Report(Failure(Failure::FileNotFound, QStringLiteral("Error loading DLL - ") + problem,
+                                QStringLiteral("modParvex.Main")),
+                        QStringLiteral("modParvex.Main"));
+    return false;
+}
+
 int RunParvex(QApplication& app)
 {
     // 1-2. A second start brings the running window to the front instead of opening another one.
@@ -32,13 +43,8 @@ int RunParvex(QApplication& app)
     Q_UNUSED(startupFolder);
 
     // 5. Without the helper library nothing else can run.
-    QString problem;
-    if (!ctx.LoadHelperLibrary(&problem)) {
-        ctx.Errors().Report(Failure(Failure::FileNotFound, QStringLiteral("Error loading DLL - ") + problem,
-                                    QStringLiteral("modParvex.Main")),
-                            QStringLiteral("modParvex.Main"));
+    if (!BindHelperLibrary(ctx))
         return 1;
-    }
     ctx.Sounds().SetPlayer(std::make_unique<GuiSoundPlayer>());
 
     // 7. The splash window, then the main window.
