@@ -18,6 +18,7 @@ class GuiResultPane;
 class QAction;
 class QActionGroup;
 class QComboBox;
+class QCompleter;
 class QLabel;
 class QMenu;
 class QToolBar;
@@ -185,6 +186,7 @@ private:
     void OnFolderTextChanged();
     void BrowseForFolder(bool source);
     void SetFolderText(QComboBox* box, const QString& text);
+    void ApplyAutoComplete();
 
     AppContext& m_ctx;
     CompareResults m_results;
@@ -212,4 +214,5 @@ private:
     bool m_closeAfterRun = false;
     std::function<bool(const QUrl&)> m_openUrl;
     QFont m_startFont;
+    QCompleter* m_folderCompleter = nullptr;
 };

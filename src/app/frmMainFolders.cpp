@@ -4,6 +4,8 @@
 #include "app/UserDialogs.h"
 
 #include <QComboBox>
+#include <QCompleter>
+#include <QFileSystemModel>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QLineEdit>
@@ -25,9 +27,30 @@ void frmMain::BuildFolderBox(QComboBox* box)
     connect(box, &QComboBox::editTextChanged, this, [this] { OnFolderTextChanged(); });
 }
 
+// Folder paths complete while they are typed when the option asks for it; the completer lists folders
+// only, from the file system, and is made on first use (it watches folders once it exists).
+void frmMain::ApplyAutoComplete()
+{
+    const bool on = m_ctx.MainOptions().AutoCompleteFolderPath;
+    if (on && m_folderCompleter == nullptr) {
+        auto* model = new QFileSystemModel(this);
+        model->setFilter(QDir::AllDirs | QDir::NoDotAndDotDot | QDir::Drives);
+        model->setRootPath(QString());
+        m_folderCompleter = new QCompleter(model, this);
+        m_folderCompleter->setCompletionMode(QCompleter::PopupCompletion);
+        m_folderCompleter->setCaseSensitivity(Qt::CaseSensitive);
+    }
+    for (QComboBox* box : {m_cboSource, m_cboTarget})
+        box->setCompleter(on ? m_folderCompleter : nullptr);
+}
+
 // Any change of a folder makes the shown results stale; they are cleared, never re-compared by itself.
 void frmMain::OnFolderTextChanged()
 {
+    // The prompt reads from its start, where it says what to do.
+    for (QComboBox* box : {m_cboSource, m_cboTarget})
+        if (box->currentText() == FolderPromptText() && box->lineEdit()->cursorPosition() != 0)
+            box->lineEdit()->setCursorPosition(0);
     if (PopulatingFolderCombos || m_replacingFolderTexts || !MenusEnabled())
         return;
     try {

@@ -120,6 +120,8 @@ void frmMain::BindOptions()
         }
         m_ctx.Sounds().SetSoundOn(checked);
     });
+    connect(Action(QStringLiteral("mnuOptionsAutoCompleteFolderPath")), &QAction::triggered, this,
+            [this] { ApplyAutoComplete(); });
     connect(Action(QStringLiteral("mnuOptionsViewFileDiffsOutputFormatVisual")), &QAction::triggered, this,
             [this] { m_ctx.DiffOptions().SetFormat(cViewFileDiffsOptions::Visual); });
     connect(Action(QStringLiteral("mnuOptionsViewFileDiffsOutputFormatUnix")), &QAction::triggered, this,
@@ -149,6 +151,7 @@ void frmMain::RefreshOptionMarks()
     CheckViewMenuItem(CurrentViewType());
     Action(QStringLiteral("mnuOptionsSyncScrolling"))->setChecked(m_ctx.MainOptions().SyncScrolling);
     SetSyncScrolling(m_ctx.MainOptions().SyncScrolling);
+    ApplyAutoComplete();
 }
 
 void frmMain::SelectCompareMethod(int method)

@@ -1,13 +1,21 @@
 #include "MainWindowFixture.h"
 
+#include "app/frmErrorLog.h"
 #include "compare/CCompare.h"
 #include "settings/CIniFile.h"
 
 #include <QApplication>
+#include <QDir>
+#include <QFile>
 #include <QMenuBar>
 #include <QScrollBar>
 #include <QStatusBar>
+#include <QLineEdit>
+#include <QMimeData>
 #include <QMouseEvent>
+#include <QPlainTextEdit>
+#include <QTimer>
+#include <QUrl>
 #include <QToolBar>
 
 namespace {
@@ -341,4 +349,98 @@ TEST_F(MainWindowTest, ToolbarPressesBeepWhileAnOperationRuns)
     window->SetMenusEnabled(true);
     Item("tbrProperties")->trigger();
     EXPECT_EQ(dialogs.last().title, QStringLiteral("Show Property Page"));
+}
+
+TEST_F(MainWindowTest, DropsSetTheFolderBoxes)
+{
+    FillSample(*window);
+    QComboBox* box = Child<QComboBox>("cboSourcePath");
+    // A synthetic drop never reaches a widget outside a real drag, so it goes straight to the window's
+    // filter of the box's events, where a real one arrives.
+    QObject* filter = window.get();
+    auto drop = [box, filter](QMimeData& data) {
+        QDropEvent event(QPointF(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        filter->eventFilter(box->lineEdit(), &event);
+    };
+    // A file manager's drop carries the paths as URLs (and their text form): the path wins.
+    QMimeData files;
+    files.setUrls({QUrl::fromLocalFile(QStringLiteral("/data/first")), QUrl::fromLocalFile(QStringLiteral("/data/second"))});
+    files.setText(QStringLiteral("file:///data/first"));
+    drop(files);
+    EXPECT_EQ(box->currentText(), QStringLiteral("/data/first"));
+    EXPECT_EQ(Texts(Left()), QStringList{QStringLiteral("No Comparison Results")});
+
+    QMimeData text;
+    text.setText(QStringLiteral("/typed/elsewhere"));
+    drop(text);
+    EXPECT_EQ(box->currentText(), QStringLiteral("/typed/elsewhere"));
+
+    // While an operation runs, drops are refused.
+    window->SetMenusEnabled(false);
+    QMimeData late;
+    late.setText(QStringLiteral("/too/late"));
+    drop(late);
+    EXPECT_EQ(box->currentText(), QStringLiteral("/typed/elsewhere"));
+    window->SetMenusEnabled(true);
+}
+
+TEST_F(MainWindowTest, DoubleClicksOpenOrphansAndOfferChoicesForPairs)
+{
+    Child<QComboBox>("cboSourcePath")->setEditText(QStringLiteral("/data/left"));
+    FillSample(*window);
+    ShowAndSettle(*window);
+    GuiResultPane* left = Left();
+    auto doubleClick = [left](int row) {
+        left->setCurrentIndex(left->model()->index(row, 0));
+        const QPointF at(left->visualRect(left->model()->index(row, 0)).center());
+        QMouseEvent event(QEvent::MouseButtonDblClick, at, left->viewport()->mapToGlobal(at), Qt::LeftButton,
+                          Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(left->viewport(), &event);
+    };
+    doubleClick(2); // c.txt, an orphan: opened at once
+    EXPECT_EQ(opened, QStringList{QStringLiteral("/data/left/c.txt")});
+
+    doubleClick(0); // a.txt, newer: the choice between opening and the differences
+    QMenu* fileChoice = window->TopMenu(QStringLiteral("mnuDiffFileDblClick"));
+    EXPECT_TRUE(fileChoice->isVisible());
+    EXPECT_EQ(fileChoice->defaultAction(), Item("mnuDblClickFileOpen"));
+    fileChoice->hide();
+
+    doubleClick(5); // /Docs, a different folder
+    QMenu* folderChoice = window->TopMenu(QStringLiteral("mnuDiffSubDirDblClick"));
+    EXPECT_TRUE(folderChoice->isVisible());
+    folderChoice->hide();
+
+    dialogs.clear();
+    doubleClick(6); // /Same, an identical folder: explored at once, with the notice about outside changes
+    EXPECT_EQ(opened.last(), QStringLiteral("/data/left/Same"));
+    ASSERT_FALSE(dialogs.messages.isEmpty());
+    EXPECT_EQ(dialogs.last().title, QStringLiteral("Run Explorer"));
+}
+
+TEST_F(MainWindowTest, TheErrorLogCommandShowsTheLog)
+{
+    QString shown;
+    QString caption;
+    QTimer::singleShot(0, [&] {
+        auto* log = qobject_cast<frmErrorLog*>(QApplication::activeModalWidget());
+        ASSERT_NE(log, nullptr);
+        shown = log->ShownText();
+        caption = log->windowTitle();
+        log->accept();
+    });
+    Item("mnuViewErrorLog")->trigger();
+    EXPECT_EQ(caption, QStringLiteral("Error Log"));
+    EXPECT_EQ(shown, QStringLiteral("No Errors Encountered During Last Comparison."));
+}
+
+TEST_F(MainWindowTest, HelpOpensInAWindowOfItsOwn)
+{
+    QFile::copy(QDir(TestBinDir()).filePath(QStringLiteral("parvex.hlp")), appFolder.file(QStringLiteral("parvex.hlp")));
+    Item("mnuHelpContents")->trigger();
+    auto* help = window->findChild<QWidget*>(QStringLiteral("frmHelp"));
+    ASSERT_NE(help, nullptr);
+    EXPECT_TRUE(help->isVisible());
+    auto* text = help->findChild<QWidget*>(QStringLiteral("txtHelp"));
+    ASSERT_NE(text, nullptr);
 }
