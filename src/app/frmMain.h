@@ -162,6 +162,8 @@ private:
     void mnuHelpAboutBox_Click();
     void OpenRowWithDefaultHandler(GuiResultPane* pane, int row);
     void ExploreFolderRow(GuiResultPane* pane, int row);
+    void GoToSubFolder(bool bothSidesAndCompare);
+    void mnuOptionsMaintainFolderLists_Click();
     void ResultsChangedByOption(bool filtersChanged, bool methodChanged);
     void AfterFilterChange();
 

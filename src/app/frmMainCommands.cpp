@@ -6,6 +6,7 @@
 #include "app/frmHelp.h"
 #include "app/frmObjectProperties.h"
 #include "model/CDir.h"
+#include "settings/frmMaintainFolderLists.h"
 #include "views/GuiResultPane.h"
 #include "views/PaneCommands.h"
 #include "views/ResultTableModel.h"
@@ -137,4 +138,44 @@ void frmMain::mnuHelpAboutBox_Click()
 {
     m_ctx.Dialogs().Message(Caption() + QStringLiteral("\r\n\r\nCompares two folders and brings them into step."),
                             QStringLiteral("About Parvex"), UserDialogs::Icon::Information);
+}
+
+// The folder pop-up's "Go to the sub-folder" commands: this pane's folder (or both) moves down into the
+// folder row's sub-folder. Both sides compare at once; one side only clears the results as any change of
+// a folder does.
+void frmMain::GoToSubFolder(bool bothSidesAndCompare)
+{
+    if (!MenusEnabled())
+        return;
+    try {
+        const ResultRow* r = m_current->ResultModel()->RowAt(m_current->currentIndex().row());
+        if (r == nullptr || !r->IsFolder())
+            return;
+        const QString name = r->text.mid(1) + QLatin1Char('/');
+        if (!bothSidesAndCompare) {
+            (m_current == m_lvwTarget ? m_cboTarget : m_cboSource)->setEditText(PaneFolder(m_current) + name);
+            return;
+        }
+        const QString left = PaneFolder(m_lvwSource) + name;
+        const QString right = PaneFolder(m_lvwTarget) + name;
+        m_replacingFolderTexts = true;
+        m_cboSource->setEditText(left);
+        m_cboTarget->setEditText(right);
+        m_replacingFolderTexts = false;
+        CompareDirs(true, false);
+    } catch (...) {
+        m_replacingFolderTexts = false;
+        m_ctx.Errors().HandleUnexpectedError(bothSidesAndCompare ? QStringLiteral("frmMain.mnuGoToFolderBothSidesRunCompare_Click")
+                                                                 : QStringLiteral("frmMain.mnuGoToFolderThisSide_Click"));
+    }
+}
+
+void frmMain::mnuOptionsMaintainFolderLists_Click()
+{
+    try {
+        frmMaintainFolderLists window(m_ctx, FolderBoxes(), this);
+        window.exec();
+    } catch (...) {
+        m_ctx.Errors().HandleUnexpectedError(QStringLiteral("frmMain.mnuOptionsMaintainFolderLists_Click"));
+    }
 }

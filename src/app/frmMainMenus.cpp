@@ -186,6 +186,7 @@ void frmMain::BuildMenus()
     AddCommands(options, {
         {"mnuOptionsAutoCompleteFolderPath", "Auto Complete Folder Path While Typing", {}, true},
         {"mnuOptionsAppearance", "Appearance...", {}},
+        {"mnuOptionsMaintainFolderLists", "Maintain Folder Lists...", [this] { mnuOptionsMaintainFolderLists_Click(); }},
     });
     options->addSeparator();
     AddCommands(options, {{"mnuOptionsRestoreDefaults", "Restore Default Options", [this] { RestoreDefaultOptions(); }}});
@@ -302,8 +303,9 @@ void frmMain::BuildPopupMenus()
     });
     m_folderPopup->addSeparator();
     AddCommands(m_folderPopup, {
-        {"mnuGoToFolderThisSide", "Go to the sub-folder - (This side only)", {}},
-        {"mnuGoToFolderBothSidesRunCompare", "Go to the sub-folder and run compare -  (Both sides) ", {}},
+        {"mnuGoToFolderThisSide", "Go to the sub-folder - (This side only)", [this] { GoToSubFolder(false); }},
+        {"mnuGoToFolderBothSidesRunCompare", "Go to the sub-folder and run compare -  (Both sides) ",
+         [this] { GoToSubFolder(true); }},
     });
     m_folderPopup->addSeparator();
     AddCommands(m_folderPopup, {

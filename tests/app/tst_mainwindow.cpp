@@ -14,6 +14,7 @@
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QPlainTextEdit>
+#include <QTabWidget>
 #include <QTimer>
 #include <QUrl>
 #include <QToolBar>
@@ -443,4 +444,26 @@ TEST_F(MainWindowTest, HelpOpensInAWindowOfItsOwn)
     EXPECT_TRUE(help->isVisible());
     auto* text = help->findChild<QWidget*>(QStringLiteral("txtHelp"));
     ASSERT_NE(text, nullptr);
+}
+
+TEST_F(MainWindowTest, OptionCommandsOpenTheOptionsWindowOnTheirTab)
+{
+    const std::pair<const char*, QString> commands[] = {
+        {"mnuOptionsChunkSize", QStringLiteral("Compare")},
+        {"mnuOptionsFilters", QStringLiteral("Include/Exclude")},
+        {"mnuOptionsChangeSounds", QStringLiteral("Sounds")},
+    };
+    for (const auto& [item, tab] : commands) {
+        QString shown;
+        QTimer::singleShot(0, [&] {
+            QWidget* options = QApplication::activeModalWidget();
+            ASSERT_NE(options, nullptr);
+            auto* tabs = options->findChild<QTabWidget*>(QStringLiteral("tbsOptions"));
+            ASSERT_NE(tabs, nullptr);
+            shown = tabs->tabText(tabs->currentIndex()).remove(QLatin1Char('&'));
+            qobject_cast<QDialog*>(options)->reject();
+        });
+        Item(item)->trigger();
+        EXPECT_EQ(shown, tab) << item;
+    }
 }

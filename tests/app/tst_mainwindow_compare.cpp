@@ -89,3 +89,20 @@ TEST_F(MainWindowCompareTest, ComparingWithoutFoldersExplainsWhatIsMissing)
     EXPECT_EQ(Texts(Left()), QStringList{QStringLiteral("No Comparison Results")});
     EXPECT_TRUE(window->MenusEnabled());
 }
+
+TEST_F(MainWindowCompareTest, GoingIntoASubFolderOnBothSidesComparesIt)
+{
+    left.createFileAt(QStringLiteral("Docs/inside.txt"), "new", Noon + 60);
+    right.createFileAt(QStringLiteral("Docs/inside.txt"), "old", Noon);
+    Child<QComboBox>("cboSourcePath")->setEditText(left.path());
+    Child<QComboBox>("cboTargetPath")->setEditText(right.path());
+    Item("mnuFileCompareDirectories")->trigger();
+    ASSERT_EQ(Texts(Left()), QStringList{QStringLiteral("/Docs")});
+
+    Left()->setCurrentIndex(Left()->model()->index(0, 0));
+    Item("mnuGoToFolderBothSidesRunCompare")->trigger();
+    EXPECT_EQ(Child<QComboBox>("cboSourcePath")->currentText(), left.path() + QStringLiteral("Docs/"));
+    EXPECT_EQ(Child<QComboBox>("cboTargetPath")->currentText(), right.path() + QStringLiteral("Docs/"));
+    EXPECT_EQ(Texts(Left()), QStringList{QStringLiteral("inside.txt")});
+    EXPECT_EQ(Categories(Left()), QStringList{QStringLiteral("Newer")});
+}
