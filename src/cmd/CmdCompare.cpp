@@ -6,7 +6,9 @@
 #include "cmd/ConsoleProgressView.h"
 #include "compare/CCompare.h"
 #include "compare/CompareRun.h"
+#include "compare/Sha1.h"
 #include "model/PathUtils.h"
+#include "settings/SettingsTable.h"
 
 #include <QFileInfo>
 #include <csignal>
@@ -186,6 +188,20 @@ private:
     QByteArray m_buffer;
 };
 
+// The program's own settings load. A file it refuses (a key of another window that is no number) is
+// reported, and the comparison keys are then read on their own so the run still uses them.
+void LoadSettings(AppContext& ctx)
+{
+    try {
+        SettingsEnvironment env;
+        env.shaAvailable = IsSHA1Available();
+        LoadSettingsFromIni(ctx, SettingsOwners::Of(ctx), env);
+    } catch (...) {
+        ctx.Errors().HandleUnexpectedError(QStringLiteral("parvexcmd.LoadSettings"));
+        ApplyCompareSettingsFromIni(ctx.AppFile(QStringLiteral("parvex.ini")), ctx.Compare());
+    }
+}
+
 QString SizeField(const ResultRow& row) { return row.IsPlaceholder() ? QString() : QString::number(row.size); }
 
 bool IsSamePair(Category left, Category right)
@@ -258,7 +274,7 @@ int RunCompareCommand(const QStringList& args)
         &dialogs);
 
     CCompare& compare = ctx.Compare();
-    ApplyCompareSettingsFromIni(ctx.AppFile(QStringLiteral("parvex.ini")), compare);
+    LoadSettings(ctx);
     ApplyOptions(options, compare);
 
     g_compareForSignal = &compare;

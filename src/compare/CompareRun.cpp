@@ -12,6 +12,7 @@
 #include "compare/TimeRules.h"
 #include "model/PathUtils.h"
 
+#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QThread>
 #include <optional>
@@ -169,7 +170,10 @@ CompareRun::StepsEnd CompareRun::RunSteps(const QString& leftText, const QString
 
 void CompareRun::WaitForStartDelay()
 {
-    while (!m_view.DelayHasPassed()) {
+    // ESC closes the window and stops its delay timer: stop waiting then too, and never wait for long.
+    QElapsedTimer waited;
+    waited.start();
+    while (!m_view.DelayHasPassed() && !IsCancelled() && waited.elapsed() < 2000) {
         m_pump.Pump();
         QThread::msleep(5);
     }

@@ -1,5 +1,13 @@
 #include "CompareFixture.h"
 
+#include "compare/frmCompareProgress.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QProgressBar>
+
 #include <QFile>
 #include <optional>
 #include <unistd.h>
@@ -307,4 +315,94 @@ TEST_F(CompareRunTest, UnreadableFilesAreOfferedFromTheErrorLog)
     EXPECT_EQ(dialogs.last().title, QStringLiteral("Errors Occurred"));
     ASSERT_EQ(results->holdSource.size(), 1u);
     EXPECT_NE(results->holdSource[0].icon, Category::Same) << "a missing file differs from the one that exists";
+}
+
+namespace {
+// Lets events run until done() holds or a second has passed.
+template <typename Done>
+bool WaitFor(Done done)
+{
+    QElapsedTimer timer;
+    timer.start();
+    while (!done() && timer.elapsed() < 1000)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    return done();
+}
+
+void PressEscape(QWidget& w)
+{
+    QKeyEvent press(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+    QCoreApplication::sendEvent(&w, &press);
+}
+} // namespace
+
+TEST(CompareProgressWindowTest, ShowsTextsAndBarAndEscapeCancels)
+{
+    CCompare compare;
+    frmCompareProgress form(compare);
+    CompareProgressView& view = form;
+    view.Show(QStringLiteral("Examining the left folder.  Press ESC to cancel..."), QStringLiteral("/data/left"));
+    EXPECT_TRUE(form.isVisible());
+    EXPECT_EQ(form.windowTitle(), QStringLiteral("Comparison Progress"));
+    auto* message = form.findChild<QLabel*>(QStringLiteral("lblMessage"));
+    auto* fileName = form.findChild<QLabel*>(QStringLiteral("lblFileName"));
+    auto* bar = form.findChild<QProgressBar*>(QStringLiteral("ProgressBar"));
+    ASSERT_TRUE(message != nullptr && fileName != nullptr && bar != nullptr);
+    ASSERT_TRUE(form.findChild<QWidget*>(QStringLiteral("animFolder")) != nullptr);
+    EXPECT_EQ(message->text(), QStringLiteral("Examining the left folder.  Press ESC to cancel..."));
+    EXPECT_EQ(fileName->text(), QStringLiteral("/data/left"));
+    EXPECT_FALSE(view.DelayHasPassed());
+    EXPECT_TRUE(WaitFor([&] { return view.DelayHasPassed(); }));
+
+    // Values reach the widgets on the refresh timer, not per call; a count beyond int is scaled.
+    view.Progress().SetRange(qint64(6000000000));
+    view.Progress().SetValue(qint64(3000000000));
+    view.SetFileName(QStringLiteral("report.doc - 40%"));
+    EXPECT_TRUE(WaitFor([&] { return fileName->text() == QStringLiteral("report.doc - 40%"); }));
+    EXPECT_NEAR(double(bar->value()) / bar->maximum(), 0.5, 0.01);
+
+    // The run closing its window is no cancellation; ESC is.
+    view.Close();
+    EXPECT_FALSE(compare.CompareCancelled());
+    view.Show(QStringLiteral("m"), QString());
+    PressEscape(form);
+    EXPECT_TRUE(compare.CompareCancelled());
+    EXPECT_FALSE(form.isVisible());
+}
+
+TEST_F(CompareRunTest, EscapeInTheProgressWindowCancelsARun)
+{
+    for (int i = 0; i < 30; ++i) {
+        L(QStringLiteral("f%1").arg(i), "x", T0);
+        R(QStringLiteral("f%1").arg(i), "x", T0);
+    }
+    frmCompareProgress form(ctx->Compare());
+    // Presses ESC from inside the run, the way the user's key arrives while events run.
+    class EscapePump final : public EventPump
+    {
+    public:
+        EscapePump(QWidget& w, int at) : m_w(w), m_at(at) {}
+        void Pump() override
+        {
+            if (++m_count == m_at)
+                PressEscape(m_w);
+            QCoreApplication::processEvents();
+        }
+
+    private:
+        QWidget& m_w;
+        int m_at;
+        int m_count = 0;
+    };
+    EscapePump never(form, -1);
+    CompareRun whole(*ctx, *results, form, never);
+    EXPECT_EQ(whole.CompareDirs(left, right, true, false), CompareOutcome::Completed);
+    EXPECT_FALSE(form.isVisible()) << "the window closes at the end of a run";
+    EXPECT_EQ(results->holdSource.size(), 30u);
+
+    EscapePump escape(form, 20);
+    CompareRun run(*ctx, *results, form, escape);
+    EXPECT_EQ(run.CompareDirs(left, right, true, false), CompareOutcome::Cancelled);
+    EXPECT_TRUE(results->holdSource.empty());
+    EXPECT_FALSE(form.isVisible());
 }
