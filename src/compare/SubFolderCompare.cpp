@@ -249,7 +249,8 @@ std::pair<Category, Category> ClassifyFilePair(CompareEnv& env, const CFile& lef
 }
 
 bool AreFoldersIdentical(CompareEnv& env, const QString& leftPath, const QString& rightPath,
-                         const TreeFilters& filters, SubFolderDiffsList& results)
+                         const TreeFilters& filters, SubFolderDiffsList& results,
+                         const std::function<void(int side)>& beforeWalk)
 {
     try {
         const CCompare& compare = env.ctx.Compare();
@@ -264,20 +265,34 @@ bool AreFoldersIdentical(CompareEnv& env, const QString& leftPath, const QString
         CDir rightDir(env.ctx);
         leftDir.SetPath(leftPath);
         rightDir.SetPath(rightPath);
+        auto before = [&beforeWalk](int side) {
+            if (beforeWalk)
+                beforeWalk(side);
+        };
         if (env.parallel) {
             FolderSlot current;
             auto show = [&current](const QString& folder) { current.Set(folder); };
-            RunSideBySide([&] { PopulateDirTree(leftDir, leftPath, QString(), filters, cancel, show); },
-                          [&] { PopulateDirTree(rightDir, rightPath, QString(), filters, cancel, show); }, env.pump,
-                          [&] { env.view.SetFileName(current.Get()); });
+            RunSideBySide(
+                [&] {
+                    before(0);
+                    PopulateDirTree(leftDir, leftPath, QString(), filters, cancel, show);
+                },
+                [&] {
+                    before(1);
+                    PopulateDirTree(rightDir, rightPath, QString(), filters, cancel, show);
+                },
+                env.pump, [&] { env.view.SetFileName(current.Get()); });
         } else {
             auto show = [&env](const QString& folder) {
                 env.view.SetFileName(folder);
                 env.pump.Pump();
             };
+            before(0);
             PopulateDirTree(leftDir, leftPath, QString(), filters, cancel, show);
-            if (!Cancelled(cancel))
+            if (!Cancelled(cancel)) {
+                before(1);
                 PopulateDirTree(rightDir, rightPath, QString(), filters, cancel, show);
+            }
         }
         if (Cancelled(cancel))
             return false;
@@ -360,6 +375,7 @@ bool CompareAllSubFolders(CompareEnv& env, CompareResults& results)
     const std::vector<NamePair> pairs = PairNames(leftNames, rightNames, cancel);
     const TreeFilters filters = MakeTreeFilters(compare);
     RowFormatter format;
+    const ParvexLib& lib = env.ctx.Lib();
     ProgressSink& bar = env.view.Progress();
     bar.SetRange(static_cast<qint64>(pairs.size()));
 
@@ -371,40 +387,39 @@ bool CompareAllSubFolders(CompareEnv& env, CompareResults& results)
             return false;
         // Each side's folder is reached by its own spelling (Linux names are case-sensitive); both rows
         // read the left spelling where the left side has the folder.
-        const QString rowText = pair.left >= 0 ? leftNames[pair.left] : rightNames[pair.right];
-        QString fullPath[2];
-        ResultRow rows[2];
-        const CDir* dirs[2] = {&results.source, &results.target};
-        const qsizetype index[2] = {pair.left, pair.right};
-        const QStringList* names[2] = {&leftNames, &rightNames};
-        for (int side = 0; side < 2; ++side) {
-            if (index[side] < 0)
-                continue;
-            try {
-                fullPath[side] = RemoveTrailingBackslash(dirs[side]->Path()) + names[side]->at(index[side]);
-                env.view.SetFileName(fullPath[side]);
-                env.pump.Pump();
-                const qint64 total = env.ctx.Lib().GetFolderSize(fullPath[side]);
-                env.pump.Pump();
-                if (Cancelled(cancel))
-                    return false;
-                rows[side].text = rowText;
-                rows[side].size = total;
-                rows[side].sizeText = format.SizeText(total);
-            } catch (...) {
-                // A failure here leaves the row as it stands and the comparison goes on.
-            }
-        }
+        const bool has[2] = {pair.left >= 0, pair.right >= 0};
+        const QString rowText = has[0] ? leftNames[pair.left] : rightNames[pair.right];
+        const QString fullPath[2] = {
+            has[0] ? RemoveTrailingBackslash(results.source.Path()) + leftNames[pair.left] : QString(),
+            has[1] ? RemoveTrailingBackslash(results.target.Path()) + rightNames[pair.right] : QString()};
+        qint64 total[2] = {0, 0};
+        Category icon = Category::OrphanFolder;
         try {
-            if (index[0] >= 0 && index[1] >= 0) {
-                const bool same = AreFoldersIdentical(env, fullPath[0], fullPath[1], filters, results.allSubFolderDiffs);
-                if (Cancelled(cancel))
-                    return false;
-                rows[0].icon = rows[1].icon = same ? Category::IdenticalFolder : Category::DifferentFolder;
+            env.view.SetFileName(has[0] ? fullPath[0] : fullPath[1]);
+            env.pump.Pump();
+            if (has[0] && has[1]) {
+                // The total sizes are read on each side's thread right before its subtree is compared.
+                const bool same = AreFoldersIdentical(env, fullPath[0], fullPath[1], filters, results.allSubFolderDiffs,
+                                                      [&](int side) { total[side] = lib.GetFolderSize(fullPath[side]); });
+                icon = same ? Category::IdenticalFolder : Category::DifferentFolder;
             } else {
-                rows[index[0] >= 0 ? 0 : 1].icon = Category::OrphanFolder;
+                const int side = has[0] ? 0 : 1;
+                total[side] = lib.GetFolderSize(fullPath[side]);
             }
+            env.pump.Pump();
         } catch (...) {
+            // A failure here leaves the pair's rows as far as they got; the comparison goes on.
+        }
+        if (Cancelled(cancel))
+            return false;
+        ResultRow rows[2];
+        for (int side = 0; side < 2; ++side) {
+            if (!has[side])
+                continue;
+            rows[side].text = rowText;
+            rows[side].size = total[side];
+            rows[side].sizeText = format.SizeText(total[side]);
+            rows[side].icon = icon;
         }
         results.holdSource.push_back(std::move(rows[0]));
         results.holdTarget.push_back(std::move(rows[1]));

@@ -62,8 +62,12 @@ void PopulateDirTree(CDir& dir, const QString& path, const QString& prefix, cons
 // Whether the two subtrees hold the same files (by the run's method and time allowances). When they do
 // not, and the run was not cancelled, one CSubFolderDiffs named after the left folder is added to
 // results. Failures are reported with "modParvex.AreFoldersIdentical" and answer false.
+// beforeWalk (optional) runs for side 0 (left) and 1 (right) just before that side's subtree is read, on
+// the thread that reads it: work on the same subtree (its total size) then shares the warm caches and
+// the two sides' work overlaps.
 bool AreFoldersIdentical(CompareEnv& env, const QString& leftPath, const QString& rightPath,
-                         const TreeFilters& filters, SubFolderDiffsList& results);
+                         const TreeFilters& filters, SubFolderDiffsList& results,
+                         const std::function<void(int side)>& beforeWalk = {});
 
 // Compares every immediate sub-folder of the two scanned folders: appends one row pair per sub-folder
 // name to the hold lists (identical, different or orphan folder, with the folder's total size) and
