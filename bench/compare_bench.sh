@@ -8,12 +8,13 @@ set -eu
 
 BUILD=${1:-build}
 FILES=${2:-200000}
-ROOT=${BENCH_DIR:-/tmp/parvex-compare-bench}/$FILES
+ROOT=${BENCH_DIR:-/tmp/parvex-compare-bench}/v2-$FILES
 CMD=$BUILD/bin/parvexcmd
 [ -x "$CMD" ] || { echo "no $CMD: build first (cmake --build $BUILD --target parvexcmd)" >&2; exit 2; }
 
 make_tree() {
-    # flat/: FILES files in one folder. tree/: the same count spread over 200 sub-folders.
+    # flat/: FILES files in one folder. tree/: the same count spread over 200 sub-folders, all of them
+    # different since every 1000th file is missing on the right.
     python3 - "$ROOT" "$FILES" <<'PY'
 import os, sys
 root, n = sys.argv[1], int(sys.argv[2])
@@ -23,10 +24,12 @@ for side in ("left", "right"):
     tree = os.path.join(root, "tree", side)
     os.makedirs(flat, exist_ok=True)
     for i in range(n):
+        if side == "right" and i % 1000 == 999:
+            continue
         p = os.path.join(flat, "file%07d.dat" % i)
         with open(p, "wb") as f:
             f.write(b"x" * (i % 97))
-        # Every 100th file is newer on the left, every 1000th exists on the left only.
+        # Every 100th file is newer on the left (same bytes); every 1000th exists on the left only.
         t = t0 + (10 if side == "left" and i % 100 == 0 else 0)
         os.utime(p, (t, t))
     per = max(1, n // 200)

@@ -43,9 +43,9 @@ void ConsoleProgressView::Close()
 
 void ConsoleProgressView::SetMessage(const QString& message)
 {
+    // Drawn with the next value, which the run sets right after a new message.
     m_message = message;
     m_sinceDraw.invalidate();
-    Tick();
 }
 
 void ConsoleProgressView::SetFileName(const QString& fileName) { m_fileName = fileName; }
