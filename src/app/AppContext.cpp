@@ -1,5 +1,7 @@
 #include "app/AppContext.h"
 
+#include "app/UserDialogs.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
@@ -47,5 +49,14 @@ bool AppContext::LoadHelperLibrary(QString* problem, const QString& libraryFile)
         if (!QFileInfo::exists(file))
             file = m_appFolder + ParvexLib::LibraryFileName();
     }
-    return m_lib.Load(file, problem);
+    if (!m_lib.Load(file, problem))
+        return false;
+    // The library's information messages go through the same dialogs as every other message.
+    m_lib.SetMessageHandler(
+        [](const char* text, const char* title, void* context) {
+            static_cast<UserDialogs*>(context)->Message(QString::fromUtf8(text), QString::fromUtf8(title),
+                                                        UserDialogs::Icon::Information);
+        },
+        &m_dialogs);
+    return true;
 }
