@@ -8,7 +8,6 @@
 #include "settings/GuiSoundPlayer.h"
 
 #include <QApplication>
-#include <QDir>
 #include <memory>
 
 QString VersionText()
@@ -39,8 +38,6 @@ int RunParvex(QApplication& app)
     // 3-4. The process-wide objects, over the application folder.
     GuiUserDialogs dialogs;
     AppContext ctx(AppContext::DefaultApplicationFolder(), dialogs);
-    const QString startupFolder = QDir::currentPath() + QLatin1Char('/');
-    Q_UNUSED(startupFolder);
 
     // 5. Without the helper library nothing else can run.
     if (!BindHelperLibrary(ctx))

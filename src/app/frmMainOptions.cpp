@@ -257,7 +257,6 @@ void frmMain::SaveSettings()
         }
         o.FontName = m_lvwSource->font().family();
         o.FontSize = m_lvwSource->font().pointSizeF();
-        o.SyncScrolling = m_syncScrolling;
         SaveSettingsToIni(m_ctx, SettingsOwners::Of(m_ctx));
     } catch (...) {
         m_ctx.Errors().HandleUnexpectedError(QStringLiteral("frmMain.SaveSettingsToIni"));

@@ -237,8 +237,11 @@ TEST_F(MainWindowTest, ClosingAsksFirstButExitDoesNot)
     dialogs.answers.push_back(UserDialogs::Answer::Yes);
     EXPECT_TRUE(window->close());
     EXPECT_FALSE(window->isVisible());
-    // Unloading wrote the settings.
-    EXPECT_TRUE(QFile::exists(appFolder.file(QStringLiteral("parvex.ini"))));
+    // Unloading wrote the settings as they were, not as closing left the window.
+    CIniFile ini(*ctx);
+    ini.SetName(CIniFile::SettingsFileName());
+    EXPECT_EQ(ini.Get(QStringLiteral("Options"), QStringLiteral("SyncScrolling"), QString()), QStringLiteral("True"));
+    EXPECT_EQ(ini.Get(QStringLiteral("Options"), QStringLiteral("CoolbarStyle"), QString()), QStringLiteral("Coolbar"));
 
     dialogs.clear();
     window->show();
