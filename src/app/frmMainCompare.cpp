@@ -40,7 +40,8 @@ void frmMain::CompareDirs(bool byUserCommand, bool byToolbar)
         m_ctx.Errors().HandleUnexpectedError(QStringLiteral("frmMain.CompareDirs"));
     }
     if (m_closeAfterRun) {
+        // The user already said yes to leaving.
         m_closeAfterRun = false;
-        close();
+        ExitWithoutAsking();
     }
 }

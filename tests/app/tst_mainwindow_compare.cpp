@@ -3,6 +3,7 @@
 #include "settings/CIniFile.h"
 
 #include <QDateTime>
+#include <QTimer>
 
 namespace {
 const qint64 Noon = QDateTime(QDate(2023, 5, 4), QTime(12, 0, 0), Qt::UTC).toSecsSinceEpoch();
@@ -105,4 +106,26 @@ TEST_F(MainWindowCompareTest, GoingIntoASubFolderOnBothSidesComparesIt)
     EXPECT_EQ(Child<QComboBox>("cboTargetPath")->currentText(), right.path() + QStringLiteral("Docs/"));
     EXPECT_EQ(Texts(Left()), QStringList{QStringLiteral("inside.txt")});
     EXPECT_EQ(Categories(Left()), QStringList{QStringLiteral("Newer")});
+}
+
+TEST_F(MainWindowCompareTest, ClosingDuringARunCancelsItAndThenCloses)
+{
+    PrepareFolders();
+    window->show();
+    dialogs.answers.push_back(UserDialogs::Answer::Yes);
+    bool menusWereDisabled = false;
+    // The progress window's start delay lets events run; the close arrives then.
+    QTimer::singleShot(50, window.get(), [&] {
+        menusWereDisabled = !window->MenusEnabled();
+        window->close();
+    });
+    Item("mnuFileCompareDirectories")->trigger();
+    EXPECT_TRUE(menusWereDisabled);
+    EXPECT_TRUE(ctx->Compare().CompareCancelled());
+    EXPECT_FALSE(window->isVisible());
+    EXPECT_EQ(Texts(Left()), QStringList{QStringLiteral("No Comparison Results")});
+    int exitQuestions = 0;
+    for (const auto& m : dialogs.messages)
+        exitQuestions += m.title == QStringLiteral("Exit Parvex") ? 1 : 0;
+    EXPECT_EQ(exitQuestions, 1);
 }
