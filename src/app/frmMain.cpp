@@ -54,7 +54,7 @@ frmMain::frmMain(AppContext& ctx, QWidget* parent) : QMainWindow(parent), m_ctx(
     LoadSettings();
     RemoveListItemsAndShowNoCompareMsg();
     // Before any comparison there are no totals to show, only the view type.
-    SetPanelText(4, ViewTypeText(ViewAll));
+    SetPanelText(4, ViewTypeText(CurrentViewType()));
     m_cboSource->setFocus();
 }
 
