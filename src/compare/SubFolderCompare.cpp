@@ -54,16 +54,22 @@ class TreeWalker
 {
 public:
     TreeWalker(CDir& dir, const TreeFilters& filters, const std::atomic<bool>* cancel,
-               const std::function<void(const QString&)>& showFolder)
-        : m_dir(dir), m_filters(filters), m_cancel(cancel), m_showFolder(showFolder)
+               const std::function<void(const QString&)>& showFolder, std::vector<UnreadableFolder>* unreadable)
+        : m_dir(dir), m_filters(filters), m_cancel(cancel), m_showFolder(showFolder), m_unreadable(unreadable)
     {
     }
 
     void Walk(const QString& path, const QString& prefix)
     {
         struct stat st {};
-        if (::stat(QFile::encodeName(path).constData(), &st) != 0 || !S_ISDIR(st.st_mode))
-            return; // a folder that cannot be entered adds nothing
+        if (::stat(QFile::encodeName(path).constData(), &st) != 0) {
+            Unreadable(prefix, path, errno);
+            return;
+        }
+        if (!S_ISDIR(st.st_mode)) {
+            Unreadable(prefix, path, ENOTDIR);
+            return;
+        }
         m_onPath.push_back({st.st_dev, st.st_ino});
         WalkFolder(AddTrailingBackslash(path), prefix);
         m_onPath.pop_back();
@@ -75,8 +81,12 @@ private:
         if (m_showFolder)
             m_showFolder(path);
         const FolderListing listing(path);
-        if (!listing.IsOpen())
+        if (!listing.IsOpen()) {
+            Unreadable(prefix, path, listing.Error());
             return;
+        }
+        if (!listing.Complete())
+            Unreadable(prefix, path, listing.Error());
         for (qsizetype i = 0; i < listing.Count(); ++i) {
             if (Cancelled(m_cancel))
                 return;
@@ -115,10 +125,17 @@ private:
         }
     }
 
+    void Unreadable(const QString& key, const QString& path, int error)
+    {
+        if (m_unreadable != nullptr)
+            m_unreadable->push_back({key, path, error});
+    }
+
     CDir& m_dir;
     const TreeFilters& m_filters;
     const std::atomic<bool>* m_cancel;
     const std::function<void(const QString&)>& m_showFolder;
+    std::vector<UnreadableFolder>* m_unreadable;
     std::vector<FolderId> m_onPath;
 };
 
@@ -218,9 +235,10 @@ void RunSideBySide(const std::function<void()>& left, const std::function<void()
 }
 
 void PopulateDirTree(CDir& dir, const QString& path, const QString& prefix, const TreeFilters& filters,
-                     const std::atomic<bool>* cancel, const std::function<void(const QString&)>& showFolder)
+                     const std::atomic<bool>* cancel, const std::function<void(const QString&)>& showFolder,
+                     std::vector<UnreadableFolder>* unreadable)
 {
-    TreeWalker(dir, filters, cancel, showFolder).Walk(path, prefix);
+    TreeWalker(dir, filters, cancel, showFolder, unreadable).Walk(path, prefix);
 }
 
 std::pair<Category, Category> ClassifyFilePair(CompareEnv& env, const CFile& left, const CFile& right,
@@ -265,6 +283,7 @@ bool AreFoldersIdentical(CompareEnv& env, const QString& leftPath, const QString
         CDir rightDir(env.ctx);
         leftDir.SetPath(leftPath);
         rightDir.SetPath(rightPath);
+        std::vector<UnreadableFolder> unreadable[2];
         auto before = [&beforeWalk](int side) {
             if (beforeWalk)
                 beforeWalk(side);
@@ -275,11 +294,11 @@ bool AreFoldersIdentical(CompareEnv& env, const QString& leftPath, const QString
             RunSideBySide(
                 [&] {
                     before(0);
-                    PopulateDirTree(leftDir, leftPath, QString(), filters, cancel, show);
+                    PopulateDirTree(leftDir, leftPath, QString(), filters, cancel, show, &unreadable[0]);
                 },
                 [&] {
                     before(1);
-                    PopulateDirTree(rightDir, rightPath, QString(), filters, cancel, show);
+                    PopulateDirTree(rightDir, rightPath, QString(), filters, cancel, show, &unreadable[1]);
                 },
                 env.pump, [&] { env.view.SetFileName(current.Get()); });
         } else {
@@ -288,14 +307,31 @@ bool AreFoldersIdentical(CompareEnv& env, const QString& leftPath, const QString
                 env.pump.Pump();
             };
             before(0);
-            PopulateDirTree(leftDir, leftPath, QString(), filters, cancel, show);
+            PopulateDirTree(leftDir, leftPath, QString(), filters, cancel, show, &unreadable[0]);
             if (!Cancelled(cancel)) {
                 before(1);
-                PopulateDirTree(rightDir, rightPath, QString(), filters, cancel, show);
+                PopulateDirTree(rightDir, rightPath, QString(), filters, cancel, show, &unreadable[1]);
             }
         }
         if (Cancelled(cancel))
             return false;
+        QStringList unknown; // keys of folders whose contents one side could not read
+        for (const auto& side : unreadable) {
+            for (const UnreadableFolder& u : side) {
+                env.ctx.Log().AppendEntry(u.path, QStringLiteral("Listing the folder"), Failure::FromErrno(u.error, false));
+                unknown << u.key;
+            }
+        }
+        auto isUnknown = [&unknown](const CFile* f) {
+            if (f == nullptr)
+                return false;
+            for (const QString& key : unknown) {
+                if (key.isEmpty() || f->FileName().compare(key, Qt::CaseInsensitive) == 0
+                    || (f->FileName().startsWith(key, Qt::CaseInsensitive) && f->FileName().at(key.size()) == QLatin1Char('/')))
+                    return true;
+            }
+            return false;
+        };
 
         const std::vector<NamePair> pairs = PairNames(FileNamesOf(leftDir), FileNamesOf(rightDir), cancel);
         if (Cancelled(cancel))
@@ -322,6 +358,8 @@ bool AreFoldersIdentical(CompareEnv& env, const QString& leftPath, const QString
                 return false;
             const CFile* l = pair.left >= 0 ? &leftDir.Files().At(pair.left) : nullptr;
             const CFile* r = pair.right >= 0 ? &rightDir.Files().At(pair.right) : nullptr;
+            if (!unknown.isEmpty() && (isUnknown(l) || isUnknown(r)))
+                continue;
             if (l != nullptr && r != nullptr) {
                 const auto [lc, rc] = ClassifyFilePair(env, *l, *r, leftBase + l->FileName(), rightBase + r->FileName());
                 if (Cancelled(cancel))
@@ -339,7 +377,7 @@ bool AreFoldersIdentical(CompareEnv& env, const QString& leftPath, const QString
             }
         }
         if (one.empty())
-            return true;
+            return unknown.isEmpty();
         CSubFolderDiffs diffs;
         diffs.SetStrSubFolderName(leftName);
         diffs.Assign(std::move(one), std::move(two));

@@ -8,6 +8,7 @@
 #include <atomic>
 #include <functional>
 #include <utility>
+#include <vector>
 
 class AppContext;
 class CCompare;
@@ -55,13 +56,24 @@ std::pair<Category, Category> ClassifyFilePair(CompareEnv& env, const CFile& lef
 // path (the bare relative path when prefix is empty). Depth first in listing order. A symbolic link to
 // a folder is followed unless it leads back to a folder on the current path (device and inode), so a
 // link loop ends. showFolder (optional) hears each folder as it is entered; cancel is tested before
-// every entry. Safe on a worker thread when showFolder is. Failures are passed to the caller.
+// every entry. Safe on a worker thread when showFolder is. Failures are passed to the caller, apart from
+// folders that cannot be listed: those are added to unreadable (when given) and passed over.
+struct UnreadableFolder
+{
+    QString key;  // as the folder's files would be keyed ("" for path itself)
+    QString path; // the folder
+    int error = 0; // errno
+};
 void PopulateDirTree(CDir& dir, const QString& path, const QString& prefix, const TreeFilters& filters,
-                     const std::atomic<bool>* cancel, const std::function<void(const QString&)>& showFolder = {});
+                     const std::atomic<bool>* cancel, const std::function<void(const QString&)>& showFolder = {},
+                     std::vector<UnreadableFolder>* unreadable = nullptr);
 
 // Whether the two subtrees hold the same files (by the run's method and time allowances). When they do
 // not, and the run was not cancelled, one CSubFolderDiffs named after the left folder is added to
 // results. Failures are reported with "modParvex.AreFoldersIdentical" and answer false.
+// A folder of either subtree that cannot be listed goes to the error log, and the files below it on the
+// other side are left out: taken for orphans they would invite a synchronisation to delete or overwrite
+// them. Such a pair is never identical.
 // beforeWalk (optional) runs for side 0 (left) and 1 (right) just before that side's subtree is read, on
 // the thread that reads it: work on the same subtree (its total size) then shares the warm caches and
 // the two sides' work overlaps.

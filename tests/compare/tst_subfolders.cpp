@@ -4,6 +4,7 @@
 #include "model/CDir.h"
 
 #include <QFile>
+#include <unistd.h>
 
 namespace {
 QString Pair(const char* l, const char* lk, const char* r, const char* rk)
@@ -184,4 +185,25 @@ TEST(CSubFolderDiffsTest, RedimKeepsEntriesByIndex)
     EXPECT_EQ(upper, 40);
     d.GetArrayDiffTwoDimensions(lower, upper);
     EXPECT_EQ(upper - lower + 1, 0) << "the two arrays are sized separately";
+}
+
+TEST_F(SubFolderTest, AnUnreadableFolderIsLoggedAndItsCounterpartNotTakenForOrphans)
+{
+    if (::geteuid() == 0)
+        GTEST_SKIP() << "permissions do not apply to root";
+    L(QStringLiteral("S/Secret/a"), "a", T0);
+    R(QStringLiteral("S/Secret/a"), "a", T0);
+    R(QStringLiteral("S/Secret/b"), "b", T0);
+    L(QStringLiteral("S/open"), "o", T0);
+    R(QStringLiteral("S/open"), "o", T0);
+    const QString secret = tmp.file(QStringLiteral("left/S/Secret"));
+    ASSERT_TRUE(QFile::setPermissions(secret, QFileDevice::Permissions()));
+    const CompareOutcome outcome = Run();
+    QFile::setPermissions(secret, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    ASSERT_EQ(outcome, CompareOutcome::Completed);
+    EXPECT_EQ(Rows(), (QStringList{Pair("/S", "DifferentFolder", "/S", "DifferentFolder")}));
+    EXPECT_TRUE(results->allSubFolderDiffs.empty()) << "the right Secret's files are no orphans";
+    EXPECT_TRUE(ctx->Compare().ErrorsDuringCompare());
+    ASSERT_FALSE(dialogs.messages.isEmpty());
+    EXPECT_EQ(dialogs.last().title, QStringLiteral("Errors Occurred"));
 }
