@@ -75,5 +75,6 @@ bool GuiSoundPlayer::Play(const QString& waveFile, bool async)
         return (started && !effect.isPlaying()) || effect.status() == QSoundEffect::Error;
     };
     WaitUntil(effect, finished, static_cast<int>(qMin<qint64>(info->durationMs, 60000)) + PlayMarginMs);
-    return effect.status() != QSoundEffect::Error;
+    // A sound that never started (an output that does not answer) was not played.
+    return started && effect.status() != QSoundEffect::Error;
 }
