@@ -4,7 +4,12 @@
 #include "app/ErrorLog.h"
 #include "compare/CCRC32.h"
 #include "compare/CCompare.h"
+#include "diff/cViewFileDiffsOptions.h"
 #include "platform/ParvexLib.h"
+#include "settings/CSoundSettings.h"
+#include "settings/MainOptions.h"
+#include "sync/CSyncSettings.h"
+#include "views/CViewSelections.h"
 
 #include <QString>
 #include <memory>
@@ -41,6 +46,11 @@ public:
     CCompare& Compare() { return m_compare; }
     const CCompare& Compare() const { return m_compare; }
     const CCRC32& Crc32() const { return m_crc32; }
+    CSyncSettings& SyncSettings() { return m_syncSettings; }
+    CSoundSettings& Sounds() { return m_sounds; }
+    CViewSelections& ViewSelections() { return m_viewSelections; }
+    cViewFileDiffsOptions& DiffOptions() { return m_diffOptions; }
+    ::MainOptions& MainOptions() { return m_mainOptions; }
 
     // Process-wide objects are added below as their classes land; each is created in the constructor.
 
@@ -52,4 +62,9 @@ private:
     ErrorLog m_errorLog;
     CCompare m_compare;
     CCRC32 m_crc32;
+    CSyncSettings m_syncSettings;
+    CSoundSettings m_sounds{m_appFolder};
+    CViewSelections m_viewSelections;
+    cViewFileDiffsOptions m_diffOptions;
+    ::MainOptions m_mainOptions;
 };
