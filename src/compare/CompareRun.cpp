@@ -267,8 +267,11 @@ bool CompareRun::ScanAtOnce(const QString& rightText)
 
 bool CompareRun::CheckListing(const ScanResult& result, const CDir& dir)
 {
-    // A folder that could not be listed at all must not pass for an empty one: every file of the other
-    // side would show as an orphan, inviting a synchronisation to copy or delete them all.
+    // A folder that could not be listed, wholly or in part, must not pass for one that holds fewer files:
+    // the other side's files would show as orphans, inviting a synchronisation to copy or delete them.
+    // A failure that broke the listing off has been reported already.
+    if (result.failed)
+        return false;
     if (result.listError == 0)
         return true;
     Failure failure = Failure::FromErrno(result.listError, false);
