@@ -2,10 +2,10 @@
 
 #include "app/AppContext.h"
 #include "app/Failure.h"
+#include "platform/AtomicFile.h"
 #include "settings/CIniFile.h"
 
 #include <QFile>
-#include <QSaveFile>
 #include <cerrno>
 
 namespace {
@@ -38,13 +38,9 @@ bool WriteFilterListFile(AppContext& ctx, const QString& file, const QString& in
                          const QString& excludeFilters)
 {
     try {
-        QSaveFile out(file);
-        errno = 0;
-        if (!out.open(QIODevice::WriteOnly))
-            throw FileFailure();
         const QByteArray bytes = includeFilters.toUtf8() + "\r\n" + excludeFilters.toUtf8() + "\r\n";
         errno = 0;
-        if (out.write(bytes) != bytes.size() || !out.commit())
+        if (!WriteFileAtomically(file, bytes))
             throw FileFailure();
         return true;
     } catch (...) {

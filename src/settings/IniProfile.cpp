@@ -1,8 +1,9 @@
 #include "settings/IniProfile.h"
 
+#include "platform/AtomicFile.h"
+
 #include <QFile>
 #include <QList>
-#include <QSaveFile>
 
 namespace {
 
@@ -210,16 +211,7 @@ bool WriteProfileString(const QString& section, const QString& key, const QStrin
         data += line.text;
         data += line.ending;
     }
-    // Unbuffered: QSaveFile commits a file whose buffered flush came up short (a full disk) as if
-    // nothing had happened, so every byte must be written, and seen written, before the commit.
-    QSaveFile out(file);
-    if (!out.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
-        return false;
-    if (out.write(data) != data.size() || out.error() != QFileDevice::NoError) {
-        out.cancelWriting();
-        return false;
-    }
-    return out.commit();
+    return WriteFileAtomically(file, data);
 }
 
 } // namespace IniProfile
