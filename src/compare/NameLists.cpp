@@ -41,6 +41,20 @@ int NameOrder::Compare(const QString& a, const QString& b) const
 
 namespace {
 
+// Opening a collator costs more than a whole binary search, so each thread keeps one for the current
+// locale.
+const NameOrder& CurrentNameOrder()
+{
+    thread_local std::unique_ptr<NameOrder> order;
+    thread_local QString localeName;
+    const QString name = QLocale().bcp47Name();
+    if (order == nullptr || name != localeName) {
+        order = std::make_unique<NameOrder>();
+        localeName = name;
+    }
+    return *order;
+}
+
 // Keeps the first value stored under a key.
 void InsertIfAbsent(QHash<QString, qsizetype>& hash, const QString& key, qsizetype value)
 {
@@ -183,7 +197,7 @@ std::vector<NamePair> PairNames(const QStringList& leftNames, const QStringList&
         const NamePair& pair = pairs[static_cast<size_t>(p)];
         return pair.left >= 0 ? leftNames.at(pair.left) : rightNames.at(pair.right);
     };
-    const std::vector<qsizetype> order = NameOrder().SortedIndexes(static_cast<qsizetype>(pairs.size()), nameOf);
+    const std::vector<qsizetype> order = CurrentNameOrder().SortedIndexes(static_cast<qsizetype>(pairs.size()), nameOf);
     if (cancelled())
         return {};
     std::vector<NamePair> sorted;
@@ -245,7 +259,7 @@ void SortCollectionByItemtext(QStringList& list, ErrorHandler* errors)
 {
     try {
         if (list.size() >= 2)
-            NameOrder().Sort(list);
+            CurrentNameOrder().Sort(list);
     } catch (...) {
         if (errors != nullptr)
             errors->HandleUnexpectedError(QStringLiteral("modParvex.SortCollectionByItemtext"));
@@ -255,7 +269,7 @@ void SortCollectionByItemtext(QStringList& list, ErrorHandler* errors)
 void QuickSortStringArray(QStringList& array)
 {
     if (array.size() >= 2)
-        NameOrder().Sort(array);
+        CurrentNameOrder().Sort(array);
 }
 
 void SortLongCollection(QStringList& list, ErrorHandler* errors)
@@ -302,7 +316,7 @@ int32_t FindListItem(const QStringList& listA, const QStringList& listB, const Q
     const QStringList& list = key.startsWith(QLatin1Char('/')) ? listA : listB;
     if (list.isEmpty())
         return 0;
-    const NameOrder order;
+    const NameOrder& order = CurrentNameOrder();
     // First entry not before key (ignoring case); the entries equal to key ignoring case follow it.
     qsizetype low = 0;
     qsizetype high = list.size();
@@ -330,7 +344,7 @@ qsizetype FindListItemInSortedListview(const QString& text, const ResultList& ro
 {
     if (text.isEmpty())
         return -1;
-    const NameOrder order;
+    const NameOrder& order = CurrentNameOrder();
     const bool folder = text.startsWith(QLatin1Char('/'));
     // <0 when the row comes before text: file rows before folder rows, each kind in NameOrder.
     const auto before = [&](const ResultRow& row) {
