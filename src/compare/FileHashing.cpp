@@ -12,13 +12,17 @@
 #include <cmath>
 #include <cstdlib>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 int32_t EffectiveChunkSize(int32_t configured) { return configured > 0 ? configured : 500000; }
 
-FileReader::FileReader(const QString& path)
+FileReader::FileReader(const QString& path, bool knownRegular)
 {
     const QByteArray native = QFile::encodeName(path);
+    struct stat st{};
+    if (!knownRegular && ::stat(native.constData(), &st) == 0 && !S_ISREG(st.st_mode))
+        throw Failure(Failure::BadFileMode, Failure::DescriptionOf(Failure::BadFileMode));
     m_fd = ::open(native.constData(), O_RDONLY | O_CLOEXEC | O_NOCTTY);
     if (m_fd < 0)
         throw Failure::FromErrno(errno, true);

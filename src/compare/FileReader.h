@@ -11,11 +11,13 @@
 constexpr int InputPastEndOfFile = 62;
 
 // A file open for reading by position, closed on every path. Opening and reading throw a Failure carrying
-// the errno; a file that ends early throws InputPastEndOfFile.
+// the errno; a file that ends early throws InputPastEndOfFile. A FIFO, socket or device is refused with
+// "Bad file mode" before it is opened (opening a FIFO blocks, opening a tape rewinds it), unless the
+// caller has already made sure the path is a regular file.
 class FileReader final
 {
 public:
-    explicit FileReader(const QString& path);
+    explicit FileReader(const QString& path, bool knownRegular = false);
     ~FileReader();
     Q_DISABLE_COPY_MOVE(FileReader)
 

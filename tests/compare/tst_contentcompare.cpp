@@ -197,6 +197,15 @@ TEST(FileHashes, CancelledOrFailed)
         EXPECT_EQ(f.number(), Failure::FileNotFound);
     }
     EXPECT_THROW(GetSHA1OfFile(file, 6000, {}), Failure); // shorter than promised
+    // A FIFO is refused before it is opened (the open would wait for a writer for good).
+    const QString fifo = tmp.file(QStringLiteral("fifo"));
+    ASSERT_EQ(mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    try {
+        GetSHA1OfFile(fifo, 10, {});
+        FAIL() << "a FIFO must be refused";
+    } catch (const Failure& f) {
+        EXPECT_EQ(f.number(), Failure::BadFileMode);
+    }
     EXPECT_EQ(OpenDescriptors(), before);
 }
 
