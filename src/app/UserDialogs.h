@@ -30,3 +30,15 @@ public:
     // Shows the busy pointer (true) or restores the normal one (false).
     virtual void ShowBusy(bool busy) { (void)busy; }
 };
+
+// Shows the busy pointer for its lifetime and restores the normal pointer on every way out.
+class BusyPointer final
+{
+public:
+    explicit BusyPointer(UserDialogs& dialogs) : m_dialogs(dialogs) { m_dialogs.ShowBusy(true); }
+    ~BusyPointer() { m_dialogs.ShowBusy(false); }
+    Q_DISABLE_COPY_MOVE(BusyPointer)
+
+private:
+    UserDialogs& m_dialogs;
+};

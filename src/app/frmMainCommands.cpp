@@ -17,16 +17,6 @@
 #include <QUrl>
 
 namespace {
-class BusyPointer final
-{
-public:
-    explicit BusyPointer(UserDialogs& dialogs) : m_dialogs(dialogs) { m_dialogs.ShowBusy(true); }
-    ~BusyPointer() { m_dialogs.ShowBusy(false); }
-    Q_DISABLE_COPY_MOVE(BusyPointer)
-
-private:
-    UserDialogs& m_dialogs;
-};
 
 // The row a single-object command acts on: the current row when it is selected, else the first selected.
 int ChosenRow(const GuiResultPane* pane)

@@ -17,17 +17,6 @@ namespace {
 // The message number of a vertical scroll, handed to the helper library with each forwarded scroll.
 constexpr uint32_t VerticalScrollMessage = 0x115;
 
-// Restores the normal pointer on every way out of a busy stretch.
-class BusyPointer final
-{
-public:
-    explicit BusyPointer(UserDialogs& dialogs) : m_dialogs(dialogs) { m_dialogs.ShowBusy(true); }
-    ~BusyPointer() { m_dialogs.ShowBusy(false); }
-    Q_DISABLE_COPY_MOVE(BusyPointer)
-
-private:
-    UserDialogs& m_dialogs;
-};
 } // namespace
 
 void frmMain::BuildPanes()

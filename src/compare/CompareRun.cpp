@@ -36,15 +36,6 @@ private:
     std::atomic<qint64> m_value{0};
 };
 
-QStringList FileNamesOf(const CDir& dir)
-{
-    QStringList names;
-    names.reserve(dir.FileCount());
-    for (const CFile& f : dir.Files())
-        names << f.FileName();
-    return names;
-}
-
 QString RealPath(const QString& text)
 {
     const QString absolute = AbsolutePath(text);
@@ -299,7 +290,7 @@ bool CompareRun::AskSlowConnection()
 
 void CompareRun::BuildAllFileNames()
 {
-    m_pairs = PairNames(FileNamesOf(m_results.source), FileNamesOf(m_results.target), m_ctx.Compare().CancelFlag());
+    m_pairs = PairFiles(m_results.source, m_results.target, m_ctx.Compare().CancelFlag());
 }
 
 void CompareRun::ShowCompareMethodMessage()

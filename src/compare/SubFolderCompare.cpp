@@ -139,15 +139,6 @@ private:
     std::vector<FolderId> m_onPath;
 };
 
-QStringList FileNamesOf(const CDir& dir)
-{
-    QStringList names;
-    names.reserve(dir.FileCount());
-    for (const CFile& f : dir.Files())
-        names << f.FileName();
-    return names;
-}
-
 // The folder's own name, the last part of its path.
 QString OwnName(const QString& path)
 {
@@ -333,7 +324,7 @@ bool AreFoldersIdentical(CompareEnv& env, const QString& leftPath, const QString
             return false;
         };
 
-        const std::vector<NamePair> pairs = PairNames(FileNamesOf(leftDir), FileNamesOf(rightDir), cancel);
+        const std::vector<NamePair> pairs = PairFiles(leftDir, rightDir, cancel);
         if (Cancelled(cancel))
             return false;
 
