@@ -51,7 +51,8 @@ QString CIniFile::GetStringValue(const QString& defaultValue)
 {
     if (!PropertiesSet(false))
         return {};
-    const QString value = IniProfile::ReadProfileString(m_section, m_key, defaultValue, m_fullPath);
+    // The whole value, however long: a folder path or a filter list cut short would be a different one.
+    const QString value = IniProfile::ReadProfileString(m_section, m_key, defaultValue, m_fullPath, -1);
     // A value of fewer than two characters counts as missing; callers pad numbers so this never bites.
     if (value.size() < 2)
         return defaultValue;

@@ -8,8 +8,7 @@ class UserDialogs;
 // One key of an INI file of the application folder at a time. A procedure creates one, sets Name once,
 // then sets Section and Key for each value it reads or writes. Nothing is cached: every read and write
 // goes to the file. Reads answer the caller's default for missing keys and for values shorter than two
-// characters; values longer than 255 characters come back cut. Writes that fail are silent and leave the
-// old file whole.
+// characters; long values come back whole. Writes that fail are silent and leave the old file whole.
 class CIniFile final
 {
 public:

@@ -10,8 +10,9 @@ namespace IniProfile {
 // The longest value a read answers; longer values are cut.
 constexpr int MaxValueChars = 255;
 
-// The value of key in section, cut to maxChars characters. When the file, the section or the key is
-// missing (or the file cannot be read) the default is answered instead, cut the same way.
+// The value of key in section, cut to maxChars characters (a negative maxChars cuts nothing). When the
+// file, the section or the key is missing (or the file cannot be read) the default is answered instead,
+// cut the same way.
 QString ReadProfileString(const QString& section, const QString& key, const QString& defaultValue,
                           const QString& file, int maxChars = MaxValueChars);
 
