@@ -12,8 +12,10 @@
 
 #include <QFile>
 #include <QLocale>
+#include <cerrno>
 #include <cmath>
 #include <limits>
+#include <unistd.h>
 
 namespace {
 
@@ -400,8 +402,10 @@ void RestoreDefaultOptions(AppContext& ctx, const SettingsOwners& owners, const 
                            const std::function<void()>& beforeLoad)
 {
     const QString file = ctx.AppFile(CIniFile::SettingsFileName());
-    if (QFile::exists(file))
-        QFile::remove(file);
+    // A file that stays (a read-only application folder) would load the old settings again under the
+    // name of the defaults: report it instead.
+    if (::unlink(QFile::encodeName(file).constData()) != 0 && errno != ENOENT)
+        throw Failure::FromErrno(errno, true);
     if (beforeLoad)
         beforeLoad();
     LoadSettingsFromIni(ctx, owners, env);

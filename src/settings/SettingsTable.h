@@ -50,7 +50,8 @@ void LoadSettingsFromIni(AppContext& ctx, const SettingsOwners& owners, const Se
 void SaveSettingsToIni(AppContext& ctx, const SettingsOwners& owners);
 
 // Deletes the settings file, then runs beforeLoad (the main window refills its folder boxes there) and
-// loads every setting, which now takes its default. Throws as LoadSettingsFromIni does.
+// loads every setting, which now takes its default. Throws as LoadSettingsFromIni does, and before
+// anything is loaded when the file exists but cannot be deleted.
 void RestoreDefaultOptions(AppContext& ctx, const SettingsOwners& owners, const SettingsEnvironment& env,
                            const std::function<void()>& beforeLoad = {});
 

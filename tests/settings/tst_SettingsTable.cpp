@@ -274,3 +274,78 @@ TEST_F(SettingsTableTest, RestoreDefaultOptionsDeletesTheFileAndResetsMemory)
     RestoreDefaultOptions(ctx, SettingsOwners::Of(ctx), Screen());
     EXPECT_FALSE(QFile::exists(IniPath()));
 }
+
+TEST_F(SettingsTableTest, RestoreDefaultOptionsReportsASettingsFileThatStays)
+{
+    // Something in the file's place that cannot be deleted (works whoever runs the test).
+    dir.createFile(QStringLiteral("parvex.ini/inside"), "x");
+    ctx.SyncSettings().SetSyncMethod(CSyncSettings::AddOrphansToLeft);
+    bool refilled = false;
+    try {
+        RestoreDefaultOptions(ctx, SettingsOwners::Of(ctx), Screen(), [&] { refilled = true; });
+        FAIL() << "no failure";
+    } catch (const Failure& failure) {
+        EXPECT_NE(failure.number(), 0);
+    }
+    EXPECT_FALSE(refilled);
+    EXPECT_EQ(ctx.SyncSettings().SyncMethod(), CSyncSettings::AddOrphansToLeft);
+}
+
+TEST_F(SettingsTableTest, DefaultsAreWrittenInTableOrderAndInTheirWords)
+{
+    Load();
+    Save();
+    QStringList written;
+    QString section;
+    for (const QByteArray& line : IniText().split('\n')) {
+        if (line.startsWith('['))
+            section = QString::fromUtf8(line);
+        else if (section == QLatin1String("[Options]") && line.contains('='))
+            written << QString::fromUtf8(line);
+    }
+    const QString done = dir.path() + QStringLiteral("parvexdone.wav");
+    const QStringList expected = {
+        QStringLiteral("CompareSubFolders=True"), QStringLiteral("NumSyncLogEntries=0000000020"),
+        QStringLiteral("ViewFileDiffFormat=Visual"), QStringLiteral("ViewFileDiffIgnoreCase=False"),
+        QStringLiteral("ViewFileDiffIgnoreWhitespace=False"), QStringLiteral("ViewFileDiffPromptForOptions=True"),
+        QStringLiteral("SoundOn=True"), QStringLiteral("StartSound=(none)"), QStringLiteral("ExitSound=(none)"),
+        QStringLiteral("ComparisonCompleteSound=") + done, QStringLiteral("SyncCompleteSound=") + done,
+        QStringLiteral("SyncMethod=ReplaceOlderCopyOrphans"),
+        QStringLiteral("LeftFolderNewFilesAction=Copy"), QStringLiteral("LeftFolderOldFilesAction=Replace"),
+        QStringLiteral("LeftFolderOrphanFilesAction=Copy"), QStringLiteral("LeftFolderBinaryFilesAction=Leave"),
+        QStringLiteral("RightFolderNewFilesAction=Copy"), QStringLiteral("RightFolderOldFilesAction=Replace"),
+        QStringLiteral("RightFolderOrphanFilesAction=Copy"), QStringLiteral("RightFolderBinaryFilesAction=Leave"),
+        QStringLiteral("CompareType=Quick"), QStringLiteral("ChunkSize=0000500000"),
+        QStringLiteral("ExcludeSystemFiles=False"), QStringLiteral("ExcludeHiddenFiles=False"),
+        QStringLiteral("ExcludeSystemFolders=False"), QStringLiteral("ExcludeHiddenFolders=False"),
+        QStringLiteral("RemindAboutFATNTFSIssue=True"), QStringLiteral("Ignore2SecDiff=True"),
+        QStringLiteral("IgnoreDaylightSavings=False"), QStringLiteral("ViewType=All"),
+        QStringLiteral("ViewNewerFiles=True"), QStringLiteral("ViewOlderFiles=True"),
+        QStringLiteral("ViewIdenticalFiles=True"), QStringLiteral("ViewOrphanFiles=True"),
+        QStringLiteral("ViewBinaryFiles=True"), QStringLiteral("ViewDifferentSubFolders=True"),
+        QStringLiteral("ViewIdenticalSubFolders=True"), QStringLiteral("ViewOrphanSubFolders=True"),
+        QStringLiteral("ShowCopyConfirmations=True"), QStringLiteral("ShowMoveConfirmations=True"),
+        QStringLiteral("ShowDeleteConfirmations=True"), QStringLiteral("ShowSynchronizeConfirmations=True"),
+        QStringLiteral("ShowGraphAfterCompare=True"), QStringLiteral("ShowDateTimeChangeConfirmations=True"),
+        QStringLiteral("AutoCompareAfterFilter=True"), QStringLiteral("AutoCompareAfterFileOp=True"),
+        QStringLiteral("AutoCompareAfterSync=True"), QStringLiteral("AutoCompareAfterDateTimeChange=True"),
+        QStringLiteral("AutoCompareAfterCreationOfNewFolder=True"),
+        QStringLiteral("AutoCompareAfterCompareMethodChange=True"), QStringLiteral("SyncScrolling=True"),
+        QStringLiteral("PromptForSyncMethod=True"), QStringLiteral("CoolbarStyle=Coolbar"),
+        QStringLiteral("FontName=Sans"), QStringLiteral("FontSize=09"), QStringLiteral("GradientFillTitlebar=True"),
+        QStringLiteral("AutoCompleteFolderPath=True"),
+    };
+    EXPECT_EQ(written, expected);
+}
+
+TEST_F(SettingsTableTest, LongFilterListsAndSoundPathsComeBackWhole)
+{
+    QString include;
+    for (int i = 0; i < 60; ++i)
+        include += QStringLiteral("*.ext%1,").arg(i);
+    const QString sound = QStringLiteral("/home/ann/") + QString(300, QLatin1Char('s')) + QStringLiteral(".wav");
+    WriteIni("[Options]\nIncludeFileTypes=" + include.toUtf8() + "\nStartSound=" + sound.toUtf8() + "\n");
+    Load();
+    EXPECT_EQ(ctx.Compare().IncludeFilters(), include);
+    EXPECT_EQ(ctx.Sounds().StartSound(), sound);
+}
