@@ -27,8 +27,11 @@ std::optional<WaveInfo> ReadWaveInfo(const QString& file)
         const QByteArray id = header.left(4);
         const quint32 size = U32(header.constData() + 4);
         if (id == "fmt ") {
-            const QByteArray fmt = f.read(size);
-            if (fmt.size() < 16)
+            // Only the first 16 bytes matter; a damaged size field must not decide how much memory we take.
+            const QByteArray fmt = f.read(16);
+            if (fmt.size() < 16 || size < 16)
+                return std::nullopt;
+            if (size > 16 && f.skip(size - 16) < 0)
                 return std::nullopt;
             info.channels = U16(fmt.constData() + 2);
             info.sampleRate = static_cast<int>(U32(fmt.constData() + 4));

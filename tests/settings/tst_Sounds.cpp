@@ -3,6 +3,8 @@
 #include "settings/GuiSoundPlayer.h"
 #include "settings/WaveFile.h"
 
+#include <QtEndian>
+
 #include <gtest/gtest.h>
 
 TEST(SoundsTest, NothingPlaysWithoutAWaveDevice)
@@ -72,4 +74,28 @@ TEST(SoundsTest, FilesThatAreNoWaveAreRefusedBeforeTheDeviceIsAsked)
     GuiSoundPlayer player;
     EXPECT_FALSE(player.Play(text, false));
     EXPECT_FALSE(player.Play(dir.file(QStringLiteral("missing.wav")), true));
+}
+
+TEST(SoundsTest, WaveHeadersAreReadWithinTheFile)
+{
+    TempDir dir;
+    auto le32 = [](quint32 v) {
+        QByteArray b(4, '\0');
+        qToLittleEndian(v, b.data());
+        return b;
+    };
+    // Mono, 8000 Hz, 16 bits: 16000 bytes a second.
+    const QByteArray format = QByteArray::fromHex("01000100401f0000803e000002001000");
+    // An extended format chunk of 18 bytes, then one second of sound.
+    const QString extended = dir.createFile(QStringLiteral("ext.wav"),
+        "RIFF" + le32(0) + "WAVE" + "fmt " + le32(18) + format + QByteArray(2, '\0') + "data" + le32(16000)
+            + QByteArray(16000, '\0'));
+    const std::optional<WaveInfo> info = ReadWaveInfo(extended);
+    ASSERT_TRUE(info.has_value());
+    EXPECT_EQ(info->sampleRate, 8000);
+    EXPECT_EQ(info->durationMs, 1000);
+    // A damaged size field claiming four gigabytes of format: refused, without reserving that memory.
+    const QString damaged = dir.createFile(QStringLiteral("damaged.wav"),
+        "RIFF" + le32(0) + "WAVE" + "fmt " + le32(0xFFFFFFF0U) + format + "data" + le32(16) + QByteArray(16, '\0'));
+    EXPECT_FALSE(ReadWaveInfo(damaged).has_value());
 }
