@@ -4,7 +4,6 @@
 #include <QLocale>
 #include <QString>
 
-#include <cmath>
 #include <string>
 
 using namespace parvexlib;
