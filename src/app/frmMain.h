@@ -177,6 +177,9 @@ private:
     void LoadSettings();
     void SaveSettings();
     void ApplyLoadedSettings();
+    bool HasStoredSetting(const QString& section, const QString& key);
+    void ChooseFirstRunPlace(MainOptions& o);
+    std::array<int, 3> FittedColumnWidths(int windowWidth) const;
     SettingsEnvironment Environment();
     void PopulateFolderBoxes();
     FolderComboBoxes FolderBoxes();

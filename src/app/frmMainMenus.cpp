@@ -185,7 +185,7 @@ void frmMain::BuildMenus()
     });
     AddCommands(options, {
         {"mnuOptionsAutoCompleteFolderPath", "Auto Complete Folder Path While Typing", {}, true},
-        {"mnuOptionsAppearance", "Appearance...", {}},
+        {"mnuOptionsAppearance", "Appearance...", [this] { OpenOptionsWindow(OptionsTabAppearance); }},
         {"mnuOptionsMaintainFolderLists", "Maintain Folder Lists...", [this] { mnuOptionsMaintainFolderLists_Click(); }},
     });
     options->addSeparator();

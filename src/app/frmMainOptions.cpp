@@ -3,9 +3,11 @@
 #include "app/AppContext.h"
 #include "app/UserDialogs.h"
 #include "compare/CompareMethod.h"
+#include "compare/RowFormat.h"
 #include "compare/Sha1.h"
 #include "model/FilterStore.h"
 #include "model/Filters.h"
+#include "settings/CIniFile.h"
 #include "settings/GuiFolderCombos.h"
 #include "settings/SettingsTable.h"
 #include "settings/frmOptions.h"
@@ -20,6 +22,9 @@
 #include <QHeaderView>
 #include <QMenu>
 #include <QScreen>
+#include <QScrollBar>
+#include <QStyle>
+#include <QToolButton>
 
 namespace {
 struct FlagBinding
@@ -208,7 +213,16 @@ void frmMain::ApplyLoadedSettings()
     DisplayViewSelections();
     SetToolbarStyle(m_ctx.MainOptions().CoolbarStyle);
     ApplyPaneFont();
-    const MainOptions& o = m_ctx.MainOptions();
+    MainOptions& o = m_ctx.MainOptions();
+    // Only a size and widths the user left behind are kept as they are: the stored defaults are a small
+    // window whose date column is cut off.
+    if (!HasStoredSetting(QStringLiteral("Form Dimensions"), QStringLiteral("Width"))
+        || !HasStoredSetting(QStringLiteral("Form Dimensions"), QStringLiteral("Height")))
+        ChooseFirstRunPlace(o);
+    if (!HasStoredSetting(QStringLiteral("ColumnWidths"), QStringLiteral("SourceColumnOne")))
+        o.SourceColumnWidths = FittedColumnWidths(o.WidthTwips / MainOptions::TwipsPerPixel);
+    if (!HasStoredSetting(QStringLiteral("ColumnWidths"), QStringLiteral("TargetColumnOne")))
+        o.TargetColumnWidths = FittedColumnWidths(o.WidthTwips / MainOptions::TwipsPerPixel);
     for (int c = 0; c < 3; ++c) {
         m_lvwSource->header()->resizeSection(c, o.SourceColumnWidths[static_cast<size_t>(c)]);
         m_lvwTarget->header()->resizeSection(c, o.TargetColumnWidths[static_cast<size_t>(c)]);
@@ -220,6 +234,47 @@ void frmMain::ApplyLoadedSettings()
     setWindowState(Qt::WindowNoState);
     resize(o.WidthTwips / MainOptions::TwipsPerPixel, o.HeightTwips / MainOptions::TwipsPerPixel);
     move(o.LeftTwips / MainOptions::TwipsPerPixel, o.TopTwips / MainOptions::TwipsPerPixel);
+}
+
+bool frmMain::HasStoredSetting(const QString& section, const QString& key)
+{
+    if (!QFile::exists(m_ctx.AppFile(CIniFile::SettingsFileName())))
+        return false;
+    CIniFile ini(m_ctx);
+    ini.SetName(CIniFile::SettingsFileName());
+    return !ini.Get(section, key, QString()).isEmpty();
+}
+
+void frmMain::ChooseFirstRunPlace(MainOptions& o)
+{
+    const QScreen* screen = this->screen() != nullptr ? this->screen() : QApplication::primaryScreen();
+    const QRect area = screen != nullptr ? screen->availableGeometry() : QRect(0, 0, 1024, 768);
+    // Four fifths of the screen shows a useful number of rows of both panes and leaves the desktop
+    // visible around the window; a very large screen does not need a window wider than 1600 pixels.
+    const int width = qBound(MainOptions::DefaultWidthTwips / MainOptions::TwipsPerPixel, area.width() * 4 / 5, 1600);
+    const int height = qBound(MainOptions::DefaultHeightTwips / MainOptions::TwipsPerPixel, area.height() * 4 / 5, 1000);
+    o.WidthTwips = qMin(width, area.width()) * MainOptions::TwipsPerPixel;
+    o.HeightTwips = qMin(height, area.height()) * MainOptions::TwipsPerPixel;
+    o.LeftTwips = (area.left() + qMax(0, (area.width() - o.WidthTwips / MainOptions::TwipsPerPixel) / 2))
+                  * MainOptions::TwipsPerPixel;
+    o.TopTwips = (area.top() + qMax(0, (area.height() - o.HeightTwips / MainOptions::TwipsPerPixel) / 2))
+                 * MainOptions::TwipsPerPixel;
+}
+
+std::array<int, 3> frmMain::FittedColumnWidths(int windowWidth) const
+{
+    const QFontMetrics metrics(m_lvwSource->font());
+    const int padding = 2 * m_lvwSource->style()->pixelMetric(QStyle::PM_HeaderMargin) + 12;
+    // The widest texts these columns show in practice: a size in the terabytes and a two-digit day.
+    const int size = metrics.horizontalAdvance(FormatSizeText(Q_INT64_C(999999999999))) + padding;
+    const int date = metrics.horizontalAdvance(FormatDateText(Q_INT64_C(133497215990000000))) + padding;
+    // Each pane gets half of what the window leaves beside the category buttons.
+    const QWidget* strip = m_imgViews[0] != nullptr ? m_imgViews[0]->parentWidget() : nullptr;
+    const int stripWidth = strip != nullptr ? strip->sizeHint().width() : 40;
+    const int chrome = 2 * m_lvwSource->frameWidth() + m_lvwSource->style()->pixelMetric(QStyle::PM_ScrollBarExtent) + 4;
+    const int pane = (windowWidth - stripWidth - 16) / 2 - chrome;
+    const int name = qMax(MainOptions::DefaultColumnWidths[0], pane - size - date);
+    return {name, size, date};
 }
 
 void frmMain::LoadSettings()

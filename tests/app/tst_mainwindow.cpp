@@ -7,6 +7,8 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QHeaderView>
+#include <QScreen>
 #include <QMenuBar>
 #include <QScrollBar>
 #include <QStatusBar>
@@ -455,6 +457,7 @@ TEST_F(MainWindowTest, OptionCommandsOpenTheOptionsWindowOnTheirTab)
         {"mnuOptionsChunkSize", QStringLiteral("Compare")},
         {"mnuOptionsFilters", QStringLiteral("Include/Exclude")},
         {"mnuOptionsChangeSounds", QStringLiteral("Sounds")},
+        {"mnuOptionsAppearance", QStringLiteral("Appearance")},
     };
     for (const auto& [item, tab] : commands) {
         QString shown;
@@ -469,4 +472,64 @@ TEST_F(MainWindowTest, OptionCommandsOpenTheOptionsWindowOnTheirTab)
         Item(item)->trigger();
         EXPECT_EQ(shown, tab) << item;
     }
+}
+
+// The first run has no stored place: the window takes a good share of the screen and each pane's columns
+// show a whole date. A place the user left behind comes back exactly and is written back unchanged.
+TEST_F(MainWindowTest, FirstRunWindowIsRoomyAndAStoredPlaceRoundTrips)
+{
+    const QRect area = window->screen()->availableGeometry();
+    EXPECT_GE(window->width(), qMin(area.width() * 4 / 5, 1600));
+    EXPECT_GE(window->height(), qMin(area.height() * 4 / 5, 1000));
+    EXPECT_LE(window->width(), area.width());
+    EXPECT_LE(window->height(), area.height());
+    const QFontMetrics metrics(Left()->font());
+    for (const GuiResultPane* pane : {Left(), Right()}) {
+        EXPECT_GT(pane->header()->sectionSize(ResultTableModel::DateColumn),
+                  metrics.horizontalAdvance(QStringLiteral("28 Sep 2024 23:59:59")));
+        EXPECT_GT(pane->header()->sectionSize(ResultTableModel::SizeColumn),
+                  metrics.horizontalAdvance(QStringLiteral("999,999,999")));
+        EXPECT_GE(pane->header()->sectionSize(ResultTableModel::NameColumn), 159);
+    }
+    window->show();
+    QApplication::processEvents();
+    // All three columns fit in the pane, no date cut off at the right edge, where the screen has room.
+    for (const GuiResultPane* pane : {Left(), Right()}) {
+        if (area.width() >= 1024) {
+            EXPECT_LE(pane->header()->length(), pane->viewport()->width()) << pane->objectName().toStdString();
+        }
+    }
+    window->ExitWithoutAsking();
+    window.reset();
+    QFile::remove(appFolder.file(QStringLiteral("parvex.ini")));
+
+    const QString file = appFolder.file(QStringLiteral("parvex.ini"));
+    {
+        CIniFile ini(*ctx);
+        ini.SetName(CIniFile::SettingsFileName());
+        const QString dims = QStringLiteral("Form Dimensions");
+        const QString cols = QStringLiteral("ColumnWidths");
+        ini.Set(dims, QStringLiteral("WindowState"), QStringLiteral("Normal"));
+        ini.Set(dims, QStringLiteral("Height"), QStringLiteral("0000006000"));
+        ini.Set(dims, QStringLiteral("Width"), QStringLiteral("0000009000"));
+        ini.Set(dims, QStringLiteral("Left"), QStringLiteral("0000000150"));
+        ini.Set(dims, QStringLiteral("Top"), QStringLiteral("0000000300"));
+        const char* keys[] = {"SourceColumnOne", "SourceColumnTwo", "SourceColumnThree",
+                              "TargetColumnOne", "TargetColumnTwo", "TargetColumnThree"};
+        int width = 101;
+        for (const char* key : keys)
+            ini.Set(cols, QString::fromLatin1(key), QString::number(width++).rightJustified(10, QLatin1Char('0')));
+    }
+    window = std::make_unique<frmMain>(*ctx);
+    EXPECT_EQ(window->size(), QSize(600, 400));
+    EXPECT_EQ(Left()->header()->sectionSize(ResultTableModel::NameColumn), 101);
+    EXPECT_EQ(Left()->header()->sectionSize(ResultTableModel::DateColumn), 103);
+    EXPECT_EQ(Right()->header()->sectionSize(ResultTableModel::SizeColumn), 105);
+    window->ExitWithoutAsking();
+    CIniFile ini(*ctx);
+    ini.SetName(CIniFile::SettingsFileName());
+    EXPECT_EQ(ini.Get(QStringLiteral("Form Dimensions"), QStringLiteral("Width"), QString()), QStringLiteral("0000009000"));
+    EXPECT_EQ(ini.Get(QStringLiteral("Form Dimensions"), QStringLiteral("Height"), QString()), QStringLiteral("0000006000"));
+    EXPECT_EQ(ini.Get(QStringLiteral("ColumnWidths"), QStringLiteral("TargetColumnThree"), QString()),
+              QStringLiteral("0000000106"));
 }
