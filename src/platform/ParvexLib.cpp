@@ -1,6 +1,7 @@
 #include "platform/ParvexLib.h"
 
 #include <QLibrary>
+#include <algorithm>
 
 namespace {
 
@@ -98,7 +99,8 @@ QString ParvexLib::NormalizePath(const QString& path) const { return Take(m_api.
 QString ParvexLib::GetLastItemInPath(const QString& path) const { return Take(m_api.GetLastItemInPath(U8(path).constData())); }
 int ParvexLib::GetNextSlashPos(const QString& text, int start) const
 {
-    return m_api.GetNextSlashPos(U8(text).constData(), static_cast<int16_t>(start));
+    // The export takes a 16-bit position; a larger one would wrap to a position near the start.
+    return m_api.GetNextSlashPos(U8(text).constData(), static_cast<int16_t>(std::clamp(start, 0, 32767)));
 }
 QString ParvexLib::GetFilenameExtension(const QString& name) const { return Take(m_api.GetFilenameExtension(U8(name).constData())); }
 QString ParvexLib::RemoveFilenameExtension(const QString& name) const { return Take(m_api.RemoveFilenameExtension(U8(name).constData())); }

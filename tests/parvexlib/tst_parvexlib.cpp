@@ -114,6 +114,8 @@ TEST_F(ParvexLibTest, NextSlashPositionCountsCharacters)
         EXPECT_EQ(lib().GetNextSlashPos(U(row.text), row.start), row.expected) << row.text << " from " << row.start;
     const QString longText = QString(40000, QLatin1Char('a'));
     EXPECT_EQ(lib().GetNextSlashPos(longText, 1), SHRT_MAX);
+    // A start beyond the 16-bit range must not wrap round to the beginning of the text.
+    EXPECT_EQ(lib().GetNextSlashPos(QStringLiteral("/a"), 40000), 0);
 }
 
 TEST_F(ParvexLibTest, NameParts)
