@@ -6,6 +6,11 @@ namespace FolderLists {
 
 namespace {
 QString DirKey(int i) { return QStringLiteral("Dir") + QString::number(i); }
+
+// The settings file reads a one-character value back as the default, which would drop the root folder
+// from a list; it is stored as "//", which names the same folder, and read back as "/".
+const QString Root = QStringLiteral("/");
+const QString StoredRoot = QStringLiteral("//");
 } // namespace
 
 QString WithTrailingSlash(const QString& path)
@@ -21,8 +26,10 @@ QStringList ReadStored(CIniFile& ini, const QString& section)
 {
     QStringList values;
     values.reserve(MaxFolders);
-    for (int i = 1; i <= MaxFolders; ++i)
-        values << ini.Get(section, DirKey(i), QString());
+    for (int i = 1; i <= MaxFolders; ++i) {
+        const QString value = ini.Get(section, DirKey(i), QString());
+        values << (value == StoredRoot ? Root : value);
+    }
     return values;
 }
 
@@ -38,8 +45,10 @@ QStringList ReadEntries(CIniFile& ini, const QString& section)
 
 void WriteStored(CIniFile& ini, const QString& section, const QStringList& values)
 {
-    for (int i = 1; i <= MaxFolders; ++i)
-        ini.Set(section, DirKey(i), i <= values.size() ? values.at(i - 1) : QString());
+    for (int i = 1; i <= MaxFolders; ++i) {
+        const QString value = i <= values.size() ? values.at(i - 1) : QString();
+        ini.Set(section, DirKey(i), value == Root ? StoredRoot : value);
+    }
 }
 
 QStringList MoveToTop(const QStringList& stored, const QString& path)

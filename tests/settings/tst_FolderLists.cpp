@@ -101,6 +101,14 @@ TEST_F(FolderListsTest, StoredListsSkipEmptyValuesAndThePlaceholder)
     EXPECT_FALSE(populating);
 }
 
+TEST_F(FolderListsTest, TheRootFolderSurvivesTheOneCharacterRule)
+{
+    Store(FolderLists::SourceSection(), {QStringLiteral("/"), QStringLiteral("/b/")});
+    EXPECT_EQ(Stored(FolderLists::SourceSection()).mid(0, 2), (QStringList{QStringLiteral("/"), QStringLiteral("/b/")}));
+    PopulateDirComboBoxesFromIniFile(ctx, Boxes());
+    EXPECT_EQ(ComboItems(&source), (QStringList{QStringLiteral("/"), QStringLiteral("/b/")}));
+}
+
 TEST_F(FolderListsTest, ComparedFoldersMoveToTheTopOfFileAndBoxes)
 {
     PopulateDirComboBoxesFromIniFile(ctx, Boxes());
