@@ -14,6 +14,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QRadioButton>
+#include <QTabWidget>
 #include <QTimer>
 #include <QVBoxLayout>
 
@@ -92,7 +93,15 @@ bool frmOptionsCompareTab::ValidateChunkSize(bool warnLarge)
         case ChunkSizeRule::Verdict::Invalid:
             ShowInformation(m_ctx, ChunkSizeRule::InvalidMessage(text), ChunkSizeRule::InvalidTitle());
             // Deferred: the box is still handling the loss of the focus, which clears any selection.
-            QTimer::singleShot(0, m_txtChunkSize, [box = m_txtChunkSize] {
+            // A click on another tab took the focus away: the box must be back in sight, or the user
+            // would type into a hidden box.
+            QTimer::singleShot(0, m_txtChunkSize, [this, box = m_txtChunkSize] {
+                for (QWidget* w = parentWidget(); w != nullptr; w = w->parentWidget()) {
+                    if (auto* tabs = qobject_cast<QTabWidget*>(w)) {
+                        tabs->setCurrentWidget(this);
+                        break;
+                    }
+                }
                 box->setFocus(Qt::OtherFocusReason);
                 box->selectAll();
             });

@@ -358,6 +358,16 @@ TEST_F(OptionsTest, ChunkSizeIsCheckedWhenTheFocusLeavesIt)
                                                   "(Depending on your computer's configuration)"));
     EXPECT_EQ(dialogs.last().icon, UserDialogs::Icon::Warning);
 
+    // Leaving the box for another tab with a bad value brings the Compare tab back with the box in it.
+    auto* tabs = Find<QTabWidget>(*window, "tbsOptions");
+    chunk->setText(QStringLiteral("12abc"));
+    dialogs.clear();
+    tabs->setCurrentIndex(frmOptions::IncludeExclude);
+    LeaveBox(chunk);
+    QApplication::processEvents();
+    EXPECT_EQ(dialogs.messages.size(), 1);
+    EXPECT_EQ(tabs->currentIndex(), frmOptions::Compare);
+
     // OK never takes a bad value: the window stays open on the Compare tab.
     chunk->setText(QStringLiteral("lots"));
     Find<QTabWidget>(*window, "tbsOptions")->setCurrentIndex(frmOptions::General);
