@@ -11,6 +11,7 @@
 #include "settings/SettingsTable.h"
 
 #include <QFileInfo>
+#include <algorithm>
 #include <csignal>
 #include <cstdlib>
 #include <cstdio>
@@ -165,14 +166,23 @@ void ApplyOptions(const CompareOptions& o, CCompare& compare)
 }
 
 // Standard output gets up to a million lines: gather them and write in large blocks.
+//
+// Linux names may hold tabs and line ends, which would split a field or a line; so within a field a
+// backslash, tab, line feed and carriage return are written as \\, \t, \n and \r. Every line then has
+// exactly six fields, and reading the escapes back gives the name exactly.
 class LineWriter final
 {
 public:
     ~LineWriter() { Flush(); }
     void Line(const QString& a, const QString& b, const QString& c, const QString& d, const QString& e, const QString& f)
     {
-        m_buffer += a.toUtf8() + '\t' + b.toUtf8() + '\t' + c.toUtf8() + '\t' + d.toUtf8() + '\t' + e.toUtf8() + '\t'
-                    + f.toUtf8() + '\n';
+        const QString* fields[] = {&a, &b, &c, &d, &e, &f};
+        for (const QString* field : fields) {
+            if (field != fields[0])
+                m_buffer += '\t';
+            Append(*field);
+        }
+        m_buffer += '\n';
         if (m_buffer.size() >= 1 << 16)
             Flush();
     }
@@ -185,6 +195,24 @@ public:
     }
 
 private:
+    void Append(const QString& field)
+    {
+        const QByteArray bytes = field.toUtf8();
+        if (std::none_of(bytes.cbegin(), bytes.cend(), [](char c) { return c == '\\' || c == '\t' || c == '\n' || c == '\r'; })) {
+            m_buffer += bytes;
+            return;
+        }
+        for (const char c : bytes) {
+            switch (c) {
+            case '\\': m_buffer += "\\\\"; break;
+            case '\t': m_buffer += "\\t"; break;
+            case '\n': m_buffer += "\\n"; break;
+            case '\r': m_buffer += "\\r"; break;
+            default: m_buffer += c; break;
+            }
+        }
+    }
+
     QByteArray m_buffer;
 };
 
@@ -234,8 +262,9 @@ QString CompareUsage()
     return QStringLiteral(
         "  compare [options] LEFT RIGHT\n"
         "      Compares two folders. Writes one line per row pair: left text, left size, left category,\n"
-        "      right text, right size, right category, separated by tabs. Exit status: 0 when everything\n"
-        "      is the same, 1 when anything differs, 2 on trouble.\n"
+        "      right text, right size, right category, separated by tabs. A backslash, tab, line feed or\n"
+        "      carriage return inside a name is written as \\\\, \\t, \\n or \\r. Exit status: 0 when\n"
+        "      everything is the same, 1 when anything differs, 2 on trouble.\n"
         "    --method quick|contents|crc|sha      --chunk-size BYTES\n"
         "    --subfolders | --no-subfolders       --details\n"
         "    --include TEXT  --exclude TEXT       (filter texts as in the Options window; \"\" means none)\n"

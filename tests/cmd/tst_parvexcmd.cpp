@@ -187,3 +187,16 @@ TEST_F(ParvexCmdTest, SettingsComeFromTheIniUnlessGiven)
     EXPECT_EQ(r.lines, (QStringList{Line({"a.txt", "1", "Same", "a.txt", "1", "Same"}),
                                     Line({"/D", "1", "IdenticalFolder", "/D", "1", "IdenticalFolder"})}));
 }
+
+TEST_F(ParvexCmdTest, TabsLineEndsAndBackslashesInNamesAreEscapedSoEveryLineHasSixFields)
+{
+    tmp.createFileAt(QStringLiteral("left/tab\tname"), "1", T0);
+    tmp.createFileAt(QStringLiteral("right/tab\tname"), "1", T0);
+    tmp.createFileAt(QStringLiteral("left/two\nlines"), "22", T0);
+    tmp.createFileAt(QStringLiteral("right/back\\slash\r"), "333", T0);
+    const Result r = Compare();
+    EXPECT_EQ(r.exitCode, 1) << qPrintable(r.errors);
+    EXPECT_EQ(r.lines, (QStringList{Line({"", "", "", "back\\\\slash\\r", "3", "Orphan"}),
+                                    Line({"tab\\tname", "1", "Same", "tab\\tname", "1", "Same"}),
+                                    Line({"two\\nlines", "2", "Orphan", "", "", ""})}));
+}
