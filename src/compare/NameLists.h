@@ -31,12 +31,19 @@ public:
     // Like Compare, but 0 for texts that differ only in letter case.
     int CompareIgnoringCase(const QString& a, const QString& b) const;
 
-    // Sorts names in this order. Cheap per name: collation keys are computed once per name.
-    void Sort(QStringList& names) const;
+    // Sorts names in this order. Cheap per name: a key is computed once per name. allowShortcut: large
+    // lists of plain ASCII names may be keyed without the collator where that is proven to agree with it.
+    void Sort(QStringList& names, bool allowShortcut = true) const;
     // The permutation that puts count texts (textAt(0) ...) in this order.
     std::vector<qsizetype> SortedIndexes(qsizetype count, const std::function<const QString&(qsizetype)>& textAt) const;
+    std::vector<qsizetype> SortedIndexes(qsizetype count, const std::function<const QString&(qsizetype)>& textAt,
+                                         bool allowShortcut) const;
 
 private:
+    // Keys every text with the collator; the answer holds indexOf(i) for each sorted position's i.
+    std::vector<qsizetype> SortedIndexesByCollator(qsizetype count, const std::function<const QString&(qsizetype)>& textAt,
+                                                   const std::function<qsizetype(qsizetype)>& indexOf) const;
+
     struct Impl;
     std::unique_ptr<Impl> m_impl;
 };
