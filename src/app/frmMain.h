@@ -162,6 +162,8 @@ private:
     void mnuHelpAboutBox_Click();
     void OpenRowWithDefaultHandler(GuiResultPane* pane, int row);
     void ExploreFolderRow(GuiResultPane* pane, int row);
+    // Hands a file or folder to the desktop; says so when nothing there takes it.
+    bool HandToDesktop(const QString& path, const QString& title);
     void GoToSubFolder(bool bothSidesAndCompare);
     void mnuOptionsMaintainFolderLists_Click();
     void ResultsChangedByOption(bool filtersChanged, bool methodChanged);

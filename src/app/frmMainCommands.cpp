@@ -70,8 +70,22 @@ void frmMain::OpenRowWithDefaultHandler(GuiResultPane* pane, int row)
     const QString path = RowObjectPath(PaneFolder(pane), *r);
     if (path.isEmpty())
         return;
-    BusyPointer busy(m_ctx.Dialogs());
-    m_openUrl(QUrl::fromLocalFile(path));
+    HandToDesktop(path, QStringLiteral("Open Object"));
+}
+
+bool frmMain::HandToDesktop(const QString& path, const QString& title)
+{
+    bool opened = false;
+    {
+        BusyPointer busy(m_ctx.Dialogs());
+        opened = m_openUrl(QUrl::fromLocalFile(path));
+    }
+    // Without a word the user would take the silence for a program still starting.
+    if (!opened)
+        m_ctx.Dialogs().Message(QStringLiteral("Unable to open \"") + path + QStringLiteral("\".\r\n")
+                                    + QStringLiteral("No program on this computer is set up to open it."),
+                                title, UserDialogs::Icon::Warning);
+    return opened;
 }
 
 void frmMain::ExploreFolderRow(GuiResultPane* pane, int row)
@@ -82,11 +96,8 @@ void frmMain::ExploreFolderRow(GuiResultPane* pane, int row)
     const QString path = RowObjectPath(PaneFolder(pane), *r);
     if (path.isEmpty())
         return;
-    {
-        BusyPointer busy(m_ctx.Dialogs());
-        m_openUrl(QUrl::fromLocalFile(path));
-    }
-    m_ctx.Lib().ShowExplorerNotice();
+    if (HandToDesktop(path, QStringLiteral("Explore this sub-folder")))
+        m_ctx.Lib().ShowExplorerNotice();
 }
 
 void frmMain::mnuFileShowFileProperties_Click()

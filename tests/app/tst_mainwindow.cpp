@@ -290,6 +290,15 @@ TEST_F(MainWindowTest, OpenObjectHandsTheRowsPathToTheDesktop)
     Left()->setCurrentIndex(Left()->model()->index(2, 0));
     Item("mnuFileOpenFile")->trigger();
     EXPECT_EQ(opened, QStringList{QStringLiteral("/data/left/c.txt")});
+    EXPECT_TRUE(dialogs.messages.isEmpty());
+
+    // A desktop with nothing to open the file says so instead of staying silent.
+    window->SetUrlOpener([](const QUrl&) { return false; });
+    Item("mnuFileOpenFile")->trigger();
+    ASSERT_EQ(dialogs.messages.size(), 1);
+    EXPECT_EQ(dialogs.last().title, QStringLiteral("Open Object"));
+    EXPECT_TRUE(dialogs.last().text.contains(QStringLiteral("/data/left/c.txt")));
+    EXPECT_EQ(dialogs.last().icon, UserDialogs::Icon::Warning);
 }
 
 TEST_F(MainWindowTest, ChangingAFolderClearsTheResults)
