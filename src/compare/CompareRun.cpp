@@ -15,6 +15,7 @@
 #include <QElapsedTimer>
 #include <QFileInfo>
 #include <QThread>
+#include <cerrno>
 #include <optional>
 
 namespace {
@@ -44,6 +45,12 @@ QString RealPath(const QString& text)
 }
 
 } // namespace
+
+QString UnreadableNameStep(const QString& path)
+{
+    // The log words failure 52 without the file's name, so the step carries it.
+    return Text("Reading the name of ") + path + Text(" (not valid UTF-8)");
+}
 
 QString FolderPathPrompt() { return Text("Press the folder icon with three dots -->"); }
 
@@ -263,6 +270,13 @@ bool CompareRun::CheckListing(const ScanResult& result, const CDir& dir)
     // A failure that broke the listing off has been reported already.
     if (result.failed)
         return false;
+    if (!result.unreadableNames.isEmpty()) {
+        // Not a reason to stop: the rest of the folder compares, and the report names what was left out.
+        const Failure badName = Failure::FromErrno(EILSEQ, false);
+        for (const QString& name : result.unreadableNames)
+            m_ctx.Log().AppendEntry(name, UnreadableNameStep(name), badName);
+        m_ctx.Compare().SetErrorsDuringCompare(true);
+    }
     if (result.listError == 0)
         return true;
     Failure failure = Failure::FromErrno(result.listError, false);

@@ -100,6 +100,10 @@ private:
             const QString name = listing.Name(i);
             const bool hidden = listing.IsHidden(i);
             const QString key = prefix.isEmpty() ? name : prefix + QLatin1Char('/') + name;
+            if (!listing.NameIsText(i)) {
+                Unreadable(key, path + name, EILSEQ);
+                continue;
+            }
             if (details.type == FolderListing::Type::Folder) {
                 // Folders are never special files here: only the hidden exclusion can drop one.
                 if (m_filters.excludeHiddenFolders && hidden)
@@ -309,7 +313,8 @@ bool AreFoldersIdentical(CompareEnv& env, const QString& leftPath, const QString
         QStringList unknown; // keys of folders whose contents one side could not read
         for (const auto& side : unreadable) {
             for (const UnreadableFolder& u : side) {
-                env.ctx.Log().AppendEntry(u.path, QStringLiteral("Listing the folder"), Failure::FromErrno(u.error, false));
+                env.ctx.Log().AppendEntry(u.path, u.error == EILSEQ ? UnreadableNameStep(u.path) : QStringLiteral("Listing the folder"),
+                                          Failure::FromErrno(u.error, false));
                 unknown << u.key;
             }
         }

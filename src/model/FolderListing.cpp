@@ -3,6 +3,7 @@
 #include "model/CFile.h"
 
 #include <QFile>
+#include <QUtf8StringView>
 #include <cerrno>
 #include <cstring>
 #include <dirent.h>
@@ -122,4 +123,15 @@ bool FolderListing::Stat(qsizetype i, Details& out, int* error) const
     if (error != nullptr)
         *error = followError;
     return false;
+}
+
+bool FolderListing::NameIsText(qsizetype i) const
+{
+    const char* name = RawName(i);
+    const int length = RawNameLength(i);
+    for (int k = 0; k < length; ++k) {
+        if (static_cast<unsigned char>(name[k]) >= 0x80)
+            return QUtf8StringView(name, length).isValidUtf8();
+    }
+    return true;
 }

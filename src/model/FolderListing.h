@@ -44,6 +44,10 @@ public:
     const char* RawName(qsizetype i) const { return m_names.constData() + m_entries[static_cast<size_t>(i)].offset; }
     int RawNameLength(qsizetype i) const { return m_entries[static_cast<size_t>(i)].length; }
     QString Name(qsizetype i) const { return QString::fromUtf8(RawName(i), RawNameLength(i)); }
+    // Whether the name is valid UTF-8. Names are text in UTF-8 here; a name in another encoding would be
+    // read with replacement characters, under which two such names look alike and neither can be opened
+    // again, so scans leave such entries out and report them.
+    bool NameIsText(qsizetype i) const;
     // Names beginning with "." are this platform's hidden entries.
     bool IsHidden(qsizetype i) const { return RawName(i)[0] == '.'; }
 

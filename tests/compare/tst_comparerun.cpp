@@ -317,6 +317,39 @@ TEST_F(CompareRunTest, UnreadableFilesAreOfferedFromTheErrorLog)
     EXPECT_NE(results->holdSource[0].icon, Category::Same) << "a missing file differs from the one that exists";
 }
 
+TEST_F(CompareRunTest, NamesThatAreNotUtf8AreLeftOutAndLogged)
+{
+    // Read with replacement characters, "caf\xe9" and "caf\xe8" would look alike, pair with each other and
+    // fail to open. They are left out, at the top and inside sub-folders, and the log names them.
+    const auto create = [this](const QByteArray& relative, const QByteArray& data) {
+        // Raw bytes: QFile would take the name as UTF-8 text and write the replacement character.
+        const QByteArray path = QFile::encodeName(tmp.file(QString())) + "/" + relative;
+        FILE* f = std::fopen(path.constData(), "wb");
+        ASSERT_NE(f, nullptr);
+        std::fwrite(data.constData(), 1, static_cast<size_t>(data.size()), f);
+        std::fclose(f);
+    };
+    create(QByteArray("left/caf\xe9"), "1234");
+    create(QByteArray("right/caf\xe8"), "abcd");
+    L(QStringLiteral("ok"), "1", T0);
+    R(QStringLiteral("ok"), "1", T0);
+    L(QStringLiteral("Sub/same"), "1", T0);
+    R(QStringLiteral("Sub/same"), "1", T0);
+    create(QByteArray("left/Sub/x\xff"), "1");
+    ctx->Compare().SetCompareMethod(CCompare::ThoroughString);
+    ctx->Compare().SetCompareSubFolders(true);
+    dialogs.answers.push_back(UserDialogs::Answer::No);
+    ASSERT_EQ(Run(true), CompareOutcome::Completed);
+    EXPECT_EQ(Rows(), (QStringList{QStringLiteral("ok|Same|ok|Same"),
+                                   QStringLiteral("/Sub|DifferentFolder|/Sub|DifferentFolder")}));
+    EXPECT_TRUE(ctx->Compare().ErrorsDuringCompare());
+    QFile log(ctx->Log().File());
+    ASSERT_TRUE(log.open(QIODevice::ReadOnly));
+    const QString text = QString::fromUtf8(log.readAll());
+    EXPECT_EQ(text.count(QStringLiteral("(not valid UTF-8)")), 3) << qPrintable(text);
+    EXPECT_TRUE(text.contains(QStringLiteral("Reading the name of ") + left + QStringLiteral("/caf"))) << qPrintable(text);
+}
+
 namespace {
 // Lets events run until done() holds or a second has passed.
 template <typename Done>
