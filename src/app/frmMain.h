@@ -112,6 +112,7 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
@@ -182,6 +183,8 @@ private:
     bool HasStoredSetting(const QString& section, const QString& key);
     void ChooseFirstRunPlace(MainOptions& o);
     std::array<int, 3> FittedColumnWidths(int windowWidth) const;
+    // Spreads the columns of the panes without stored widths over the panes' real width.
+    void FitColumnsToPanes();
     SettingsEnvironment Environment();
     void PopulateFolderBoxes();
     FolderComboBoxes FolderBoxes();
@@ -217,6 +220,9 @@ private:
     bool m_toolbarCommandRunning = false;
     bool m_replacingFolderTexts = false;
     bool m_askBeforeClosing = true;
+    // Panes whose column widths were not stored: fitted again once the window has its real layout.
+    bool m_fitSourceColumns = false;
+    bool m_fitTargetColumns = false;
     bool m_unloaded = false;
     bool m_closeAfterRun = false;
     std::function<bool(const QUrl&)> m_openUrl;

@@ -24,6 +24,7 @@
 #include <QScreen>
 #include <QScrollBar>
 #include <QStyle>
+#include <QTimer>
 #include <QToolButton>
 
 namespace {
@@ -219,9 +220,12 @@ void frmMain::ApplyLoadedSettings()
     if (!HasStoredSetting(QStringLiteral("Form Dimensions"), QStringLiteral("Width"))
         || !HasStoredSetting(QStringLiteral("Form Dimensions"), QStringLiteral("Height")))
         ChooseFirstRunPlace(o);
-    if (!HasStoredSetting(QStringLiteral("ColumnWidths"), QStringLiteral("SourceColumnOne")))
+    m_fitSourceColumns = !HasStoredSetting(QStringLiteral("ColumnWidths"), QStringLiteral("SourceColumnOne"));
+    m_fitTargetColumns = !HasStoredSetting(QStringLiteral("ColumnWidths"), QStringLiteral("TargetColumnOne"));
+    // A first guess from the window's width; the real fit follows once the layout has placed the panes.
+    if (m_fitSourceColumns)
         o.SourceColumnWidths = FittedColumnWidths(o.WidthTwips / MainOptions::TwipsPerPixel);
-    if (!HasStoredSetting(QStringLiteral("ColumnWidths"), QStringLiteral("TargetColumnOne")))
+    if (m_fitTargetColumns)
         o.TargetColumnWidths = FittedColumnWidths(o.WidthTwips / MainOptions::TwipsPerPixel);
     for (int c = 0; c < 3; ++c) {
         m_lvwSource->header()->resizeSection(c, o.SourceColumnWidths[static_cast<size_t>(c)]);
@@ -234,6 +238,34 @@ void frmMain::ApplyLoadedSettings()
     setWindowState(Qt::WindowNoState);
     resize(o.WidthTwips / MainOptions::TwipsPerPixel, o.HeightTwips / MainOptions::TwipsPerPixel);
     move(o.LeftTwips / MainOptions::TwipsPerPixel, o.TopTwips / MainOptions::TwipsPerPixel);
+    if (isVisible() && (m_fitSourceColumns || m_fitTargetColumns))
+        QTimer::singleShot(0, this, [this] { FitColumnsToPanes(); });
+}
+
+void frmMain::showEvent(QShowEvent* event)
+{
+    QMainWindow::showEvent(event);
+    if (m_fitSourceColumns || m_fitTargetColumns)
+        FitColumnsToPanes();
+}
+
+void frmMain::FitColumnsToPanes()
+{
+    const QFontMetrics metrics(m_lvwSource->font());
+    for (GuiResultPane* pane : {m_lvwSource, m_lvwTarget}) {
+        bool& pending = pane == m_lvwSource ? m_fitSourceColumns : m_fitTargetColumns;
+        if (!pending)
+            continue;
+        pending = false;
+        // Room for the vertical scroll bar is kept whether or not it shows yet: results bring it.
+        const int room = pane->width() - 2 * pane->frameWidth() - pane->style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+        QHeaderView* header = pane->header();
+        const int size = header->sectionSize(ResultTableModel::SizeColumn);
+        const int date = header->sectionSize(ResultTableModel::DateColumn);
+        const int name = qMax(MainOptions::DefaultColumnWidths[0], room - size - date);
+        header->resizeSection(ResultTableModel::NameColumn, name);
+        header->resizeSection(ResultTableModel::DateColumn, qMax(date, room - name - size));
+    }
 }
 
 bool frmMain::HasStoredSetting(const QString& section, const QString& key)
