@@ -23,9 +23,17 @@ FileReader::FileReader(const QString& path, bool knownRegular)
     struct stat st{};
     if (!knownRegular && ::stat(native.constData(), &st) == 0 && !S_ISREG(st.st_mode))
         throw Failure(Failure::BadFileMode, Failure::DescriptionOf(Failure::BadFileMode));
-    m_fd = ::open(native.constData(), O_RDONLY | O_CLOEXEC | O_NOCTTY);
+    // The path may have been replaced by a FIFO since it was examined: opening without blocking and checking
+    // what was opened keeps a run from hanging on it.
+    m_fd = ::open(native.constData(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
     if (m_fd < 0)
         throw Failure::FromErrno(errno, true);
+    if (::fstat(m_fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(m_fd);
+        m_fd = -1;
+        throw Failure(Failure::BadFileMode, Failure::DescriptionOf(Failure::BadFileMode));
+    }
+    ::fcntl(m_fd, F_SETFL, ::fcntl(m_fd, F_GETFL) & ~O_NONBLOCK);
     ::posix_fadvise(m_fd, 0, 0, POSIX_FADV_SEQUENTIAL);
 }
 

@@ -6,6 +6,7 @@
 #include "compare/CCRC32.h"
 #include "compare/CCompare.h"
 #include "compare/ContentCompare.h"
+#include "compare/FileReader.h"
 #include "compare/Sha1.h"
 
 #include <QDir>
@@ -372,6 +373,14 @@ TEST_F(ContentCompareTest, SpecialFilesAndDanglingLinksAreNeverOpened)
     ASSERT_EQ(symlink(QFile::encodeName(files.first).constData(), QFile::encodeName(link).constData()), 0);
     EXPECT_FALSE(comparer->AreFileContentsDifferent(link, files.first, CCompare::ThoroughString, 1500, false));
     EXPECT_TRUE(comparer->AreFileContentsDifferent(link, files.second, CCompare::ThoroughString, 1500, false));
+
+    // A FIFO put in a file's place after it was examined is refused at the open, not waited on.
+    try {
+        FileReader reader(fifo1, /*knownRegular=*/true);
+        ADD_FAILURE() << "a FIFO was opened for reading";
+    } catch (const Failure& failure) {
+        EXPECT_EQ(failure.number(), Failure::BadFileMode);
+    }
 }
 
 TEST_F(ContentCompareTest, FilesOfTwoGibibytesAndMoreAreComparedByContents)
