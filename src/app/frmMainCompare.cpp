@@ -4,6 +4,7 @@
 #include "app/QtEventPump.h"
 #include "app/frmErrorLog.h"
 #include "compare/frmCompareProgress.h"
+#include "views/ResultTableModel.h"
 
 #include <QComboBox>
 
@@ -14,6 +15,13 @@ void frmMain::CompareDirs(bool byUserCommand, bool byToolbar)
     if (m_ctx.Compare().RunningCompare())
         return;
     try {
+        // The run empties and refills the hold lists while events keep running: panes still showing
+        // positions of the last results would pair old places with new rows. Every run ends by filling
+        // the panes again or by showing that there are no results.
+        m_sourceModel->Reset(PaneRows{});
+        m_targetModel->Reset(PaneRows{});
+        SetPanelText(1, QString());
+        SetPanelText(2, QString());
         frmCompareProgress progress(m_ctx.Compare(), this);
         QtEventPump pump;
         CompareRunHooks hooks;

@@ -129,3 +129,24 @@ TEST_F(MainWindowCompareTest, ClosingDuringARunCancelsItAndThenCloses)
         exitQuestions += m.title == QStringLiteral("Exit Parvex") ? 1 : 0;
     EXPECT_EQ(exitQuestions, 1);
 }
+
+TEST_F(MainWindowCompareTest, PanesShowNoOldRowsWhileARunRefillsTheirLists)
+{
+    PrepareFolders();
+    Item("mnuFileCompareDirectories")->trigger();
+    ASSERT_EQ(Left()->model()->rowCount(), 5);
+    left.createFileAt(QStringLiteral("0first.txt"), "new", Noon);
+
+    int leftRowsDuringRun = -1;
+    int rightRowsDuringRun = -1;
+    // The progress window's start delay lets events run; the panes are looked at then.
+    QTimer::singleShot(50, window.get(), [&] {
+        leftRowsDuringRun = Left()->model()->rowCount();
+        rightRowsDuringRun = Right()->model()->rowCount();
+    });
+    Item("mnuFileCompareDirectories")->trigger();
+    EXPECT_EQ(leftRowsDuringRun, 0);
+    EXPECT_EQ(rightRowsDuringRun, 0);
+    EXPECT_EQ(Texts(Left()), (QStringList{"0first.txt", "a.txt", "b.txt", "c.txt", "", "/Only"}));
+    EXPECT_EQ(Panel(2), QStringLiteral("Total 3 object(s)  (24 Bytes)"));
+}
