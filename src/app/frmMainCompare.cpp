@@ -7,6 +7,7 @@
 #include "views/ResultTableModel.h"
 
 #include <QComboBox>
+#include <QKeyEvent>
 
 // "Compare &Folders": the comparison run of the two folder boxes, with its progress window. The run
 // hands back to the window through its hooks: the views, the folder lists, the status bar and the end.
@@ -52,4 +53,16 @@ void frmMain::CompareDirs(bool byUserCommand, bool byToolbar)
         m_closeAfterRun = false;
         ExitWithoutAsking();
     }
+}
+
+// The progress window names ESC as the way out, but a click on this window during the run takes the
+// keyboard from it: ESC here stops the run as well.
+void frmMain::keyPressEvent(QKeyEvent* event)
+{
+    if (event->key() == Qt::Key_Escape && m_ctx.Compare().RunningCompare()) {
+        m_ctx.Compare().SetCompareCancelled(true);
+        event->accept();
+        return;
+    }
+    QMainWindow::keyPressEvent(event);
 }

@@ -2,7 +2,9 @@
 
 #include "settings/CIniFile.h"
 
+#include <QApplication>
 #include <QDateTime>
+#include <QKeyEvent>
 #include <QTimer>
 
 namespace {
@@ -149,4 +151,30 @@ TEST_F(MainWindowCompareTest, PanesShowNoOldRowsWhileARunRefillsTheirLists)
     EXPECT_EQ(rightRowsDuringRun, 0);
     EXPECT_EQ(Texts(Left()), (QStringList{"0first.txt", "a.txt", "b.txt", "c.txt", "", "/Only"}));
     EXPECT_EQ(Panel(2), QStringLiteral("Total 3 object(s)  (24 Bytes)"));
+}
+
+TEST_F(MainWindowCompareTest, EscapeInTheMainWindowCancelsARun)
+{
+    PrepareFolders();
+    window->show();
+    bool wasRunning = false;
+    // The progress window's start delay lets events run; the key arrives at the main window then.
+    QTimer::singleShot(50, window.get(), [&] {
+        wasRunning = ctx->Compare().RunningCompare();
+        QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+        QApplication::sendEvent(window.get(), &escape);
+    });
+    Item("mnuFileCompareDirectories")->trigger();
+    EXPECT_TRUE(wasRunning);
+    EXPECT_TRUE(ctx->Compare().CompareCancelled());
+    EXPECT_FALSE(ctx->Compare().RunningCompare());
+    EXPECT_EQ(Texts(Left()), QStringList{QStringLiteral("No Comparison Results")});
+    EXPECT_TRUE(window->MenusEnabled());
+
+    // Outside a run the key does nothing to the next comparison.
+    QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+    QApplication::sendEvent(window.get(), &escape);
+    Item("mnuFileCompareDirectories")->trigger();
+    EXPECT_FALSE(ctx->Compare().CompareCancelled());
+    EXPECT_EQ(Texts(Left()).size(), 5);
 }
