@@ -54,8 +54,10 @@ class TreeWalker
 {
 public:
     TreeWalker(CDir& dir, const TreeFilters& filters, const std::atomic<bool>* cancel,
-               const std::function<void(const QString&)>& showFolder, std::vector<UnreadableFolder>* unreadable)
-        : m_dir(dir), m_filters(filters), m_cancel(cancel), m_showFolder(showFolder), m_unreadable(unreadable)
+               const std::function<void(const QString&)>& showFolder, std::vector<UnreadableFolder>* unreadable,
+               TreeTotal* total)
+        : m_dir(dir), m_filters(filters), m_cancel(cancel), m_showFolder(showFolder), m_unreadable(unreadable),
+          m_total(total)
     {
     }
 
@@ -71,12 +73,14 @@ public:
             return;
         }
         m_onPath.push_back({st.st_dev, st.st_ino});
-        WalkFolder(AddTrailingBackslash(path), prefix);
+        WalkFolder(AddTrailingBackslash(path), prefix, m_total != nullptr);
         m_onPath.pop_back();
     }
 
 private:
-    void WalkFolder(const QString& path, const QString& prefix)
+    // counted: whether the files below belong to the total, which never takes in a folder reached
+    // through a link (the link may lead out of the tree or back into it).
+    void WalkFolder(const QString& path, const QString& prefix, bool counted)
     {
         if (m_showFolder)
             m_showFolder(path);
@@ -97,6 +101,9 @@ private:
                     continue; // gone since the listing
                 throw Failure::FromErrno(error, true);
             }
+            const bool isFolder = details.type == FolderListing::Type::Folder;
+            if (counted && !isFolder && !details.danglingLink)
+                m_total->bytes += details.size; // before any filter: the total is of the whole folder
             const QString name = listing.Name(i);
             const bool hidden = listing.IsHidden(i);
             const QString key = prefix.isEmpty() ? name : prefix + QLatin1Char('/') + name;
@@ -106,13 +113,16 @@ private:
             }
             if (details.type == FolderListing::Type::Folder) {
                 // Folders are never special files here: only the hidden exclusion can drop one.
-                if (m_filters.excludeHiddenFolders && hidden)
+                if (m_filters.excludeHiddenFolders && hidden) {
+                    if (counted && !details.link)
+                        m_total->uncounted << path + name;
                     continue;
+                }
                 const FolderId id{details.device, details.inode};
                 if (std::find(m_onPath.begin(), m_onPath.end(), id) != m_onPath.end())
                     continue; // a link back to a folder we are inside: following it would never end
                 m_onPath.push_back(id);
-                WalkFolder(path + name + QLatin1Char('/'), key);
+                WalkFolder(path + name + QLatin1Char('/'), key, counted && !details.link);
                 m_onPath.pop_back();
                 continue;
             }
@@ -140,6 +150,7 @@ private:
     const std::atomic<bool>* m_cancel;
     const std::function<void(const QString&)>& m_showFolder;
     std::vector<UnreadableFolder>* m_unreadable;
+    TreeTotal* m_total;
     std::vector<FolderId> m_onPath;
 };
 
@@ -231,9 +242,9 @@ void RunSideBySide(const std::function<void()>& left, const std::function<void()
 
 void PopulateDirTree(CDir& dir, const QString& path, const QString& prefix, const TreeFilters& filters,
                      const std::atomic<bool>* cancel, const std::function<void(const QString&)>& showFolder,
-                     std::vector<UnreadableFolder>* unreadable)
+                     std::vector<UnreadableFolder>* unreadable, TreeTotal* total)
 {
-    TreeWalker(dir, filters, cancel, showFolder, unreadable).Walk(path, prefix);
+    TreeWalker(dir, filters, cancel, showFolder, unreadable, total).Walk(path, prefix);
 }
 
 std::pair<Category, Category> ClassifyFilePair(CompareEnv& env, const CFile& left, const CFile& right,
@@ -262,8 +273,7 @@ std::pair<Category, Category> ClassifyFilePair(CompareEnv& env, const CFile& lef
 }
 
 bool AreFoldersIdentical(CompareEnv& env, const QString& leftPath, const QString& rightPath,
-                         const TreeFilters& filters, SubFolderDiffsList& results,
-                         const std::function<void(int side)>& beforeWalk)
+                         const TreeFilters& filters, SubFolderDiffsList& results, TreeTotal* totals)
 {
     try {
         const CCompare& compare = env.ctx.Compare();
@@ -279,37 +289,31 @@ bool AreFoldersIdentical(CompareEnv& env, const QString& leftPath, const QString
         leftDir.SetPath(leftPath);
         rightDir.SetPath(rightPath);
         std::vector<UnreadableFolder> unreadable[2];
-        auto before = [&beforeWalk](int side) {
-            if (beforeWalk)
-                beforeWalk(side);
-        };
+        // Each walk sums into its own total; the caller's are set only once both walks are whole.
+        TreeTotal sums[2];
+        TreeTotal* sum[2] = {totals != nullptr ? &sums[0] : nullptr, totals != nullptr ? &sums[1] : nullptr};
         if (env.parallel) {
             FolderSlot current;
             auto show = [&current](const QString& folder) { current.Set(folder); };
             RunSideBySide(
-                [&] {
-                    before(0);
-                    PopulateDirTree(leftDir, leftPath, QString(), filters, cancel, show, &unreadable[0]);
-                },
-                [&] {
-                    before(1);
-                    PopulateDirTree(rightDir, rightPath, QString(), filters, cancel, show, &unreadable[1]);
-                },
+                [&] { PopulateDirTree(leftDir, leftPath, QString(), filters, cancel, show, &unreadable[0], sum[0]); },
+                [&] { PopulateDirTree(rightDir, rightPath, QString(), filters, cancel, show, &unreadable[1], sum[1]); },
                 env.pump, [&] { env.view.SetFileName(current.Get()); });
         } else {
             auto show = [&env](const QString& folder) {
                 env.view.SetFileName(folder);
                 env.pump.Pump();
             };
-            before(0);
-            PopulateDirTree(leftDir, leftPath, QString(), filters, cancel, show, &unreadable[0]);
-            if (!Cancelled(cancel)) {
-                before(1);
-                PopulateDirTree(rightDir, rightPath, QString(), filters, cancel, show, &unreadable[1]);
-            }
+            PopulateDirTree(leftDir, leftPath, QString(), filters, cancel, show, &unreadable[0], sum[0]);
+            if (!Cancelled(cancel))
+                PopulateDirTree(rightDir, rightPath, QString(), filters, cancel, show, &unreadable[1], sum[1]);
         }
         if (Cancelled(cancel))
             return false;
+        if (totals != nullptr) {
+            totals[0] = std::move(sums[0]);
+            totals[1] = std::move(sums[1]);
+        }
         QStringList unknown; // keys of folders whose contents one side could not read
         for (const auto& side : unreadable) {
             for (const UnreadableFolder& u : side) {
@@ -432,10 +436,22 @@ bool CompareAllSubFolders(CompareEnv& env, CompareResults& results)
             env.view.SetFileName(has[0] ? fullPath[0] : fullPath[1]);
             env.pump.Pump();
             if (has[0] && has[1]) {
-                // The total sizes are read on each side's thread right before its subtree is compared.
-                const bool same = AreFoldersIdentical(env, fullPath[0], fullPath[1], filters, results.allSubFolderDiffs,
-                                                      [&](int side) { total[side] = lib.GetFolderSize(fullPath[side]); });
+                // The total sizes come from the comparison's own walks: a second walk per side for them
+                // cost as much again as the comparison. A walk that failed part way leaves them to a
+                // walk of their own.
+                TreeTotal sums[2];
+                sums[0].bytes = sums[1].bytes = -1;
+                const bool same = AreFoldersIdentical(env, fullPath[0], fullPath[1], filters, results.allSubFolderDiffs, sums);
                 icon = same ? Category::IdenticalFolder : Category::DifferentFolder;
+                for (int side = 0; side < 2 && !Cancelled(cancel); ++side) {
+                    if (sums[side].bytes < 0) {
+                        total[side] = lib.GetFolderSize(fullPath[side]);
+                        continue;
+                    }
+                    total[side] = sums[side].bytes;
+                    for (const QString& folder : sums[side].uncounted)
+                        total[side] += lib.GetFolderSize(folder);
+                }
             } else {
                 const int side = has[0] ? 0 : 1;
                 total[side] = lib.GetFolderSize(fullPath[side]);

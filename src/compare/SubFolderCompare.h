@@ -5,6 +5,7 @@
 #include "model/Filters.h"
 
 #include <QString>
+#include <QStringList>
 #include <atomic>
 #include <functional>
 #include <utility>
@@ -64,9 +65,21 @@ struct UnreadableFolder
     QString path; // the folder
     int error = 0; // errno
 };
+// The total size of a folder as the helper library's GetFolderSize counts it (every file below it,
+// whatever the filters; a link to a file as its target, a dangling link as nothing; never through a link
+// to a folder), gathered by the walk that reads the folder for a comparison. uncounted lists folders the
+// walk passed over (hidden ones, when those are excluded) whose sizes still belong to the total.
+// Folders whose names are not valid UTF-8 cannot be reached again by name and are left out.
+struct TreeTotal
+{
+    qint64 bytes = 0;
+    QStringList uncounted;
+};
+
+// total (optional) is added to as described for TreeTotal.
 void PopulateDirTree(CDir& dir, const QString& path, const QString& prefix, const TreeFilters& filters,
                      const std::atomic<bool>* cancel, const std::function<void(const QString&)>& showFolder = {},
-                     std::vector<UnreadableFolder>* unreadable = nullptr);
+                     std::vector<UnreadableFolder>* unreadable = nullptr, TreeTotal* total = nullptr);
 
 // Whether the two subtrees hold the same files (by the run's method and time allowances). When they do
 // not, and the run was not cancelled, one CSubFolderDiffs named after the left folder is added to
@@ -74,12 +87,10 @@ void PopulateDirTree(CDir& dir, const QString& path, const QString& prefix, cons
 // A folder of either subtree that cannot be listed goes to the error log, and the files below it on the
 // other side are left out: taken for orphans they would invite a synchronisation to delete or overwrite
 // them. Such a pair is never identical.
-// beforeWalk (optional) runs for side 0 (left) and 1 (right) just before that side's subtree is read, on
-// the thread that reads it: work on the same subtree (its total size) then shares the warm caches and
-// the two sides' work overlaps.
+// totals (optional, two of them: left and right) receive each subtree's total size from the walks, and
+// are left as they were unless both walks ended whole.
 bool AreFoldersIdentical(CompareEnv& env, const QString& leftPath, const QString& rightPath,
-                         const TreeFilters& filters, SubFolderDiffsList& results,
-                         const std::function<void(int side)>& beforeWalk = {});
+                         const TreeFilters& filters, SubFolderDiffsList& results, TreeTotal* totals = nullptr);
 
 // Compares every immediate sub-folder of the two scanned folders: appends one row pair per sub-folder
 // name to the hold lists (identical, different or orphan folder, with the folder's total size) and

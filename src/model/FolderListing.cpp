@@ -97,8 +97,9 @@ bool FolderListing::Stat(qsizetype i, Details& out, int* error) const
     struct stat st;
     out = Details{};
     const Type reported = TypeOf(i);
-    if (reported != Type::Link && reported != Type::Unknown) {
-        // Not a link when listed; a link in its place now is resolved like any other.
+    if (reported != Type::Link) {
+        // Not a link when listed (or the directory did not say); a link in its place now is resolved
+        // like any other.
         if (::fstatat(fd, name, &st, AT_SYMLINK_NOFOLLOW) != 0) {
             if (error != nullptr)
                 *error = errno;
@@ -111,6 +112,7 @@ bool FolderListing::Stat(qsizetype i, Details& out, int* error) const
     }
     if (::fstatat(fd, name, &st, 0) == 0) {
         Fill(st, out);
+        out.link = true;
         return true;
     }
     const int followError = errno;
@@ -118,6 +120,7 @@ bool FolderListing::Stat(qsizetype i, Details& out, int* error) const
         Fill(st, out);
         out.type = Type::File;
         out.danglingLink = true;
+        out.link = true;
         return true;
     }
     if (error != nullptr)

@@ -21,6 +21,7 @@ public:
     {
         Type type = Type::File;    // Folder, File or Special, links resolved
         bool danglingLink = false;
+        bool link = false;         // the entry itself is a symbolic link (dangling or not)
         qint64 size = 0;
         qint64 modified = 0;       // FILETIME ticks of st_mtim
         dev_t device = 0;
