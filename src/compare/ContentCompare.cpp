@@ -198,11 +198,11 @@ bool ContentComparer::AreFileContentsDifferent(const QString& path1, const QStri
             return DifferBySizeAndTime(facts1, facts2, compare);
 
         run.At(path1, Run::Step::Opening);
-        FileReader file1(path1, facts1.exists);
+        FileReader file1(path1, facts1.exists, chunk);
         if (run.Cancelled())
             return true;
         run.At(path2, Run::Step::Opening);
-        FileReader file2(path2, facts2.exists);
+        FileReader file2(path2, facts2.exists, chunk);
         if (run.Cancelled())
             return true;
 

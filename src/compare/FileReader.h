@@ -13,11 +13,12 @@ constexpr int InputPastEndOfFile = 62;
 // A file open for reading by position, closed on every path. Opening and reading throw a Failure carrying
 // the errno; a file that ends early throws InputPastEndOfFile. A FIFO, socket or device is refused with
 // "Bad file mode" before it is opened (opening a FIFO blocks, opening a tape rewinds it), unless the
-// caller has already made sure the path is a regular file.
+// caller has already made sure the path is a regular file. Sequential read-ahead is requested only for a
+// file larger than chunkSize, the length of one read.
 class FileReader final
 {
 public:
-    explicit FileReader(const QString& path, bool knownRegular = false);
+    explicit FileReader(const QString& path, bool knownRegular = false, qint64 chunkSize = 0);
     ~FileReader();
     Q_DISABLE_COPY_MOVE(FileReader)
 
