@@ -7,6 +7,7 @@
 #include "compare/CompareProgressView.h"
 #include "compare/CompareRun.h"
 #include "compare/ContentCompare.h"
+#include "compare/FileHashing.h"
 #include "compare/NameLists.h"
 #include "compare/RowFormat.h"
 #include "compare/TimeRules.h"
@@ -248,7 +249,8 @@ void PopulateDirTree(CDir& dir, const QString& path, const QString& prefix, cons
 }
 
 std::pair<Category, Category> ClassifyFilePair(CompareEnv& env, const CFile& left, const CFile& right,
-                                               const QString& leftPath, const QString& rightPath)
+                                               const QString& leftPath, const QString& rightPath,
+                                               std::optional<bool> contentsDiffer)
 {
     const CCompare& compare = env.ctx.Compare();
     const qint64 d = FAT_NTFS_TimeDiffAllowance(
@@ -258,8 +260,10 @@ std::pair<Category, Category> ClassifyFilePair(CompareEnv& env, const CFile& lef
     // Special files and dangling links have no contents to read: they are judged as the quick method does.
     const bool readContents = method != CCompare::Quick && left.CanBeOpened() && right.CanBeOpened();
     if (readContents && !sizesDiffer) {
-        const bool differ = env.comparer.AreFileContentsDifferent(leftPath, rightPath, method, left.Size(), false,
-                                                                  &env.view.Progress(), &env.pump);
+        const bool differ = contentsDiffer.has_value()
+            ? *contentsDiffer
+            : env.comparer.AreFileContentsDifferent(leftPath, rightPath, method, left.Size(), false,
+                                                    &env.view.Progress(), &env.pump);
         if (!differ)
             return {Category::Same, Category::Same};
     }
@@ -271,6 +275,51 @@ std::pair<Category, Category> ClassifyFilePair(CompareEnv& env, const CFile& lef
         return {Category::Same, Category::Same};
     return {Category::Binary, Category::Binary};
 }
+
+namespace {
+
+// Reads the contents of the pairs that a content method will read and that fit in one chunk, on two
+// threads, into verdicts (by pair index: 1 differ, 0 same, -1 not read here). Such reads report no
+// progress, so the workers need neither the view nor the pump; the window thread lets events run
+// meanwhile. Longer files are left to the caller, whose reads show their progress. A cancelled run
+// leaves the rest unread.
+void ReadSmallPairsAhead(CompareEnv& env, const CDir& leftDir, const CDir& rightDir, const std::vector<NamePair>& pairs,
+                         const QString& leftBase, const QString& rightBase, std::vector<signed char>& verdicts)
+{
+    const CCompare& compare = env.ctx.Compare();
+    const int32_t method = compare.CompareMethod();
+    if (method == CCompare::Quick)
+        return;
+    const qint64 chunk = EffectiveChunkSize(compare.ChunkSize());
+    std::vector<size_t> todo;
+    for (size_t k = 0; k < pairs.size(); ++k) {
+        if (pairs[k].left < 0 || pairs[k].right < 0)
+            continue;
+        const CFile& l = leftDir.Files().At(pairs[k].left);
+        const CFile& r = rightDir.Files().At(pairs[k].right);
+        if (l.Size() == r.Size() && l.Size() <= chunk && l.CanBeOpened() && r.CanBeOpened())
+            todo.push_back(k);
+    }
+    if (todo.size() < 2)
+        return;
+    std::atomic<size_t> next{0};
+    ContentComparer second(env.ctx);
+    const auto work = [&](ContentComparer& comparer) {
+        for (size_t i = next.fetch_add(1, std::memory_order_relaxed); i < todo.size();
+             i = next.fetch_add(1, std::memory_order_relaxed)) {
+            if (compare.CompareCancelled())
+                return;
+            const NamePair& pair = pairs[todo[i]];
+            const CFile& l = leftDir.Files().At(pair.left);
+            const CFile& r = rightDir.Files().At(pair.right);
+            verdicts[todo[i]] = comparer.AreFileContentsDifferent(leftBase + l.FileName(), rightBase + r.FileName(), method,
+                                                                  l.Size(), false) ? 1 : 0;
+        }
+    };
+    RunSideBySide([&] { work(env.comparer); }, [&] { work(second); }, env.pump);
+}
+
+} // namespace
 
 bool AreFoldersIdentical(CompareEnv& env, const QString& leftPath, const QString& rightPath,
                          const TreeFilters& filters, SubFolderDiffsList& results, TreeTotal* totals)
@@ -352,7 +401,11 @@ bool AreFoldersIdentical(CompareEnv& env, const QString& leftPath, const QString
             e.compareResult = static_cast<int16_t>(category);
             return e;
         };
-        for (const NamePair& pair : pairs) {
+        std::vector<signed char> verdicts(pairs.size(), -1);
+        if (env.parallel && unknown.isEmpty())
+            ReadSmallPairsAhead(env, leftDir, rightDir, pairs, leftBase, rightBase, verdicts);
+        for (size_t k = 0; k < pairs.size(); ++k) {
+            const NamePair& pair = pairs[k];
             env.pump.Pump();
             if (Cancelled(cancel))
                 return false;
@@ -361,7 +414,8 @@ bool AreFoldersIdentical(CompareEnv& env, const QString& leftPath, const QString
             if (!unknown.isEmpty() && (isUnknown(l) || isUnknown(r)))
                 continue;
             if (l != nullptr && r != nullptr) {
-                const auto [lc, rc] = ClassifyFilePair(env, *l, *r, leftBase + l->FileName(), rightBase + r->FileName());
+                const std::optional<bool> known = verdicts[k] < 0 ? std::nullopt : std::optional<bool>(verdicts[k] != 0);
+                const auto [lc, rc] = ClassifyFilePair(env, *l, *r, leftBase + l->FileName(), rightBase + r->FileName(), known);
                 if (Cancelled(cancel))
                     return false;
                 if (lc == Category::Same)

@@ -8,6 +8,7 @@
 #include <QStringList>
 #include <atomic>
 #include <functional>
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -49,9 +50,11 @@ TreeFilters MakeTreeFilters(const CCompare& compare);
 
 // How one pair of files present on both sides compares: both categories (Newer/Older, Same, Binary).
 // Reads contents only under a content method, only for equal sizes, and never for special files or
-// dangling links, which are judged by size and time stamp alone.
+// dangling links, which are judged by size and time stamp alone. contentsDiffer, when given, is the
+// answer of a content read already made for this pair, and is used instead of reading again.
 std::pair<Category, Category> ClassifyFilePair(CompareEnv& env, const CFile& left, const CFile& right,
-                                               const QString& leftPath, const QString& rightPath);
+                                               const QString& leftPath, const QString& rightPath,
+                                               std::optional<bool> contentsDiffer = std::nullopt);
 
 // Adds every file below path, at any depth, to dir's Files, keyed by prefix + "/" + the path below
 // path (the bare relative path when prefix is empty). Depth first in listing order. A symbolic link to
