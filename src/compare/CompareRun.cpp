@@ -364,7 +364,7 @@ void CompareRun::ShowAllFilesInBothDirs()
             Category lc = Category::Orphan;
             Category rc = Category::Orphan;
             if (l != nullptr && r != nullptr) {
-                std::tie(lc, rc) = ClassifyFilePair(env, *l, *r, source.Path() + l->FileName(), target.Path() + r->FileName());
+                std::tie(lc, rc) = ClassifyFilePair(env, *l, *r, source.Path(), target.Path());
                 if (IsCancelled())
                     return;
             }

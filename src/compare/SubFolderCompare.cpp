@@ -249,7 +249,7 @@ void PopulateDirTree(CDir& dir, const QString& path, const QString& prefix, cons
 }
 
 std::pair<Category, Category> ClassifyFilePair(CompareEnv& env, const CFile& left, const CFile& right,
-                                               const QString& leftPath, const QString& rightPath,
+                                               const QString& leftBase, const QString& rightBase,
                                                std::optional<bool> contentsDiffer)
 {
     const CCompare& compare = env.ctx.Compare();
@@ -262,8 +262,8 @@ std::pair<Category, Category> ClassifyFilePair(CompareEnv& env, const CFile& lef
     if (readContents && !sizesDiffer) {
         const bool differ = contentsDiffer.has_value()
             ? *contentsDiffer
-            : env.comparer.AreFileContentsDifferent(leftPath, rightPath, method, left.Size(), false,
-                                                    &env.view.Progress(), &env.pump);
+            : env.comparer.AreFileContentsDifferent(leftBase + left.FileName(), rightBase + right.FileName(), method,
+                                                    left.Size(), false, &env.view.Progress(), &env.pump);
         if (!differ)
             return {Category::Same, Category::Same};
     }
@@ -415,7 +415,7 @@ bool AreFoldersIdentical(CompareEnv& env, const QString& leftPath, const QString
                 continue;
             if (l != nullptr && r != nullptr) {
                 const std::optional<bool> known = verdicts[k] < 0 ? std::nullopt : std::optional<bool>(verdicts[k] != 0);
-                const auto [lc, rc] = ClassifyFilePair(env, *l, *r, leftBase + l->FileName(), rightBase + r->FileName(), known);
+                const auto [lc, rc] = ClassifyFilePair(env, *l, *r, leftBase, rightBase, known);
                 if (Cancelled(cancel))
                     return false;
                 if (lc == Category::Same)

@@ -51,9 +51,10 @@ TreeFilters MakeTreeFilters(const CCompare& compare);
 // How one pair of files present on both sides compares: both categories (Newer/Older, Same, Binary).
 // Reads contents only under a content method, only for equal sizes, and never for special files or
 // dangling links, which are judged by size and time stamp alone. contentsDiffer, when given, is the
-// answer of a content read already made for this pair, and is used instead of reading again.
+// answer of a content read already made for this pair, and is used instead of reading again. The files
+// are leftBase + left's name and rightBase + right's name; the paths are built only when contents are read.
 std::pair<Category, Category> ClassifyFilePair(CompareEnv& env, const CFile& left, const CFile& right,
-                                               const QString& leftPath, const QString& rightPath,
+                                               const QString& leftBase, const QString& rightBase,
                                                std::optional<bool> contentsDiffer = std::nullopt);
 
 // Adds every file below path, at any depth, to dir's Files, keyed by prefix + "/" + the path below
