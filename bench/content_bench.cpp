@@ -11,7 +11,7 @@
 // --cold when run as root).
 
 #include "app/AppContext.h"
-#include "app/UserDialogs.h"
+#include "base/UserDialogs.h"
 #include "compare/CCompare.h"
 #include "compare/ContentCompare.h"
 #include "compare/NameLists.h"

@@ -4,7 +4,7 @@
 //   panes_bench [pairs]        default 1000000; the helper library is taken from PARVEX_BIN_DIR or the
 //                              bin folder beside this program's folder.
 #include "app/AppContext.h"
-#include "app/UserDialogs.h"
+#include "base/UserDialogs.h"
 #include "app/frmMain.h"
 #include "compare/RowFormat.h"
 #include "views/GuiResultPane.h"

@@ -4,7 +4,7 @@
 //   scan_bench <folder> [files]   creates <files> files in <folder> when it holds none yet (default 200000)
 
 #include "app/AppContext.h"
-#include "app/UserDialogs.h"
+#include "base/UserDialogs.h"
 #include "model/CDir.h"
 
 #include <QCoreApplication>

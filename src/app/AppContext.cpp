@@ -1,6 +1,6 @@
 #include "app/AppContext.h"
 
-#include "app/UserDialogs.h"
+#include "base/UserDialogs.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -1,13 +1,15 @@
 #pragma once
 
-#include "app/ErrorHandler.h"
-#include "app/ErrorLog.h"
+#include "base/ErrorHandler.h"
+#include "base/ErrorLog.h"
 #include "compare/CCRC32.h"
 #include "compare/CCompare.h"
+#include "compare/CompareServices.h"
 #include "diff/cViewFileDiffsOptions.h"
 #include "platform/ParvexLib.h"
 #include "settings/CSoundSettings.h"
 #include "settings/MainOptions.h"
+#include "settings/SettingsTable.h"
 #include "sync/CSyncSettings.h"
 #include "views/CViewSelections.h"
 
@@ -51,6 +53,15 @@ public:
     CViewSelections& ViewSelections() { return m_viewSelections; }
     cViewFileDiffsOptions& DiffOptions() { return m_diffOptions; }
     ::MainOptions& MainOptions() { return m_mainOptions; }
+
+    // The objects handed to engine code, which never sees the context itself.
+    CompareServices ComparisonServices() { return {m_compare, m_crc32, m_lib, m_errors, m_errorLog, m_dialogs}; }
+    PathCheckEnv PathCheck() { return {m_lib, m_errors, m_dialogs}; }
+    SettingsFile SettingsStore() const { return {m_appFolder, m_dialogs}; }
+    SettingsOwners SettingOwners()
+    {
+        return {m_compare, m_syncSettings, m_viewSelections, m_sounds, m_diffOptions, m_mainOptions};
+    }
 
     // Process-wide objects are added below as their classes land; each is created in the constructor.
 

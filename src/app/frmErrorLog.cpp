@@ -1,7 +1,7 @@
 #include "app/frmErrorLog.h"
 
 #include "app/AppContext.h"
-#include "app/UserDialogs.h"
+#include "base/UserDialogs.h"
 
 #include <QFile>
 #include <QFileInfo>

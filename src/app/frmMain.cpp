@@ -2,7 +2,7 @@
 
 #include "app/AppContext.h"
 #include "app/GuiToolbarPictures.h"
-#include "app/UserDialogs.h"
+#include "base/UserDialogs.h"
 #include "views/GuiCategoryPictures.h"
 #include "views/GuiResultPane.h"
 #include "views/ResultTableModel.h"
@@ -35,7 +35,7 @@ const std::array<const char*, CategoryCount> ViewButtonTips = {
 
 QString frmMain::Caption() { return QStringLiteral("Parvex v") + QStringLiteral(PARVEX_VERSION); }
 
-frmMain::frmMain(AppContext& ctx, QWidget* parent) : QMainWindow(parent), m_ctx(ctx), m_results(ctx)
+frmMain::frmMain(AppContext& ctx, QWidget* parent) : QMainWindow(parent), m_ctx(ctx), m_results(ctx.Errors())
 {
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(Caption());

@@ -1,7 +1,7 @@
 #include "app/frmMain.h"
 
 #include "app/AppContext.h"
-#include "app/UserDialogs.h"
+#include "base/UserDialogs.h"
 #include "app/frmErrorLog.h"
 #include "app/frmHelp.h"
 #include "app/frmObjectProperties.h"

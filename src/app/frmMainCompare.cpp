@@ -1,7 +1,7 @@
 #include "app/frmMain.h"
 
 #include "app/AppContext.h"
-#include "app/QtEventPump.h"
+#include "base/QtEventPump.h"
 #include "app/frmErrorLog.h"
 #include "compare/frmCompareProgress.h"
 #include "views/ResultTableModel.h"
@@ -43,7 +43,7 @@ void frmMain::CompareDirs(bool byUserCommand, bool byToolbar)
         };
         hooks.showErrorLog = [this] { ShowErrorLogWindow(m_ctx, this); };
         hooks.showFilterState = [this](const QString& text) { SetPanelText(3, text); };
-        CompareRun run(m_ctx, m_results, progress, pump, hooks);
+        CompareRun run(m_ctx.ComparisonServices(), m_results, progress, pump, hooks);
         run.CompareDirs(m_cboSource->currentText(), m_cboTarget->currentText(), byUserCommand, byToolbar);
     } catch (...) {
         m_ctx.Errors().HandleUnexpectedError(QStringLiteral("frmMain.CompareDirs"));

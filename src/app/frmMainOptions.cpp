@@ -1,13 +1,13 @@
 #include "app/frmMain.h"
 
 #include "app/AppContext.h"
-#include "app/UserDialogs.h"
+#include "base/UserDialogs.h"
 #include "compare/CompareMethod.h"
 #include "compare/RowFormat.h"
 #include "compare/Sha1.h"
 #include "model/FilterStore.h"
 #include "model/Filters.h"
-#include "settings/CIniFile.h"
+#include "platform/CIniFile.h"
 #include "settings/GuiFolderCombos.h"
 #include "settings/SettingsTable.h"
 #include "settings/frmOptions.h"
@@ -272,7 +272,7 @@ bool frmMain::HasStoredSetting(const QString& section, const QString& key)
 {
     if (!QFile::exists(m_ctx.AppFile(CIniFile::SettingsFileName())))
         return false;
-    CIniFile ini(m_ctx);
+    CIniFile ini(m_ctx.AppFolder(), m_ctx.Dialogs());
     ini.SetName(CIniFile::SettingsFileName());
     return !ini.Get(section, key, QString()).isEmpty();
 }
@@ -316,7 +316,7 @@ void frmMain::LoadSettings()
         // The first run has no settings file: the help is the place to start.
         if (!QFile::exists(m_ctx.AppFile(QStringLiteral("parvex.ini"))))
             mnuHelpContents_Click();
-        LoadSettingsFromIni(m_ctx, SettingsOwners::Of(m_ctx), Environment());
+        LoadSettingsFromIni(m_ctx.SettingsStore(), m_ctx.SettingOwners(), Environment());
     } catch (...) {
         m_ctx.Errors().HandleUnexpectedError(QStringLiteral("frmMain.LoadSettingsFromIni"));
     }
@@ -344,7 +344,7 @@ void frmMain::SaveSettings()
         }
         o.FontName = m_lvwSource->font().family();
         o.FontSize = m_lvwSource->font().pointSizeF();
-        SaveSettingsToIni(m_ctx, SettingsOwners::Of(m_ctx));
+        SaveSettingsToIni(m_ctx.SettingsStore(), m_ctx.SettingOwners());
     } catch (...) {
         m_ctx.Errors().HandleUnexpectedError(QStringLiteral("frmMain.SaveSettingsToIni"));
     }
@@ -354,7 +354,7 @@ void frmMain::RestoreDefaultOptions()
 {
     try {
         RemoveListItemsAndShowNoCompareMsg();
-        ::RestoreDefaultOptions(m_ctx, SettingsOwners::Of(m_ctx), Environment(), [this] {
+        ::RestoreDefaultOptions(m_ctx.SettingsStore(), m_ctx.SettingOwners(), Environment(), [this] {
             PopulatingFolderCombos = true;
             PopulateFolderBoxes();
             PopulatingFolderCombos = false;
@@ -476,7 +476,7 @@ void frmMain::AddSelectedObjectsToFilter(bool include)
             compare.SetIncludeFilters(AppendToFilterText(compare.IncludeFilters(), names));
         else
             compare.SetExcludeFilters(AppendToFilterText(compare.ExcludeFilters(), names));
-        SaveFiltersToIni(m_ctx, compare.IncludeFilters(), compare.ExcludeFilters());
+        SaveFiltersToIni(m_ctx.AppFolder(), m_ctx.Dialogs(), m_ctx.Errors(), compare.IncludeFilters(), compare.ExcludeFilters());
         AfterFilterChange();
     } catch (...) {
         m_ctx.Errors().HandleUnexpectedError(include ? QStringLiteral("frMain.mnuFileAddToIncludeFilter")

@@ -1,7 +1,7 @@
 #include "app/frmMain.h"
 
 #include "app/AppContext.h"
-#include "app/UserDialogs.h"
+#include "base/UserDialogs.h"
 #include "views/GuiCategoryPictures.h"
 #include "views/GuiResultPane.h"
 #include "views/ResultTableModel.h"

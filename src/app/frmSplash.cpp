@@ -1,7 +1,7 @@
 #include "app/frmSplash.h"
 
 #include "app/AppContext.h"
-#include "settings/CIniFile.h"
+#include "platform/CIniFile.h"
 
 #include <QLabel>
 #include <QMouseEvent>
@@ -53,7 +53,7 @@ frmSplash::frmSplash(AppContext& ctx, std::function<void()> next, QWidget* paren
 
 QString frmSplash::StartSoundToPlay(AppContext& ctx)
 {
-    CIniFile ini(ctx);
+    CIniFile ini(ctx.AppFolder(), ctx.Dialogs());
     ini.SetName(CIniFile::SettingsFileName());
     if (ini.Get(QStringLiteral("Options"), QStringLiteral("SoundOn"), QStringLiteral("True")) != QLatin1String("True") ||
         !ctx.Sounds().DoesThisPCSupportWave())

@@ -223,7 +223,7 @@ void LoadSettings(AppContext& ctx)
     try {
         SettingsEnvironment env;
         env.shaAvailable = IsSHA1Available();
-        LoadSettingsFromIni(ctx, SettingsOwners::Of(ctx), env);
+        LoadSettingsFromIni(ctx.SettingsStore(), ctx.SettingOwners(), env);
     } catch (...) {
         ctx.Errors().HandleUnexpectedError(QStringLiteral("parvexcmd.LoadSettings"));
         ApplyCompareSettingsFromIni(ctx.AppFile(QStringLiteral("parvex.ini")), ctx.Compare());
@@ -310,9 +310,9 @@ int RunCompareCommand(const QStringList& args)
     std::signal(SIGINT, OnInterrupt);
     std::signal(SIGTERM, OnInterrupt);
 
-    CompareResults results(ctx);
+    CompareResults results(ctx.Errors());
     NullEventPump pump;
-    CompareRun run(ctx, results, view, pump);
+    CompareRun run(ctx.ComparisonServices(), results, view, pump);
     // Folders on the command line count from the working folder, as every tool's do.
     const CompareOutcome outcome = run.CompareDirs(AbsolutePath(options.folders[0]), AbsolutePath(options.folders[1]),
                                                    true, false);

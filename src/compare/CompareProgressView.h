@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/ProgressSink.h"
+#include "base/ProgressSink.h"
 
 #include <QString>
 

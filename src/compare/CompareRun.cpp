@@ -1,16 +1,17 @@
 #include "compare/CompareRun.h"
 
-#include "app/AppContext.h"
-#include "app/ErrorLog.h"
-#include "app/Failure.h"
-#include "app/ProgressSink.h"
-#include "app/UserDialogs.h"
+#include "base/ErrorHandler.h"
+#include "base/ErrorLog.h"
+#include "base/Failure.h"
+#include "base/ProgressSink.h"
+#include "base/UserDialogs.h"
 #include "compare/CCompare.h"
 #include "compare/CompareProgressView.h"
 #include "compare/RowFormat.h"
 #include "compare/SubFolderCompare.h"
 #include "compare/TimeRules.h"
 #include "model/PathUtils.h"
+#include "platform/ParvexLib.h"
 
 #include <QElapsedTimer>
 #include <QFileInfo>
@@ -56,13 +57,13 @@ QString FolderPathPrompt() { return Text("Press the folder icon with three dots 
 
 bool IsSameFolder(const QString& left, const QString& right) { return RealPath(left) == RealPath(right); }
 
-CompareRun::CompareRun(AppContext& ctx, CompareResults& results, CompareProgressView& view, EventPump& pump,
+CompareRun::CompareRun(const CompareServices& services, CompareResults& results, CompareProgressView& view, EventPump& pump,
                        CompareRunHooks hooks)
-    : m_ctx(ctx), m_results(results), m_view(view), m_pump(pump), m_hooks(std::move(hooks)), m_comparer(ctx)
+    : m_services(services), m_results(results), m_view(view), m_pump(pump), m_hooks(std::move(hooks)), m_comparer(services.compare, services.crc32, services.log)
 {
 }
 
-bool CompareRun::IsCancelled() const { return m_ctx.Compare().CompareCancelled(); }
+bool CompareRun::IsCancelled() const { return m_services.compare.CompareCancelled(); }
 
 bool CompareRun::MenusEnabled() const { return m_hooks.menusEnabled && m_hooks.menusEnabled(); }
 
@@ -75,21 +76,21 @@ void CompareRun::SetMenus(bool enabled)
 CompareOutcome CompareRun::CompareDirs(const QString& leftText, const QString& rightText, bool userCommand1,
                                        bool userCommand2)
 {
-    CCompare& compare = m_ctx.Compare();
+    CCompare& compare = m_services.compare;
     // An unexpected-error message during the run must not sit behind the progress window.
-    m_ctx.Errors().SetCompareHooks([&compare] { return compare.RunningCompare(); }, [this] { m_view.Close(); });
+    m_services.errors.SetCompareHooks([&compare] { return compare.RunningCompare(); }, [this] { m_view.Close(); });
     bool started = false;
     StepsEnd end = StepsEnd::Cancelled;
     try {
         end = RunSteps(leftText, rightText, started);
     } catch (...) {
-        m_ctx.Errors().HandleUnexpectedError(QStringLiteral("frmMain.CompareDirs"));
+        m_services.errors.HandleUnexpectedError(QStringLiteral("frmMain.CompareDirs"));
         end = IsCancelled() ? StepsEnd::Cancelled : StepsEnd::Completed;
     }
     if (end == StepsEnd::Cancelled)
         CancelledEnd();
     CommonEnd(userCommand1 || userCommand2, started);
-    m_ctx.Errors().SetCompareHooks({}, {});
+    m_services.errors.SetCompareHooks({}, {});
     const CompareOutcome outcome = compare.CompareCancelled() ? CompareOutcome::Cancelled : CompareOutcome::Completed;
     if (m_hooks.finished)
         m_hooks.finished(outcome);
@@ -98,8 +99,8 @@ CompareOutcome CompareRun::CompareDirs(const QString& leftText, const QString& r
 
 CompareRun::StepsEnd CompareRun::RunSteps(const QString& leftText, const QString& rightText, bool& started)
 {
-    CCompare& compare = m_ctx.Compare();
-    UserDialogs& dialogs = m_ctx.Dialogs();
+    CCompare& compare = m_services.compare;
+    UserDialogs& dialogs = m_services.dialogs;
     if (leftText == FolderPathPrompt() || rightText == FolderPathPrompt()) {
         dialogs.Message(Text("Please select two folders to compare.  See Help file for details."),
                         Text("Compare Folders"), UserDialogs::Icon::Information);
@@ -112,10 +113,11 @@ CompareRun::StepsEnd CompareRun::RunSteps(const QString& leftText, const QString
     compare.SetRunningCompare(true);
     compare.SetCompareCancelled(false);
     compare.SetErrorsDuringCompare(false);
-    m_ctx.Log().StartNew();
+    m_services.log.StartNew();
     started = true;
 
-    if (!m_results.source.IsValidPath(leftText) || !m_results.target.IsValidPath(rightText)) {
+    if (!IsValidPath(m_results.source, m_services.PathCheck(), leftText)
+        || !IsValidPath(m_results.target, m_services.PathCheck(), rightText)) {
         compare.SetRunningCompare(false);
         if (!MenusEnabled())
             SetMenus(true);
@@ -154,7 +156,7 @@ CompareRun::StepsEnd CompareRun::RunSteps(const QString& leftText, const QString
         m_view.SetMessage(Text("Comparing files in sub-folders.  Press ESC to cancel..."));
         m_view.SetFileName(QString());
         ContentComparer& comparer = m_comparer;
-        CompareEnv env{m_ctx, m_view, m_pump, comparer, m_parallelScan};
+        CompareEnv env{m_services, m_view, m_pump, comparer, m_parallelScan};
         if (!CompareAllSubFolders(env, m_results) || IsCancelled())
             return StepsEnd::Cancelled;
     }
@@ -185,7 +187,7 @@ void CompareRun::ResetFolder(CDir& dir, const QString& text)
 
 bool CompareRun::ScanBothSides(const QString& rightText)
 {
-    CCompare& compare = m_ctx.Compare();
+    CCompare& compare = m_services.compare;
     if (m_hooks.showFilterState)
         m_hooks.showFilterState(CDir::FilterStatusText(compare.IncludeFilters(), compare.ExcludeFilters()));
     return m_parallelScan ? ScanAtOnce(rightText) : ScanInTurn(rightText);
@@ -193,7 +195,7 @@ bool CompareRun::ScanBothSides(const QString& rightText)
 
 bool CompareRun::ScanInTurn(const QString& rightText)
 {
-    CCompare& compare = m_ctx.Compare();
+    CCompare& compare = m_services.compare;
     ScanContext scan;
     scan.progress = &m_view.Progress();
     scan.pump = &m_pump;
@@ -223,7 +225,7 @@ bool CompareRun::ScanAtOnce(const QString& rightText)
 {
     // The scans share nothing but the cancel and slow-connection flags; failures are kept and reported
     // here on the window thread once both have ended.
-    CCompare& compare = m_ctx.Compare();
+    CCompare& compare = m_services.compare;
     ResetFolder(m_results.target, rightText);
     AtomicProgress progress[2];
     std::optional<Failure> failure[2];
@@ -258,7 +260,7 @@ bool CompareRun::ScanAtOnce(const QString& rightText)
     RunSideBySide([&] { populate(0); }, [&] { populate(1); }, m_pump, tick);
     for (int side = 0; side < 2; ++side) {
         if (failure[side])
-            m_ctx.Errors().Report(*failure[side], QStringLiteral("CDir.PopulateSelfWithFiles"));
+            m_services.errors.Report(*failure[side], QStringLiteral("CDir.PopulateSelfWithFiles"));
     }
     return CheckListing(result[0], m_results.source) && CheckListing(result[1], m_results.target);
 }
@@ -274,26 +276,26 @@ bool CompareRun::CheckListing(const ScanResult& result, const CDir& dir)
         // Not a reason to stop: the rest of the folder compares, and the report names what was left out.
         const Failure badName = Failure::FromErrno(EILSEQ, false);
         for (const QString& name : result.unreadableNames)
-            m_ctx.Log().AppendEntry(name, UnreadableNameStep(name), badName);
-        m_ctx.Compare().SetErrorsDuringCompare(true);
+            m_services.log.AppendEntry(name, UnreadableNameStep(name), badName);
+        m_services.compare.SetErrorsDuringCompare(true);
     }
     if (result.listError == 0)
         return true;
     Failure failure = Failure::FromErrno(result.listError, false);
     failure = Failure(failure.number(), failure.description() + Text(": ") + dir.Path(), failure.source(),
                       failure.systemCode());
-    m_ctx.Errors().Report(failure, QStringLiteral("CDir.PopulateSelfWithFiles"));
+    m_services.errors.Report(failure, QStringLiteral("CDir.PopulateSelfWithFiles"));
     return false;
 }
 
 bool CompareRun::AskSlowConnection()
 {
-    CCompare& compare = m_ctx.Compare();
+    CCompare& compare = m_services.compare;
     const int32_t method = compare.CompareMethod();
     if (!m_slowConnectionDetected.load() || method < CCompare::ThoroughString || method > CCompare::SHA
         || compare.ChunkSize() <= 10000)
         return true;
-    const UserDialogs::Answer answer = m_ctx.Dialogs().Message(
+    const UserDialogs::Answer answer = m_services.dialogs.Message(
         Text("A slow connection has been detected.\r\nYou should reduce your Chunk Size to 10,000 bytes or less."
              "\r\n\r\nWould you like to do this?"),
         Text("Performance Monitor"), UserDialogs::Icon::Information, UserDialogs::Buttons::YesNoCancel);
@@ -304,7 +306,7 @@ bool CompareRun::AskSlowConnection()
 
 void CompareRun::BuildAllFileNames()
 {
-    m_pairs = PairFiles(m_results.source, m_results.target, m_ctx.Compare().CancelFlag());
+    m_pairs = PairFiles(m_results.source, m_results.target, m_services.compare.CancelFlag());
 }
 
 void CompareRun::ShowCompareMethodMessage()
@@ -312,7 +314,7 @@ void CompareRun::ShowCompareMethodMessage()
     m_view.Progress().SetValue(0);
     m_view.StartAnimation(QStringLiteral("scanfiles.avi"));
     const char* message = "Comparing Size and Date/Time.  Press ESC to cancel...";
-    switch (m_ctx.Compare().CompareMethod()) {
+    switch (m_services.compare.CompareMethod()) {
     case CCompare::ThoroughString:
         message = "Comparing Contents.  Press ESC to cancel...";
         break;
@@ -345,7 +347,7 @@ void CompareRun::ShowAllFilesInBothDirs()
     right.reserve(static_cast<size_t>(n) + static_cast<size_t>(m_results.target.SubDirCount()));
 
     ContentComparer& comparer = m_comparer;
-    CompareEnv env{m_ctx, m_view, m_pump, comparer, m_parallelScan};
+    CompareEnv env{m_services, m_view, m_pump, comparer, m_parallelScan};
     RowFormatter format;
     const CDir& source = m_results.source;
     const CDir& target = m_results.target;
@@ -376,7 +378,7 @@ void CompareRun::ShowAllFilesInBothDirs()
             const Failure failure = CurrentFailure();
             if (failure.number() == Failure::BadFileNameOrNumber || failure.number() == Failure::FileNotFound)
                 continue;
-            m_ctx.Errors().Report(failure, QStringLiteral("frmMain.ShowAllFilesInBothDirs"));
+            m_services.errors.Report(failure, QStringLiteral("frmMain.ShowAllFilesInBothDirs"));
             return;
         }
     }
@@ -384,7 +386,7 @@ void CompareRun::ShowAllFilesInBothDirs()
 
 void CompareRun::CancelledEnd()
 {
-    m_ctx.Compare().SetCompareCancelled(true);
+    m_services.compare.SetCompareCancelled(true);
     m_results.holdSource.clear();
     m_results.holdTarget.clear();
     if (m_hooks.removeListItemsAndShowNoCompareMsg)
@@ -393,7 +395,7 @@ void CompareRun::CancelledEnd()
 
 void CompareRun::CommonEnd(bool userCommand, bool started)
 {
-    CCompare& compare = m_ctx.Compare();
+    CCompare& compare = m_services.compare;
     try {
         m_view.StopAnimation();
         m_view.Close();
@@ -404,10 +406,10 @@ void CompareRun::CommonEnd(bool userCommand, bool started)
         if (!MenusEnabled())
             SetMenus(true);
         // Without step 2 the error flag still belongs to an earlier run.
-        if (userCommand && started && ReportComparisonErrors(compare.ErrorsDuringCompare(), m_ctx.Dialogs())
+        if (userCommand && started && ReportComparisonErrors(compare.ErrorsDuringCompare(), m_services.dialogs)
             && m_hooks.showErrorLog)
             m_hooks.showErrorLog();
-        m_ctx.Dialogs().ShowBusy(false);
+        m_services.dialogs.ShowBusy(false);
 
         if (compare.CompareCancelled())
             return;
@@ -415,8 +417,8 @@ void CompareRun::CommonEnd(bool userCommand, bool started)
             m_hooks.playCompareCompleteSound();
         if (userCommand && m_hooks.showResultsSummary)
             m_hooks.showResultsSummary();
-        RemindAboutFatNtfs(m_ctx, m_results.source.Path(), m_results.target.Path());
+        RemindAboutFatNtfs(m_services.compare, m_services.lib, m_services.dialogs, m_results.source.Path(), m_results.target.Path());
     } catch (...) {
-        m_ctx.Errors().HandleUnexpectedError(QStringLiteral("frmMain.CompareDirs"));
+        m_services.errors.HandleUnexpectedError(QStringLiteral("frmMain.CompareDirs"));
     }
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "compare/CSubFolderDiffs.h"
+#include "compare/CompareServices.h"
 #include "compare/ContentCompare.h"
 #include "compare/NameLists.h"
 #include "compare/ResultList.h"
@@ -11,7 +12,6 @@
 #include <functional>
 #include <vector>
 
-class AppContext;
 class CompareProgressView;
 class EventPump;
 
@@ -19,7 +19,7 @@ class EventPump;
 // front end): the two scanned folders, the two row-aligned hold lists and the per-sub-folder differences.
 struct CompareResults
 {
-    explicit CompareResults(AppContext& ctx) : source(ctx), target(ctx) {}
+    explicit CompareResults(ErrorHandler& errors) : source(errors), target(errors) {}
 
     CDir source;                          // left side
     CDir target;                          // right side
@@ -63,7 +63,7 @@ QString UnreadableNameStep(const QString& path);
 class CompareRun final
 {
 public:
-    CompareRun(AppContext& ctx, CompareResults& results, CompareProgressView& view, EventPump& pump,
+    CompareRun(const CompareServices& services, CompareResults& results, CompareProgressView& view, EventPump& pump,
                CompareRunHooks hooks = {});
     Q_DISABLE_COPY_MOVE(CompareRun)
 
@@ -100,7 +100,7 @@ private:
     bool MenusEnabled() const;
     void SetMenus(bool enabled);
 
-    AppContext& m_ctx;
+    CompareServices m_services;
     CompareResults& m_results;
     CompareProgressView& m_view;
     EventPump& m_pump;

@@ -1,7 +1,7 @@
 #include "compare/ContentCompare.h"
 
-#include "app/AppContext.h"
-#include "app/ProgressSink.h"
+#include "base/ErrorLog.h"
+#include "base/ProgressSink.h"
 #include "compare/CCRC32.h"
 #include "compare/CCompare.h"
 #include "compare/FileReader.h"
@@ -12,17 +12,9 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
-#include <mutex>
 #include <sys/stat.h>
 
 namespace {
-
-// Comparers on several I/O threads share one error log file.
-std::mutex& LogLock()
-{
-    static std::mutex lock;
-    return lock;
-}
 
 QString LastPathItem(const QString& path)
 {
@@ -88,7 +80,7 @@ class ContentComparer::Run final
 public:
     enum class Step { Opening, Reading, Comparing };
 
-    Run(ContentComparer& owner, EventPump* pump) : m_owner(owner), m_compare(owner.m_ctx.Compare()), m_pump(pump) {}
+    Run(ContentComparer& owner, EventPump* pump) : m_owner(owner), m_compare(owner.m_compare), m_pump(pump) {}
 
     // Lets pending events run, then answers whether the user cancelled.
     bool Cancelled()
@@ -124,7 +116,7 @@ public:
         const unsigned char* a = m_owner.m_buffer1;
         const unsigned char* b = m_owner.m_buffer2;
         if (method == CCompare::ThoroughCRC) {
-            const CCRC32& crc = m_owner.m_ctx.Crc32();
+            const CCRC32& crc = m_owner.m_crc32;
             const int32_t first = crc.GetLongCRC32OfBytes(a, n);
             if (Cancelled()) {
                 *cancelled = true;
@@ -153,7 +145,10 @@ private:
     qint64 m_last = 0;
 };
 
-ContentComparer::ContentComparer(AppContext& ctx) : m_ctx(ctx) {}
+ContentComparer::ContentComparer(CCompare& compare, const CCRC32& crc32, ErrorLog& log)
+    : m_compare(compare), m_crc32(crc32), m_log(log)
+{
+}
 
 ContentComparer::~ContentComparer()
 {
@@ -181,7 +176,7 @@ bool ContentComparer::EnsureBuffers(size_t length)
 bool ContentComparer::AreFileContentsDifferent(const QString& path1, const QString& path2, int32_t method, qint64 size,
                                                bool showInTwoFileWindow, ProgressSink* progress, EventPump* pump)
 {
-    CCompare& compare = m_ctx.Compare();
+    CCompare& compare = m_compare;
     Run run(*this, pump);
     const QString displayName = LastPathItem(path1);
     try {
@@ -267,11 +262,8 @@ bool ContentComparer::AreFileContentsDifferent(const QString& path1, const QStri
         return !readAndJudge(remainder) || cancelled;
     } catch (...) {
         const Failure failure = CurrentFailure();
-        {
-            std::lock_guard guard(LogLock());
-            m_ctx.Log().AppendEntry(run.FileText(), run.StepText(), failure);
-            compare.SetErrorsDuringCompare(true);
-        }
+        // The log marks the comparison as one with errors (ErrorLog::SetOnEntry).
+        m_log.AppendEntry(run.FileText(), run.StepText(), failure);
         return AreFilesDifferentBySizeAndTime(path1, path2, compare);
     }
 }

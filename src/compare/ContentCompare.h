@@ -1,14 +1,15 @@
 #pragma once
 
-#include "app/Failure.h"
+#include "base/Failure.h"
 
 #include <QString>
 #include <QtGlobal>
 #include <cstddef>
 #include <cstdint>
 
-class AppContext;
+class CCRC32;
 class CCompare;
+class ErrorLog;
 class EventPump;
 class ProgressSink;
 
@@ -31,7 +32,8 @@ class ProgressSink;
 class ContentComparer final
 {
 public:
-    explicit ContentComparer(AppContext& ctx);
+    // crc32 serves method 2; log receives the read failures.
+    ContentComparer(CCompare& compare, const CCRC32& crc32, ErrorLog& log);
     ~ContentComparer();
     Q_DISABLE_COPY_MOVE(ContentComparer)
 
@@ -48,7 +50,9 @@ private:
     class Run;
     bool EnsureBuffers(size_t length);
 
-    AppContext& m_ctx;
+    CCompare& m_compare;
+    const CCRC32& m_crc32;
+    ErrorLog& m_log;
     unsigned char* m_buffer1 = nullptr;
     unsigned char* m_buffer2 = nullptr;
     size_t m_capacity = 0;

@@ -2,8 +2,8 @@
 
 #include "compare/FileReader.h"
 
-#include "app/Failure.h"
-#include "app/ProgressSink.h"
+#include "base/Failure.h"
+#include "base/ProgressSink.h"
 #include "compare/ContentCompare.h"
 
 #include <QFile>

@@ -1,7 +1,7 @@
 #include "compare/NameLists.h"
 
-#include "app/ErrorHandler.h"
-#include "app/ProgressSink.h"
+#include "base/ErrorHandler.h"
+#include "base/ProgressSink.h"
 #include "model/CDir.h"
 #include "model/KeyedList.h"
 

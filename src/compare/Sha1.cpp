@@ -1,6 +1,6 @@
 #include "compare/Sha1.h"
 
-#include "app/Failure.h"
+#include "base/Failure.h"
 #include "compare/FileReader.h"
 
 #include <memory>

@@ -1,11 +1,13 @@
 #include "compare/SubFolderCompare.h"
 
-#include "app/AppContext.h"
-#include "app/Failure.h"
-#include "app/ProgressSink.h"
+#include "base/ErrorHandler.h"
+#include "base/ErrorLog.h"
+#include "base/Failure.h"
+#include "base/ProgressSink.h"
 #include "compare/CCompare.h"
 #include "compare/CompareProgressView.h"
 #include "compare/CompareRun.h"
+#include "compare/CompareServices.h"
 #include "compare/ContentCompare.h"
 #include "compare/FileHashing.h"
 #include "compare/NameLists.h"
@@ -14,6 +16,7 @@
 #include "model/CDir.h"
 #include "model/FolderListing.h"
 #include "model/PathUtils.h"
+#include "platform/ParvexLib.h"
 
 #include <QFile>
 #include <QMutex>
@@ -252,7 +255,7 @@ std::pair<Category, Category> ClassifyFilePair(CompareEnv& env, const CFile& lef
                                                const QString& leftBase, const QString& rightBase,
                                                std::optional<bool> contentsDiffer)
 {
-    const CCompare& compare = env.ctx.Compare();
+    const CCompare& compare = env.services.compare;
     const qint64 d = FAT_NTFS_TimeDiffAllowance(
         FileTimeDiffSeconds(UtcToLocalTicks(left.ModifiedDate()), UtcToLocalTicks(right.ModifiedDate())), compare);
     const bool sizesDiffer = left.Size() != right.Size();
@@ -286,7 +289,7 @@ namespace {
 void ReadSmallPairsAhead(CompareEnv& env, const CDir& leftDir, const CDir& rightDir, const std::vector<NamePair>& pairs,
                          const QString& leftBase, const QString& rightBase, std::vector<signed char>& verdicts)
 {
-    const CCompare& compare = env.ctx.Compare();
+    const CCompare& compare = env.services.compare;
     const int32_t method = compare.CompareMethod();
     if (method == CCompare::Quick)
         return;
@@ -303,7 +306,7 @@ void ReadSmallPairsAhead(CompareEnv& env, const CDir& leftDir, const CDir& right
     if (todo.size() < 2)
         return;
     std::atomic<size_t> next{0};
-    ContentComparer second(env.ctx);
+    ContentComparer second(env.services.compare, env.services.crc32, env.services.log);
     const auto work = [&](ContentComparer& comparer) {
         for (size_t i = next.fetch_add(1, std::memory_order_relaxed); i < todo.size();
              i = next.fetch_add(1, std::memory_order_relaxed)) {
@@ -325,7 +328,7 @@ bool AreFoldersIdentical(CompareEnv& env, const QString& leftPath, const QString
                          const TreeFilters& filters, SubFolderDiffsList& results, TreeTotal* totals)
 {
     try {
-        const CCompare& compare = env.ctx.Compare();
+        const CCompare& compare = env.services.compare;
         const std::atomic<bool>* cancel = compare.CancelFlag();
         if (Cancelled(cancel))
             return false;
@@ -333,8 +336,8 @@ bool AreFoldersIdentical(CompareEnv& env, const QString& leftPath, const QString
 
         // Keys are the paths below each compared folder, so both sides pair on the same relative names
         // whatever the two folders themselves are called.
-        CDir leftDir(env.ctx);
-        CDir rightDir(env.ctx);
+        CDir leftDir(env.services.errors);
+        CDir rightDir(env.services.errors);
         leftDir.SetPath(leftPath);
         rightDir.SetPath(rightPath);
         std::vector<UnreadableFolder> unreadable[2];
@@ -366,7 +369,7 @@ bool AreFoldersIdentical(CompareEnv& env, const QString& leftPath, const QString
         QStringList unknown; // keys of folders whose contents one side could not read
         for (const auto& side : unreadable) {
             for (const UnreadableFolder& u : side) {
-                env.ctx.Log().AppendEntry(u.path, u.error == EILSEQ ? UnreadableNameStep(u.path) : QStringLiteral("Listing the folder"),
+                env.services.log.AppendEntry(u.path, u.error == EILSEQ ? UnreadableNameStep(u.path) : QStringLiteral("Listing the folder"),
                                           Failure::FromErrno(u.error, false));
                 unknown << u.key;
             }
@@ -438,25 +441,25 @@ bool AreFoldersIdentical(CompareEnv& env, const QString& leftPath, const QString
         results.push_back(std::move(diffs));
         return false;
     } catch (...) {
-        env.ctx.Errors().HandleUnexpectedError(QStringLiteral("modParvex.AreFoldersIdentical"));
+        env.services.errors.HandleUnexpectedError(QStringLiteral("modParvex.AreFoldersIdentical"));
         return false;
     }
 }
 
-void CleanupPreviousSubFolderResults(AppContext& ctx, SubFolderDiffsList& diffs)
+void CleanupPreviousSubFolderResults(ErrorHandler& errors, SubFolderDiffsList& diffs)
 {
     try {
         SubFolderDiffsList().swap(diffs);
     } catch (...) {
-        ctx.Errors().HandleUnexpectedError(QStringLiteral("frmmain.CleanupPreviousSubFolderResults"));
+        errors.HandleUnexpectedError(QStringLiteral("frmmain.CleanupPreviousSubFolderResults"));
     }
 }
 
 bool CompareAllSubFolders(CompareEnv& env, CompareResults& results)
 {
-    CCompare& compare = env.ctx.Compare();
+    CCompare& compare = env.services.compare;
     const std::atomic<bool>* cancel = compare.CancelFlag();
-    CleanupPreviousSubFolderResults(env.ctx, results.allSubFolderDiffs);
+    CleanupPreviousSubFolderResults(env.services.errors, results.allSubFolderDiffs);
 
     QStringList leftNames;
     QStringList rightNames;
@@ -467,7 +470,7 @@ bool CompareAllSubFolders(CompareEnv& env, CompareResults& results)
     const std::vector<NamePair> pairs = PairNames(leftNames, rightNames, cancel);
     const TreeFilters filters = MakeTreeFilters(compare);
     RowFormatter format;
-    const ParvexLib& lib = env.ctx.Lib();
+    const ParvexLib& lib = env.services.lib;
     ProgressSink& bar = env.view.Progress();
     bar.SetRange(static_cast<qint64>(pairs.size()));
 

@@ -12,20 +12,21 @@
 #include <utility>
 #include <vector>
 
-class AppContext;
 class CCompare;
 class CDir;
 class CFile;
 class CompareProgressView;
 class ContentComparer;
+class ErrorHandler;
 class EventPump;
 struct CompareResults;
+struct CompareServices;
 
 // What the steps of a comparison run share: the process-wide objects, the progress view and the pump
 // that lets events run. All of it belongs to the window thread.
 struct CompareEnv
 {
-    AppContext& ctx;
+    const CompareServices& services;
     CompareProgressView& view;
     EventPump& pump;
     // Reads contents under the content methods; one per run, so its buffers serve every file.
@@ -102,7 +103,7 @@ bool AreFoldersIdentical(CompareEnv& env, const QString& leftPath, const QString
 bool CompareAllSubFolders(CompareEnv& env, CompareResults& results);
 
 // Drops the sub-folder differences of the previous run.
-void CleanupPreviousSubFolderResults(AppContext& ctx, SubFolderDiffsList& diffs);
+void CleanupPreviousSubFolderResults(ErrorHandler& errors, SubFolderDiffsList& diffs);
 
 // Runs left and right at the same time on two threads while the calling (window) thread lets events
 // run and calls tick about every 20 ms. A failure thrown by either side is thrown again here after both

@@ -1,8 +1,8 @@
 #include "compare/TimeRules.h"
 
-#include "app/AppContext.h"
-#include "app/UserDialogs.h"
+#include "base/UserDialogs.h"
 #include "compare/CCompare.h"
+#include "platform/ParvexLib.h"
 #include "platform/Volume.h"
 
 #include <atomic>
@@ -93,10 +93,9 @@ QString FatNtfsReminderText()
                           "This reminder can be turned off from the Compare tab on the Options window.");
 }
 
-bool RemindAboutFatNtfs(AppContext& ctx, const QString& leftPath, const QString& rightPath,
+bool RemindAboutFatNtfs(CCompare& compare, const ParvexLib& lib, UserDialogs& dialogs, const QString& leftPath, const QString& rightPath,
                         const FileSystemNameQuery& fileSystemName)
 {
-    CCompare& compare = ctx.Compare();
     if (!compare.RemindAboutFATNTFSIssue() || compare.AlreadyNotifiedAboutFATNTFS())
         return false;
     const QString left = fileSystemName(leftPath);
@@ -107,10 +106,10 @@ bool RemindAboutFatNtfs(AppContext& ctx, const QString& leftPath, const QString&
     if (!mixed || (compare.IgnoreFAT_NTFS_TwoSecDiff() && compare.IgnoreFAT_NTFS_DaylightSavings()))
         return false;
     const QString title = QStringLiteral("File System Message");
-    if (ctx.Lib().IsLoaded())
-        ctx.Lib().ShowInformationMessage(FatNtfsReminderText(), title);
+    if (lib.IsLoaded())
+        lib.ShowInformationMessage(FatNtfsReminderText(), title);
     else
-        ctx.Dialogs().Message(FatNtfsReminderText(), title, UserDialogs::Icon::Information);
+        dialogs.Message(FatNtfsReminderText(), title, UserDialogs::Icon::Information);
     compare.SetAlreadyNotifiedAboutFATNTFS(true);
     return true;
 }

@@ -4,8 +4,9 @@
 #include <QtGlobal>
 #include <functional>
 
-class AppContext;
 class CCompare;
+class ParvexLib;
+class UserDialogs;
 
 // Time stamps are 100-ns ticks since 1 January 1601 UTC. "Local" stamps have the local UTC offset added.
 // The helper library offers the same arithmetic (CalcDateDiffLocalFT, CalcLocalFileTimeToVBTime); it is
@@ -45,7 +46,7 @@ QString PlatformFileSystemName(const QString& path);
 // reminders are on, one side lies on FAT and the other on NTFS, and an allowance option is off. Shown
 // through the helper library's ShowInformationMessage with the title "File System Message". Answers
 // whether it was shown.
-bool RemindAboutFatNtfs(AppContext& ctx, const QString& leftPath, const QString& rightPath,
+bool RemindAboutFatNtfs(CCompare& compare, const ParvexLib& lib, UserDialogs& dialogs, const QString& leftPath, const QString& rightPath,
                         const FileSystemNameQuery& fileSystemName = PlatformFileSystemName);
 // The reminder's text.
 QString FatNtfsReminderText();

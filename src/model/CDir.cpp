@@ -1,27 +1,15 @@
 #include "model/CDir.h"
 
-#include "app/AppContext.h"
-#include "app/Failure.h"
-#include "app/UserDialogs.h"
+#include "base/ErrorHandler.h"
+#include "base/Failure.h"
 #include "model/PathUtils.h"
 #include "platform/Volume.h"
 
 #include <QFile>
 #include <cerrno>
-#include <dirent.h>
-#include <memory>
 #include <sys/stat.h>
 
-namespace {
-
-const QString CrLf = QStringLiteral("\r\n");
-const QChar Quote = QLatin1Char('"');
-
-QString CompareFailedTitle() { return QStringLiteral("Compare Failed"); }
-
-} // namespace
-
-CDir::CDir(AppContext& ctx) : m_ctx(&ctx), m_volumes(&VolumeQueries::System()) {}
+CDir::CDir(ErrorHandler& errors) : m_errors(&errors), m_volumes(&VolumeQueries::System()) {}
 
 CDir::~CDir() = default;
 CDir::CDir(CDir&&) noexcept = default;
@@ -45,7 +33,7 @@ void CDir::AddSubDir(const QString& name)
     try {
         m_subDirs.Add(name);
     } catch (...) {
-        m_ctx->Errors().HandleUnexpectedError(QStringLiteral("CDir.AddSubDir"));
+        m_errors->HandleUnexpectedError(QStringLiteral("CDir.AddSubDir"));
     }
 }
 
@@ -54,7 +42,7 @@ bool CDir::AddFile(CFile file)
     try {
         return m_files.Add(std::move(file));
     } catch (...) {
-        m_ctx->Errors().HandleUnexpectedError(QStringLiteral("CDir.AddFile"));
+        m_errors->HandleUnexpectedError(QStringLiteral("CDir.AddFile"));
         return false;
     }
 }
@@ -89,89 +77,6 @@ QString CDir::FilterStatusText(const QString& includeFilters, const QString& exc
 {
     const bool noFilters = (includeFilters.isEmpty() || includeFilters == QLatin1String("*")) && excludeFilters.isEmpty();
     return noFilters ? QStringLiteral("No Filters") : QStringLiteral("Filters");
-}
-
-// Order of the checks: a path of one character (other than "/") is refused; the path is made absolute;
-// an existing folder must also be readable; for a missing one the mount point ("drive") decides between
-// "folder missing", "drive not ready" (Retry/Cancel) and "drive not found".
-bool CDir::IsValidPath(const QString& pathIn)
-{
-    QString path = pathIn;
-    try {
-        if (path.size() < 2 && path != QLatin1String("/")) {
-            const QString text = Quote + path + Quote + QStringLiteral(" is not a valid path.") + CrLf + CrLf
-                               + QStringLiteral("Paths must contain at least two characters.") + CrLf
-                               + QStringLiteral("ex)  C:");
-            const QString title = QStringLiteral("Invalid Path");
-            if (m_ctx->Lib().IsLoaded())
-                m_ctx->Lib().ShowInformationMessage(text, title);
-            else
-                m_ctx->Dialogs().Message(text, title, UserDialogs::Icon::Information);
-            return false;
-        }
-        path = AbsolutePath(path);
-
-        int lastError = 0;
-        QString drive;
-        for (;;) {
-            if (FolderExists(*m_ctx, path)) {
-                // Existing is not enough: the comparison has to list it.
-                const std::unique_ptr<DIR, int (*)(DIR*)> dir(::opendir(QFile::encodeName(path).constData()),
-                                                               &::closedir);
-                if (!dir)
-                    throw Failure::FromErrno(errno, false);
-                errno = 0;
-                if (::readdir(dir.get()) == nullptr && errno != 0)
-                    throw Failure::FromErrno(errno, false);
-                return true;
-            }
-            drive = m_volumes->MountPointOf(path, &lastError);
-            const bool driveExists = !drive.isEmpty() && m_volumes->IsMounted(drive);
-            if (!driveExists)
-                break;
-            if (m_volumes->IsReady(drive, nullptr)) {
-                m_ctx->Dialogs().Message(QStringLiteral("An error occurred while processing ") + Quote + path + Quote
-                                             + QStringLiteral(".") + CrLf + CrLf
-                                             + QStringLiteral("Make sure that the folder exists and that you have "
-                                                              "permission to access it."),
-                                         CompareFailedTitle(), UserDialogs::Icon::Warning);
-                return false;
-            }
-            const UserDialogs::Answer answer =
-                m_ctx->Dialogs().Message(QStringLiteral("Drive ") + Quote + drive + Quote + QStringLiteral(" is not ready."),
-                                         CompareFailedTitle(), UserDialogs::Icon::Warning,
-                                         UserDialogs::Buttons::RetryCancel);
-            if (answer != UserDialogs::Answer::Retry)
-                return false;
-        }
-
-        QString text;
-        if (lastError == 0 && !drive.isEmpty()) {
-            text = QStringLiteral("Drive ") + Quote + drive + Quote + QStringLiteral(" was not found.") + CrLf + CrLf
-                 + QStringLiteral("Click the folder icon with three dots in it to select an existing path.");
-        } else if (lastError == 0) {
-            text = QStringLiteral("An error occurred while processing ") + Quote + path + Quote + QStringLiteral(".")
-                 + CrLf + CrLf
-                 + QStringLiteral("Make sure that the drive exists and that you have permission to access it.");
-        } else {
-            text = QStringLiteral("Error Number: ") + QString::number(lastError) + CrLf + CrLf
-                 + QStringLiteral("An unexpected error occurred while accessing ") + path;
-        }
-        m_ctx->Dialogs().Message(text, CompareFailedTitle(), UserDialogs::Icon::Warning);
-        return false;
-    } catch (...) {
-        const Failure failure = CurrentFailure();
-        if (failure.number() == Failure::PermissionDenied) {
-            m_ctx->Dialogs().Message(QStringLiteral("An error occurred while processing ") + Quote + path + Quote
-                                         + QStringLiteral(".") + CrLf + CrLf
-                                         + QStringLiteral("You do not have permission to access this folder.  "
-                                                          "Please see your Network Administrator."),
-                                     CompareFailedTitle(), UserDialogs::Icon::Warning);
-        } else {
-            m_ctx->Errors().Report(failure, QStringLiteral("CDir.IsValidPath"));
-        }
-        return false;
-    }
 }
 
 int CDir::CreateNestedFoldersByPath(const QString& path)

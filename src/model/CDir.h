@@ -7,7 +7,7 @@
 #include <QString>
 #include <optional>
 
-class AppContext;
+class ErrorHandler;
 class VolumeQueries;
 
 struct CFileKey
@@ -22,17 +22,18 @@ struct SubDirKey
 // One folder of a comparison: its path, the files found directly in it and the names of its immediate
 // sub-folders ("/Docs"), both in listing order. Keys are exact names; look-ups find the exact spelling
 // first and otherwise a name equal ignoring case (see KeyedList). The path checks and path utilities
-// that the comparison run and the file operations use live here too.
+// that the comparison run and the file operations use live here too; the check of a path before a
+// comparison is IsValidPath of PathCheck.h.
 //
 // Failures never leave a member function: each catches at its boundary, reports through the
-// context's error handler under its label ("CDir.AddSubDir") and answers its default.
+// error handler under its label ("CDir.AddSubDir") and answers its default.
 class CDir final
 {
 public:
     using FileList = KeyedList<CFile, CFileKey>;
     using SubDirList = KeyedList<QString, SubDirKey>;
 
-    explicit CDir(AppContext& ctx);
+    explicit CDir(ErrorHandler& errors);
     ~CDir();
     Q_DISABLE_COPY(CDir)
     CDir(CDir&&) noexcept;
@@ -76,8 +77,6 @@ public:
     // "No Filters" when the include text is empty or "*" and the exclude text is empty, else "Filters".
     static QString FilterStatusText(const QString& includeFilters, const QString& excludeFilters);
 
-    // The check of one pane's path before a comparison, with its messages; see the .cpp for the order.
-    bool IsValidPath(const QString& path);
     // Creates every missing folder level of path and answers the number of levels: "/A/B" gives 3 ("/",
     // "/A/", "/A/B/"), a relative "a/b" gives 2. Failures are passed over silently.
     static int CreateNestedFoldersByPath(const QString& path);
@@ -87,9 +86,10 @@ public:
 
     // Stands in for the system's drive queries (a test of a medium that is not ready).
     void SetVolumeQueries(const VolumeQueries* volumes) { m_volumes = volumes; }
+    const VolumeQueries& Volumes() const { return *m_volumes; }
 
 private:
-    AppContext* m_ctx;
+    ErrorHandler* m_errors;
     const VolumeQueries* m_volumes;
     FileList m_files;
     SubDirList m_subDirs;

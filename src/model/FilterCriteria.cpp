@@ -1,7 +1,7 @@
 #include "model/FilterCriteria.h"
 
-#include "app/AppContext.h"
-#include "app/Failure.h"
+#include "base/ErrorHandler.h"
+#include "base/Failure.h"
 
 #include <QLocale>
 
@@ -29,7 +29,7 @@ qint64 WholeSeconds(const QDateTime& t) { return t.toSecsSinceEpoch(); }
 
 } // namespace
 
-bool FileMatchesSizeCriteria(AppContext& ctx, const QString& sizeText, qint64 fileSize, int criterion)
+bool FileMatchesSizeCriteria(ErrorHandler& errors, const QString& sizeText, qint64 fileSize, int criterion)
 {
     try {
         if (sizeText.isEmpty())
@@ -49,7 +49,7 @@ bool FileMatchesSizeCriteria(AppContext& ctx, const QString& sizeText, qint64 fi
             throw TypeMismatchFailure();
         return Compare(static_cast<double>(fileSize), number, criterion);
     } catch (...) {
-        ctx.Errors().HandleUnexpectedError(QStringLiteral("modParvex.FileMatchesSizeCriteria"));
+        errors.HandleUnexpectedError(QStringLiteral("modParvex.FileMatchesSizeCriteria"));
         return false;
     }
 }
@@ -92,7 +92,7 @@ std::optional<QDateTime> ReadUserDateTime(const QString& input)
     return std::nullopt;
 }
 
-bool FileMatchesDateCriteria(AppContext& ctx, const QString& dateText, const QDateTime& fileDate, int criterion)
+bool FileMatchesDateCriteria(ErrorHandler& errors, const QString& dateText, const QDateTime& fileDate, int criterion)
 {
     try {
         if (dateText.isEmpty())
@@ -102,7 +102,7 @@ bool FileMatchesDateCriteria(AppContext& ctx, const QString& dateText, const QDa
             throw TypeMismatchFailure();
         return Compare(WholeSeconds(fileDate), WholeSeconds(*wanted), criterion);
     } catch (...) {
-        ctx.Errors().HandleUnexpectedError(QStringLiteral("modParvex.FileMatchesDateCriteria"));
+        errors.HandleUnexpectedError(QStringLiteral("modParvex.FileMatchesDateCriteria"));
         return false;
     }
 }

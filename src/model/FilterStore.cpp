@@ -1,9 +1,9 @@
 #include "model/FilterStore.h"
 
-#include "app/AppContext.h"
-#include "app/Failure.h"
+#include "base/ErrorHandler.h"
+#include "base/Failure.h"
 #include "platform/AtomicFile.h"
-#include "settings/CIniFile.h"
+#include "platform/CIniFile.h"
 
 #include <QFile>
 #include <cerrno>
@@ -20,21 +20,22 @@ Failure FileFailure(bool onFile = true)
 
 } // namespace
 
-void SaveFiltersToIni(AppContext& ctx, const QString& includeFilters, const QString& excludeFilters)
+void SaveFiltersToIni(const QString& appFolder, UserDialogs& dialogs, ErrorHandler& errors,
+                      const QString& includeFilters, const QString& excludeFilters)
 {
     try {
-        CIniFile ini(ctx);
+        CIniFile ini(appFolder, dialogs);
         ini.SetName(CIniFile::SettingsFileName());
         ini.Set(QStringLiteral("Options"), QStringLiteral("IncludeFileTypes"), includeFilters);
         ini.Set(QStringLiteral("Options"), QStringLiteral("ExcludeFileTypes"), excludeFilters);
     } catch (...) {
-        ctx.Errors().HandleUnexpectedError(QStringLiteral("modParvex.SaveFiltersToIni"));
+        errors.HandleUnexpectedError(QStringLiteral("modParvex.SaveFiltersToIni"));
     }
 }
 
 QString FilterListFileType() { return QStringLiteral("Filter List Files (*.lst)"); }
 
-bool WriteFilterListFile(AppContext& ctx, const QString& file, const QString& includeFilters,
+bool WriteFilterListFile(ErrorHandler& errors, const QString& file, const QString& includeFilters,
                          const QString& excludeFilters)
 {
     try {
@@ -44,12 +45,12 @@ bool WriteFilterListFile(AppContext& ctx, const QString& file, const QString& in
             throw FileFailure();
         return true;
     } catch (...) {
-        ctx.Errors().HandleUnexpectedError(QStringLiteral("frmOptions.cmdSaveList"));
+        errors.HandleUnexpectedError(QStringLiteral("frmOptions.cmdSaveList"));
         return false;
     }
 }
 
-bool ReadFilterListFile(AppContext& ctx, const QString& file, QString& includeFilters, QString& excludeFilters)
+bool ReadFilterListFile(ErrorHandler& errors, const QString& file, QString& includeFilters, QString& excludeFilters)
 {
     try {
         QFile in(file);
@@ -72,7 +73,7 @@ bool ReadFilterListFile(AppContext& ctx, const QString& file, QString& includeFi
         excludeFilters = QString::fromUtf8(lines[1]);
         return true;
     } catch (...) {
-        ctx.Errors().HandleUnexpectedError(QStringLiteral("frmOptions.cmdLoadList"));
+        errors.HandleUnexpectedError(QStringLiteral("frmOptions.cmdLoadList"));
         return false;
     }
 }

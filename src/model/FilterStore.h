@@ -2,13 +2,15 @@
 
 #include <QString>
 
-class AppContext;
+class ErrorHandler;
+class UserDialogs;
 
 // Where filter texts are kept: the settings file and the filter list files (extension "lst").
 
 // Writes both texts at once to the settings file: keys "IncludeFileTypes" and "ExcludeFileTypes" of
-// section "Options" of "parvex.ini" in the application folder.
-void SaveFiltersToIni(AppContext& ctx, const QString& includeFilters, const QString& excludeFilters);
+// section "Options" of "parvex.ini" in appFolder. dialogs shows the settings file's own messages.
+void SaveFiltersToIni(const QString& appFolder, UserDialogs& dialogs, ErrorHandler& errors,
+                      const QString& includeFilters, const QString& excludeFilters);
 
 // The file-type choice of the filter list pickers, in the pickers' "Text (*.ext)" form.
 QString FilterListFileType();
@@ -16,10 +18,10 @@ QString FilterListFileType();
 // Writes a filter list file: two lines ended by CR LF, the include text and then the exclude text, both
 // exactly as held. The old file is replaced only once the new one is complete. Failures are reported
 // with "frmOptions.cmdSaveList" and answer false.
-bool WriteFilterListFile(AppContext& ctx, const QString& file, const QString& includeFilters,
+bool WriteFilterListFile(ErrorHandler& errors, const QString& file, const QString& includeFilters,
                          const QString& excludeFilters);
 
 // Reads the first two lines of a filter list file (CR LF or LF line ends) into the two texts. A file of
 // fewer than two lines, or one that cannot be read, is reported with "frmOptions.cmdLoadList", answers
 // false and leaves both texts untouched.
-bool ReadFilterListFile(AppContext& ctx, const QString& file, QString& includeFilters, QString& excludeFilters);
+bool ReadFilterListFile(ErrorHandler& errors, const QString& file, QString& includeFilters, QString& excludeFilters);

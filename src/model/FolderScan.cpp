@@ -1,8 +1,8 @@
 #include "model/CDir.h"
 
-#include "app/AppContext.h"
-#include "app/Failure.h"
-#include "app/ProgressSink.h"
+#include "base/ErrorHandler.h"
+#include "base/Failure.h"
+#include "base/ProgressSink.h"
 #include "model/Filters.h"
 #include "model/FolderListing.h"
 
@@ -144,7 +144,7 @@ ScanResult CDir::PopulateSelfWithFiles(const QString& includeFilters, const QStr
             if (!scan.failure->has_value())
                 *scan.failure = failure;
         } else {
-            m_ctx->Errors().Report(failure, QStringLiteral("CDir.PopulateSelfWithFiles"));
+            m_errors->Report(failure, QStringLiteral("CDir.PopulateSelfWithFiles"));
         }
     }
     return result;

@@ -1,7 +1,8 @@
 #include "model/PathUtils.h"
 
-#include "app/AppContext.h"
-#include "app/Failure.h"
+#include "base/ErrorHandler.h"
+#include "base/Failure.h"
+#include "platform/ParvexLib.h"
 #include "platform/Volume.h"
 
 #include <QDir>
@@ -33,12 +34,11 @@ QString AbsolutePath(const QString& path)
     return absolute;
 }
 
-bool FolderExists(AppContext& ctx, const QString& path)
+bool FolderExists(const ParvexLib& lib, ErrorHandler& errors, const QString& path)
 {
     try {
         if (path.contains(QChar(0)))
             throw Failure(Failure::BadFileNameOrNumber, Failure::DescriptionOf(Failure::BadFileNameOrNumber));
-        const ParvexLib& lib = ctx.Lib();
         if (lib.IsLoaded() && (lib.PBFolderExists(path) || lib.APIFolderExists(path)))
             return true;
         const QString folder = AddTrailingBackslash(path);
@@ -49,7 +49,7 @@ bool FolderExists(AppContext& ctx, const QString& path)
     } catch (...) {
         const Failure failure = CurrentFailure();
         if (failure.number() != Failure::BadFileNameOrNumber)
-            ctx.Errors().Report(failure, QStringLiteral("modParvex.FolderExists"));
+            errors.Report(failure, QStringLiteral("modParvex.FolderExists"));
         return false;
     }
 }

@@ -2,7 +2,8 @@
 
 #include <QString>
 
-class AppContext;
+class ErrorHandler;
+class ParvexLib;
 
 // Path helpers of the main module. The names keep the program's vocabulary ("Backslash"); the separator
 // they add and remove is the native "/".
@@ -21,7 +22,7 @@ QString AbsolutePath(const QString& path);
 // cannot be read; the last test still finds it, and IsValidPath then reports the missing permission.
 // A bad file name (one holding a NUL character) answers false silently; other failures are reported
 // with "modParvex.FolderExists" and answer false.
-bool FolderExists(AppContext& ctx, const QString& path);
+bool FolderExists(const ParvexLib& lib, ErrorHandler& errors, const QString& path);
 
 // Whether drive, a mount point, is mounted (the drive list of this platform is the mount table). The
 // comparison is exact: Linux mount points are case-sensitive. A trailing "/" is ignored.

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/Failure.h"
+#include "base/Failure.h"
 
 #include <QString>
 #include <QStringList>
@@ -17,7 +17,7 @@ class ProgressSink;
 // on two threads at once. On a worker thread leave progress and pump empty (or give thread-safe ones),
 // share the cancel flag, and give failure: the scan then stores its failure there instead of showing the
 // unexpected-error message, and the caller reports it on the window thread with
-// ctx.Errors().Report(*failure, "CDir.PopulateSelfWithFiles"). Without failure the scan reports it itself,
+// ErrorHandler::Report(*failure, "CDir.PopulateSelfWithFiles"). Without failure the scan reports it itself,
 // which is only allowed on the window thread.
 struct ScanContext
 {

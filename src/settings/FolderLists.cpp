@@ -1,6 +1,6 @@
 #include "settings/FolderLists.h"
 
-#include "settings/CIniFile.h"
+#include "platform/CIniFile.h"
 
 namespace FolderLists {
 

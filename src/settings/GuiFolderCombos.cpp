@@ -1,7 +1,7 @@
 #include "settings/GuiFolderCombos.h"
 
 #include "app/AppContext.h"
-#include "settings/CIniFile.h"
+#include "platform/CIniFile.h"
 #include "settings/FolderLists.h"
 
 #include <QAbstractItemView>
@@ -89,7 +89,7 @@ void PopulateDirComboBoxesFromIniFile(AppContext& ctx, const FolderComboBoxes& b
 {
     try {
         PopulatingScope populating(boxes.populatingFolderCombos);
-        CIniFile ini(ctx);
+        CIniFile ini(ctx.AppFolder(), ctx.Dialogs());
         ini.SetName(CIniFile::SettingsFileName());
         Fill(boxes.source, FolderLists::ReadEntries(ini, FolderLists::SourceSection()), true);
         Fill(boxes.target, FolderLists::ReadEntries(ini, FolderLists::TargetSection()), true);
@@ -103,7 +103,7 @@ void AddPathsToIni(AppContext& ctx, const FolderComboBoxes& boxes, const QString
 {
     try {
         PopulatingScope populating(boxes.populatingFolderCombos);
-        CIniFile ini(ctx);
+        CIniFile ini(ctx.AppFolder(), ctx.Dialogs());
         ini.SetName(CIniFile::SettingsFileName());
         AddPathToList(ini, boxes.source, FolderLists::SourceSection(), sourcePath);
         AddPathToList(ini, boxes.target, FolderLists::TargetSection(), targetPath);
@@ -117,7 +117,7 @@ void SaveFoldersListsToIniAndCombos(AppContext& ctx, const FolderComboBoxes& box
 {
     try {
         PopulatingScope populating(boxes.populatingFolderCombos);
-        CIniFile ini(ctx);
+        CIniFile ini(ctx.AppFolder(), ctx.Dialogs());
         ini.SetName(CIniFile::SettingsFileName());
         const QStringList leftList = left.mid(0, FolderLists::MaxFolders);
         const QStringList rightList = right.mid(0, FolderLists::MaxFolders);

@@ -1,7 +1,7 @@
 #include "settings/GuiOptionWidgets.h"
 
 #include "app/AppContext.h"
-#include "app/UserDialogs.h"
+#include "base/UserDialogs.h"
 
 #include <QCheckBox>
 #include <QPalette>

@@ -1,10 +1,10 @@
 #include "settings/SettingsTable.h"
 
-#include "app/AppContext.h"
-#include "app/Failure.h"
+#include "base/Failure.h"
 #include "compare/CCompare.h"
 #include "diff/cViewFileDiffsOptions.h"
-#include "settings/CIniFile.h"
+#include "model/PathUtils.h"
+#include "platform/CIniFile.h"
 #include "settings/CSoundSettings.h"
 #include "settings/MainOptions.h"
 #include "sync/CSyncSettings.h"
@@ -129,7 +129,7 @@ private:
 
 QString SoundOrNone(const QString& file) { return file.isEmpty() ? CSoundSettings::NoSound() : file; }
 
-void LoadOptions(AppContext& ctx, CIniFile& ini, const SettingsOwners& o, const SettingsEnvironment& env)
+void LoadOptions(const SettingsFile& file, CIniFile& ini, const SettingsOwners& o, const SettingsEnvironment& env)
 {
     Reader r(ini, Options);
 
@@ -138,7 +138,7 @@ void LoadOptions(AppContext& ctx, CIniFile& ini, const SettingsOwners& o, const 
 
     const bool soundOn = r.Flag(QStringLiteral("SoundOn"), true);
     o.sounds.SetSoundOn(soundOn && o.sounds.DoesThisPCSupportWave());
-    const QString defaultDone = ctx.AppFolder() + CSoundSettings::DefaultSoundFileName();
+    const QString defaultDone = AddTrailingBackslash(file.appFolder) + CSoundSettings::DefaultSoundFileName();
     o.sounds.SetStartSound(SoundOrNone(r.Text(QStringLiteral("StartSound"), CSoundSettings::NoSound())));
     o.sounds.SetExitSound(SoundOrNone(r.Text(QStringLiteral("ExitSound"), CSoundSettings::NoSound())));
     o.sounds.SetCompareCompleteSound(SoundOrNone(r.Text(QStringLiteral("ComparisonCompleteSound"), defaultDone)));
@@ -374,41 +374,35 @@ void SaveColumnWidths(CIniFile& ini, const MainOptions& main)
 
 } // namespace
 
-SettingsOwners SettingsOwners::Of(AppContext& ctx)
+void LoadSettingsFromIni(const SettingsFile& file, const SettingsOwners& owners, const SettingsEnvironment& env)
 {
-    return {ctx.Compare(), ctx.SyncSettings(), ctx.ViewSelections(), ctx.Sounds(), ctx.DiffOptions(),
-            ctx.MainOptions()};
-}
-
-void LoadSettingsFromIni(AppContext& ctx, const SettingsOwners& owners, const SettingsEnvironment& env)
-{
-    CIniFile ini(ctx);
+    CIniFile ini(file.appFolder, file.dialogs);
     ini.SetName(CIniFile::SettingsFileName());
-    LoadOptions(ctx, ini, owners, env);
+    LoadOptions(file, ini, owners, env);
     LoadFormDimensions(ini, owners.main, env);
     LoadColumnWidths(ini, owners.main);
 }
 
-void SaveSettingsToIni(AppContext& ctx, const SettingsOwners& owners)
+void SaveSettingsToIni(const SettingsFile& file, const SettingsOwners& owners)
 {
-    CIniFile ini(ctx);
+    CIniFile ini(file.appFolder, file.dialogs);
     ini.SetName(CIniFile::SettingsFileName());
     SaveOptions(ini, owners);
     SaveFormDimensions(ini, owners.main);
     SaveColumnWidths(ini, owners.main);
 }
 
-void RestoreDefaultOptions(AppContext& ctx, const SettingsOwners& owners, const SettingsEnvironment& env,
+void RestoreDefaultOptions(const SettingsFile& settings, const SettingsOwners& owners, const SettingsEnvironment& env,
                            const std::function<void()>& beforeLoad)
 {
-    const QString file = ctx.AppFile(CIniFile::SettingsFileName());
+    const QString file = AddTrailingBackslash(settings.appFolder) + CIniFile::SettingsFileName();
     // A file that stays (a read-only application folder) would load the old settings again under the
     // name of the defaults: report it instead.
     if (::unlink(QFile::encodeName(file).constData()) != 0 && errno != ENOENT)
         throw Failure::FromErrno(errno, true);
     if (beforeLoad)
         beforeLoad();
-    LoadSettingsFromIni(ctx, owners, env);
+    LoadSettingsFromIni(settings, owners, env);
 }
 
 namespace SettingsText {

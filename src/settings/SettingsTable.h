@@ -4,12 +4,12 @@
 #include <functional>
 #include <optional>
 
-class AppContext;
 class CCompare;
 class CSoundSettings;
 class CSyncSettings;
 class CViewSelections;
 class cViewFileDiffsOptions;
+class UserDialogs;
 struct MainOptions;
 
 // The objects whose state the settings file keeps.
@@ -21,9 +21,14 @@ struct SettingsOwners
     CSoundSettings& sounds;
     cViewFileDiffsOptions& diffOptions;
     MainOptions& main;
+};
 
-    // The process-wide objects of ctx.
-    static SettingsOwners Of(AppContext& ctx);
+// Where the settings file lives: "parvex.ini" in the application folder; dialogs shows the settings
+// file's own messages.
+struct SettingsFile
+{
+    QString appFolder;
+    UserDialogs& dialogs;
 };
 
 // What loading needs from the windows: the screen, to centre the main window and check a stored place
@@ -43,16 +48,16 @@ struct SettingsEnvironment
 // into the owners; a missing file, section or key gives the key's default. An unknown ViewFileDiffFormat
 // word, or a window Height or Width that is no number, stops the loading by throwing a Failure for the
 // caller's error label to report; the keys after it keep their in-memory values.
-void LoadSettingsFromIni(AppContext& ctx, const SettingsOwners& owners, const SettingsEnvironment& env);
+void LoadSettingsFromIni(const SettingsFile& file, const SettingsOwners& owners, const SettingsEnvironment& env);
 
 // Writes every key of those three sections except the two filter keys, which are written whenever the
 // filters change. Failed writes are silent and leave the old file whole.
-void SaveSettingsToIni(AppContext& ctx, const SettingsOwners& owners);
+void SaveSettingsToIni(const SettingsFile& file, const SettingsOwners& owners);
 
 // Deletes the settings file, then runs beforeLoad (the main window refills its folder boxes there) and
 // loads every setting, which now takes its default. Throws as LoadSettingsFromIni does, and before
 // anything is loaded when the file exists but cannot be deleted.
-void RestoreDefaultOptions(AppContext& ctx, const SettingsOwners& owners, const SettingsEnvironment& env,
+void RestoreDefaultOptions(const SettingsFile& file, const SettingsOwners& owners, const SettingsEnvironment& env,
                            const std::function<void()>& beforeLoad = {});
 
 // The textual forms of the settings file.

@@ -1,7 +1,7 @@
 #include "settings/frmMaintainFolderLists.h"
 
 #include "app/AppContext.h"
-#include "app/UserDialogs.h"
+#include "base/UserDialogs.h"
 #include "settings/FolderLists.h"
 #include "settings/GuiOptionWidgets.h"
 

@@ -1,7 +1,7 @@
 #include "settings/frmOptionsCompareTab.h"
 
 #include "app/AppContext.h"
-#include "app/UserDialogs.h"
+#include "base/UserDialogs.h"
 #include "compare/CCompare.h"
 #include "settings/ChunkSizeRule.h"
 #include "settings/GuiOptionWidgets.h"

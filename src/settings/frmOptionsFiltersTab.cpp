@@ -1,7 +1,7 @@
 #include "settings/frmOptionsFiltersTab.h"
 
 #include "app/AppContext.h"
-#include "app/UserDialogs.h"
+#include "base/UserDialogs.h"
 #include "compare/CCompare.h"
 #include "model/FilterStore.h"
 #include "settings/FilterTypeList.h"
@@ -206,7 +206,7 @@ bool frmOptionsFiltersTab::cmdSaveList_Click()
                                                           FilterListFileType());
         if (file.isEmpty())
             return false;
-        return WriteFilterListFile(m_ctx, file, m_include, m_exclude);
+        return WriteFilterListFile(m_ctx.Errors(), file, m_include, m_exclude);
     } catch (...) {
         m_ctx.Errors().HandleUnexpectedError(QStringLiteral("frmOptions.cmdSaveList"));
     }
@@ -221,7 +221,7 @@ void frmOptionsFiltersTab::cmdLoadList_Click()
         if (file.isEmpty())
             return;
         // A file that cannot be read (or is short of a line) is reported there and changes nothing.
-        if (!ReadFilterListFile(m_ctx, file, m_include, m_exclude))
+        if (!ReadFilterListFile(m_ctx.Errors(), file, m_include, m_exclude))
             return;
         FillBothLists();
         ChooseList(IncludeChosen());
@@ -242,6 +242,6 @@ bool frmOptionsFiltersTab::Apply()
         return false;
     compare.SetIncludeFilters(m_include);
     compare.SetExcludeFilters(m_exclude);
-    SaveFiltersToIni(m_ctx, m_include, m_exclude);
+    SaveFiltersToIni(m_ctx.AppFolder(), m_ctx.Dialogs(), m_ctx.Errors(), m_include, m_exclude);
     return true;
 }

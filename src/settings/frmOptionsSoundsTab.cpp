@@ -1,7 +1,7 @@
 #include "settings/frmOptionsSoundsTab.h"
 
 #include "app/AppContext.h"
-#include "app/UserDialogs.h"
+#include "base/UserDialogs.h"
 #include "settings/CSoundSettings.h"
 #include "settings/GuiOptionWidgets.h"
 

@@ -2,7 +2,7 @@
 #include "TestSupport.h"
 
 #include "app/AppContext.h"
-#include "app/ErrorLog.h"
+#include "base/ErrorLog.h"
 #include "app/frmErrorLog.h"
 
 #include <QFile>

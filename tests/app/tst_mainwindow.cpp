@@ -2,7 +2,7 @@
 
 #include "app/frmErrorLog.h"
 #include "compare/CCompare.h"
-#include "settings/CIniFile.h"
+#include "platform/CIniFile.h"
 
 #include <QApplication>
 #include <QDir>
@@ -241,7 +241,7 @@ TEST_F(MainWindowTest, ClosingAsksFirstButExitDoesNot)
     EXPECT_TRUE(window->close());
     EXPECT_FALSE(window->isVisible());
     // Unloading wrote the settings as they were, not as closing left the window.
-    CIniFile ini(*ctx);
+    CIniFile ini(ctx->AppFolder(), ctx->Dialogs());
     ini.SetName(CIniFile::SettingsFileName());
     EXPECT_EQ(ini.Get(QStringLiteral("Options"), QStringLiteral("SyncScrolling"), QString()), QStringLiteral("True"));
     EXPECT_EQ(ini.Get(QStringLiteral("Options"), QStringLiteral("CoolbarStyle"), QString()), QStringLiteral("Coolbar"));
@@ -277,7 +277,7 @@ TEST_F(MainWindowTest, AddingSelectedRowsToAFilterStoresItAndClearsTheResults)
     Left()->selectionModel()->select(Left()->model()->index(5, 0), QItemSelectionModel::Select | QItemSelectionModel::Rows);
     Item("mnuFileAddToExcludeFilter")->trigger();
     EXPECT_EQ(ctx->Compare().ExcludeFilters(), QStringLiteral("*.bak,a.txt,/Docs"));
-    CIniFile ini(*ctx);
+    CIniFile ini(ctx->AppFolder(), ctx->Dialogs());
     ini.SetName(CIniFile::SettingsFileName());
     EXPECT_EQ(ini.Get(QStringLiteral("Options"), QStringLiteral("ExcludeFileTypes"), QString()),
               QStringLiteral("*.bak,a.txt,/Docs"));
@@ -507,7 +507,7 @@ TEST_F(MainWindowTest, FirstRunWindowIsRoomyAndAStoredPlaceRoundTrips)
     // A stored window size without stored widths: the columns are spread over the panes once shown, and
     // all three fit, no date cut off at the right edge, even when results bring the vertical scroll bar.
     {
-        CIniFile ini(*ctx);
+        CIniFile ini(ctx->AppFolder(), ctx->Dialogs());
         ini.SetName(CIniFile::SettingsFileName());
         ini.Set(QStringLiteral("Form Dimensions"), QStringLiteral("Width"), QStringLiteral("0000019500"));
         ini.Set(QStringLiteral("Form Dimensions"), QStringLiteral("Height"), QStringLiteral("0000007500"));
@@ -537,7 +537,7 @@ TEST_F(MainWindowTest, FirstRunWindowIsRoomyAndAStoredPlaceRoundTrips)
 
     const QString file = appFolder.file(QStringLiteral("parvex.ini"));
     {
-        CIniFile ini(*ctx);
+        CIniFile ini(ctx->AppFolder(), ctx->Dialogs());
         ini.SetName(CIniFile::SettingsFileName());
         const QString dims = QStringLiteral("Form Dimensions");
         const QString cols = QStringLiteral("ColumnWidths");
@@ -558,7 +558,7 @@ TEST_F(MainWindowTest, FirstRunWindowIsRoomyAndAStoredPlaceRoundTrips)
     EXPECT_EQ(Left()->header()->sectionSize(ResultTableModel::DateColumn), 103);
     EXPECT_EQ(Right()->header()->sectionSize(ResultTableModel::SizeColumn), 105);
     window->ExitWithoutAsking();
-    CIniFile ini(*ctx);
+    CIniFile ini(ctx->AppFolder(), ctx->Dialogs());
     ini.SetName(CIniFile::SettingsFileName());
     EXPECT_EQ(ini.Get(QStringLiteral("Form Dimensions"), QStringLiteral("Width"), QString()), QStringLiteral("0000009000"));
     EXPECT_EQ(ini.Get(QStringLiteral("Form Dimensions"), QStringLiteral("Height"), QString()), QStringLiteral("0000006000"));

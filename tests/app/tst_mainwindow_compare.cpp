@@ -1,6 +1,6 @@
 #include "MainWindowFixture.h"
 
-#include "settings/CIniFile.h"
+#include "platform/CIniFile.h"
 
 #include <QApplication>
 #include <QDateTime>
@@ -59,7 +59,7 @@ TEST_F(MainWindowCompareTest, CompareFoldersFillsBothPanesWithTheRunsRows)
     for (const auto& m : dialogs.messages)
         EXPECT_NE(m.title, QStringLiteral("Errors Occurred"));
     EXPECT_EQ(Child<QComboBox>("cboSourcePath")->itemText(0), left.path());
-    CIniFile ini(*ctx);
+    CIniFile ini(ctx->AppFolder(), ctx->Dialogs());
     ini.SetName(CIniFile::SettingsFileName());
     EXPECT_EQ(ini.Get(QStringLiteral("Target"), QStringLiteral("Dir1"), QString()), right.path());
 

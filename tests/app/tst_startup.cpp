@@ -6,7 +6,7 @@
 #include "app/GuiStartup.h"
 #include "app/frmMain.h"
 #include "app/frmSplash.h"
-#include "settings/CIniFile.h"
+#include "platform/CIniFile.h"
 #include "settings/SoundPlayer.h"
 
 #include <QApplication>
@@ -39,7 +39,7 @@ private:
 
 void SetOption(AppContext& ctx, const QString& key, const QString& value)
 {
-    CIniFile ini(ctx);
+    CIniFile ini(ctx.AppFolder(), ctx.Dialogs());
     ini.SetName(CIniFile::SettingsFileName());
     ini.Set(QStringLiteral("Options"), key, value);
 }

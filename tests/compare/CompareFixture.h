@@ -4,7 +4,7 @@
 #include "TestSupport.h"
 
 #include "app/AppContext.h"
-#include "app/ProgressSink.h"
+#include "base/ProgressSink.h"
 #include "compare/CCompare.h"
 #include "compare/CompareProgressView.h"
 #include "compare/CompareRun.h"
@@ -66,7 +66,7 @@ protected:
         c.SetCompareSubFolders(true);
         c.SetIgnoreFAT_NTFS_TwoSecDiff(false);
         c.SetIgnoreFAT_NTFS_DaylightSavings(false);
-        results = std::make_unique<CompareResults>(*ctx);
+        results = std::make_unique<CompareResults>(ctx->Errors());
         pump = std::make_unique<CancellingPump>(c);
     }
 
@@ -90,7 +90,7 @@ protected:
         CompareRunHooks hooks;
         hooks.finished = [this](CompareOutcome o) { finished.push_back(o); };
         hooks.playCompareCompleteSound = [this] { ++sounds; };
-        CompareRun run(*ctx, *results, view, *pump, hooks);
+        CompareRun run(ctx->ComparisonServices(), *results, view, *pump, hooks);
         run.SetParallelScan(parallel);
         return run.CompareDirs(l.isEmpty() ? left : l, r.isEmpty() ? right : r, true, false);
     }

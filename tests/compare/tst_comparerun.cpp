@@ -258,7 +258,7 @@ TEST_F(CompareRunTest, SlowConnectionQuestion)
         dialogs.clear();
         if (answer)
             dialogs.answers.push_back(*answer);
-        CompareRun run(*ctx, *results, view, *pump);
+        CompareRun run(ctx->ComparisonServices(), *results, view, *pump);
         run.SetParallelScan(false);
         run.SetScanClock([&now] { return now += 11000; });
         return run.CompareDirs(left, right, true, false);
@@ -306,7 +306,7 @@ TEST_F(CompareRunTest, UnreadableFilesAreOfferedFromTheErrorLog)
         const CompareResults& m_results;
     };
     RemovingPump removing(tmp.file(QStringLiteral("right/gone")), *results);
-    CompareRun removingRun(*ctx, *results, view, removing);
+    CompareRun removingRun(ctx->ComparisonServices(), *results, view, removing);
     removingRun.SetParallelScan(false);
     dialogs.answers.push_back(UserDialogs::Answer::No);
     ASSERT_EQ(removingRun.CompareDirs(left, right, true, false), CompareOutcome::Completed);
@@ -428,13 +428,13 @@ TEST_F(CompareRunTest, EscapeInTheProgressWindowCancelsARun)
         int m_count = 0;
     };
     EscapePump never(form, -1);
-    CompareRun whole(*ctx, *results, form, never);
+    CompareRun whole(ctx->ComparisonServices(), *results, form, never);
     EXPECT_EQ(whole.CompareDirs(left, right, true, false), CompareOutcome::Completed);
     EXPECT_FALSE(form.isVisible()) << "the window closes at the end of a run";
     EXPECT_EQ(results->holdSource.size(), 30u);
 
     EscapePump escape(form, 20);
-    CompareRun run(*ctx, *results, form, escape);
+    CompareRun run(ctx->ComparisonServices(), *results, form, escape);
     EXPECT_EQ(run.CompareDirs(left, right, true, false), CompareOutcome::Cancelled);
     EXPECT_TRUE(results->holdSource.empty());
     EXPECT_FALSE(form.isVisible());

@@ -2,7 +2,7 @@
 #include "TestSupport.h"
 
 #include "app/AppContext.h"
-#include "app/ProgressSink.h"
+#include "base/ProgressSink.h"
 #include "compare/CCRC32.h"
 #include "compare/CCompare.h"
 #include "compare/ContentCompare.h"
@@ -93,7 +93,7 @@ protected:
         QDir().mkpath(tmp.file(QStringLiteral("app")));
         ctx->Log().StartNew();
         ctx->Compare().SetChunkSize(1000);
-        comparer = std::make_unique<ContentComparer>(*ctx);
+        comparer = std::make_unique<ContentComparer>(ctx->Compare(), ctx->Crc32(), ctx->Log());
     }
 
     // Two files: a and a copy of it with the byte at each position in flips changed.

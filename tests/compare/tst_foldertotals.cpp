@@ -39,7 +39,7 @@ TEST_F(FolderTotalTest, TotalsFromTheComparisonWalkMatchTheLibrarysCount)
     EXPECT_EQ(results->holdSource[1].size, 40) << "the walk's total reaches no further than the folder";
 
     // The walk itself, asked directly: the hidden folder is left to the caller by name.
-    CDir tree(*ctx);
+    CDir tree(ctx->Errors());
     TreeTotal total;
     PopulateDirTree(tree, tmp.file(QStringLiteral("left/Sub")), QString(), MakeTreeFilters(c), nullptr, {}, nullptr,
                     &total);

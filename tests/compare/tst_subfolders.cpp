@@ -122,7 +122,7 @@ TEST_F(SubFolderTest, SymbolicLinkLoopsEnd)
     ASSERT_EQ(Run(), CompareOutcome::Completed);
     EXPECT_EQ(Rows(), (QStringList{Pair("t", "Same", "t", "Same"), Pair("/Sub", "IdenticalFolder", "/Sub", "IdenticalFolder")}));
 
-    CDir tree(*ctx);
+    CDir tree(ctx->Errors());
     PopulateDirTree(tree, tmp.file(QStringLiteral("left/Sub")), QString(), MakeTreeFilters(ctx->Compare()), nullptr);
     QStringList keys;
     for (const CFile& f : tree.Files())
@@ -154,7 +154,7 @@ TEST_F(SubFolderTest, SwitchingOffDropsPreviousDifferences)
     R(QStringLiteral("S/f"), "y", T0 + 5);
     ASSERT_EQ(Run(), CompareOutcome::Completed);
     ASSERT_EQ(results->allSubFolderDiffs.size(), 1u);
-    CleanupPreviousSubFolderResults(*ctx, results->allSubFolderDiffs);
+    CleanupPreviousSubFolderResults(ctx->Errors(), results->allSubFolderDiffs);
     EXPECT_TRUE(results->allSubFolderDiffs.empty());
 
     ctx->Compare().SetCompareSubFolders(false);

@@ -142,7 +142,7 @@ protected:
     {
         const QString l = QString::fromLatin1(leftFs);
         const QString r = QString::fromLatin1(rightFs);
-        return RemindAboutFatNtfs(*ctx, QStringLiteral("/left"), QStringLiteral("/right"),
+        return RemindAboutFatNtfs(ctx->Compare(), ctx->Lib(), ctx->Dialogs(), QStringLiteral("/left"), QStringLiteral("/right"),
                                   [&](const QString& path) { return path == QLatin1String("/left") ? l : r; });
     }
 

@@ -1,6 +1,7 @@
 #include "ModelFixture.h"
 
 #include "model/CDir.h"
+#include "model/PathCheck.h"
 #include "model/PathUtils.h"
 #include "platform/Volume.h"
 
@@ -42,7 +43,7 @@ class CDirModel : public ModelFixture
 
 TEST_F(CDirModel, CaseVariantsAreBothKeptAndFoundExactFirst)
 {
-    CDir dir(*ctx);
+    CDir dir(ctx->Errors());
     EXPECT_TRUE(dir.AddFile(CFile(QStringLiteral("README"), 1, 0)));
     EXPECT_TRUE(dir.AddFile(CFile(QStringLiteral("Readme"), 2, 0)));
     EXPECT_FALSE(dir.AddFile(CFile(QStringLiteral("README"), 3, 0)));
@@ -93,7 +94,7 @@ TEST(KeyedNames, LookUpsSurviveGrowthAndFoldUnicode)
 
 TEST_F(CDirModel, SubDirsKeepOrderAndSkipExactDuplicates)
 {
-    CDir dir(*ctx);
+    CDir dir(ctx->Errors());
     dir.AddSubDir(QStringLiteral("/Docs"));
     dir.AddSubDir(QStringLiteral("/DOCS"));
     dir.AddSubDir(QStringLiteral("/Docs"));
@@ -110,7 +111,7 @@ TEST_F(CDirModel, SubDirsKeepOrderAndSkipExactDuplicates)
 
 TEST_F(CDirModel, PathNameDriveAndClear)
 {
-    CDir dir(*ctx);
+    CDir dir(ctx->Errors());
     dir.SetPath(QStringLiteral("/data"));
     EXPECT_EQ(dir.Path(), QStringLiteral("/data/"));
     dir.SetPath(work.path());
@@ -186,11 +187,11 @@ TEST_F(CDirModel, CreateNestedFoldersCountsEveryLevel)
 
 TEST_F(CDirModel, FolderExistsAndDrives)
 {
-    EXPECT_TRUE(FolderExists(*ctx, work.path()));
-    EXPECT_TRUE(FolderExists(*ctx, RemoveTrailingBackslash(work.path())));
-    EXPECT_FALSE(FolderExists(*ctx, work.path() + QStringLiteral("missing")));
-    EXPECT_FALSE(FolderExists(*ctx, work.createFile(QStringLiteral("plain"), "x")));
-    EXPECT_FALSE(FolderExists(*ctx, work.path() + QStringLiteral("bad") + QChar(0) + QStringLiteral("name")));
+    EXPECT_TRUE(FolderExists(ctx->Lib(), ctx->Errors(), work.path()));
+    EXPECT_TRUE(FolderExists(ctx->Lib(), ctx->Errors(), RemoveTrailingBackslash(work.path())));
+    EXPECT_FALSE(FolderExists(ctx->Lib(), ctx->Errors(), work.path() + QStringLiteral("missing")));
+    EXPECT_FALSE(FolderExists(ctx->Lib(), ctx->Errors(), work.createFile(QStringLiteral("plain"), "x")));
+    EXPECT_FALSE(FolderExists(ctx->Lib(), ctx->Errors(), work.path() + QStringLiteral("bad") + QChar(0) + QStringLiteral("name")));
     EXPECT_TRUE(APIDriveExists(QStringLiteral("/")));
     EXPECT_FALSE(APIDriveExists(QStringLiteral("/no/such/mount")));
     EXPECT_FALSE(APIDriveExists(QString()));
@@ -203,8 +204,8 @@ class ValidPath : public ModelFixture
 
 TEST_F(ValidPath, OneCharacterPathIsRefusedButRootIsFine)
 {
-    CDir dir(*ctx);
-    EXPECT_FALSE(dir.IsValidPath(QStringLiteral("C")));
+    CDir dir(ctx->Errors());
+    EXPECT_FALSE(IsValidPath(dir, ctx->PathCheck(), QStringLiteral("C")));
     ASSERT_EQ(dialogs.messages.size(), 1);
     EXPECT_EQ(dialogs.last().text, Quoted(QStringLiteral("C")) + QStringLiteral(" is not a valid path.") + CrLf + CrLf
                                        + QStringLiteral("Paths must contain at least two characters.") + CrLf
@@ -212,20 +213,20 @@ TEST_F(ValidPath, OneCharacterPathIsRefusedButRootIsFine)
     EXPECT_EQ(dialogs.last().title, QStringLiteral("Invalid Path"));
     EXPECT_EQ(dialogs.last().icon, UserDialogs::Icon::Information);
 
-    EXPECT_FALSE(dir.IsValidPath(QString()));
+    EXPECT_FALSE(IsValidPath(dir, ctx->PathCheck(), QString()));
     EXPECT_EQ(dialogs.messages.size(), 2);
 
     dialogs.clear();
-    EXPECT_TRUE(dir.IsValidPath(QStringLiteral("/")));
-    EXPECT_TRUE(dir.IsValidPath(work.path()));
+    EXPECT_TRUE(IsValidPath(dir, ctx->PathCheck(), QStringLiteral("/")));
+    EXPECT_TRUE(IsValidPath(dir, ctx->PathCheck(), work.path()));
     EXPECT_TRUE(dialogs.messages.isEmpty());
 }
 
 TEST_F(ValidPath, MissingFolderAndPathUnderAFile)
 {
-    CDir dir(*ctx);
+    CDir dir(ctx->Errors());
     const QString missing = work.path() + QStringLiteral("missing/deeper");
-    EXPECT_FALSE(dir.IsValidPath(missing));
+    EXPECT_FALSE(IsValidPath(dir, ctx->PathCheck(), missing));
     ASSERT_EQ(dialogs.messages.size(), 1);
     EXPECT_EQ(dialogs.last().text, QStringLiteral("An error occurred while processing ") + Quoted(missing) + QStringLiteral(".")
                                        + CrLf + CrLf
@@ -234,15 +235,15 @@ TEST_F(ValidPath, MissingFolderAndPathUnderAFile)
     EXPECT_EQ(dialogs.last().icon, UserDialogs::Icon::Warning);
 
     const QString underFile = work.createFile(QStringLiteral("plain.txt"), "x") + QStringLiteral("/sub");
-    EXPECT_FALSE(dir.IsValidPath(underFile));
+    EXPECT_FALSE(IsValidPath(dir, ctx->PathCheck(), underFile));
     EXPECT_TRUE(dialogs.last().text.contains(Quoted(underFile)));
     EXPECT_EQ(dialogs.messages.size(), 2);
 }
 
 TEST_F(ValidPath, RelativePathIsShownAbsolute)
 {
-    CDir dir(*ctx);
-    EXPECT_FALSE(dir.IsValidPath(QStringLiteral("no-such-folder-here")));
+    CDir dir(ctx->Errors());
+    EXPECT_FALSE(IsValidPath(dir, ctx->PathCheck(), QStringLiteral("no-such-folder-here")));
     EXPECT_TRUE(dialogs.last().text.contains(Quoted(QDir::currentPath() + QStringLiteral("/no-such-folder-here"))));
 }
 
@@ -255,8 +256,8 @@ TEST_F(ValidPath, UnreadableFolderNamesThePermission)
                            + CrLf + CrLf
                            + QStringLiteral("You do not have permission to access this folder.  Please see your Network Administrator.");
     const int failed = RunWithoutPrivileges([&] {
-        CDir dir(*ctx);
-        if (dir.IsValidPath(locked))
+        CDir dir(ctx->Errors());
+        if (IsValidPath(dir, ctx->PathCheck(), locked))
             return 1;
         if (dialogs.messages.size() != 1)
             return 2;
@@ -273,10 +274,10 @@ TEST_F(ValidPath, UnreadableFolderNamesThePermission)
 TEST_F(ValidPath, DriveNotReadyOffersRetryUntilCancel)
 {
     ScriptedVolumes volumes;
-    CDir dir(*ctx);
+    CDir dir(ctx->Errors());
     dir.SetVolumeQueries(&volumes);
     dialogs.answers = {UserDialogs::Answer::Retry, UserDialogs::Answer::Retry, UserDialogs::Answer::Cancel};
-    EXPECT_FALSE(dir.IsValidPath(QStringLiteral("/media/usb/photos")));
+    EXPECT_FALSE(IsValidPath(dir, ctx->PathCheck(), QStringLiteral("/media/usb/photos")));
     ASSERT_EQ(dialogs.messages.size(), 3);
     for (const auto& m : dialogs.messages) {
         EXPECT_EQ(m.text, QStringLiteral("Drive \"/media/usb\" is not ready."));
@@ -296,7 +297,7 @@ TEST_F(ValidPath, DriveNotReadyOffersRetryUntilCancel)
         mutable int asked = 0;
     } arriving;
     dir.SetVolumeQueries(&arriving);
-    EXPECT_FALSE(dir.IsValidPath(QStringLiteral("/media/usb/photos")));
+    EXPECT_FALSE(IsValidPath(dir, ctx->PathCheck(), QStringLiteral("/media/usb/photos")));
     ASSERT_EQ(dialogs.messages.size(), 2);
     EXPECT_TRUE(dialogs.last().text.startsWith(QStringLiteral("An error occurred while processing \"/media/usb/photos\".")));
 }
@@ -304,22 +305,22 @@ TEST_F(ValidPath, DriveNotReadyOffersRetryUntilCancel)
 TEST_F(ValidPath, DriveMissingMessages)
 {
     ScriptedVolumes volumes;
-    CDir dir(*ctx);
+    CDir dir(ctx->Errors());
     dir.SetVolumeQueries(&volumes);
     const QString path = QStringLiteral("/media/usb/photos");
 
     volumes.mounted = false;
-    EXPECT_FALSE(dir.IsValidPath(path));
+    EXPECT_FALSE(IsValidPath(dir, ctx->PathCheck(), path));
     EXPECT_EQ(dialogs.last().text, QStringLiteral("Drive \"/media/usb\" was not found.") + CrLf + CrLf
                                        + QStringLiteral("Click the folder icon with three dots in it to select an existing path."));
 
     volumes.mountPoint.clear();
-    EXPECT_FALSE(dir.IsValidPath(path));
+    EXPECT_FALSE(IsValidPath(dir, ctx->PathCheck(), path));
     EXPECT_EQ(dialogs.last().text, QStringLiteral("An error occurred while processing \"/media/usb/photos\".") + CrLf + CrLf
                                        + QStringLiteral("Make sure that the drive exists and that you have permission to access it."));
 
     volumes.lookupError = 5;
-    EXPECT_FALSE(dir.IsValidPath(path));
+    EXPECT_FALSE(IsValidPath(dir, ctx->PathCheck(), path));
     EXPECT_EQ(dialogs.last().text, QStringLiteral("Error Number: 5") + CrLf + CrLf
                                        + QStringLiteral("An unexpected error occurred while accessing /media/usb/photos"));
     EXPECT_EQ(dialogs.last().title, QStringLiteral("Compare Failed"));

@@ -108,19 +108,19 @@ class Criteria : public ModelFixture
 TEST_F(Criteria, SizeComparesAllSixtyFourBits)
 {
     const qint64 fiveGb = 5LL * 1024 * 1024 * 1024;
-    EXPECT_TRUE(FileMatchesSizeCriteria(*ctx, QStringLiteral("5368709120"), fiveGb, 0));
-    EXPECT_FALSE(FileMatchesSizeCriteria(*ctx, QStringLiteral("5368709121"), fiveGb, 0));
-    EXPECT_TRUE(FileMatchesSizeCriteria(*ctx, QStringLiteral("100"), 101, 1));
-    EXPECT_FALSE(FileMatchesSizeCriteria(*ctx, QStringLiteral("100"), 100, 1));
-    EXPECT_TRUE(FileMatchesSizeCriteria(*ctx, QStringLiteral(" 100 "), 99, 2));
-    EXPECT_FALSE(FileMatchesSizeCriteria(*ctx, QStringLiteral("100"), 100, 3));
-    EXPECT_FALSE(FileMatchesSizeCriteria(*ctx, QString(), 0, 0));
+    EXPECT_TRUE(FileMatchesSizeCriteria(ctx->Errors(), QStringLiteral("5368709120"), fiveGb, 0));
+    EXPECT_FALSE(FileMatchesSizeCriteria(ctx->Errors(), QStringLiteral("5368709121"), fiveGb, 0));
+    EXPECT_TRUE(FileMatchesSizeCriteria(ctx->Errors(), QStringLiteral("100"), 101, 1));
+    EXPECT_FALSE(FileMatchesSizeCriteria(ctx->Errors(), QStringLiteral("100"), 100, 1));
+    EXPECT_TRUE(FileMatchesSizeCriteria(ctx->Errors(), QStringLiteral(" 100 "), 99, 2));
+    EXPECT_FALSE(FileMatchesSizeCriteria(ctx->Errors(), QStringLiteral("100"), 100, 3));
+    EXPECT_FALSE(FileMatchesSizeCriteria(ctx->Errors(), QString(), 0, 0));
     EXPECT_TRUE(dialogs.messages.isEmpty());
 }
 
 TEST_F(Criteria, SizeThatIsNotANumberIsReported)
 {
-    EXPECT_FALSE(FileMatchesSizeCriteria(*ctx, QStringLiteral("12 KB"), 12, 0));
+    EXPECT_FALSE(FileMatchesSizeCriteria(ctx->Errors(), QStringLiteral("12 KB"), 12, 0));
     ASSERT_EQ(dialogs.messages.size(), 1);
     EXPECT_TRUE(dialogs.last().text.contains(QStringLiteral("Source: modParvex.FileMatchesSizeCriteria\r\n")));
     EXPECT_EQ(dialogs.last().icon, UserDialogs::Icon::Warning);
@@ -129,13 +129,13 @@ TEST_F(Criteria, SizeThatIsNotANumberIsReported)
 TEST_F(Criteria, DateComparesToTheSecond)
 {
     const QDateTime file(QDate(2024, 3, 5), QTime(14, 30, 15, 700));
-    EXPECT_TRUE(FileMatchesDateCriteria(*ctx, QStringLiteral("2024-03-05T14:30:15"), file, 0));
-    EXPECT_TRUE(FileMatchesDateCriteria(*ctx, QStringLiteral("2024-03-05 14:30:15"), file, 0));
-    EXPECT_FALSE(FileMatchesDateCriteria(*ctx, QStringLiteral("2024-03-05 14:30:16"), file, 0));
-    EXPECT_TRUE(FileMatchesDateCriteria(*ctx, QStringLiteral("2024-03-05"), file, 1));
-    EXPECT_TRUE(FileMatchesDateCriteria(*ctx, QStringLiteral("2024-03-06"), file, 2));
-    EXPECT_FALSE(FileMatchesDateCriteria(*ctx, QStringLiteral("2024-03-06"), file, 1));
-    EXPECT_FALSE(FileMatchesDateCriteria(*ctx, QString(), file, 0));
+    EXPECT_TRUE(FileMatchesDateCriteria(ctx->Errors(), QStringLiteral("2024-03-05T14:30:15"), file, 0));
+    EXPECT_TRUE(FileMatchesDateCriteria(ctx->Errors(), QStringLiteral("2024-03-05 14:30:15"), file, 0));
+    EXPECT_FALSE(FileMatchesDateCriteria(ctx->Errors(), QStringLiteral("2024-03-05 14:30:16"), file, 0));
+    EXPECT_TRUE(FileMatchesDateCriteria(ctx->Errors(), QStringLiteral("2024-03-05"), file, 1));
+    EXPECT_TRUE(FileMatchesDateCriteria(ctx->Errors(), QStringLiteral("2024-03-06"), file, 2));
+    EXPECT_FALSE(FileMatchesDateCriteria(ctx->Errors(), QStringLiteral("2024-03-06"), file, 1));
+    EXPECT_FALSE(FileMatchesDateCriteria(ctx->Errors(), QString(), file, 0));
     EXPECT_TRUE(dialogs.messages.isEmpty());
 }
 
@@ -145,8 +145,8 @@ TEST_F(Criteria, DateInTheLocalesShortForm)
     QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
     const QDateTime file(QDate(2024, 3, 5), QTime(14, 30, 0));
     const QString text = QLocale().toString(file, QLocale::ShortFormat); // "3/5/24 2:30 PM"
-    const bool equal = FileMatchesDateCriteria(*ctx, text, file, 0);
-    const bool dateOnly = FileMatchesDateCriteria(*ctx, QStringLiteral("3/5/24"), file, 1);
+    const bool equal = FileMatchesDateCriteria(ctx->Errors(), text, file, 0);
+    const bool dateOnly = FileMatchesDateCriteria(ctx->Errors(), QStringLiteral("3/5/24"), file, 1);
     QLocale::setDefault(saved);
     EXPECT_TRUE(equal) << qPrintable(text);
     EXPECT_TRUE(dateOnly);
@@ -155,7 +155,7 @@ TEST_F(Criteria, DateInTheLocalesShortForm)
 
 TEST_F(Criteria, UnreadableDateIsReported)
 {
-    EXPECT_FALSE(FileMatchesDateCriteria(*ctx, QStringLiteral("next tuesday"), QDateTime::currentDateTime(), 1));
+    EXPECT_FALSE(FileMatchesDateCriteria(ctx->Errors(), QStringLiteral("next tuesday"), QDateTime::currentDateTime(), 1));
     ASSERT_EQ(dialogs.messages.size(), 1);
     EXPECT_TRUE(dialogs.last().text.contains(QStringLiteral("Source: modParvex.FileMatchesDateCriteria\r\n")));
 }

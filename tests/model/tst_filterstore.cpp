@@ -1,7 +1,7 @@
 #include "ModelFixture.h"
 
 #include "model/FilterStore.h"
-#include "settings/CIniFile.h"
+#include "platform/CIniFile.h"
 
 #include <QFile>
 
@@ -24,18 +24,18 @@ TEST_F(FilterStore, ListFileRoundTrip)
     const QString file = work.file(QStringLiteral("mine.lst"));
     const QString include = QStringLiteral("*.txt, *.doc,/Docs");
     const QString exclude = QStringLiteral("*.bak,\\temp,\xE9t\xE9*");
-    ASSERT_TRUE(WriteFilterListFile(*ctx, file, include, exclude));
+    ASSERT_TRUE(WriteFilterListFile(ctx->Errors(), file, include, exclude));
     EXPECT_EQ(ReadAll(file), include.toUtf8() + "\r\n" + exclude.toUtf8() + "\r\n");
 
     QString readInclude;
     QString readExclude;
-    ASSERT_TRUE(ReadFilterListFile(*ctx, file, readInclude, readExclude));
+    ASSERT_TRUE(ReadFilterListFile(ctx->Errors(), file, readInclude, readExclude));
     EXPECT_EQ(readInclude, include);
     EXPECT_EQ(readExclude, exclude);
 
     // Empty texts are two empty lines and read back as such.
-    ASSERT_TRUE(WriteFilterListFile(*ctx, file, QString(), QString()));
-    ASSERT_TRUE(ReadFilterListFile(*ctx, file, readInclude, readExclude));
+    ASSERT_TRUE(WriteFilterListFile(ctx->Errors(), file, QString(), QString()));
+    ASSERT_TRUE(ReadFilterListFile(ctx->Errors(), file, readInclude, readExclude));
     EXPECT_TRUE(readInclude.isEmpty() && readExclude.isEmpty());
     EXPECT_TRUE(dialogs.messages.isEmpty());
 }
@@ -44,10 +44,10 @@ TEST_F(FilterStore, ReadingTakesTheFirstTwoLinesWhateverTheLineEnds)
 {
     QString include;
     QString exclude;
-    ASSERT_TRUE(ReadFilterListFile(*ctx, work.createFile(QStringLiteral("lf.lst"), "*.c\n*.o\nextra\n"), include, exclude));
+    ASSERT_TRUE(ReadFilterListFile(ctx->Errors(), work.createFile(QStringLiteral("lf.lst"), "*.c\n*.o\nextra\n"), include, exclude));
     EXPECT_EQ(include, QStringLiteral("*.c"));
     EXPECT_EQ(exclude, QStringLiteral("*.o"));
-    ASSERT_TRUE(ReadFilterListFile(*ctx, work.createFile(QStringLiteral("open.lst"), "*.c\r\n*.h"), include, exclude));
+    ASSERT_TRUE(ReadFilterListFile(ctx->Errors(), work.createFile(QStringLiteral("open.lst"), "*.c\r\n*.h"), include, exclude));
     EXPECT_EQ(exclude, QStringLiteral("*.h"));
 }
 
@@ -57,7 +57,7 @@ TEST_F(FilterStore, ShortOrMissingFileIsReportedAndChangesNothing)
         dialogs.clear();
         QString include = QStringLiteral("keep-in");
         QString exclude = QStringLiteral("keep-ex");
-        EXPECT_FALSE(ReadFilterListFile(*ctx, work.createFile(QStringLiteral("short.lst"), content), include, exclude));
+        EXPECT_FALSE(ReadFilterListFile(ctx->Errors(), work.createFile(QStringLiteral("short.lst"), content), include, exclude));
         EXPECT_EQ(include, QStringLiteral("keep-in"));
         EXPECT_EQ(exclude, QStringLiteral("keep-ex"));
         ASSERT_EQ(dialogs.messages.size(), 1);
@@ -66,20 +66,20 @@ TEST_F(FilterStore, ShortOrMissingFileIsReportedAndChangesNothing)
     dialogs.clear();
     QString include;
     QString exclude;
-    EXPECT_FALSE(ReadFilterListFile(*ctx, work.file(QStringLiteral("none.lst")), include, exclude));
+    EXPECT_FALSE(ReadFilterListFile(ctx->Errors(), work.file(QStringLiteral("none.lst")), include, exclude));
     ASSERT_EQ(dialogs.messages.size(), 1);
     EXPECT_TRUE(dialogs.last().text.contains(QStringLiteral("Source: frmOptions.cmdLoadList\r\n")));
 
     dialogs.clear();
-    EXPECT_FALSE(WriteFilterListFile(*ctx, work.file(QStringLiteral("no/such/folder/x.lst")), include, exclude));
+    EXPECT_FALSE(WriteFilterListFile(ctx->Errors(), work.file(QStringLiteral("no/such/folder/x.lst")), include, exclude));
     ASSERT_EQ(dialogs.messages.size(), 1);
     EXPECT_TRUE(dialogs.last().text.contains(QStringLiteral("Source: frmOptions.cmdSaveList\r\n")));
 }
 
 TEST_F(FilterStore, SaveFiltersToIniWritesBothKeys)
 {
-    SaveFiltersToIni(*ctx, QStringLiteral("*.txt,/Docs"), QStringLiteral("*.bak"));
-    CIniFile ini(*ctx);
+    SaveFiltersToIni(ctx->AppFolder(), ctx->Dialogs(), ctx->Errors(), QStringLiteral("*.txt,/Docs"), QStringLiteral("*.bak"));
+    CIniFile ini(ctx->AppFolder(), ctx->Dialogs());
     ini.SetName(QStringLiteral("parvex.ini"));
     EXPECT_EQ(ini.Get(QStringLiteral("Options"), QStringLiteral("IncludeFileTypes"), QString()), QStringLiteral("*.txt,/Docs"));
     EXPECT_EQ(ini.Get(QStringLiteral("Options"), QStringLiteral("ExcludeFileTypes"), QString()), QStringLiteral("*.bak"));

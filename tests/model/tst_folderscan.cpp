@@ -1,6 +1,6 @@
 #include "ModelFixture.h"
 
-#include "app/ProgressSink.h"
+#include "base/ProgressSink.h"
 #include "model/CDir.h"
 
 #include <QFile>
@@ -86,7 +86,7 @@ protected:
 
 TEST_F(FolderScan, NoFiltersKeepsEverything)
 {
-    CDir dir(*ctx);
+    CDir dir(ctx->Errors());
     QString status;
     ScanContext scan;
     scan.filterStatus = &status;
@@ -117,7 +117,7 @@ TEST_F(FolderScan, FilterRules)
         {"star-include-with-exclude", "*", "readme", {".hidden.txt", "B.TXT", "a.txt", "c.doc", "old.bak"}, {"/.git", "/Docs", "/Temp", "/src"}},
     };
     for (const auto& c : cases) {
-        CDir dir(*ctx);
+        CDir dir(ctx->Errors());
         QString status;
         ScanContext scan;
         scan.filterStatus = &status;
@@ -131,7 +131,7 @@ TEST_F(FolderScan, FilterRules)
 TEST_F(FolderScan, HiddenAndSystemExclusions)
 {
     ASSERT_EQ(::mkfifo(QFile::encodeName(work.file(QStringLiteral("pipe"))).constData(), 0600), 0);
-    CDir dir(*ctx);
+    CDir dir(ctx->Errors());
     Scan(dir, QString(), QString());
     ASSERT_NE(dir.GetFile(QStringLiteral("pipe")), nullptr);
     EXPECT_TRUE(dir.GetFile(QStringLiteral("pipe"))->IsSpecial());
@@ -156,7 +156,7 @@ TEST_F(FolderScan, SymbolicLinks)
     ASSERT_EQ(::symlink("nowhere", QFile::encodeName(work.file(QStringLiteral("dangling"))).constData()), 0);
     ASSERT_EQ(::symlink("loop", QFile::encodeName(work.file(QStringLiteral("loop"))).constData()), 0);
 
-    CDir dir(*ctx);
+    CDir dir(ctx->Errors());
     const ScanResult r = Scan(dir, QString(), QString());
     EXPECT_FALSE(r.failed);
     const CFile* toFile = dir.GetFile(QStringLiteral("tofile"));
@@ -186,7 +186,7 @@ TEST_F(FolderScan, TimeStampAndLargeSize)
     const qint64 fiveGb = 5LL * 1024 * 1024 * 1024;
     ASSERT_EQ(::truncate(QFile::encodeName(big).constData(), fiveGb), 0);
 
-    CDir dir(*ctx);
+    CDir dir(ctx->Errors());
     Scan(dir, QString(), QString());
     const CFile* stamped = dir.GetFile(QStringLiteral("stamped"));
     ASSERT_NE(stamped, nullptr);
@@ -209,7 +209,7 @@ TEST_F(FolderScan, CancelKeepsWhatWasFound)
     scan.progress = &progress;
     scan.slowConnectionDetected = &slow;
     scan.clockMs = [n = qint64(0)]() mutable { return n += 20000; };
-    CDir dir(*ctx);
+    CDir dir(ctx->Errors());
     const ScanResult r = Scan(dir, QString(), QString(), false, false, false, scan);
     EXPECT_TRUE(r.cancelled);
     EXPECT_EQ(pump.pumps, 5);
@@ -230,7 +230,7 @@ TEST_F(FolderScan, SlowConnectionRule)
         scan.slowConnectionDetected = &slow;
         qint64 calls = 0;
         scan.clockMs = [&calls] { return calls++ == 0 ? 1000 : 13000; }; // 12 s pass
-        CDir dir(*ctx);
+        CDir dir(ctx->Errors());
         dir.SetPath(folder.path());
         const ScanResult r = dir.PopulateSelfWithFiles(QString(), QString(), false, false, false, false, scan);
         EXPECT_EQ(r.elapsedMs, 12000);
@@ -243,7 +243,7 @@ TEST_F(FolderScan, SlowConnectionRule)
 
 TEST_F(FolderScan, FolderThatCannotBeListedIsNotAnEmptyFolder)
 {
-    CDir dir(*ctx);
+    CDir dir(ctx->Errors());
     dir.AddFile(CFile(QStringLiteral("stale"), 1, 1));
     dir.SetPath(work.path() + QStringLiteral("missing"));
     const ScanResult r = dir.PopulateSelfWithFiles(QString(), QString(), false, false, false, false);
@@ -263,7 +263,7 @@ TEST_F(FolderScan, FailureOnAWorkerIsHandedBackNotShown)
         std::optional<Failure> failure;
         ScanContext scan;
         scan.failure = &failure;
-        CDir dir(*ctx);
+        CDir dir(ctx->Errors());
         dir.SetPath(folder);
         const ScanResult r = dir.PopulateSelfWithFiles(QString(), QString(), false, false, false, false, scan);
         if (!r.failed)
@@ -289,8 +289,8 @@ TEST_F(FolderScan, TwoSidesOnTwoThreads)
         work.createFile(QStringLiteral("l%1.txt").arg(i), "x");
         other.createFile(QStringLiteral("r%1.txt").arg(i), "yy");
     }
-    CDir left(*ctx);
-    CDir right(*ctx);
+    CDir left(ctx->Errors());
+    CDir right(ctx->Errors());
     left.SetPath(work.path());
     right.SetPath(other.path());
     std::atomic<bool> cancel{false};

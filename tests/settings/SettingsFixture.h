@@ -65,8 +65,8 @@ public:
         env.startFontSize = 9;
         return env;
     }
-    void Load(const SettingsEnvironment& env = Screen()) { LoadSettingsFromIni(ctx, SettingsOwners::Of(ctx), env); }
-    void Save() { SaveSettingsToIni(ctx, SettingsOwners::Of(ctx)); }
+    void Load(const SettingsEnvironment& env = Screen()) { LoadSettingsFromIni(ctx.SettingsStore(), ctx.SettingOwners(), env); }
+    void Save() { SaveSettingsToIni(ctx.SettingsStore(), ctx.SettingOwners()); }
 
     TempDir dir;
     FakeUserDialogs dialogs;

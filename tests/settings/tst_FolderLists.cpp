@@ -1,5 +1,5 @@
 #include "SettingsFixture.h"
-#include "settings/CIniFile.h"
+#include "platform/CIniFile.h"
 #include "settings/FolderLists.h"
 #include "settings/GuiFolderCombos.h"
 #include "settings/frmMaintainFolderLists.h"
@@ -27,13 +27,13 @@ protected:
     FolderComboBoxes Boxes() { return {&source, &target, &populating}; }
     QStringList Stored(const QString& section)
     {
-        CIniFile ini(ctx);
+        CIniFile ini(ctx.AppFolder(), ctx.Dialogs());
         ini.SetName(CIniFile::SettingsFileName());
         return FolderLists::ReadStored(ini, section);
     }
     void Store(const QString& section, const QStringList& values)
     {
-        CIniFile ini(ctx);
+        CIniFile ini(ctx.AppFolder(), ctx.Dialogs());
         ini.SetName(CIniFile::SettingsFileName());
         FolderLists::WriteStored(ini, section, values);
     }

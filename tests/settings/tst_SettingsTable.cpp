@@ -1,6 +1,6 @@
 #include "SettingsFixture.h"
 #include "SettingsSnapshot.h"
-#include "app/Failure.h"
+#include "base/Failure.h"
 #include "compare/CCompare.h"
 #include "diff/cViewFileDiffsOptions.h"
 #include "settings/CSoundSettings.h"
@@ -260,7 +260,7 @@ TEST_F(SettingsTableTest, RestoreDefaultOptionsDeletesTheFileAndResetsMemory)
     Save();
     ASSERT_TRUE(QFile::exists(IniPath()));
     bool refilled = false;
-    RestoreDefaultOptions(ctx, SettingsOwners::Of(ctx), Screen(), [&] {
+    RestoreDefaultOptions(ctx.SettingsStore(), ctx.SettingOwners(), Screen(), [&] {
         refilled = true;
         EXPECT_FALSE(QFile::exists(IniPath()));
     });
@@ -271,7 +271,7 @@ TEST_F(SettingsTableTest, RestoreDefaultOptionsDeletesTheFileAndResetsMemory)
     EXPECT_EQ(Snapshot(ctx), Snapshot(fresh.ctx).replaceInStrings(fresh.dir.path(), dir.path()));
 
     // Without a file nothing appears on disk.
-    RestoreDefaultOptions(ctx, SettingsOwners::Of(ctx), Screen());
+    RestoreDefaultOptions(ctx.SettingsStore(), ctx.SettingOwners(), Screen());
     EXPECT_FALSE(QFile::exists(IniPath()));
 }
 
@@ -282,7 +282,7 @@ TEST_F(SettingsTableTest, RestoreDefaultOptionsReportsASettingsFileThatStays)
     ctx.SyncSettings().SetSyncMethod(CSyncSettings::AddOrphansToLeft);
     bool refilled = false;
     try {
-        RestoreDefaultOptions(ctx, SettingsOwners::Of(ctx), Screen(), [&] { refilled = true; });
+        RestoreDefaultOptions(ctx.SettingsStore(), ctx.SettingOwners(), Screen(), [&] { refilled = true; });
         FAIL() << "no failure";
     } catch (const Failure& failure) {
         EXPECT_NE(failure.number(), 0);

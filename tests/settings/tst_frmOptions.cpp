@@ -1,6 +1,6 @@
 #include "SettingsFixture.h"
 #include "SettingsSnapshot.h"
-#include "settings/CIniFile.h"
+#include "platform/CIniFile.h"
 #include "settings/frmMaintainFolderLists.h"
 #include "settings/frmOptions.h"
 

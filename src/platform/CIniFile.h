@@ -2,7 +2,6 @@
 
 #include <QString>
 
-class AppContext;
 class UserDialogs;
 
 // One key of an INI file of the application folder at a time. A procedure creates one, sets Name once,
@@ -12,7 +11,6 @@ class UserDialogs;
 class CIniFile final
 {
 public:
-    explicit CIniFile(AppContext& ctx);
     CIniFile(const QString& folder, UserDialogs& dialogs);
     Q_DISABLE_COPY_MOVE(CIniFile)
 

@@ -1,8 +1,7 @@
-#include "settings/CIniFile.h"
+#include "platform/CIniFile.h"
 
-#include "app/AppContext.h"
-#include "app/UserDialogs.h"
-#include "settings/IniProfile.h"
+#include "base/UserDialogs.h"
+#include "platform/IniProfile.h"
 
 namespace {
 const QString Title = QStringLiteral("CIniFile Error");
@@ -14,8 +13,6 @@ QString WithSlash(const QString& folder)
     return folder + QLatin1Char('/');
 }
 } // namespace
-
-CIniFile::CIniFile(AppContext& ctx) : CIniFile(ctx.AppFolder(), ctx.Dialogs()) {}
 
 CIniFile::CIniFile(const QString& folder, UserDialogs& dialogs) : m_folder(WithSlash(folder)), m_dialogs(dialogs) {}
 

@@ -1,6 +1,6 @@
-#include "app/ErrorHandler.h"
+#include "base/ErrorHandler.h"
 
-#include "app/UserDialogs.h"
+#include "base/UserDialogs.h"
 
 #include <QCoreApplication>
 #include <cstring>

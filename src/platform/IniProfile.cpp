@@ -1,4 +1,4 @@
-#include "settings/IniProfile.h"
+#include "platform/IniProfile.h"
 
 #include "platform/AtomicFile.h"
 

@@ -1,6 +1,6 @@
-#include "app/ErrorLog.h"
+#include "base/ErrorLog.h"
 
-#include "app/UserDialogs.h"
+#include "base/UserDialogs.h"
 
 #include <QDateTime>
 #include <QFile>
@@ -10,6 +10,7 @@ ErrorLog::ErrorLog(QString file) : m_file(std::move(file)) {}
 
 void ErrorLog::StartNew()
 {
+    const std::lock_guard guard(m_lock);
     m_entriesWritten = false;
     QFile f(m_file);
     if (f.open(QIODevice::WriteOnly | QIODevice::Truncate))
@@ -34,8 +35,15 @@ QStringList ErrorLog::EntryLines(const QString& fileName, const QString& process
     return lines;
 }
 
+bool ErrorLog::EntriesWritten() const
+{
+    const std::lock_guard guard(m_lock);
+    return m_entriesWritten;
+}
+
 void ErrorLog::AppendEntry(const QString& fileName, const QString& process, const Failure& failure)
 {
+    const std::lock_guard guard(m_lock);
     QFile f(m_file);
     if (f.open(QIODevice::WriteOnly | QIODevice::Append)) {
         QByteArray bytes;

@@ -1,4 +1,4 @@
-#include "app/Failure.h"
+#include "base/Failure.h"
 
 #include <cerrno>
 #include <new>

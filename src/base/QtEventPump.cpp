@@ -1,4 +1,4 @@
-#include "app/QtEventPump.h"
+#include "base/QtEventPump.h"
 
 #include <QCoreApplication>
 

@@ -1,14 +1,17 @@
 #pragma once
 
-#include "app/Failure.h"
+#include "base/Failure.h"
 
 #include <QString>
 #include <functional>
+#include <mutex>
 
 class UserDialogs;
 
 // The log of failures met while comparing, "ERRORLOG.TXT" in the application folder: 8-bit text with
 // CR LF line ends. A comparison run starts a new log; content comparison appends one entry per failure.
+// Comparers on several I/O threads may append at once: entries are written whole, one after another,
+// and the entry hook runs under the same lock.
 class ErrorLog final
 {
 public:
@@ -23,7 +26,7 @@ public:
     // Never fails visibly: a log that cannot be written loses the entry.
     void AppendEntry(const QString& fileName, const QString& process, const Failure& failure);
     // Whether an entry was appended since StartNew (mirrored into CCompare's ErrorsDuringCompare).
-    bool EntriesWritten() const { return m_entriesWritten; }
+    bool EntriesWritten() const;
     // Called after each entry is written, so the comparison settings can set ErrorsDuringCompare.
     void SetOnEntry(std::function<void()> onEntry) { m_onEntry = std::move(onEntry); }
 
@@ -32,6 +35,7 @@ public:
 
 private:
     QString m_file;
+    mutable std::mutex m_lock;
     bool m_entriesWritten = false;
     std::function<void()> m_onEntry;
 };

@@ -1,7 +1,7 @@
 #include "FakeUserDialogs.h"
 #include "TestSupport.h"
-#include "settings/CIniFile.h"
-#include "settings/IniProfile.h"
+#include "platform/CIniFile.h"
+#include "platform/IniProfile.h"
 
 #include <QDir>
 #include <QFile>
