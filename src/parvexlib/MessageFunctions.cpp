@@ -1,8 +1,8 @@
 #include "LibText.h"
+#include "WidgetSide.h"
 #include "parvexlib.h"
 
-#include <QApplication>
-#include <QMessageBox>
+#include <QCoreApplication>
 #include <QThread>
 
 #include <cstdio>
@@ -42,15 +42,12 @@ void Show(const char* text, const char* title)
         return;
     }
     // A message box needs a widget application and its own thread; anything else gets the text on stderr.
-    auto* app = qobject_cast<QApplication*>(QCoreApplication::instance());
+    const QCoreApplication* app = QCoreApplication::instance();
     if (app != nullptr && QThread::currentThread() == app->thread()) {
-        QMessageBox box(QMessageBox::Information, QString::fromUtf8(caption), QString::fromUtf8(t), QMessageBox::Ok,
-                        QApplication::activeWindow());
-        // Names of files may hold "<" and "&": never let them turn into markup.
-        box.setTextFormat(Qt::PlainText);
-        box.setWindowModality(Qt::ApplicationModal);
-        box.exec();
-        return;
+        if (const WidgetFunctions* widgets = WidgetSide()) {
+            widgets->ShowMessageBox(t, caption);
+            return;
+        }
     }
     std::fprintf(stderr, "%s: %s\n", caption, t);
     std::fflush(stderr);

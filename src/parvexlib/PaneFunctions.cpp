@@ -1,68 +1,18 @@
+#include "WidgetSide.h"
 #include "parvexlib.h"
 
-#include <QAbstractItemView>
-#include <QScrollBar>
-#include <QTableView>
+#include <QtGlobal>
 
-namespace {
+using namespace parvexlib;
 
-// The first row whose top shows in the viewport, counted among the rows of the pane's root; -1 when none.
-int TopRow(QAbstractItemView* view)
-{
-    if (view->model() == nullptr)
-        return -1;
-    if (auto* table = qobject_cast<QTableView*>(view))
-        return table->rowAt(0);
-    QModelIndex index = view->indexAt(QPoint(0, 0));
-    while (index.isValid() && index.parent() != view->rootIndex())
-        index = index.parent();
-    return index.isValid() ? index.row() : -1;
-}
-
-// A cell of the row that scrollTo accepts: a table ignores cells of hidden columns.
-QModelIndex RowIndex(QAbstractItemView* view, int row)
-{
-    const QAbstractItemModel* model = view->model();
-    int column = 0;
-    if (auto* table = qobject_cast<QTableView*>(view)) {
-        const int columns = model->columnCount(view->rootIndex());
-        while (column < columns && table->isColumnHidden(column))
-            ++column;
-        if (column == columns)
-            return {};
-    }
-    return model->index(row, column, view->rootIndex());
-}
-
-void ScrollRowToTop(QAbstractItemView* view, int row)
-{
-    const QModelIndex index = RowIndex(view, row);
-    if (!index.isValid())
-        return;
-    // Only the vertical position changes: the user's horizontal scroll stays where it is.
-    QScrollBar* horizontal = view->horizontalScrollBar();
-    const int across = horizontal->value();
-    view->scrollTo(index, QAbstractItemView::PositionAtTop);
-    if (TopRow(view) != row) {
-        // Rows added since the last layout are not yet in the scroll range; lay out once and retry.
-        view->doItemsLayout();
-        view->scrollTo(index, QAbstractItemView::PositionAtTop);
-    }
-    horizontal->setValue(across);
-}
-
-} // namespace
-
+// A pane is a widget, so there is none to scroll outside a widget application: without the widget side
+// both calls do nothing. A null pane never opens the widget side.
 void SetTopItem(void* pane, int32_t index)
 {
-    auto* view = static_cast<QAbstractItemView*>(pane);
-    if (view == nullptr || view->model() == nullptr)
+    if (pane == nullptr)
         return;
-    if (index < 0 || index >= view->model()->rowCount(view->rootIndex()))
-        return;
-    if (TopRow(view) == index)
-        return;
-    ScrollRowToTop(view, index);
+    if (const WidgetFunctions* widgets = WidgetSide())
+        widgets->SetTopItem(pane, index);
 }
 
 // The scroll message itself is not replayed: whatever it asked of the source, the outcome that matters is
@@ -72,11 +22,8 @@ void SyncListViewScrolling(void* source, void* target, uint32_t message, intptr_
     Q_UNUSED(message);
     Q_UNUSED(p1);
     Q_UNUSED(p2);
-    auto* from = static_cast<QAbstractItemView*>(source);
-    auto* to = static_cast<QAbstractItemView*>(target);
-    if (from == nullptr || to == nullptr || from == to)
+    if (source == nullptr || target == nullptr || source == target)
         return;
-    const int top = TopRow(from);
-    if (top >= 0)
-        SetTopItem(to, top);
+    if (const WidgetFunctions* widgets = WidgetSide())
+        widgets->SyncTopItem(source, target);
 }

@@ -2,7 +2,9 @@
  *
  * Conventions: text is UTF-8; a NULL text argument counts as empty text; every char* result is allocated
  * by the library and released by the caller with PBFreeText; positions count characters, 1-based.
- * The library keeps no state apart from the message handler set with PBSetMessageHandler. */
+ * The library keeps no state apart from the message handler set with PBSetMessageHandler and, once a widget
+ * application first asks for a message box or a pane scroll, its widget side libparvexlib_widgets.so, which it
+ * opens from its own folder. */
 #pragma once
 
 #include <stdint.h>

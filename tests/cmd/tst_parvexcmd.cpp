@@ -43,9 +43,10 @@ protected:
                 QString(), QStringLiteral("--exclude"), QString()};
     }
 
-    Result Run(QStringList args)
+    Result Run(QStringList args, const QProcessEnvironment& env = QProcessEnvironment::systemEnvironment())
     {
         QProcess p;
+        p.setProcessEnvironment(env);
         p.start(bin + QStringLiteral("/parvexcmd"), args);
         EXPECT_TRUE(p.waitForFinished(60000));
         Result r;
@@ -160,6 +161,22 @@ TEST_F(ParvexCmdTest, TroubleExitsTwoWithTheMessageOnStandardError)
     r = Run({QStringLiteral("compare"), left, right});
     EXPECT_EQ(r.exitCode, 2);
     EXPECT_TRUE(r.errors.contains(QStringLiteral("libparvexlib.so"))) << qPrintable(r.errors);
+}
+
+// The command maps QtCore alone: the widget side of the helper library stays closed even when it sits next
+// to the library, and nothing else pulls QtGui in.
+TEST_F(ParvexCmdTest, LoadsNoWidgetLibraries)
+{
+    ASSERT_TRUE(QFile::copy(TestBinDir() + QStringLiteral("/libparvexlib_widgets.so"),
+                            bin + QStringLiteral("/libparvexlib_widgets.so")));
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("LD_DEBUG"), QStringLiteral("libs"));
+    const Result r = Run({QStringLiteral("compare"), left, right}, env);
+    EXPECT_EQ(r.exitCode, 0);
+    // The loader's trace names what it maps; without the helper library in it the trace proves nothing.
+    ASSERT_TRUE(r.errors.contains(QStringLiteral("/libparvexlib.so"))) << qPrintable(r.errors.left(2000));
+    for (const char* name : {"libQt6Widgets", "libQt6Gui", "libparvexlib_widgets"})
+        EXPECT_FALSE(r.errors.contains(QLatin1String(name))) << name;
 }
 
 TEST_F(ParvexCmdTest, SettingsComeFromTheIniUnlessGiven)

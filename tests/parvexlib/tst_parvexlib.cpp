@@ -15,6 +15,9 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <cstdio>
+#include <fcntl.h>
+#include <thread>
 #include <unistd.h>
 
 // Readable failure output for texts.
@@ -456,6 +459,107 @@ TEST_F(ParvexLibTest, SyncedPanesShowTheSameTopRow)
     api().SyncListViewScrolling(nullptr, &left.view, kVerticalScroll, 0, 0);
     api().SyncListViewScrolling(&left.view, nullptr, kVerticalScroll, 0, 0);
     EXPECT_EQ(left.top(), 80);
+}
+
+// Everything written to stderr while it lives goes to a file instead.
+class StderrCapture
+{
+public:
+    explicit StderrCapture(const QString& file) : m_file(file)
+    {
+        std::fflush(stderr);
+        m_saved = dup(STDERR_FILENO);
+        const int fd = open(QFile::encodeName(file).constData(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        EXPECT_GE(fd, 0);
+        dup2(fd, STDERR_FILENO);
+        close(fd);
+    }
+    ~StderrCapture() { restore(); }
+
+    QString take()
+    {
+        restore();
+        QFile f(m_file);
+        EXPECT_TRUE(f.open(QIODevice::ReadOnly));
+        return QString::fromUtf8(f.readAll());
+    }
+
+private:
+    void restore()
+    {
+        if (m_saved < 0)
+            return;
+        std::fflush(stderr);
+        dup2(m_saved, STDERR_FILENO);
+        close(m_saved);
+        m_saved = -1;
+    }
+
+    QString m_file;
+    int m_saved = -1;
+};
+
+// Closes any modal box that opens while the test's own code runs, and says whether one did. A plain
+// member timer: it dies with the test, so it cannot close a box of a later one.
+struct BoxWatch
+{
+    BoxWatch()
+    {
+        timer.setInterval(0);
+        QObject::connect(&timer, &QTimer::timeout, [this] {
+            if (QWidget* box = QApplication::activeModalWidget()) {
+                shown = true;
+                box->close();
+            }
+        });
+        timer.start();
+    }
+    QTimer timer;
+    bool shown = false;
+};
+
+// A message from a worker thread never builds widgets there: it goes to stderr even in a widget application.
+TEST_F(ParvexLibTest, MessagesOffTheGuiThreadGoToStandardError)
+{
+    TempDir dir;
+    BoxWatch watch;
+    StderrCapture capture(dir.file(QStringLiteral("stderr.txt")));
+    std::thread([] { api().ShowInformationMessage("a <b> & c", "From a worker"); }).join();
+    EXPECT_EQ(capture.take(), U("From a worker: a <b> & c\n"));
+    EXPECT_FALSE(watch.shown);
+}
+
+// A copy of the library in a folder without libparvexlib_widgets.so: a broken installation must cost the
+// boxes and the pane scrolling, not the program.
+TEST_F(ParvexLibTest, WithoutItsWidgetSideTheLibraryFallsBackToStandardError)
+{
+    TempDir dir;
+    const QString copy = dir.file(QStringLiteral("libparvexlib.so"));
+    ASSERT_TRUE(QFile::copy(TestLibraryFile(), copy));
+    ParvexLib alone;
+    QString problem;
+    ASSERT_TRUE(alone.Load(copy, &problem)) << qPrintable(problem);
+
+    Pane left(300);
+    Pane right(300);
+    left.view.verticalScrollBar()->setValue(50);
+    const int scrolls = right.scrolls;
+    BoxWatch watch;
+    StderrCapture capture(dir.file(QStringLiteral("stderr.txt")));
+    alone.ShowInformationMessage(U("\"C\" is not a valid path."), U("Invalid Path"));
+    alone.Api().SetTopItem(&right.view, 120);
+    alone.Api().SyncListViewScrolling(&left.view, &right.view, 0x115, 0, 0);
+    alone.ShowSelectedNotice();
+    const QString errors = capture.take();
+
+    EXPECT_FALSE(watch.shown);
+    EXPECT_TRUE(errors.contains(U("Invalid Path: \"C\" is not a valid path.\n"))) << qPrintable(errors);
+    EXPECT_TRUE(errors.endsWith(U("Show Only Selected Objects: Rerun the comparison or select a View type to undo "
+                                  "this action.\n"))) << qPrintable(errors);
+    // The missing companion is reported once and not looked for again on every call.
+    EXPECT_EQ(errors.count(U("libparvexlib_widgets.so")), 1) << qPrintable(errors);
+    EXPECT_EQ(right.top(), 0);
+    EXPECT_EQ(right.scrolls, scrolls);
 }
 
 } // namespace
