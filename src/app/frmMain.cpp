@@ -1,6 +1,11 @@
 #include "app/frmMain.h"
 
 #include "app/AppContext.h"
+#include "app/GuiCommandRegistry.h"
+#include "app/GuiObjectCommands.h"
+#include "compare/GuiCompareCommands.h"
+#include "settings/GuiSettingsCommands.h"
+#include "views/GuiViewCommands.h"
 #include "app/GuiToolbarPictures.h"
 #include "base/UserDialogs.h"
 #include "views/GuiCategoryPictures.h"
@@ -9,8 +14,6 @@
 
 #include <QCloseEvent>
 #include <QComboBox>
-#include <QDesktopServices>
-#include <QUrl>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -40,15 +43,16 @@ frmMain::frmMain(AppContext& ctx, QWidget* parent) : QMainWindow(parent), m_ctx(
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(Caption());
     setWindowIcon(ToolbarIcon(ToolbarPicture::Application));
-    m_openUrl = [](const QUrl& url) { return QDesktopServices::openUrl(url); };
     MakeNoResultsList(m_results.holdSource);
     MakeNoResultsList(m_results.holdTarget);
 
+    m_commands = new GuiCommandRegistry(this);
     BuildPanes();
     BuildLayout();
     BuildMenus();
     BuildPopupMenus();
     BuildToolbar();
+    WireCommands();
     BuildStatusBar();
     BindOptions();
     LoadSettings();

@@ -4,6 +4,7 @@
 #include "compare/ResultList.h"
 #include "settings/GuiFolderCombos.h"
 #include "settings/SettingsTable.h"
+#include "views/GuiResultsFrame.h"
 #include "views/PaneRows.h"
 
 #include <QFont>
@@ -12,8 +13,14 @@
 #include <QMainWindow>
 #include <array>
 #include <functional>
+#include <memory>
 
 class AppContext;
+class GuiCommandRegistry;
+class GuiCompareCommands;
+class GuiObjectCommands;
+class GuiSettingsCommands;
+class GuiViewCommands;
 class GuiResultPane;
 class QAction;
 class QActionGroup;
@@ -35,8 +42,11 @@ class ResultTableModel;
 // ParvexToolbar (its buttons tbrCompare .. tbrHelp), StatusBar1 with the labels StatusBar1Panel1 .. 4, and
 // every menu item by its mnu... name. The hidden hold lists are plain ResultLists (HoldSource, HoldTarget).
 //
-// Every message goes through ctx.Dialogs(); the window reaches nothing but what the AppContext owns.
-class frmMain final : public QMainWindow
+// The window is the frame: it lays out the panes and wires the command controllers of the subsystems
+// (GuiCompareCommands, GuiViewCommands, GuiSettingsCommands, GuiObjectCommands), which give the commands
+// of GuiCommandRegistry their handlers. Every message goes through ctx.Dialogs(); the window reaches
+// nothing but what the AppContext owns.
+class frmMain final : public QMainWindow, public GuiResultsFrame
 {
     Q_OBJECT
 
@@ -58,12 +68,11 @@ public:
     // The folder of the pane the next command acts on.
     CDir& CurrentDirObject() { return m_current == m_lvwTarget ? m_results.target : m_results.source; }
     SubFolderDiffsList& AllSubFolderDiffs() { return m_results.allSubFolderDiffs; }
-    GuiResultPane* SourcePane() const { return m_lvwSource; }
-    GuiResultPane* TargetPane() const { return m_lvwTarget; }
+    GuiResultPane* SourcePane() const override { return m_lvwSource; }
+    GuiResultPane* TargetPane() const override { return m_lvwTarget; }
     // The pane the next command acts on: the one that last had the focus (the left one at first).
-    GuiResultPane* CurrentListview() const { return m_current; }
-    // The folder shown above a pane, with a trailing "/".
-    QString PaneFolder(const GuiResultPane* pane) const;
+    GuiResultPane* CurrentListview() const override { return m_current; }
+    QString PaneFolder(const GuiResultPane* pane) const override;
     QComboBox* SourcePathBox() const { return m_cboSource; }
     QComboBox* TargetPathBox() const { return m_cboTarget; }
 
@@ -72,28 +81,28 @@ public:
 
     // A menu item (or toolbar button) by object name; nullptr when there is none.
     QAction* Action(const QString& objectName) const;
+    GuiCommandRegistry& Commands() const { return *m_commands; }
     QMenu* TopMenu(const QString& objectName) const;
 
     // Results and views.
-    void ApplyViewTypes();
-    void DisplayViewSelections();
+    void ApplyViewTypes() override;
+    void DisplayViewSelections() override;
     void imgViews_Click(int index); // index 1..8, in category order
-    void RemoveListItemsAndShowNoCompareMsg();
+    void RemoveListItemsAndShowNoCompareMsg() override;
     // Turns synchronised scrolling of the two panes on or off.
     void SetSyncScrolling(bool on);
     bool SyncScrolling() const { return m_syncScrolling; }
 
     // Runs a comparison of the two folder boxes. The flags say a user command started it (either true:
     // errors are offered, the completion sound plays).
-    void CompareDirs(bool byUserCommand, bool byToolbar);
-    // Whether no long operation is running (the File menu is enabled).
-    bool MenusEnabled() const;
+    void CompareDirs(bool byUserCommand, bool byToolbar) override;
+    bool MenusEnabled() const override;
     // Enables or disables the five top-level menus while a long operation runs.
     void SetMenusEnabled(bool enabled);
 
     // Status bar panels 1 .. 4.
     QString PanelText(int panel) const;
-    void SetPanelText(int panel, const QString& text);
+    void SetPanelText(int panel, const QString& text) override;
 
     // Tabs of the Options window, numbered from 1 as the menu commands name them.
     enum OptionsTab { OptionsTabGeneral = 1, OptionsTabCompare, OptionsTabFilters, OptionsTabSynchronize,
@@ -101,14 +110,23 @@ public:
 
     // Toolbar styles as the settings store them.
     enum ToolbarStyle { ToolbarHidden = 0, ToolbarLarge = 1, ToolbarSmall = 2 };
-    void SetToolbarStyle(int style);
+    void SetToolbarStyle(int style) override;
     int ToolbarStyleValue() const { return m_toolbarStyle; }
 
-    // Closes without the exit question (the "E&xit" command).
-    void ExitWithoutAsking();
+    void ExitWithoutAsking() override;
+
+    // The frame's services to the command controllers.
+    QWidget* FrameWindow() override { return this; }
+    QString FolderText(bool source) const override;
+    void SetFolderText(bool source, const QString& text) override;
+    void ReplaceFolderTexts(const QString& source, const QString& target) override;
+    void OpenOptionsWindow(int tab) override;
+    void AfterFilterChange() override;
+    void RestoreDefaultOptions() override;
+    void MaintainFolderLists() override;
 
     // How files and folders are handed to the desktop (default handler, file manager); tests replace it.
-    void SetUrlOpener(std::function<bool(const QUrl&)> opener) { m_openUrl = std::move(opener); }
+    void SetUrlOpener(std::function<bool(const QUrl&)> opener);
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -117,14 +135,6 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    struct Command
-    {
-        const char* name;
-        const char* caption;
-        std::function<void()> handler; // empty: the command is not available yet and stays disabled
-        bool checkable = false;
-    };
-
     // Layout (frmMain.cpp).
     void BuildLayout();
     QWidget* BuildSide(bool source);
@@ -133,13 +143,11 @@ private:
 
     // Menus and toolbar (frmMainMenus.cpp).
     void BuildMenus();
-    QMenu* AddMenu(QMenu* parent, const char* name, const char* caption);
-    QAction* AddCommand(QMenu* menu, const Command& command);
-    void AddCommands(QMenu* menu, std::initializer_list<Command> commands);
     void BuildPopupMenus();
     void BuildToolbar();
     void ToolbarPress(const QString& command);
-    QActionGroup* MakeRadioGroup(std::initializer_list<const char*> names);
+    // Commands (frmMainCommands.cpp).
+    void WireCommands();
 
     // Panes (frmMainPanes.cpp).
     void BuildPanes();
@@ -147,37 +155,15 @@ private:
     void OnPaneScrolled(GuiResultPane* source);
     void OnPaneDoubleClicked(GuiResultPane* pane, int row);
     void OnPaneContextMenu(GuiResultPane* pane, int row, const QPoint& globalPos);
-    void SetViewCommand(int viewType);
     CategoryFlags CurrentFlags() const;
     int32_t CurrentViewType() const;
     void CheckViewMenuItem(int32_t viewType);
-    void mnuViewOther_Click();
 
-    // Commands (frmMainCommands.cpp).
-    void mnuFileCompareDirectories_Click();
-    void mnuFileCompareParents_Click();
-    void mnuFileOpenFile_Click();
-    void mnuFileShowFileProperties_Click();
-    void AddSelectedObjectsToFilter(bool include);
-    void mnuViewErrorLog_Click();
-    void mnuHelpContents_Click();
-    void mnuHelpAboutBox_Click();
-    void OpenRowWithDefaultHandler(GuiResultPane* pane, int row);
-    void ExploreFolderRow(GuiResultPane* pane, int row);
-    // Hands a file or folder to the desktop; says so when nothing there takes it.
-    bool HandToDesktop(const QString& path, const QString& title);
-    void GoToSubFolder(bool bothSidesAndCompare);
-    void mnuOptionsMaintainFolderLists_Click();
     void ResultsChangedByOption(bool filtersChanged, bool methodChanged);
-    void AfterFilterChange();
 
     // Options (frmMainOptions.cpp).
     void BindOptions();
     void RefreshOptionMarks();
-    void SelectCompareMethod(int method);
-    void SelectSyncMethod(int method);
-    void OpenOptionsWindow(int tab);
-    void RestoreDefaultOptions();
     void LoadSettings();
     void SaveSettings();
     void ApplyLoadedSettings();
@@ -196,7 +182,6 @@ private:
     void BuildFolderBox(QComboBox* box);
     void OnFolderTextChanged();
     void BrowseForFolder(bool source);
-    void SetFolderText(QComboBox* box, const QString& text);
     void ApplyAutoComplete();
 
     AppContext& m_ctx;
@@ -211,7 +196,11 @@ private:
     std::array<QToolButton*, CategoryCount> m_imgViews{};
     std::array<QLabel*, 4> m_panels{};
     QToolBar* m_toolbar = nullptr;
-    QHash<QString, QAction*> m_actions;
+    GuiCommandRegistry* m_commands = nullptr;
+    std::unique_ptr<GuiCompareCommands> m_compareCommands;
+    std::unique_ptr<GuiViewCommands> m_viewCommands;
+    std::unique_ptr<GuiSettingsCommands> m_settingsCommands;
+    std::unique_ptr<GuiObjectCommands> m_objectCommands;
     QHash<QString, QMenu*> m_menus;
     QMenu* m_filePopup = nullptr;
     QMenu* m_folderPopup = nullptr;
@@ -226,7 +215,6 @@ private:
     bool m_fitTargetColumns = false;
     bool m_unloaded = false;
     bool m_closeAfterRun = false;
-    std::function<bool(const QUrl&)> m_openUrl;
     QFont m_startFont;
     QCompleter* m_folderCompleter = nullptr;
 };

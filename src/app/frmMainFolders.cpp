@@ -4,6 +4,7 @@
 #include "base/UserDialogs.h"
 
 #include <QComboBox>
+#include <QScopeGuard>
 #include <QCompleter>
 #include <QFileSystemModel>
 #include <QDragEnterEvent>
@@ -60,9 +61,17 @@ void frmMain::OnFolderTextChanged()
     }
 }
 
-void frmMain::SetFolderText(QComboBox* box, const QString& text)
+QString frmMain::FolderText(bool source) const { return (source ? m_cboSource : m_cboTarget)->currentText(); }
+
+void frmMain::SetFolderText(bool source, const QString& text) { (source ? m_cboSource : m_cboTarget)->setEditText(text); }
+
+void frmMain::ReplaceFolderTexts(const QString& source, const QString& target)
 {
-    box->setEditText(text);
+    // The boxes' change events would clear the results that the comparison to follow replaces anyway.
+    m_replacingFolderTexts = true;
+    const auto restore = qScopeGuard([this] { m_replacingFolderTexts = false; });
+    m_cboSource->setEditText(source);
+    m_cboTarget->setEditText(target);
 }
 
 void frmMain::BrowseForFolder(bool source)
@@ -75,7 +84,7 @@ void frmMain::BrowseForFolder(bool source)
         source ? QStringLiteral("Select the Left Folder") : QStringLiteral("Select the Right Folder"), current);
     if (chosen.isEmpty())
         return;
-    SetFolderText(box, chosen.endsWith(QLatin1Char('/')) ? chosen : chosen + QLatin1Char('/'));
+    box->setEditText(chosen.endsWith(QLatin1Char('/')) ? chosen : chosen + QLatin1Char('/'));
 }
 
 // Drops onto a folder box set its text. A drop from a file manager carries the dropped paths as URLs and
@@ -112,7 +121,7 @@ bool frmMain::eventFilter(QObject* watched, QEvent* event)
         if (text.isEmpty() && data->hasText())
             text = data->text().trimmed();
         if (!text.isEmpty())
-            SetFolderText(box, text);
+            box->setEditText(text);
         drop->acceptProposedAction();
         return true;
     }

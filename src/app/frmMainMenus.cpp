@@ -1,6 +1,7 @@
 #include "app/frmMain.h"
 
 #include "app/AppContext.h"
+#include "app/GuiCommandRegistry.h"
 #include "app/GuiToolbarPictures.h"
 #include "views/GuiResultPane.h"
 
@@ -10,336 +11,312 @@
 #include <QMenuBar>
 #include <QToolBar>
 
-// The command table. Items whose work lands with a later part of the program are present with their
-// captions and names but have no handler yet, which leaves them disabled.
+namespace {
+
+// The menu bar, in order: every command of the window is defined here once, with its caption and
+// whether it carries a check mark. Items whose work lands with a later part of the program are present
+// with their captions and names but no handler yet, which leaves them disabled.
+enum class Kind { Top, Sub, End, Item, Check, Separator };
+struct MenuLine
+{
+    Kind kind;
+    const char* name = nullptr;
+    const char* caption = nullptr;
+    const char* shortcut = nullptr;
+};
+
+const MenuLine MenuBar[] = {
+    {Kind::Top, "mnuFile", "&File"},
+    {Kind::Item, "mnuFileCompareDirectories", "Compare &Folders"},
+    {Kind::Item, "mnuFileCompareFiles", "Compare F&iles..."},
+    {Kind::Item, "mnuFileCompareParents", "Compare the Parent Folders"},
+    {Kind::Item, "mnuCompareSubFolderToOtherFolder", "Compare this sub-folder with another folder..."},
+    {Kind::Item, "mnuFileShowSubDirDiffs", "Show Sub-Folder Differences..."},
+    {Kind::Item, "mnuFileShowFileDiffs", "Show File Differences"},
+    {Kind::Separator},
+    {Kind::Item, "mnuFileAutoSynch", "&Synchronize Folder Contents"},
+    {Kind::Item, "mnuFileSyncSelectedObjects", "Synchronize Selected Object(s) Only"},
+    {Kind::Separator},
+    {Kind::Item, "mnuFileCopySelectedFilesToTargetDirectory", "&Copy Selected Object(s) to Other Folder"},
+    {Kind::Item, "mnuFileCopySelectedFilesToSpecifiedDirectory", "Copy Selected Object(s) to Any Folder..."},
+    {Kind::Item, "mnuFileMoveSelectedFilesToTargetDirectory", "&Move Selected Object(s) to Other Folder"},
+    {Kind::Item, "mnuFileMoveSelectedFilesToSpecifiedDirectory", "Move Selected Object(s) to Any Folder..."},
+    {Kind::Item, "mnuFileSendSelectedFilesToRecycleBin", "Send to Recycle &Bin"},
+    {Kind::Item, "mnuFileDeletePermanently", "Delete Permanently"},
+    {Kind::Item, "mnuFileChangeFilename", "Re&name File(s)/Folder(s)..."},
+    {Kind::Item, "mnuSetDateTimeStamp", "Set Date/Time of Selected File(s)"},
+    {Kind::Item, "mnuSyncTimeStamp", "Synchronize &Date/Time of Selected File with its Counterpart"},
+    {Kind::Separator},
+    {Kind::Item, "mnuFileOpenFile", "&Open Object"},
+    {Kind::Item, "mnuFileShowFileProperties", "P&roperties"},
+    {Kind::Separator},
+    {Kind::Item, "mnuFileAddToIncludeFilter", "Add Selected Objects to Include Filter"},
+    {Kind::Item, "mnuFileAddToExcludeFilter", "Add Selected Objects to Exclude Filter"},
+    {Kind::Separator},
+    {Kind::Item, "mnuFileSaveSessionSettings", "Save Session Settings As..."},
+    {Kind::Item, "mnuFileLoadSessionSettings", "Load Session Settings..."},
+    {Kind::Item, "mnuFileRestoreDefaultSessionSettings", "Restore Default Session Settings"},
+    {Kind::Separator},
+    {Kind::Item, "mnuFilePrint", "&Print..."},
+    {Kind::Separator},
+    {Kind::Item, "mnuFileExit", "E&xit"},
+    {Kind::End},
+
+    {Kind::Top, "mnuSelect", "&Select"},
+    {Kind::Item, "mnuSelectAll", "&Select All Objects"},
+    {Kind::Item, "mnuDeSelectAll", "&DeSelect All Objects"},
+    {Kind::Item, "mnuInvertSelection", "&Invert Selection"},
+    {Kind::Item, "mnuSelectOther", "&Other..."},
+    {Kind::Separator},
+    {Kind::Item, "mnuSelectShowNext", "Show &Next Selected Item"},
+    {Kind::Item, "mnuSelectShowOnlySelected", "Show Only Selected Objects"},
+    {Kind::End},
+
+    {Kind::Top, "mnuView", "&View"},
+    {Kind::Check, "mnuViewViewAll", "View All Files and Folders"},
+    {Kind::Check, "mnuViewDifferences", "View Differences Only"},
+    {Kind::Check, "mnuViewSimilarities", "View Similiarities Only"},
+    {Kind::Check, "mnuViewOther", "Other..."},
+    {Kind::Separator},
+    {Kind::Item, "mnuViewCompareResultsSummary", "Comparison &Results Summary"},
+    {Kind::Item, "mnuViewSyncHistory", "&Synchronization History"},
+    {Kind::Item, "mnuViewErrorLog", "&Error Log"},
+    {Kind::End},
+
+    {Kind::Top, "mnuOptions", "&Options"},
+    {Kind::Sub, "mnuOptionsCompareType", "Comparison Method"},
+    {Kind::Check, "mnuOptionsCompareTypeQuick", "Size and Date/Time"},
+    {Kind::Check, "mnuOptionsCompareTypeThoroughString", "Contents"},
+    {Kind::Check, "mnuOptionsCompareTypeThoroughCRC", "Cyclical Redundancy Check"},
+    {Kind::Check, "mnuOptionsCompareTypeSHA", "SHA-1 Message Digest"},
+    {Kind::End},
+    {Kind::Item, "mnuOptionsChunkSize", "Chunk Size..."},
+    {Kind::Check, "mnuOptionsCompareSubFolders", "Compare Sub-Folders"},
+    {Kind::Separator},
+    {Kind::Check, "mnuOptionsExcludeHiddenFiles", "Exclude Hidden Files"},
+    {Kind::Check, "mnuOptionsExcludeSystemFiles", "Exclude System Files"},
+    {Kind::Check, "mnuOptionsExcludeHiddenFolders", "Exclude Hidden Folders"},
+    {Kind::Check, "mnuOptionsExcludeSystemFolders", "Exclude System Folders"},
+    {Kind::Item, "mnuOptionsFilters", "Include/Exclude Filters..."},
+    {Kind::Sub, "mnuOptionsFATNTFS", "FAT/NTFS"},
+    {Kind::Check, "mnuOptionsIgnore2Sec", "Ignore FAT/NTFS 2 sec. Difference"},
+    {Kind::Check, "mnuOptionsIgnoreDaylightSavings", "Ignore FAT/NTFS Daylight Savings Time"},
+    {Kind::Check, "mnuOptionsRemindAboutFATNTFSIssue", "Remind About FAT/NTFS Issue"},
+    {Kind::End},
+    {Kind::Separator},
+    {Kind::Sub, "mnuOptionsSynchronizeMethod", "Synchronization Method"},
+    {Kind::Check, "mnuOptionsSyncMakeRightSameAsLeft", "Make Right Folder Same as Left Folder"},
+    {Kind::Check, "mnuOptionsSyncMakeLeftSameAsRight", "Make Left Folder Same as Right Folder"},
+    {Kind::Check, "mnuOptionsSyncReplaceOlderInRight", "Replace Older Files in Right Folder"},
+    {Kind::Check, "mnuOptionsSyncReplaceOlderInLeft", "Replace Older Files in Left Folder"},
+    {Kind::Check, "mnuOptionsSyncReplaceOlderCopyOrphans", "Replace Older Files and Copy Orphan Objects (bi-directional)"},
+    {Kind::Check, "mnuOptionsSyncAddOrphansToRight", "Add Orphan Objects to Right Folder"},
+    {Kind::Check, "mnuOptionsSyncAddOrphansToLeft", "Add Orphan Objects to Left Folder"},
+    {Kind::Check, "mnuOptionsSyncCustomize", "Custom..."},
+    {Kind::Separator},
+    {Kind::Check, "mnuOptionsPromptForSyncMethod", "Prompt for Sync Method"},
+    {Kind::End},
+    {Kind::Sub, "mnuOptionsConfirmations", "Confirmations"},
+    {Kind::Check, "mnuOptionsConfirmCopy", "Confirm Before Copy"},
+    {Kind::Check, "mnuOptionsConfirmMove", "Confirm Before Move"},
+    {Kind::Check, "mnuOptionsConfirmDelete", "Confirm Before Delete"},
+    {Kind::Check, "mnuOptionsConfirmSynchronize", "Confirm Before Synchronize"},
+    {Kind::Check, "mnuOptionsConfirmDateTimeChange", "Confirm Before Date/Time Change"},
+    {Kind::End},
+    {Kind::Sub, "mnuOptionsAutoCompare", "Automatic Comparison"},
+    {Kind::Check, "mnuOptionsAutoCompareAfterFileOp", "Auto Compare After Copy, Move, Delete"},
+    {Kind::Check, "mnuOptionsAutoCompareAfterSync", "Auto Compare After Synchronize"},
+    {Kind::Check, "mnuOptionsAutoCompareAfterFilter", "Auto Compare After Filter Change"},
+    {Kind::Check, "mnuOptionsAutoCompareAfterDateTimeChange", "Auto Compare After Filename or Date/Time Change"},
+    {Kind::Check, "mnuOptionsAutoCompareAfterCompareMethodChange", "Auto Compare After Compare Method Change"},
+    {Kind::Check, "mnuOptionsAutoCompareAfterCreationOfNewFolder", "Auto Compare After Creation of New Folder"},
+    {Kind::End},
+    {Kind::Check, "mnuOptionsShowGraphAfterCompare", "Show Summary After Compare"},
+    {Kind::Sub, "mnuOptionsViewFileDiffs", "View File Difference Options"},
+    {Kind::Check, "mnuOptionsViewFileDiffsPromptForOptions", "Prompt For Options"},
+    {Kind::Check, "mnuOptionsViewFileDiffsIgnoreWhitespace", "Ignore Whitespace"},
+    {Kind::Check, "mnuOptionsViewFileDiffsIgnoreCase", "Ignore Case"},
+    {Kind::Sub, "mnuOptionsViewFileDiffsOutputFormat", "Output Format"},
+    {Kind::Check, "mnuOptionsViewFileDiffsOutputFormatVisual", "Visual"},
+    {Kind::Check, "mnuOptionsViewFileDiffsOutputFormatUnix", "Unix"},
+    {Kind::End},
+    {Kind::End},
+    {Kind::Separator},
+    {Kind::Sub, "mnuOptionsSounds", "Sounds"},
+    {Kind::Check, "mnuOptionsSoundOn", "Sounds On"},
+    {Kind::Item, "mnuOptionsChangeSounds", "Change Sounds..."},
+    {Kind::End},
+    {Kind::Check, "mnuOptionsSyncScrolling", "Sy&nc Folder Contents Scrolling"},
+    {Kind::Sub, "mnuOptionsToolbar", "Toolbar"},
+    {Kind::Check, "mnuOptionsToolbarShowToolbar", "Show Toolbar (Smaller Icons)"},
+    {Kind::Check, "mnuOptionsToolbarShowCoolbar", "Show Toolbar (Large Icons)"},
+    {Kind::Check, "mnuOptionsToolbarHide", "Hide Toolbar"},
+    {Kind::End},
+    {Kind::Check, "mnuOptionsAutoCompleteFolderPath", "Auto Complete Folder Path While Typing"},
+    {Kind::Item, "mnuOptionsAppearance", "Appearance..."},
+    {Kind::Item, "mnuOptionsMaintainFolderLists", "Maintain Folder Lists..."},
+    {Kind::Separator},
+    {Kind::Item, "mnuOptionsRestoreDefaults", "Restore Default Options"},
+    {Kind::End},
+
+    {Kind::Top, "mnuHelp", "&Help"},
+    {Kind::Item, "mnuHelpContents", "&Contents"},
+    {Kind::Item, "mnuHelpTroubleshooting", "&Troubleshooting"},
+    {Kind::Separator},
+    {Kind::Item, "mnuHelpAboutBox", "&About..."},
+    {Kind::End},
+};
+
+// Commands that only the pop-up menus of the panes offer.
+const GuiCommandRegistry::Spec PopupCommands[] = {
+    {"mnuFolderPopupExplore", "Explore this sub-folder"},
+    {"mnuFolderPopupViewDifferences", "Show Sub-Folder Differences"},
+    {"mnuGoToFolderThisSide", "Go to the sub-folder - (This side only)"},
+    {"mnuGoToFolderBothSidesRunCompare", "Go to the sub-folder and run compare -  (Both sides) "},
+};
+
+// A pop-up item: its own name and caption, the command it runs ("-": a separator).
+struct PopupLine
+{
+    const char* name;
+    const char* caption = nullptr;
+    const char* command = nullptr;
+};
+
+const PopupLine FilePopup[] = {
+    {"mnuFilePopupOpen", "&Open Object", "mnuFileOpenFile"},
+    {"mnuFilePopupShowDifferences", "Show File Differences", "mnuFileShowFileDiffs"},
+    {"mnuFilePopupCompareFiles", "Compare Files...", "mnuFileCompareFiles"},
+    {"-"},
+    {"mnuFilePopupCopyToOtherFolder", "Copy to Other Folder", "mnuFileCopySelectedFilesToTargetDirectory"},
+    {"mnuFilePopupCopyToAnyFolder", "Copy to Any Folder...", "mnuFileCopySelectedFilesToSpecifiedDirectory"},
+    {"mnuFilePopupMoveToOtherFolder", "Move to Other Folder", "mnuFileMoveSelectedFilesToTargetDirectory"},
+    {"mnuFilePopupMoveToAnyFolder", "Move to Any Folder...", "mnuFileMoveSelectedFilesToSpecifiedDirectory"},
+    {"mnuFilePopupSendToRecycleBin", "Send to Recycle Bin", "mnuFileSendSelectedFilesToRecycleBin"},
+    {"mnuFilePopupDeletePermanently", "Delete Permanently", "mnuFileDeletePermanently"},
+    {"mnuFilePopupRename", "Rename File(s)", "mnuFileChangeFilename"},
+    {"mnuFilePopupSetDateTime", "Set Date/Time of Selected File(s)", "mnuSetDateTimeStamp"},
+    {"mnuFilePopupSyncFileDateTime", "Synchronize &Date/Time of Selected File with its Counterpart", "mnuSyncTimeStamp"},
+    {"mnuFilePopupSyncSelected", "Synchronize Selected Object(s)", "mnuFileSyncSelectedObjects"},
+    {"-"},
+    {"mnuFilePopupAddToIncludeFilter", "Add Selected Objects to Include Filter", "mnuFileAddToIncludeFilter"},
+    {"mnuFilePopupAddToExcludeFilter", "Add Selected Objects to Exclude Filter", "mnuFileAddToExcludeFilter"},
+    {"-"},
+    {"mnuFilePopupProperties", "Properties", "mnuFileShowFileProperties"},
+};
+
+const PopupLine FolderPopup[] = {
+    {"mnuFolderPopupExplore"},
+    {"mnuFolderPopupViewDifferences"},
+    {"-"},
+    {"mnuGoToFolderThisSide"},
+    {"mnuGoToFolderBothSidesRunCompare"},
+    {"-"},
+    {"mnuFolderPopupCopyToOtherFolder", "Copy to Other Folder", "mnuFileCopySelectedFilesToTargetDirectory"},
+    {"mnuFolderPopupCopyToAnyFolder", "Copy to Any Folder...", "mnuFileCopySelectedFilesToSpecifiedDirectory"},
+    {"mnuFolderPopupMoveToOtherFolder", "Move to Other Folder", "mnuFileMoveSelectedFilesToTargetDirectory"},
+    {"mnuFolderPopupMoveToAnyFolder", "Move to Any Folder...", "mnuFileMoveSelectedFilesToSpecifiedDirectory"},
+    {"mnuFolderPopupSendToRecycleBin", "Send to Recycle Bin", "mnuFileSendSelectedFilesToRecycleBin"},
+    {"mnuFolderPopupDeletePermanently", "Delete Permanently", "mnuFileDeletePermanently"},
+    {"mnuFolderPopupRename", "Rename Folder(s)", "mnuFileChangeFilename"},
+    {"mnuFolderPopupSyncSelected", "Synchronize Selected Object(s)", "mnuFileSyncSelectedObjects"},
+    {"-"},
+    {"mnuFolderPopupAddToIncludeFilter", "Add Selected Objects to Include Filter", "mnuFileAddToIncludeFilter"},
+    {"mnuFolderPopupAddToExcludeFilter", "Add Selected Objects to Exclude Filter", "mnuFileAddToExcludeFilter"},
+    {"-"},
+    {"mnuFolderPopupProperties", "Properties", "mnuFileShowFileProperties"},
+};
+
+const PopupLine FileDoubleClick[] = {
+    {"mnuDblClickFileOpen", "Open File", "mnuFileOpenFile"},
+    {"mnuDblClickShowFileDiffs", "Show File Differences", "mnuFileShowFileDiffs"},
+};
+
+const PopupLine FolderDoubleClick[] = {
+    {"mnuDblClickExplore", "Explore this sub-folder", "mnuFolderPopupExplore"},
+    {"mnuDblClickShowDiffs", "Show Sub-Folder Differences", "mnuFolderPopupViewDifferences"},
+};
+
+// Radio groups: exactly one item of each carries the check mark.
+const std::initializer_list<const char*> RadioGroups[] = {
+    {"mnuViewViewAll", "mnuViewDifferences", "mnuViewSimilarities", "mnuViewOther"},
+    {"mnuOptionsCompareTypeQuick", "mnuOptionsCompareTypeThoroughString", "mnuOptionsCompareTypeThoroughCRC",
+     "mnuOptionsCompareTypeSHA"},
+    {"mnuOptionsSyncMakeRightSameAsLeft", "mnuOptionsSyncMakeLeftSameAsRight", "mnuOptionsSyncReplaceOlderInRight",
+     "mnuOptionsSyncReplaceOlderInLeft", "mnuOptionsSyncReplaceOlderCopyOrphans", "mnuOptionsSyncAddOrphansToRight",
+     "mnuOptionsSyncAddOrphansToLeft", "mnuOptionsSyncCustomize"},
+    {"mnuOptionsViewFileDiffsOutputFormatVisual", "mnuOptionsViewFileDiffsOutputFormatUnix"},
+    {"mnuOptionsToolbarShowToolbar", "mnuOptionsToolbarShowCoolbar", "mnuOptionsToolbarHide"},
+};
+
+} // namespace
+
 void frmMain::BuildMenus()
 {
-    QMenuBar* bar = menuBar();
-    auto top = [this, bar](const char* name, const char* caption) {
-        auto* menu = bar->addMenu(QString::fromLatin1(caption));
-        menu->setObjectName(QString::fromLatin1(name));
-        menu->menuAction()->setObjectName(QString::fromLatin1(name));
-        m_menus.insert(QString::fromLatin1(name), menu);
-        return menu;
-    };
-
-    QMenu* file = top("mnuFile", "&File");
-    AddCommands(file, {
-        {"mnuFileCompareDirectories", "Compare &Folders", [this] { mnuFileCompareDirectories_Click(); }},
-        {"mnuFileCompareFiles", "Compare F&iles...", {}},
-        {"mnuFileCompareParents", "Compare the Parent Folders", [this] { mnuFileCompareParents_Click(); }},
-        {"mnuCompareSubFolderToOtherFolder", "Compare this sub-folder with another folder...", {}},
-        {"mnuFileShowSubDirDiffs", "Show Sub-Folder Differences...", {}},
-        {"mnuFileShowFileDiffs", "Show File Differences", {}},
-    });
-    file->addSeparator();
-    AddCommands(file, {
-        {"mnuFileAutoSynch", "&Synchronize Folder Contents", {}},
-        {"mnuFileSyncSelectedObjects", "Synchronize Selected Object(s) Only", {}},
-    });
-    file->addSeparator();
-    AddCommands(file, {
-        {"mnuFileCopySelectedFilesToTargetDirectory", "&Copy Selected Object(s) to Other Folder", {}},
-        {"mnuFileCopySelectedFilesToSpecifiedDirectory", "Copy Selected Object(s) to Any Folder...", {}},
-        {"mnuFileMoveSelectedFilesToTargetDirectory", "&Move Selected Object(s) to Other Folder", {}},
-        {"mnuFileMoveSelectedFilesToSpecifiedDirectory", "Move Selected Object(s) to Any Folder...", {}},
-        {"mnuFileSendSelectedFilesToRecycleBin", "Send to Recycle &Bin", {}},
-        {"mnuFileDeletePermanently", "Delete Permanently", {}},
-        {"mnuFileChangeFilename", "Re&name File(s)/Folder(s)...", {}},
-        {"mnuSetDateTimeStamp", "Set Date/Time of Selected File(s)", {}},
-        {"mnuSyncTimeStamp", "Synchronize &Date/Time of Selected File with its Counterpart", {}},
-    });
-    file->addSeparator();
-    AddCommands(file, {
-        {"mnuFileOpenFile", "&Open Object", [this] { mnuFileOpenFile_Click(); }},
-        {"mnuFileShowFileProperties", "P&roperties", [this] { mnuFileShowFileProperties_Click(); }},
-    });
-    file->addSeparator();
-    AddCommands(file, {
-        {"mnuFileAddToIncludeFilter", "Add Selected Objects to Include Filter",
-         [this] { AddSelectedObjectsToFilter(true); }},
-        {"mnuFileAddToExcludeFilter", "Add Selected Objects to Exclude Filter",
-         [this] { AddSelectedObjectsToFilter(false); }},
-    });
-    file->addSeparator();
-    AddCommands(file, {
-        {"mnuFileSaveSessionSettings", "Save Session Settings As...", {}},
-        {"mnuFileLoadSessionSettings", "Load Session Settings...", {}},
-        {"mnuFileRestoreDefaultSessionSettings", "Restore Default Session Settings",
-         [this] { RestoreDefaultOptions(); }},
-    });
-    file->addSeparator();
-    AddCommands(file, {{"mnuFilePrint", "&Print...", {}}});
-    file->addSeparator();
-    AddCommands(file, {{"mnuFileExit", "E&xit", [this] { ExitWithoutAsking(); }}});
-
-    QMenu* select = top("mnuSelect", "&Select");
-    AddCommands(select, {
-        {"mnuSelectAll", "&Select All Objects", {}},
-        {"mnuDeSelectAll", "&DeSelect All Objects", {}},
-        {"mnuInvertSelection", "&Invert Selection", {}},
-        {"mnuSelectOther", "&Other...", {}},
-    });
-    select->addSeparator();
-    AddCommands(select, {
-        {"mnuSelectShowNext", "Show &Next Selected Item", {}},
-        {"mnuSelectShowOnlySelected", "Show Only Selected Objects", {}},
-    });
-
-    QMenu* view = top("mnuView", "&View");
-    AddCommands(view, {
-        {"mnuViewViewAll", "View All Files and Folders", [this] { SetViewCommand(ViewAll); }, true},
-        {"mnuViewDifferences", "View Differences Only", [this] { SetViewCommand(ViewDifferent); }, true},
-        {"mnuViewSimilarities", "View Similiarities Only", [this] { SetViewCommand(ViewSimilar); }, true},
-        {"mnuViewOther", "Other...", [this] { mnuViewOther_Click(); }, true},
-    });
-    view->addSeparator();
-    AddCommands(view, {
-        {"mnuViewCompareResultsSummary", "Comparison &Results Summary", {}},
-        {"mnuViewSyncHistory", "&Synchronization History", {}},
-        {"mnuViewErrorLog", "&Error Log", [this] { mnuViewErrorLog_Click(); }},
-    });
-
-    QMenu* options = top("mnuOptions", "&Options");
-    QMenu* method = AddMenu(options, "mnuOptionsCompareType", "Comparison Method");
-    AddCommands(method, {
-        {"mnuOptionsCompareTypeQuick", "Size and Date/Time", [this] { SelectCompareMethod(0); }, true},
-        {"mnuOptionsCompareTypeThoroughString", "Contents", [this] { SelectCompareMethod(1); }, true},
-        {"mnuOptionsCompareTypeThoroughCRC", "Cyclical Redundancy Check", [this] { SelectCompareMethod(2); }, true},
-        {"mnuOptionsCompareTypeSHA", "SHA-1 Message Digest", [this] { SelectCompareMethod(3); }, true},
-    });
-    AddCommands(options, {
-        {"mnuOptionsChunkSize", "Chunk Size...", [this] { OpenOptionsWindow(OptionsTabCompare); }},
-        {"mnuOptionsCompareSubFolders", "Compare Sub-Folders", {}, true},
-    });
-    options->addSeparator();
-    AddCommands(options, {
-        {"mnuOptionsExcludeHiddenFiles", "Exclude Hidden Files", {}, true},
-        {"mnuOptionsExcludeSystemFiles", "Exclude System Files", {}, true},
-        {"mnuOptionsExcludeHiddenFolders", "Exclude Hidden Folders", {}, true},
-        {"mnuOptionsExcludeSystemFolders", "Exclude System Folders", {}, true},
-        {"mnuOptionsFilters", "Include/Exclude Filters...", [this] { OpenOptionsWindow(OptionsTabFilters); }},
-    });
-    QMenu* fat = AddMenu(options, "mnuOptionsFATNTFS", "FAT/NTFS");
-    AddCommands(fat, {
-        {"mnuOptionsIgnore2Sec", "Ignore FAT/NTFS 2 sec. Difference", {}, true},
-        {"mnuOptionsIgnoreDaylightSavings", "Ignore FAT/NTFS Daylight Savings Time", {}, true},
-        {"mnuOptionsRemindAboutFATNTFSIssue", "Remind About FAT/NTFS Issue", {}, true},
-    });
-    options->addSeparator();
-    QMenu* sync = AddMenu(options, "mnuOptionsSynchronizeMethod", "Synchronization Method");
-    AddCommands(sync, {
-        {"mnuOptionsSyncMakeRightSameAsLeft", "Make Right Folder Same as Left Folder", [this] { SelectSyncMethod(0); }, true},
-        {"mnuOptionsSyncMakeLeftSameAsRight", "Make Left Folder Same as Right Folder", [this] { SelectSyncMethod(1); }, true},
-        {"mnuOptionsSyncReplaceOlderInRight", "Replace Older Files in Right Folder", [this] { SelectSyncMethod(7); }, true},
-        {"mnuOptionsSyncReplaceOlderInLeft", "Replace Older Files in Left Folder", [this] { SelectSyncMethod(6); }, true},
-        {"mnuOptionsSyncReplaceOlderCopyOrphans", "Replace Older Files and Copy Orphan Objects (bi-directional)",
-         [this] { SelectSyncMethod(2); }, true},
-        {"mnuOptionsSyncAddOrphansToRight", "Add Orphan Objects to Right Folder", [this] { SelectSyncMethod(5); }, true},
-        {"mnuOptionsSyncAddOrphansToLeft", "Add Orphan Objects to Left Folder", [this] { SelectSyncMethod(4); }, true},
-        {"mnuOptionsSyncCustomize", "Custom...", [this] { SelectSyncMethod(3); }, true},
-    });
-    sync->addSeparator();
-    AddCommands(sync, {{"mnuOptionsPromptForSyncMethod", "Prompt for Sync Method", {}, true}});
-    QMenu* confirm = AddMenu(options, "mnuOptionsConfirmations", "Confirmations");
-    AddCommands(confirm, {
-        {"mnuOptionsConfirmCopy", "Confirm Before Copy", {}, true},
-        {"mnuOptionsConfirmMove", "Confirm Before Move", {}, true},
-        {"mnuOptionsConfirmDelete", "Confirm Before Delete", {}, true},
-        {"mnuOptionsConfirmSynchronize", "Confirm Before Synchronize", {}, true},
-        {"mnuOptionsConfirmDateTimeChange", "Confirm Before Date/Time Change", {}, true},
-    });
-    QMenu* autoCompare = AddMenu(options, "mnuOptionsAutoCompare", "Automatic Comparison");
-    AddCommands(autoCompare, {
-        {"mnuOptionsAutoCompareAfterFileOp", "Auto Compare After Copy, Move, Delete", {}, true},
-        {"mnuOptionsAutoCompareAfterSync", "Auto Compare After Synchronize", {}, true},
-        {"mnuOptionsAutoCompareAfterFilter", "Auto Compare After Filter Change", {}, true},
-        {"mnuOptionsAutoCompareAfterDateTimeChange", "Auto Compare After Filename or Date/Time Change", {}, true},
-        {"mnuOptionsAutoCompareAfterCompareMethodChange", "Auto Compare After Compare Method Change", {}, true},
-        {"mnuOptionsAutoCompareAfterCreationOfNewFolder", "Auto Compare After Creation of New Folder", {}, true},
-    });
-    AddCommands(options, {{"mnuOptionsShowGraphAfterCompare", "Show Summary After Compare", {}, true}});
-    QMenu* diffs = AddMenu(options, "mnuOptionsViewFileDiffs", "View File Difference Options");
-    AddCommands(diffs, {
-        {"mnuOptionsViewFileDiffsPromptForOptions", "Prompt For Options", {}, true},
-        {"mnuOptionsViewFileDiffsIgnoreWhitespace", "Ignore Whitespace", {}, true},
-        {"mnuOptionsViewFileDiffsIgnoreCase", "Ignore Case", {}, true},
-    });
-    QMenu* format = AddMenu(diffs, "mnuOptionsViewFileDiffsOutputFormat", "Output Format");
-    AddCommands(format, {
-        {"mnuOptionsViewFileDiffsOutputFormatVisual", "Visual", {}, true},
-        {"mnuOptionsViewFileDiffsOutputFormatUnix", "Unix", {}, true},
-    });
-    options->addSeparator();
-    QMenu* sounds = AddMenu(options, "mnuOptionsSounds", "Sounds");
-    AddCommands(sounds, {
-        {"mnuOptionsSoundOn", "Sounds On", {}, true},
-        {"mnuOptionsChangeSounds", "Change Sounds...", [this] { OpenOptionsWindow(OptionsTabSounds); }},
-    });
-    AddCommands(options, {{"mnuOptionsSyncScrolling", "Sy&nc Folder Contents Scrolling", {}, true}});
-    QMenu* toolbar = AddMenu(options, "mnuOptionsToolbar", "Toolbar");
-    AddCommands(toolbar, {
-        {"mnuOptionsToolbarShowToolbar", "Show Toolbar (Smaller Icons)", [this] { SetToolbarStyle(ToolbarSmall); }, true},
-        {"mnuOptionsToolbarShowCoolbar", "Show Toolbar (Large Icons)", [this] { SetToolbarStyle(ToolbarLarge); }, true},
-        {"mnuOptionsToolbarHide", "Hide Toolbar", [this] { SetToolbarStyle(ToolbarHidden); }, true},
-    });
-    AddCommands(options, {
-        {"mnuOptionsAutoCompleteFolderPath", "Auto Complete Folder Path While Typing", {}, true},
-        {"mnuOptionsAppearance", "Appearance...", [this] { OpenOptionsWindow(OptionsTabAppearance); }},
-        {"mnuOptionsMaintainFolderLists", "Maintain Folder Lists...", [this] { mnuOptionsMaintainFolderLists_Click(); }},
-    });
-    options->addSeparator();
-    AddCommands(options, {{"mnuOptionsRestoreDefaults", "Restore Default Options", [this] { RestoreDefaultOptions(); }}});
-
-    QMenu* help = top("mnuHelp", "&Help");
-    AddCommands(help, {
-        {"mnuHelpContents", "&Contents", [this] { mnuHelpContents_Click(); }},
-        {"mnuHelpTroubleshooting", "&Troubleshooting", [this] { mnuHelpContents_Click(); }},
-    });
-    help->addSeparator();
-    AddCommands(help, {{"mnuHelpAboutBox", "&About...", [this] { mnuHelpAboutBox_Click(); }}});
-
-    // Radio groups: exactly one item of each carries the check mark.
-    MakeRadioGroup({"mnuViewViewAll", "mnuViewDifferences", "mnuViewSimilarities", "mnuViewOther"});
-    MakeRadioGroup({"mnuOptionsCompareTypeQuick", "mnuOptionsCompareTypeThoroughString",
-                    "mnuOptionsCompareTypeThoroughCRC", "mnuOptionsCompareTypeSHA"});
-    MakeRadioGroup({"mnuOptionsSyncMakeRightSameAsLeft", "mnuOptionsSyncMakeLeftSameAsRight",
-                    "mnuOptionsSyncReplaceOlderInRight", "mnuOptionsSyncReplaceOlderInLeft",
-                    "mnuOptionsSyncReplaceOlderCopyOrphans", "mnuOptionsSyncAddOrphansToRight",
-                    "mnuOptionsSyncAddOrphansToLeft", "mnuOptionsSyncCustomize"});
-    MakeRadioGroup({"mnuOptionsViewFileDiffsOutputFormatVisual", "mnuOptionsViewFileDiffsOutputFormatUnix"});
-    MakeRadioGroup({"mnuOptionsToolbarShowToolbar", "mnuOptionsToolbarShowCoolbar", "mnuOptionsToolbarHide"});
-}
-
-QMenu* frmMain::AddMenu(QMenu* parent, const char* name, const char* caption)
-{
-    QMenu* menu = parent->addMenu(QString::fromLatin1(caption));
-    menu->setObjectName(QString::fromLatin1(name));
-    menu->menuAction()->setObjectName(QString::fromLatin1(name));
-    m_menus.insert(QString::fromLatin1(name), menu);
-    return menu;
-}
-
-QAction* frmMain::AddCommand(QMenu* menu, const Command& command)
-{
-    QAction* action = menu->addAction(QString::fromLatin1(command.caption));
-    const QString name = QString::fromLatin1(command.name);
-    action->setObjectName(name);
-    action->setCheckable(command.checkable);
-    if (command.handler) {
-        const std::function<void()> handler = command.handler;
-        connect(action, &QAction::triggered, this, [handler] { handler(); });
-    } else if (!command.checkable) {
-        action->setEnabled(false);
+    std::vector<QMenu*> open;
+    for (const MenuLine& line : MenuBar) {
+        switch (line.kind) {
+        case Kind::Top:
+        case Kind::Sub: {
+            const QString name = QString::fromLatin1(line.name);
+            QMenu* menu = line.kind == Kind::Top ? menuBar()->addMenu(QString::fromLatin1(line.caption))
+                                                 : open.back()->addMenu(QString::fromLatin1(line.caption));
+            menu->setObjectName(name);
+            menu->menuAction()->setObjectName(name);
+            // Enabled rules are asked again whenever a menu opens.
+            connect(menu, &QMenu::aboutToShow, m_commands, &GuiCommandRegistry::RefreshEnabled);
+            m_menus.insert(name, menu);
+            open.push_back(menu);
+            break;
+        }
+        case Kind::End:
+            open.pop_back();
+            break;
+        case Kind::Separator:
+            open.back()->addSeparator();
+            break;
+        case Kind::Item:
+        case Kind::Check:
+            open.back()->addAction(m_commands->Define({line.name, line.caption, line.kind == Kind::Check, line.shortcut}));
+            break;
+        }
     }
-    m_actions.insert(name, action);
-    return action;
+    for (const GuiCommandRegistry::Spec& spec : PopupCommands)
+        m_commands->Define(spec);
+    for (const std::initializer_list<const char*>& names : RadioGroups) {
+        auto* group = new QActionGroup(this);
+        group->setExclusionPolicy(QActionGroup::ExclusionPolicy::Exclusive);
+        for (const char* name : names)
+            group->addAction(Action(QString::fromLatin1(name)));
+    }
 }
 
-void frmMain::AddCommands(QMenu* menu, std::initializer_list<Command> commands)
-{
-    for (const Command& command : commands)
-        AddCommand(menu, command);
-}
-
-QActionGroup* frmMain::MakeRadioGroup(std::initializer_list<const char*> names)
-{
-    auto* group = new QActionGroup(this);
-    group->setExclusionPolicy(QActionGroup::ExclusionPolicy::Exclusive);
-    for (const char* name : names)
-        if (QAction* action = Action(QString::fromLatin1(name)))
-            group->addAction(action);
-    return group;
-}
-
-QAction* frmMain::Action(const QString& objectName) const { return m_actions.value(objectName, nullptr); }
+QAction* frmMain::Action(const QString& objectName) const { return m_commands->Action(objectName); }
 
 QMenu* frmMain::TopMenu(const QString& objectName) const { return m_menus.value(objectName, nullptr); }
 
 // The pop-up menus of the panes: the file pop-up for a file row, the folder pop-up for a folder row, and
-// the two small double-click menus. Commands shared with the main menus run the same procedures.
+// the two small double-click menus. Their items run the commands of the main menus.
 void frmMain::BuildPopupMenus()
 {
-    auto popup = [this](const char* name) {
+    const auto popup = [this](const char* name, auto& lines) {
         auto* menu = new QMenu(this);
         menu->setObjectName(QString::fromLatin1(name));
         m_menus.insert(QString::fromLatin1(name), menu);
+        for (const PopupLine& line : lines) {
+            if (line.name[0] == '-')
+                menu->addSeparator();
+            else if (line.command == nullptr)
+                menu->addAction(Action(QString::fromLatin1(line.name)));
+            else
+                menu->addAction(m_commands->Appearance(line.name, line.caption, QString::fromLatin1(line.command)));
+        }
         return menu;
     };
-    m_filePopup = popup("mnuFilePopup");
-    AddCommands(m_filePopup, {
-        {"mnuFilePopupOpen", "&Open Object", [this] { mnuFileOpenFile_Click(); }},
-        {"mnuFilePopupShowDifferences", "Show File Differences", {}},
-        {"mnuFilePopupCompareFiles", "Compare Files...", {}},
-    });
-    m_filePopup->addSeparator();
-    AddCommands(m_filePopup, {
-        {"mnuFilePopupCopyToOtherFolder", "Copy to Other Folder", {}},
-        {"mnuFilePopupCopyToAnyFolder", "Copy to Any Folder...", {}},
-        {"mnuFilePopupMoveToOtherFolder", "Move to Other Folder", {}},
-        {"mnuFilePopupMoveToAnyFolder", "Move to Any Folder...", {}},
-        {"mnuFilePopupSendToRecycleBin", "Send to Recycle Bin", {}},
-        {"mnuFilePopupDeletePermanently", "Delete Permanently", {}},
-        {"mnuFilePopupRename", "Rename File(s)", {}},
-        {"mnuFilePopupSetDateTime", "Set Date/Time of Selected File(s)", {}},
-        {"mnuFilePopupSyncFileDateTime", "Synchronize &Date/Time of Selected File with its Counterpart", {}},
-        {"mnuFilePopupSyncSelected", "Synchronize Selected Object(s)", {}},
-    });
-    m_filePopup->addSeparator();
-    AddCommands(m_filePopup, {
-        {"mnuFilePopupAddToIncludeFilter", "Add Selected Objects to Include Filter",
-         [this] { AddSelectedObjectsToFilter(true); }},
-        {"mnuFilePopupAddToExcludeFilter", "Add Selected Objects to Exclude Filter",
-         [this] { AddSelectedObjectsToFilter(false); }},
-    });
-    m_filePopup->addSeparator();
-    AddCommands(m_filePopup, {{"mnuFilePopupProperties", "Properties", [this] { mnuFileShowFileProperties_Click(); }}});
-
-    m_folderPopup = popup("mnuFolderPopup");
-    AddCommands(m_folderPopup, {
-        {"mnuFolderPopupExplore", "Explore this sub-folder",
-         [this] { ExploreFolderRow(m_current, m_current->currentIndex().row()); }},
-        {"mnuFolderPopupViewDifferences", "Show Sub-Folder Differences", {}},
-    });
-    m_folderPopup->addSeparator();
-    AddCommands(m_folderPopup, {
-        {"mnuGoToFolderThisSide", "Go to the sub-folder - (This side only)", [this] { GoToSubFolder(false); }},
-        {"mnuGoToFolderBothSidesRunCompare", "Go to the sub-folder and run compare -  (Both sides) ",
-         [this] { GoToSubFolder(true); }},
-    });
-    m_folderPopup->addSeparator();
-    AddCommands(m_folderPopup, {
-        {"mnuFolderPopupCopyToOtherFolder", "Copy to Other Folder", {}},
-        {"mnuFolderPopupCopyToAnyFolder", "Copy to Any Folder...", {}},
-        {"mnuFolderPopupMoveToOtherFolder", "Move to Other Folder", {}},
-        {"mnuFolderPopupMoveToAnyFolder", "Move to Any Folder...", {}},
-        {"mnuFolderPopupSendToRecycleBin", "Send to Recycle Bin", {}},
-        {"mnuFolderPopupDeletePermanently", "Delete Permanently", {}},
-        {"mnuFolderPopupRename", "Rename Folder(s)", {}},
-        {"mnuFolderPopupSyncSelected", "Synchronize Selected Object(s)", {}},
-    });
-    m_folderPopup->addSeparator();
-    AddCommands(m_folderPopup, {
-        {"mnuFolderPopupAddToIncludeFilter", "Add Selected Objects to Include Filter",
-         [this] { AddSelectedObjectsToFilter(true); }},
-        {"mnuFolderPopupAddToExcludeFilter", "Add Selected Objects to Exclude Filter",
-         [this] { AddSelectedObjectsToFilter(false); }},
-    });
-    m_folderPopup->addSeparator();
-    AddCommands(m_folderPopup, {{"mnuFolderPopupProperties", "Properties", [this] { mnuFileShowFileProperties_Click(); }}});
-
-    QMenu* fileDouble = popup("mnuDiffFileDblClick");
-    AddCommands(fileDouble, {
-        {"mnuDblClickFileOpen", "Open File", [this] { OpenRowWithDefaultHandler(m_current, m_current->currentIndex().row()); }},
-        {"mnuDblClickShowFileDiffs", "Show File Differences", {}},
-    });
-    fileDouble->setDefaultAction(Action(QStringLiteral("mnuDblClickFileOpen")));
-    QMenu* folderDouble = popup("mnuDiffSubDirDblClick");
-    AddCommands(folderDouble, {
-        {"mnuDblClickExplore", "Explore this sub-folder", [this] { ExploreFolderRow(m_current, m_current->currentIndex().row()); }},
-        {"mnuDblClickShowDiffs", "Show Sub-Folder Differences", {}},
-    });
-    folderDouble->setDefaultAction(Action(QStringLiteral("mnuDblClickExplore")));
+    m_filePopup = popup("mnuFilePopup", FilePopup);
+    m_folderPopup = popup("mnuFolderPopup", FolderPopup);
+    popup("mnuDiffFileDblClick", FileDoubleClick)->setDefaultAction(Action(QStringLiteral("mnuDblClickFileOpen")));
+    popup("mnuDiffSubDirDblClick", FolderDoubleClick)->setDefaultAction(Action(QStringLiteral("mnuDblClickExplore")));
 }
 
 namespace {
@@ -372,13 +349,11 @@ void frmMain::BuildToolbar()
     m_toolbar->toggleViewAction()->setVisible(false);
     setContextMenuPolicy(Qt::NoContextMenu);
     for (const ToolbarButton& b : ToolbarButtons) {
-        QAction* action = m_toolbar->addAction(ToolbarIcon(b.picture), QString::fromLatin1(b.caption));
-        action->setObjectName(QString::fromLatin1(b.name));
         const QString command = QString::fromLatin1(b.command);
-        QAction* menuItem = Action(command);
-        action->setEnabled(menuItem != nullptr && menuItem->isEnabled());
-        connect(action, &QAction::triggered, this, [this, command] { ToolbarPress(command); });
-        m_actions.insert(action->objectName(), action);
+        QAction* action =
+            m_commands->Appearance(b.name, b.caption, command, [this, command] { ToolbarPress(command); });
+        action->setIcon(ToolbarIcon(b.picture));
+        m_toolbar->addAction(action);
         if (b.picture == ToolbarPicture::Properties || b.picture == ToolbarPicture::Print)
             m_toolbar->addSeparator();
     }
@@ -395,10 +370,11 @@ void frmMain::ToolbarPress(const QString& command)
         return;
     }
     m_toolbarCommandRunning = true;
+    // A comparison started here tells the run that the toolbar started it.
     if (command == QLatin1String("mnuFileCompareDirectories"))
         CompareDirs(false, true);
     else
-        menuItem->trigger();
+        m_commands->Run(command);
     m_toolbarCommandRunning = false;
 }
 

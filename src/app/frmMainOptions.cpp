@@ -1,6 +1,7 @@
 #include "app/frmMain.h"
 
 #include "app/AppContext.h"
+#include "app/GuiCommandRegistry.h"
 #include "base/UserDialogs.h"
 #include "compare/CompareMethod.h"
 #include "compare/RowFormat.h"
@@ -9,6 +10,7 @@
 #include "model/Filters.h"
 #include "platform/CIniFile.h"
 #include "settings/GuiFolderCombos.h"
+#include "settings/GuiSettingsCommands.h"
 #include "settings/SettingsTable.h"
 #include "settings/frmOptions.h"
 #include "views/GuiResultPane.h"
@@ -97,11 +99,6 @@ const std::vector<FlagBinding>& FlagBindings()
     return bindings;
 }
 
-const char* const SyncMethodItems[CSyncSettings::MethodCount] = {
-    "mnuOptionsSyncMakeRightSameAsLeft", "mnuOptionsSyncMakeLeftSameAsRight", "mnuOptionsSyncReplaceOlderCopyOrphans",
-    "mnuOptionsSyncCustomize",           "mnuOptionsSyncAddOrphansToLeft",    "mnuOptionsSyncAddOrphansToRight",
-    "mnuOptionsSyncReplaceOlderInLeft",  "mnuOptionsSyncReplaceOlderInRight",
-};
 } // namespace
 
 void frmMain::BindOptions()
@@ -152,44 +149,12 @@ void frmMain::RefreshOptionMarks()
     if (QAction* method = Action(CompareMethodMenuName(m_ctx.Compare().CompareMethod())))
         method->setChecked(true);
     const int sync = m_ctx.SyncSettings().SyncMethod();
-    if (sync >= 0 && sync < CSyncSettings::MethodCount)
-        Action(QString::fromLatin1(SyncMethodItems[sync]))->setChecked(true);
+    if (const char* item = GuiSettingsCommands::SyncMethodItem(sync))
+        Action(QString::fromLatin1(item))->setChecked(true);
     CheckViewMenuItem(CurrentViewType());
     Action(QStringLiteral("mnuOptionsSyncScrolling"))->setChecked(m_ctx.MainOptions().SyncScrolling);
     SetSyncScrolling(m_ctx.MainOptions().SyncScrolling);
     ApplyAutoComplete();
-}
-
-void frmMain::SelectCompareMethod(int method)
-{
-    try {
-        const MethodChoiceEffect effect =
-            ChooseCompareMethod(m_ctx.Compare(), method, m_ctx.MainOptions().AutoCompareAfterCompareMethodChange);
-        if (QAction* item = Action(CompareMethodMenuName(m_ctx.Compare().CompareMethod())))
-            item->setChecked(true);
-        if (effect == MethodChoiceEffect::CompareAgain)
-            CompareDirs(false, false);
-        else if (effect == MethodChoiceEffect::ClearResults)
-            RemoveListItemsAndShowNoCompareMsg();
-    } catch (...) {
-        m_ctx.Errors().HandleUnexpectedError(QStringLiteral("frmMain.mnuOptionsCompareType_Click"));
-    }
-}
-
-void frmMain::SelectSyncMethod(int method)
-{
-    try {
-        if (m_ctx.SyncSettings().SyncMethod() == method) {
-            Action(QString::fromLatin1(SyncMethodItems[method]))->setChecked(true);
-            return;
-        }
-        Action(QString::fromLatin1(SyncMethodItems[method]))->setChecked(true);
-        m_ctx.SyncSettings().SetSyncMethod(method);
-        if (method == CSyncSettings::Custom)
-            OpenOptionsWindow(OptionsTabSynchronize);
-    } catch (...) {
-        m_ctx.Errors().HandleUnexpectedError(QStringLiteral("frmMain.mnuOptionsSync_Click"));
-    }
 }
 
 SettingsEnvironment frmMain::Environment()
@@ -315,7 +280,7 @@ void frmMain::LoadSettings()
     try {
         // The first run has no settings file: the help is the place to start.
         if (!QFile::exists(m_ctx.AppFile(QStringLiteral("parvex.ini"))))
-            mnuHelpContents_Click();
+            m_commands->Run(QStringLiteral("mnuHelpContents"));
         LoadSettingsFromIni(m_ctx.SettingsStore(), m_ctx.SettingOwners(), Environment());
     } catch (...) {
         m_ctx.Errors().HandleUnexpectedError(QStringLiteral("frmMain.LoadSettingsFromIni"));
@@ -456,31 +421,4 @@ void frmMain::AfterFilterChange()
         RemoveListItemsAndShowNoCompareMsg();
 }
 
-void frmMain::AddSelectedObjectsToFilter(bool include)
-{
-    try {
-        const QList<int> rows = m_current->SelectedRows();
-        QStringList names;
-        for (int row : rows)
-            if (const ResultRow* r = m_current->ResultModel()->RowAt(row); r != nullptr && IsRealRow(*r))
-                names << r->text;
-        if (names.isEmpty()) {
-            m_ctx.Dialogs().Message(
-                QStringLiteral("No objects to add to filter. Please select files and/or folders and try again."),
-                include ? QStringLiteral("Add to Include Filter") : QStringLiteral("Add to Exclude Filter"),
-                UserDialogs::Icon::Warning);
-            return;
-        }
-        CCompare& compare = m_ctx.Compare();
-        if (include)
-            compare.SetIncludeFilters(AppendToFilterText(compare.IncludeFilters(), names));
-        else
-            compare.SetExcludeFilters(AppendToFilterText(compare.ExcludeFilters(), names));
-        SaveFiltersToIni(m_ctx.AppFolder(), m_ctx.Dialogs(), m_ctx.Errors(), compare.IncludeFilters(), compare.ExcludeFilters());
-        AfterFilterChange();
-    } catch (...) {
-        m_ctx.Errors().HandleUnexpectedError(include ? QStringLiteral("frMain.mnuFileAddToIncludeFilter")
-                                                     : QStringLiteral("frMain.mnuFileAddToExcludeFilter"));
-    }
-}
 

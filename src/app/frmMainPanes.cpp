@@ -1,7 +1,9 @@
 #include "app/frmMain.h"
 
 #include "app/AppContext.h"
+#include "app/GuiCommandRegistry.h"
 #include "base/UserDialogs.h"
+#include "views/GuiViewCommands.h"
 #include "views/GuiCategoryPictures.h"
 #include "views/GuiResultPane.h"
 #include "views/ResultTableModel.h"
@@ -37,7 +39,14 @@ void frmMain::BuildPanes()
         pane->header()->resizeSection(ResultTableModel::NameColumn, 159);
         pane->header()->resizeSection(ResultTableModel::SizeColumn, 72);
         pane->header()->resizeSection(ResultTableModel::DateColumn, 115);
-        connect(pane, &GuiResultPane::FocusTaken, this, [this, pane] { m_current = pane; });
+        connect(pane, &GuiResultPane::FocusTaken, this, [this, pane] {
+            m_current = pane;
+            m_commands->RefreshEnabled();
+        });
+        // Commands whose rules read the selected row follow it at once, not only when a menu opens.
+        connect(pane->selectionModel(), &QItemSelectionModel::currentChanged, m_commands,
+                &GuiCommandRegistry::RefreshEnabled);
+        connect(pane->model(), &QAbstractItemModel::modelReset, m_commands, &GuiCommandRegistry::RefreshEnabled);
         connect(pane, &GuiResultPane::RowDoubleClicked, this, [this, pane](int row) { OnPaneDoubleClicked(pane, row); });
         connect(pane, &GuiResultPane::RowContextMenu, this,
                 [this, pane](int row, const QPoint& at) { OnPaneContextMenu(pane, row, at); });
@@ -98,15 +107,7 @@ void frmMain::DisplayViewSelections()
     }
 }
 
-void frmMain::CheckViewMenuItem(int32_t viewType)
-{
-    const char* name = viewType == ViewAll         ? "mnuViewViewAll"
-                       : viewType == ViewDifferent ? "mnuViewDifferences"
-                       : viewType == ViewSimilar   ? "mnuViewSimilarities"
-                                                   : "mnuViewOther";
-    if (QAction* action = Action(QString::fromLatin1(name)))
-        action->setChecked(true);
-}
+void frmMain::CheckViewMenuItem(int32_t viewType) { GuiViewCommands::CheckViewMenuItem(*m_commands, viewType); }
 
 void frmMain::imgViews_Click(int index)
 {
@@ -137,28 +138,6 @@ void frmMain::imgViews_Click(int index)
     } catch (...) {
         m_ctx.Errors().HandleUnexpectedError(QStringLiteral("frmMain.imgViews_Click"));
     }
-}
-
-void frmMain::SetViewCommand(int viewType)
-{
-    try {
-        CheckViewMenuItem(viewType);
-        m_ctx.ViewSelections().SetViewType(viewType);
-        ApplyViewTypes();
-        DisplayViewSelections();
-        // Before any comparison ApplyViewTypes leaves the status bar alone; the type is still worth showing.
-        SetPanelText(4, ViewTypeText(CurrentViewType()));
-    } catch (...) {
-        m_ctx.Errors().HandleUnexpectedError(QStringLiteral("frmMain.mnuViewViewAll_Click"));
-    }
-}
-
-void frmMain::mnuViewOther_Click()
-{
-    CheckViewMenuItem(ViewCustom);
-    m_ctx.ViewSelections().SetViewType(ViewCustom);
-    m_ctx.Lib().ShowInformationMessage(QStringLiteral("Use the icons in the center of the program to specify custom View options"),
-                                       QStringLiteral("Custom View"));
 }
 
 void frmMain::SetSyncScrolling(bool on)
@@ -201,16 +180,20 @@ void frmMain::OnPaneDoubleClicked(GuiResultPane* pane, int row)
     if (r == nullptr || !IsRealRow(*r))
         return;
     if (!r->IsFolder()) {
-        if (r->icon == Category::Orphan)
-            OpenRowWithDefaultHandler(pane, row);
-        else
+        if (r->icon == Category::Orphan) {
+            m_commands->Run(QStringLiteral("mnuFileOpenFile"));
+        } else {
+            m_commands->RefreshEnabled();
             TopMenu(QStringLiteral("mnuDiffFileDblClick"))->popup(QCursor::pos());
+        }
         return;
     }
-    if (r->icon == Category::DifferentFolder)
+    if (r->icon == Category::DifferentFolder) {
+        m_commands->RefreshEnabled();
         TopMenu(QStringLiteral("mnuDiffSubDirDblClick"))->popup(QCursor::pos());
-    else
-        ExploreFolderRow(pane, row);
+    } else {
+        m_commands->Run(QStringLiteral("mnuFolderPopupExplore"));
+    }
 }
 
 void frmMain::OnPaneContextMenu(GuiResultPane* pane, int row, const QPoint& globalPos)
@@ -224,5 +207,6 @@ void frmMain::OnPaneContextMenu(GuiResultPane* pane, int row, const QPoint& glob
     if (!pane->selectionModel()->isSelected(index))
         pane->selectionModel()->select(index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
     pane->selectionModel()->setCurrentIndex(index, QItemSelectionModel::NoUpdate);
+    m_commands->RefreshEnabled();
     (r->IsFolder() ? m_folderPopup : m_filePopup)->popup(globalPos);
 }
