@@ -50,7 +50,6 @@ frmMain::frmMain(AppContext& ctx, QWidget* parent) : QMainWindow(parent), m_ctx(
     BuildPanes();
     BuildLayout();
     BuildMenus();
-    BuildPopupMenus();
     BuildToolbar();
     WireCommands();
     BuildStatusBar();

@@ -143,7 +143,6 @@ private:
 
     // Menus and toolbar (frmMainMenus.cpp).
     void BuildMenus();
-    void BuildPopupMenus();
     void BuildToolbar();
     void ToolbarPress(const QString& command);
     // Commands (frmMainCommands.cpp).
