@@ -86,7 +86,7 @@ int Big(AppContext& ctx, const QString& folder, qint64 mib, int chunk)
         QFile::copy(a, b);
     }
     ctx.Compare().SetChunkSize(chunk);
-    ContentComparer comparer(ctx);
+    ContentComparer comparer(ctx.Compare(), ctx.Crc32(), ctx.Log());
     for (int method : {1, 2, 3}) {
         QElapsedTimer timer;
         timer.start();
@@ -110,7 +110,7 @@ int Sparse(AppContext& ctx, const QString& folder, qint64 bytes, int chunk)
             return 2;
     }
     ctx.Compare().SetChunkSize(chunk);
-    ContentComparer comparer(ctx);
+    ContentComparer comparer(ctx.Compare(), ctx.Crc32(), ctx.Log());
     QElapsedTimer timer;
     timer.start();
     const bool differ = comparer.AreFileContentsDifferent(a, b, CCompare::ThoroughString, bytes, false);
@@ -139,7 +139,7 @@ int Small(AppContext& ctx, const QString& folder, int files, int bytes)
                 f.write(data);
         }
     }
-    ContentComparer comparer(ctx);
+    ContentComparer comparer(ctx.Compare(), ctx.Crc32(), ctx.Log());
     for (int method : {1, 2, 3}) {
         QElapsedTimer timer;
         timer.start();

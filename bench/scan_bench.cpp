@@ -55,7 +55,7 @@ void CreateFiles(const QString& folder, int count)
 
 double Scan(AppContext& ctx, const QString& folder, const QString& include, const QString& exclude, qsizetype* kept)
 {
-    CDir dir(ctx);
+    CDir dir(ctx.Errors());
     dir.SetPath(folder);
     QElapsedTimer timer;
     timer.start();

@@ -128,6 +128,10 @@ public:
     // How files and folders are handed to the desktop (default handler, file manager); tests replace it.
     void SetUrlOpener(std::function<bool(const QUrl&)> opener);
 
+Q_SIGNALS:
+    // A comparison's progress window began its start delay; the run lets events run until it is over.
+    void CompareProgressShown();
+
 protected:
     void closeEvent(QCloseEvent* event) override;
     void showEvent(QShowEvent* event) override;

@@ -24,6 +24,7 @@ void frmMain::CompareDirs(bool byUserCommand, bool byToolbar)
         SetPanelText(1, QString());
         SetPanelText(2, QString());
         frmCompareProgress progress(m_ctx.Compare(), this);
+        connect(&progress, &frmCompareProgress::DelayStarted, this, &frmMain::CompareProgressShown);
         QtEventPump pump;
         CompareRunHooks hooks;
         hooks.menusEnabled = [this] { return MenusEnabled(); };

@@ -31,6 +31,13 @@ class EventPump
 public:
     virtual ~EventPump() = default;
     virtual void Pump() = 0;
+    // Waits until an event has arrived (a timer ran out, a key was pressed) and lets it run, for at most
+    // maxMs. A pump without an event queue just pumps.
+    virtual void WaitForEvents(int maxMs)
+    {
+        (void)maxMs;
+        Pump();
+    }
 };
 
 class NullEventPump final : public EventPump

@@ -12,6 +12,8 @@ public:
     void Pump() override;
     // Processes events now, whatever the time since the last call.
     void PumpNow();
+    // Sleeps in the event dispatcher until an event arrives or maxMs have passed, then processes events.
+    void WaitForEvents(int maxMs) override;
 
 private:
     QElapsedTimer m_timer;

@@ -15,7 +15,6 @@
 
 #include <QElapsedTimer>
 #include <QFileInfo>
-#include <QThread>
 #include <cerrno>
 #include <optional>
 
@@ -170,13 +169,13 @@ CompareRun::StepsEnd CompareRun::RunSteps(const QString& leftText, const QString
 
 void CompareRun::WaitForStartDelay()
 {
-    // ESC closes the window and stops its delay timer: stop waiting then too, and never wait for long.
+    // The wait sleeps until the delay's timer (or any other event) wakes it. ESC closes the window and
+    // stops its delay timer: stop waiting then too, and never wait for long.
+    constexpr qint64 LongestWaitMs = 2000;
     QElapsedTimer waited;
     waited.start();
-    while (!m_view.DelayHasPassed() && !IsCancelled() && waited.elapsed() < 2000) {
-        m_pump.Pump();
-        QThread::msleep(5);
-    }
+    while (!m_view.DelayHasPassed() && !IsCancelled() && waited.elapsed() < LongestWaitMs)
+        m_pump.WaitForEvents(static_cast<int>(LongestWaitMs - waited.elapsed()));
 }
 
 void CompareRun::ResetFolder(CDir& dir, const QString& text)

@@ -186,7 +186,7 @@ bool AsciiWeights::AgreesWith(const NameOrder& order) const
     for (char a = 'a'; a <= 'z'; ++a) {
         for (char b = 'a'; b <= 'z'; ++b) {
             for (char c = 'a'; c <= 'z'; ++c)
-                samples << QString(QChar(a)) + QChar(b) + QChar(c);
+                samples << QString(QLatin1Char(a)) + QLatin1Char(b) + QLatin1Char(c);
         }
     }
     quint32 seed = 12345;

@@ -96,6 +96,7 @@ void frmCompareProgress::StartDelay()
 {
     m_delayHasPassed = false;
     m_timer1.start();
+    Q_EMIT DelayStarted();
 }
 
 void frmCompareProgress::StartAnimation(const QString& name) { m_animation->Play(name); }

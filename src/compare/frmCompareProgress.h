@@ -38,6 +38,10 @@ public:
     void StopAnimation() override;
     ProgressSink& Progress() override { return m_sink; }
 
+Q_SIGNALS:
+    // The start delay began: the window shows and the run lets events run until the delay is over.
+    void DelayStarted();
+
 protected:
     void keyPressEvent(QKeyEvent* event) override;
     void closeEvent(QCloseEvent* event) override;

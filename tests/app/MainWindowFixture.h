@@ -82,7 +82,12 @@ inline ResultRow TestRow(const QString& text, Category category, qint64 size = 0
     row.text = text;
     row.icon = category;
     row.size = size;
-    if (!text.isEmpty())
+    if (!row.text.isEmpty())
         row.sizeText = QString::number(size);
     return row;
+}
+
+inline ResultRow TestRow(const char* text, Category category, qint64 size = 0)
+{
+    return TestRow(QString::fromUtf8(text), category, size);
 }

@@ -114,14 +114,14 @@ TEST_F(MainWindowTest, CategoryButtonsNeedAComparisonFirst)
 TEST_F(MainWindowTest, ViewCommandsShowTheirRowsAndTotals)
 {
     FillSample(*window);
-    EXPECT_EQ(Texts(Left()), (QStringList{"a.txt", "b.txt", "c.txt", "", "e.bin", "/Docs", "/Same"}));
+    EXPECT_EQ(Texts(Left()), (Strings({"a.txt", "b.txt", "c.txt", "", "e.bin", "/Docs", "/Same"})));
     EXPECT_EQ(Panel(1), QStringLiteral("Total 6 object(s)  (6.35KB)"));
     EXPECT_EQ(Panel(2), QStringLiteral("Total 6 object(s)  (7.32KB)"));
     EXPECT_EQ(Panel(4), QStringLiteral("All"));
 
     Item("mnuViewDifferences")->trigger();
-    EXPECT_EQ(Texts(Left()), (QStringList{"a.txt", "c.txt", "", "e.bin", "/Docs"}));
-    EXPECT_EQ(Texts(Right()), (QStringList{"a.txt", "", "d.txt", "e.bin", "/Docs"}));
+    EXPECT_EQ(Texts(Left()), (Strings({"a.txt", "c.txt", "", "e.bin", "/Docs"})));
+    EXPECT_EQ(Texts(Right()), (Strings({"a.txt", "", "d.txt", "e.bin", "/Docs"})));
     EXPECT_EQ(Panel(1), QStringLiteral("Total 4 object(s)  (4.39KB)"));
     EXPECT_EQ(Panel(4), QStringLiteral("Different"));
     EXPECT_TRUE(Item("mnuViewDifferences")->isChecked());
@@ -130,14 +130,14 @@ TEST_F(MainWindowTest, ViewCommandsShowTheirRowsAndTotals)
     EXPECT_FALSE(Child<QToolButton>("imgViews6")->property("coloured").toBool());
 
     Item("mnuViewSimilarities")->trigger();
-    EXPECT_EQ(Texts(Left()), (QStringList{"b.txt", "/Same"}));
+    EXPECT_EQ(Texts(Left()), (Strings({"b.txt", "/Same"})));
     EXPECT_EQ(Panel(4), QStringLiteral("Similar"));
 
     // "Other..." only explains the buttons; the panes stay as they are.
     Item("mnuViewOther")->trigger();
     EXPECT_EQ(dialogs.last().text, QStringLiteral("Use the icons in the center of the program to specify custom View options"));
     EXPECT_EQ(dialogs.last().title, QStringLiteral("Custom View"));
-    EXPECT_EQ(Texts(Left()), (QStringList{"b.txt", "/Same"}));
+    EXPECT_EQ(Texts(Left()), (Strings({"b.txt", "/Same"})));
     EXPECT_TRUE(Item("mnuViewOther")->isChecked());
 
     Item("mnuViewViewAll")->trigger();
@@ -151,8 +151,8 @@ TEST_F(MainWindowTest, CategoryButtonsToggleCategoriesAndFindTheirViewType)
     // Only "Newer" hidden: a custom view in which the left newer row and its partner disappear... the right
     // row of the pair is "Older" and still shown, beside an empty row.
     Child<QToolButton>("imgViews1")->click();
-    EXPECT_EQ(Texts(Left()), (QStringList{"", "b.txt", "c.txt", "", "e.bin", "/Docs", "/Same"}));
-    EXPECT_EQ(Texts(Right()), (QStringList{"a.txt", "b.txt", "", "d.txt", "e.bin", "/Docs", "/Same"}));
+    EXPECT_EQ(Texts(Left()), (Strings({"", "b.txt", "c.txt", "", "e.bin", "/Docs", "/Same"})));
+    EXPECT_EQ(Texts(Right()), (Strings({"a.txt", "b.txt", "", "d.txt", "e.bin", "/Docs", "/Same"})));
     EXPECT_EQ(Panel(4), QStringLiteral("Custom"));
     EXPECT_TRUE(Item("mnuViewOther")->isChecked());
 

@@ -5,7 +5,6 @@
 #include <QApplication>
 #include <QDateTime>
 #include <QKeyEvent>
-#include <QTimer>
 
 namespace {
 const qint64 Noon = QDateTime(QDate(2023, 5, 4), QTime(12, 0, 0), Qt::UTC).toSecsSinceEpoch();
@@ -46,10 +45,10 @@ TEST_F(MainWindowCompareTest, CompareFoldersFillsBothPanesWithTheRunsRows)
     PrepareFolders();
     Item("mnuFileCompareDirectories")->trigger();
 
-    EXPECT_EQ(Texts(Left()), (QStringList{"a.txt", "b.txt", "c.txt", "", "/Only"}));
-    EXPECT_EQ(Texts(Right()), (QStringList{"a.txt", "b.txt", "", "d.txt", ""}));
-    EXPECT_EQ(Categories(Left()), (QStringList{"Newer", "Same", "Orphan", "", "OrphanFolder"}));
-    EXPECT_EQ(Categories(Right()), (QStringList{"Older", "Same", "", "Orphan", ""}));
+    EXPECT_EQ(Texts(Left()), (Strings({"a.txt", "b.txt", "c.txt", "", "/Only"})));
+    EXPECT_EQ(Texts(Right()), (Strings({"a.txt", "b.txt", "", "d.txt", ""})));
+    EXPECT_EQ(Categories(Left()), (Strings({"Newer", "Same", "Orphan", "", "OrphanFolder"})));
+    EXPECT_EQ(Categories(Right()), (Strings({"Older", "Same", "", "Orphan", ""})));
     EXPECT_EQ(Panel(1).left(18), QStringLiteral("Total 4 object(s) "));
     EXPECT_EQ(Panel(2), QStringLiteral("Total 3 object(s)  (24 Bytes)"));
     EXPECT_EQ(Panel(3), QStringLiteral("No Filters"));
@@ -116,11 +115,15 @@ TEST_F(MainWindowCompareTest, ClosingDuringARunCancelsItAndThenCloses)
     window->show();
     dialogs.answers.push_back(UserDialogs::Answer::Yes);
     bool menusWereDisabled = false;
-    // The progress window's start delay lets events run; the close arrives then.
-    QTimer::singleShot(50, window.get(), [&] {
-        menusWereDisabled = !window->MenusEnabled();
-        window->close();
-    });
+    // The progress window's start delay lets events run; the close arrives then (queued, so it is
+    // delivered by the run's own event loop).
+    QObject::connect(
+        window.get(), &frmMain::CompareProgressShown, window.get(),
+        [&] {
+            menusWereDisabled = !window->MenusEnabled();
+            window->close();
+        },
+        static_cast<Qt::ConnectionType>(Qt::QueuedConnection | Qt::SingleShotConnection));
     Item("mnuFileCompareDirectories")->trigger();
     EXPECT_TRUE(menusWereDisabled);
     EXPECT_TRUE(ctx->Compare().CompareCancelled());
@@ -142,14 +145,17 @@ TEST_F(MainWindowCompareTest, PanesShowNoOldRowsWhileARunRefillsTheirLists)
     int leftRowsDuringRun = -1;
     int rightRowsDuringRun = -1;
     // The progress window's start delay lets events run; the panes are looked at then.
-    QTimer::singleShot(50, window.get(), [&] {
-        leftRowsDuringRun = Left()->model()->rowCount();
-        rightRowsDuringRun = Right()->model()->rowCount();
-    });
+    QObject::connect(
+        window.get(), &frmMain::CompareProgressShown, window.get(),
+        [&] {
+            leftRowsDuringRun = Left()->model()->rowCount();
+            rightRowsDuringRun = Right()->model()->rowCount();
+        },
+        static_cast<Qt::ConnectionType>(Qt::QueuedConnection | Qt::SingleShotConnection));
     Item("mnuFileCompareDirectories")->trigger();
     EXPECT_EQ(leftRowsDuringRun, 0);
     EXPECT_EQ(rightRowsDuringRun, 0);
-    EXPECT_EQ(Texts(Left()), (QStringList{"0first.txt", "a.txt", "b.txt", "c.txt", "", "/Only"}));
+    EXPECT_EQ(Texts(Left()), (Strings({"0first.txt", "a.txt", "b.txt", "c.txt", "", "/Only"})));
     EXPECT_EQ(Panel(2), QStringLiteral("Total 3 object(s)  (24 Bytes)"));
 }
 
@@ -159,11 +165,14 @@ TEST_F(MainWindowCompareTest, EscapeInTheMainWindowCancelsARun)
     window->show();
     bool wasRunning = false;
     // The progress window's start delay lets events run; the key arrives at the main window then.
-    QTimer::singleShot(50, window.get(), [&] {
-        wasRunning = ctx->Compare().RunningCompare();
-        QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
-        QApplication::sendEvent(window.get(), &escape);
-    });
+    QObject::connect(
+        window.get(), &frmMain::CompareProgressShown, window.get(),
+        [&] {
+            wasRunning = ctx->Compare().RunningCompare();
+            QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+            QApplication::sendEvent(window.get(), &escape);
+        },
+        static_cast<Qt::ConnectionType>(Qt::QueuedConnection | Qt::SingleShotConnection));
     Item("mnuFileCompareDirectories")->trigger();
     EXPECT_TRUE(wasRunning);
     EXPECT_TRUE(ctx->Compare().CompareCancelled());

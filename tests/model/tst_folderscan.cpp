@@ -29,8 +29,11 @@ QStringList SubDirNames(const CDir& dir)
     return names;
 }
 
-QStringList Sorted(QStringList list)
+QStringList Sorted(const std::vector<const char*>& texts)
 {
+    QStringList list;
+    for (const char* text : texts)
+        list << QString::fromUtf8(text);
     list.sort();
     return list;
 }
@@ -106,8 +109,8 @@ TEST_F(FolderScan, FilterRules)
         const char* label;
         const char* include;
         const char* exclude;
-        QStringList files;
-        QStringList folders;
+        std::vector<const char*> files;
+        std::vector<const char*> folders;
     } cases[] = {
         {"file-include-keeps-every-folder", "*.txt", "", {".hidden.txt", "B.TXT", "a.txt"}, {"/.git", "/Docs", "/Temp", "/src"}},
         {"folder-include-limits-folders", "*.txt, \\docs", "", {".hidden.txt", "B.TXT", "a.txt"}, {"/Docs"}},

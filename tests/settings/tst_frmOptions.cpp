@@ -117,15 +117,15 @@ TEST_F(OptionsTest, OpensOnTheAskedTabShowingTheCurrentValues)
     QStringList captions;
     for (int i = 0; i < tabs->count(); ++i)
         captions << tabs->tabText(i);
-    EXPECT_EQ(captions, (QStringList{"General", "Compare", "Include/Exclude", "Synchronize", "Sounds", "Appearance",
-                                     "View File Diffs"}));
+    EXPECT_EQ(captions, (Strings({"General", "Compare", "Include/Exclude", "Synchronize", "Sounds", "Appearance",
+                                     "View File Diffs"})));
     EXPECT_EQ(window->windowTitle(), QStringLiteral("Options"));
     EXPECT_TRUE(Find<QCheckBox>(*window, "chkConfirmCopy")->isChecked());
     EXPECT_FALSE(Find<QCheckBox>(*window, "chkConfirmMove")->isChecked());
     EXPECT_TRUE(Find<QRadioButton>(*window, "optComparisonMethod_2")->isChecked());
     EXPECT_EQ(Find<QLineEdit>(*window, "txtChunkSize")->text(), QStringLiteral("65536"));
     EXPECT_EQ(Items(Find<QListWidget>(*window, "lstIncludeFilters")),
-              (QStringList{"*.txt", "*.doc", "", "/Docs"}));
+              (Strings({"*.txt", "*.doc", "", "/Docs"})));
     EXPECT_EQ(Find<QComboBox>(*window, "cboSyncMethod")->currentData().toInt(), CSyncSettings::AddOrphansToRight);
     EXPECT_TRUE(Find<QRadioButton>(*window, "optToolbarStyle_0")->isChecked());
     EXPECT_TRUE(Find<QRadioButton>(*window, "optFormat_1")->isChecked());
@@ -266,7 +266,7 @@ TEST_F(OptionsTest, FilterListsAreEditedByTheirButtons)
     EXPECT_EQ(dialogs.last().icon, UserDialogs::Icon::Information);
     entry->setText(QStringLiteral("*.BAK"));
     Click(*window, "cmdAdd");
-    EXPECT_EQ(Items(exclude), QStringList{"*.bak"}); // already there, ignoring case
+    EXPECT_EQ(Items(exclude), Strings({"*.bak"})); // already there, ignoring case
     entry->setText(QStringLiteral("~*"));
     Click(*window, "cmdAdd");
     EXPECT_EQ(entry->text(), QString());
@@ -277,7 +277,7 @@ TEST_F(OptionsTest, FilterListsAreEditedByTheirButtons)
     EXPECT_EQ(dialogs.last().title, QStringLiteral("Delete File Type"));
     exclude->setCurrentRow(0);
     Click(*window, "cmdDelete");
-    EXPECT_EQ(Items(exclude), QStringList{"~*"});
+    EXPECT_EQ(Items(exclude), Strings({"~*"}));
 
     // Saved to a list file and read back.
     const QString listFile = dir.file(QStringLiteral("mine.lst"));
@@ -303,8 +303,8 @@ TEST_F(OptionsTest, FilterListsAreEditedByTheirButtons)
     dialogs.picks.push_back(other);
     Click(*window, "cmdLoadList");
     EXPECT_EQ(dialogs.prompts.last(), QStringLiteral("Load a Filter List"));
-    EXPECT_EQ(Items(include), (QStringList{"*.txt", "*.doc"}));
-    EXPECT_EQ(Items(exclude), QStringList{"/tmp"});
+    EXPECT_EQ(Items(include), (Strings({"*.txt", "*.doc"})));
+    EXPECT_EQ(Items(exclude), Strings({"/tmp"}));
 
     // A file of one line is reported and changes nothing.
     const QString shortFile = dir.createFile(QStringLiteral("short.lst"), "*.c\r\n");
@@ -313,7 +313,7 @@ TEST_F(OptionsTest, FilterListsAreEditedByTheirButtons)
     Click(*window, "cmdLoadList");
     ASSERT_EQ(dialogs.messages.size(), 1);
     EXPECT_TRUE(dialogs.last().text.contains(QStringLiteral("Source: frmOptions.cmdLoadList")));
-    EXPECT_EQ(Items(include), (QStringList{"*.txt", "*.doc"}));
+    EXPECT_EQ(Items(include), (Strings({"*.txt", "*.doc"})));
 
     // A cancelled dialog does nothing.
     Click(*window, "cmdLoadList");
@@ -452,7 +452,7 @@ TEST_F(OptionsTest, SoundsTabEditsTheEventFilesAndPlaysThem)
     QStringList names;
     for (int i = 0; i < 4; ++i)
         names << events->topLevelItem(i)->text(0);
-    EXPECT_EQ(names, (QStringList{"Start Parvex", "Exit Parvex", "Comparison Completed", "Synchronization Completed"}));
+    EXPECT_EQ(names, (Strings({"Start Parvex", "Exit Parvex", "Comparison Completed", "Synchronization Completed"})));
     EXPECT_EQ(file->text(), QStringLiteral("(none)"));
     events->setCurrentItem(events->topLevelItem(2));
     EXPECT_EQ(file->text(), dir.path() + QStringLiteral("parvexdone.wav"));

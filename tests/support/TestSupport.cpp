@@ -83,3 +83,12 @@ void BindTestLibrary(AppContext& ctx)
     QString problem;
     ASSERT_TRUE(ctx.LoadHelperLibrary(&problem, TestLibraryFile())) << qPrintable(problem);
 }
+
+QStringList Strings(std::initializer_list<const char*> texts)
+{
+    QStringList list;
+    list.reserve(static_cast<qsizetype>(texts.size()));
+    for (const char* text : texts)
+        list << QString::fromUtf8(text);
+    return list;
+}

@@ -3,6 +3,8 @@
 #include <QByteArray>
 #include <QDateTime>
 #include <QString>
+#include <QStringList>
+#include <initializer_list>
 #include <QTemporaryDir>
 
 class AppContext;
@@ -37,3 +39,6 @@ QString TestBinDir();
 QString TestLibraryFile();
 // Binds the freshly built helper library into ctx; fails the current test when it cannot.
 void BindTestLibrary(AppContext& ctx);
+
+// A list of texts written as literals (UTF-8); the project builds without implicit casts from char*.
+QStringList Strings(std::initializer_list<const char*> texts);

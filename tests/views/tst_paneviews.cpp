@@ -6,13 +6,13 @@
 
 namespace {
 
-ResultRow Row(const QString& text, Category category, qint64 size = 0)
+ResultRow Row(const char* text, Category category, qint64 size = 0)
 {
     ResultRow row;
-    row.text = text;
+    row.text = QString::fromUtf8(text);
     row.icon = category;
     row.size = size;
-    row.sizeText = text.isEmpty() ? QString() : QString::number(size);
+    row.sizeText = row.text.isEmpty() ? QString() : QString::number(size);
     return row;
 }
 

@@ -1,0 +1,36 @@
+#include "base/QtEventPump.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+// Waiting for events sleeps in the dispatcher instead of spinning: one call ends with the first event
+// that arrives, and a call with nothing to come still returns.
+TEST(QtEventPump, WaitingLetsTheNextEventRunAndIsBounded)
+{
+    QtEventPump pump;
+    bool fired = false;
+    QTimer::singleShot(20, [&] { fired = true; });
+    QElapsedTimer waited;
+    waited.start();
+    while (!fired && waited.elapsed() < 5000)
+        pump.WaitForEvents(5000);
+    EXPECT_TRUE(fired);
+
+    // Nothing is due: the bound ends the wait.
+    pump.WaitForEvents(1);
+    pump.WaitForEvents(0);
+}
+
+// The default of a pump without an event queue is one pump per wait.
+TEST(EventPump, DefaultWaitPumpsOnce)
+{
+    struct Counting final : EventPump
+    {
+        void Pump() override { ++pumps; }
+        int pumps = 0;
+    } pump;
+    pump.WaitForEvents(1000);
+    EXPECT_EQ(pump.pumps, 1);
+}
