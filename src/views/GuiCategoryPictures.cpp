@@ -1,8 +1,8 @@
 #include "views/GuiCategoryPictures.h"
 
-#include <QHash>
 #include <QPainter>
 #include <QPainterPath>
+#include <QPixmapCache>
 
 namespace {
 
@@ -149,14 +149,18 @@ QPixmap CategoryPixmap(Category category, bool coloured, int size)
 {
     if (category == Category::None || size <= 0)
         return {};
-    static QHash<quint64, QPixmap> cache;
-    const quint64 key = (static_cast<quint64>(size) << 16) | (static_cast<quint64>(category) << 1) | (coloured ? 1U : 0U);
-    auto found = cache.constFind(key);
-    if (found != cache.constEnd())
-        return *found;
+    // Qt's pixmap cache, not a static of our own: it is emptied while the application object still
+    // exists, whereas a static would free its pixmaps after the window system has gone.
+    const QString key = QStringLiteral("parvex-category-%1-%2-%3")
+                            .arg(static_cast<int>(category))
+                            .arg(size)
+                            .arg(coloured ? QLatin1Char('c') : QLatin1Char('g'));
+    QPixmap pixmap;
+    if (QPixmapCache::find(key, &pixmap))
+        return pixmap;
     const QImage image = Draw(category, size);
-    QPixmap pixmap = QPixmap::fromImage(coloured ? image : Grey(image));
-    cache.insert(key, pixmap);
+    pixmap = QPixmap::fromImage(coloured ? image : Grey(image));
+    QPixmapCache::insert(key, pixmap);
     return pixmap;
 }
 
