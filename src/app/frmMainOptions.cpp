@@ -10,7 +10,8 @@
 #include "model/Filters.h"
 #include "platform/CIniFile.h"
 #include "settings/GuiFolderCombos.h"
-#include "settings/GuiSettingsCommands.h"
+#include "settings/GuiOptionMarks.h"
+#include "settings/OptionTable.h"
 #include "settings/SettingsTable.h"
 #include "settings/frmOptions.h"
 #include "views/GuiResultPane.h"
@@ -29,130 +30,25 @@
 #include <QTimer>
 #include <QToolButton>
 
-namespace {
-struct FlagBinding
-{
-    const char* item;
-    std::function<bool(AppContext&)> get;
-    std::function<void(AppContext&, bool)> set;
-};
-
-// The check marks of the Options menu and the settings they stand for. A click toggles the mark and
-// stores it at once; loading settings sets every mark from its setting.
-const std::vector<FlagBinding>& FlagBindings()
-{
-    static const std::vector<FlagBinding> bindings = {
-        {"mnuOptionsCompareSubFolders", [](AppContext& c) { return c.Compare().CompareSubFolders(); },
-         [](AppContext& c, bool v) { c.Compare().SetCompareSubFolders(v); }},
-        {"mnuOptionsExcludeHiddenFiles", [](AppContext& c) { return c.Compare().ExcludeHiddenFiles(); },
-         [](AppContext& c, bool v) { c.Compare().SetExcludeHiddenFiles(v); }},
-        {"mnuOptionsExcludeSystemFiles", [](AppContext& c) { return c.Compare().ExcludeSystemFiles(); },
-         [](AppContext& c, bool v) { c.Compare().SetExcludeSystemFiles(v); }},
-        {"mnuOptionsExcludeHiddenFolders", [](AppContext& c) { return c.Compare().ExcludeHiddenFolders(); },
-         [](AppContext& c, bool v) { c.Compare().SetExcludeHiddenFolders(v); }},
-        {"mnuOptionsExcludeSystemFolders", [](AppContext& c) { return c.Compare().ExcludeSystemFolders(); },
-         [](AppContext& c, bool v) { c.Compare().SetExcludeSystemFolders(v); }},
-        {"mnuOptionsIgnore2Sec", [](AppContext& c) { return c.Compare().IgnoreFAT_NTFS_TwoSecDiff(); },
-         [](AppContext& c, bool v) { c.Compare().SetIgnoreFAT_NTFS_TwoSecDiff(v); }},
-        {"mnuOptionsIgnoreDaylightSavings", [](AppContext& c) { return c.Compare().IgnoreFAT_NTFS_DaylightSavings(); },
-         [](AppContext& c, bool v) { c.Compare().SetIgnoreFAT_NTFS_DaylightSavings(v); }},
-        {"mnuOptionsRemindAboutFATNTFSIssue", [](AppContext& c) { return c.Compare().RemindAboutFATNTFSIssue(); },
-         [](AppContext& c, bool v) { c.Compare().SetRemindAboutFATNTFSIssue(v); }},
-        {"mnuOptionsPromptForSyncMethod", [](AppContext& c) { return c.MainOptions().PromptForSyncMethod; },
-         [](AppContext& c, bool v) { c.MainOptions().PromptForSyncMethod = v; }},
-        {"mnuOptionsConfirmCopy", [](AppContext& c) { return c.MainOptions().ShowCopyConfirmations; },
-         [](AppContext& c, bool v) { c.MainOptions().ShowCopyConfirmations = v; }},
-        {"mnuOptionsConfirmMove", [](AppContext& c) { return c.MainOptions().ShowMoveConfirmations; },
-         [](AppContext& c, bool v) { c.MainOptions().ShowMoveConfirmations = v; }},
-        {"mnuOptionsConfirmDelete", [](AppContext& c) { return c.MainOptions().ShowDeleteConfirmations; },
-         [](AppContext& c, bool v) { c.MainOptions().ShowDeleteConfirmations = v; }},
-        {"mnuOptionsConfirmSynchronize", [](AppContext& c) { return c.MainOptions().ShowSynchronizeConfirmations; },
-         [](AppContext& c, bool v) { c.MainOptions().ShowSynchronizeConfirmations = v; }},
-        {"mnuOptionsConfirmDateTimeChange", [](AppContext& c) { return c.MainOptions().ShowDateTimeChangeConfirmations; },
-         [](AppContext& c, bool v) { c.MainOptions().ShowDateTimeChangeConfirmations = v; }},
-        {"mnuOptionsAutoCompareAfterFileOp", [](AppContext& c) { return c.MainOptions().AutoCompareAfterFileOp; },
-         [](AppContext& c, bool v) { c.MainOptions().AutoCompareAfterFileOp = v; }},
-        {"mnuOptionsAutoCompareAfterSync", [](AppContext& c) { return c.MainOptions().AutoCompareAfterSync; },
-         [](AppContext& c, bool v) { c.MainOptions().AutoCompareAfterSync = v; }},
-        {"mnuOptionsAutoCompareAfterFilter", [](AppContext& c) { return c.MainOptions().AutoCompareAfterFilter; },
-         [](AppContext& c, bool v) { c.MainOptions().AutoCompareAfterFilter = v; }},
-        {"mnuOptionsAutoCompareAfterDateTimeChange",
-         [](AppContext& c) { return c.MainOptions().AutoCompareAfterDateTimeChange; },
-         [](AppContext& c, bool v) { c.MainOptions().AutoCompareAfterDateTimeChange = v; }},
-        {"mnuOptionsAutoCompareAfterCompareMethodChange",
-         [](AppContext& c) { return c.MainOptions().AutoCompareAfterCompareMethodChange; },
-         [](AppContext& c, bool v) { c.MainOptions().AutoCompareAfterCompareMethodChange = v; }},
-        {"mnuOptionsAutoCompareAfterCreationOfNewFolder",
-         [](AppContext& c) { return c.MainOptions().AutoCompareAfterCreationOfNewFolder; },
-         [](AppContext& c, bool v) { c.MainOptions().AutoCompareAfterCreationOfNewFolder = v; }},
-        {"mnuOptionsShowGraphAfterCompare", [](AppContext& c) { return c.MainOptions().ShowGraphAfterCompare; },
-         [](AppContext& c, bool v) { c.MainOptions().ShowGraphAfterCompare = v; }},
-        {"mnuOptionsAutoCompleteFolderPath", [](AppContext& c) { return c.MainOptions().AutoCompleteFolderPath; },
-         [](AppContext& c, bool v) { c.MainOptions().AutoCompleteFolderPath = v; }},
-        {"mnuOptionsViewFileDiffsPromptForOptions", [](AppContext& c) { return c.DiffOptions().ShowOptionsDialog(); },
-         [](AppContext& c, bool v) { c.DiffOptions().SetShowOptionsDialog(v); }},
-        {"mnuOptionsViewFileDiffsIgnoreWhitespace", [](AppContext& c) { return c.DiffOptions().IgnoreWhiteSpace(); },
-         [](AppContext& c, bool v) { c.DiffOptions().SetIgnoreWhiteSpace(v); }},
-        {"mnuOptionsViewFileDiffsIgnoreCase", [](AppContext& c) { return c.DiffOptions().IgnoreCase(); },
-         [](AppContext& c, bool v) { c.DiffOptions().SetIgnoreCase(v); }},
-    };
-    return bindings;
-}
-
-} // namespace
-
+// A click on a check mark of the Options menu sets its setting at once; the option table says which.
 void frmMain::BindOptions()
 {
-    for (const FlagBinding& binding : FlagBindings()) {
-        QAction* action = Action(QString::fromLatin1(binding.item));
-        if (action == nullptr)
-            continue;
-        const auto set = binding.set;
-        connect(action, &QAction::triggered, this, [this, set](bool checked) { set(m_ctx, checked); });
-    }
-    connect(Action(QStringLiteral("mnuOptionsSyncScrolling")), &QAction::triggered, this, [this](bool checked) {
-        m_ctx.MainOptions().SyncScrolling = checked;
-        SetSyncScrolling(checked);
-    });
-    connect(Action(QStringLiteral("mnuOptionsSoundOn")), &QAction::triggered, this, [this](bool checked) {
-        if (checked && !m_ctx.Sounds().DoesThisPCSupportWave()) {
-            Action(QStringLiteral("mnuOptionsSoundOn"))->setChecked(false);
-            m_ctx.Lib().ShowInformationMessage(QStringLiteral("This PC does not support the playing of wave files"),
-                                               QStringLiteral("No Wave File Support"));
-            checked = false;
-        }
-        m_ctx.Sounds().SetSoundOn(checked);
-    });
-    connect(Action(QStringLiteral("mnuOptionsAutoCompleteFolderPath")), &QAction::triggered, this,
-            [this] { ApplyAutoComplete(); });
-    connect(Action(QStringLiteral("mnuOptionsViewFileDiffsOutputFormatVisual")), &QAction::triggered, this,
-            [this] { m_ctx.DiffOptions().SetFormat(cViewFileDiffsOptions::Visual); });
-    connect(Action(QStringLiteral("mnuOptionsViewFileDiffsOutputFormatUnix")), &QAction::triggered, this,
-            [this] { m_ctx.DiffOptions().SetFormat(cViewFileDiffsOptions::Unix); });
-    // The toolbar style is a setting too; the menu items keep it in step.
-    for (const char* item : {"mnuOptionsToolbarShowToolbar", "mnuOptionsToolbarShowCoolbar", "mnuOptionsToolbarHide"})
-        connect(Action(QString::fromLatin1(item)), &QAction::triggered, this,
-                [this] { m_ctx.MainOptions().CoolbarStyle = m_toolbarStyle; });
+    OptionMarkHooks hooks;
+    hooks.inform = [this](const QString& text, const QString& title) { m_ctx.Lib().ShowInformationMessage(text, title); };
+    hooks.afterToggle = [this](const char* item, bool checked) {
+        if (qstrcmp(item, "mnuOptionsSyncScrolling") == 0)
+            SetSyncScrolling(checked);
+        else if (qstrcmp(item, "mnuOptionsAutoCompleteFolderPath") == 0)
+            ApplyAutoComplete();
+    };
+    BindOptionMarks([this](const QString& name) { return Action(name); }, m_ctx.SettingOwners(), this, hooks);
 }
 
 // Sets every check mark of the Options and View menus from the settings in memory.
 void frmMain::RefreshOptionMarks()
 {
-    for (const FlagBinding& binding : FlagBindings())
-        if (QAction* action = Action(QString::fromLatin1(binding.item)))
-            action->setChecked(binding.get(m_ctx));
-    Action(QStringLiteral("mnuOptionsSoundOn"))->setChecked(m_ctx.Sounds().SoundOn());
-    Action(m_ctx.DiffOptions().Format() == cViewFileDiffsOptions::Unix
-               ? QStringLiteral("mnuOptionsViewFileDiffsOutputFormatUnix")
-               : QStringLiteral("mnuOptionsViewFileDiffsOutputFormatVisual"))
-        ->setChecked(true);
-    if (QAction* method = Action(CompareMethodMenuName(m_ctx.Compare().CompareMethod())))
-        method->setChecked(true);
-    const int sync = m_ctx.SyncSettings().SyncMethod();
-    if (const char* item = GuiSettingsCommands::SyncMethodItem(sync))
-        Action(QString::fromLatin1(item))->setChecked(true);
+    ::RefreshOptionMarks([this](const QString& name) { return Action(name); }, m_ctx.SettingOwners());
     CheckViewMenuItem(CurrentViewType());
-    Action(QStringLiteral("mnuOptionsSyncScrolling"))->setChecked(m_ctx.MainOptions().SyncScrolling);
     SetSyncScrolling(m_ctx.MainOptions().SyncScrolling);
     ApplyAutoComplete();
 }

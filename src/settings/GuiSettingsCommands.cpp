@@ -5,6 +5,7 @@
 #include "base/UserDialogs.h"
 #include "model/FilterStore.h"
 #include "model/Filters.h"
+#include "settings/OptionTable.h"
 #include "views/GuiResultPane.h"
 #include "views/GuiResultsFrame.h"
 #include "views/PaneCommands.h"
@@ -17,18 +18,7 @@ namespace {
 // Tabs of the Options window, numbered from 1 as the commands name them.
 enum OptionsTab { General = 1, Compare, Filters, Synchronize, Sounds, Appearance, ViewFileDiffs };
 
-const char* const SyncMethodItems[CSyncSettings::MethodCount] = {
-    "mnuOptionsSyncMakeRightSameAsLeft", "mnuOptionsSyncMakeLeftSameAsRight", "mnuOptionsSyncReplaceOlderCopyOrphans",
-    "mnuOptionsSyncCustomize",           "mnuOptionsSyncAddOrphansToLeft",    "mnuOptionsSyncAddOrphansToRight",
-    "mnuOptionsSyncReplaceOlderInLeft",  "mnuOptionsSyncReplaceOlderInRight",
-};
-
 } // namespace
-
-const char* GuiSettingsCommands::SyncMethodItem(int method)
-{
-    return method >= 0 && method < CSyncSettings::MethodCount ? SyncMethodItems[method] : nullptr;
-}
 
 GuiSettingsCommands::GuiSettingsCommands(AppContext& ctx, GuiResultsFrame& frame, GuiCommandRegistry& registry)
     : m_ctx(ctx), m_frame(frame), m_registry(registry)
@@ -44,7 +34,7 @@ GuiSettingsCommands::GuiSettingsCommands(AppContext& ctx, GuiResultsFrame& frame
     registry.SetHandler(QStringLiteral("mnuFileRestoreDefaultSessionSettings"),
                         [this] { m_frame.RestoreDefaultOptions(); });
     for (int method = 0; method < CSyncSettings::MethodCount; ++method)
-        registry.SetHandler(QString::fromLatin1(SyncMethodItems[method]), [this, method] { SelectSyncMethod(method); });
+        registry.SetHandler(QString::fromLatin1(SyncMethodMenuItems[method]), [this, method] { SelectSyncMethod(method); });
 }
 
 void GuiSettingsCommands::AddSelectedObjectsToFilter(bool include)
@@ -79,7 +69,7 @@ void GuiSettingsCommands::AddSelectedObjectsToFilter(bool include)
 void GuiSettingsCommands::SelectSyncMethod(int method)
 {
     try {
-        m_registry.Action(QString::fromLatin1(SyncMethodItems[method]))->setChecked(true);
+        m_registry.Action(QString::fromLatin1(SyncMethodMenuItems[method]))->setChecked(true);
         if (m_ctx.SyncSettings().SyncMethod() == method)
             return;
         m_ctx.SyncSettings().SetSyncMethod(method);

@@ -14,9 +14,6 @@ public:
     GuiSettingsCommands(AppContext& ctx, GuiResultsFrame& frame, GuiCommandRegistry& registry);
     Q_DISABLE_COPY_MOVE(GuiSettingsCommands)
 
-    // The menu item of a synchronisation method (CSyncSettings numbering).
-    static const char* SyncMethodItem(int method);
-
 private:
     void AddSelectedObjectsToFilter(bool include);
     void SelectSyncMethod(int method);

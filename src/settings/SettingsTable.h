@@ -11,6 +11,7 @@ class CViewSelections;
 class cViewFileDiffsOptions;
 class UserDialogs;
 struct MainOptions;
+struct OptionRow;
 
 // The objects whose state the settings file keeps.
 struct SettingsOwners
@@ -45,7 +46,7 @@ struct SettingsEnvironment
 };
 
 // Reads every key of the sections "Options", "Form Dimensions" and "ColumnWidths" of the settings file
-// into the owners; a missing file, section or key gives the key's default. An unknown ViewFileDiffFormat
+// into the owners, row by row of the option table (settings/OptionTable.h); a missing file, section or key gives the key's default. An unknown ViewFileDiffFormat
 // word, or a window Height or Width that is no number, stops the loading by throwing a Failure for the
 // caller's error label to report; the keys after it keep their in-memory values.
 void LoadSettingsFromIni(const SettingsFile& file, const SettingsOwners& owners, const SettingsEnvironment& env);
@@ -55,10 +56,14 @@ void LoadSettingsFromIni(const SettingsFile& file, const SettingsOwners& owners,
 void SaveSettingsToIni(const SettingsFile& file, const SettingsOwners& owners);
 
 // Deletes the settings file, then runs beforeLoad (the main window refills its folder boxes there) and
-// loads every setting, which now takes its default. Throws as LoadSettingsFromIni does, and before
-// anything is loaded when the file exists but cannot be deleted.
+// gives every setting of the option table its default, as loading without a file does. Throws before
+// anything changes when the file exists but cannot be deleted.
 void RestoreDefaultOptions(const SettingsFile& file, const SettingsOwners& owners, const SettingsEnvironment& env,
                            const std::function<void()>& beforeLoad = {});
+
+// The text a row of the option table is written as; none when the row writes nothing for the values in
+// memory (the place of a window that is not normal).
+std::optional<QString> StoredText(const OptionRow& row, const SettingsOwners& owners);
 
 // The textual forms of the settings file.
 namespace SettingsText {
@@ -70,12 +75,6 @@ std::optional<double> Number(const QString& text);
 // A number rounded half to even into an int, as a whole-number conversion does; none when out of range.
 std::optional<int> WholeNumber(const QString& text);
 
-QString SyncMethodWord(int method);
-int SyncMethodFromWord(const QString& word, int fallback);
-QString ActionWord(int action);
-QString CompareTypeWord(int method);
-QString ViewTypeWord(int viewType);
-QString ToolbarStyleWord(int style);
 // A font size as stored: no padding, a decimal point only where the size has a fraction.
 QString FontSizeText(double size);
 } // namespace SettingsText
