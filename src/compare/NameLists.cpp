@@ -1,7 +1,5 @@
 #include "compare/NameLists.h"
 
-#include "base/ErrorHandler.h"
-#include "base/ProgressSink.h"
 #include "model/CDir.h"
 #include "model/KeyedList.h"
 
@@ -479,44 +477,6 @@ std::vector<NamePair> PairNames(const QStringList& leftNames, const QStringList&
         [&rightNames](qsizetype j) -> const QString& { return rightNames.at(j); }, rightNames.size(), cancel);
 }
 
-QStringList BuildAllFileNames(const QStringList& leftNames, const QStringList& rightNames, EventPump* pump,
-                              const std::atomic<bool>* cancel)
-{
-    QStringList all;
-    try {
-        QSet<QString> seen;
-        seen.reserve(leftNames.size() + rightNames.size());
-        all.reserve(leftNames.size() + rightNames.size());
-        for (const QStringList* side : {&leftNames, &rightNames}) {
-            for (const QString& name : *side) {
-                if (pump != nullptr)
-                    pump->Pump();
-                if (cancel != nullptr && cancel->load(std::memory_order_relaxed))
-                    return all;
-                if (!seen.contains(name)) {
-                    seen.insert(name);
-                    all.append(name);
-                }
-            }
-        }
-        SortCollectionByItemtext(all);
-    } catch (...) {
-        // The union is best effort: whatever was gathered stands.
-    }
-    return all;
-}
-
-namespace {
-QStringList FileNamesOf(const CDir& dir)
-{
-    QStringList names;
-    names.reserve(dir.FileCount());
-    for (const CFile& file : dir.Files())
-        names.append(file.FileName());
-    return names;
-}
-} // namespace
-
 std::vector<NamePair> PairFiles(const CDir& left, const CDir& right, const std::atomic<bool>* cancel)
 {
     // The left folder's own index of its files serves: nothing is hashed twice.
@@ -525,144 +485,6 @@ std::vector<NamePair> PairFiles(const CDir& left, const CDir& right, const std::
     return PairThroughIndex(
         l, l.Count(), [](qsizetype p) { return p; }, [&l](qsizetype i) -> const QString& { return l.At(i).FileName(); },
         [&r](qsizetype j) -> const QString& { return r.At(j).FileName(); }, r.Count(), cancel);
-}
-
-QStringList BuildAllFileNames(const CDir& left, const CDir& right, EventPump* pump, const std::atomic<bool>* cancel)
-{
-    return BuildAllFileNames(FileNamesOf(left), FileNamesOf(right), pump, cancel);
-}
-
-void SortCollectionByItemtext(QStringList& list, ErrorHandler* errors)
-{
-    try {
-        if (list.size() >= 2)
-            CurrentNameOrder().Sort(list);
-    } catch (...) {
-        if (errors != nullptr)
-            errors->HandleUnexpectedError(QStringLiteral("modParvex.SortCollectionByItemtext"));
-    }
-}
-
-void QuickSortStringArray(QStringList& array)
-{
-    if (array.size() >= 2)
-        CurrentNameOrder().Sort(array);
-}
-
-void SortLongCollection(QStringList& list, ErrorHandler* errors)
-{
-    try {
-        if (list.size() < 2)
-            return;
-        std::vector<std::pair<qint64, qsizetype>> values;
-        values.reserve(static_cast<size_t>(list.size()));
-        for (qsizetype i = 0; i < list.size(); ++i)
-            values.emplace_back(list.at(i).trimmed().toLongLong(), i);
-        std::stable_sort(values.begin(), values.end(),
-                         [](const auto& a, const auto& b) { return a.first < b.first; });
-        QStringList sorted;
-        sorted.reserve(list.size());
-        for (const auto& v : values)
-            sorted.append(list.at(v.second));
-        list.swap(sorted);
-    } catch (...) {
-        if (errors != nullptr)
-            errors->HandleUnexpectedError(QStringLiteral("modParvex.SortLongCollection"));
-    }
-}
-
-namespace {
-
-// The name part of a FindListItem entry. The number never holds the separator, so the last one splits.
-QStringView EntryName(const QString& entry)
-{
-    const qsizetype at = entry.lastIndexOf(ListItemSeparator());
-    return at < 0 ? QStringView(entry) : QStringView(entry).left(at);
-}
-
-int32_t EntryNumber(const QString& entry)
-{
-    const qsizetype at = entry.lastIndexOf(ListItemSeparator());
-    return at < 0 ? 0 : QStringView(entry).mid(at + ListItemSeparator().size()).trimmed().toInt();
-}
-
-} // namespace
-
-int32_t FindListItem(const QStringList& listA, const QStringList& listB, const QString& key)
-{
-    const QStringList& list = key.startsWith(QLatin1Char('/')) ? listA : listB;
-    if (list.isEmpty())
-        return 0;
-    const NameOrder& order = CurrentNameOrder();
-    // First entry not before key (ignoring case); the entries equal to key ignoring case follow it.
-    qsizetype low = 0;
-    qsizetype high = list.size();
-    while (low < high) {
-        const qsizetype middle = low + (high - low) / 2;
-        if (order.CompareIgnoringCase(EntryName(list.at(middle)).toString(), key) < 0)
-            low = middle + 1;
-        else
-            high = middle;
-    }
-    qsizetype caseVariant = -1;
-    for (qsizetype i = low; i < list.size(); ++i) {
-        const QString name = EntryName(list.at(i)).toString();
-        if (order.CompareIgnoringCase(name, key) != 0)
-            break;
-        if (name == key)
-            return EntryNumber(list.at(i));
-        if (caseVariant < 0 && name.compare(key, Qt::CaseInsensitive) == 0)
-            caseVariant = i;
-    }
-    return caseVariant < 0 ? 0 : EntryNumber(list.at(caseVariant));
-}
-
-qsizetype FindListItemInSortedListview(const QString& text, const ResultList& rows)
-{
-    if (text.isEmpty())
-        return -1;
-    const NameOrder& order = CurrentNameOrder();
-    const bool folder = text.startsWith(QLatin1Char('/'));
-    // <0 when the row comes before text: file rows before folder rows, each kind in NameOrder.
-    const auto before = [&](const ResultRow& row) {
-        if (row.IsFolder() != folder)
-            return !row.IsFolder();
-        return order.CompareIgnoringCase(row.text, text) < 0;
-    };
-    const qsizetype count = static_cast<qsizetype>(rows.size());
-    const auto at = [&rows](qsizetype i) -> const ResultRow& { return rows[static_cast<size_t>(i)]; };
-    qsizetype low = 0;
-    qsizetype high = count;
-    qsizetype first = count; // the first real row not before text
-    while (low < high) {
-        const qsizetype middle = low + (high - low) / 2;
-        qsizetype probe = middle;
-        while (probe < high && at(probe).IsPlaceholder())
-            ++probe;
-        if (probe == high) {
-            high = middle;
-            continue;
-        }
-        if (before(at(probe))) {
-            low = probe + 1;
-        } else {
-            first = probe;
-            high = middle;
-        }
-    }
-    qsizetype caseVariant = -1;
-    for (qsizetype i = first; i < count; ++i) {
-        const ResultRow& row = at(i);
-        if (row.IsPlaceholder())
-            continue;
-        if (row.IsFolder() != folder || order.CompareIgnoringCase(row.text, text) != 0)
-            break;
-        if (row.text == text)
-            return i;
-        if (caseVariant < 0 && row.text.compare(text, Qt::CaseInsensitive) == 0)
-            caseVariant = i;
-    }
-    return caseVariant;
 }
 
 ResultRowIndex::ResultRowIndex(const ResultList& rows)
@@ -685,10 +507,4 @@ qsizetype ResultRowIndex::Find(const QString& text) const
     if (exact != m_exact.constEnd())
         return *exact;
     return m_folded.value(text.toCaseFolded(), -1);
-}
-
-bool IsInList(const QString& text, const QStringList& list)
-{
-    return std::any_of(list.cbegin(), list.cend(),
-                       [&text](const QString& item) { return item.compare(text, Qt::CaseInsensitive) == 0; });
 }

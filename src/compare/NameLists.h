@@ -12,8 +12,6 @@
 #include <vector>
 
 class CDir;
-class ErrorHandler;
-class EventPump;
 
 // The order of every name list the program shows or searches: the locale's collation ignoring case, ties
 // broken by the exact text so that names differing only in case (README, Readme) keep a stable order.
@@ -66,37 +64,8 @@ std::vector<NamePair> PairNames(const QStringList& leftNames, const QStringList&
 // PairNames over the file names of two folders; the indexes are into each folder's Files().
 std::vector<NamePair> PairFiles(const CDir& left, const CDir& right, const std::atomic<bool>* cancel = nullptr);
 
-// The union of two name lists, each spelling once (a name is skipped only when exactly the same spelling
-// is already present), sorted with SortCollectionByItemtext. Between names it lets events run and stops
-// when cancel is set. Never fails.
-QStringList BuildAllFileNames(const QStringList& leftNames, const QStringList& rightNames, EventPump* pump = nullptr,
-                              const std::atomic<bool>* cancel = nullptr);
-QStringList BuildAllFileNames(const CDir& left, const CDir& right, EventPump* pump = nullptr,
-                              const std::atomic<bool>* cancel = nullptr);
-
-// Sorts texts ascending in NameOrder. Lists of 0 or 1 items stay as they are. A failure (memory) leaves the
-// list as it was and is reported through errors when given ("modParvex.SortCollectionByItemtext").
-void SortCollectionByItemtext(QStringList& list, ErrorHandler* errors = nullptr);
-// The same order, for callers that hold an array of texts.
-void QuickSortStringArray(QStringList& array);
-// Sorts number texts by value ascending (texts that are not numbers count as 0, keeping their order).
-// Failures as above, with "modParvex.SortLongCollection".
-void SortLongCollection(QStringList& list, ErrorHandler* errors = nullptr);
-
-// Entries of the form name + "~!@#" + number, sorted by name in NameOrder. Searches listA when key begins
-// with "/" (a folder name) and listB otherwise; answers the number of the entry with key's spelling, else
-// of an entry equal ignoring case, else 0.
-int32_t FindListItem(const QStringList& listA, const QStringList& listB, const QString& key);
-// Separator between the name and the number of a FindListItem entry.
-inline QString ListItemSeparator() { return QStringLiteral("~!@#"); }
-
-// Binary search over rows in the order of a result list: file rows sorted in NameOrder, then folder rows
-// ("/name") sorted in NameOrder; placeholder rows (empty text) may stand anywhere and are stepped over.
-// Answers the index of the row with text's spelling, else of a row equal ignoring case, else -1.
-qsizetype FindListItemInSortedListview(const QString& text, const ResultList& rows);
-
-// The same answers as FindListItemInSortedListview for any row order, in constant time per look-up: for
-// callers that look up many names in one list (a binary search must step over runs of placeholders).
+// Finds rows of a result list by name in constant time per look-up, in any row order (placeholder rows,
+// with empty text, are never found): for callers that look up many names in one list.
 class ResultRowIndex final
 {
 public:
@@ -108,6 +77,3 @@ private:
     QHash<QString, qsizetype> m_exact;
     QHash<QString, qsizetype> m_folded;
 };
-
-// Whether list holds text, ignoring case.
-bool IsInList(const QString& text, const QStringList& list);

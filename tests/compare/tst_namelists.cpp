@@ -101,31 +101,18 @@ TEST(NamePairing, TwoHundredThousandNamesPairQuickly)
     EXPECT_LT(ms, 3000) << "pairing took " << ms << " ms";
 }
 
-TEST(AllFileNames, EachSpellingOnceSorted)
-{
-    const QStringList all = BuildAllFileNames({S("b"), S("README"), S("a")}, {S("Readme"), S("a"), S("README")});
-    EXPECT_EQ(all, (QStringList{S("a"), S("b"), S("README"), S("Readme")}));
-
-    // A cancellation stops the union where it is.
-    std::atomic<bool> cancel{true};
-    EXPECT_TRUE(BuildAllFileNames({S("a")}, {S("b")}, nullptr, &cancel).isEmpty());
-}
-
 TEST(SortOrder, CaseInsensitiveCollationWithExactTextBreakingTies)
 {
+    const NameOrder order;
     QStringList list = {S("b"), S("Readme"), S("A"), S("README"), S("a"), S("B"), S("readme"), S("c")};
-    SortCollectionByItemtext(list);
+    order.Sort(list);
     EXPECT_EQ(list, (QStringList{S("A"), S("a"), S("B"), S("b"), S("c"), S("README"), S("Readme"), S("readme")}));
 
-    QStringList array = {S("zeta"), S("Alpha"), S("beta")};
-    QuickSortStringArray(array);
-    EXPECT_EQ(array, (QStringList{S("Alpha"), S("beta"), S("zeta")}));
-
     QStringList one = {S("only")};
-    SortCollectionByItemtext(one);
+    order.Sort(one);
     EXPECT_EQ(one, QStringList{S("only")});
     QStringList none;
-    SortCollectionByItemtext(none);
+    order.Sort(none);
     EXPECT_TRUE(none.isEmpty());
 }
 
@@ -164,36 +151,7 @@ TEST(SortOrder, LargeListsSortExactlyAsTheCollatorDoes)
     QLocale::setDefault(saved);
 }
 
-TEST(SortOrder, NumbersByValue)
-{
-    QStringList list = {S("10"), S("9"), S("100"), S("-1"), S("0")};
-    SortLongCollection(list);
-    EXPECT_EQ(list, (QStringList{S("-1"), S("0"), S("9"), S("10"), S("100")}));
-}
-
-TEST(FindListItem, FolderKeysSearchTheFirstListOthersTheSecond)
-{
-    QStringList folders = {S("/src~!@#7"), S("/Docs~!@#3")};
-    QStringList files = {S("zz.txt~!@#9"), S("Readme~!@#5"), S("README~!@#2"), S("a.txt~!@#1")};
-    SortCollectionByItemtext(folders);
-    SortCollectionByItemtext(files);
-    EXPECT_EQ(FindListItem(folders, files, S("/docs")), 3);
-    EXPECT_EQ(FindListItem(folders, files, S("/src")), 7);
-    EXPECT_EQ(FindListItem(folders, files, S("a.txt")), 1);
-    EXPECT_EQ(FindListItem(folders, files, S("A.TXT")), 1);
-    EXPECT_EQ(FindListItem(folders, files, S("zz.txt")), 9);
-    // Exact spelling wins over a case variant; an unknown spelling takes the first case variant.
-    EXPECT_EQ(FindListItem(folders, files, S("Readme")), 5);
-    EXPECT_EQ(FindListItem(folders, files, S("README")), 2);
-    EXPECT_EQ(FindListItem(folders, files, S("readme")), 2);
-    // Not found, or looked for in the other list.
-    EXPECT_EQ(FindListItem(folders, files, S("missing")), 0);
-    EXPECT_EQ(FindListItem(folders, files, S("/a.txt")), 0);
-    EXPECT_EQ(FindListItem(folders, files, S("src")), 0);
-    EXPECT_EQ(FindListItem({}, {}, S("x")), 0);
-}
-
-TEST(FindListItem, RowsOfAHoldListWithPlaceholdersAndFolderRows)
+TEST(ResultRowIndex, RowsOfAHoldListWithPlaceholdersAndFolderRows)
 {
     ResultList rows;
     for (const char* text : {"", "a.txt", "", "", "b.txt", "README", "Readme", "", "z", "/docs", "", "/Src"}) {
@@ -203,7 +161,6 @@ TEST(FindListItem, RowsOfAHoldListWithPlaceholdersAndFolderRows)
     }
     const ResultRowIndex index(rows);
     const auto check = [&](const char* text, qsizetype expected) {
-        EXPECT_EQ(FindListItemInSortedListview(S(text), rows), expected) << text;
         EXPECT_EQ(index.Find(S(text)), expected) << text;
     };
     check("a.txt", 1);
@@ -218,14 +175,7 @@ TEST(FindListItem, RowsOfAHoldListWithPlaceholdersAndFolderRows)
     check("docs", -1);
     check("c", -1);
     check("", -1);
-    EXPECT_EQ(FindListItemInSortedListview(S("a"), ResultList()), -1);
-}
-
-TEST(FindListItem, IsInListIgnoresCase)
-{
-    EXPECT_TRUE(IsInList(S("readme"), {S("x"), S("README")}));
-    EXPECT_FALSE(IsInList(S("read"), {S("README")}));
-    EXPECT_FALSE(IsInList(S("a"), {}));
+    EXPECT_EQ(ResultRowIndex(ResultList()).Find(S("a")), -1);
 }
 
 TEST(RowTexts, SizesWithTheLocalesDigitGrouping)
