@@ -6,7 +6,6 @@
 #include <QCollator>
 #include <QCollatorSortKey>
 #include <QLocale>
-#include <QSet>
 #include <algorithm>
 #include <map>
 #include <mutex>
