@@ -2,11 +2,41 @@
 
 #include "views/ResultTableModel.h"
 
+#include <QApplication>
 #include <QContextMenuEvent>
 #include <QHeaderView>
 #include <QMouseEvent>
+#include <QStyledItemDelegate>
 
 #include <algorithm>
+
+namespace {
+
+// Every row is as high as a row with a picture, whatever it shows itself. Uniform row heights take the
+// height of the first row for all: a placeholder row first (no picture) would otherwise make the whole
+// pane shorter-rowed than its neighbour, and the two panes would drift apart row by row.
+class FixedRowHeightDelegate final : public QStyledItemDelegate
+{
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override
+    {
+        QSize size = QStyledItemDelegate::sizeHint(option, index);
+        QStyleOptionViewItem pictured = option;
+        initStyleOption(&pictured, index);
+        pictured.features |= QStyleOptionViewItem::HasDecoration | QStyleOptionViewItem::HasDisplay;
+        if (const auto* view = qobject_cast<const QAbstractItemView*>(parent()))
+            pictured.decorationSize = view->iconSize();
+        pictured.text = QStringLiteral("Ag");
+        const QWidget* widget = option.widget;
+        const QStyle* style = widget != nullptr ? widget->style() : QApplication::style();
+        size.setHeight(style->sizeFromContents(QStyle::CT_ItemViewItem, &pictured, QSize(), widget).height());
+        return size;
+    }
+};
+
+} // namespace
 
 GuiResultPane::GuiResultPane(ResultTableModel* model, QWidget* parent) : QTreeView(parent), m_model(model)
 {
@@ -25,6 +55,7 @@ GuiResultPane::GuiResultPane(ResultTableModel* model, QWidget* parent) : QTreeVi
     header()->setSectionsMovable(false);
     header()->setStretchLastSection(true);
     setIconSize(QSize(16, 16));
+    setItemDelegate(new FixedRowHeightDelegate(this));
 }
 
 QList<int> GuiResultPane::SelectedRows() const

@@ -565,3 +565,44 @@ TEST_F(MainWindowTest, FirstRunWindowIsRoomyAndAStoredPlaceRoundTrips)
     EXPECT_EQ(ini.Get(QStringLiteral("ColumnWidths"), QStringLiteral("TargetColumnThree"), QString()),
               QStringLiteral("0000000106"));
 }
+
+// Both panes keep one row height whatever a row shows: a placeholder first (no picture) must not make
+// one pane's rows shorter than the other's, in any view.
+TEST_F(MainWindowTest, RowsStayAlignedWhateverTheFirstRowShows)
+{
+    ResultList left;
+    ResultList right;
+    left.push_back(TestRow("", Category::None));
+    right.push_back(TestRow("only-right.txt", Category::Orphan, 1));
+    for (int i = 0; i < 40; ++i) {
+        const Category l = i % 3 == 0 ? Category::Newer : Category::Same;
+        const Category r = i % 3 == 0 ? Category::Older : Category::Same;
+        left.push_back(TestRow(QStringLiteral("f%1").arg(i, 2, 10, QLatin1Char('0')), l, i));
+        right.push_back(TestRow(QStringLiteral("f%1").arg(i, 2, 10, QLatin1Char('0')), r, i));
+    }
+    left.push_back(TestRow("/Docs", Category::OrphanFolder));
+    right.push_back(TestRow("", Category::None));
+    window->HoldSource() = left;
+    window->HoldTarget() = right;
+    ShowAndSettle(*window);
+    window->ApplyViewTypes();
+
+    const auto expectAligned = [&](const char* view) {
+        QApplication::processEvents();
+        const int rows = Left()->model()->rowCount();
+        ASSERT_EQ(rows, Right()->model()->rowCount()) << view;
+        ASSERT_GT(rows, 2) << view;
+        const int height = Left()->visualRect(Left()->model()->index(0, 0)).height();
+        for (int i = 0; i < rows; ++i) {
+            const QRect l = Left()->visualRect(Left()->model()->index(i, 0));
+            const QRect r = Right()->visualRect(Right()->model()->index(i, 0));
+            ASSERT_EQ(l.top(), r.top()) << view << " row " << i;
+            ASSERT_EQ(l.height(), height) << view << " row " << i;
+            ASSERT_EQ(r.height(), height) << view << " row " << i;
+        }
+    };
+    expectAligned("all");
+    // Hiding "Newer" leaves the placeholder pair at the top on one side only.
+    window->imgViews_Click(1);
+    expectAligned("without newer");
+}
