@@ -7,19 +7,19 @@
 
 GuiCommandRegistry::GuiCommandRegistry(QWidget* owner) : QObject(owner), m_owner(owner) {}
 
-QAction* GuiCommandRegistry::Define(const Spec& spec)
+QAction* GuiCommandRegistry::Define(const Command& command)
 {
-    const QString name = QString::fromLatin1(spec.name);
+    const QString name = QString::fromLatin1(command.name);
     Q_ASSERT(!m_actions.contains(name));
-    auto* action = new QAction(QString::fromLatin1(spec.caption), m_owner);
+    auto* action = new QAction(QString::fromLatin1(command.caption), m_owner);
     action->setObjectName(name);
-    action->setCheckable(spec.checkable);
-    if (spec.shortcut != nullptr) {
-        action->setShortcut(QKeySequence(QString::fromLatin1(spec.shortcut)));
+    action->setCheckable(command.checkable);
+    if (command.shortcut != nullptr) {
+        action->setShortcut(QKeySequence(QString::fromLatin1(command.shortcut)));
         action->setShortcutContext(Qt::WindowShortcut);
     }
     // Check marks mirror settings: they are live from the start. Everything else waits for a handler.
-    action->setEnabled(spec.checkable);
+    action->setEnabled(command.checkable);
     connect(action, &QAction::triggered, this, [this, name] {
         const auto it = m_handlers.constFind(name);
         if (it != m_handlers.constEnd() && it->run)

@@ -23,7 +23,7 @@ class GuiCommandRegistry final : public QObject
     Q_OBJECT
 
 public:
-    struct Spec
+    struct Command
     {
         const char* name;
         const char* caption;
@@ -34,7 +34,7 @@ public:
     explicit GuiCommandRegistry(QWidget* owner);
     Q_DISABLE_COPY_MOVE(GuiCommandRegistry)
 
-    QAction* Define(const Spec& spec);
+    QAction* Define(const Command& command);
     // An appearance of command under its own object name and caption. run, when given, replaces the
     // command's handler for this appearance (a toolbar press has rules of its own).
     QAction* Appearance(const char* name, const char* caption, const QString& command,

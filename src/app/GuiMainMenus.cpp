@@ -164,7 +164,7 @@ const MenuLine MenuBar[] = {
 };
 
 // Commands that only the pop-up menus of the panes offer.
-const GuiCommandRegistry::Spec PopupCommands[] = {
+const GuiCommandRegistry::Command PopupCommands[] = {
     {"mnuFolderPopupExplore", "Explore this sub-folder"},
     {"mnuFolderPopupViewDifferences", "Show Sub-Folder Differences"},
     {"mnuGoToFolderThisSide", "Go to the sub-folder - (This side only)"},
@@ -277,8 +277,8 @@ void BuildMainMenuBar(QMenuBar* bar, GuiCommandRegistry& registry, QHash<QString
             break;
         }
     }
-    for (const GuiCommandRegistry::Spec& spec : PopupCommands)
-        registry.Define(spec);
+    for (const GuiCommandRegistry::Command& command : PopupCommands)
+        registry.Define(command);
     for (const std::initializer_list<const char*>& names : RadioGroups) {
         auto* group = new QActionGroup(bar);
         group->setExclusionPolicy(QActionGroup::ExclusionPolicy::Exclusive);
