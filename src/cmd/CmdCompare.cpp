@@ -335,13 +335,15 @@ int RunCompareCommand(const QStringList& args)
     }
     if (options.details) {
         for (const CSubFolderDiffs& diffs : results.allSubFolderDiffs) {
+            // Each side's names are written as that side spells the sub-folder and its files.
             const QString prefix = diffs.strSubFolderName() + QLatin1Char('/');
+            const QString targetPrefix = diffs.TargetSubFolderName() + QLatin1Char('/');
             const size_t n = std::min(diffs.DiffOne().size(), diffs.DiffTwo().size());
             for (size_t i = 0; i < n; ++i) {
                 const SubFolderDiffEntry& l = diffs.DiffOne()[i];
                 const SubFolderDiffEntry& r = diffs.DiffTwo()[i];
                 out.Line(l.IsAbsent() ? QString() : prefix + l.fileName, l.IsAbsent() ? QString() : QString::number(l.size),
-                         EntryCategory(l.compareResult), r.IsAbsent() ? QString() : prefix + r.fileName,
+                         EntryCategory(l.compareResult), r.IsAbsent() ? QString() : targetPrefix + r.fileName,
                          r.IsAbsent() ? QString() : QString::number(r.size), EntryCategory(r.compareResult));
             }
         }

@@ -27,8 +27,13 @@ struct SubFolderDiffEntry
 class CSubFolderDiffs final
 {
 public:
+    // The sub-folder as the left side spells it (the name the differences are known by).
     const QString& strSubFolderName() const { return m_name; }
     void SetStrSubFolderName(const QString& name) { m_name = name; }
+    // The same sub-folder as the right side spells it (Docs against docs): paths on the right are built
+    // from this one. Empty means the left spelling.
+    const QString& TargetSubFolderName() const { return m_targetName.isEmpty() ? m_name : m_targetName; }
+    void SetTargetSubFolderName(const QString& name) { m_targetName = name; }
 
     // Resize to lower..upper, keeping the entries whose indexes survive.
     void RedimArrayDiffOne(int lower, int upper) { Redim(m_one, m_lowerOne, lower, upper); }
@@ -61,6 +66,7 @@ private:
     static const SubFolderDiffEntry* At(const std::vector<SubFolderDiffEntry>& v, int lowerField, int index);
 
     QString m_name;
+    QString m_targetName;
     std::vector<SubFolderDiffEntry> m_one;
     std::vector<SubFolderDiffEntry> m_two;
     int m_lowerOne = 1;

@@ -359,9 +359,9 @@ void CompareRun::ShowAllFilesInBothDirs()
         try {
             const CFile* l = pair.left >= 0 ? &source.Files().At(pair.left) : nullptr;
             const CFile* r = pair.right >= 0 ? &target.Files().At(pair.right) : nullptr;
-            // A pair is written with the left spelling on both rows.
-            const QString& name = l != nullptr ? l->FileName() : r->FileName();
-            m_view.SetFileName(name);
+            // Each row shows the name of the object on its own side: README against Readme stays README on
+            // the left and Readme on the right, so every path built from a row exists on that side.
+            m_view.SetFileName(l != nullptr ? l->FileName() : r->FileName());
             Category lc = Category::Orphan;
             Category rc = Category::Orphan;
             if (l != nullptr && r != nullptr) {
@@ -369,8 +369,8 @@ void CompareRun::ShowAllFilesInBothDirs()
                 if (IsCancelled())
                     return;
             }
-            ResultRow leftRow = l != nullptr ? format.FileRow(name, l->Size(), l->ModifiedDate(), lc) : ResultRow();
-            ResultRow rightRow = r != nullptr ? format.FileRow(name, r->Size(), r->ModifiedDate(), rc) : ResultRow();
+            ResultRow leftRow = l != nullptr ? format.FileRow(l->FileName(), l->Size(), l->ModifiedDate(), lc) : ResultRow();
+            ResultRow rightRow = r != nullptr ? format.FileRow(r->FileName(), r->Size(), r->ModifiedDate(), rc) : ResultRow();
             left.push_back(std::move(leftRow));
             right.push_back(std::move(rightRow));
         } catch (...) {

@@ -437,6 +437,7 @@ bool AreFoldersIdentical(CompareEnv& env, const QString& leftPath, const QString
             return unknown.isEmpty();
         CSubFolderDiffs diffs;
         diffs.SetStrSubFolderName(leftName);
+        diffs.SetTargetSubFolderName(OwnName(rightPath));
         diffs.Assign(std::move(one), std::move(two));
         results.push_back(std::move(diffs));
         return false;
@@ -480,10 +481,9 @@ bool CompareAllSubFolders(CompareEnv& env, CompareResults& results)
         env.pump.Pump();
         if (Cancelled(cancel))
             return false;
-        // Each side's folder is reached by its own spelling (Linux names are case-sensitive); both rows
-        // read the left spelling where the left side has the folder.
+        // Each side's folder is reached, and shown, by its own spelling (Linux names are case-sensitive).
         const bool has[2] = {pair.left >= 0, pair.right >= 0};
-        const QString rowText = has[0] ? leftNames[pair.left] : rightNames[pair.right];
+        const QString rowText[2] = {has[0] ? leftNames[pair.left] : QString(), has[1] ? rightNames[pair.right] : QString()};
         const QString fullPath[2] = {
             has[0] ? RemoveTrailingBackslash(results.source.Path()) + leftNames[pair.left] : QString(),
             has[1] ? RemoveTrailingBackslash(results.target.Path()) + rightNames[pair.right] : QString()};
@@ -523,7 +523,7 @@ bool CompareAllSubFolders(CompareEnv& env, CompareResults& results)
         for (int side = 0; side < 2; ++side) {
             if (!has[side])
                 continue;
-            rows[side].text = rowText;
+            rows[side].text = rowText[side];
             rows[side].size = total[side];
             rows[side].sizeText = format.SizeText(total[side]);
             rows[side].icon = icon;

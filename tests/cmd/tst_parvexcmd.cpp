@@ -1,6 +1,7 @@
 #include "TestSupport.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <gtest/gtest.h>
 
@@ -96,7 +97,7 @@ TEST_F(ParvexCmdTest, RowsAndExitStatus)
     const Result r = Compare();
     EXPECT_EQ(r.exitCode, 1) << qPrintable(r.errors);
     EXPECT_EQ(r.lines, (QStringList{
-                           Line({"a.txt", "5", "Same", "a.txt", "5", "Same"}),
+                           Line({"a.txt", "5", "Same", "A.TXT", "5", "Same"}),
                            Line({"b", "1", "Newer", "b", "1", "Older"}),
                            Line({"", "", "", "only", "3", "Orphan"}),
                            Line({"README", "1", "Same", "README", "1", "Same"}),
@@ -216,4 +217,39 @@ TEST_F(ParvexCmdTest, TabsLineEndsAndBackslashesInNamesAreEscapedSoEveryLineHasS
     EXPECT_EQ(r.lines, (QStringList{Line({"", "", "", "back\\\\slash\\r", "3", "Orphan"}),
                                     Line({"tab\\tname", "1", "Same", "tab\\tname", "1", "Same"}),
                                     Line({"two\\nlines", "2", "Orphan", "", "", ""})}));
+}
+
+// Every name written for a side is that side's own spelling, in the rows and in the details below the
+// sub-folders, so a path built from it exists there. Where one side holds two case variants and the
+// other one of them, the exact spelling pairs and the other variant stays an orphan.
+TEST_F(ParvexCmdTest, EachSideKeepsItsOwnSpelling)
+{
+    tmp.createFileAt(QStringLiteral("left/Case.txt"), "1", T0);
+    tmp.createFileAt(QStringLiteral("left/case.txt"), "22", T0);
+    tmp.createFileAt(QStringLiteral("right/case.txt"), "22", T0);
+    tmp.createFileAt(QStringLiteral("left/Other.TXT"), "333", T0);
+    tmp.createFileAt(QStringLiteral("right/other.txt"), "333", T0);
+    tmp.createFileAt(QStringLiteral("left/Docs/Notes.txt"), "new", T0 + 60);
+    tmp.createFileAt(QStringLiteral("right/docs/NOTES.TXT"), "old", T0);
+
+    const Result r = Compare({QStringLiteral("--details")});
+    EXPECT_EQ(r.exitCode, 1) << qPrintable(r.errors);
+    EXPECT_EQ(r.lines, (QStringList{
+                           Line({"Case.txt", "1", "Orphan", "", "", ""}),
+                           Line({"case.txt", "2", "Same", "case.txt", "2", "Same"}),
+                           Line({"Other.TXT", "3", "Same", "other.txt", "3", "Same"}),
+                           Line({"/Docs", "3", "DifferentFolder", "/docs", "3", "DifferentFolder"}),
+                           Line({"Docs/Notes.txt", "3", "Newer", "docs/NOTES.TXT", "3", "Older"}),
+                       }));
+    for (const QString& line : r.lines) {
+        const QStringList fields = line.split(QLatin1Char('\t'));
+        ASSERT_EQ(fields.size(), 6) << qPrintable(line);
+        for (int side = 0; side < 2; ++side) {
+            const QString name = fields.at(side * 3);
+            if (name.isEmpty())
+                continue;
+            const QString path = tmp.file(side == 0 ? QStringLiteral("left/") : QStringLiteral("right/")) + name;
+            EXPECT_TRUE(QFileInfo::exists(path)) << qPrintable(path);
+        }
+    }
 }

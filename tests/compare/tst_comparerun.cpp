@@ -43,7 +43,7 @@ TEST_F(CompareRunTest, QuickMethodClassifiesEveryPairAndKeepsCaseVariants)
 
     ASSERT_EQ(Run(), CompareOutcome::Completed);
     const QStringList expected{
-        Pair("a.txt", "Same", "a.txt", "Same"),
+        Pair("a.txt", "Same", "A.TXT", "Same"), // each side shows its own spelling
         Pair("b_newer", "Newer", "b_newer", "Older"),
         Pair("c_older", "Older", "c_older", "Newer"),
         Pair("d_binary", "Binary", "d_binary", "Binary"),
@@ -71,8 +71,8 @@ TEST_F(CompareRunTest, CaseVariantsPairIgnoringCaseOnlyWhenNoExactPartnerIsLeft)
     R(QStringLiteral("readme"), "22", T0);
     R(QStringLiteral("README"), "1", T0);
     ASSERT_EQ(Run(), CompareOutcome::Completed);
-    // Readme has no exact partner and takes readme; both rows read the left spelling.
-    EXPECT_EQ(Rows(), (QStringList{Pair("README", "Same", "README", "Same"), Pair("Readme", "Same", "Readme", "Same")}));
+    // Readme has no exact partner and takes readme; each row shows its own side's spelling.
+    EXPECT_EQ(Rows(), (QStringList{Pair("README", "Same", "README", "Same"), Pair("Readme", "Same", "readme", "Same")}));
 }
 
 struct AllowanceCase

@@ -45,7 +45,7 @@ TEST_F(SubFolderTest, FolderRowsIdenticalDifferentAndOrphan)
 
     ASSERT_EQ(Run(), CompareOutcome::Completed);
     EXPECT_EQ(Rows(), (QStringList{Pair("top.txt", "Same", "top.txt", "Same"),
-                                   Pair("/Docs", "IdenticalFolder", "/Docs", "IdenticalFolder"),
+                                   Pair("/Docs", "IdenticalFolder", "/DOCS", "IdenticalFolder"),
                                    Pair("/Lonely", "OrphanFolder", "", ""),
                                    Pair("/Work", "DifferentFolder", "/Work", "DifferentFolder")}));
     const ResultRow& lonely = results->holdSource[2];
