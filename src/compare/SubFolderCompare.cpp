@@ -28,6 +28,7 @@
 #include <mutex>
 #include <sys/stat.h>
 #include <thread>
+#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -106,7 +107,7 @@ private:
                 throw Failure::FromErrno(error, true);
             }
             const bool isFolder = details.type == FolderListing::Type::Folder;
-            if (counted && !isFolder && !details.danglingLink)
+            if (counted && !isFolder && !details.linkObject)
                 m_total->bytes += details.size; // before any filter: the total is of the whole folder
             const QString name = listing.Name(i);
             const bool hidden = listing.IsHidden(i);
@@ -139,6 +140,7 @@ private:
             CFile file(key, details.size, details.modified);
             file.SetIsSpecial(special);
             file.SetIsDanglingLink(details.danglingLink);
+            file.SetIsLinkObject(details.linkObject);
             m_dir.AddFile(std::move(file));
         }
     }
@@ -251,11 +253,52 @@ void PopulateDirTree(CDir& dir, const QString& path, const QString& prefix, cons
     TreeWalker(dir, filters, cancel, showFolder, unreadable, total).Walk(path, prefix);
 }
 
+namespace {
+
+enum class ObjectKind { File, Special, Link };
+
+ObjectKind KindOf(const CFile& file)
+{
+    if (file.IsLinkObject())
+        return ObjectKind::Link;
+    return file.IsSpecial() ? ObjectKind::Special : ObjectKind::File;
+}
+
+// The target text of a symbolic link, as readlink gives it; none when it cannot be read.
+std::optional<QByteArray> LinkTarget(const QString& path)
+{
+    QByteArray target(256, Qt::Uninitialized);
+    for (;;) {
+        const ssize_t n = ::readlink(QFile::encodeName(path).constData(), target.data(), static_cast<size_t>(target.size()));
+        if (n < 0)
+            return std::nullopt;
+        if (n < target.size()) {
+            target.truncate(n);
+            return target;
+        }
+        target.resize(target.size() * 2);
+    }
+}
+
+} // namespace
+
 std::pair<Category, Category> ClassifyFilePair(CompareEnv& env, const CFile& left, const CFile& right,
                                                const QString& leftBase, const QString& rightBase,
                                                std::optional<bool> contentsDiffer)
 {
     const CCompare& compare = env.services.compare;
+    // Objects of different kinds are never the same, whatever their sizes and times say: a FIFO is no
+    // empty file, a link is neither the file nor the folder it may point to.
+    const ObjectKind leftKind = KindOf(left);
+    if (leftKind != KindOf(right))
+        return {Category::Binary, Category::Binary};
+    if (leftKind == ObjectKind::Link) {
+        // A link is what it points to: two links are the same when their target texts are.
+        const std::optional<QByteArray> l = LinkTarget(leftBase + left.FileName());
+        const std::optional<QByteArray> r = LinkTarget(rightBase + right.FileName());
+        const bool same = l.has_value() && r.has_value() && *l == *r;
+        return same ? std::pair{Category::Same, Category::Same} : std::pair{Category::Binary, Category::Binary};
+    }
     const qint64 d = FAT_NTFS_TimeDiffAllowance(
         FileTimeDiffSeconds(UtcToLocalTicks(left.ModifiedDate()), UtcToLocalTicks(right.ModifiedDate())), compare);
     const bool sizesDiffer = left.Size() != right.Size();

@@ -50,9 +50,11 @@ struct TreeFilters
 TreeFilters MakeTreeFilters(const CCompare& compare);
 
 // How one pair of files present on both sides compares: both categories (Newer/Older, Same, Binary).
-// Reads contents only under a content method, only for equal sizes, and never for special files or
-// dangling links, which are judged by size and time stamp alone. contentsDiffer, when given, is the
-// answer of a content read already made for this pair, and is used instead of reading again. The files
+// Objects of different kinds (a file, a special file, a link object) are Binary on both sides. Two link
+// objects are Same when their target texts are equal, else Binary. Reads contents only under a content
+// method, only for equal sizes, and never for special files, which are judged by size and time stamp.
+// contentsDiffer, when given, is the answer of a content read already made for this pair, and is used
+// instead of reading again. The files
 // are leftBase + left's name and rightBase + right's name; the paths are built only when contents are read.
 std::pair<Category, Category> ClassifyFilePair(CompareEnv& env, const CFile& left, const CFile& right,
                                                const QString& leftBase, const QString& rightBase,
@@ -60,9 +62,8 @@ std::pair<Category, Category> ClassifyFilePair(CompareEnv& env, const CFile& lef
 
 // Adds every file below path, at any depth, to dir's Files, keyed by prefix + "/" + the path below
 // path (the bare relative path when prefix is empty). Depth first in listing order. A symbolic link to
-// a folder is followed unless it leads back to a folder on the current path (device and inode), so a
-// link loop ends. showFolder (optional) hears each folder as it is entered; cancel is tested before
-// every entry. Safe on a worker thread when showFolder is. Failures are passed to the caller, apart from
+// a folder is never followed: it is an entry of its own (CFile::IsLinkObject), as is a dangling link.
+// showFolder (optional) hears each folder as it is entered; cancel is tested before every entry. Safe on a worker thread when showFolder is. Failures are passed to the caller, apart from
 // folders that cannot be listed: those are added to unreadable (when given) and passed over.
 struct UnreadableFolder
 {

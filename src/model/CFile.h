@@ -15,9 +15,11 @@ constexpr qint64 UnixToFileTime(qint64 seconds, qint64 nanoseconds)
 // One file found by a scan: its name as the listing reported it, its size and its last-write time stamp
 // as FILETIME ticks, split into two signed 32-bit halves the way the rest of the program exchanges them.
 //
-// Two flags mark entries whose contents must never be read: IsSpecial (a FIFO, socket or device, the
-// "system" files of this platform: opening a FIFO would block) and IsDanglingLink (a symbolic link whose
-// target is missing or loops; its size and time are the link's own). CanBeOpened() answers both at once.
+// Flags mark entries whose contents must never be read: IsSpecial (a FIFO, socket or device, the
+// "system" files of this platform: opening a FIFO would block), IsDanglingLink (a symbolic link whose
+// target is missing or loops) and IsLinkObject (a link compared by its target text and never followed:
+// a dangling link or a link to a folder; its size and time are the link's own). CanBeOpened() answers
+// all of them at once.
 class CFile final
 {
 public:
@@ -42,11 +44,13 @@ public:
     void SetIsSpecial(bool on) { SetFlag(Special, on); }
     bool IsDanglingLink() const { return (m_flags & DanglingLink) != 0; }
     void SetIsDanglingLink(bool on) { SetFlag(DanglingLink, on); }
+    bool IsLinkObject() const { return (m_flags & LinkObject) != 0; }
+    void SetIsLinkObject(bool on) { SetFlag(LinkObject, on); }
     // False for entries whose contents must not be read (see above).
     bool CanBeOpened() const { return m_flags == 0; }
 
 private:
-    enum Flag : quint8 { Special = 1, DanglingLink = 2 };
+    enum Flag : quint8 { Special = 1, DanglingLink = 2, LinkObject = 4 };
     void SetFlag(Flag flag, bool on) { m_flags = on ? quint8(m_flags | flag) : quint8(m_flags & ~flag); }
 
     QString m_fileName;

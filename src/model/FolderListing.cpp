@@ -111,8 +111,21 @@ bool FolderListing::Stat(qsizetype i, Details& out, int* error) const
         }
     }
     if (::fstatat(fd, name, &st, 0) == 0) {
+        if (!S_ISDIR(st.st_mode)) {
+            Fill(st, out);
+            out.link = true;
+            return true;
+        }
+        // A link to a folder is the link itself: its own size and time, never the folder behind it.
+        if (::fstatat(fd, name, &st, AT_SYMLINK_NOFOLLOW) != 0) {
+            if (error != nullptr)
+                *error = errno;
+            return false;
+        }
         Fill(st, out);
+        out.type = Type::File;
         out.link = true;
+        out.linkObject = true;
         return true;
     }
     const int followError = errno;
@@ -121,6 +134,7 @@ bool FolderListing::Stat(qsizetype i, Details& out, int* error) const
         out.type = Type::File;
         out.danglingLink = true;
         out.link = true;
+        out.linkObject = true;
         return true;
     }
     if (error != nullptr)

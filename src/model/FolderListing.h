@@ -9,9 +9,11 @@
 // each. Stat() completes one entry through the folder's descriptor (fstatat), so a scan pays for a stat
 // only for the entries it keeps, and never builds a full path or a QFileInfo per entry.
 //
-// Symbolic links: a link to a file is the file it points to, a link to a folder is a folder (walks that
-// descend must guard against loops with Details::device/inode), and a link whose target is missing or
-// loops is a dangling link, reported as a file with the link's own size and time.
+// Symbolic links: a link to a file is the file it points to. A link to anything else that is no file (a
+// folder above all) and a link whose target is missing or loops are objects of their own: reported as
+// file entries with the link's own size and time and Details::linkObject set, so that no walk ever
+// enters a folder through a link (a link to "/" or to "..", or two links to the next folder at every
+// level, would make a walk endless or exponential and list another tree's files as this one's).
 class FolderListing final
 {
 public:
@@ -22,6 +24,8 @@ public:
         Type type = Type::File;    // Folder, File or Special, links resolved
         bool danglingLink = false;
         bool link = false;         // the entry itself is a symbolic link (dangling or not)
+        // A link compared by its target text, never followed: a dangling link or a link to a folder.
+        bool linkObject = false;
         qint64 size = 0;
         qint64 modified = 0;       // FILETIME ticks of st_mtim
         dev_t device = 0;

@@ -129,6 +129,7 @@ ScanResult CDir::PopulateSelfWithFiles(const QString& includeFilters, const QStr
             CFile file(name, details.size, details.modified);
             file.SetIsSpecial(details.type == FolderListing::Type::Special);
             file.SetIsDanglingLink(details.danglingLink);
+            file.SetIsLinkObject(details.linkObject);
             m_files.Add(std::move(file));
         }
         if (!listing.Complete())

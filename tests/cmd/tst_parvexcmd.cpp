@@ -4,6 +4,7 @@
 #include <QFileInfo>
 #include <QProcess>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 namespace {
 constexpr qint64 T0 = 1685620800;
@@ -252,4 +253,15 @@ TEST_F(ParvexCmdTest, EachSideKeepsItsOwnSpelling)
             EXPECT_TRUE(QFileInfo::exists(path)) << qPrintable(path);
         }
     }
+}
+
+// A FIFO against an empty file differs, so the folders are not in step: exit 1, never 0.
+TEST_F(ParvexCmdTest, AFifoIsNoEmptyFile)
+{
+    tmp.createFileAt(QStringLiteral("left/pipe"), "", T0);
+    tmp.createFolder(QStringLiteral("right"));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(tmp.file(QStringLiteral("right/pipe"))).constData(), 0600), 0);
+    const Result r = Compare();
+    EXPECT_EQ(r.exitCode, 1) << qPrintable(r.errors);
+    EXPECT_EQ(r.lines, QStringList{Line({"pipe", "0", "Binary", "pipe", "0", "Binary"})});
 }

@@ -167,8 +167,12 @@ TEST_F(FolderScan, SymbolicLinks)
     EXPECT_EQ(toFile->Size(), 1234);
     EXPECT_TRUE(toFile->CanBeOpened());
 
-    EXPECT_EQ(dir.GetFile(QStringLiteral("tofolder")), nullptr);
-    EXPECT_EQ(dir.GetSubDir(QStringLiteral("/tofolder")), QStringLiteral("/tofolder"));
+    // A link to a folder is an entry of its own, never a folder to enter.
+    const CFile* toFolder = dir.GetFile(QStringLiteral("tofolder"));
+    ASSERT_NE(toFolder, nullptr);
+    EXPECT_TRUE(toFolder->IsLinkObject());
+    EXPECT_FALSE(toFolder->CanBeOpened());
+    EXPECT_TRUE(dir.GetSubDir(QStringLiteral("/tofolder")).isEmpty());
 
     for (const char* name : {"dangling", "loop"}) {
         const CFile* link = dir.GetFile(QString::fromUtf8(name));
