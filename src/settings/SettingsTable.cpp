@@ -225,6 +225,7 @@ void LoadSettingsFromIni(const SettingsFile& file, const SettingsOwners& owners,
 {
     CIniFile ini(file.appFolder, file.dialogs);
     ini.SetName(CIniFile::SettingsFileName());
+    ini.TakeSnapshot();
     ReadRows(&ini, file, owners, env);
 }
 
@@ -232,9 +233,11 @@ void SaveSettingsToIni(const SettingsFile& file, const SettingsOwners& owners)
 {
     CIniFile ini(file.appFolder, file.dialogs);
     ini.SetName(CIniFile::SettingsFileName());
+    ini.TakeSnapshot();
     for (const OptionRow* row : RowsInWritingOrder())
         if (const std::optional<QString> text = StoredText(*row, owners))
             ini.Set(QString::fromLatin1(row->section), QString::fromLatin1(row->key), *text);
+    ini.Commit();
 }
 
 void RestoreDefaultOptions(const SettingsFile& settings, const SettingsOwners& owners, const SettingsEnvironment& env,

@@ -46,13 +46,15 @@ struct SettingsEnvironment
 };
 
 // Reads every key of the sections "Options", "Form Dimensions" and "ColumnWidths" of the settings file
-// into the owners, row by row of the option table (settings/OptionTable.h); a missing file, section or key gives the key's default. An unknown ViewFileDiffFormat
+// into the owners, row by row of the option table (settings/OptionTable.h), the file read once; a missing
+// file, section or key gives the key's default. An unknown ViewFileDiffFormat
 // word, or a window Height or Width that is no number, stops the loading by throwing a Failure for the
 // caller's error label to report; the keys after it keep their in-memory values.
 void LoadSettingsFromIni(const SettingsFile& file, const SettingsOwners& owners, const SettingsEnvironment& env);
 
 // Writes every key of those three sections except the two filter keys, which are written whenever the
-// filters change. Failed writes are silent and leave the old file whole.
+// filters change, in one replacement of the file. Failed writes are silent and leave the old file whole;
+// a file that could not be read is never replaced.
 void SaveSettingsToIni(const SettingsFile& file, const SettingsOwners& owners);
 
 // Deletes the settings file, then runs beforeLoad (the main window refills its folder boxes there) and

@@ -238,6 +238,38 @@ TEST_F(SettingsTableTest, BadValuesStopTheLoadingWhereTheyStand)
     EXPECT_EQ(ctx.MainOptions().SourceColumnWidths[0], 159);
 }
 
+// A file of 50 MB (long folder lists, say) is read once for the whole load and written once for the whole
+// save; what the program does not own in it comes through unchanged.
+TEST_F(SettingsTableTest, ALargeFileLoadsAndSavesWhole)
+{
+    QByteArray big = "[Options]\nChunkSize=0000001000\nSyncMethod=Custom\nLeftFolderNewFilesAction=Delete\n\n[SourcePaths]\n";
+    const QByteArray entry = "Path%1=/srv/archive/projects/2023/some/deep/folder/of/the/user/number/";
+    for (int i = 0; big.size() < 50 * 1000 * 1000; ++i)
+        big += entry + QByteArray::number(i) + "\n";
+    const qsizetype listEnd = big.size();
+    big += "[Form Dimensions]\nHeight=0000007000\nWindowState=Normal\n";
+    WriteIni(big);
+
+    Load();
+    EXPECT_EQ(ctx.Compare().ChunkSize(), 1000);
+    EXPECT_EQ(ctx.SyncSettings().AllRules()[0], CSyncSettings::Delete);
+    EXPECT_EQ(ctx.MainOptions().HeightTwips, 7000);
+
+    ctx.Compare().SetChunkSize(2000);
+    Save();
+    const QByteArray saved = IniText();
+    EXPECT_TRUE(saved.startsWith("[Options]\nChunkSize=0000002000\nSyncMethod=Custom\nLeftFolderNewFilesAction=Delete\n"));
+    const qsizetype listStart = big.indexOf("\n[SourcePaths]\n");
+    const QByteArray list = big.mid(listStart, listEnd - listStart);
+    const qsizetype savedList = saved.indexOf("\n[SourcePaths]\n");
+    ASSERT_GT(savedList, 0);
+    EXPECT_TRUE(saved.mid(savedList, list.size()) == list);
+    // The window's place was missing: centred for its stored height, and written after the stored keys.
+    EXPECT_TRUE(saved.right(500).contains("\n[Form Dimensions]\nHeight=0000007000\nWindowState=Normal\nWidth=0000009435\n"
+                                          "Left=0000004882\nTop=0000004180\n[ColumnWidths]\n"))
+        << saved.right(500).constData();
+}
+
 TEST_F(SettingsTableTest, ViewButtonsRefreshRightAfterTheViewKeys)
 {
     WriteIni("[Options]\nViewType=Similar\nCompareSubFolders=False\n");
