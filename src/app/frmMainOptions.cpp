@@ -173,7 +173,9 @@ void frmMain::LoadSettings()
         // The first run has no settings file: the help is the place to start.
         if (!QFile::exists(m_ctx.AppFile(QStringLiteral("parvex.ini"))))
             m_commands->Run(QStringLiteral("mnuHelpContents"));
-        LoadSettingsFromIni(m_ctx.SettingsStore(), m_ctx.SettingOwners(), Environment());
+        // Read once per start, so the problems of the file are shown once.
+        ShowSettingsProblems(LoadSettingsFromIni(m_ctx.SettingsStore(), m_ctx.SettingOwners(), Environment()),
+                             m_ctx.Dialogs());
     } catch (...) {
         m_ctx.Errors().HandleUnexpectedError(QStringLiteral("frmMain.LoadSettingsFromIni"));
     }

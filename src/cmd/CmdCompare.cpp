@@ -1,13 +1,13 @@
 #include "cmd/CmdCompare.h"
 
 #include "app/AppContext.h"
-#include "cmd/CmdSettings.h"
 #include "cmd/ConsoleDialogs.h"
 #include "cmd/ConsoleProgressView.h"
 #include "compare/CCompare.h"
 #include "compare/CompareRun.h"
 #include "compare/Sha1.h"
 #include "model/PathUtils.h"
+#include "settings/OptionTable.h"
 #include "settings/SettingsTable.h"
 
 #include <QFileInfo>
@@ -216,17 +216,21 @@ private:
     QByteArray m_buffer;
 };
 
-// The program's own settings load. A file it refuses (a key of another window that is no number) is
-// reported, and the comparison keys are then read on their own so the run still uses them.
-void LoadSettings(AppContext& ctx)
+// Only the comparison's keys: the window's own (its size, the differences format) are no business of
+// the command, so a damaged one cannot touch its runs. A stored value it cannot use is named on standard
+// error and its default taken; the run goes on, as the window's would.
+void LoadSettings(AppContext& ctx, ConsoleDialogs& dialogs)
 {
     try {
         SettingsEnvironment env;
         env.shaAvailable = IsSHA1Available();
-        LoadSettingsFromIni(ctx.SettingsStore(), ctx.SettingOwners(), env);
+        const QStringList problems =
+            LoadSettingsFromIni(ctx.SettingsStore(), ctx.SettingOwners(), env,
+                                [](const OptionRow& row) { return OwnerOf(row) == SettingOwner::Compare; });
+        for (const QString& problem : problems)
+            dialogs.Print(problem, SettingsProblemText::Title());
     } catch (...) {
         ctx.Errors().HandleUnexpectedError(QStringLiteral("parvexcmd.LoadSettings"));
-        ApplyCompareSettingsFromIni(ctx.AppFile(QStringLiteral("parvex.ini")), ctx.Compare());
     }
 }
 
@@ -303,7 +307,7 @@ int RunCompareCommand(const QStringList& args)
         &dialogs);
 
     CCompare& compare = ctx.Compare();
-    LoadSettings(ctx);
+    LoadSettings(ctx, dialogs);
     ApplyOptions(options, compare);
 
     g_compareForSignal = &compare;

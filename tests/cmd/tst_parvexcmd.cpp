@@ -62,6 +62,15 @@ protected:
         return Run(QStringList{QStringLiteral("compare")} + Explicit() + extra + QStringList{left, right});
     }
 
+    void WriteSettings(const QByteArray& text)
+    {
+        QFile f(bin + QStringLiteral("/parvex.ini"));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(text);
+    }
+
+    QString IniPath() const { return bin + QStringLiteral("/parvex.ini"); }
+
     TempDir tmp;
     QString bin;
     QString left;
@@ -216,4 +225,35 @@ TEST_F(ParvexCmdTest, TabsLineEndsAndBackslashesInNamesAreEscapedSoEveryLineHasS
     EXPECT_EQ(r.lines, (QStringList{Line({"", "", "", "back\\\\slash\\r", "3", "Orphan"}),
                                     Line({"tab\\tname", "1", "Same", "tab\\tname", "1", "Same"}),
                                     Line({"two\\nlines", "2", "Orphan", "", "", ""})}));
+}
+
+TEST_F(ParvexCmdTest, OnlyTheComparisonsOwnSettingsCanTroubleItsRuns)
+{
+    tmp.createFileAt(QStringLiteral("left/a"), "1", T0);
+    tmp.createFileAt(QStringLiteral("right/a"), "1", T0);
+
+    // Damaged keys of the window are none of the command's business.
+    WriteSettings("[Options]\r\nViewFileDiffFormat=Bogus\r\nCoolbarStyle=Ribbon\r\n[Form Dimensions]\r\nHeight=abc\r\n");
+    Result r = Run({QStringLiteral("compare"), left, right});
+    EXPECT_EQ(r.exitCode, 0);
+    EXPECT_EQ(r.errors, QString());
+
+    // Its own are named, and their defaults taken.
+    WriteSettings("[Options]\r\nChunkSize=abc\r\nCompareType=Fast\r\n");
+    r = Run({QStringLiteral("compare"), left, right});
+    EXPECT_EQ(r.exitCode, 0);
+    EXPECT_EQ(r.lines, QStringList{Line({"a", "1", "Same", "a", "1", "Same"})});
+    const QString tail = QStringLiteral(" in section [Options] of the settings file ") + IniPath()
+                       + QStringLiteral(" cannot be used; the default is used instead.\n");
+    EXPECT_EQ(r.errors, QStringLiteral("Settings File Problem: The value \"Fast\" of key CompareType") + tail
+                            + QStringLiteral("Settings File Problem: The value \"abc\" of key ChunkSize") + tail);
+
+    // A file it cannot read at all is named once; the run goes on with the defaults.
+    ASSERT_TRUE(QFile::remove(IniPath()));
+    tmp.createFile(QStringLiteral("bin/parvex.ini/inside"), "[Options]\r\nCompareSubFolders=False\r\n");
+    r = Run({QStringLiteral("compare"), left, right});
+    EXPECT_EQ(r.exitCode, 0);
+    EXPECT_EQ(r.errors, QStringLiteral("Settings File Problem: The settings file ") + IniPath()
+                            + QStringLiteral(" cannot be read (Is a directory); every setting takes its default, and the "
+                                             "file is left as it is.\n"));
 }
