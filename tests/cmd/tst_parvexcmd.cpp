@@ -2,7 +2,10 @@
 
 #include <QFile>
 #include <QProcess>
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/file.h>
+#include <unistd.h>
 
 namespace {
 constexpr qint64 T0 = 1685620800;
@@ -256,4 +259,40 @@ TEST_F(ParvexCmdTest, OnlyTheComparisonsOwnSettingsCanTroubleItsRuns)
     EXPECT_EQ(r.errors, QStringLiteral("Settings File Problem: The settings file ") + IniPath()
                             + QStringLiteral(" cannot be read (Is a directory); every setting takes its default, and the "
                                              "file is left as it is.\n"));
+}
+
+TEST_F(ParvexCmdTest, TheErrorLogIsNamedWhereItIsAndNeverOffered)
+{
+    // A name that is no UTF-8 text cannot be compared: the run logs it.
+    const QByteArray badName = QFile::encodeName(left) + "/caf\xe9";
+    const int created = ::open(badName.constData(), O_WRONLY | O_CREAT, 0644);
+    ASSERT_GE(created, 0);
+    ::close(created);
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("XDG_CACHE_HOME"), tmp.file(QStringLiteral("cache")));
+
+    const QString own = bin + QStringLiteral("/ERRORLOG.TXT");
+    Result r = Run({QStringLiteral("compare"), left, right}, env);
+    EXPECT_EQ(r.exitCode, 2);
+    EXPECT_EQ(r.errors, QStringLiteral("Errors Occurred: Errors were encountered during the comparison.\nSee the file ") + own
+                            + QStringLiteral(" for details.\n"));
+
+    // Another run owns the log: this one writes its own elsewhere and says where, and the other's stays.
+    const int other = ::open(QFile::encodeName(own).constData(), O_RDWR | O_TRUNC);
+    ASSERT_GE(other, 0);
+    ASSERT_EQ(::write(other, "the other run's entries\r\n", 25), 25);
+    ASSERT_EQ(::flock(other, LOCK_EX | LOCK_NB), 0);
+    r = Run({QStringLiteral("compare"), left, right}, env);
+    ::close(other);
+    const QString elsewhere = tmp.file(QStringLiteral("cache/parvex/ERRORLOG.TXT"));
+    EXPECT_EQ(r.exitCode, 2);
+    EXPECT_EQ(r.errors, QStringLiteral("Errors Occurred: Errors were encountered during the comparison.\nSee the file ")
+                            + elsewhere + QStringLiteral(" for details.\n(It could not be written to ") + own
+                            + QStringLiteral(": it is in use by another comparison.)\n"));
+    QFile ownFile(own);
+    ASSERT_TRUE(ownFile.open(QIODevice::ReadOnly));
+    EXPECT_EQ(ownFile.readAll(), QByteArray("the other run's entries\r\n"));
+    QFile moved(elsewhere);
+    ASSERT_TRUE(moved.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(moved.readAll().contains("Errors encountered during comparison\r\n"));
 }
