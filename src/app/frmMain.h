@@ -170,7 +170,6 @@ private:
     void LoadSettings();
     void SaveSettings();
     void ApplyLoadedSettings();
-    bool HasStoredSetting(const QString& section, const QString& key);
     void ChooseFirstRunPlace(MainOptions& o);
     std::array<int, 3> FittedColumnWidths(int windowWidth) const;
     // Spreads the columns of the panes without stored widths over the panes' real width.

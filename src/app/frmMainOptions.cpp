@@ -78,11 +78,16 @@ void frmMain::ApplyLoadedSettings()
     MainOptions& o = m_ctx.MainOptions();
     // Only a size and widths the user left behind are kept as they are: the stored defaults are a small
     // window whose date column is cut off.
-    if (!HasStoredSetting(QStringLiteral("Form Dimensions"), QStringLiteral("Width"))
-        || !HasStoredSetting(QStringLiteral("Form Dimensions"), QStringLiteral("Height")))
+    CIniFile ini(m_ctx.AppFolder(), m_ctx.Dialogs());
+    ini.SetName(CIniFile::SettingsFileName());
+    ini.TakeSnapshot();
+    const auto stored = [&ini](const char* section, const char* key) {
+        return !ini.Get(QString::fromLatin1(section), QString::fromLatin1(key), QString()).isEmpty();
+    };
+    if (!stored("Form Dimensions", "Width") || !stored("Form Dimensions", "Height"))
         ChooseFirstRunPlace(o);
-    m_fitSourceColumns = !HasStoredSetting(QStringLiteral("ColumnWidths"), QStringLiteral("SourceColumnOne"));
-    m_fitTargetColumns = !HasStoredSetting(QStringLiteral("ColumnWidths"), QStringLiteral("TargetColumnOne"));
+    m_fitSourceColumns = !stored("ColumnWidths", "SourceColumnOne");
+    m_fitTargetColumns = !stored("ColumnWidths", "TargetColumnOne");
     // A first guess from the window's width; the real fit follows once the layout has placed the panes.
     if (m_fitSourceColumns)
         o.SourceColumnWidths = FittedColumnWidths(o.WidthTwips / MainOptions::TwipsPerPixel);
@@ -129,15 +134,6 @@ void frmMain::FitColumnsToPanes()
     }
 }
 
-bool frmMain::HasStoredSetting(const QString& section, const QString& key)
-{
-    if (!QFile::exists(m_ctx.AppFile(CIniFile::SettingsFileName())))
-        return false;
-    CIniFile ini(m_ctx.AppFolder(), m_ctx.Dialogs());
-    ini.SetName(CIniFile::SettingsFileName());
-    return !ini.Get(section, key, QString()).isEmpty();
-}
-
 void frmMain::ChooseFirstRunPlace(MainOptions& o)
 {
     const QScreen* screen = this->screen() != nullptr ? this->screen() : QApplication::primaryScreen();
@@ -177,7 +173,9 @@ void frmMain::LoadSettings()
         // The first run has no settings file: the help is the place to start.
         if (!QFile::exists(m_ctx.AppFile(QStringLiteral("parvex.ini"))))
             m_commands->Run(QStringLiteral("mnuHelpContents"));
-        LoadSettingsFromIni(m_ctx.SettingsStore(), m_ctx.SettingOwners(), Environment());
+        // Read once per start, so the problems of the file are shown once.
+        ShowSettingsProblems(LoadSettingsFromIni(m_ctx.SettingsStore(), m_ctx.SettingOwners(), Environment()),
+                             m_ctx.Dialogs());
     } catch (...) {
         m_ctx.Errors().HandleUnexpectedError(QStringLiteral("frmMain.LoadSettingsFromIni"));
     }

@@ -1,19 +1,20 @@
 #include "cmd/CmdCompare.h"
 
 #include "app/AppContext.h"
-#include "cmd/CmdSettings.h"
+#include "base/ErrorHandler.h"
 #include "cmd/ConsoleDialogs.h"
 #include "cmd/ConsoleProgressView.h"
+#include "cmd/Interruption.h"
 #include "compare/CCompare.h"
 #include "compare/CompareRun.h"
 #include "compare/Sha1.h"
 #include "model/PathUtils.h"
+#include "settings/ChunkSizeRule.h"
+#include "settings/OptionTable.h"
 #include "settings/SettingsTable.h"
 
-#include <QFileInfo>
 #include <algorithm>
-#include <csignal>
-#include <cstdlib>
+#include <cerrno>
 #include <cstdio>
 #include <optional>
 
@@ -97,10 +98,13 @@ QString ParseOptions(const QStringList& args, CompareOptions& o)
         } else if (arg == QLatin1String("--chunk-size")) {
             const auto v = value();
             bool ok = false;
-            const int n = v ? v->toInt(&ok) : 0;
+            const qlonglong n = v ? v->toLongLong(&ok) : 0;
             if (!ok || n <= 0)
                 return QStringLiteral("option --chunk-size needs a whole number of bytes above 0");
-            o.chunkSize = n;
+            // The content comparison holds two chunks at once; the settings file refuses the same sizes.
+            if (n > ChunkSizeRule::Largest)
+                return QStringLiteral("option --chunk-size takes at most %1 bytes").arg(ChunkSizeRule::Largest);
+            o.chunkSize = static_cast<int32_t>(n);
         } else if (arg == QLatin1String("--include") || arg == QLatin1String("--exclude")) {
             const auto v = value();
             if (!v)
@@ -170,12 +174,15 @@ void ApplyOptions(const CompareOptions& o, CCompare& compare)
 // Linux names may hold tabs and line ends, which would split a field or a line; so within a field a
 // backslash, tab, line feed and carriage return are written as \\, \t, \n and \r. Every line then has
 // exactly six fields, and reading the escapes back gives the name exactly.
+//
+// A write that fails (a full disk) ends the writing: output cut short must not pass for the results.
 class LineWriter final
 {
 public:
-    ~LineWriter() { Flush(); }
     void Line(const QString& a, const QString& b, const QString& c, const QString& d, const QString& e, const QString& f)
     {
+        if (m_error != 0)
+            return;
         const QString* fields[] = {&a, &b, &c, &d, &e, &f};
         for (const QString* field : fields) {
             if (field != fields[0])
@@ -186,12 +193,20 @@ public:
         if (m_buffer.size() >= 1 << 16)
             Flush();
     }
-    void Flush()
+    // Writes what is gathered; answers 0 or the errno of the write that failed, now or before.
+    int Flush()
     {
-        if (!m_buffer.isEmpty())
-            std::fwrite(m_buffer.constData(), 1, static_cast<size_t>(m_buffer.size()), stdout);
+        if (m_error == 0) {
+            errno = 0;
+            if (!m_buffer.isEmpty()
+                && std::fwrite(m_buffer.constData(), 1, static_cast<size_t>(m_buffer.size()), stdout)
+                       != static_cast<size_t>(m_buffer.size()))
+                m_error = errno != 0 ? errno : EIO;
+            else if (std::fflush(stdout) != 0)
+                m_error = errno != 0 ? errno : EIO;
+        }
         m_buffer.clear();
-        std::fflush(stdout);
+        return m_error;
     }
 
 private:
@@ -214,21 +229,37 @@ private:
     }
 
     QByteArray m_buffer;
+    int m_error = 0;
 };
 
-// The program's own settings load. A file it refuses (a key of another window that is no number) is
-// reported, and the comparison keys are then read on their own so the run still uses them.
-void LoadSettings(AppContext& ctx)
+int ReportWriteFailure(int error)
+{
+    std::fprintf(stderr, "parvexcmd: cannot write to standard output: %s\n",
+                 DescribeSystemError(error).toUtf8().constData());
+    return ExitTrouble;
+}
+
+// Only the comparison's keys: the window's own (its size, the differences format) are no business of
+// the command, so a damaged one cannot touch its runs. A stored value it cannot use is named on standard
+// error and its default taken; the run goes on, as the window's would.
+void LoadSettings(AppContext& ctx, ConsoleDialogs& dialogs)
 {
     try {
         SettingsEnvironment env;
         env.shaAvailable = IsSHA1Available();
-        LoadSettingsFromIni(ctx.SettingsStore(), ctx.SettingOwners(), env);
+        const QStringList problems =
+            LoadSettingsFromIni(ctx.SettingsStore(), ctx.SettingOwners(), env,
+                                [](const OptionRow& row) { return OwnerOf(row) == SettingOwner::Compare; });
+        for (const QString& problem : problems)
+            dialogs.Print(problem, SettingsProblemText::Title());
     } catch (...) {
         ctx.Errors().HandleUnexpectedError(QStringLiteral("parvexcmd.LoadSettings"));
-        ApplyCompareSettingsFromIni(ctx.AppFile(QStringLiteral("parvex.ini")), ctx.Compare());
     }
 }
+
+// Folders on the command line count from the working folder, as every tool's do; an empty one stays
+// empty, for the path check to refuse, instead of naming the working folder.
+QString FolderArgument(const QString& text) { return text.isEmpty() ? text : AbsolutePath(text); }
 
 QString SizeField(const ResultRow& row) { return row.IsPlaceholder() ? QString() : QString::number(row.size); }
 
@@ -244,18 +275,17 @@ QString EntryCategory(int16_t compareResult)
     return compareResult < 0 ? QString() : CategoryKey(static_cast<Category>(compareResult));
 }
 
-// Ctrl+C cancels the run the way ESC does in the window; a second Ctrl+C ends the process at once.
-// The handler only stores to CCompare's atomic flag, which is safe in a signal handler.
-CCompare* g_compareForSignal = nullptr;
-
-extern "C" void OnInterrupt(int)
-{
-    if (g_compareForSignal != nullptr && !g_compareForSignal->CompareCancelled())
-        g_compareForSignal->SetCompareCancelled(true);
-    else
-        std::_Exit(130);
-}
 } // namespace
+
+int WriteStandardOutput(const QString& text)
+{
+    const QByteArray bytes = text.toUtf8();
+    errno = 0;
+    if (std::fwrite(bytes.constData(), 1, static_cast<size_t>(bytes.size()), stdout) != static_cast<size_t>(bytes.size())
+        || std::fflush(stdout) != 0)
+        return ReportWriteFailure(errno != 0 ? errno : EIO);
+    return ExitSame;
+}
 
 QString CompareUsage()
 {
@@ -282,15 +312,19 @@ int RunCompareCommand(const QStringList& args)
         std::fprintf(stderr, "parvexcmd: %s\n%s", usageError.toUtf8().constData(), CompareUsage().toUtf8().constData());
         return ExitTrouble;
     }
-    if (options.help) {
-        std::fputs(CompareUsage().toUtf8().constData(), stdout);
-        return ExitSame;
-    }
+    if (options.help)
+        return WriteStandardOutput(CompareUsage());
 
     ConsoleDialogs dialogs;
     ConsoleProgressView view;
     dialogs.SetBeforeMessage([&view] { view.Wipe(); });
     AppContext ctx(AppContext::DefaultApplicationFolder(), dialogs);
+    CCompare& compare = ctx.Compare();
+    Interruption::Install(compare);
+    struct SignalsBackOnReturn
+    {
+        ~SignalsBackOnReturn() { Interruption::Uninstall(); }
+    } signalsBack;
     QString problem;
     if (!ctx.LoadHelperLibrary(&problem)) {
         std::fprintf(stderr, "parvexcmd: cannot load the helper library: %s\n", problem.toUtf8().constData());
@@ -302,25 +336,23 @@ int RunCompareCommand(const QStringList& args)
         },
         &dialogs);
 
-    CCompare& compare = ctx.Compare();
-    LoadSettings(ctx);
+    LoadSettings(ctx, dialogs);
     ApplyOptions(options, compare);
-
-    g_compareForSignal = &compare;
-    std::signal(SIGINT, OnInterrupt);
-    std::signal(SIGTERM, OnInterrupt);
 
     CompareResults results(ctx.Errors());
     NullEventPump pump;
     CompareRun run(ctx.ComparisonServices(), results, view, pump);
-    // Folders on the command line count from the working folder, as every tool's do.
-    const CompareOutcome outcome = run.CompareDirs(AbsolutePath(options.folders[0]), AbsolutePath(options.folders[1]),
-                                                   true, false);
-
-    std::signal(SIGINT, SIG_DFL);
-    std::signal(SIGTERM, SIG_DFL);
-    g_compareForSignal = nullptr;
+    // A signal before the run begins would be forgotten: the run clears the cancel flag as it starts.
+    const CompareOutcome outcome =
+        Interruption::Happened()
+            ? CompareOutcome::Cancelled
+            : run.CompareDirs(FolderArgument(options.folders[0]), FolderArgument(options.folders[1]), true, false);
     ctx.Lib().SetMessageHandler(nullptr, nullptr);
+    Interruption::EnterOutput();
+    if (Interruption::Happened()) {
+        Interruption::Report();
+        return ExitTrouble;
+    }
     if (outcome == CompareOutcome::Cancelled)
         return ExitTrouble;
 
@@ -348,7 +380,9 @@ int RunCompareCommand(const QStringList& args)
             }
         }
     }
-    out.Flush();
+    if (const int error = out.Flush())
+        return ReportWriteFailure(error);
+    Interruption::Uninstall();
 
     if (compare.ErrorsDuringCompare() || dialogs.TroubleShown())
         return ExitTrouble;

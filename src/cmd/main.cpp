@@ -4,11 +4,9 @@
 #include <cstdio>
 
 namespace {
-void PrintUsage(FILE* out)
-{
-    const QByteArray text = (QStringLiteral("Usage: parvexcmd COMMAND [options]\n\nCommands:\n") + CompareUsage()).toUtf8();
-    std::fputs(text.constData(), out);
-}
+QString Usage() { return QStringLiteral("Usage: parvexcmd COMMAND [options]\n\nCommands:\n") + CompareUsage(); }
+
+void PrintUsage(FILE* out) { std::fputs(Usage().toUtf8().constData(), out); }
 } // namespace
 
 int main(int argc, char** argv)
@@ -22,8 +20,7 @@ int main(int argc, char** argv)
     }
     const QString command = args.takeFirst();
     if (command == QLatin1String("--help") || command == QLatin1String("-h") || command == QLatin1String("help")) {
-        PrintUsage(stdout);
-        return 0;
+        return WriteStandardOutput(Usage());
     }
     if (command == QLatin1String("compare"))
         return RunCompareCommand(args);

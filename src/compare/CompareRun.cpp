@@ -405,7 +405,9 @@ void CompareRun::CommonEnd(bool userCommand, bool started)
         if (!MenusEnabled())
             SetMenus(true);
         // Without step 2 the error flag still belongs to an earlier run.
-        if (userCommand && started && ReportComparisonErrors(compare.ErrorsDuringCompare(), m_services.dialogs)
+        if (userCommand && started
+            && ReportComparisonErrors(compare.ErrorsDuringCompare(), m_services.log, m_services.dialogs,
+                                      static_cast<bool>(m_hooks.showErrorLog))
             && m_hooks.showErrorLog)
             m_hooks.showErrorLog();
         m_services.dialogs.ShowBusy(false);

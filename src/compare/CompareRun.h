@@ -43,7 +43,8 @@ struct CompareRunHooks
     std::function<void()> bringToTop;               // the main window, unless minimised
     std::function<void()> playCompareCompleteSound;
     std::function<void()> showResultsSummary;
-    std::function<void()> showErrorLog;             // the user asked to see the error log
+    std::function<void()> showErrorLog;             // the user asked to see the error log; without it
+                                                    // the end of a run only says where the log is
     std::function<void(const QString&)> showFilterState; // "No Filters" / "Filters"
     std::function<void(CompareOutcome)> finished;  // last of all, with how the run ended
 };

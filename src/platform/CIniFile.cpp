@@ -49,7 +49,8 @@ QString CIniFile::GetStringValue(const QString& defaultValue)
     if (!PropertiesSet(false))
         return {};
     // The whole value, however long: a folder path or a filter list cut short would be a different one.
-    const QString value = IniProfile::ReadProfileString(m_section, m_key, defaultValue, m_fullPath, -1);
+    const QString value = m_snapshot ? m_snapshot->Value(m_section, m_key).value_or(defaultValue)
+                                     : IniProfile::ReadProfileString(m_section, m_key, defaultValue, m_fullPath, -1);
     // A value of fewer than two characters counts as missing; callers pad numbers so this never bites.
     if (value.size() < 2)
         return defaultValue;
@@ -60,7 +61,23 @@ void CIniFile::SetStringValue(const QString& value)
 {
     if (!PropertiesSet(true))
         return;
-    IniProfile::WriteProfileString(m_section, m_key, value, m_fullPath);
+    if (m_snapshot)
+        m_snapshot->Set(m_section, m_key, value);
+    else
+        IniProfile::WriteProfileString(m_section, m_key, value, m_fullPath);
+}
+
+const IniDocument& CIniFile::TakeSnapshot()
+{
+    m_snapshot.emplace(IniDocument::Load(m_fullPath));
+    return *m_snapshot;
+}
+
+bool CIniFile::Commit()
+{
+    if (!m_snapshot)
+        return false;
+    return !m_snapshot->Changed() || m_snapshot->Save();
 }
 
 QString CIniFile::Get(const QString& section, const QString& key, const QString& defaultValue)

@@ -1,13 +1,17 @@
 #pragma once
 
+#include "platform/IniDocument.h"
+
 #include <QString>
+#include <optional>
 
 class UserDialogs;
 
 // One key of an INI file of the application folder at a time. A procedure creates one, sets Name once,
-// then sets Section and Key for each value it reads or writes. Nothing is cached: every read and write
-// goes to the file. Reads answer the caller's default for missing keys and for values shorter than two
-// characters; long values come back whole. Writes that fail are silent and leave the old file whole.
+// then sets Section and Key for each value it reads or writes. Unless a snapshot is taken, nothing is
+// cached: every read and write goes to the file. Reads answer the caller's default for missing keys and
+// for values shorter than two characters; long values come back whole. Writes that fail are silent and
+// leave the old file whole.
 class CIniFile final
 {
 public:
@@ -30,6 +34,13 @@ public:
     QString GetStringValue(const QString& defaultValue);
     void SetStringValue(const QString& value);
 
+    // Reads the file once, after Name is set: from then on reads answer from that snapshot and writes
+    // change only it, until Commit. A reader of many keys takes one, since a large file read once per key
+    // took minutes. Answers the snapshot, so the caller can tell a file that could not be read.
+    const IniDocument& TakeSnapshot();
+    // Writes the snapshot back whole, when it changed. Answers whether the file now holds it.
+    bool Commit();
+
     // Shorthands that set Section and Key first.
     QString Get(const QString& section, const QString& key, const QString& defaultValue);
     void Set(const QString& section, const QString& key, const QString& value);
@@ -44,4 +55,5 @@ private:
     QString m_section;
     QString m_key;
     QString m_fullPath;
+    std::optional<IniDocument> m_snapshot;
 };

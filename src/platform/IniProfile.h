@@ -2,9 +2,11 @@
 
 #include <QString>
 
-// The INI reader and writer under CIniFile. Section and key names match without regard to case; a value
-// is the text after the first "=", without surrounding blanks. Lines that begin with ";" or "#" are
-// comments. The file is UTF-8; lines the writer does not touch keep their bytes and line endings.
+// The INI reader and writer under CIniFile, one key per call (platform/IniDocument.h reads a file once for
+// many keys). Section and key names match without regard to case; a value is the text after the first
+// "=", without surrounding blanks. Lines that begin with ";" or "#" are comments. The file is UTF-8; lines
+// the writer does not touch keep their bytes and line endings. A file that cannot be read, or is not
+// UTF-8 text, reads as missing and is never written.
 namespace IniProfile {
 
 // The longest value a read answers; longer values are cut.

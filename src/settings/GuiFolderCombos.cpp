@@ -91,6 +91,7 @@ void PopulateDirComboBoxesFromIniFile(AppContext& ctx, const FolderComboBoxes& b
         PopulatingScope populating(boxes.populatingFolderCombos);
         CIniFile ini(ctx.AppFolder(), ctx.Dialogs());
         ini.SetName(CIniFile::SettingsFileName());
+        ini.TakeSnapshot();
         Fill(boxes.source, FolderLists::ReadEntries(ini, FolderLists::SourceSection()), true);
         Fill(boxes.target, FolderLists::ReadEntries(ini, FolderLists::TargetSection()), true);
     } catch (...) {
@@ -105,8 +106,11 @@ void AddPathsToIni(AppContext& ctx, const FolderComboBoxes& boxes, const QString
         PopulatingScope populating(boxes.populatingFolderCombos);
         CIniFile ini(ctx.AppFolder(), ctx.Dialogs());
         ini.SetName(CIniFile::SettingsFileName());
+        // Both lists in one replacement of the file, not one per entry.
+        ini.TakeSnapshot();
         AddPathToList(ini, boxes.source, FolderLists::SourceSection(), sourcePath);
         AddPathToList(ini, boxes.target, FolderLists::TargetSection(), targetPath);
+        ini.Commit();
     } catch (...) {
         ctx.Errors().HandleUnexpectedError(QStringLiteral("frmMain.AddPathsToIni"));
     }
@@ -121,9 +125,11 @@ void SaveFoldersListsToIniAndCombos(AppContext& ctx, const FolderComboBoxes& box
         ini.SetName(CIniFile::SettingsFileName());
         const QStringList leftList = left.mid(0, FolderLists::MaxFolders);
         const QStringList rightList = right.mid(0, FolderLists::MaxFolders);
+        ini.TakeSnapshot();
         FolderLists::WriteStored(ini, FolderLists::SourceSection(), leftList);
-        Fill(boxes.source, leftList, false);
         FolderLists::WriteStored(ini, FolderLists::TargetSection(), rightList);
+        ini.Commit();
+        Fill(boxes.source, leftList, false);
         Fill(boxes.target, rightList, false);
     } catch (...) {
         ctx.Errors().HandleUnexpectedError(QStringLiteral("frmMaintainFolderLists.SaveFoldersListsToIniAndCombos"));

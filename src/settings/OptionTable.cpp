@@ -34,6 +34,23 @@ Owner& Of(const SettingsOwners& o)
         return o.main;
 }
 
+template <typename Owner>
+constexpr SettingOwner OwnerKind()
+{
+    if constexpr (std::is_same_v<Owner, CCompare>)
+        return SettingOwner::Compare;
+    else if constexpr (std::is_same_v<Owner, CSyncSettings>)
+        return SettingOwner::Sync;
+    else if constexpr (std::is_same_v<Owner, CViewSelections>)
+        return SettingOwner::Views;
+    else if constexpr (std::is_same_v<Owner, CSoundSettings>)
+        return SettingOwner::Sounds;
+    else if constexpr (std::is_same_v<Owner, cViewFileDiffsOptions>)
+        return SettingOwner::DiffOptions;
+    else
+        return SettingOwner::Main;
+}
+
 template <typename>
 struct GetterTraits;
 template <typename C, typename R>
@@ -50,7 +67,8 @@ auto Get()
     using Owner = typename GetterTraits<decltype(Getter)>::Owner;
     using Value = typename GetterTraits<decltype(Getter)>::Value;
     return OwnerProperty<Value>{[](const SettingsOwners& o) -> Value { return (Of<Owner>(o).*Getter)(); },
-                                [](const SettingsOwners& o, const Value& v) { (Of<Owner>(o).*Setter)(v); }};
+                                [](const SettingsOwners& o, const Value& v) { (Of<Owner>(o).*Setter)(v); },
+                                OwnerKind<Owner>()};
 }
 
 template <typename>
@@ -69,7 +87,8 @@ auto Field()
     using Owner = typename FieldTraits<decltype(Member)>::Owner;
     using Value = typename FieldTraits<decltype(Member)>::Value;
     return OwnerProperty<Value>{[](const SettingsOwners& o) -> Value { return Of<Owner>(o).*Member; },
-                                [](const SettingsOwners& o, const Value& v) { Of<Owner>(o).*Member = v; }};
+                                [](const SettingsOwners& o, const Value& v) { Of<Owner>(o).*Member = v; },
+                                OwnerKind<Owner>()};
 }
 
 // One of the three column widths of a result pane.
@@ -84,7 +103,8 @@ OwnerProperty<int> Width()
 OwnerProperty<bool> SoundSwitch()
 {
     return {[](const SettingsOwners& o) { return o.sounds.SoundOn(); },
-            [](const SettingsOwners& o, const bool& on) { o.sounds.SetSoundOn(on && o.sounds.DoesThisPCSupportWave()); }};
+            [](const SettingsOwners& o, const bool& on) { o.sounds.SetSoundOn(on && o.sounds.DoesThisPCSupportWave()); },
+            SettingOwner::Sounds};
 }
 
 constexpr const char* Options = "Options";
@@ -191,8 +211,7 @@ const std::vector<OptionRow>& OptionRows()
 
         Row(Options, "ViewFileDiffFormat", 3,
             WordForm{&diffFormats, Get<&cViewFileDiffsOptions::Format, &cViewFileDiffsOptions::SetFormat>(),
-                     cViewFileDiffsOptions::Visual, UnknownWord::StopsLoading,
-                     "Invalid View File Diff Format returned from INI file.", nullptr},
+                     cViewFileDiffsOptions::Visual, UnknownWord::ReadsAsDefault, nullptr},
             {"mnuOptionsViewFileDiffsOutputFormatVisual", "mnuOptionsViewFileDiffsOutputFormatUnix"}, MenuMirror::Sets),
         Flag("ViewFileDiffIgnoreCase", 4, Get<&cViewFileDiffsOptions::IgnoreCase, &cViewFileDiffsOptions::SetIgnoreCase>(),
              false, "mnuOptionsViewFileDiffsIgnoreCase"),
@@ -205,7 +224,7 @@ const std::vector<OptionRow>& OptionRows()
 
         Row(Options, "SyncMethod", 12,
             WordForm{&syncMethods, Get<&CSyncSettings::SyncMethod, &CSyncSettings::SetSyncMethod>(),
-                     CSyncSettings::ReplaceOlderCopyOrphans, UnknownWord::ReadsAsDefault, nullptr, nullptr},
+                     CSyncSettings::ReplaceOlderCopyOrphans, UnknownWord::ReadsAsDefault, nullptr},
             {std::begin(SyncMethodMenuItems), std::end(SyncMethodMenuItems)}, MenuMirror::MarksOnly),
         // Their defaults are the rules of ReplaceOlderCopyOrphans.
         SyncRule(actions, "LeftFolderNewFilesAction", 0, C),
@@ -237,7 +256,7 @@ const std::vector<OptionRow>& OptionRows()
         // The View menu's marks follow the category buttons, which the window keeps.
         Row(Options, "ViewType", 30,
             WordForm{&viewTypes, Get<&CViewSelections::ViewType, &CViewSelections::SetViewType>(), CViewSelections::All,
-                     UnknownWord::KeepsValue, nullptr, nullptr}),
+                     UnknownWord::KeepsValue, nullptr}),
         CustomView("ViewNewerFiles", 31, &CViewSelections::ViewNewerFiles, true),
         CustomView("ViewOlderFiles", 32, &CViewSelections::ViewOlderFiles, true),
         CustomView("ViewIdenticalFiles", 33, &CViewSelections::ViewIdenticalFiles, true),
@@ -251,7 +270,7 @@ const std::vector<OptionRow>& OptionRows()
              "mnuOptionsCompareSubFolders"),
         Row(Options, "CompareType", 21,
             WordForm{&compareTypes, Get<&CCompare::CompareMethod, &CCompare::SetCompareMethod>(), CCompare::Quick,
-                     UnknownWord::ReadsAsDefault, nullptr, CompareMethodAvailable},
+                     UnknownWord::ReadsAsDefault, CompareMethodAvailable},
             {"mnuOptionsCompareTypeQuick", "mnuOptionsCompareTypeThoroughString", "mnuOptionsCompareTypeThoroughCRC",
              "mnuOptionsCompareTypeSHA"},
             MenuMirror::MarksOnly),
@@ -287,8 +306,7 @@ const std::vector<OptionRow>& OptionRows()
 
         // The toolbar items show the toolbar the window has, which is this style once loaded.
         Row(Options, "CoolbarStyle", 53,
-            WordForm{&toolbarStyles, Field<&M::CoolbarStyle>(), M::Coolbar, UnknownWord::ReadsAsDefault, nullptr,
-                     nullptr},
+            WordForm{&toolbarStyles, Field<&M::CoolbarStyle>(), M::Coolbar, UnknownWord::ReadsAsDefault, nullptr},
             {"mnuOptionsToolbarHide", "mnuOptionsToolbarShowCoolbar", "mnuOptionsToolbarShowToolbar"},
             MenuMirror::StoresOnly),
         Row(Options, "FontName", 54, TextForm{Field<&M::FontName>(), StartFontName}),
@@ -317,6 +335,23 @@ const std::vector<const OptionRow*>& RowsInWritingOrder()
 {
     static const std::vector<const OptionRow*> written = SortForWriting(OptionRows());
     return written;
+}
+
+SettingOwner OwnerOf(const OptionRow& row)
+{
+    return std::visit(
+        [](const auto& form) {
+            using Form = std::decay_t<decltype(form)>;
+            if constexpr (std::is_same_v<Form, SyncRuleForm>)
+                return SettingOwner::Sync;
+            else if constexpr (std::is_same_v<Form, CustomViewForm>)
+                return SettingOwner::Views;
+            else if constexpr (requires { form.value.owner; })
+                return form.value.owner;
+            else
+                return SettingOwner::Main; // the window's font, state and place
+        },
+        row.form);
 }
 
 int MenuValue(const OptionRow& row, const SettingsOwners& owners)

@@ -16,12 +16,16 @@ class CViewSelections;
 // the main window's menu items that mirror it. Loading reads the rows in table order; saving writes the
 // rows of each section in the order of their writePlace.
 
+// The owners of SettingsOwners, so that a front end can read the keys of one owner alone.
+enum class SettingOwner { Compare, Sync, Views, Sounds, DiffOptions, Main };
+
 // A property of one of the owners, read by get and written by set.
 template <typename T>
 struct OwnerProperty
 {
     T (*get)(const SettingsOwners&) = nullptr;
     void (*set)(const SettingsOwners&, const T&) = nullptr;
+    SettingOwner owner = SettingOwner::Main;
 };
 
 // "True" or "False"; any other stored text reads as False.
@@ -49,9 +53,8 @@ struct TextForm
 
 // What reading a word outside the list does.
 enum class UnknownWord {
-    ReadsAsDefault,
-    KeepsValue,   // the value in memory stays
-    StopsLoading, // a Failure with stopMessage ends the loading at this key
+    ReadsAsDefault, // and the loading names the key
+    KeepsValue,     // the value in memory stays
 };
 
 // One word of a list, standing for its index; the default is an index too. A value without a word is
@@ -62,7 +65,6 @@ struct WordForm
     OwnerProperty<int> value;
     int byDefault = 0;
     UnknownWord unknown = UnknownWord::ReadsAsDefault;
-    const char* stopMessage = nullptr;
     // Turns the value read into one this computer can use; none keeps it.
     int (*usable)(int value, const SettingsEnvironment& env) = nullptr;
 };
@@ -110,8 +112,7 @@ struct WindowStateForm
     MainOptions::WindowState MainOptions::*value = nullptr;
 };
 
-// The window's height or width in twips, written only for a normal window. Unless the state read before is
-// maximised, text that is no number stops the loading with a Failure; for a maximised window it reads as
+// The window's height or width in twips, written only for a normal window. Text that is no number reads as
 // the default.
 struct WindowSizeForm
 {
@@ -162,6 +163,9 @@ const std::vector<OptionRow>& OptionRows();
 
 // Every written row: the sections in reading order, each section's rows by writePlace.
 const std::vector<const OptionRow*>& RowsInWritingOrder();
+
+// Whose property a row fills.
+SettingOwner OwnerOf(const OptionRow& row);
 
 // The menu items of the synchronisation methods, by method number.
 extern const char* const SyncMethodMenuItems[CSyncSettings::MethodCount];

@@ -1,6 +1,7 @@
 #include "settings/SettingsTable.h"
 
 #include "base/Failure.h"
+#include "base/UserDialogs.h"
 #include "model/PathUtils.h"
 #include "platform/CIniFile.h"
 #include "settings/CSoundSettings.h"
@@ -22,10 +23,6 @@ const QString False = QStringLiteral("False");
 constexpr double MaxFontSize = 50;
 constexpr double OversizedFontReplacement = 8;
 
-// Conversion failures of stored numbers, numbered as the language runtime numbers them.
-constexpr int TypeMismatch = 13;
-constexpr int Overflow = 6;
-
 QString WordAt(const QStringList& words, int index, int fallback)
 {
     return index >= 0 && index < words.size() ? words.at(index) : words.at(fallback);
@@ -40,6 +37,7 @@ struct Reading
     const SettingsOwners& o;
     const SettingsEnvironment& env;
     const QString& appFolder;
+    QStringList& problems;
 
     QString Text(const OptionRow& row, const QString& byDefault) const
     {
@@ -47,25 +45,25 @@ struct Reading
             return byDefault;
         return ini->Get(QString::fromLatin1(row.section), QString::fromLatin1(row.key), byDefault);
     }
+    // Names a stored text that gives way to the default. The default's own text is never named: a start
+    // font without a point size has none that reads back.
+    void Refuse(const OptionRow& row, const QString& text, const QString& byDefault) const
+    {
+        if (ini != nullptr && text != byDefault)
+            problems << SettingsProblemText::Unusable(ini->FullPath(), row, text);
+    }
     bool Flag(const OptionRow& row, bool byDefault) const { return Text(row, SettingsText::Flag(byDefault)) == True; }
     // A whole number; the default when the text is no number or fails the check.
     int Whole(const OptionRow& row, int byDefault, const std::function<bool(int)>& acceptable) const
     {
-        const std::optional<int> n = SettingsText::WholeNumber(Text(row, QString::number(byDefault)));
-        if (!n || (acceptable && !acceptable(*n)))
+        const QString byDefaultText = QString::number(byDefault);
+        const QString text = Text(row, byDefaultText);
+        const std::optional<int> n = SettingsText::WholeNumber(text);
+        if (!n || (acceptable && !acceptable(*n))) {
+            Refuse(row, text, byDefaultText);
             return byDefault;
+        }
         return *n;
-    }
-    // A whole number converted without a check: text that is no number stops the loading.
-    int WholeOrFail(const OptionRow& row, int byDefault) const
-    {
-        const QString text = Text(row, QString::number(byDefault));
-        if (!SettingsText::Number(text))
-            throw Failure(TypeMismatch, QStringLiteral("Type mismatch"));
-        const std::optional<int> whole = SettingsText::WholeNumber(text);
-        if (!whole)
-            throw Failure(Overflow, QStringLiteral("Overflow"));
-        return *whole;
     }
 
     void Read(const OptionRow& row, const FlagForm& f) const { f.value.set(o, Flag(row, f.byDefault)); }
@@ -83,14 +81,14 @@ struct Reading
     void Read(const OptionRow& row, const WordForm& f) const
     {
         // The words are compared exactly, as they are written.
-        int value = static_cast<int>(f.words->indexOf(Text(row, f.words->at(f.byDefault))));
+        const QString text = Text(row, f.words->at(f.byDefault));
+        int value = static_cast<int>(f.words->indexOf(text));
         if (value < 0) {
             switch (f.unknown) {
             case UnknownWord::KeepsValue:
                 return;
-            case UnknownWord::StopsLoading:
-                throw Failure(Failure::InvalidProcedureCall, QString::fromLatin1(f.stopMessage));
             case UnknownWord::ReadsAsDefault:
+                Refuse(row, text, f.words->at(f.byDefault));
                 value = f.byDefault;
                 break;
             }
@@ -138,11 +136,14 @@ struct Reading
 
     void Read(const OptionRow& row, const FontSizeForm& f) const
     {
-        const std::optional<double> size = SettingsText::Number(Text(row, SettingsText::FontSizeText(env.startFontSize)));
+        const QString byDefault = SettingsText::FontSizeText(env.startFontSize);
+        const QString text = Text(row, byDefault);
+        const std::optional<double> size = SettingsText::Number(text);
         double& value = o.main.*f.value;
-        if (!size || *size <= 0)
+        if (!size || *size <= 0) {
+            Refuse(row, text, byDefault);
             value = env.startFontSize;
-        else
+        } else
             value = *size > MaxFontSize ? OversizedFontReplacement : *size;
     }
 
@@ -154,19 +155,19 @@ struct Reading
 
     void Read(const OptionRow& row, const WindowSizeForm& f) const
     {
-        // A maximised window opens maximised; its stored normal place is still the one to return to, so it
-        // is read without letting a damaged value stop the loading.
-        if (o.main.State == MainOptions::WindowState::Maximized)
-            o.main.*f.value = Whole(row, f.byDefault, {});
-        else
-            o.main.*f.value = WholeOrFail(row, f.byDefault);
+        o.main.*f.value = Whole(row, f.byDefault, {});
     }
 
     void Read(const OptionRow& row, const WindowEdgeForm& f) const
     {
         const int screen = f.vertical ? env.screenHeightTwips : env.screenWidthTwips;
         const int centred = static_cast<int>(std::nearbyint((screen - o.main.*f.size) / 2.0));
-        o.main.*f.value = Whole(row, centred, [screen](int n) { return n <= screen; });
+        // An edge beyond the screen is no damage: the screen may have changed since. It is centred quietly.
+        const QString text = Text(row, QString::number(centred));
+        const std::optional<int> n = SettingsText::WholeNumber(text);
+        if (!n)
+            Refuse(row, text, QString::number(centred));
+        o.main.*f.value = n && *n <= screen ? *n : centred;
     }
 };
 
@@ -206,11 +207,15 @@ struct Storing
     }
 };
 
-void ReadRows(CIniFile* ini, const SettingsFile& file, const SettingsOwners& owners, const SettingsEnvironment& env)
+QStringList ReadRows(CIniFile* ini, const SettingsFile& file, const SettingsOwners& owners,
+                     const SettingsEnvironment& env, const std::function<bool(const OptionRow&)>& wanted = {})
 {
-    const Reading reading{ini, owners, env, file.appFolder};
+    QStringList problems;
+    const Reading reading{ini, owners, env, file.appFolder, problems};
     for (const OptionRow& row : OptionRows())
-        std::visit([&](const auto& form) { reading.Read(row, form); }, row.form);
+        if (!wanted || wanted(row))
+            std::visit([&](const auto& form) { reading.Read(row, form); }, row.form);
+    return problems;
 }
 
 } // namespace
@@ -221,20 +226,34 @@ std::optional<QString> StoredText(const OptionRow& row, const SettingsOwners& ow
     return std::visit([&](const auto& form) { return storing.Text(form); }, row.form);
 }
 
-void LoadSettingsFromIni(const SettingsFile& file, const SettingsOwners& owners, const SettingsEnvironment& env)
+QStringList LoadSettingsFromIni(const SettingsFile& file, const SettingsOwners& owners, const SettingsEnvironment& env,
+                                const std::function<bool(const OptionRow&)>& wanted)
 {
     CIniFile ini(file.appFolder, file.dialogs);
     ini.SetName(CIniFile::SettingsFileName());
-    ReadRows(&ini, file, owners, env);
+    const IniDocument& snapshot = ini.TakeSnapshot();
+    QStringList problems;
+    if (snapshot.Status() == IniDocument::State::Unreadable)
+        problems << SettingsProblemText::Unreadable(ini.FullPath(), snapshot.Problem());
+    problems << ReadRows(&ini, file, owners, env, wanted);
+    return problems;
+}
+
+void ShowSettingsProblems(const QStringList& problems, UserDialogs& dialogs)
+{
+    if (!problems.isEmpty())
+        dialogs.Message(problems.join(QStringLiteral("\r\n")), SettingsProblemText::Title(), UserDialogs::Icon::Warning);
 }
 
 void SaveSettingsToIni(const SettingsFile& file, const SettingsOwners& owners)
 {
     CIniFile ini(file.appFolder, file.dialogs);
     ini.SetName(CIniFile::SettingsFileName());
+    ini.TakeSnapshot();
     for (const OptionRow* row : RowsInWritingOrder())
         if (const std::optional<QString> text = StoredText(*row, owners))
             ini.Set(QString::fromLatin1(row->section), QString::fromLatin1(row->key), *text);
+    ini.Commit();
 }
 
 void RestoreDefaultOptions(const SettingsFile& settings, const SettingsOwners& owners, const SettingsEnvironment& env,
@@ -249,6 +268,25 @@ void RestoreDefaultOptions(const SettingsFile& settings, const SettingsOwners& o
         beforeLoad();
     ReadRows(nullptr, settings, owners, env);
 }
+
+namespace SettingsProblemText {
+
+QString Title() { return QStringLiteral("Settings File Problem"); }
+
+QString Unusable(const QString& file, const OptionRow& row, const QString& stored)
+{
+    return QStringLiteral("The value \"") + stored + QStringLiteral("\" of key ") + QString::fromLatin1(row.key)
+         + QStringLiteral(" in section [") + QString::fromLatin1(row.section) + QStringLiteral("] of the settings file ")
+         + file + QStringLiteral(" cannot be used; the default is used instead.");
+}
+
+QString Unreadable(const QString& file, const QString& why)
+{
+    return QStringLiteral("The settings file ") + file + QStringLiteral(" cannot be read (") + why
+         + QStringLiteral("); every setting takes its default, and the file is left as it is.");
+}
+
+} // namespace SettingsProblemText
 
 namespace SettingsText {
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <functional>
 #include <optional>
 
@@ -46,13 +47,31 @@ struct SettingsEnvironment
 };
 
 // Reads every key of the sections "Options", "Form Dimensions" and "ColumnWidths" of the settings file
-// into the owners, row by row of the option table (settings/OptionTable.h); a missing file, section or key gives the key's default. An unknown ViewFileDiffFormat
-// word, or a window Height or Width that is no number, stops the loading by throwing a Failure for the
-// caller's error label to report; the keys after it keep their in-memory values.
-void LoadSettingsFromIni(const SettingsFile& file, const SettingsOwners& owners, const SettingsEnvironment& env);
+// into the owners, row by row of the option table (settings/OptionTable.h), the file read once; wanted,
+// when given, picks the rows to read (a front end reads only the keys it uses). A missing file, section
+// or key gives the key's default.
+//
+// A stored value that cannot be used (a number where there is none, one outside its range, a word outside
+// its list) gives the default too, and the rest keeps loading; so does a file that cannot be read at all.
+// Each such problem is answered as one line naming the file, the section and the key, for the caller to
+// show (ShowSettingsProblems) or print.
+[[nodiscard]] QStringList LoadSettingsFromIni(const SettingsFile& file, const SettingsOwners& owners,
+                                              const SettingsEnvironment& env,
+                                              const std::function<bool(const OptionRow&)>& wanted = {});
+
+// Shows the problems of a load, if any, in one message.
+void ShowSettingsProblems(const QStringList& problems, UserDialogs& dialogs);
+
+// The texts of those problems.
+namespace SettingsProblemText {
+QString Title();
+QString Unusable(const QString& file, const OptionRow& row, const QString& stored);
+QString Unreadable(const QString& file, const QString& why);
+} // namespace SettingsProblemText
 
 // Writes every key of those three sections except the two filter keys, which are written whenever the
-// filters change. Failed writes are silent and leave the old file whole.
+// filters change, in one replacement of the file. Failed writes are silent and leave the old file whole;
+// a file that could not be read is never replaced.
 void SaveSettingsToIni(const SettingsFile& file, const SettingsOwners& owners);
 
 // Deletes the settings file, then runs beforeLoad (the main window refills its folder boxes there) and

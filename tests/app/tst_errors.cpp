@@ -5,11 +5,16 @@
 #include "base/ErrorLog.h"
 #include "app/frmErrorLog.h"
 
+#include "../model/ModelFixture.h"
+
 #include <QFile>
 #include <QFileInfo>
 #include <QPushButton>
 #include <cerrno>
+#include <cstring>
 #include <gtest/gtest.h>
+#include <sys/mount.h>
+#include <sys/stat.h>
 
 namespace {
 
@@ -144,11 +149,13 @@ TEST(ErrorLogFile, EntriesAreWrittenLineByLineWithTheSpecialCases)
 TEST(ErrorLogFile, ReportAsksOnlyAfterErrors)
 {
     FakeUserDialogs dialogs;
-    EXPECT_FALSE(ReportComparisonErrors(false, dialogs));
+    TempDir dir;
+    ErrorLog log(dir.file(QStringLiteral("ERRORLOG.TXT")));
+    EXPECT_FALSE(ReportComparisonErrors(false, log, dialogs, true));
     EXPECT_TRUE(dialogs.messages.isEmpty());
 
     dialogs.answers.push_back(UserDialogs::Answer::Yes);
-    EXPECT_TRUE(ReportComparisonErrors(true, dialogs));
+    EXPECT_TRUE(ReportComparisonErrors(true, log, dialogs, true));
     ASSERT_EQ(dialogs.messages.size(), 1);
     EXPECT_EQ(dialogs.last().text, QStringLiteral("Errors were encountered during the comparison.\r\n"
                                                   "See the file ERRORLOG.TXT for details.\r\n\r\n"
@@ -156,7 +163,155 @@ TEST(ErrorLogFile, ReportAsksOnlyAfterErrors)
     EXPECT_EQ(dialogs.last().title, QStringLiteral("Errors Occurred"));
     EXPECT_EQ(dialogs.last().icon, UserDialogs::Icon::Error);
     EXPECT_EQ(dialogs.last().buttons, UserDialogs::Buttons::YesNo);
-    EXPECT_FALSE(ReportComparisonErrors(true, dialogs)); // the queue is empty: No
+    EXPECT_FALSE(ReportComparisonErrors(true, log, dialogs, true)); // the queue is empty: No
+
+    // Without a window to show it in, the log is named by its full path and nothing is asked.
+    dialogs.answers.push_back(UserDialogs::Answer::Yes);
+    EXPECT_FALSE(ReportComparisonErrors(true, log, dialogs, false));
+    EXPECT_EQ(dialogs.last().text, QStringLiteral("Errors were encountered during the comparison.\r\nSee the file ")
+                                       + dir.file(QStringLiteral("ERRORLOG.TXT")) + QStringLiteral(" for details."));
+    EXPECT_EQ(dialogs.last().buttons, UserDialogs::Buttons::Ok);
+    EXPECT_EQ(dialogs.last().icon, UserDialogs::Icon::Error);
+}
+
+namespace {
+
+int CountEntries(const QString& file) { return int(ReadAll(file).count("Errors encountered during comparison\r\n")); }
+
+Failure ReadFailure() { return Failure(57, QStringLiteral("Device I/O error")); }
+
+} // namespace
+
+TEST(ErrorLogFile, TwoRunsAtOnceNeverEmptyEachOthersLog)
+{
+    TempDir dir;
+    const QString own = dir.file(QStringLiteral("app/ERRORLOG.TXT"));
+    const QString fallback = dir.file(QStringLiteral("cache"));
+    dir.createFolder(QStringLiteral("app"));
+    auto first = std::make_unique<ErrorLog>(own, QStringList{fallback});
+    first->StartNew();
+    first->AppendEntry(QStringLiteral("/first/a"), QStringLiteral("Reading bytes"), ReadFailure());
+
+    ErrorLog second(own, {fallback});
+    second.StartNew();
+    second.AppendEntry(QStringLiteral("/second/b"), QStringLiteral("Reading bytes"), ReadFailure());
+    EXPECT_EQ(second.File(), fallback + QStringLiteral("/ERRORLOG.TXT"));
+    EXPECT_EQ(second.Displacement(), QStringLiteral("it is in use by another comparison"));
+    EXPECT_TRUE(ReadAll(own).contains("File Name: /first/a\r\n"));
+    EXPECT_EQ(CountEntries(own), 1);
+    EXPECT_TRUE(ReadAll(second.File()).contains("File Name: /second/b\r\n"));
+
+    // A third finds both places owned and takes a file of its own beside the second's.
+    ErrorLog third(own, {fallback});
+    third.StartNew();
+    third.AppendEntry(QStringLiteral("/third/c"), QStringLiteral("Reading bytes"), ReadFailure());
+    EXPECT_TRUE(third.File().startsWith(fallback + QStringLiteral("/ERRORLOG-"))) << qPrintable(third.File());
+    EXPECT_EQ(CountEntries(third.File()), 1);
+    EXPECT_EQ(CountEntries(second.File()), 1);
+    EXPECT_EQ(CountEntries(own), 1);
+
+    FakeUserDialogs dialogs;
+    ReportComparisonErrors(true, second, dialogs, true);
+    EXPECT_EQ(dialogs.last().text, QStringLiteral("Errors were encountered during the comparison.\r\nSee the file ") + second.File()
+                                       + QStringLiteral(" for details.\r\n(It could not be written to ") + own
+                                       + QStringLiteral(": it is in use by another comparison.)\r\n\r\n"
+                                                        "Would you like to view the log file now?"));
+
+    // The next run of the first program empties its own log; once that program ends, the place is free.
+    first->StartNew();
+    EXPECT_EQ(CountEntries(own), 0);
+    first.reset();
+    third.StartNew();
+    EXPECT_EQ(third.File(), own);
+    EXPECT_EQ(third.Displacement(), QString());
+}
+
+TEST(ErrorLogFile, AnApplicationFolderItCannotWriteSendsTheLogElsewhere)
+{
+    TempDir dir;
+    const QString app = dir.createFolder(QStringLiteral("app"));
+    const QString open = dir.createFolder(QStringLiteral("open"));
+    OpenToEveryone(dir.path());
+    OpenToEveryone(app);
+    ASSERT_EQ(::chmod(QFile::encodeName(open).constData(), 0777), 0);
+    const QString own = app + QStringLiteral("/ERRORLOG.TXT");
+    const QString fallback = open + QStringLiteral("/parvex");
+    const int failed = RunWithoutPrivileges([&] {
+        ErrorLog log(own, {fallback});
+        log.StartNew();
+        log.AppendEntry(QStringLiteral("/data/a"), QStringLiteral("Reading bytes"), ReadFailure());
+        if (log.File() != fallback + QStringLiteral("/ERRORLOG.TXT") || log.Displacement() != QStringLiteral("Permission denied"))
+            return 1;
+        if (CountEntries(log.File()) != 1 || QFile::exists(own))
+            return 2;
+        FakeUserDialogs dialogs;
+        ReportComparisonErrors(true, log, dialogs, false);
+        if (dialogs.last().text != QStringLiteral("Errors were encountered during the comparison.\r\nSee the file ") + log.File()
+                                       + QStringLiteral(" for details.\r\n(It could not be written to ") + own
+                                       + QStringLiteral(": Permission denied.)"))
+            return 3;
+        return 0;
+    });
+    EXPECT_EQ(failed, 0);
+}
+
+TEST(ErrorLogFile, AFullDiskMovesTheWholeLogElsewhere)
+{
+    TempDir dir;
+    const QString small = dir.createFolder(QStringLiteral("small"));
+    if (::mount("tmpfs", QFile::encodeName(small).constData(), "tmpfs", 0, "size=8k") != 0)
+        GTEST_SKIP() << "a small tmpfs cannot be mounted here: " << std::strerror(errno);
+    struct Unmount
+    {
+        QString path;
+        ~Unmount() { ::umount2(QFile::encodeName(path).constData(), MNT_DETACH); }
+    } unmount{small};
+
+    const QString own = small + QStringLiteral("/ERRORLOG.TXT");
+    ErrorLog log(own, {dir.file(QStringLiteral("cache"))});
+    log.StartNew();
+    log.AppendEntry(QStringLiteral("/data/0"), QStringLiteral("Reading bytes"), ReadFailure());
+    // The rest of the file system goes to another file; the log keeps the page it has.
+    {
+        QFile filler(small + QStringLiteral("/filler"));
+        ASSERT_TRUE(filler.open(QIODevice::WriteOnly | QIODevice::Unbuffered));
+        const QByteArray block(512, 'f');
+        while (filler.write(block) == block.size()) {
+        }
+    }
+    constexpr int Entries = 100; // more than a page holds
+    for (int i = 1; i < Entries; ++i)
+        log.AppendEntry(QStringLiteral("/data/%1").arg(i), QStringLiteral("Reading bytes"), ReadFailure());
+
+    EXPECT_EQ(log.File(), dir.file(QStringLiteral("cache/ERRORLOG.TXT")));
+    EXPECT_EQ(log.Displacement(), QStringLiteral("No space left on device"));
+    EXPECT_EQ(log.Lost(), QString());
+    const QByteArray moved = ReadAll(log.File());
+    EXPECT_EQ(CountEntries(log.File()), Entries);
+    for (int i = 0; i < Entries; ++i)
+        EXPECT_TRUE(moved.contains("File Name: /data/" + QByteArray::number(i) + "\r\n")) << i;
+    // What stays behind ends with a whole entry.
+    EXPECT_TRUE(ReadAll(own).endsWith("Error: Device I/O error\r\n"));
+}
+
+TEST(ErrorLogFile, ALogWithNoPlaceToGoSaysSo)
+{
+    TempDir dir;
+    const QString blocker = dir.createFile(QStringLiteral("blocker"), "x");
+    const QString own = blocker + QStringLiteral("/ERRORLOG.TXT");
+    ErrorLog log(own, {blocker + QStringLiteral("/cache")});
+    log.StartNew();
+    log.AppendEntry(QStringLiteral("/data/a"), QStringLiteral("Reading bytes"), ReadFailure());
+    EXPECT_TRUE(log.EntriesWritten());
+    EXPECT_EQ(log.Lost(), QStringLiteral("Not a directory"));
+
+    FakeUserDialogs dialogs;
+    dialogs.answers.push_back(UserDialogs::Answer::Yes);
+    EXPECT_FALSE(ReportComparisonErrors(true, log, dialogs, true)) << "there is nothing to show";
+    EXPECT_EQ(dialogs.last().text, QStringLiteral("Errors were encountered during the comparison.\r\n"
+                                                  "The error log could not be written to ")
+                                       + own + QStringLiteral(" (Not a directory) or anywhere else."));
+    EXPECT_EQ(dialogs.last().buttons, UserDialogs::Buttons::Ok);
 }
 
 TEST(ErrorLogWindow, ShowsClearsAndRecreatesTheLog)
@@ -182,6 +337,13 @@ TEST(ErrorLogWindow, ShowsClearsAndRecreatesTheLog)
     EXPECT_TRUE(QFile::exists(ctx.Log().File()));
     EXPECT_EQ(QFileInfo(ctx.Log().File()).size(), 0);
     EXPECT_TRUE(dialogs.messages.isEmpty());
+
+    // The log follows the file the window made in place of the one it deleted.
+    ctx.Log().AppendEntry(QStringLiteral("/x/z.bin"), QStringLiteral("Reading bytes"),
+                          Failure(57, QStringLiteral("Device I/O error")));
+    window.LoadFile(ctx.Log().File());
+    EXPECT_TRUE(window.ShownText().contains(QStringLiteral("File Name: /x/z.bin\n")));
+    EXPECT_FALSE(window.ShownText().contains(QStringLiteral("/x/y.bin")));
 }
 
 TEST(ErrorLogWindow, OtherCaptionsShowNothingForAnEmptyFileAndLargeFilesAreRefused)

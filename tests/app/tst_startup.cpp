@@ -8,6 +8,7 @@
 #include "app/frmSplash.h"
 #include "platform/CIniFile.h"
 #include "settings/SoundPlayer.h"
+#include "sync/CSyncSettings.h"
 
 #include <QApplication>
 #include <QDir>
@@ -88,6 +89,32 @@ TEST(Startup, FirstRunOpensTheHelp)
     }
     frmMain second(ctx);
     EXPECT_EQ(second.findChild<QWidget*>(QStringLiteral("frmHelp")), nullptr);
+}
+
+TEST(Startup, SettingsProblemsAreShownOnceAndTheRestOfTheFileStillLoads)
+{
+    TempDir folder;
+    folder.createFile(QStringLiteral("parvex.ini"), "[Options]\nViewFileDiffFormat=Bogus\nSyncMethod=AddOrphansToLeft\n"
+                                                    "[Form Dimensions]\nHeight=abc\nWidth=0000012000\n");
+    FakeUserDialogs dialogs;
+    AppContext ctx(folder.path(), dialogs);
+    BindTestLibrary(ctx);
+    {
+        frmMain first(ctx);
+        ASSERT_EQ(dialogs.messages.size(), 1);
+        const QString tail = QStringLiteral(" of the settings file ") + folder.file(QStringLiteral("parvex.ini"))
+                           + QStringLiteral(" cannot be used; the default is used instead.");
+        EXPECT_EQ(dialogs.last().text,
+                  QStringLiteral("The value \"Bogus\" of key ViewFileDiffFormat in section [Options]") + tail
+                      + QStringLiteral("\r\nThe value \"abc\" of key Height in section [Form Dimensions]") + tail);
+        EXPECT_EQ(dialogs.last().title, QStringLiteral("Settings File Problem"));
+        EXPECT_EQ(ctx.SyncSettings().SyncMethod(), CSyncSettings::AddOrphansToLeft);
+        EXPECT_EQ(ctx.MainOptions().WidthTwips, 12000);
+        first.ExitWithoutAsking(); // writes usable values in their place
+    }
+    dialogs.clear();
+    frmMain second(ctx);
+    EXPECT_TRUE(dialogs.messages.isEmpty());
 }
 
 TEST(Splash, ShowsThePictureInAnEllipseAndHandsOverOnce)

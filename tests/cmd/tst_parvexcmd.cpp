@@ -1,10 +1,15 @@
 #include "TestSupport.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
+#include <csignal>
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/file.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 constexpr qint64 T0 = 1685620800;
@@ -45,11 +50,19 @@ protected:
                 QString(), QStringLiteral("--exclude"), QString()};
     }
 
-    Result Run(QStringList args, const QProcessEnvironment& env = QProcessEnvironment::systemEnvironment())
+    Result Run(QStringList args, const QProcessEnvironment& env = QProcessEnvironment::systemEnvironment(),
+               const QString& standardOutput = {})
     {
         QProcess p;
         p.setProcessEnvironment(env);
+        if (!standardOutput.isEmpty())
+            p.setStandardOutputFile(standardOutput);
         p.start(bin + QStringLiteral("/parvexcmd"), args);
+        return Finish(p);
+    }
+
+    static Result Finish(QProcess& p)
+    {
         EXPECT_TRUE(p.waitForFinished(60000));
         Result r;
         r.exitCode = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
@@ -63,6 +76,15 @@ protected:
     {
         return Run(QStringList{QStringLiteral("compare")} + Explicit() + extra + QStringList{left, right});
     }
+
+    void WriteSettings(const QByteArray& text)
+    {
+        QFile f(bin + QStringLiteral("/parvex.ini"));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(text);
+    }
+
+    QString IniPath() const { return bin + QStringLiteral("/parvex.ini"); }
 
     TempDir tmp;
     QString bin;
@@ -264,4 +286,156 @@ TEST_F(ParvexCmdTest, AFifoIsNoEmptyFile)
     const Result r = Compare();
     EXPECT_EQ(r.exitCode, 1) << qPrintable(r.errors);
     EXPECT_EQ(r.lines, QStringList{Line({"pipe", "0", "Binary", "pipe", "0", "Binary"})});
+}
+
+TEST_F(ParvexCmdTest, ResultsThatCannotBeWrittenExitTwo)
+{
+    for (int i = 0; i < 3000; ++i) // more than one block of output
+        tmp.createFileAt(QStringLiteral("left/file%1").arg(i), "1", T0);
+    const QString failed = QStringLiteral("parvexcmd: cannot write to standard output: No space left on device\n");
+    Result r = Run(QStringList{QStringLiteral("compare")} + Explicit() + QStringList{left, right},
+                   QProcessEnvironment::systemEnvironment(), QStringLiteral("/dev/full"));
+    EXPECT_EQ(r.exitCode, 2);
+    EXPECT_EQ(r.errors, failed);
+
+    // Even the last few lines, which only the final flush writes.
+    tmp.createFolder(QStringLiteral("few"));
+    tmp.createFileAt(QStringLiteral("few/a"), "1", T0);
+    r = Run(QStringList{QStringLiteral("compare")} + Explicit() + QStringList{tmp.file(QStringLiteral("few")), right},
+            QProcessEnvironment::systemEnvironment(), QStringLiteral("/dev/full"));
+    EXPECT_EQ(r.exitCode, 2);
+    EXPECT_EQ(r.errors, failed);
+
+    for (const QStringList& help : {QStringList{QStringLiteral("--help")}, QStringList{QStringLiteral("compare"), QStringLiteral("--help")}}) {
+        r = Run(help, QProcessEnvironment::systemEnvironment(), QStringLiteral("/dev/full"));
+        EXPECT_EQ(r.exitCode, 2) << qPrintable(help.join(QLatin1Char(' ')));
+        EXPECT_EQ(r.errors, failed);
+    }
+}
+
+TEST_F(ParvexCmdTest, EmptyFoldersAndOversizedChunksAreRefused)
+{
+    const QString invalid = QStringLiteral("Invalid Path: \"\" is not a valid path.\n\nPaths must contain at least two "
+                                           "characters.\nex)  C:\n");
+    Result r = Run({QStringLiteral("compare"), QString(), right});
+    EXPECT_EQ(r.exitCode, 2);
+    EXPECT_EQ(r.errors, invalid);
+    EXPECT_TRUE(r.lines.isEmpty());
+    r = Run({QStringLiteral("compare"), left, QString()});
+    EXPECT_EQ(r.exitCode, 2);
+    EXPECT_EQ(r.errors, invalid);
+
+    for (const char* size : {"10000001", "2147483647", "99999999999"}) {
+        r = Run({QStringLiteral("compare"), QStringLiteral("--chunk-size"), QString::fromLatin1(size), left, right});
+        EXPECT_EQ(r.exitCode, 2) << size;
+        EXPECT_TRUE(r.errors.startsWith(QStringLiteral("parvexcmd: option --chunk-size takes at most 10000000 bytes\n")))
+            << qPrintable(r.errors);
+    }
+    tmp.createFileAt(QStringLiteral("left/a"), "12345", T0);
+    tmp.createFileAt(QStringLiteral("right/a"), "12345", T0);
+    r = Run({QStringLiteral("compare"), QStringLiteral("--method"), QStringLiteral("contents"), QStringLiteral("--chunk-size"),
+             QStringLiteral("10000000"), left, right});
+    EXPECT_EQ(r.exitCode, 0) << qPrintable(r.errors);
+}
+
+TEST_F(ParvexCmdTest, OnlyTheComparisonsOwnSettingsCanTroubleItsRuns)
+{
+    tmp.createFileAt(QStringLiteral("left/a"), "1", T0);
+    tmp.createFileAt(QStringLiteral("right/a"), "1", T0);
+
+    // Damaged keys of the window are none of the command's business.
+    WriteSettings("[Options]\r\nViewFileDiffFormat=Bogus\r\nCoolbarStyle=Ribbon\r\n[Form Dimensions]\r\nHeight=abc\r\n");
+    Result r = Run({QStringLiteral("compare"), left, right});
+    EXPECT_EQ(r.exitCode, 0);
+    EXPECT_EQ(r.errors, QString());
+
+    // Its own are named, and their defaults taken.
+    WriteSettings("[Options]\r\nChunkSize=abc\r\nCompareType=Fast\r\n");
+    r = Run({QStringLiteral("compare"), left, right});
+    EXPECT_EQ(r.exitCode, 0);
+    EXPECT_EQ(r.lines, QStringList{Line({"a", "1", "Same", "a", "1", "Same"})});
+    const QString tail = QStringLiteral(" in section [Options] of the settings file ") + IniPath()
+                       + QStringLiteral(" cannot be used; the default is used instead.\n");
+    EXPECT_EQ(r.errors, QStringLiteral("Settings File Problem: The value \"Fast\" of key CompareType") + tail
+                            + QStringLiteral("Settings File Problem: The value \"abc\" of key ChunkSize") + tail);
+
+    // A file it cannot read at all is named once; the run goes on with the defaults.
+    ASSERT_TRUE(QFile::remove(IniPath()));
+    tmp.createFile(QStringLiteral("bin/parvex.ini/inside"), "[Options]\r\nCompareSubFolders=False\r\n");
+    r = Run({QStringLiteral("compare"), left, right});
+    EXPECT_EQ(r.exitCode, 0);
+    EXPECT_EQ(r.errors, QStringLiteral("Settings File Problem: The settings file ") + IniPath()
+                            + QStringLiteral(" cannot be read (Is a directory); every setting takes its default, and the "
+                                             "file is left as it is.\n"));
+}
+
+TEST_F(ParvexCmdTest, SignalsCancelTheRunWithExitTwo)
+{
+    // Interrupted while it reads its settings: a FIFO in the settings file's place holds it there.
+    ASSERT_EQ(::mkfifo(QFile::encodeName(IniPath()).constData(), 0600), 0);
+    {
+        QProcess p;
+        p.start(bin + QStringLiteral("/parvexcmd"), {QStringLiteral("compare"), left, right});
+        ASSERT_TRUE(p.waitForStarted());
+        const int fifo = ::open(QFile::encodeName(IniPath()).constData(), O_WRONLY); // returns once it reads
+        ASSERT_GE(fifo, 0);
+        ASSERT_EQ(::kill(static_cast<pid_t>(p.processId()), SIGINT), 0);
+        ASSERT_EQ(::write(fifo, "[Options]\n", 10), 10);
+        ::close(fifo);
+        const Result r = Finish(p);
+        EXPECT_EQ(r.exitCode, 2);
+        EXPECT_EQ(r.errors, QStringLiteral("Comparison cancelled\n"));
+        EXPECT_TRUE(r.lines.isEmpty());
+    }
+    ASSERT_TRUE(QFile::remove(IniPath()));
+
+    // Terminated while it writes the results into a pipe nobody reads any more: some 1 MB of lines, of
+    // which the test reads the first block only.
+    const QString longName = QString(120, QLatin1Char('n'));
+    for (int i = 0; i < 4000; ++i)
+        tmp.createFileAt(QStringLiteral("left/%1%2").arg(longName).arg(i), "1", T0);
+    QProcess p;
+    p.start(bin + QStringLiteral("/parvexcmd"), QStringList{QStringLiteral("compare")} + Explicit() + QStringList{left, right});
+    ASSERT_TRUE(p.waitForReadyRead(60000));
+    p.terminate();
+    const Result r = Finish(p);
+    EXPECT_EQ(r.exitCode, 2);
+    EXPECT_EQ(r.errors, QStringLiteral("Comparison cancelled\n"));
+    EXPECT_LT(r.lines.size(), 4000);
+}
+
+TEST_F(ParvexCmdTest, TheErrorLogIsNamedWhereItIsAndNeverOffered)
+{
+    // A name that is no UTF-8 text cannot be compared: the run logs it.
+    const QByteArray badName = QFile::encodeName(left) + "/caf\xe9";
+    const int created = ::open(badName.constData(), O_WRONLY | O_CREAT, 0644);
+    ASSERT_GE(created, 0);
+    ::close(created);
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("XDG_CACHE_HOME"), tmp.file(QStringLiteral("cache")));
+
+    const QString own = bin + QStringLiteral("/ERRORLOG.TXT");
+    Result r = Run({QStringLiteral("compare"), left, right}, env);
+    EXPECT_EQ(r.exitCode, 2);
+    EXPECT_EQ(r.errors, QStringLiteral("Errors Occurred: Errors were encountered during the comparison.\nSee the file ") + own
+                            + QStringLiteral(" for details.\n"));
+
+    // Another run owns the log: this one writes its own elsewhere and says where, and the other's stays.
+    const int other = ::open(QFile::encodeName(own).constData(), O_RDWR | O_TRUNC);
+    ASSERT_GE(other, 0);
+    ASSERT_EQ(::write(other, "the other run's entries\r\n", 25), 25);
+    ASSERT_EQ(::flock(other, LOCK_EX | LOCK_NB), 0);
+    r = Run({QStringLiteral("compare"), left, right}, env);
+    ::close(other);
+    const QString elsewhere = tmp.file(QStringLiteral("cache/parvex/ERRORLOG.TXT"));
+    EXPECT_EQ(r.exitCode, 2);
+    EXPECT_EQ(r.errors, QStringLiteral("Errors Occurred: Errors were encountered during the comparison.\nSee the file ")
+                            + elsewhere + QStringLiteral(" for details.\n(It could not be written to ") + own
+                            + QStringLiteral(": it is in use by another comparison.)\n"));
+    QFile ownFile(own);
+    ASSERT_TRUE(ownFile.open(QIODevice::ReadOnly));
+    EXPECT_EQ(ownFile.readAll(), QByteArray("the other run's entries\r\n"));
+    QFile moved(elsewhere);
+    ASSERT_TRUE(moved.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(moved.readAll().contains("Errors encountered during comparison\r\n"));
 }

@@ -1,6 +1,7 @@
 #include "FakeUserDialogs.h"
 #include "TestSupport.h"
 #include "platform/CIniFile.h"
+#include "platform/IniDocument.h"
 #include "platform/IniProfile.h"
 
 #include <QDir>
@@ -227,4 +228,61 @@ TEST_F(IniFileTest, UnchangedValueLeavesTheFileUntouched)
     EXPECT_EQ(inode(), before);
     EXPECT_TRUE(IniProfile::WriteProfileString(QStringLiteral("s"), QStringLiteral("k"), QStringLiteral("other"), IniPath()));
     EXPECT_NE(inode(), before);
+}
+
+TEST_F(IniFileTest, FilesThatAreNoTextAreNeitherReadNorWritten)
+{
+    struct Case
+    {
+        const char* name;
+        QByteArray bytes;
+    };
+    const Case cases[] = {
+        {"nul-bytes", QByteArray("[S]\nK=value\n\0\0\0", 15)},
+        {"latin-1", "[S]\nK=J\xfcrgen\n"},
+        {"cut-utf-8", "[S]\nK=value\xc3"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        dir.createFile(QStringLiteral("parvex.ini"), c.bytes);
+        const IniDocument doc = IniDocument::Load(IniPath());
+        EXPECT_EQ(doc.Status(), IniDocument::State::Unreadable);
+        EXPECT_EQ(doc.Problem(), QStringLiteral("it is not UTF-8 text"));
+        EXPECT_EQ(doc.Value(QStringLiteral("S"), QStringLiteral("K")), std::nullopt);
+        EXPECT_EQ(IniProfile::ReadProfileString(QStringLiteral("S"), QStringLiteral("K"), QStringLiteral("dflt"), IniPath()),
+                  QStringLiteral("dflt"));
+        EXPECT_FALSE(IniProfile::WriteProfileString(QStringLiteral("S"), QStringLiteral("New"), QStringLiteral("v"), IniPath()));
+        EXPECT_EQ(ReadAll(IniPath()), c.bytes);
+    }
+
+    // A folder in the file's place can be told from a missing file.
+    QFile::remove(IniPath());
+    EXPECT_EQ(IniDocument::Load(IniPath()).Status(), IniDocument::State::Missing);
+    dir.createFolder(QStringLiteral("parvex.ini"));
+    const IniDocument folder = IniDocument::Load(IniPath());
+    EXPECT_EQ(folder.Status(), IniDocument::State::Unreadable);
+    EXPECT_EQ(folder.Problem(), QStringLiteral("Is a directory"));
+    EXPECT_FALSE(folder.Save());
+}
+
+TEST_F(IniFileTest, ASnapshotReadsTheFileOnceAndCommitsEveryChangeAtOnce)
+{
+    dir.createFile(QStringLiteral("parvex.ini"), "[Options]\r\nChunkSize=0000100000\r\n\r\n[Other]\r\nKept=yes\r\n");
+    CIniFile ini(dir.path(), dialogs);
+    ini.SetName(QStringLiteral("parvex.ini"));
+    EXPECT_EQ(ini.TakeSnapshot().Status(), IniDocument::State::Read);
+
+    // Changes on disk after the snapshot are not seen, and changes to the snapshot stay in memory.
+    dir.createFile(QStringLiteral("parvex.ini"), "[Options]\r\nChunkSize=0000000001\r\n");
+    EXPECT_EQ(ini.Get(QStringLiteral("options"), QStringLiteral("chunksize"), {}), QStringLiteral("0000100000"));
+    ini.Set(QStringLiteral("Options"), QStringLiteral("ChunkSize"), QStringLiteral("0000200000"));
+    ini.Set(QStringLiteral("Options"), QStringLiteral("Added"), QStringLiteral("True"));
+    ini.Set(QStringLiteral("New"), QStringLiteral("Key"), QStringLiteral("value"));
+    EXPECT_EQ(ini.Get(QStringLiteral("Options"), QStringLiteral("Added"), {}), QStringLiteral("True"));
+    EXPECT_EQ(ReadAll(IniPath()), QByteArray("[Options]\r\nChunkSize=0000000001\r\n"));
+
+    EXPECT_TRUE(ini.Commit());
+    EXPECT_EQ(ReadAll(IniPath()), QByteArray("[Options]\r\nChunkSize=0000200000\r\nAdded=True\r\n\r\n[Other]\r\nKept=yes\r\n"
+                                             "[New]\r\nKey=value\r\n"));
+    EXPECT_TRUE(dialogs.messages.isEmpty());
 }

@@ -65,11 +65,16 @@ public:
         env.startFontSize = 9;
         return env;
     }
-    void Load(const SettingsEnvironment& env = Screen()) { LoadSettingsFromIni(ctx.SettingsStore(), ctx.SettingOwners(), env); }
+    // Keeps the problems the loading named in problems.
+    void Load(const SettingsEnvironment& env = Screen())
+    {
+        problems = LoadSettingsFromIni(ctx.SettingsStore(), ctx.SettingOwners(), env);
+    }
     void Save() { SaveSettingsToIni(ctx.SettingsStore(), ctx.SettingOwners()); }
 
     TempDir dir;
     FakeUserDialogs dialogs;
     AppContext ctx;
     FakeSoundPlayer* player = nullptr;
+    QStringList problems;
 };

@@ -6,9 +6,13 @@
 #include "settings/CSoundSettings.h"
 #include "settings/MainOptions.h"
 #include "sync/CSyncSettings.h"
+#include "settings/OptionTable.h"
 #include "views/CViewSelections.h"
+#include "../model/ModelFixture.h"
 
+#include <QDir>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 namespace {
 
@@ -98,18 +102,26 @@ TEST_F(SettingsTableTest, StoredValuesAreInterpretedByTheirRules)
         const char* name;
         const char* options;                    // lines of section Options
         std::function<bool(AppContext&)> check; // true when the rule held
+        const char* named = nullptr;            // the stored text named as unusable, with its key
     };
     const Case cases[] = {
         {"font-size-above-50-is-8", "FontSize=72", [](AppContext& c) { return c.MainOptions().FontSize == 8; }},
         {"one-digit-font-size-reads-as-default", "FontSize=7", [](AppContext& c) { return c.MainOptions().FontSize == 9; }},
         {"padded-font-size", "FontSize=07", [](AppContext& c) { return c.MainOptions().FontSize == 7; }},
-        {"log-entries-zero", "NumSyncLogEntries=0000000000", [](AppContext& c) { return c.MainOptions().NumSyncLogEntries == 20; }},
-        {"log-entries-words", "NumSyncLogEntries=many", [](AppContext& c) { return c.MainOptions().NumSyncLogEntries == 20; }},
+        {"font-size-words", "FontSize=large", [](AppContext& c) { return c.MainOptions().FontSize == 9; },
+         "\"large\" of key FontSize"},
+        {"log-entries-zero", "NumSyncLogEntries=0000000000", [](AppContext& c) { return c.MainOptions().NumSyncLogEntries == 20; },
+         "\"0000000000\" of key NumSyncLogEntries"},
+        {"log-entries-words", "NumSyncLogEntries=many", [](AppContext& c) { return c.MainOptions().NumSyncLogEntries == 20; },
+         "\"many\" of key NumSyncLogEntries"},
         {"log-entries-unpadded", "NumSyncLogEntries=35", [](AppContext& c) { return c.MainOptions().NumSyncLogEntries == 35; }},
-        {"chunk-negative", "ChunkSize=-000000005", [](AppContext& c) { return c.Compare().ChunkSize() == 500000; }},
-        {"chunk-beyond-ten-million", "ChunkSize=2000000000", [](AppContext& c) { return c.Compare().ChunkSize() == 500000; }},
+        {"chunk-negative", "ChunkSize=-000000005", [](AppContext& c) { return c.Compare().ChunkSize() == 500000; },
+         "\"-000000005\" of key ChunkSize"},
+        {"chunk-beyond-ten-million", "ChunkSize=2000000000", [](AppContext& c) { return c.Compare().ChunkSize() == 500000; },
+         "\"2000000000\" of key ChunkSize"},
         {"chunk-fraction-rounds-half-even", "ChunkSize=2500.5", [](AppContext& c) { return c.Compare().ChunkSize() == 2500; }},
-        {"unknown-sync-method", "SyncMethod=Sideways", [](AppContext& c) { return c.SyncSettings().SyncMethod() == 2; }},
+        {"unknown-sync-method", "SyncMethod=Sideways", [](AppContext& c) { return c.SyncSettings().SyncMethod() == 2; },
+         "\"Sideways\" of key SyncMethod"},
         {"custom-without-actions", "SyncMethod=Custom",
          [](AppContext& c) { return c.SyncSettings().AllRules() == CSyncSettings::Rules{1, 2, 1, 0, 1, 2, 1, 0}; }},
         {"custom-orphans-only-leave-copy-delete",
@@ -127,9 +139,11 @@ TEST_F(SettingsTableTest, StoredValuesAreInterpretedByTheirRules)
              return v.ViewType() == 3 && !v.ViewNewerFiles && v.ViewOlderFiles && !v.ViewOrphanFolders
                  && v.ViewDifferentFolders;
          }},
-        {"compare-type-unknown", "CompareType=Fast", [](AppContext& c) { return c.Compare().CompareMethod() == 0; }},
+        {"compare-type-unknown", "CompareType=Fast", [](AppContext& c) { return c.Compare().CompareMethod() == 0; },
+         "\"Fast\" of key CompareType"},
         {"compare-type-crc", "CompareType=CRC", [](AppContext& c) { return c.Compare().CompareMethod() == 2; }},
-        {"toolbar-unknown", "CoolbarStyle=Ribbon", [](AppContext& c) { return c.MainOptions().CoolbarStyle == 1; }},
+        {"toolbar-unknown", "CoolbarStyle=Ribbon", [](AppContext& c) { return c.MainOptions().CoolbarStyle == 1; },
+         "\"Ribbon\" of key CoolbarStyle"},
         {"toolbar-hidden", "CoolbarStyle=Hidden", [](AppContext& c) { return c.MainOptions().CoolbarStyle == 0; }},
         {"flag-needs-exact-word", "ShowCopyConfirmations=true", [](AppContext& c) { return !c.MainOptions().ShowCopyConfirmations; }},
         {"empty-sound-is-none", "ComparisonCompleteSound=", [](AppContext& c) {
@@ -145,7 +159,14 @@ TEST_F(SettingsTableTest, StoredValuesAreInterpretedByTheirRules)
         f.WriteIni(QByteArray("[Options]\n") + c.options + "\n");
         f.Load();
         EXPECT_TRUE(c.check(f.ctx));
-        EXPECT_TRUE(f.dialogs.messages.isEmpty());
+        EXPECT_TRUE(f.dialogs.messages.isEmpty()) << "the caller shows the problems";
+        if (c.named == nullptr) {
+            EXPECT_EQ(f.problems, QStringList()) << "a value the rules read is no problem";
+        } else {
+            ASSERT_EQ(f.problems.size(), 1);
+            EXPECT_TRUE(f.problems[0].contains(QString::fromUtf8(c.named))) << qPrintable(f.problems[0]);
+            EXPECT_TRUE(f.problems[0].contains(QStringLiteral(" in section [Options] of the settings file ") + f.IniPath()));
+        }
     }
 }
 
@@ -214,28 +235,146 @@ TEST_F(SettingsTableTest, WindowStateDecidesWhatIsWritten)
     EXPECT_TRUE(IniText().contains("Height=0000007000\n"));
 }
 
-TEST_F(SettingsTableTest, BadValuesStopTheLoadingWhereTheyStand)
+// These two once stopped the loading with a Failure and left every later key as it was in memory; now the
+// value is named, takes its default, and the rest of the file still loads.
+TEST_F(SettingsTableTest, UnusableValuesAreNamedAndTheRestKeepsLoading)
 {
+    ctx.DiffOptions().SetFormat(cViewFileDiffsOptions::Unix);
     ctx.SyncSettings().SetSyncMethod(CSyncSettings::AddOrphansToLeft);
-    WriteIni("[Options]\nViewFileDiffFormat=Side by side\nSyncMethod=Custom\n");
-    try {
-        Load();
-        FAIL() << "no failure";
-    } catch (const Failure& failure) {
-        EXPECT_EQ(failure.description(), QStringLiteral("Invalid View File Diff Format returned from INI file."));
-    }
-    // Keys after the bad one keep their values in memory.
+    ctx.MainOptions().HeightTwips = 1;
+    WriteIni("[Options]\nViewFileDiffFormat=Side by side\nSyncMethod=Custom\n"
+             "[Form Dimensions]\nHeight=tall\nWidth=1e99\n[ColumnWidths]\nSourceColumnOne=0000000300\n");
+    ASSERT_NO_THROW(Load());
+    EXPECT_EQ(ctx.DiffOptions().Format(), cViewFileDiffsOptions::Visual);
+    EXPECT_EQ(ctx.SyncSettings().SyncMethod(), CSyncSettings::Custom);
+    EXPECT_EQ(ctx.MainOptions().HeightTwips, 6945);
+    EXPECT_EQ(ctx.MainOptions().WidthTwips, 9435);
+    EXPECT_EQ(ctx.MainOptions().SourceColumnWidths[0], 300);
+    const QString file = IniPath();
+    EXPECT_EQ(problems, (QStringList{
+                            QStringLiteral("The value \"Side by side\" of key ViewFileDiffFormat in section [Options] of the "
+                                           "settings file ") + file + QStringLiteral(" cannot be used; the default is used instead."),
+                            QStringLiteral("The value \"tall\" of key Height in section [Form Dimensions] of the settings file ")
+                                + file + QStringLiteral(" cannot be used; the default is used instead."),
+                            QStringLiteral("The value \"1e99\" of key Width in section [Form Dimensions] of the settings file ")
+                                + file + QStringLiteral(" cannot be used; the default is used instead."),
+                        }));
+
+    // The window shows them together, once.
+    ShowSettingsProblems(problems, dialogs);
+    ASSERT_EQ(dialogs.messages.size(), 1);
+    EXPECT_EQ(dialogs.last().text, problems.join(QStringLiteral("\r\n")));
+    EXPECT_EQ(dialogs.last().title, QStringLiteral("Settings File Problem"));
+    EXPECT_EQ(dialogs.last().icon, UserDialogs::Icon::Warning);
+    ShowSettingsProblems({}, dialogs);
+    EXPECT_EQ(dialogs.messages.size(), 1);
+}
+
+TEST_F(SettingsTableTest, AFrontEndReadsOnlyTheKeysItAskedFor)
+{
+    WriteIni("[Options]\nViewFileDiffFormat=Bogus\nChunkSize=0000001000\nSyncMethod=Custom\n"
+             "[Form Dimensions]\nHeight=abc\n");
+    ctx.SyncSettings().SetSyncMethod(CSyncSettings::AddOrphansToLeft);
+    problems = LoadSettingsFromIni(ctx.SettingsStore(), ctx.SettingOwners(), Screen(),
+                                   [](const OptionRow& row) { return OwnerOf(row) == SettingOwner::Compare; });
+    EXPECT_EQ(problems, QStringList());
+    EXPECT_EQ(ctx.Compare().ChunkSize(), 1000);
     EXPECT_EQ(ctx.SyncSettings().SyncMethod(), CSyncSettings::AddOrphansToLeft);
 
-    WriteIni("[Options]\nSyncMethod=Custom\n[Form Dimensions]\nHeight=tall\n[ColumnWidths]\nSourceColumnOne=0000000300\n");
-    try {
-        Load();
-        FAIL() << "no failure";
-    } catch (const Failure& failure) {
-        EXPECT_EQ(failure.number(), 13);
+    // Every comparison key, and only those, belongs to the comparison.
+    QStringList compareKeys;
+    for (const OptionRow& row : OptionRows())
+        if (OwnerOf(row) == SettingOwner::Compare)
+            compareKeys << QString::fromLatin1(row.key);
+    EXPECT_EQ(compareKeys, Strings({"CompareSubFolders", "CompareType", "ChunkSize", "IncludeFileTypes", "ExcludeFileTypes",
+                                    "ExcludeSystemFiles", "ExcludeHiddenFiles", "ExcludeSystemFolders",
+                                    "ExcludeHiddenFolders", "RemindAboutFATNTFSIssue", "Ignore2SecDiff",
+                                    "IgnoreDaylightSavings"}));
+}
+
+TEST_F(SettingsTableTest, AFileThatCannotBeReadIsNamedOnceGivesDefaultsAndIsLeftAsItIs)
+{
+    struct Case
+    {
+        const char* name;
+        QByteArray bytes; // the file's contents; empty for a folder in its place
+        const char* why;
+    };
+    const Case cases[] = {
+        {"binary", QByteArray("\x7f" "ELF\x02\x01\x01\x00\x00[Options]\nChunkSize=0000001000\n", 32), "it is not UTF-8 text"},
+        {"latin-1", "[Options]\nChunkSize=0000001000\nStartSound=/home/j\xfcrgen/a.wav\n", "it is not UTF-8 text"},
+        {"folder", {}, "Is a directory"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        SettingsFixture f;
+        if (c.bytes.isEmpty())
+            f.dir.createFile(QStringLiteral("parvex.ini/inside"), "[Options]\nChunkSize=0000001000\n");
+        else
+            f.WriteIni(c.bytes);
+        f.ctx.Compare().SetChunkSize(77);
+        f.Load();
+        EXPECT_EQ(f.ctx.Compare().ChunkSize(), 500000);
+        EXPECT_EQ(f.problems, QStringList{QStringLiteral("The settings file ") + f.IniPath() + QStringLiteral(" cannot be read (")
+                                          + QString::fromLatin1(c.why)
+                                          + QStringLiteral("); every setting takes its default, and the file is left as it is.")});
+        f.Save();
+        if (!c.bytes.isEmpty()) {
+            EXPECT_EQ(f.IniText(), c.bytes);
+        }
+        EXPECT_EQ(QDir(f.dir.path()).entryList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot),
+                  QStringList{QStringLiteral("parvex.ini")});
     }
-    EXPECT_EQ(ctx.SyncSettings().SyncMethod(), CSyncSettings::Custom);
-    EXPECT_EQ(ctx.MainOptions().SourceColumnWidths[0], 159);
+}
+
+TEST_F(SettingsTableTest, AFileWithoutReadPermissionIsNamed)
+{
+    WriteIni("[Options]\nChunkSize=0000001000\n");
+    ASSERT_EQ(::chmod(QFile::encodeName(IniPath()).constData(), 0200), 0);
+    OpenToEveryone(dir.path());
+    const int failed = RunWithoutPrivileges([&] {
+        Load();
+        if (ctx.Compare().ChunkSize() != 500000)
+            return 1;
+        if (problems != QStringList{QStringLiteral("The settings file ") + IniPath() + QStringLiteral(" cannot be read (Permission "
+                                    "denied); every setting takes its default, and the file is left as it is.")})
+            return 2;
+        return 0;
+    });
+    EXPECT_EQ(failed, 0);
+}
+
+// A file of 50 MB (long folder lists, say) is read once for the whole load and written once for the whole
+// save; what the program does not own in it comes through unchanged.
+TEST_F(SettingsTableTest, ALargeFileLoadsAndSavesWhole)
+{
+    QByteArray big = "[Options]\nChunkSize=0000001000\nSyncMethod=Custom\nLeftFolderNewFilesAction=Delete\n\n[SourcePaths]\n";
+    const QByteArray entry = "Path%1=/srv/archive/projects/2023/some/deep/folder/of/the/user/number/";
+    for (int i = 0; big.size() < 50 * 1000 * 1000; ++i)
+        big += entry + QByteArray::number(i) + "\n";
+    const qsizetype listEnd = big.size();
+    big += "[Form Dimensions]\nHeight=0000007000\nWindowState=Normal\n";
+    WriteIni(big);
+
+    Load();
+    EXPECT_EQ(problems, QStringList());
+    EXPECT_EQ(ctx.Compare().ChunkSize(), 1000);
+    EXPECT_EQ(ctx.SyncSettings().AllRules()[0], CSyncSettings::Delete);
+    EXPECT_EQ(ctx.MainOptions().HeightTwips, 7000);
+
+    ctx.Compare().SetChunkSize(2000);
+    Save();
+    const QByteArray saved = IniText();
+    EXPECT_TRUE(saved.startsWith("[Options]\nChunkSize=0000002000\nSyncMethod=Custom\nLeftFolderNewFilesAction=Delete\n"));
+    const qsizetype listStart = big.indexOf("\n[SourcePaths]\n");
+    const QByteArray list = big.mid(listStart, listEnd - listStart);
+    const qsizetype savedList = saved.indexOf("\n[SourcePaths]\n");
+    ASSERT_GT(savedList, 0);
+    EXPECT_TRUE(saved.mid(savedList, list.size()) == list);
+    // The window's place was missing: centred for its stored height, and written after the stored keys.
+    EXPECT_TRUE(saved.right(500).contains("\n[Form Dimensions]\nHeight=0000007000\nWindowState=Normal\nWidth=0000009435\n"
+                                          "Left=0000004882\nTop=0000004180\n[ColumnWidths]\n"))
+        << saved.right(500).constData();
 }
 
 TEST_F(SettingsTableTest, ViewButtonsRefreshRightAfterTheViewKeys)
