@@ -1,0 +1,1119 @@
+#include "platform/FileOps.h"
+
+#include "base/Failure.h"
+#include "base/ProgressSink.h"
+
+#include <QFile>
+#include <QHash>
+
+#include <cerrno>
+#include <climits>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <dirent.h>
+#include <fcntl.h>
+#include <memory>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <utility>
+#include <vector>
+
+namespace FileOps {
+namespace {
+
+// Large enough that a 1 GiB copy costs about a hundred calls, small enough that Cancel answers within
+// a fraction of a second even on a slow stick.
+constexpr size_t KernelChunk = size_t(8) << 20;
+// The read/write fallback; page-aligned, since read() into a malloc'ed buffer of this size is several
+// times slower on this kind of machine.
+constexpr size_t BufferSize = size_t(1) << 20;
+constexpr qint64 BytesPerUnit = 64 * 1024;
+// Fully copied objects of a move across file systems wait for one syncfs() before their sources go.
+constexpr size_t PendingMovesPerSync = 1024;
+// The permission bits a copy carries over: set-user-ID and set-group-ID belong to an owner we do not
+// copy, so they would hand the copier's identity to the file.
+constexpr mode_t CopiedModeBits = 0777 | S_ISVTX;
+
+class Fd
+{
+public:
+    Fd() = default;
+    explicit Fd(int fd) : m_fd(fd) {}
+    Fd(Fd&& other) noexcept : m_fd(std::exchange(other.m_fd, -1)) {}
+    Fd& operator=(Fd&& other) noexcept
+    {
+        reset(std::exchange(other.m_fd, -1));
+        return *this;
+    }
+    ~Fd() { reset(); }
+    Fd(const Fd&) = delete;
+    Fd& operator=(const Fd&) = delete;
+
+    int get() const { return m_fd; }
+    bool valid() const { return m_fd >= 0; }
+    void reset(int fd = -1)
+    {
+        if (m_fd >= 0)
+            ::close(m_fd);
+        m_fd = fd;
+    }
+    // Closes and answers the errno of close() (0 when it succeeded): a network file system reports
+    // write errors only here.
+    int close()
+    {
+        const int fd = std::exchange(m_fd, -1);
+        return fd >= 0 && ::close(fd) != 0 ? errno : 0;
+    }
+
+private:
+    int m_fd = -1;
+};
+
+bool SameTime(const timespec& a, const timespec& b) { return a.tv_sec == b.tv_sec && a.tv_nsec == b.tv_nsec; }
+
+// One object as the scan saw it. A copy marks what it copied, and records the identity of each file it
+// read, so that a move across file systems deletes exactly what arrived and nothing that changed since.
+struct Node
+{
+    QByteArray name;
+    mode_t mode = 0;
+    qint64 size = 0;
+    ino_t ino = 0;
+    timespec atime{};
+    timespec mtime{};
+    timespec ctime{};
+    std::vector<Node> children;
+    bool copied = false;
+
+    void Take(const struct stat& st)
+    {
+        mode = st.st_mode;
+        size = st.st_size;
+        ino = st.st_ino;
+        atime = st.st_atim;
+        mtime = st.st_mtim;
+        ctime = st.st_ctim;
+    }
+    bool IsSpecial() const { return !S_ISREG(mode) && !S_ISDIR(mode) && !S_ISLNK(mode); }
+};
+
+void CountTree(const Node& node, qint64& objects, qint64& bytes)
+{
+    ++objects;
+    if (S_ISREG(node.mode))
+        bytes += node.size;
+    for (const Node& child : node.children)
+        CountTree(child, objects, bytes);
+}
+
+QByteArray ChildPath(const QByteArray& folder, const QByteArray& name)
+{
+    QByteArray path;
+    path.reserve(folder.size() + 1 + name.size());
+    path += folder;
+    if (!folder.endsWith('/'))
+        path += '/';
+    path += name;
+    return path;
+}
+
+enum class Step { Done, Skipped, Stop };
+
+// The state of one call: progress, cancel, the first failure, and what was skipped.
+class Run final
+{
+public:
+    Run(const Control& control, Result& result)
+        : m_control(control), m_result(result), m_reporting(control.onProgress || control.sink != nullptr)
+    {
+    }
+    ~Run()
+    {
+        m_result.objectsDone = m_progress.objectsDone;
+        m_result.bytesDone = m_progress.bytesDone;
+    }
+    Q_DISABLE_COPY_MOVE(Run)
+
+    const Control& control() const { return m_control; }
+    Result& result() { return m_result; }
+
+    // Records the first failure; answers false so that callers can return it.
+    bool Fail(int err, const QByteArray& path, bool onFile = true)
+    {
+        if (m_result.error == 0 && !m_result.aborted) {
+            m_result.error = err;
+            m_result.number = Failure::NumberForErrno(err, onFile);
+            m_result.errorText = QString::fromLocal8Bit(std::strerror(err));
+            m_result.failedPath = QFile::decodeName(path);
+        }
+        return false;
+    }
+    Step StopWith(int err, const QByteArray& path)
+    {
+        Fail(err, path);
+        return Step::Stop;
+    }
+
+    bool Cancelled()
+    {
+        if (m_result.aborted)
+            return true;
+        if (m_control.pump != nullptr)
+            m_control.pump->Pump();
+        if (m_control.cancel != nullptr && m_control.cancel->load(std::memory_order_relaxed))
+            m_result.aborted = true;
+        return m_result.aborted;
+    }
+
+    void AddTotals(qint64 objects, qint64 bytes)
+    {
+        m_progress.objectsTotal += objects;
+        m_progress.bytesTotal += bytes;
+        if (m_started && m_control.sink != nullptr)
+            m_control.sink->SetRange(Units(m_progress.objectsTotal, m_progress.bytesTotal));
+    }
+
+    void Start()
+    {
+        m_started = true;
+        if (m_control.sink != nullptr)
+            m_control.sink->SetRange(Units(m_progress.objectsTotal, m_progress.bytesTotal));
+        Report();
+    }
+
+    void Begin(const QByteArray& path)
+    {
+        if (!m_reporting)
+            return;
+        m_progress.current = QFile::decodeName(path);
+        if (m_control.sink != nullptr)
+            m_control.sink->SetText(m_progress.current);
+    }
+
+    void BytesDone(qint64 bytes)
+    {
+        m_progress.bytesDone += bytes;
+        Report();
+    }
+
+    void ObjectsDone(qint64 objects = 1, qint64 bytes = 0)
+    {
+        m_progress.objectsDone += objects;
+        m_progress.bytesDone += bytes;
+        Report();
+    }
+
+    // Skips node (and whatever is inside it), counting it as done for the progress report.
+    void Skip(const QByteArray& path, const Node& node, Skipped::Reason reason)
+    {
+        m_result.skipped.append({QFile::decodeName(path), reason});
+        qint64 objects = 0;
+        qint64 bytes = 0;
+        CountTree(node, objects, bytes);
+        ObjectsDone(objects, bytes);
+    }
+
+    // Something left behind by a move; already counted.
+    void Keep(const QByteArray& path, Skipped::Reason reason)
+    {
+        m_result.skipped.append({QFile::decodeName(path), reason});
+    }
+
+    char* Buffer()
+    {
+        if (!m_buffer)
+            m_buffer.reset(static_cast<char*>(std::aligned_alloc(4096, BufferSize)));
+        return m_buffer.get();
+    }
+
+    // copy_file_range refuses some pairs of file systems; asking again for every small file would
+    // double the calls of a tree copy.
+    bool KernelCopyRefused(dev_t from, dev_t to) const
+    {
+        return m_kernelRefused && m_refusedFrom == from && m_refusedTo == to;
+    }
+    void SetKernelCopyRefused(dev_t from, dev_t to)
+    {
+        m_kernelRefused = true;
+        m_refusedFrom = from;
+        m_refusedTo = to;
+    }
+
+private:
+    static qint64 Units(qint64 objects, qint64 bytes) { return objects + bytes / BytesPerUnit; }
+
+    void Report()
+    {
+        if (m_control.onProgress)
+            m_control.onProgress(m_progress);
+        if (m_control.sink != nullptr)
+            m_control.sink->SetValue(Units(m_progress.objectsDone, m_progress.bytesDone));
+    }
+
+    struct FreeDeleter
+    {
+        void operator()(char* p) const { std::free(p); }
+    };
+
+    const Control& m_control;
+    Result& m_result;
+    const bool m_reporting;
+    bool m_started = false;
+    Progress m_progress;
+    std::unique_ptr<char, FreeDeleter> m_buffer;
+    bool m_kernelRefused = false;
+    dev_t m_refusedFrom = 0;
+    dev_t m_refusedTo = 0;
+};
+
+// Names given out in one target folder during this call. A name is taken when an earlier object of
+// the call went to the same name, or to a name differing only in case that the folder folds onto it.
+class NameGuard final
+{
+public:
+    NameGuard(int folderFd, bool ignoresCase) : m_fd(folderFd), m_ignoresCase(ignoresCase) {}
+
+    bool Claim(const QByteArray& name)
+    {
+        const QString folded = QFile::decodeName(name).toCaseFolded();
+        const auto it = m_given.constFind(folded);
+        if (it == m_given.cend()) {
+            m_given.insert(folded, name);
+            return true;
+        }
+        if (*it == name || m_ignoresCase)
+            return false;
+        // Ask the folder itself: on vfat or exfat the second name already reaches the first one's object.
+        struct stat first {};
+        struct stat second {};
+        return !(::fstatat(m_fd, it->constData(), &first, AT_SYMLINK_NOFOLLOW) == 0
+                 && ::fstatat(m_fd, name.constData(), &second, AT_SYMLINK_NOFOLLOW) == 0
+                 && first.st_dev == second.st_dev && first.st_ino == second.st_ino);
+    }
+
+private:
+    int m_fd;
+    bool m_ignoresCase;
+    QHash<QString, QByteArray> m_given;
+};
+
+// A hidden name in a target folder for an object under construction; removed again unless committed.
+class TempName final
+{
+public:
+    explicit TempName(int folderFd) : m_fd(folderFd) {}
+    ~TempName()
+    {
+        if (m_live)
+            ::unlinkat(m_fd, m_name.constData(), 0);
+    }
+    Q_DISABLE_COPY_MOVE(TempName)
+
+    // Runs create(name) with fresh names until it answers anything but EEXIST; answers its errno.
+    template <typename Create> int Make(Create create)
+    {
+        static std::atomic<unsigned> counter{0};
+        for (int attempt = 0; attempt < 100; ++attempt) {
+            m_name = ".parvex-" + QByteArray::number(::getpid()) + '-'
+                     + QByteArray::number(counter.fetch_add(1, std::memory_order_relaxed)) + ".tmp";
+            if (create(m_name.constData())) {
+                m_live = true;
+                return 0;
+            }
+            if (errno != EEXIST)
+                return errno;
+        }
+        return EEXIST;
+    }
+
+    // Renames the object over target; answers the errno (the temporary object is then removed).
+    int Commit(const QByteArray& target)
+    {
+        if (::renameat(m_fd, m_name.constData(), m_fd, target.constData()) != 0)
+            return errno;
+        m_live = false;
+        return 0;
+    }
+
+    const char* name() const { return m_name.constData(); }
+
+private:
+    int m_fd;
+    QByteArray m_name;
+    bool m_live = false;
+};
+
+// The folder of a listed object, kept open while the following objects share it.
+class ParentFolder final
+{
+public:
+    int Open(const QByteArray& path)
+    {
+        if (!m_fd.valid() || path != m_path) {
+            m_fd.reset(::open(path.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+            m_path = path;
+            if (!m_fd.valid()) {
+                const int err = errno;
+                m_path.clear();
+                errno = err;
+            }
+        }
+        return m_fd.get();
+    }
+
+private:
+    QByteArray m_path;
+    Fd m_fd;
+};
+
+// A listed object: its full path, its folder and its own name.
+struct Listed
+{
+    QString path;
+    QByteArray native;
+    QByteArray parent;
+    QByteArray name;
+    dev_t dev = 0;
+    Node node;
+    bool scanned = false;
+};
+
+int SplitPath(const QString& path, Listed& out)
+{
+    QByteArray native = QFile::encodeName(path);
+    while (native.size() > 1 && native.endsWith('/'))
+        native.chop(1);
+    if (native.isEmpty() || native == "/" || native.contains('\0'))
+        return EINVAL;
+    const qsizetype slash = native.lastIndexOf('/');
+    out.path = path;
+    out.native = native;
+    out.parent = slash < 0 ? QByteArray(".") : slash == 0 ? QByteArray("/") : native.left(slash);
+    out.name = native.mid(slash + 1);
+    return out.name == "." || out.name == ".." ? EINVAL : 0;
+}
+
+// Real path of a folder, with no trailing "/" (apart from the root); empty when it cannot be resolved.
+QByteArray RealPath(const QByteArray& path)
+{
+    char resolved[PATH_MAX];
+    return ::realpath(path.constData(), resolved) != nullptr ? QByteArray(resolved) : QByteArray();
+}
+
+struct Target
+{
+    QByteArray native;
+    QByteArray real;
+    Fd fd;
+    dev_t dev = 0;
+};
+
+bool OpenTarget(const QString& folder, Run& run, Target& target)
+{
+    target.native = QFile::encodeName(folder);
+    target.fd.reset(::open(target.native.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    struct stat st {};
+    if (!target.fd.valid() || ::fstat(target.fd.get(), &st) != 0)
+        return run.Fail(errno, target.native, false);
+    target.dev = st.st_dev;
+    target.real = RealPath(target.native);
+    if (target.real.isEmpty())
+        return run.Fail(errno, target.native, false);
+    return true;
+}
+
+// A folder copied or moved into itself or below itself would never end (or eat itself).
+bool NotIntoItself(const Listed& item, const Target& target, Run& run)
+{
+    if (!S_ISDIR(item.node.mode))
+        return true;
+    const QByteArray source = RealPath(item.native);
+    if (source.isEmpty())
+        return run.Fail(errno, item.native);
+    if (target.real == source || target.real.startsWith(source + '/'))
+        return run.Fail(EINVAL, item.native);
+    return true;
+}
+
+// Reads the entries of the folder open at fd into node's children, recursing into sub-folders.
+bool ScanFolder(int fd, Node& node, const QByteArray& path, Run& run)
+{
+    if (run.Cancelled())
+        return false;
+    DIR* dir = ::fdopendir(fd);
+    if (dir == nullptr) {
+        const int err = errno;
+        ::close(fd);
+        return run.Fail(err, path);
+    }
+    const std::unique_ptr<DIR, int (*)(DIR*)> closer(dir, &::closedir);
+    for (;;) {
+        errno = 0;
+        const dirent* entry = ::readdir(dir);
+        if (entry == nullptr) {
+            if (errno != 0)
+                return run.Fail(errno, path);
+            break;
+        }
+        const char* name = entry->d_name;
+        if (name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0')))
+            continue;
+        Node child;
+        child.name = QByteArray(name);
+        struct stat st {};
+        if (::fstatat(::dirfd(dir), name, &st, AT_SYMLINK_NOFOLLOW) != 0) {
+            const int err = errno;
+            if (err == ENOENT)
+                continue; // gone between readdir and stat: not seen
+            return run.Fail(err, ChildPath(path, child.name));
+        }
+        child.Take(st);
+        run.AddTotals(1, S_ISREG(st.st_mode) ? st.st_size : 0);
+        if (S_ISDIR(st.st_mode)) {
+            const int childFd = ::openat(::dirfd(dir), name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+            const QByteArray childPath = ChildPath(path, child.name);
+            if (childFd < 0)
+                return run.Fail(errno, childPath);
+            if (!ScanFolder(childFd, child, childPath, run))
+                return false;
+        }
+        node.children.push_back(std::move(child));
+    }
+    return true;
+}
+
+bool ScanNode(int parentFd, Node& node, const QByteArray& path, Run& run)
+{
+    struct stat st {};
+    if (::fstatat(parentFd, node.name.constData(), &st, AT_SYMLINK_NOFOLLOW) != 0)
+        return run.Fail(errno, path);
+    node.Take(st);
+    run.AddTotals(1, S_ISREG(st.st_mode) ? st.st_size : 0);
+    if (!S_ISDIR(st.st_mode))
+        return true;
+    const int fd = ::openat(parentFd, node.name.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0)
+        return run.Fail(errno, path);
+    return ScanFolder(fd, node, path, run);
+}
+
+// Splits and looks up every listed object before anything is changed, so that a bad entry stops the
+// call while nothing has happened yet. scanTree decides whose trees are read (for the totals and for
+// what a copy may later delete); the others count as one object each.
+template <typename ScanTree>
+bool ListObjects(const QStringList& objects, Run& run, std::vector<Listed>& listed, ScanTree scanTree)
+{
+    ParentFolder parents;
+    listed.reserve(size_t(objects.size()));
+    for (const QString& object : objects) {
+        Listed item;
+        if (const int err = SplitPath(object, item); err != 0)
+            return run.Fail(err, QFile::encodeName(object));
+        const int parentFd = parents.Open(item.parent);
+        if (parentFd < 0)
+            return run.Fail(errno, item.parent, false);
+        item.node.name = item.name;
+        struct stat st {};
+        if (::fstatat(parentFd, item.name.constData(), &st, AT_SYMLINK_NOFOLLOW) != 0)
+            return run.Fail(errno, item.native);
+        item.dev = st.st_dev;
+        item.node.Take(st);
+        if (scanTree(item)) {
+            item.scanned = true;
+            if (!ScanNode(parentFd, item.node, item.native, run))
+                return false;
+        } else {
+            run.AddTotals(1, 0);
+        }
+        listed.push_back(std::move(item));
+    }
+    return true;
+}
+
+// Copies the data of in to out: copy_file_range while the kernel takes it, read/write otherwise.
+// Answers 0 or the errno; ECANCELED when the user cancelled.
+int CopyData(int in, int out, dev_t from, dev_t to, Run& run)
+{
+    bool kernel = !run.KernelCopyRefused(from, to);
+    qint64 copied = 0;
+    for (;;) {
+        ssize_t n;
+        if (kernel) {
+            n = ::copy_file_range(in, nullptr, out, nullptr, KernelChunk, 0);
+            if (n < 0) {
+                if (errno == EINTR)
+                    continue;
+                if (errno != EXDEV && errno != ENOSYS && errno != EINVAL && errno != EOPNOTSUPP)
+                    return errno;
+                run.SetKernelCopyRefused(from, to);
+                kernel = false;
+                continue;
+            }
+            // Files of /proc and /sys report size 0 and copy_file_range copies nothing from them: only
+            // read() tells an empty file from one that is not.
+            if (n == 0 && copied == 0) {
+                kernel = false;
+                continue;
+            }
+        } else {
+            char* buffer = run.Buffer();
+            if (buffer == nullptr)
+                return ENOMEM;
+            n = ::read(in, buffer, BufferSize);
+            if (n < 0) {
+                if (errno == EINTR)
+                    continue;
+                return errno;
+            }
+            for (ssize_t written = 0; written < n;) {
+                const ssize_t w = ::write(out, buffer + written, size_t(n - written));
+                if (w < 0) {
+                    if (errno == EINTR)
+                        continue;
+                    return errno;
+                }
+                written += w;
+            }
+        }
+        if (n == 0)
+            return 0;
+        copied += n;
+        run.BytesDone(n);
+        if (run.Cancelled())
+            return ECANCELED;
+    }
+}
+
+// Permission bits on a file system without them (vfat, exfat) cannot be set; the data is still whole.
+bool ModeUnsupported(int err) { return err == EPERM || err == EOPNOTSUPP || err == ENOTSUP; }
+
+Step CopyFile(int srcFd, int dstFd, dev_t dstDev, Node& node, const QByteArray& path, Run& run)
+{
+    Fd in(::openat(srcFd, node.name.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+    struct stat st {};
+    if (!in.valid() || ::fstat(in.get(), &st) != 0)
+        return run.StopWith(errno, path);
+    if (!S_ISREG(st.st_mode)) {
+        // Became something else since the scan: a folder we would have to walk, or a special file that
+        // must never be read.
+        if (S_ISDIR(st.st_mode))
+            return run.StopWith(EISDIR, path);
+        node.mode = st.st_mode;
+        run.Skip(path, node, Skipped::Reason::SpecialFile);
+        return Step::Skipped;
+    }
+    if (st.st_size >= qint64(BufferSize))
+        ::posix_fadvise(in.get(), 0, 0, POSIX_FADV_SEQUENTIAL);
+
+    TempName temp(dstFd);
+    Fd out;
+    int err = temp.Make([&](const char* name) {
+        out.reset(::openat(dstFd, name, O_WRONLY | O_CREAT | O_EXCL | O_NOCTTY | O_CLOEXEC, 0600));
+        return out.valid();
+    });
+    if (err == 0)
+        err = CopyData(in.get(), out.get(), st.st_dev, dstDev, run);
+    if (err == 0 && ::fchmod(out.get(), st.st_mode & CopiedModeBits) != 0 && !ModeUnsupported(errno))
+        err = errno;
+    const timespec times[2] = {st.st_atim, st.st_mtim};
+    if (err == 0 && ::futimens(out.get(), times) != 0)
+        err = errno;
+    if (err == 0 && run.control().durable && ::fdatasync(out.get()) != 0)
+        err = errno;
+    if (const int closeErr = out.close(); err == 0)
+        err = closeErr;
+    if (err == 0)
+        err = temp.Commit(node.name);
+    if (err == ECANCELED)
+        return Step::Stop;
+    if (err != 0)
+        return run.StopWith(err, path);
+    // The identity of what was read: a move deletes the source only while it still is this file.
+    node.size = st.st_size;
+    node.ino = st.st_ino;
+    node.ctime = st.st_ctim;
+    node.copied = true;
+    run.ObjectsDone();
+    return Step::Done;
+}
+
+Step CopyLink(int srcFd, int dstFd, Node& node, const QByteArray& path, Run& run)
+{
+    QByteArray text(qMax<qint64>(node.size, 64) + 1, Qt::Uninitialized);
+    ssize_t length;
+    while ((length = ::readlinkat(srcFd, node.name.constData(), text.data(), size_t(text.size()))) == text.size())
+        text.resize(text.size() * 2);
+    if (length < 0)
+        return run.StopWith(errno, path);
+    text.truncate(length);
+
+    TempName temp(dstFd);
+    int err = temp.Make([&](const char* name) { return ::symlinkat(text.constData(), dstFd, name) == 0; });
+    if (err == 0) {
+        // Not every file system keeps a link's own times; the link is whole without them.
+        const timespec times[2] = {node.atime, node.mtime};
+        ::utimensat(dstFd, temp.name(), times, AT_SYMLINK_NOFOLLOW);
+        err = temp.Commit(node.name);
+    }
+    if (err != 0)
+        return run.StopWith(err, path);
+    node.copied = true;
+    run.ObjectsDone();
+    return Step::Done;
+}
+
+Step CopyNode(int srcFd, int dstFd, dev_t dstDev, Node& node, const QByteArray& path, Run& run);
+
+Step CopyFolder(int srcFd, int dstFd, Node& node, const QByteArray& path, Run& run)
+{
+    if (::mkdirat(dstFd, node.name.constData(), 0700) != 0) {
+        if (errno != EEXIST)
+            return run.StopWith(errno, path);
+        // Merge into an existing folder, but never write through a link or over a file of that name.
+        struct stat st {};
+        if (::fstatat(dstFd, node.name.constData(), &st, AT_SYMLINK_NOFOLLOW) != 0)
+            return run.StopWith(errno, path);
+        if (!S_ISDIR(st.st_mode))
+            return run.StopWith(EEXIST, path);
+    }
+    const int flags = O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC;
+    const Fd src(::openat(srcFd, node.name.constData(), flags));
+    if (!src.valid())
+        return run.StopWith(errno, path);
+    const Fd dst(::openat(dstFd, node.name.constData(), flags));
+    struct stat folder {};
+    if (!dst.valid() || ::fstat(dst.get(), &folder) != 0)
+        return run.StopWith(errno, path);
+
+    NameGuard guard(dst.get(), run.control().targetIgnoresCase);
+    for (Node& child : node.children) {
+        const QByteArray childPath = ChildPath(path, child.name);
+        if (run.Cancelled())
+            return Step::Stop;
+        if (!child.IsSpecial() && !guard.Claim(child.name)) {
+            run.Skip(childPath, child, Skipped::Reason::NameTaken);
+            continue;
+        }
+        if (CopyNode(src.get(), dst.get(), folder.st_dev, child, childPath, run) == Step::Stop)
+            return Step::Stop;
+    }
+    // Last, because every entry written above changed the folder's time, and a read-only folder
+    // had to stay writable until its contents were in.
+    if (::fchmod(dst.get(), node.mode & CopiedModeBits) != 0 && !ModeUnsupported(errno))
+        return run.StopWith(errno, path);
+    const timespec times[2] = {node.atime, node.mtime};
+    if (::futimens(dst.get(), times) != 0)
+        return run.StopWith(errno, path);
+    node.copied = true;
+    run.ObjectsDone();
+    return Step::Done;
+}
+
+Step CopyNode(int srcFd, int dstFd, dev_t dstDev, Node& node, const QByteArray& path, Run& run)
+{
+    run.Begin(path);
+    if (S_ISREG(node.mode))
+        return CopyFile(srcFd, dstFd, dstDev, node, path, run);
+    if (S_ISLNK(node.mode))
+        return CopyLink(srcFd, dstFd, node, path, run);
+    if (S_ISDIR(node.mode))
+        return CopyFolder(srcFd, dstFd, node, path, run);
+    run.Skip(path, node, Skipped::Reason::SpecialFile);
+    return Step::Skipped;
+}
+
+// Copies the listed objects into the target; the first object refused by the guard is skipped.
+// Answers false when the call stopped.
+bool CopyListed(Listed& item, ParentFolder& parents, const Target& target, NameGuard& guard, Run& run)
+{
+    if (run.Cancelled())
+        return false;
+    if (!item.node.IsSpecial() && !guard.Claim(item.name)) {
+        run.Begin(item.native);
+        run.Skip(item.native, item.node, Skipped::Reason::NameTaken);
+        return true;
+    }
+    const int parentFd = parents.Open(item.parent);
+    if (parentFd < 0)
+        return run.Fail(errno, item.parent, false);
+    const Step step = CopyNode(parentFd, target.fd.get(), target.dev, item.node, item.native, run);
+    if (step == Step::Done)
+        run.result().completed.append(item.path);
+    return step != Step::Stop;
+}
+
+// Deletes what a copy made of node from the folder open at fd, keeping whatever was not copied or has
+// changed since. kept tells the caller that its folder cannot be empty now.
+bool RemoveCopied(int fd, const Node& node, const QByteArray& path, Run& run, bool& kept)
+{
+    if (!node.copied) {
+        kept = true;
+        return true;
+    }
+    struct stat st {};
+    if (::fstatat(fd, node.name.constData(), &st, AT_SYMLINK_NOFOLLOW) != 0)
+        return errno == ENOENT || run.Fail(errno, path);
+    if (S_ISDIR(node.mode)) {
+        if (!S_ISDIR(st.st_mode) || st.st_ino != node.ino) {
+            kept = true;
+            run.Keep(path, Skipped::Reason::ChangedDuringMove);
+            return true;
+        }
+        const Fd child(::openat(fd, node.name.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+        if (!child.valid())
+            return run.Fail(errno, path);
+        bool keptBelow = false;
+        for (const Node& entry : node.children)
+            if (!RemoveCopied(child.get(), entry, ChildPath(path, entry.name), run, keptBelow))
+                return false;
+        if (::unlinkat(fd, node.name.constData(), AT_REMOVEDIR) == 0)
+            return true;
+        if (errno != ENOTEMPTY && errno != EEXIST)
+            return run.Fail(errno, path);
+        kept = true;
+        if (!keptBelow) // something appeared in it after it was copied
+            run.Keep(path, Skipped::Reason::ChangedDuringMove);
+        return true;
+    }
+    const bool same = st.st_ino == node.ino && (st.st_mode & S_IFMT) == (node.mode & S_IFMT)
+                      && SameTime(st.st_ctim, node.ctime) && (!S_ISREG(st.st_mode) || st.st_size == node.size);
+    if (!same) {
+        kept = true;
+        run.Keep(path, Skipped::Reason::ChangedDuringMove);
+        return true;
+    }
+    return ::unlinkat(fd, node.name.constData(), 0) == 0 || errno == ENOENT || run.Fail(errno, path);
+}
+
+// A move across file systems, now: copy, make the copy durable, then delete the source.
+Step MoveAcross(int srcFd, int dstFd, Node& node, const QByteArray& path, Run& run)
+{
+    struct stat folder {};
+    if (::fstat(dstFd, &folder) != 0)
+        return run.StopWith(errno, path);
+    const Step step = CopyNode(srcFd, dstFd, folder.st_dev, node, path, run);
+    if (step != Step::Done)
+        return step;
+    if (::syncfs(dstFd) != 0)
+        return run.StopWith(errno, path);
+    bool kept = false;
+    return RemoveCopied(srcFd, node, path, run, kept) ? Step::Done : Step::Stop;
+}
+
+std::vector<QByteArray> ReadNames(int fd, int& err)
+{
+    std::vector<QByteArray> names;
+    err = 0;
+    DIR* dir = ::fdopendir(::dup(fd));
+    if (dir == nullptr) {
+        err = errno;
+        return names;
+    }
+    for (;;) {
+        errno = 0;
+        const dirent* entry = ::readdir(dir);
+        if (entry == nullptr) {
+            err = errno;
+            break;
+        }
+        const char* name = entry->d_name;
+        if (!(name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0'))))
+            names.emplace_back(name);
+    }
+    ::closedir(dir);
+    return names;
+}
+
+// Moves one object within a file system by renaming it; a folder onto an existing folder is merged
+// entry by entry. A part that turns out to live on another file system (a mount inside) is copied.
+Step MoveByRename(int srcFd, int dstFd, const QByteArray& name, const QByteArray& path, Run& run)
+{
+    if (::renameat(srcFd, name.constData(), dstFd, name.constData()) == 0)
+        return Step::Done;
+    const int err = errno;
+    if (err == EXDEV) {
+        Node node;
+        node.name = name;
+        if (!ScanNode(srcFd, node, path, run))
+            return Step::Stop;
+        return MoveAcross(srcFd, dstFd, node, path, run);
+    }
+    struct stat from {};
+    struct stat to {};
+    const bool merge = (err == ENOTEMPTY || err == EEXIST)
+                       && ::fstatat(srcFd, name.constData(), &from, AT_SYMLINK_NOFOLLOW) == 0
+                       && ::fstatat(dstFd, name.constData(), &to, AT_SYMLINK_NOFOLLOW) == 0 && S_ISDIR(from.st_mode)
+                       && S_ISDIR(to.st_mode);
+    if (!merge)
+        return run.StopWith(err, path);
+
+    const int flags = O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC;
+    const Fd src(::openat(srcFd, name.constData(), flags));
+    const Fd dst(src.valid() ? ::openat(dstFd, name.constData(), flags) : -1);
+    if (!dst.valid())
+        return run.StopWith(errno, path);
+    int readErr = 0;
+    const std::vector<QByteArray> names = ReadNames(src.get(), readErr);
+    if (readErr != 0)
+        return run.StopWith(readErr, path);
+    NameGuard guard(dst.get(), run.control().targetIgnoresCase);
+    bool kept = false;
+    for (const QByteArray& child : names) {
+        const QByteArray childPath = ChildPath(path, child);
+        if (run.Cancelled())
+            return Step::Stop;
+        if (!guard.Claim(child)) {
+            kept = true;
+            run.Keep(childPath, Skipped::Reason::NameTaken);
+            continue;
+        }
+        if (MoveByRename(src.get(), dst.get(), child, childPath, run) == Step::Stop)
+            return Step::Stop;
+    }
+    if (::unlinkat(srcFd, name.constData(), AT_REMOVEDIR) == 0)
+        return Step::Done;
+    if (errno != ENOTEMPTY && errno != EEXIST)
+        return run.StopWith(errno, path);
+    if (!kept)
+        run.Keep(path, Skipped::Reason::ChangedDuringMove);
+    return Step::Done;
+}
+
+// Listed objects copied across file systems, waiting for one syncfs() before their sources are
+// deleted: a syncfs per small file would cost more than the copy.
+class PendingMoves final
+{
+public:
+    explicit PendingMoves(const Target& target) : m_target(target) {}
+
+    void Add(Listed& item) { m_items.push_back(&item); }
+    bool Full() const { return m_items.size() >= PendingMovesPerSync; }
+
+    // Runs also after a failure or a cancel: what was copied whole is moved whole.
+    bool Finish(ParentFolder& parents, Run& run)
+    {
+        if (m_items.empty())
+            return true;
+        std::vector<Listed*> items;
+        items.swap(m_items);
+        if (::syncfs(m_target.fd.get()) != 0)
+            return run.Fail(errno, m_target.native, false);
+        for (Listed* item : items) {
+            const int parentFd = parents.Open(item->parent);
+            if (parentFd < 0)
+                return run.Fail(errno, item->parent, false);
+            bool kept = false;
+            if (!RemoveCopied(parentFd, item->node, item->native, run, kept))
+                return false;
+            run.result().completed.append(item->path);
+        }
+        return true;
+    }
+
+private:
+    const Target& m_target;
+    std::vector<Listed*> m_items;
+};
+
+Step DeleteNode(int fd, const Node& node, const QByteArray& path, Run& run)
+{
+    if (run.Cancelled())
+        return Step::Stop;
+    run.Begin(path);
+    if (S_ISDIR(node.mode)) {
+        const Fd child(::openat(fd, node.name.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+        if (!child.valid())
+            return run.StopWith(errno, path);
+        for (const Node& entry : node.children)
+            if (DeleteNode(child.get(), entry, ChildPath(path, entry.name), run) == Step::Stop)
+                return Step::Stop;
+        if (::unlinkat(fd, node.name.constData(), AT_REMOVEDIR) != 0)
+            return run.StopWith(errno, path);
+    } else if (::unlinkat(fd, node.name.constData(), 0) != 0 && errno != ENOENT) {
+        return run.StopWith(errno, path);
+    }
+    run.ObjectsDone();
+    return Step::Done;
+}
+
+bool ValidNewName(const QString& name)
+{
+    return !name.isEmpty() && name != QStringLiteral(".") && name != QStringLiteral("..")
+           && !name.contains(QLatin1Char('/')) && !name.contains(QChar(0));
+}
+
+template <typename Body> Result Perform(const Control& control, Body body)
+{
+    Result result;
+    {
+        Run run(control, result);
+        body(run);
+    }
+    return result;
+}
+
+} // namespace
+
+Result Copy(const QStringList& objects, const QString& targetFolder, const Control& control)
+{
+    return Perform(control, [&](Run& run) {
+        Target target;
+        std::vector<Listed> listed;
+        if (!OpenTarget(targetFolder, run, target) || !ListObjects(objects, run, listed, [](const Listed&) { return true; }))
+            return;
+        for (const Listed& item : listed) {
+            if (!NotIntoItself(item, target, run))
+                return;
+            // Onto itself: nothing to gain, and a folder would read its own temporary files.
+            struct stat st {};
+            if (::fstatat(target.fd.get(), item.name.constData(), &st, AT_SYMLINK_NOFOLLOW) == 0
+                && st.st_dev == item.dev && st.st_ino == item.node.ino) {
+                run.Fail(EINVAL, item.native);
+                return;
+            }
+        }
+        run.Start();
+        ParentFolder parents;
+        NameGuard guard(target.fd.get(), control.targetIgnoresCase);
+        for (Listed& item : listed)
+            if (!CopyListed(item, parents, target, guard, run))
+                return;
+    });
+}
+
+Result Move(const QStringList& objects, const QString& targetFolder, const Control& control)
+{
+    return Perform(control, [&](Run& run) {
+        Target target;
+        std::vector<Listed> listed;
+        if (!OpenTarget(targetFolder, run, target)
+            || !ListObjects(objects, run, listed, [&](const Listed& item) { return item.dev != target.dev; }))
+            return;
+        for (const Listed& item : listed)
+            if (!NotIntoItself(item, target, run))
+                return;
+        run.Start();
+        ParentFolder parents;
+        NameGuard guard(target.fd.get(), control.targetIgnoresCase);
+        PendingMoves pending(target);
+        for (Listed& item : listed) {
+            if (run.Cancelled())
+                break;
+            // A special file is renamed like anything else, but never copied, so it claims no name then.
+            const bool writes = !item.scanned || !item.node.IsSpecial();
+            if (writes && !guard.Claim(item.name)) {
+                run.Begin(item.native);
+                run.Skip(item.native, item.node, Skipped::Reason::NameTaken);
+                continue;
+            }
+            const int parentFd = parents.Open(item.parent);
+            if (parentFd < 0) {
+                run.Fail(errno, item.parent, false);
+                break;
+            }
+            if (item.scanned) {
+                const Step step = CopyNode(parentFd, target.fd.get(), target.dev, item.node, item.native, run);
+                if (step == Step::Stop)
+                    break;
+                if (step == Step::Done)
+                    pending.Add(item);
+                if (pending.Full() && !pending.Finish(parents, run))
+                    break;
+                continue;
+            }
+            run.Begin(item.native);
+            if (MoveByRename(parentFd, target.fd.get(), item.name, item.native, run) == Step::Stop)
+                break;
+            run.ObjectsDone();
+            run.result().completed.append(item.path);
+        }
+        pending.Finish(parents, run);
+    });
+}
+
+Result MoveToTrash(const QStringList& objects, const Control& control)
+{
+    return Perform(control, [&](Run& run) {
+        std::vector<Listed> listed;
+        if (!ListObjects(objects, run, listed, [](const Listed&) { return false; }))
+            return;
+        run.Start();
+        for (const Listed& item : listed) {
+            if (run.Cancelled())
+                return;
+            run.Begin(item.native);
+            errno = 0;
+            if (!QFile::moveToTrash(QFile::decodeName(item.native))) {
+                run.Fail(errno != 0 ? errno : EIO, item.native);
+                return;
+            }
+            run.ObjectsDone();
+            run.result().completed.append(item.path);
+        }
+    });
+}
+
+Result DeletePermanently(const QStringList& objects, const Control& control)
+{
+    return Perform(control, [&](Run& run) {
+        std::vector<Listed> listed;
+        if (!ListObjects(objects, run, listed, [](const Listed&) { return true; }))
+            return;
+        run.Start();
+        ParentFolder parents;
+        for (const Listed& item : listed) {
+            const int parentFd = parents.Open(item.parent);
+            if (parentFd < 0) {
+                run.Fail(errno, item.parent, false);
+                return;
+            }
+            if (DeleteNode(parentFd, item.node, item.native, run) == Step::Stop)
+                return;
+            run.result().completed.append(item.path);
+        }
+    });
+}
+
+Result Rename(const QString& object, const QString& newName, const Control& control)
+{
+    return Perform(control, [&](Run& run) {
+        std::vector<Listed> listed;
+        if (!ListObjects({object}, run, listed, [](const Listed&) { return false; }))
+            return;
+        const Listed& item = listed.front();
+        if (!ValidNewName(newName)) {
+            run.Fail(EINVAL, item.native);
+            return;
+        }
+        run.Start();
+        ParentFolder parents;
+        const int fd = parents.Open(item.parent);
+        if (fd < 0) {
+            run.Fail(errno, item.parent, false);
+            return;
+        }
+        run.Begin(item.native);
+        const QByteArray name = QFile::encodeName(newName);
+        if (name != item.name && ::renameat2(fd, item.name.constData(), fd, name.constData(), RENAME_NOREPLACE) != 0) {
+            int err = errno;
+            struct stat there {};
+            const bool exists = ::fstatat(fd, name.constData(), &there, AT_SYMLINK_NOFOLLOW) == 0;
+            // On a folder that ignores case the name that exists may be the object itself: a change of
+            // case, which only a plain rename makes. EINVAL: this file system has no RENAME_NOREPLACE.
+            const bool itself = exists && there.st_dev == item.dev && there.st_ino == item.node.ino;
+            if (itself || (err == EINVAL && !exists))
+                err = ::renameat(fd, item.name.constData(), fd, name.constData()) == 0 ? 0 : errno;
+            else if (err == EINVAL)
+                err = EEXIST;
+            if (err != 0) {
+                run.Fail(err, item.native);
+                return;
+            }
+        }
+        run.ObjectsDone();
+        run.result().completed.append(item.path);
+    });
+}
+
+} // namespace FileOps

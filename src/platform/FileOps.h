@@ -1,0 +1,117 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+#include <QtGlobal>
+#include <atomic>
+#include <functional>
+
+class EventPump;
+class ProgressSink;
+
+// The file operations under every copy, move, delete and rename the user starts: one call handles a
+// whole list of objects (files, folders, links) with one progress report and one cancel flag.
+//
+// What every operation promises:
+// - Objects are handled in list order and the first failure stops the call. What was finished before
+//   it stays finished; nothing after it is touched. Result says which listed objects were completed and
+//   which object the failure was on.
+// - No file is ever half. A copy writes into a hidden temporary file (".parvex-*.tmp") in the target's
+//   own folder and renames it over the target only when every byte is in, so a full disk, a read error,
+//   a cancel or a kill leaves the old target whole (or no target). Every failure that the process
+//   survives removes the temporary file again; only a killed process can leave one behind.
+// - Copied files get the source's modification and access times (nanoseconds) and permission bits
+//   (rwx and sticky; set-user-ID and set-group-ID are dropped because the owner is not copied).
+// - Symbolic links are objects of their own: a listed link and every link inside a folder is copied
+//   as a link (the same target text), moved and deleted as a link and never followed.
+// - FIFOs, sockets and devices are never opened: a copy lists them under Result::skipped and goes on.
+// - Folders are merged: a folder copied or moved onto an existing folder fills it, files of the same
+//   name are replaced, other files stay. A folder onto a file, or a file onto a folder, is refused.
+// - Two objects of one call that would land on the same name in one target folder (the same name from
+//   two source folders, or names differing only in case on a file system that ignores case) never
+//   overwrite each other: the first is copied, the second is listed under skipped.
+// - Cancel is tested between objects and between chunks of a large file, after the pump has run.
+//
+// Durability: files are not fsync'ed by default. The rename only ever publishes a complete file, and a
+// plain copy leaves its source in place, so a power cut costs at most a copy that can be made again.
+// A move across file systems deletes its sources only after a syncfs() of the target file system has
+// succeeded, so the only copy of the data is never the one still in the page cache.
+// Control::durable adds an fdatasync() of every copied file before its rename.
+namespace FileOps {
+
+struct Progress
+{
+    qint64 objectsDone = 0;  // files, links, folders and skipped objects, inside folders too
+    qint64 objectsTotal = 0;
+    qint64 bytesDone = 0;    // bytes of file data copied
+    qint64 bytesTotal = 0;
+    QString current;         // full path of the object being handled
+};
+
+struct Control
+{
+    // Set by the user's Cancel; tested between objects and chunks.
+    const std::atomic<bool>* cancel = nullptr;
+    // Runs before every cancel test, so a window can repaint and see the Cancel button pressed.
+    EventPump* pump = nullptr;
+    // Gets one unit per object and per 64 KiB, so neither a tree of empty files nor one big file stands
+    // still; the text is the current path.
+    ProgressSink* sink = nullptr;
+    // Called after every object and every chunk.
+    std::function<void(const Progress&)> onProgress;
+    // fdatasync() every copied file before it is renamed into place.
+    bool durable = false;
+    // Treat names that differ only in case as one name in every target folder. Without it the target
+    // folder is asked: a second name counts as taken when it already reaches the first one's object.
+    bool targetIgnoresCase = false;
+};
+
+struct Skipped
+{
+    enum class Reason {
+        SpecialFile,        // a FIFO, socket or device: never opened
+        NameTaken,          // another object of this call already went to that name
+        ChangedDuringMove,  // changed after it was copied, so its source was kept
+    };
+    QString path;
+    Reason reason;
+};
+
+struct Result
+{
+    bool ok() const { return error == 0 && !aborted; }
+
+    int error = 0;         // errno of the failure that stopped the call, 0 when none
+    int number = 0;        // the program's failure number for it (53, 70, 76, ...), 0 when none
+    QString errorText;     // strerror(error)
+    QString failedPath;    // the object (or target folder) the failure was on
+    bool aborted = false;  // the cancel flag stopped the call
+    QStringList completed; // listed objects that were handled whole, in list order
+    QList<Skipped> skipped;
+    qint64 objectsDone = 0;
+    qint64 bytesDone = 0;
+};
+
+// Copies each object into targetFolder under its own name.
+Result Copy(const QStringList& objects, const QString& targetFolder, const Control& control = {});
+
+// Moves each object into targetFolder: a rename within one file system; across file systems a copy
+// whose source is deleted only after the whole object (a folder: everything in it) was copied. Objects
+// that changed after they were copied, and skipped special files, stay in the source.
+Result Move(const QStringList& objects, const QString& targetFolder, const Control& control = {});
+
+// Sends each object to the freedesktop trash. An object the trash refuses (another file system without
+// a trash of its own, an unwritable trash, a dangling link) is reported and kept: nothing is ever
+// deleted instead.
+Result MoveToTrash(const QStringList& objects, const Control& control = {});
+
+// Deletes each object and, for a folder, everything in it that was seen when the call began; something
+// that appears meanwhile keeps its folder, which is reported as the failure (ENOTEMPTY).
+Result DeletePermanently(const QStringList& objects, const Control& control = {});
+
+// Gives object a new name in its own folder. An existing object of that name is never replaced (EEXIST);
+// a name with "/" or "." or ".." is refused (EINVAL).
+Result Rename(const QString& object, const QString& newName, const Control& control = {});
+
+} // namespace FileOps
