@@ -15,6 +15,7 @@
 #include <fcntl.h>
 #include <memory>
 #include <sys/stat.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 #include <utility>
 #include <vector>
@@ -120,6 +121,24 @@ QByteArray ChildPath(const QByteArray& folder, const QByteArray& name)
 
 enum class Step { Done, Skipped, Stop };
 
+// The process's umask, read without changing it: umask() can only be asked by setting it, which would
+// race with every other thread that creates a file. 0777 (everything taken) when it cannot be read.
+mode_t ReadUmask()
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (status.open(QIODevice::ReadOnly)) {
+        for (const QByteArray& line : status.readAll().split('\n')) {
+            if (line.startsWith("Umask:")) {
+                bool ok = false;
+                const uint mask = line.mid(6).trimmed().toUInt(&ok, 8);
+                if (ok)
+                    return mode_t(mask);
+            }
+        }
+    }
+    return 0777;
+}
+
 // The state of one call: progress, cancel, the first failure, and what was skipped.
 class Run final
 {
@@ -220,6 +239,29 @@ public:
         m_result.skipped.append({QFile::decodeName(path), reason});
     }
 
+    pid_t pid() const { return m_pid; }
+
+    // Opens a source file without touching its access time where we may (we own it, or are root).
+    int OpenSource(int folderFd, const char* name)
+    {
+        const int flags = O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC;
+        if (m_noAtime) {
+            const int fd = ::openat(folderFd, name, flags | O_NOATIME);
+            if (fd >= 0 || errno != EPERM)
+                return fd;
+            m_noAtime = false;
+        }
+        return ::openat(folderFd, name, flags);
+    }
+
+    // Whether a file created with mode gets exactly mode, that is the umask takes nothing from it.
+    bool CreatesWithMode(mode_t mode)
+    {
+        if (m_umask == mode_t(-1))
+            m_umask = ReadUmask();
+        return (mode & ~0777) == 0 && (mode & m_umask) == 0;
+    }
+
     char* Buffer()
     {
         if (!m_buffer)
@@ -262,6 +304,9 @@ private:
     bool m_started = false;
     Progress m_progress;
     std::unique_ptr<char, FreeDeleter> m_buffer;
+    const pid_t m_pid = ::getpid();
+    bool m_noAtime = true;
+    mode_t m_umask = mode_t(-1);
     bool m_kernelRefused = false;
     dev_t m_refusedFrom = 0;
     dev_t m_refusedTo = 0;
@@ -302,7 +347,7 @@ private:
 class TempName final
 {
 public:
-    explicit TempName(int folderFd) : m_fd(folderFd) {}
+    TempName(int folderFd, pid_t pid) : m_fd(folderFd), m_pid(pid) {}
     ~TempName()
     {
         if (m_live)
@@ -315,7 +360,7 @@ public:
     {
         static std::atomic<unsigned> counter{0};
         for (int attempt = 0; attempt < 100; ++attempt) {
-            m_name = ".parvex-" + QByteArray::number(::getpid()) + '-'
+            m_name = ".parvex-" + QByteArray::number(m_pid) + '-'
                      + QByteArray::number(counter.fetch_add(1, std::memory_order_relaxed)) + ".tmp";
             if (create(m_name.constData())) {
                 m_live = true;
@@ -340,6 +385,7 @@ public:
 
 private:
     int m_fd;
+    pid_t m_pid;
     QByteArray m_name;
     bool m_live = false;
 };
@@ -401,12 +447,34 @@ QByteArray RealPath(const QByteArray& path)
     return ::realpath(path.constData(), resolved) != nullptr ? QByteArray(resolved) : QByteArray();
 }
 
+// A target folder as the copy writes into it.
+struct Into
+{
+    int fd = -1;
+    dev_t dev = 0;
+    // No default ACL decides the bits of new files here, so the umask is all that can change them.
+    bool umaskOnly = false;
+};
+
+bool OpenInto(int fd, Into& into)
+{
+    struct stat st {};
+    if (::fstat(fd, &st) != 0)
+        return false;
+    into.fd = fd;
+    into.dev = st.st_dev;
+    into.umaskOnly = ::fgetxattr(fd, "system.posix_acl_default", nullptr, 0) < 0
+                     && (errno == ENODATA || errno == ENOTSUP || errno == EOPNOTSUPP);
+    return true;
+}
+
 struct Target
 {
     QByteArray native;
     QByteArray real;
     Fd fd;
     dev_t dev = 0;
+    Into into;
 };
 
 bool OpenTarget(const QString& folder, Run& run, Target& target)
@@ -417,6 +485,8 @@ bool OpenTarget(const QString& folder, Run& run, Target& target)
     if (!target.fd.valid() || ::fstat(target.fd.get(), &st) != 0)
         return run.Fail(errno, target.native, false);
     target.dev = st.st_dev;
+    if (!OpenInto(target.fd.get(), target.into))
+        return run.Fail(errno, target.native, false);
     target.real = RealPath(target.native);
     if (target.real.isEmpty())
         return run.Fail(errno, target.native, false);
@@ -531,16 +601,19 @@ bool ListObjects(const QStringList& objects, Run& run, std::vector<Listed>& list
     return true;
 }
 
-// Copies the data of in to out: copy_file_range while the kernel takes it, read/write otherwise.
-// Answers 0 or the errno; ECANCELED when the user cancelled.
-int CopyData(int in, int out, dev_t from, dev_t to, Run& run)
+// Copies size bytes of in to out (what fstat saw when the file was opened, and so what the copy's time
+// stamp will stand for), or everything up to the end of a file that reports size 0: files of /proc and
+// /sys do that, and copy_file_range copies nothing from them. Uses copy_file_range while the kernel takes
+// it, read/write otherwise. Answers 0 or the errno; ECANCELED when the user cancelled.
+int CopyData(int in, int out, qint64 size, dev_t from, dev_t to, Run& run)
 {
-    bool kernel = !run.KernelCopyRefused(from, to);
+    bool kernel = size > 0 && !run.KernelCopyRefused(from, to);
     qint64 copied = 0;
-    for (;;) {
+    while (size == 0 || copied < size) {
+        const qint64 left = size == 0 ? qint64(BufferSize) : size - copied;
         ssize_t n;
         if (kernel) {
-            n = ::copy_file_range(in, nullptr, out, nullptr, KernelChunk, 0);
+            n = ::copy_file_range(in, nullptr, out, nullptr, size_t(qMin<qint64>(left, KernelChunk)), 0);
             if (n < 0) {
                 if (errno == EINTR)
                     continue;
@@ -550,17 +623,11 @@ int CopyData(int in, int out, dev_t from, dev_t to, Run& run)
                 kernel = false;
                 continue;
             }
-            // Files of /proc and /sys report size 0 and copy_file_range copies nothing from them: only
-            // read() tells an empty file from one that is not.
-            if (n == 0 && copied == 0) {
-                kernel = false;
-                continue;
-            }
         } else {
             char* buffer = run.Buffer();
             if (buffer == nullptr)
                 return ENOMEM;
-            n = ::read(in, buffer, BufferSize);
+            n = ::read(in, buffer, size_t(qMin<qint64>(left, BufferSize)));
             if (n < 0) {
                 if (errno == EINTR)
                     continue;
@@ -577,20 +644,23 @@ int CopyData(int in, int out, dev_t from, dev_t to, Run& run)
             }
         }
         if (n == 0)
-            return 0;
+            break; // shorter than it was: the source changed, and its new time will say so
         copied += n;
         run.BytesDone(n);
         if (run.Cancelled())
             return ECANCELED;
     }
+    return 0;
 }
 
 // Permission bits on a file system without them (vfat, exfat) cannot be set; the data is still whole.
 bool ModeUnsupported(int err) { return err == EPERM || err == EOPNOTSUPP || err == ENOTSUP; }
 
-Step CopyFile(int srcFd, int dstFd, dev_t dstDev, Node& node, const QByteArray& path, Run& run)
+Step CopyFile(int srcFd, const Into& into, Node& node, const QByteArray& path, Run& run)
 {
-    Fd in(::openat(srcFd, node.name.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+    const int dstFd = into.fd;
+    // O_NONBLOCK: a FIFO put in the file's place since the scan must not hang the call.
+    Fd in(run.OpenSource(srcFd, node.name.constData()));
     struct stat st {};
     if (!in.valid() || ::fstat(in.get(), &st) != 0)
         return run.StopWith(errno, path);
@@ -606,15 +676,17 @@ Step CopyFile(int srcFd, int dstFd, dev_t dstDev, Node& node, const QByteArray& 
     if (st.st_size >= qint64(BufferSize))
         ::posix_fadvise(in.get(), 0, 0, POSIX_FADV_SEQUENTIAL);
 
-    TempName temp(dstFd);
+    // Created with its final bits, so that only a umask or a sticky bit costs an fchmod.
+    const mode_t mode = st.st_mode & CopiedModeBits;
+    TempName temp(dstFd, run.pid());
     Fd out;
     int err = temp.Make([&](const char* name) {
-        out.reset(::openat(dstFd, name, O_WRONLY | O_CREAT | O_EXCL | O_NOCTTY | O_CLOEXEC, 0600));
+        out.reset(::openat(dstFd, name, O_WRONLY | O_CREAT | O_EXCL | O_NOCTTY | O_CLOEXEC, mode));
         return out.valid();
     });
     if (err == 0)
-        err = CopyData(in.get(), out.get(), st.st_dev, dstDev, run);
-    if (err == 0 && ::fchmod(out.get(), st.st_mode & CopiedModeBits) != 0 && !ModeUnsupported(errno))
+        err = CopyData(in.get(), out.get(), st.st_size, st.st_dev, into.dev, run);
+    if (err == 0 && !(into.umaskOnly && run.CreatesWithMode(mode)) && ::fchmod(out.get(), mode) != 0 && !ModeUnsupported(errno))
         err = errno;
     const timespec times[2] = {st.st_atim, st.st_mtim};
     if (err == 0 && ::futimens(out.get(), times) != 0)
@@ -638,8 +710,9 @@ Step CopyFile(int srcFd, int dstFd, dev_t dstDev, Node& node, const QByteArray& 
     return Step::Done;
 }
 
-Step CopyLink(int srcFd, int dstFd, Node& node, const QByteArray& path, Run& run)
+Step CopyLink(int srcFd, const Into& into, Node& node, const QByteArray& path, Run& run)
 {
+    const int dstFd = into.fd;
     QByteArray text(qMax<qint64>(node.size, 64) + 1, Qt::Uninitialized);
     ssize_t length;
     while ((length = ::readlinkat(srcFd, node.name.constData(), text.data(), size_t(text.size()))) == text.size())
@@ -648,7 +721,7 @@ Step CopyLink(int srcFd, int dstFd, Node& node, const QByteArray& path, Run& run
         return run.StopWith(errno, path);
     text.truncate(length);
 
-    TempName temp(dstFd);
+    TempName temp(dstFd, run.pid());
     int err = temp.Make([&](const char* name) { return ::symlinkat(text.constData(), dstFd, name) == 0; });
     if (err == 0) {
         // Not every file system keeps a link's own times; the link is whole without them.
@@ -663,10 +736,11 @@ Step CopyLink(int srcFd, int dstFd, Node& node, const QByteArray& path, Run& run
     return Step::Done;
 }
 
-Step CopyNode(int srcFd, int dstFd, dev_t dstDev, Node& node, const QByteArray& path, Run& run);
+Step CopyNode(int srcFd, const Into& into, Node& node, const QByteArray& path, Run& run);
 
-Step CopyFolder(int srcFd, int dstFd, Node& node, const QByteArray& path, Run& run)
+Step CopyFolder(int srcFd, const Into& into, Node& node, const QByteArray& path, Run& run)
 {
+    const int dstFd = into.fd;
     if (::mkdirat(dstFd, node.name.constData(), 0700) != 0) {
         if (errno != EEXIST)
             return run.StopWith(errno, path);
@@ -682,8 +756,8 @@ Step CopyFolder(int srcFd, int dstFd, Node& node, const QByteArray& path, Run& r
     if (!src.valid())
         return run.StopWith(errno, path);
     const Fd dst(::openat(dstFd, node.name.constData(), flags));
-    struct stat folder {};
-    if (!dst.valid() || ::fstat(dst.get(), &folder) != 0)
+    Into inside;
+    if (!dst.valid() || !OpenInto(dst.get(), inside))
         return run.StopWith(errno, path);
 
     NameGuard guard(dst.get(), run.control().targetIgnoresCase);
@@ -695,7 +769,7 @@ Step CopyFolder(int srcFd, int dstFd, Node& node, const QByteArray& path, Run& r
             run.Skip(childPath, child, Skipped::Reason::NameTaken);
             continue;
         }
-        if (CopyNode(src.get(), dst.get(), folder.st_dev, child, childPath, run) == Step::Stop)
+        if (CopyNode(src.get(), inside, child, childPath, run) == Step::Stop)
             return Step::Stop;
     }
     // Last, because every entry written above changed the folder's time, and a read-only folder
@@ -710,15 +784,15 @@ Step CopyFolder(int srcFd, int dstFd, Node& node, const QByteArray& path, Run& r
     return Step::Done;
 }
 
-Step CopyNode(int srcFd, int dstFd, dev_t dstDev, Node& node, const QByteArray& path, Run& run)
+Step CopyNode(int srcFd, const Into& into, Node& node, const QByteArray& path, Run& run)
 {
     run.Begin(path);
     if (S_ISREG(node.mode))
-        return CopyFile(srcFd, dstFd, dstDev, node, path, run);
+        return CopyFile(srcFd, into, node, path, run);
     if (S_ISLNK(node.mode))
-        return CopyLink(srcFd, dstFd, node, path, run);
+        return CopyLink(srcFd, into, node, path, run);
     if (S_ISDIR(node.mode))
-        return CopyFolder(srcFd, dstFd, node, path, run);
+        return CopyFolder(srcFd, into, node, path, run);
     run.Skip(path, node, Skipped::Reason::SpecialFile);
     return Step::Skipped;
 }
@@ -737,7 +811,7 @@ bool CopyListed(Listed& item, ParentFolder& parents, const Target& target, NameG
     const int parentFd = parents.Open(item.parent);
     if (parentFd < 0)
         return run.Fail(errno, item.parent, false);
-    const Step step = CopyNode(parentFd, target.fd.get(), target.dev, item.node, item.native, run);
+    const Step step = CopyNode(parentFd, target.into, item.node, item.native, run);
     if (step == Step::Done)
         run.result().completed.append(item.path);
     return step != Step::Stop;
@@ -789,10 +863,10 @@ bool RemoveCopied(int fd, const Node& node, const QByteArray& path, Run& run, bo
 // A move across file systems, now: copy, make the copy durable, then delete the source.
 Step MoveAcross(int srcFd, int dstFd, Node& node, const QByteArray& path, Run& run)
 {
-    struct stat folder {};
-    if (::fstat(dstFd, &folder) != 0)
+    Into into;
+    if (!OpenInto(dstFd, into))
         return run.StopWith(errno, path);
-    const Step step = CopyNode(srcFd, dstFd, folder.st_dev, node, path, run);
+    const Step step = CopyNode(srcFd, into, node, path, run);
     if (step != Step::Done)
         return step;
     if (::syncfs(dstFd) != 0)
@@ -1013,7 +1087,7 @@ Result Move(const QStringList& objects, const QString& targetFolder, const Contr
                 break;
             }
             if (item.scanned) {
-                const Step step = CopyNode(parentFd, target.fd.get(), target.dev, item.node, item.native, run);
+                const Step step = CopyNode(parentFd, target.into, item.node, item.native, run);
                 if (step == Step::Stop)
                     break;
                 if (step == Step::Done)

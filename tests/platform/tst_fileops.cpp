@@ -154,7 +154,9 @@ TEST_F(FileOpsTest, CopiesATreeWithTimesModesAndLinksAsLinksAndSkipsSpecialFiles
 {
     const QString a = dir.createFileAt(QStringLiteral("src/tree/a.txt"), "alpha", 1600000000, 123456789);
     ::chmod(Native(a).constData(), 0640);
-    dir.createFile(QStringLiteral("src/tree/sub/b.bin"), QByteArray(3 << 20, 'b'));
+    // 0666 is more than the umask lets a new file have: the copy must still get it.
+    const QString b = dir.createFile(QStringLiteral("src/tree/sub/b.bin"), QByteArray(3 << 20, 'b'));
+    ::chmod(Native(b).constData(), 0666);
     dir.createFile(QStringLiteral("outside/secret"), "secret");
     MakeLink(QStringLiteral("a.txt"), Src(QStringLiteral("tree/tofile")));
     MakeLink(dir.file(QStringLiteral("outside")), Src(QStringLiteral("tree/tofolder")));
@@ -182,6 +184,7 @@ TEST_F(FileOpsTest, CopiesATreeWithTimesModesAndLinksAsLinksAndSkipsSpecialFiles
     EXPECT_EQ(copied.st_mtim.tv_nsec, 123456789);
     EXPECT_EQ(copied.st_mode & 07777, 0640u);
     EXPECT_EQ(ReadAll(Dst(QStringLiteral("tree/sub/b.bin"))), QByteArray(3 << 20, 'b'));
+    EXPECT_EQ(Lstat(Dst(QStringLiteral("tree/sub/b.bin"))).st_mode & 07777, 0666u);
     EXPECT_EQ(Lstat(Dst(QStringLiteral("tree/sub/ro"))).st_mode & 07777, 0555u);
     EXPECT_EQ(Lstat(Dst(QStringLiteral("tree/sub/ro"))).st_mtim.tv_nsec, Lstat(readOnly).st_mtim.tv_nsec);
     for (const char* link : {"tofile", "tofolder", "dangling"}) {
