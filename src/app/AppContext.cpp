@@ -1,6 +1,7 @@
 #include "app/AppContext.h"
 
 #include "base/UserDialogs.h"
+#include "model/PathUtils.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -8,17 +9,8 @@
 #include <QStandardPaths>
 #include <unistd.h>
 
-namespace {
-QString WithSlash(const QString& folder)
-{
-    if (folder.isEmpty() || folder.endsWith(QLatin1Char('/')))
-        return folder;
-    return folder + QLatin1Char('/');
-}
-} // namespace
-
 AppContext::AppContext(const QString& appFolder, UserDialogs& dialogs)
-    : m_appFolder(WithSlash(appFolder)), m_dialogs(dialogs), m_errors(dialogs),
+    : m_appFolder(AddTrailingBackslash(appFolder)), m_dialogs(dialogs), m_errors(dialogs),
       m_errorLog(m_appFolder + ErrorLog::FileName())
 {
     m_errorLog.SetOnEntry([this] { m_compare.SetErrorsDuringCompare(true); });
@@ -30,13 +22,13 @@ QString AppContext::DefaultApplicationFolder()
 {
     const QString programFolder = QCoreApplication::applicationDirPath();
     if (!programFolder.isEmpty() && ::access(QFile::encodeName(programFolder).constData(), W_OK) == 0)
-        return WithSlash(programFolder);
+        return AddTrailingBackslash(programFolder);
     QString config = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
     if (config.isEmpty())
         config = QDir::homePath() + QStringLiteral("/.config");
     const QString folder = config + QStringLiteral("/parvex");
     QDir().mkpath(folder);
-    return WithSlash(folder);
+    return AddTrailingBackslash(folder);
 }
 
 bool AppContext::LoadHelperLibrary(QString* problem, const QString& libraryFile)
@@ -45,7 +37,7 @@ bool AppContext::LoadHelperLibrary(QString* problem, const QString& libraryFile)
     if (file.isEmpty()) {
         // The library lives beside the program; the application folder may be elsewhere (XDG).
         const QString programFolder = QCoreApplication::applicationDirPath();
-        file = WithSlash(programFolder.isEmpty() ? m_appFolder : programFolder) + ParvexLib::LibraryFileName();
+        file = AddTrailingBackslash(programFolder.isEmpty() ? m_appFolder : programFolder) + ParvexLib::LibraryFileName();
         if (!QFileInfo::exists(file))
             file = m_appFolder + ParvexLib::LibraryFileName();
     }

@@ -13,15 +13,13 @@ QString CompareMethodCaption(int32_t method)
     }
 }
 
+const char* const CompareMethodMenuItems[CompareMethodCount] = {
+    "mnuOptionsCompareTypeQuick", "mnuOptionsCompareTypeThoroughString", "mnuOptionsCompareTypeThoroughCRC",
+    "mnuOptionsCompareTypeSHA"};
+
 QString CompareMethodMenuName(int32_t method)
 {
-    switch (method) {
-    case CCompare::Quick: return QStringLiteral("mnuOptionsCompareTypeQuick");
-    case CCompare::ThoroughString: return QStringLiteral("mnuOptionsCompareTypeThoroughString");
-    case CCompare::ThoroughCRC: return QStringLiteral("mnuOptionsCompareTypeThoroughCRC");
-    case CCompare::SHA: return QStringLiteral("mnuOptionsCompareTypeSHA");
-    default: return QString();
-    }
+    return method >= 0 && method < CompareMethodCount ? QString::fromLatin1(CompareMethodMenuItems[method]) : QString();
 }
 
 QString CompareTypeWord(int32_t method)

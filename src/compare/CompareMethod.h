@@ -9,6 +9,9 @@ class CCompare;
 
 // "Size and Date/Time", "Contents", "Cyclical Redundancy Check", "SHA-1 Message Digest"; "" for others.
 QString CompareMethodCaption(int32_t method);
+// The menu items of the methods, in CCompare::Method order.
+constexpr int CompareMethodCount = 4;
+extern const char* const CompareMethodMenuItems[CompareMethodCount];
 // The menu item of a method ("mnuOptionsCompareTypeQuick", ...); "" for others.
 QString CompareMethodMenuName(int32_t method);
 // The word stored under "CompareType": "Quick", "Thorough", "CRC", "SHA".

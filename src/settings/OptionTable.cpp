@@ -1,6 +1,7 @@
 #include "settings/OptionTable.h"
 
 #include "compare/CCompare.h"
+#include "compare/CompareMethod.h"
 #include "diff/cViewFileDiffsOptions.h"
 #include "settings/CSoundSettings.h"
 #include "settings/ChunkSizeRule.h"
@@ -271,8 +272,7 @@ const std::vector<OptionRow>& OptionRows()
         Row(Options, "CompareType", 21,
             WordForm{&compareTypes, Get<&CCompare::CompareMethod, &CCompare::SetCompareMethod>(), CCompare::Quick,
                      UnknownWord::ReadsAsDefault, CompareMethodAvailable},
-            {"mnuOptionsCompareTypeQuick", "mnuOptionsCompareTypeThoroughString", "mnuOptionsCompareTypeThoroughCRC",
-             "mnuOptionsCompareTypeSHA"},
+            {std::begin(CompareMethodMenuItems), std::end(CompareMethodMenuItems)},
             MenuMirror::MarksOnly),
         Row(Options, "ChunkSize", 22,
             WholeForm{Get<&CCompare::ChunkSize, &CCompare::SetChunkSize>(), 500000,
