@@ -9,7 +9,7 @@
 #include "base/UserDialogs.h"
 #include "views/GuiResultPane.h"
 #include "views/GuiResultsFrame.h"
-#include "views/PaneCommands.h"
+#include "compare/ResultList.h"
 #include "views/ResultTableModel.h"
 
 #include <QDesktopServices>

@@ -15,7 +15,7 @@
 #include "settings/SettingsTable.h"
 #include "settings/frmOptions.h"
 #include "views/GuiResultPane.h"
-#include "views/PaneCommands.h"
+#include "compare/ResultList.h"
 #include "views/ResultTableModel.h"
 
 #include <QAction>

@@ -33,3 +33,18 @@ Category CategoryFromKey(const QString& key)
             return static_cast<Category>(i);
     return Category::None;
 }
+
+bool IsRealRow(const ResultRow& row)
+{
+    return !row.text.isEmpty() && row.text != NoComparisonResultsText();
+}
+
+QString RowObjectPath(const QString& folder, const ResultRow& row)
+{
+    if (!IsRealRow(row) || folder.isEmpty())
+        return {};
+    QString path = folder;
+    if (!path.endsWith(QLatin1Char('/')))
+        path += QLatin1Char('/');
+    return path + (row.IsFolder() ? row.text.mid(1) : row.text);
+}

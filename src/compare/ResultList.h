@@ -42,3 +42,14 @@ struct ResultRow
 // The hidden hold lists and the visible panes are one plain type: rows in order. Row i of the left list
 // and row i of the right list always describe the same name.
 using ResultList = std::vector<ResultRow>;
+
+// The text of the single row a pane shows before any comparison and after the results are cleared.
+inline QString NoComparisonResultsText() { return QStringLiteral("No Comparison Results"); }
+
+// Whether a row counts as a real result: neither an empty placeholder nor "No Comparison Results".
+bool IsRealRow(const ResultRow& row);
+
+// The full path of a row's object in folder (with or without a trailing "/"); a folder row's leading "/"
+// is not doubled. Empty for a placeholder row and for "No Comparison Results": their path would be the
+// folder itself.
+QString RowObjectPath(const QString& folder, const ResultRow& row);

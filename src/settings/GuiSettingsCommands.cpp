@@ -8,7 +8,7 @@
 #include "settings/OptionTable.h"
 #include "views/GuiResultPane.h"
 #include "views/GuiResultsFrame.h"
-#include "views/PaneCommands.h"
+#include "compare/ResultList.h"
 #include "views/ResultTableModel.h"
 
 #include <QAction>

@@ -16,10 +16,6 @@ void MakeNoResultsList(ResultList& hold)
     hold.push_back(std::move(row));
 }
 
-bool IsRealRow(const ResultRow& row)
-{
-    return !row.text.isEmpty() && row.text != NoComparisonResultsText();
-}
 
 namespace {
 bool Shown(const ResultList& hold, size_t i, const CategoryFlags& flags)

@@ -12,9 +12,6 @@
 using PaneRows = std::vector<int32_t>;
 constexpr int32_t EmptyRow = -1;
 
-// The text of the single row a pane shows before any comparison and after the results are cleared.
-inline QString NoComparisonResultsText() { return QStringLiteral("No Comparison Results"); }
-
 // Which categories a filtered view shows, indexed by category - 1 (Newer first, OrphanFolder last).
 using CategoryFlags = std::array<bool, CategoryCount>;
 
@@ -25,9 +22,6 @@ enum ViewTypeValue : int32_t { ViewAll = 0, ViewDifferent = 1, ViewSimilar = 2, 
 bool IsNoResultsList(const ResultList& hold);
 // Makes hold the "no results" list.
 void MakeNoResultsList(ResultList& hold);
-
-// Whether a row counts as a real result: neither an empty placeholder nor "No Comparison Results".
-bool IsRealRow(const ResultRow& row);
 
 // Fills the two visible panes from the hold lists. The view type All shows every row pair as it is;
 // any other type shows a row when the flag of its category is set, pairs a shown row with an empty row

@@ -1,4 +1,4 @@
-#include "views/PaneCommands.h"
+#include "compare/ResultList.h"
 #include "views/PaneRows.h"
 #include "views/ResultTableModel.h"
 
