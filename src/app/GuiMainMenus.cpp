@@ -169,6 +169,9 @@ const GuiCommandRegistry::Command PopupCommands[] = {
     {"mnuFolderPopupViewDifferences", "Show Sub-Folder Differences"},
     {"mnuGoToFolderThisSide", "Go to the sub-folder - (This side only)"},
     {"mnuGoToFolderBothSidesRunCompare", "Go to the sub-folder and run compare -  (Both sides) "},
+    // The menus of the two folder buttons.
+    {"mnuSourceFolderNewSubFolder", "Create New Sub-Folder..."},
+    {"mnuTargetFolderNewSubFolder", "Create New Sub-Folder..."},
 };
 
 // A pop-up item: its own name and caption, the command it runs ("-": a separator).

@@ -3,6 +3,8 @@
 #include "app/AppContext.h"
 #include "app/GuiCommandRegistry.h"
 #include "app/GuiObjectCommands.h"
+#include "model/PathUtils.h"
+#include "sync/GuiFileOpCommands.h"
 #include "compare/GuiCompareCommands.h"
 #include "settings/GuiSettingsCommands.h"
 #include "views/GuiViewCommands.h"
@@ -166,6 +168,12 @@ void frmMain::SetPanelText(int panel, const QString& text)
     if (panel < 1 || panel > 4)
         return;
     m_panels[static_cast<size_t>(panel - 1)]->setText(text);
+}
+
+QString frmMain::ComparedFolder(const GuiResultPane* pane) const
+{
+    const CDir& dir = pane == m_lvwTarget ? m_results.target : m_results.source;
+    return AddTrailingBackslash(dir.Path());
 }
 
 QString frmMain::PaneFolder(const GuiResultPane* pane) const

@@ -18,6 +18,7 @@
 class AppContext;
 class GuiCommandRegistry;
 class GuiCompareCommands;
+class GuiFileOpCommands;
 class GuiObjectCommands;
 class GuiSettingsCommands;
 class GuiViewCommands;
@@ -73,6 +74,7 @@ public:
     // The pane the next command acts on: the one that last had the focus (the left one at first).
     GuiResultPane* CurrentListview() const override { return m_current; }
     QString PaneFolder(const GuiResultPane* pane) const override;
+    QString ComparedFolder(const GuiResultPane* pane) const override;
     QComboBox* SourcePathBox() const { return m_cboSource; }
     QComboBox* TargetPathBox() const { return m_cboTarget; }
 
@@ -82,6 +84,8 @@ public:
     // A menu item (or toolbar button) by object name; nullptr when there is none.
     QAction* Action(const QString& objectName) const;
     GuiCommandRegistry& Commands() const { return *m_commands; }
+    // The file commands' controller (tests stand in for its drives and windows).
+    GuiFileOpCommands& FileOpCommands() const;
     QMenu* TopMenu(const QString& objectName) const;
 
     // Results and views.
@@ -98,7 +102,7 @@ public:
     void CompareDirs(bool byUserCommand, bool byToolbar) override;
     bool MenusEnabled() const override;
     // Enables or disables the five top-level menus while a long operation runs.
-    void SetMenusEnabled(bool enabled);
+    void SetMenusEnabled(bool enabled) override;
 
     // Status bar panels 1 .. 4.
     QString PanelText(int panel) const;
@@ -203,6 +207,7 @@ private:
     std::unique_ptr<GuiViewCommands> m_viewCommands;
     std::unique_ptr<GuiSettingsCommands> m_settingsCommands;
     std::unique_ptr<GuiObjectCommands> m_objectCommands;
+    std::unique_ptr<GuiFileOpCommands> m_fileOpCommands;
     QHash<QString, QMenu*> m_menus;
     QMenu* m_filePopup = nullptr;
     QMenu* m_folderPopup = nullptr;

@@ -5,8 +5,12 @@
 #include "app/GuiObjectCommands.h"
 #include "compare/GuiCompareCommands.h"
 #include "settings/GuiSettingsCommands.h"
+#include "sync/GuiFileOpCommands.h"
 #include "settings/frmMaintainFolderLists.h"
 #include "views/GuiViewCommands.h"
+
+#include <QMenu>
+#include <QToolButton>
 
 // Each subsystem's controller gives its commands their handlers; the frame only lends them its panes,
 // its folder boxes and its services.
@@ -16,7 +20,24 @@ void frmMain::WireCommands()
     m_viewCommands = std::make_unique<GuiViewCommands>(m_ctx, *this, *m_commands);
     m_settingsCommands = std::make_unique<GuiSettingsCommands>(m_ctx, *this, *m_commands);
     m_objectCommands = std::make_unique<GuiObjectCommands>(m_ctx, *this, *m_commands);
+    m_fileOpCommands = std::make_unique<GuiFileOpCommands>(m_ctx, *this, *m_commands);
+
+    // Each folder button opens the folder picker; its arrow opens the folder's own menu.
+    for (const bool source : {true, false}) {
+        auto* button = findChild<QToolButton*>(source ? QStringLiteral("imgSelectSource") : QStringLiteral("imgSelectTarget"));
+        const QString name = source ? QStringLiteral("mnuSourceFolderButton") : QStringLiteral("mnuTargetFolderButton");
+        auto* menu = new QMenu(button);
+        menu->setObjectName(name);
+        menu->addAction(m_commands->Action(source ? QStringLiteral("mnuSourceFolderNewSubFolder")
+                                                  : QStringLiteral("mnuTargetFolderNewSubFolder")));
+        connect(menu, &QMenu::aboutToShow, m_commands, &GuiCommandRegistry::RefreshEnabled);
+        button->setMenu(menu);
+        button->setPopupMode(QToolButton::MenuButtonPopup);
+        m_menus.insert(name, menu);
+    }
 }
+
+GuiFileOpCommands& frmMain::FileOpCommands() const { return *m_fileOpCommands; }
 
 void frmMain::SetUrlOpener(std::function<bool(const QUrl&)> opener) { m_objectCommands->SetUrlOpener(std::move(opener)); }
 

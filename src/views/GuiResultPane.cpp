@@ -4,6 +4,11 @@
 
 #include <QApplication>
 #include <QContextMenuEvent>
+#include <QDrag>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QMimeData>
+#include <QUrl>
 #include <QHeaderView>
 #include <QMouseEvent>
 #include <QStyledItemDelegate>
@@ -56,6 +61,72 @@ GuiResultPane::GuiResultPane(ResultTableModel* model, QWidget* parent) : QTreeVi
     header()->setStretchLastSection(true);
     setIconSize(QSize(16, 16));
     setItemDelegate(new FixedRowHeightDelegate(this));
+    setDragEnabled(true);
+    setAcceptDrops(true);
+    setDropIndicatorShown(false);
+    setDragDropMode(QAbstractItemView::DragDrop);
+}
+
+QStringList GuiResultPane::DroppedPaths(const QMimeData* data)
+{
+    QStringList paths;
+    if (data == nullptr || !data->hasUrls())
+        return paths;
+    for (const QUrl& url : data->urls())
+        if (url.isLocalFile() && !url.toLocalFile().isEmpty())
+            paths.push_back(url.toLocalFile());
+    return paths;
+}
+
+void GuiResultPane::startDrag(Qt::DropActions)
+{
+    const QStringList paths = m_dragPaths ? m_dragPaths() : QStringList();
+    if (paths.isEmpty())
+        return;
+    auto* data = new QMimeData;
+    QList<QUrl> urls;
+    for (const QString& path : paths)
+        urls.push_back(QUrl::fromLocalFile(path));
+    data->setUrls(urls);
+    auto* drag = new QDrag(this);
+    drag->setMimeData(data);
+    // Offered as a copy only: whoever takes the drop does the work, and no receiver deletes our files
+    // because it believes it moved them.
+    drag->exec(Qt::CopyAction, Qt::CopyAction);
+}
+
+void GuiResultPane::dragEnterEvent(QDragEnterEvent* event)
+{
+    if (DroppedPaths(event->mimeData()).isEmpty()) {
+        event->ignore();
+        return;
+    }
+    event->setDropAction(Qt::CopyAction);
+    event->accept();
+}
+
+void GuiResultPane::dragMoveEvent(QDragMoveEvent* event)
+{
+    if (DroppedPaths(event->mimeData()).isEmpty()) {
+        event->ignore();
+        return;
+    }
+    event->setDropAction(Qt::CopyAction);
+    event->accept();
+}
+
+void GuiResultPane::dropEvent(QDropEvent* event)
+{
+    const QStringList paths = DroppedPaths(event->mimeData());
+    if (paths.isEmpty()) {
+        event->ignore();
+        return;
+    }
+    // Taken as a copy, so that a file manager never deletes its side of a move: the move, when it is
+    // one, is ours.
+    event->setDropAction(Qt::CopyAction);
+    event->accept();
+    Q_EMIT ObjectsDropped(paths, event->modifiers());
 }
 
 QList<int> GuiResultPane::SelectedRows() const

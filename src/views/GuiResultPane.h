@@ -1,7 +1,10 @@
 #pragma once
 
+#include <QStringList>
 #include <QTreeView>
+#include <functional>
 
+class QMimeData;
 class ResultTableModel;
 
 // A visible result pane: a flat, three-column report view over a ResultTableModel. Rows keep the
@@ -23,17 +26,31 @@ public:
     // The index of the first visible row, or -1 when the pane is empty.
     int TopRow() const;
 
+    // The paths a drag out of this pane carries: the objects of the selected rows. Without it, or when it
+    // answers none, no drag starts.
+    void SetDragPaths(std::function<QStringList()> paths) { m_dragPaths = std::move(paths); }
+    // The local paths of a drop's data; empty when it carries no file.
+    static QStringList DroppedPaths(const QMimeData* data);
+
 Q_SIGNALS:
     void FocusTaken();
     // A double click on a row (the row is selected by then).
     void RowDoubleClicked(int row);
     void RowContextMenu(int row, const QPoint& globalPos);
+    // Files or folders were dropped onto the pane, with the keys held at the moment of the drop. The
+    // receiver should act after the drop has ended (a queued connection), not inside it.
+    void ObjectsDropped(const QStringList& paths, Qt::KeyboardModifiers modifiers);
 
 protected:
     void focusInEvent(QFocusEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
+    void startDrag(Qt::DropActions supportedActions) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     ResultTableModel* m_model;
+    std::function<QStringList()> m_dragPaths;
 };

@@ -22,8 +22,14 @@ public:
     virtual GuiResultPane* CurrentListview() const = 0;
     // The folder shown above a pane, with a trailing "/".
     virtual QString PaneFolder(const GuiResultPane* pane) const = 0;
+    // The folder whose objects a pane's rows stand for: the folder of the last comparison on that side,
+    // with a trailing "/"; "" before any comparison. Row paths are built from it, never from a folder box
+    // the user may have edited since.
+    virtual QString ComparedFolder(const GuiResultPane* pane) const = 0;
     // Whether no long operation is running (the File menu is enabled).
     virtual bool MenusEnabled() const = 0;
+    // Enables or disables the top-level menus while a long operation runs.
+    virtual void SetMenusEnabled(bool enabled) = 0;
 
     // The texts of the two folder boxes.
     virtual QString FolderText(bool source) const = 0;

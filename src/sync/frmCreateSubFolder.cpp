@@ -1,0 +1,86 @@
+#include "sync/frmCreateSubFolder.h"
+
+#include "base/UserDialogs.h"
+
+#include <QDialogButtonBox>
+#include <QDir>
+#include <QFileSystemModel>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTimer>
+#include <QTreeView>
+#include <QVBoxLayout>
+
+frmCreateSubFolder::frmCreateSubFolder(UserDialogs& dialogs, QWidget* parent)
+    : QDialog(parent), m_dialogs(dialogs), m_model(new QFileSystemModel(this)), m_folders(new QTreeView(this)),
+      m_txtNewSubFolderName(new QLineEdit(QStringLiteral("New Sub-Folder"), this))
+{
+    setObjectName(QStringLiteral("frmCreateSubFolder"));
+    setWindowTitle(QStringLiteral("Create New Sub-Folder"));
+    setModal(true);
+    m_model->setFilter(QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden);
+    m_model->setReadOnly(true);
+    m_folders->setObjectName(QStringLiteral("tvwParentFolder"));
+    m_folders->setModel(m_model);
+    for (int column = 1; column < m_model->columnCount(); ++column)
+        m_folders->hideColumn(column);
+    m_folders->setHeaderHidden(true);
+    m_txtNewSubFolderName->setObjectName(QStringLiteral("txtNewSubFolderName"));
+
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+    buttons->button(QDialogButtonBox::Ok)->setObjectName(QStringLiteral("cmdOK"));
+    buttons->button(QDialogButtonBox::Cancel)->setObjectName(QStringLiteral("cmdCancel"));
+    connect(buttons, &QDialogButtonBox::accepted, this, [this] {
+        m_name = m_txtNewSubFolderName->text().trimmed();
+        accept();
+    });
+    connect(buttons, &QDialogButtonBox::rejected, this, [this] {
+        m_name.clear();
+        reject();
+    });
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(new QLabel(QStringLiteral("Parent folder:"), this));
+    layout->addWidget(m_folders, 1);
+    layout->addWidget(new QLabel(QStringLiteral("Name of the new sub-folder:"), this));
+    layout->addWidget(m_txtNewSubFolderName);
+    layout->addWidget(buttons);
+    resize(420, 360);
+}
+
+void frmCreateSubFolder::Prepare(const QString& parentFolder)
+{
+    QString parent = parentFolder;
+    while (parent.size() > 1 && parent.endsWith(QLatin1Char('/')))
+        parent.chop(1);
+    m_model->setRootPath(parent);
+    m_parentIndex = m_model->index(parent);
+    // The parent's own folder sits at the top, so the view shows it with its sub-folders below.
+    m_folders->setRootIndex(m_parentIndex.parent());
+    m_folders->setCurrentIndex(m_parentIndex);
+    m_folders->expand(m_parentIndex);
+    m_folders->scrollTo(m_parentIndex);
+    connect(m_folders->selectionModel(), &QItemSelectionModel::currentChanged, this,
+            [this](const QModelIndex& current) { FolderChosen(current); }, Qt::UniqueConnection);
+    m_txtNewSubFolderName->setFocus();
+    m_txtNewSubFolderName->selectAll();
+    m_name.clear();
+}
+
+void frmCreateSubFolder::ShowForm(const QString& pstrParentFolder)
+{
+    Prepare(pstrParentFolder);
+    exec();
+}
+
+void frmCreateSubFolder::FolderChosen(const QModelIndex& current)
+{
+    if (m_restoring || current == m_parentIndex)
+        return;
+    m_restoring = true;
+    m_dialogs.Message(QStringLiteral("The parent folder cannot be changed here."), windowTitle(),
+                      UserDialogs::Icon::Information);
+    m_folders->setCurrentIndex(m_parentIndex);
+    m_restoring = false;
+}

@@ -1,0 +1,144 @@
+#include "sync/frmFileOpProgress.h"
+
+#include "base/QtEventPump.h"
+
+#include <QCloseEvent>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLocale>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace {
+
+QString ActionText(FileOpRunner::Kind kind)
+{
+    switch (kind) {
+    case FileOpRunner::Kind::Copy: return QStringLiteral("Copying...");
+    case FileOpRunner::Kind::Move: return QStringLiteral("Moving...");
+    case FileOpRunner::Kind::Trash: return QStringLiteral("Sending to the Recycle Bin...");
+    case FileOpRunner::Kind::Delete: break;
+    }
+    return QStringLiteral("Deleting...");
+}
+
+} // namespace
+
+QString frmFileOpProgress::CaptionFor(FileOpRunner::Kind kind)
+{
+    switch (kind) {
+    case FileOpRunner::Kind::Copy: return QStringLiteral("Copy");
+    case FileOpRunner::Kind::Move: return QStringLiteral("Move");
+    case FileOpRunner::Kind::Trash: return QStringLiteral("Send to Recycle Bin");
+    case FileOpRunner::Kind::Delete: break;
+    }
+    return QStringLiteral("Delete");
+}
+
+frmFileOpProgress::frmFileOpProgress(FileOpRunner::Kind kind, QWidget* parent)
+    : QDialog(parent), m_kind(kind), m_lblAction(new QLabel(ActionText(kind), this)), m_lblCurrent(new QLabel(this)),
+      m_lblCounts(new QLabel(this)), m_bar(new QProgressBar(this)),
+      m_cmdCancel(new QPushButton(QStringLiteral("Cancel"), this))
+{
+    setObjectName(QStringLiteral("frmFileOpProgress"));
+    setWindowTitle(CaptionFor(kind));
+    setWindowModality(Qt::ApplicationModal);
+    m_lblAction->setObjectName(QStringLiteral("lblAction"));
+    m_lblCurrent->setObjectName(QStringLiteral("lblCurrent"));
+    m_lblCurrent->setTextFormat(Qt::PlainText);
+    m_lblCurrent->setMinimumWidth(420);
+    m_lblCounts->setObjectName(QStringLiteral("lblCounts"));
+    m_bar->setObjectName(QStringLiteral("ProgressBar1"));
+    m_bar->setRange(0, 1000);
+    m_bar->setValue(0);
+    m_cmdCancel->setObjectName(QStringLiteral("cmdCancel"));
+    connect(m_cmdCancel, &QPushButton::clicked, this, &frmFileOpProgress::Cancel);
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    buttons->addWidget(m_cmdCancel);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(m_lblAction);
+    layout->addWidget(m_lblCurrent);
+    layout->addWidget(m_bar);
+    layout->addWidget(m_lblCounts);
+    layout->addLayout(buttons);
+
+    m_refresh.setInterval(100);
+    connect(&m_refresh, &QTimer::timeout, this, &frmFileOpProgress::Refresh);
+}
+
+FileOps::Result frmFileOpProgress::Run(const QStringList& objects, const QString& destination)
+{
+    QtEventPump pump;
+    FileOps::Control control;
+    control.cancel = &m_cancel;
+    control.pump = &pump;
+    control.onProgress = [this](const FileOps::Progress& progress) { Update(progress); };
+    m_running = true;
+    m_started.start();
+    m_refresh.start();
+    FileOps::Result result = RunFileOp(m_kind, objects, destination, control);
+    m_refresh.stop();
+    m_running = false;
+    hide();
+    return result;
+}
+
+void frmFileOpProgress::Update(const FileOps::Progress& progress)
+{
+    // Only stored here; the refresh timer shows it.
+    m_progress = progress;
+}
+
+void frmFileOpProgress::Refresh()
+{
+    if (!isVisible() && m_running && m_started.elapsed() >= ShowDelayMs) {
+        show();
+        Q_EMIT Shown();
+    }
+    const FileOps::Progress& p = m_progress;
+    m_lblCurrent->setText(p.current);
+    const QLocale locale;
+    m_lblCounts->setText(locale.toString(p.objectsDone) + QStringLiteral(" of ") + locale.toString(p.objectsTotal)
+                         + QStringLiteral(" object(s), ") + locale.toString(p.bytesDone) + QStringLiteral(" of ")
+                         + locale.toString(p.bytesTotal) + QStringLiteral(" bytes"));
+    // Bytes when there are any to copy, otherwise objects.
+    const double done = p.bytesTotal > 0 ? double(p.bytesDone) / double(p.bytesTotal)
+                        : p.objectsTotal > 0 ? double(p.objectsDone) / double(p.objectsTotal)
+                                             : 0.0;
+    m_bar->setValue(int(qBound(0.0, done, 1.0) * 1000));
+}
+
+void frmFileOpProgress::Cancel()
+{
+    m_cancel = true;
+    m_cmdCancel->setEnabled(false);
+    m_lblAction->setText(QStringLiteral("Cancelling..."));
+}
+
+void frmFileOpProgress::reject()
+{
+    // Escape: the run ends by itself once it has seen the flag.
+    if (m_running)
+        Cancel();
+    else
+        QDialog::reject();
+}
+
+void frmFileOpProgress::closeEvent(QCloseEvent* event)
+{
+    if (m_running) {
+        Cancel();
+        event->ignore();
+        return;
+    }
+    QDialog::closeEvent(event);
+}
+
+FileOps::Result GuiFileOpRunner::Run(Kind kind, const QStringList& objects, const QString& destination)
+{
+    frmFileOpProgress window(kind, m_parent);
+    return window.Run(objects, destination);
+}

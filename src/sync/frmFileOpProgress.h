@@ -1,0 +1,71 @@
+#pragma once
+
+#include "sync/RowOperations.h"
+
+#include <QDialog>
+#include <QElapsedTimer>
+#include <QTimer>
+#include <atomic>
+
+class QLabel;
+class QProgressBar;
+class QPushButton;
+
+// The progress of one file operation: what it does, the object it is on, how many objects and bytes are
+// done, and Cancel. Cancel (the button, Escape, or closing the window) stops the operation between two
+// files or two chunks of a large file; what was finished stays, a file being copied is never left half.
+//
+// The window appears only when the operation lasts longer than a moment, and repaints on a short timer,
+// not for every file.
+class frmFileOpProgress final : public QDialog
+{
+    Q_OBJECT
+
+public:
+    static constexpr int ShowDelayMs = 400;
+
+    frmFileOpProgress(FileOpRunner::Kind kind, QWidget* parent = nullptr);
+
+    // Runs the operation with this window as its progress and Cancel.
+    FileOps::Result Run(const QStringList& objects, const QString& destination);
+
+    const std::atomic<bool>& CancelFlag() const { return m_cancel; }
+    void Cancel();
+    // The caption of an operation's window.
+    static QString CaptionFor(FileOpRunner::Kind kind);
+
+Q_SIGNALS:
+    // The window became visible during a run (tests wait for it).
+    void Shown();
+
+protected:
+    void reject() override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void Update(const FileOps::Progress& progress);
+    void Refresh();
+
+    FileOpRunner::Kind m_kind;
+    QLabel* m_lblAction;
+    QLabel* m_lblCurrent;
+    QLabel* m_lblCounts;
+    QProgressBar* m_bar;
+    QPushButton* m_cmdCancel;
+    QTimer m_refresh;
+    QElapsedTimer m_started;
+    FileOps::Progress m_progress;
+    std::atomic<bool> m_cancel{false};
+    bool m_running = false;
+};
+
+// Runs every file operation with a progress window over parent.
+class GuiFileOpRunner final : public FileOpRunner
+{
+public:
+    explicit GuiFileOpRunner(QWidget* parent) : m_parent(parent) {}
+    FileOps::Result Run(Kind kind, const QStringList& objects, const QString& destination) override;
+
+private:
+    QWidget* m_parent;
+};
