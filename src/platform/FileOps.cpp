@@ -3,8 +3,11 @@
 #include "base/Failure.h"
 #include "base/ProgressSink.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QHash>
+#include <QStandardPaths>
 
 #include <cerrno>
 #include <climits>
@@ -1106,6 +1109,40 @@ Result Move(const QStringList& objects, const QString& targetFolder, const Contr
     });
 }
 
+namespace {
+
+// Whether the trash put an object where a trash keeps its files: ".../Trash/files/", ".Trash-UID/files/"
+// or ".Trash/UID/files/". When Qt finds no trash folder at all (the user's data folder does not exist) it
+// answers success after moving the object to "files/" below the working folder.
+bool InTrashFilesFolder(const QString& pathInTrash)
+{
+    if (!QDir::isAbsolutePath(pathInTrash))
+        return false;
+    const QFileInfo files(QFileInfo(pathInTrash).absolutePath());
+    if (files.fileName() != QLatin1String("files"))
+        return false;
+    const QFileInfo trash(files.absolutePath());
+    return trash.fileName() == QLatin1String("Trash") || trash.fileName().startsWith(QLatin1String(".Trash-"))
+           || QFileInfo(trash.absolutePath()).fileName() == QLatin1String(".Trash");
+}
+
+// Puts an object that went somewhere other than a trash back where it was, with the info file beside it
+// removed. Answers false when it cannot be put back.
+bool TakeBackFromFalseTrash(const QString& wrongPlace, const QByteArray& original)
+{
+    const QFileInfo moved(wrongPlace);
+    const QString top = QFileInfo(moved.absolutePath()).absolutePath();
+    if (::rename(QFile::encodeName(moved.absoluteFilePath()).constData(), original.constData()) != 0)
+        return false;
+    QFile::remove(top + QStringLiteral("/info/") + moved.fileName() + QStringLiteral(".trashinfo"));
+    // The two folders Qt made for it go as well, unless something else is in them.
+    ::rmdir(QFile::encodeName(top + QStringLiteral("/files")).constData());
+    ::rmdir(QFile::encodeName(top + QStringLiteral("/info")).constData());
+    return true;
+}
+
+} // namespace
+
 Result MoveToTrash(const QStringList& objects, const Control& control)
 {
     return Perform(control, [&](Run& run) {
@@ -1113,13 +1150,24 @@ Result MoveToTrash(const QStringList& objects, const Control& control)
         if (!ListObjects(objects, run, listed, [](const Listed&) { return false; }))
             return;
         run.Start();
+        // The user's own trash lives in the data folder, which a fresh account may not have yet.
+        const QString dataFolder = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
+        if (!dataFolder.isEmpty())
+            QDir().mkpath(dataFolder);
         for (const Listed& item : listed) {
             if (run.Cancelled())
                 return;
             run.Begin(item.native);
             errno = 0;
-            if (!QFile::moveToTrash(QFile::decodeName(item.native))) {
+            QString pathInTrash;
+            if (!QFile::moveToTrash(QFile::decodeName(item.native), &pathInTrash)) {
                 run.Fail(errno != 0 ? errno : EIO, item.native);
+                return;
+            }
+            if (!InTrashFilesFolder(pathInTrash)) {
+                // No trash took it: it goes back, and the call fails as the trash refused it.
+                const bool back = TakeBackFromFalseTrash(pathInTrash, item.native);
+                run.Fail(ENOENT, back ? item.native : QFile::encodeName(pathInTrash));
                 return;
             }
             run.ObjectsDone();

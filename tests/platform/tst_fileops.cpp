@@ -552,6 +552,38 @@ TEST_F(FileOpsTest, TrashTakesObjectsAndARefusalKeepsThem)
         qputenv("XDG_DATA_HOME", oldHome);
 }
 
+// A fresh account has no data folder yet: the trash is made there. Where none can be made, the object
+// stays where it was and the call fails, instead of the object landing in "files/" of the working folder.
+TEST_F(FileOpsTest, TrashWithoutADataFolderMakesOneOrKeepsTheObject)
+{
+    const QByteArray oldHome = qgetenv("XDG_DATA_HOME");
+    const QString oldCwd = QDir::currentPath();
+    const QString cwd = dir.createFolder(QStringLiteral("cwd"));
+    QDir::setCurrent(cwd);
+
+    const QString fresh = dir.file(QStringLiteral("fresh/share"));
+    qputenv("XDG_DATA_HOME", Native(fresh));
+    const QString file = dir.createFile(QStringLiteral("src/file"), "file");
+    const Result made = FileOps::MoveToTrash({file});
+    EXPECT_TRUE(made.ok()) << qPrintable(made.errorText);
+    EXPECT_EQ(ReadAll(fresh + QStringLiteral("/Trash/files/file")), "file");
+
+    dir.createFile(QStringLiteral("blocker"), "not a folder");
+    qputenv("XDG_DATA_HOME", Native(dir.file(QStringLiteral("blocker/share"))));
+    const QString kept = dir.createFile(QStringLiteral("src/kept"), "kept");
+    const Result refused = FileOps::MoveToTrash({kept});
+    EXPECT_NE(refused.error, 0);
+    EXPECT_TRUE(refused.completed.isEmpty());
+    EXPECT_EQ(ReadAll(kept), "kept");
+    EXPECT_EQ(Entries(cwd), QStringList());
+
+    QDir::setCurrent(oldCwd);
+    if (oldHome.isEmpty())
+        qunsetenv("XDG_DATA_HOME");
+    else
+        qputenv("XDG_DATA_HOME", oldHome);
+}
+
 TEST_F(FileOpsTest, DeleteRemovesLinksAsLinksAndReportsWhereItStopped)
 {
     dir.createFile(QStringLiteral("outside/keep"), "keep");
