@@ -57,6 +57,7 @@ frmConfirmation::frmConfirmation(QWidget* parent)
     auto* yes = new QPushButton(QStringLiteral("&Yes"), this);
     yes->setObjectName(QStringLiteral("cmdYes"));
     yes->setDefault(true);
+    m_yes = yes;
     auto* no = new QPushButton(QStringLiteral("&No"), this);
     no->setObjectName(QStringLiteral("cmdNo"));
     m_cmdDetails->setObjectName(QStringLiteral("cmdDetails"));
@@ -97,6 +98,7 @@ void frmConfirmation::Prepare(const QString& caption, const QString& prompt, con
     m_from = fromPath;
     m_to = toPath;
     m_answer = No;
+    m_yes->setFocus();
 }
 
 void frmConfirmation::ShowForm(const QString& pstrCaption, const QString& pstrPrompt, const QString& pstrOperation,

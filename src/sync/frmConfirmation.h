@@ -44,6 +44,7 @@ private:
     QLabel* m_prompt;
     QPlainTextEdit* m_details;
     QPushButton* m_cmdDetails;
+    QPushButton* m_yes;
     QString m_operation;
     QStringList m_objects;
     QString m_from;

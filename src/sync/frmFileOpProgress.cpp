@@ -79,6 +79,8 @@ FileOps::Result frmFileOpProgress::Run(const QStringList& objects, const QString
     m_running = true;
     m_started.start();
     m_refresh.start();
+    // What is already waiting (a repaint, a Cancel pressed early) runs before the first object.
+    pump.PumpNow();
     FileOps::Result result = RunFileOp(m_kind, objects, destination, control);
     m_refresh.stop();
     m_running = false;
@@ -89,7 +91,10 @@ FileOps::Result frmFileOpProgress::Run(const QStringList& objects, const QString
 void frmFileOpProgress::Update(const FileOps::Progress& progress)
 {
     // Only stored here; the refresh timer shows it.
+    const bool another = progress.objectsDone != m_progress.objectsDone;
     m_progress = progress;
+    if (another)
+        Q_EMIT ObjectDone(progress.objectsDone);
 }
 
 void frmFileOpProgress::Refresh()

@@ -37,6 +37,8 @@ public:
 Q_SIGNALS:
     // The window became visible during a run (tests wait for it).
     void Shown();
+    // One more object is done (files, links, folders, skipped ones), with the count so far.
+    void ObjectDone(qint64 objectsDone);
 
 protected:
     void reject() override;

@@ -63,6 +63,7 @@ GuiResultPane::GuiResultPane(ResultTableModel* model, QWidget* parent) : QTreeVi
     setItemDelegate(new FixedRowHeightDelegate(this));
     setDragEnabled(true);
     setAcceptDrops(true);
+    viewport()->setAcceptDrops(true);
     setDropIndicatorShown(false);
     setDragDropMode(QAbstractItemView::DragDrop);
 }
