@@ -61,16 +61,26 @@ QString OperationWord(Kind kind)
     return QStringLiteral("Delete");
 }
 
+// The path with every link resolved, so that a folder reached through a link is still known; the
+// absolute path when nothing exists there.
+QString RealPath(const QString& path)
+{
+    const QFileInfo info(path);
+    const QString real = info.canonicalFilePath();
+    return WithoutSlash(real.isEmpty() ? info.absoluteFilePath() : real);
+}
+
 // The folder among objects that destination lies in or below, or "" when there is none.
 QString FolderHoldingDestination(const QStringList& objects, const QString& destination)
 {
-    const QString dest = WithoutSlash(QFileInfo(destination).absoluteFilePath());
+    const QString dest = RealPath(destination);
     for (const QString& object : objects) {
         const QString path = WithoutSlash(QFileInfo(object).absoluteFilePath());
         QFileInfo info(path);
         if (!info.isDir() || info.isSymLink())
             continue;
-        if (dest == path || dest.startsWith(path + QLatin1Char('/')))
+        const QString real = RealPath(path);
+        if (dest == real || dest.startsWith(real + QLatin1Char('/')))
             return path;
     }
     return {};

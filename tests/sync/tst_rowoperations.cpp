@@ -448,6 +448,16 @@ TEST_F(RowOpsTest, AFolderIsNeverCopiedOrMovedIntoItselfOrBelowItself)
     EXPECT_TRUE(Entries(inside).isEmpty());
     EXPECT_EQ(Entries(sub), Strings({"R", "c.txt"}));
 
+    // Nor through a link that leads below it.
+    dialogs.clear();
+    const QString link = dir.file(QStringLiteral("Link"));
+    ASSERT_EQ(::symlink(QFile::encodeName(inside).constData(), QFile::encodeName(link).constData()), 0);
+    CopyFilesToOtherDirAndLVW(Services(), list, Placeholders(1), link, false, false);
+    ExpectOnlyMessage(U("The folder \"") + sub + U("\" cannot be copied into itself or into one of its own sub-folders."),
+                      "Unable to Copy", Icon::Warning);
+    EXPECT_TRUE(runner.calls.isEmpty());
+    EXPECT_TRUE(Entries(inside).isEmpty());
+
     // A sibling whose name merely starts the same is another folder.
     dialogs.clear();
     const QString subway = dir.createFolder(QStringLiteral("L/Subway"));
