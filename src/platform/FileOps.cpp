@@ -2,6 +2,7 @@
 
 #include "base/Failure.h"
 #include "base/ProgressSink.h"
+#include "platform/Volume.h"
 
 #include <QDir>
 #include <QFile>
@@ -1111,34 +1112,49 @@ Result Move(const QStringList& objects, const QString& targetFolder, const Contr
 
 namespace {
 
-// Whether the trash put an object where a trash keeps its files: ".../Trash/files/", ".Trash-UID/files/"
-// or ".Trash/UID/files/". When Qt finds no trash folder at all (the user's data folder does not exist) it
-// answers success after moving the object to "files/" below the working folder.
-bool InTrashFilesFolder(const QString& pathInTrash)
+// Whether folder is one of the trash folders an object at source may go to: the user's trash in the data
+// folder, or a trash at the top of source's file system.
+bool IsTrashFolder(const QString& folder, const QString& source)
 {
-    if (!QDir::isAbsolutePath(pathInTrash))
+    const QString real = QFileInfo(folder).canonicalFilePath();
+    if (real.isEmpty())
         return false;
-    const QFileInfo files(QFileInfo(pathInTrash).absolutePath());
-    if (files.fileName() != QLatin1String("files"))
-        return false;
-    const QFileInfo trash(files.absolutePath());
-    return trash.fileName() == QLatin1String("Trash") || trash.fileName().startsWith(QLatin1String(".Trash-"))
-           || QFileInfo(trash.absolutePath()).fileName() == QLatin1String(".Trash");
+    const QString uid = QString::number(::getuid());
+    QStringList trashes{QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + QStringLiteral("/Trash")};
+    QString top = Volume::MountPointOf(source);
+    if (!top.isEmpty()) {
+        if (!top.endsWith(QLatin1Char('/')))
+            top += QLatin1Char('/');
+        trashes << top + QStringLiteral(".Trash/") + uid << top + QStringLiteral(".Trash-") + uid;
+    }
+    for (const QString& trash : trashes)
+        if (QFileInfo(trash).canonicalFilePath() == real)
+            return true;
+    return false;
 }
 
-// Puts an object that went somewhere other than a trash back where it was, with the info file beside it
-// removed. Answers false when it cannot be put back.
-bool TakeBackFromFalseTrash(const QString& wrongPlace, const QByteArray& original)
+// Qt answers success even when it found no trash to use: it then puts the object into files/ below the
+// current folder (and its note into info/). Puts such an object back where it was and answers the errno
+// for the failure; 0 when the object is in a trash.
+int UndoMisplacedTrash(const QString& source, const QString& placed)
 {
-    const QFileInfo moved(wrongPlace);
-    const QString top = QFileInfo(moved.absolutePath()).absolutePath();
-    if (::rename(QFile::encodeName(moved.absoluteFilePath()).constData(), original.constData()) != 0)
-        return false;
-    QFile::remove(top + QStringLiteral("/info/") + moved.fileName() + QStringLiteral(".trashinfo"));
-    // The two folders Qt made for it go as well, unless something else is in them.
-    ::rmdir(QFile::encodeName(top + QStringLiteral("/files")).constData());
-    ::rmdir(QFile::encodeName(top + QStringLiteral("/info")).constData());
-    return true;
+    const QFileInfo info(placed);
+    const QString folder = info.absolutePath();
+    const QString trash = QFileInfo(folder).absolutePath();
+    if (QFileInfo(folder).fileName() == QLatin1String("files") && IsTrashFolder(trash, source))
+        return 0;
+    if (::rename(QFile::encodeName(info.absoluteFilePath()).constData(), QFile::encodeName(source).constData()) != 0)
+        return errno;
+    QFile::remove(trash + QStringLiteral("/info/") + info.fileName() + QStringLiteral(".trashinfo"));
+    // Only the folders Qt made for this object go, and only when nothing else is in them.
+    ::rmdir(QFile::encodeName(folder).constData());
+    ::rmdir(QFile::encodeName(trash + QStringLiteral("/info")).constData());
+    // The user's trash could not be made: say why when the system can tell.
+    const QString home = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + QStringLiteral("/Trash");
+    struct stat st {};
+    if (::stat(QFile::encodeName(home).constData(), &st) != 0)
+        return errno == ENOENT ? EACCES : errno;
+    return S_ISDIR(st.st_mode) ? EACCES : ENOTDIR;
 }
 
 } // namespace
@@ -1159,15 +1175,14 @@ Result MoveToTrash(const QStringList& objects, const Control& control)
                 return;
             run.Begin(item.native);
             errno = 0;
-            QString pathInTrash;
-            if (!QFile::moveToTrash(QFile::decodeName(item.native), &pathInTrash)) {
+            const QString source = QFile::decodeName(item.native);
+            QString placed;
+            if (!QFile::moveToTrash(source, &placed)) {
                 run.Fail(errno != 0 ? errno : EIO, item.native);
                 return;
             }
-            if (!InTrashFilesFolder(pathInTrash)) {
-                // No trash took it: it goes back, and the call fails as the trash refused it.
-                const bool back = TakeBackFromFalseTrash(pathInTrash, item.native);
-                run.Fail(ENOENT, back ? item.native : QFile::encodeName(pathInTrash));
+            if (const int misplaced = UndoMisplacedTrash(source, placed); misplaced != 0) {
+                run.Fail(misplaced, item.native);
                 return;
             }
             run.ObjectsDone();
