@@ -14,7 +14,7 @@
 
 frmCreateSubFolder::frmCreateSubFolder(UserDialogs& dialogs, QWidget* parent)
     : QDialog(parent), m_dialogs(dialogs), m_model(new QFileSystemModel(this)), m_folders(new QTreeView(this)),
-      m_txtNewSubFolderName(new QLineEdit(QStringLiteral("New Sub-Folder"), this))
+      m_txtNewSubFolderName(new QLineEdit(QStringLiteral("New Sub-Folder"), this)), m_lblParent(new QLabel(this))
 {
     setObjectName(QStringLiteral("frmCreateSubFolder"));
     setWindowTitle(QStringLiteral("Create New Sub-Folder"));
@@ -42,6 +42,9 @@ frmCreateSubFolder::frmCreateSubFolder(UserDialogs& dialogs, QWidget* parent)
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(new QLabel(QStringLiteral("Parent folder:"), this));
+    m_lblParent->setObjectName(QStringLiteral("lblParentFolder"));
+    m_lblParent->setTextFormat(Qt::PlainText);
+    layout->addWidget(m_lblParent);
     layout->addWidget(m_folders, 1);
     layout->addWidget(new QLabel(QStringLiteral("Name of the new sub-folder:"), this));
     layout->addWidget(m_txtNewSubFolderName);
@@ -54,8 +57,13 @@ void frmCreateSubFolder::Prepare(const QString& parentFolder)
     QString parent = parentFolder;
     while (parent.size() > 1 && parent.endsWith(QLatin1Char('/')))
         parent.chop(1);
+    m_lblParent->setText(parent);
     m_model->setRootPath(parent);
     m_parentIndex = m_model->index(parent);
+    // Only the parent and what is below it: its neighbours are hidden as the model lists them.
+    connect(m_model, &QFileSystemModel::directoryLoaded, this, &frmCreateSubFolder::HideNeighbours, Qt::UniqueConnection);
+    connect(m_model, &QFileSystemModel::rowsInserted, this, &frmCreateSubFolder::HideNeighbours, Qt::UniqueConnection);
+    HideNeighbours();
     // The parent's own folder sits at the top, so the view shows it with its sub-folders below.
     m_folders->setRootIndex(m_parentIndex.parent());
     m_folders->setCurrentIndex(m_parentIndex);
@@ -66,6 +74,15 @@ void frmCreateSubFolder::Prepare(const QString& parentFolder)
     m_txtNewSubFolderName->setFocus();
     m_txtNewSubFolderName->selectAll();
     m_name.clear();
+}
+
+void frmCreateSubFolder::HideNeighbours()
+{
+    if (!m_parentIndex.isValid())
+        return;
+    const QModelIndex top = m_parentIndex.parent();
+    for (int row = 0; row < m_model->rowCount(top); ++row)
+        m_folders->setRowHidden(row, top, row != m_parentIndex.row());
 }
 
 void frmCreateSubFolder::ShowForm(const QString& pstrParentFolder)

@@ -1,9 +1,10 @@
 #pragma once
 
 #include <QDialog>
-#include <QModelIndex>
+#include <QPersistentModelIndex>
 
 class QFileSystemModel;
+class QLabel;
 class QLineEdit;
 class QTreeView;
 class UserDialogs;
@@ -25,12 +26,14 @@ public:
 
 private:
     void FolderChosen(const QModelIndex& current);
+    void HideNeighbours();
 
     UserDialogs& m_dialogs;
     QFileSystemModel* m_model;
     QTreeView* m_folders;
     QLineEdit* m_txtNewSubFolderName;
-    QModelIndex m_parentIndex;
+    QLabel* m_lblParent;
+    QPersistentModelIndex m_parentIndex;
     QString m_name;
     bool m_restoring = false;
 };
