@@ -1,4 +1,5 @@
 #include "cmd/CmdCompare.h"
+#include "cmd/CompareOptions.h"
 
 #include "app/AppContext.h"
 #include "base/ErrorHandler.h"
@@ -7,9 +8,6 @@
 #include "cmd/Interruption.h"
 #include "compare/CCompare.h"
 #include "compare/CompareRun.h"
-#include "compare/Sha1.h"
-#include "model/PathUtils.h"
-#include "settings/ChunkSizeRule.h"
 #include "settings/OptionTable.h"
 #include "settings/SettingsTable.h"
 
@@ -19,156 +17,6 @@
 #include <optional>
 
 namespace {
-// What the command line sets; anything left unset comes from the settings file.
-struct CompareOptions
-{
-    std::optional<int32_t> method;
-    std::optional<int32_t> chunkSize;
-    std::optional<bool> subFolders;
-    std::optional<QString> include;
-    std::optional<QString> exclude;
-    bool excludeHiddenFiles = false;
-    bool excludeSystemFiles = false;
-    bool excludeHiddenFolders = false;
-    bool excludeSystemFolders = false;
-    std::optional<bool> ignoreTwoSec;
-    std::optional<bool> ignoreDst;
-    bool details = false;
-    bool help = false;
-    QStringList folders;
-};
-
-constexpr int ExitSame = 0;
-constexpr int ExitDifferent = 1;
-constexpr int ExitTrouble = 2;
-
-// Parses args; answers an error text for bad usage, empty when fine.
-QString ParseOptions(const QStringList& args, CompareOptions& o)
-{
-    bool optionsEnded = false;
-    for (qsizetype i = 0; i < args.size(); ++i) {
-        QString arg = args[i];
-        if (optionsEnded || !arg.startsWith(QLatin1String("--")) ) {
-            o.folders << arg;
-            continue;
-        }
-        if (arg == QLatin1String("--")) {
-            optionsEnded = true;
-            continue;
-        }
-        std::optional<QString> inlineValue;
-        const qsizetype eq = arg.indexOf(QLatin1Char('='));
-        if (eq > 0) {
-            inlineValue = arg.mid(eq + 1);
-            arg = arg.left(eq);
-        }
-        auto value = [&]() -> std::optional<QString> {
-            if (inlineValue)
-                return inlineValue;
-            if (i + 1 < args.size())
-                return args[++i];
-            return std::nullopt;
-        };
-        auto flag = [&](bool& target) {
-            target = true;
-            return inlineValue ? QStringLiteral("option %1 takes no value").arg(arg) : QString();
-        };
-        auto toggle = [&](std::optional<bool>& target, bool on) {
-            target = on;
-            return inlineValue ? QStringLiteral("option %1 takes no value").arg(arg) : QString();
-        };
-
-        QString error;
-        if (arg == QLatin1String("--help")) {
-            o.help = true;
-        } else if (arg == QLatin1String("--method")) {
-            const auto v = value();
-            if (!v)
-                return QStringLiteral("option --method needs a value");
-            if (*v == QLatin1String("quick"))
-                o.method = CCompare::Quick;
-            else if (*v == QLatin1String("contents"))
-                o.method = CCompare::ThoroughString;
-            else if (*v == QLatin1String("crc"))
-                o.method = CCompare::ThoroughCRC;
-            else if (*v == QLatin1String("sha"))
-                o.method = CCompare::SHA;
-            else
-                return QStringLiteral("unknown method \"%1\" (quick, contents, crc or sha)").arg(*v);
-        } else if (arg == QLatin1String("--chunk-size")) {
-            const auto v = value();
-            bool ok = false;
-            const qlonglong n = v ? v->toLongLong(&ok) : 0;
-            if (!ok || n <= 0)
-                return QStringLiteral("option --chunk-size needs a whole number of bytes above 0");
-            // The content comparison holds two chunks at once; the settings file refuses the same sizes.
-            if (n > ChunkSizeRule::Largest)
-                return QStringLiteral("option --chunk-size takes at most %1 bytes").arg(ChunkSizeRule::Largest);
-            o.chunkSize = static_cast<int32_t>(n);
-        } else if (arg == QLatin1String("--include") || arg == QLatin1String("--exclude")) {
-            const auto v = value();
-            if (!v)
-                return QStringLiteral("option %1 needs a value").arg(arg);
-            (arg == QLatin1String("--include") ? o.include : o.exclude) = *v;
-        } else if (arg == QLatin1String("--subfolders")) {
-            error = toggle(o.subFolders, true);
-        } else if (arg == QLatin1String("--no-subfolders")) {
-            error = toggle(o.subFolders, false);
-        } else if (arg == QLatin1String("--details")) {
-            error = flag(o.details);
-        } else if (arg == QLatin1String("--exclude-hidden-files")) {
-            error = flag(o.excludeHiddenFiles);
-        } else if (arg == QLatin1String("--exclude-system-files")) {
-            error = flag(o.excludeSystemFiles);
-        } else if (arg == QLatin1String("--exclude-hidden-folders")) {
-            error = flag(o.excludeHiddenFolders);
-        } else if (arg == QLatin1String("--exclude-system-folders")) {
-            error = flag(o.excludeSystemFolders);
-        } else if (arg == QLatin1String("--ignore-2sec")) {
-            error = toggle(o.ignoreTwoSec, true);
-        } else if (arg == QLatin1String("--no-ignore-2sec")) {
-            error = toggle(o.ignoreTwoSec, false);
-        } else if (arg == QLatin1String("--ignore-dst")) {
-            error = toggle(o.ignoreDst, true);
-        } else if (arg == QLatin1String("--no-ignore-dst")) {
-            error = toggle(o.ignoreDst, false);
-        } else {
-            return QStringLiteral("unknown option %1").arg(arg);
-        }
-        if (!error.isEmpty())
-            return error;
-    }
-    if (!o.help && o.folders.size() != 2)
-        return QStringLiteral("compare needs two folders, LEFT and RIGHT");
-    return {};
-}
-
-void ApplyOptions(const CompareOptions& o, CCompare& compare)
-{
-    if (o.method)
-        compare.SetCompareMethod(*o.method);
-    if (o.chunkSize)
-        compare.SetChunkSize(*o.chunkSize);
-    if (o.subFolders)
-        compare.SetCompareSubFolders(*o.subFolders);
-    if (o.include)
-        compare.SetIncludeFilters(*o.include);
-    if (o.exclude)
-        compare.SetExcludeFilters(*o.exclude);
-    if (o.excludeHiddenFiles)
-        compare.SetExcludeHiddenFiles(true);
-    if (o.excludeSystemFiles)
-        compare.SetExcludeSystemFiles(true);
-    if (o.excludeHiddenFolders)
-        compare.SetExcludeHiddenFolders(true);
-    if (o.excludeSystemFolders)
-        compare.SetExcludeSystemFolders(true);
-    if (o.ignoreTwoSec)
-        compare.SetIgnoreFAT_NTFS_TwoSecDiff(*o.ignoreTwoSec);
-    if (o.ignoreDst)
-        compare.SetIgnoreFAT_NTFS_DaylightSavings(*o.ignoreDst);
-}
-
 // Standard output gets up to a million lines: gather them and write in large blocks.
 //
 // Linux names may hold tabs and line ends, which would split a field or a line; so within a field a
@@ -210,23 +58,7 @@ public:
     }
 
 private:
-    void Append(const QString& field)
-    {
-        const QByteArray bytes = field.toUtf8();
-        if (std::none_of(bytes.cbegin(), bytes.cend(), [](char c) { return c == '\\' || c == '\t' || c == '\n' || c == '\r'; })) {
-            m_buffer += bytes;
-            return;
-        }
-        for (const char c : bytes) {
-            switch (c) {
-            case '\\': m_buffer += "\\\\"; break;
-            case '\t': m_buffer += "\\t"; break;
-            case '\n': m_buffer += "\\n"; break;
-            case '\r': m_buffer += "\\r"; break;
-            default: m_buffer += c; break;
-            }
-        }
-    }
+    void Append(const QString& field) { m_buffer += EscapedField(field); }
 
     QByteArray m_buffer;
     int m_error = 0;
@@ -238,28 +70,6 @@ int ReportWriteFailure(int error)
                  DescribeSystemError(error).toUtf8().constData());
     return ExitTrouble;
 }
-
-// Only the comparison's keys: the window's own (its size, the differences format) are no business of
-// the command, so a damaged one cannot touch its runs. A stored value it cannot use is named on standard
-// error and its default taken; the run goes on, as the window's would.
-void LoadSettings(AppContext& ctx, ConsoleDialogs& dialogs)
-{
-    try {
-        SettingsEnvironment env;
-        env.shaAvailable = IsSHA1Available();
-        const QStringList problems =
-            LoadSettingsFromIni(ctx.SettingsStore(), ctx.SettingOwners(), env,
-                                [](const OptionRow& row) { return OwnerOf(row) == SettingOwner::Compare; });
-        for (const QString& problem : problems)
-            dialogs.Print(problem, SettingsProblemText::Title());
-    } catch (...) {
-        ctx.Errors().HandleUnexpectedError(QStringLiteral("parvexcmd.LoadSettings"));
-    }
-}
-
-// Folders on the command line count from the working folder, as every tool's do; an empty one stays
-// empty, for the path check to refuse, instead of naming the working folder.
-QString FolderArgument(const QString& text) { return text.isEmpty() ? text : AbsolutePath(text); }
 
 QString SizeField(const ResultRow& row) { return row.IsPlaceholder() ? QString() : QString::number(row.size); }
 
@@ -307,7 +117,7 @@ QString CompareUsage()
 int RunCompareCommand(const QStringList& args)
 {
     CompareOptions options;
-    const QString usageError = ParseOptions(args, options);
+    const QString usageError = ParseCompareOptions(args, options, {}, QStringLiteral("compare"));
     if (!usageError.isEmpty()) {
         std::fprintf(stderr, "parvexcmd: %s\n%s", usageError.toUtf8().constData(), CompareUsage().toUtf8().constData());
         return ExitTrouble;
@@ -336,8 +146,8 @@ int RunCompareCommand(const QStringList& args)
         },
         &dialogs);
 
-    LoadSettings(ctx, dialogs);
-    ApplyOptions(options, compare);
+    LoadCommandSettings(ctx, dialogs, {SettingOwner::Compare});
+    ApplyCompareOptions(options, compare);
 
     CompareResults results(ctx.Errors());
     NullEventPump pump;

@@ -1,10 +1,11 @@
 #include "cmd/CmdCompare.h"
+#include "cmd/CmdSync.h"
 
 #include <QCoreApplication>
 #include <cstdio>
 
 namespace {
-QString Usage() { return QStringLiteral("Usage: parvexcmd COMMAND [options]\n\nCommands:\n") + CompareUsage(); }
+QString Usage() { return QStringLiteral("Usage: parvexcmd COMMAND [options]\n\nCommands:\n") + CompareUsage() + SyncUsage(); }
 
 void PrintUsage(FILE* out) { std::fputs(Usage().toUtf8().constData(), out); }
 } // namespace
@@ -24,6 +25,8 @@ int main(int argc, char** argv)
     }
     if (command == QLatin1String("compare"))
         return RunCompareCommand(args);
+    if (command == QLatin1String("sync"))
+        return RunSyncCommand(args);
     std::fprintf(stderr, "parvexcmd: unknown command \"%s\"\n", command.toUtf8().constData());
     PrintUsage(stderr);
     return 2;

@@ -1,0 +1,262 @@
+#include "cmd/CmdSync.h"
+
+#include "app/AppContext.h"
+#include "cmd/CmdCompare.h"
+#include "cmd/CompareOptions.h"
+#include "cmd/ConsoleDialogs.h"
+#include "cmd/ConsoleProgressView.h"
+#include "cmd/Interruption.h"
+#include "compare/CompareRun.h"
+#include "sync/DriveQueries.h"
+#include "sync/SyncPlan.h"
+#include "sync/SyncRun.h"
+#include "views/PaneRows.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <optional>
+
+namespace {
+
+struct SyncOptions
+{
+    std::optional<int32_t> method;
+    std::optional<CSyncSettings::Rules> rules;
+    QStringList only;
+    bool dryRun = false;
+    bool ignoreSpace = false;
+};
+
+const char* const MethodNames[] = {"right-same-as-left", "left-same-as-right", "both-ways", "custom",
+                                   "orphans-to-left", "orphans-to-right", "newer-to-left", "newer-to-right"};
+
+std::optional<int32_t> MethodFromText(const QString& text)
+{
+    bool number = false;
+    const int n = text.toInt(&number);
+    if (number)
+        return n >= 0 && n < CSyncSettings::MethodCount ? std::optional<int32_t>(n) : std::nullopt;
+    for (int i = 0; i < CSyncSettings::MethodCount; ++i)
+        if (text == QLatin1String(MethodNames[i]))
+            return i;
+    return std::nullopt;
+}
+
+std::optional<CSyncSettings::Rules> RulesFromText(const QString& text)
+{
+    const QStringList parts = text.split(QLatin1Char(','));
+    if (parts.size() != 8)
+        return std::nullopt;
+    CSyncSettings::Rules rules{};
+    for (int i = 0; i < 8; ++i) {
+        bool ok = false;
+        const int code = parts[i].trimmed().toInt(&ok);
+        if (!ok || code < 0 || code > 3)
+            return std::nullopt;
+        rules[size_t(i)] = code;
+    }
+    return rules;
+}
+
+ExtraOptionParser SyncOptionParser(SyncOptions& s)
+{
+    return [&s](const QString& name, const std::optional<QString>& inlineValue,
+                const std::function<std::optional<QString>()>& value, QString& error) {
+        const auto noValue = [&] {
+            if (inlineValue)
+                error = QStringLiteral("option %1 takes no value").arg(name);
+        };
+        if (name == QLatin1String("--sync")) {
+            const auto v = value();
+            s.method = v ? MethodFromText(*v) : std::nullopt;
+            if (!s.method)
+                error = QStringLiteral("option --sync needs a method: 0-7, right-same-as-left, left-same-as-right, both-ways, "
+                                       "custom, orphans-to-left, orphans-to-right, newer-to-left or newer-to-right");
+        } else if (name == QLatin1String("--rules")) {
+            const auto v = value();
+            s.rules = v ? RulesFromText(*v) : std::nullopt;
+            if (!s.rules)
+                error = QStringLiteral("option --rules needs eight action codes 0-3, comma-separated");
+        } else if (name == QLatin1String("--only")) {
+            const auto v = value();
+            if (!v || v->isEmpty())
+                error = QStringLiteral("option --only needs a row text");
+            else
+                s.only << *v;
+        } else if (name == QLatin1String("--dry-run")) {
+            s.dryRun = true;
+            noValue();
+        } else if (name == QLatin1String("--ignore-space")) {
+            s.ignoreSpace = true;
+            noValue();
+        } else {
+            return false;
+        }
+        return true;
+    };
+}
+
+// The rows named by --only, by their text on either side; the names found nowhere in *missing.
+RowIndexes SelectedRows(const CompareResults& results, const QStringList& names, QStringList* missing)
+{
+    RowIndexes rows;
+    for (const QString& name : names) {
+        bool found = false;
+        for (size_t i = 0; i < results.holdSource.size() && i < results.holdTarget.size(); ++i) {
+            if (results.holdSource[i].text == name || results.holdTarget[i].text == name) {
+                rows.push_back(int(i));
+                found = true;
+            }
+        }
+        if (!found)
+            *missing << name;
+    }
+    std::sort(rows.begin(), rows.end());
+    rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
+    return rows;
+}
+
+// One line per operation; written at once, so a reader sees each as it happens.
+bool WriteLine(const QByteArray& line, FILE* out)
+{
+    return std::fwrite(line.constData(), 1, size_t(line.size()), out) == size_t(line.size()) && std::fflush(out) == 0;
+}
+
+QByteArray StepLine(const SyncStep& step)
+{
+    return ActionWord(step.action).toUtf8() + '\t' + EscapedField(step.text) + '\n';
+}
+
+} // namespace
+
+QString SyncUsage()
+{
+    return QStringLiteral(
+        "  sync [compare options] [--sync METHOD] [--rules R] [--only NAME]... [--dry-run] [--ignore-space] LEFT RIGHT\n"
+        "      Compares two folders, then synchronises them. Writes one line per operation as it succeeds:\n"
+        "      delete-left, delete-right, copy-to-right or copy-to-left, a tab, the row text (\"a.txt\",\n"
+        "      \"/Docs\", \"Docs/Old/b.txt\" inside a differing sub-folder), escaped as compare escapes names.\n"
+        "      A failed operation is written to standard error as failed, the text and the reason.\n"
+        "    --sync METHOD   0-7 or right-same-as-left, left-same-as-right, both-ways, custom,\n"
+        "                    orphans-to-left, orphans-to-right, newer-to-left, newer-to-right\n"
+        "    --rules R       eight action codes 0-3 (leave, copy, replace, delete), comma-separated: left new,\n"
+        "                    old, orphan, binary, then right; implies custom\n"
+        "    --only NAME     synchronise only this row (a folder as \"/Docs\"); may be repeated\n"
+        "    --dry-run       write the plan and change nothing\n"
+        "    --ignore-space  go on when the free space looks short\n"
+        "    Without --sync the method (and the custom rules) come from parvex.ini.\n");
+}
+
+int RunSyncCommand(const QStringList& args)
+{
+    CompareOptions options;
+    SyncOptions sync;
+    const QString usageError = ParseCompareOptions(args, options, SyncOptionParser(sync), QStringLiteral("sync"));
+    if (!usageError.isEmpty()) {
+        std::fprintf(stderr, "parvexcmd: %s\n%s", usageError.toUtf8().constData(), SyncUsage().toUtf8().constData());
+        return ExitTrouble;
+    }
+    if (options.help)
+        return WriteStandardOutput(SyncUsage());
+
+    ConsoleDialogs dialogs;
+    ConsoleProgressView view;
+    dialogs.SetBeforeMessage([&view] { view.Wipe(); });
+    AppContext ctx(AppContext::DefaultApplicationFolder(), dialogs);
+    CCompare& compare = ctx.Compare();
+    Interruption::Install(compare);
+    struct SignalsBackOnReturn
+    {
+        ~SignalsBackOnReturn() { Interruption::Uninstall(); }
+    } signalsBack;
+    QString problem;
+    if (!ctx.LoadHelperLibrary(&problem)) {
+        std::fprintf(stderr, "parvexcmd: cannot load the helper library: %s\n", problem.toUtf8().constData());
+        return ExitTrouble;
+    }
+    ctx.Lib().SetMessageHandler(
+        [](const char* text, const char* title, void* context) {
+            static_cast<ConsoleDialogs*>(context)->Print(QString::fromUtf8(text), QString::fromUtf8(title));
+        },
+        &dialogs);
+    LoadCommandSettings(ctx, dialogs, {SettingOwner::Compare, SettingOwner::Sync});
+    ApplyCompareOptions(options, compare);
+    CSyncSettings& settings = ctx.SyncSettings();
+    if (sync.rules) {
+        settings.SetSyncMethod(CSyncSettings::Custom);
+        settings.SetAllRules(*sync.rules);
+    } else if (sync.method) {
+        settings.SetSyncMethod(*sync.method);
+    }
+
+    CompareResults results(ctx.Errors());
+    NullEventPump pump;
+    CompareRun run(ctx.ComparisonServices(), results, view, pump);
+    const CompareOutcome outcome =
+        Interruption::Happened()
+            ? CompareOutcome::Cancelled
+            : run.CompareDirs(FolderArgument(options.folders[0]), FolderArgument(options.folders[1]), true, false);
+    if (Interruption::Happened()) {
+        Interruption::Report();
+        return ExitTrouble;
+    }
+    if (outcome == CompareOutcome::Cancelled || IsNoResultsList(results.holdSource))
+        return ExitTrouble;
+    // A comparison that could not read everything is no ground for deleting or overwriting anything.
+    if (compare.ErrorsDuringCompare() || dialogs.TroubleShown()) {
+        std::fprintf(stderr, "parvexcmd: the comparison could not read everything; nothing was synchronised\n");
+        return ExitTrouble;
+    }
+
+    QStringList missing;
+    const RowIndexes selected = SelectedRows(results, sync.only, &missing);
+    if (!missing.isEmpty()) {
+        for (const QString& name : missing)
+            std::fprintf(stderr, "parvexcmd: no row \"%s\" in the comparison\n", name.toUtf8().constData());
+        return ExitTrouble;
+    }
+    const QString leftFolder = results.source.Path();
+    const QString rightFolder = results.target.Path();
+    const SyncInput input{results.holdSource, results.holdTarget, leftFolder, rightFolder, results.allSubFolderDiffs,
+                          settings.AllRules(), sync.only.isEmpty() ? nullptr : &selected};
+    const std::vector<SyncStep> plan = PlanSync(input);
+
+    if (sync.dryRun) {
+        for (const SyncStep& step : plan)
+            if (!WriteLine(StepLine(step), stdout))
+                return ExitTrouble;
+        return ExitSame;
+    }
+
+    const SyncLists lists = GetListOfFilesAffectedBySync(results.holdSource, results.holdTarget, settings.AllRules(),
+                                                         input.selectedOnly);
+    const SpaceCheck space = EnoughSpaceForSync({dialogs, ctx.Errors(), DriveQueries::System()},
+                                                {results.holdSource, leftFolder}, {results.holdTarget, rightFolder},
+                                                lists, results.allSubFolderDiffs, settings.AllRules(), input.selectedOnly);
+    if (space.reported)
+        return ExitTrouble;
+    if (!space.enough) {
+        dialogs.Print(LowDiskSpaceText(ctx.Lib(), space), LowDiskSpaceTitle());
+        if (!sync.ignoreSpace)
+            return ExitTrouble;
+    }
+
+    FileOps::Control control;
+    control.cancel = compare.CancelFlag();
+    bool writeFailed = false;
+    const SyncReport report = CarryOutSync(plan, control, [&](const SyncStep& step, const FileOps::Result& result) {
+        if (result.ok()) {
+            writeFailed = writeFailed || !WriteLine(StepLine(step), stdout);
+            return;
+        }
+        const QString reason = QString::number(result.error) + QStringLiteral(" - ") + result.errorText
+                               + (result.failedPath.isEmpty() ? QString() : QStringLiteral(" (") + result.failedPath + QLatin1Char(')'));
+        WriteLine("failed\t" + EscapedField(step.text) + '\t' + EscapedField(reason) + '\n', stderr);
+    });
+    ctx.Lib().SetMessageHandler(nullptr, nullptr);
+    if (Interruption::Happened()) {
+        std::fprintf(stderr, "parvexcmd: synchronisation cancelled\n");
+        return ExitTrouble;
+    }
+    return report.cancelled || report.failures > 0 || writeFailed ? ExitTrouble : ExitSame;
+}

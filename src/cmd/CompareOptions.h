@@ -1,0 +1,61 @@
+#pragma once
+
+#include "settings/OptionTable.h"
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+#include <cstdint>
+#include <functional>
+#include <initializer_list>
+#include <optional>
+
+class AppContext;
+class CCompare;
+class ConsoleDialogs;
+
+// The comparison options every command that compares takes, and what the commands share around them.
+
+// What the command line sets; anything left unset comes from the settings file.
+struct CompareOptions
+{
+    std::optional<int32_t> method;
+    std::optional<int32_t> chunkSize;
+    std::optional<bool> subFolders;
+    std::optional<QString> include;
+    std::optional<QString> exclude;
+    bool excludeHiddenFiles = false;
+    bool excludeSystemFiles = false;
+    bool excludeHiddenFolders = false;
+    bool excludeSystemFolders = false;
+    std::optional<bool> ignoreTwoSec;
+    std::optional<bool> ignoreDst;
+    bool details = false;
+    bool help = false;
+    QStringList folders;
+};
+
+constexpr int ExitSame = 0;
+constexpr int ExitDifferent = 1;
+constexpr int ExitTrouble = 2;
+
+// A command's own options: given an option's name, its value if written as --name=value, and a way to
+// take the next argument as its value, answers whether it knew the option (error: a usage problem).
+using ExtraOptionParser = std::function<bool(const QString& name, const std::optional<QString>& inlineValue,
+                                             const std::function<std::optional<QString>()>& value, QString& error)>;
+
+// Parses args; answers an error text for bad usage, empty when fine. command names the command in it.
+QString ParseCompareOptions(const QStringList& args, CompareOptions& o, const ExtraOptionParser& extra,
+                            const QString& command);
+void ApplyCompareOptions(const CompareOptions& o, CCompare& compare);
+
+// Loads the settings file's keys of the given owners only.
+void LoadCommandSettings(AppContext& ctx, ConsoleDialogs& dialogs, std::initializer_list<SettingOwner> owners);
+
+// Folders on the command line count from the working folder, as every tool's do; an empty one stays
+// empty, for the path check to refuse, instead of naming the working folder.
+QString FolderArgument(const QString& text);
+
+// Linux names may hold tabs and line ends, which would split a field or a line; so within a field a
+// backslash, tab, line feed and carriage return are written as \\, \t, \n and \r.
+QByteArray EscapedField(const QString& field);

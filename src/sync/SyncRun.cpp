@@ -1,0 +1,245 @@
+#include "sync/SyncRun.h"
+
+#include "base/Failure.h"
+#include "model/CDir.h"
+#include "platform/ParvexLib.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <sys/stat.h>
+#include <unordered_set>
+
+namespace {
+
+using Action = SyncStep::Action;
+using Rules = CSyncSettings::Rules;
+
+QString WithSlash(const QString& folder)
+{
+    return folder.isEmpty() || folder.endsWith(QLatin1Char('/')) ? folder : folder + QLatin1Char('/');
+}
+
+int RuleCategory(int category)
+{
+    switch (category) {
+    case 1: return CSyncSettings::New;
+    case 2: return CSyncSettings::Old;
+    case 4: return CSyncSettings::Orphan;
+    case 5: return CSyncSettings::Binary;
+    default: return -1;
+    }
+}
+
+bool ActionIs(const Rules& rules, CSyncSettings::Side side, int category, int32_t action)
+{
+    const int c = RuleCategory(category);
+    return c >= 0 && rules[CSyncSettings::RuleIndex(side, CSyncSettings::Category(c))] == action;
+}
+
+// The name a row's object has in its folder (a folder row without its "/").
+QString ObjectName(const ResultRow& row) { return row.IsFolder() ? row.text.mid(1) : row.text; }
+
+void AddRowSteps(std::vector<SyncStep>& plan, const SyncInput& in, const RowIndexes& rows, Action action)
+{
+    const bool fromLeft = action == Action::DeleteLeft || action == Action::CopyToRight;
+    const ResultList& mine = fromLeft ? in.left : in.right;
+    const ResultList& other = fromLeft ? in.right : in.left;
+    const QString& myFolder = fromLeft ? in.leftFolder : in.rightFolder;
+    const QString& otherFolder = fromLeft ? in.rightFolder : in.leftFolder;
+    for (const int i : rows) {
+        const ResultRow& row = mine[size_t(i)];
+        const QString source = RowObjectPath(myFolder, row);
+        if (source.isEmpty())
+            continue;
+        SyncStep step{action, row.text, source, QString(), row.icon, false};
+        if (action == Action::CopyToRight || action == Action::CopyToLeft) {
+            const ResultRow* pair = size_t(i) < other.size() ? &other[size_t(i)] : nullptr;
+            step.target = pair != nullptr && IsRealRow(*pair) ? RowObjectPath(otherFolder, *pair)
+                                                              : WithSlash(otherFolder) + ObjectName(row);
+        }
+        plan.push_back(std::move(step));
+    }
+}
+
+void AddSubFolderSteps(std::vector<SyncStep>& plan, const SyncInput& in, const CSubFolderDiffs& diffs)
+{
+    const QString leftName = diffs.strSubFolderName();
+    const QString rightName = diffs.TargetSubFolderName();
+    const QString leftBase = WithSlash(in.leftFolder) + leftName + QLatin1Char('/');
+    const QString rightBase = WithSlash(in.rightFolder) + rightName + QLatin1Char('/');
+    const auto& one = diffs.DiffOne();
+    const auto& two = diffs.DiffTwo();
+    const auto pass = [&](bool leftSide, int32_t wanted) {
+        const auto& mine = leftSide ? one : two;
+        const auto& other = leftSide ? two : one;
+        for (size_t i = 0; i < mine.size(); ++i) {
+            const SubFolderDiffEntry& entry = mine[i];
+            if (entry.IsAbsent()
+                || !ActionIs(in.rules, leftSide ? CSyncSettings::Left : CSyncSettings::Right, entry.compareResult, wanted))
+                continue;
+            SyncStep step;
+            step.inSubFolder = true;
+            step.category = entry.compareResult > 0 ? Category(entry.compareResult) : Category::None;
+            step.text = (leftSide ? leftName : rightName) + QLatin1Char('/') + entry.fileName;
+            step.source = (leftSide ? leftBase : rightBase) + entry.fileName;
+            if (wanted == CSyncSettings::Delete) {
+                step.action = leftSide ? Action::DeleteLeft : Action::DeleteRight;
+            } else {
+                step.action = leftSide ? Action::CopyToRight : Action::CopyToLeft;
+                const bool paired = i < other.size() && !other[i].IsAbsent();
+                step.target = (leftSide ? rightBase : leftBase) + (paired ? other[i].fileName : entry.fileName);
+            }
+            plan.push_back(std::move(step));
+        }
+    };
+    pass(true, CSyncSettings::Delete);
+    pass(false, CSyncSettings::Delete);
+    pass(true, CSyncSettings::Copy);
+    pass(false, CSyncSettings::Copy);
+}
+
+FileOps::Result Failed(int error, const QString& path, const QString& text = {})
+{
+    FileOps::Result r;
+    r.error = error;
+    r.number = Failure::NumberForErrno(error, true);
+    r.errorText = text.isEmpty() ? QString::fromLocal8Bit(std::strerror(error)) : text;
+    r.failedPath = path;
+    return r;
+}
+
+// Whether the object is still what the comparison saw: a folder row a folder, a file row no folder.
+// A row is only deleted for what it was seen to be.
+bool StillAsSeen(const SyncStep& step)
+{
+    struct stat st {};
+    if (lstat(QFile::encodeName(step.source).constData(), &st) != 0)
+        return true; // gone, or not to be looked at: the operation itself says so
+    const bool folderRow = !step.inSubFolder && step.text.startsWith(QLatin1Char('/'));
+    return S_ISDIR(st.st_mode) == folderRow;
+}
+
+FileOps::Result Carry(const SyncStep& step, const FileOps::Control& control, QString& lastMadeFolder)
+{
+    if (step.IsDelete()) {
+        if (!StillAsSeen(step))
+            return Failed(ESTALE, step.source, QStringLiteral("it changed since the comparison, so it was kept"));
+        return step.inSubFolder ? FileOps::DeletePermanently({step.source}, control)
+                                : FileOps::MoveToTrash({step.source}, control);
+    }
+    const QString targetFolder = QFileInfo(step.target).absolutePath();
+    if (step.inSubFolder && targetFolder != lastMadeFolder) {
+        // A file of a sub-folder below folders the other side lacks: those are made first.
+        if (!QFileInfo(targetFolder).isDir())
+            CDir::CreateNestedFoldersByPath(targetFolder);
+        lastMadeFolder = targetFolder;
+    }
+    return CopyObjectAs(step.source, step.target, control);
+}
+
+} // namespace
+
+QString ActionWord(Action action)
+{
+    switch (action) {
+    case Action::DeleteLeft: return QStringLiteral("delete-left");
+    case Action::DeleteRight: return QStringLiteral("delete-right");
+    case Action::CopyToRight: return QStringLiteral("copy-to-right");
+    case Action::CopyToLeft: break;
+    }
+    return QStringLiteral("copy-to-left");
+}
+
+std::vector<SyncStep> PlanSync(const SyncInput& in)
+{
+    const SyncLists lists = GetListOfFilesAffectedBySync(in.left, in.right, in.rules, in.selectedOnly);
+    std::vector<SyncStep> plan;
+    AddRowSteps(plan, in, lists.deleteFromLeft, Action::DeleteLeft);
+    AddRowSteps(plan, in, lists.deleteFromRight, Action::DeleteRight);
+    AddRowSteps(plan, in, lists.copyLeftToRight, Action::CopyToRight);
+    AddRowSteps(plan, in, lists.copyRightToLeft, Action::CopyToLeft);
+
+    std::unordered_set<QString> chosen;
+    if (in.selectedOnly != nullptr)
+        for (const int i : *in.selectedOnly)
+            if (i >= 0 && size_t(i) < in.left.size() && in.left[size_t(i)].IsFolder())
+                chosen.insert(in.left[size_t(i)].text.mid(1));
+    for (const CSubFolderDiffs& diffs : in.subFolders)
+        if (in.selectedOnly == nullptr || chosen.count(diffs.strSubFolderName()) != 0)
+            AddSubFolderSteps(plan, in, diffs);
+    return plan;
+}
+
+SyncReport CarryOutSync(const std::vector<SyncStep>& plan, const FileOps::Control& control,
+                        const SyncStepObserver& observer)
+{
+    SyncReport report;
+    QString lastMadeFolder;
+    for (const SyncStep& step : plan) {
+        if (control.cancel != nullptr && control.cancel->load()) {
+            report.cancelled = true;
+            break;
+        }
+        const FileOps::Result result = Carry(step, control, lastMadeFolder);
+        if (result.aborted) {
+            report.cancelled = true;
+            break;
+        }
+        if (observer)
+            observer(step, result);
+        if (result.ok()) {
+            ++report.done;
+            continue;
+        }
+        ++report.failures;
+        if (!step.inSubFolder) {
+            report.cancelled = true;
+            break;
+        }
+    }
+    return report;
+}
+
+FileOps::Result CopyObjectAs(const QString& source, const QString& targetPath, const FileOps::Control& control)
+{
+    const QFileInfo target(targetPath);
+    const QString folder = target.absolutePath();
+    QString clean = source;
+    while (clean.size() > 1 && clean.endsWith(QLatin1Char('/')))
+        clean.chop(1);
+    const QString name = QFileInfo(clean).fileName();
+    if (name == target.fileName())
+        return FileOps::Copy({clean}, folder, control);
+
+    // Another name: the copy is made whole in a hidden folder beside the target, then renamed over it.
+    QByteArray pattern = QFile::encodeName(folder + QStringLiteral("/.parvex-copy-XXXXXX"));
+    if (mkdtemp(pattern.data()) == nullptr)
+        return Failed(errno, folder);
+    const QString staging = QFile::decodeName(pattern);
+    FileOps::Result result = FileOps::Copy({clean}, staging, control);
+    if (result.ok()) {
+        const QByteArray from = QFile::encodeName(staging + QLatin1Char('/') + name);
+        if (::rename(from.constData(), QFile::encodeName(target.absoluteFilePath()).constData()) != 0) {
+            const int error = errno;
+            result = Failed(error, targetPath);
+        }
+    }
+    FileOps::DeletePermanently({staging});
+    return result;
+}
+
+QString LowDiskSpaceText(const ParvexLib& lib, const SpaceCheck& check)
+{
+    const QString crLf = QStringLiteral("\r\n");
+    return QStringLiteral("There may not be enough space available on drive ") + check.drive + QLatin1Char('.') + crLf + crLf
+           + QStringLiteral("Space Required: ") + lib.ConvertBytesToCorrectByteTypeString(check.required) + crLf
+           + QStringLiteral("Space Available: ") + lib.ConvertBytesToCorrectByteTypeString(check.available) + crLf + crLf
+           + QStringLiteral("Press OK to continue with the synchronization, or Cancel to abort.");
+}
+
+QString LowDiskSpaceTitle() { return QStringLiteral("Low Disk Space"); }

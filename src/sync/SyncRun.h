@@ -1,0 +1,86 @@
+#pragma once
+
+#include "compare/CSubFolderDiffs.h"
+#include "compare/ResultList.h"
+#include "platform/FileOps.h"
+#include "sync/CSyncSettings.h"
+#include "sync/SyncPlan.h"
+
+#include <QString>
+#include <functional>
+#include <vector>
+
+class ParvexLib;
+
+// A synchronisation of one comparison: the plan (every operation, in the order it is carried out) and
+// carrying it out. The window and the headless command run the same plan through the same code; they
+// differ only in how they ask, show progress and report.
+//
+// The order is fixed: deletes on the left, deletes on the right, copies from left to right, copies from
+// right to left (rows of the two lists), then the differing sub-folders one by one, each again deletes
+// left, deletes right, copies to the right, copies to the left. Deleted rows go to the trash; files inside
+// a differing sub-folder are deleted for good, as the methods that delete them ask.
+
+struct SyncInput
+{
+    const ResultList& left;
+    const ResultList& right;
+    QString leftFolder;  // the compared folders, with a trailing "/"
+    QString rightFolder;
+    const SubFolderDiffsList& subFolders;
+    CSyncSettings::Rules rules;
+    // Rows (positions in the lists) a selected-only synchronisation is limited to; none for all.
+    const RowIndexes* selectedOnly = nullptr;
+};
+
+struct SyncStep
+{
+    enum class Action { DeleteLeft, DeleteRight, CopyToRight, CopyToLeft };
+
+    Action action;
+    // The row as the headless command names it: "a.txt", "/Docs", or a file of a differing sub-folder as
+    // "Docs/Old/b.txt"; each in the spelling of the side it is taken from.
+    QString text;
+    // The object deleted, or the source of a copy.
+    QString source;
+    // A copy's full target path: the counterpart's own name where there is one, never the other side's
+    // spelling of it.
+    QString target;
+    Category category = Category::None;
+    bool inSubFolder = false;
+
+    bool IsDelete() const { return action == Action::DeleteLeft || action == Action::DeleteRight; }
+    bool OnLeft() const { return action == Action::DeleteLeft || action == Action::CopyToRight; }
+};
+
+// "delete-left", "delete-right", "copy-to-right", "copy-to-left".
+QString ActionWord(SyncStep::Action action);
+
+std::vector<SyncStep> PlanSync(const SyncInput& input);
+
+struct SyncReport
+{
+    // Stopped by the user, or by a failure of a row operation (the phases after it were skipped).
+    bool cancelled = false;
+    int failures = 0;
+    int done = 0;
+};
+
+// Hears each step as it ends: result.ok() for success; otherwise the failure (result.error and errorText).
+using SyncStepObserver = std::function<void(const SyncStep& step, const FileOps::Result& result)>;
+
+// Carries out the plan. A failure of a row's operation stops the run (what was done stays done); a failure
+// inside a sub-folder is reported and the run goes on with the next file. The cancel flag of control is
+// tested between files (and between chunks of a large one): the current file is finished or rolled back,
+// never left half.
+SyncReport CarryOutSync(const std::vector<SyncStep>& plan, const FileOps::Control& control,
+                        const SyncStepObserver& observer = {});
+
+// The question when a synchronisation may not fit: "There may not be enough space available on drive ..."
+// with the sizes, ending in "Press OK to continue with the synchronization, or Cancel to abort.".
+QString LowDiskSpaceText(const ParvexLib& lib, const SpaceCheck& check);
+QString LowDiskSpaceTitle();
+
+// Copies one file or link to targetPath, under that path's name, replacing what is there: fail-safe as
+// FileOps::Copy (the old target stays whole until the new one is complete).
+FileOps::Result CopyObjectAs(const QString& source, const QString& targetPath, const FileOps::Control& control);
