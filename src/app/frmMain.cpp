@@ -5,6 +5,7 @@
 #include "app/GuiObjectCommands.h"
 #include "model/PathUtils.h"
 #include "sync/GuiFileOpCommands.h"
+#include "sync/GuiSyncCommands.h"
 #include "compare/GuiCompareCommands.h"
 #include "settings/GuiSettingsCommands.h"
 #include "views/GuiViewCommands.h"

@@ -19,6 +19,7 @@ class AppContext;
 class GuiCommandRegistry;
 class GuiCompareCommands;
 class GuiFileOpCommands;
+class GuiSyncCommands;
 class GuiObjectCommands;
 class GuiSettingsCommands;
 class GuiViewCommands;
@@ -69,6 +70,7 @@ public:
     // The folder of the pane the next command acts on.
     CDir& CurrentDirObject() { return m_current == m_lvwTarget ? m_results.target : m_results.source; }
     SubFolderDiffsList& AllSubFolderDiffs() { return m_results.allSubFolderDiffs; }
+    const SubFolderDiffsList& SubFolderDifferences() const override { return m_results.allSubFolderDiffs; }
     GuiResultPane* SourcePane() const override { return m_lvwSource; }
     GuiResultPane* TargetPane() const override { return m_lvwTarget; }
     // The pane the next command acts on: the one that last had the focus (the left one at first).
@@ -86,6 +88,7 @@ public:
     GuiCommandRegistry& Commands() const { return *m_commands; }
     // The file commands' controller (tests stand in for its drives and windows).
     GuiFileOpCommands& FileOpCommands() const;
+    GuiSyncCommands& SyncCommands() const;
     QMenu* TopMenu(const QString& objectName) const;
 
     // Results and views.
@@ -208,6 +211,7 @@ private:
     std::unique_ptr<GuiSettingsCommands> m_settingsCommands;
     std::unique_ptr<GuiObjectCommands> m_objectCommands;
     std::unique_ptr<GuiFileOpCommands> m_fileOpCommands;
+    std::unique_ptr<GuiSyncCommands> m_syncCommands;
     QHash<QString, QMenu*> m_menus;
     QMenu* m_filePopup = nullptr;
     QMenu* m_folderPopup = nullptr;

@@ -6,6 +6,7 @@
 #include "compare/GuiCompareCommands.h"
 #include "settings/GuiSettingsCommands.h"
 #include "sync/GuiFileOpCommands.h"
+#include "sync/GuiSyncCommands.h"
 #include "settings/frmMaintainFolderLists.h"
 #include "views/GuiViewCommands.h"
 
@@ -21,6 +22,7 @@ void frmMain::WireCommands()
     m_settingsCommands = std::make_unique<GuiSettingsCommands>(m_ctx, *this, *m_commands);
     m_objectCommands = std::make_unique<GuiObjectCommands>(m_ctx, *this, *m_commands);
     m_fileOpCommands = std::make_unique<GuiFileOpCommands>(m_ctx, *this, *m_commands);
+    m_syncCommands = std::make_unique<GuiSyncCommands>(m_ctx, *this, *m_commands);
 
     // Each folder button opens the folder picker; its arrow opens the folder's own menu.
     for (const bool source : {true, false}) {
@@ -38,6 +40,7 @@ void frmMain::WireCommands()
 }
 
 GuiFileOpCommands& frmMain::FileOpCommands() const { return *m_fileOpCommands; }
+GuiSyncCommands& frmMain::SyncCommands() const { return *m_syncCommands; }
 
 void frmMain::SetUrlOpener(std::function<bool(const QUrl&)> opener) { m_objectCommands->SetUrlOpener(std::move(opener)); }
 

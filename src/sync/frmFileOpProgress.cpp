@@ -37,12 +37,18 @@ QString frmFileOpProgress::CaptionFor(FileOpRunner::Kind kind)
 }
 
 frmFileOpProgress::frmFileOpProgress(FileOpRunner::Kind kind, QWidget* parent)
-    : QDialog(parent), m_kind(kind), m_lblAction(new QLabel(ActionText(kind), this)), m_lblCurrent(new QLabel(this)),
+    : frmFileOpProgress(CaptionFor(kind), ActionText(kind), parent)
+{
+    m_kind = kind;
+}
+
+frmFileOpProgress::frmFileOpProgress(const QString& caption, const QString& action, QWidget* parent)
+    : QDialog(parent), m_lblAction(new QLabel(action, this)), m_lblCurrent(new QLabel(this)),
       m_lblCounts(new QLabel(this)), m_bar(new QProgressBar(this)),
       m_cmdCancel(new QPushButton(QStringLiteral("Cancel"), this))
 {
     setObjectName(QStringLiteral("frmFileOpProgress"));
-    setWindowTitle(CaptionFor(kind));
+    setWindowTitle(caption);
     setWindowModality(Qt::ApplicationModal);
     m_lblAction->setObjectName(QStringLiteral("lblAction"));
     m_lblCurrent->setObjectName(QStringLiteral("lblCurrent"));
@@ -71,6 +77,19 @@ frmFileOpProgress::frmFileOpProgress(FileOpRunner::Kind kind, QWidget* parent)
 
 FileOps::Result frmFileOpProgress::Run(const QStringList& objects, const QString& destination)
 {
+    FileOps::Result result;
+    RunWork([&](const FileOps::Control& control) { result = RunFileOp(m_kind, objects, destination, control); });
+    return result;
+}
+
+void frmFileOpProgress::SetActionText(const QString& text)
+{
+    if (!m_cancel)
+        m_lblAction->setText(text);
+}
+
+void frmFileOpProgress::RunWork(const std::function<void(const FileOps::Control&)>& work)
+{
     QtEventPump pump;
     FileOps::Control control;
     control.cancel = &m_cancel;
@@ -81,11 +100,17 @@ FileOps::Result frmFileOpProgress::Run(const QStringList& objects, const QString
     m_refresh.start();
     // What is already waiting (a repaint, a Cancel pressed early) runs before the first object.
     pump.PumpNow();
-    FileOps::Result result = RunFileOp(m_kind, objects, destination, control);
+    try {
+        work(control);
+    } catch (...) {
+        m_refresh.stop();
+        m_running = false;
+        hide();
+        throw;
+    }
     m_refresh.stop();
     m_running = false;
     hide();
-    return result;
 }
 
 void frmFileOpProgress::Update(const FileOps::Progress& progress)

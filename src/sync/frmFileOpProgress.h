@@ -6,6 +6,7 @@
 #include <QElapsedTimer>
 #include <QTimer>
 #include <atomic>
+#include <functional>
 
 class QLabel;
 class QProgressBar;
@@ -25,9 +26,16 @@ public:
     static constexpr int ShowDelayMs = 400;
 
     frmFileOpProgress(FileOpRunner::Kind kind, QWidget* parent = nullptr);
+    // A window for other work: its caption and the line above the current object.
+    frmFileOpProgress(const QString& caption, const QString& action, QWidget* parent = nullptr);
 
     // Runs the operation with this window as its progress and Cancel.
     FileOps::Result Run(const QStringList& objects, const QString& destination);
+    // Runs work, which hands control to every file operation it makes, with this window as their progress
+    // and Cancel.
+    void RunWork(const std::function<void(const FileOps::Control&)>& work);
+    // The line above the current object ("Copying...", "Step 3 of 10").
+    void SetActionText(const QString& text);
 
     const std::atomic<bool>& CancelFlag() const { return m_cancel; }
     void Cancel();
@@ -48,7 +56,7 @@ private:
     void Update(const FileOps::Progress& progress);
     void Refresh();
 
-    FileOpRunner::Kind m_kind;
+    FileOpRunner::Kind m_kind = FileOpRunner::Kind::Copy;
     QLabel* m_lblAction;
     QLabel* m_lblCurrent;
     QLabel* m_lblCounts;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "compare/CSubFolderDiffs.h"
+
 #include <QString>
 
 class GuiResultPane;
@@ -26,6 +28,8 @@ public:
     // with a trailing "/"; "" before any comparison. Row paths are built from it, never from a folder box
     // the user may have edited since.
     virtual QString ComparedFolder(const GuiResultPane* pane) const = 0;
+    // The differing sub-folders of the last comparison.
+    virtual const SubFolderDiffsList& SubFolderDifferences() const = 0;
     // Whether no long operation is running (the File menu is enabled).
     virtual bool MenusEnabled() const = 0;
     // Enables or disables the top-level menus while a long operation runs.

@@ -1,0 +1,151 @@
+#include "sync/GuiSyncCommands.h"
+
+#include "app/AppContext.h"
+#include "app/GuiCommandRegistry.h"
+#include "sync/DriveQueries.h"
+#include "sync/frmConfirmSync.h"
+#include "sync/frmFileOpProgress.h"
+#include "views/GuiResultPane.h"
+#include "views/GuiResultsFrame.h"
+#include "views/PaneRows.h"
+#include "views/ResultTableModel.h"
+
+#include <QApplication>
+#include <QDateTime>
+#include <algorithm>
+
+namespace {
+
+const QString CrLf = QStringLiteral("\r\n");
+
+QString FailureText(const SyncStep& step, const FileOps::Result& result)
+{
+    return step.text + QStringLiteral(": ") + QString::number(result.error) + QStringLiteral(" - ") + result.errorText;
+}
+
+} // namespace
+
+GuiSyncCommands::GuiSyncCommands(AppContext& ctx, GuiResultsFrame& frame, GuiCommandRegistry& registry)
+    : m_ctx(ctx), m_frame(frame)
+{
+    registry.SetHandler(QStringLiteral("mnuFileAutoSynch"), [this] { Start(false); });
+    registry.SetHandler(QStringLiteral("mnuFileSyncSelectedObjects"), [this] { Start(true); });
+}
+
+void GuiSyncCommands::Start(bool selectedOnly)
+{
+    if (!m_frame.MenusEnabled())
+        return;
+    const ResultList& left = m_frame.SourcePane()->ResultModel()->Hold();
+    const ResultList& right = m_frame.TargetPane()->ResultModel()->Hold();
+    if (IsNoResultsList(left) && IsNoResultsList(right)) {
+        m_frame.CompareDirs(false, false);
+        if (IsNoResultsList(m_frame.SourcePane()->ResultModel()->Hold())
+            && IsNoResultsList(m_frame.TargetPane()->ResultModel()->Hold())) {
+            m_ctx.Dialogs().Message(QStringLiteral("Unable to synchronize.  No comparison has been executed yet."),
+                                    QStringLiteral("Synchronization"), UserDialogs::Icon::Warning);
+            return;
+        }
+    }
+    AutoSynch(m_ctx.MainOptions().ShowSynchronizeConfirmations, selectedOnly);
+}
+
+bool GuiSyncCommands::AskMethod(bool& selectedOnly)
+{
+    if (m_askMethod)
+        return m_askMethod(selectedOnly);
+    return true;
+}
+
+bool GuiSyncCommands::ConfirmPlan(const std::vector<SyncStep>& plan)
+{
+    if (m_confirmPlan)
+        return m_confirmPlan(plan);
+    frmConfirmSync window(plan, m_frame.ComparedFolder(m_frame.SourcePane()), m_frame.ComparedFolder(m_frame.TargetPane()),
+                          m_frame.FrameWindow());
+    window.exec();
+    QApplication::processEvents();
+    return window.Proceed();
+}
+
+void GuiSyncCommands::RecordHistory(const QString& leftFolder, const QString& rightFolder, bool cancelled)
+{
+    (void)leftFolder;
+    (void)rightFolder;
+    (void)cancelled;
+}
+
+RowIndexes GuiSyncCommands::SelectedHoldRows(const GuiResultPane* pane) const
+{
+    RowIndexes rows;
+    const PaneRows& shown = pane->ResultModel()->Rows();
+    for (const int visible : pane->SelectedRows())
+        if (visible >= 0 && size_t(visible) < shown.size() && shown[size_t(visible)] != EmptyRow)
+            rows.push_back(shown[size_t(visible)]);
+    std::sort(rows.begin(), rows.end());
+    return rows;
+}
+
+void GuiSyncCommands::AutoSynch(bool showConfirmation, bool selectedOnly)
+{
+    try {
+        if (m_ctx.MainOptions().PromptForSyncMethod && !AskMethod(selectedOnly))
+            return;
+        const ResultList& left = m_frame.SourcePane()->ResultModel()->Hold();
+        const ResultList& right = m_frame.TargetPane()->ResultModel()->Hold();
+        const QString leftFolder = m_frame.ComparedFolder(m_frame.SourcePane());
+        const QString rightFolder = m_frame.ComparedFolder(m_frame.TargetPane());
+        const RowIndexes selected = selectedOnly ? SelectedHoldRows(m_frame.CurrentListview()) : RowIndexes{};
+        const CSyncSettings::Rules rules = m_ctx.SyncSettings().AllRules();
+        // The differences are copied: the run compares again at its end, which refills the window's own.
+        const SubFolderDiffsList subFolders = m_frame.SubFolderDifferences();
+        const SyncInput input{left, right, leftFolder, rightFolder, subFolders, rules, selectedOnly ? &selected : nullptr};
+        const std::vector<SyncStep> plan = PlanSync(input);
+        if (showConfirmation && !ConfirmPlan(plan))
+            return;
+
+        const SyncLists lists = GetListOfFilesAffectedBySync(left, right, rules, input.selectedOnly);
+        const SpaceCheck space = EnoughSpaceForSync({m_ctx.Dialogs(), m_ctx.Errors(), DriveQueries::System()},
+                                                    {left, leftFolder}, {right, rightFolder}, lists, subFolders, rules,
+                                                    input.selectedOnly);
+        if (space.reported)
+            return;
+        if (!space.enough
+            && m_ctx.Dialogs().Message(LowDiskSpaceText(m_ctx.Lib(), space), LowDiskSpaceTitle(),
+                                       UserDialogs::Icon::Information, UserDialogs::Buttons::OkCancel)
+                   != UserDialogs::Answer::Ok)
+            return;
+
+        // The rows may go when a message box lets the window repaint; the run keeps its own plan.
+        m_frame.SetMenusEnabled(false);
+        QStringList failures;
+        SyncReport report;
+        {
+            frmFileOpProgress progress(QStringLiteral("Synchronization"), QStringLiteral("Synchronizing..."),
+                                       m_frame.FrameWindow());
+            size_t stepNumber = 0;
+            progress.RunWork([&](const FileOps::Control& control) {
+                report = CarryOutSync(plan, control, [&](const SyncStep& step, const FileOps::Result& result) {
+                    ++stepNumber;
+                    progress.SetActionText(QStringLiteral("Synchronizing... (") + QString::number(stepNumber)
+                                           + QStringLiteral(" of ") + QString::number(plan.size()) + QLatin1Char(')'));
+                    if (!result.ok())
+                        failures << FailureText(step, result);
+                });
+            });
+        }
+        m_frame.SetMenusEnabled(true);
+        if (!failures.isEmpty())
+            m_ctx.Dialogs().Message(failures.join(CrLf), QStringLiteral("API Error"), UserDialogs::Icon::Warning);
+        RecordHistory(leftFolder, rightFolder, report.cancelled);
+        if (!report.cancelled)
+            m_ctx.Sounds().PlaySyncCompleteSound();
+        if (m_ctx.MainOptions().AutoCompareAfterSync)
+            m_frame.CompareDirs(false, false);
+        else
+            m_frame.RemoveListItemsAndShowNoCompareMsg();
+    } catch (...) {
+        m_frame.SetMenusEnabled(true);
+        m_ctx.Errors().HandleUnexpectedError(QStringLiteral("frmMain.AutoSync()"));
+    }
+}

@@ -1,0 +1,41 @@
+#pragma once
+
+#include "sync/SyncRun.h"
+
+#include <QtGlobal>
+#include <functional>
+
+class AppContext;
+class GuiCommandRegistry;
+class GuiResultPane;
+class GuiResultsFrame;
+
+// "&Synchronize Folder Contents", "Synchronize Selected Object(s) Only" and the Sync toolbar button: the
+// method question, the plan and its confirmation, the free-space question, the run under one progress
+// window with Cancel, the history record, the sound, and the results compared again or cleared.
+class GuiSyncCommands final
+{
+public:
+    GuiSyncCommands(AppContext& ctx, GuiResultsFrame& frame, GuiCommandRegistry& registry);
+    Q_DISABLE_COPY_MOVE(GuiSyncCommands)
+
+    // One synchronisation of the window's comparison (selected-only limits it to the selected rows).
+    void AutoSynch(bool showConfirmation, bool selectedOnly);
+
+    // Tests answer the windows: the method question (proceed, and the selected-only flag), the
+    // confirmation of the plan.
+    void SetMethodQuestion(std::function<bool(bool& selectedOnly)> ask) { m_askMethod = std::move(ask); }
+    void SetPlanConfirmation(std::function<bool(const std::vector<SyncStep>&)> confirm) { m_confirmPlan = std::move(confirm); }
+
+private:
+    void Start(bool selectedOnly);
+    bool AskMethod(bool& selectedOnly);
+    bool ConfirmPlan(const std::vector<SyncStep>& plan);
+    RowIndexes SelectedHoldRows(const GuiResultPane* pane) const;
+    void RecordHistory(const QString& leftFolder, const QString& rightFolder, bool cancelled);
+
+    AppContext& m_ctx;
+    GuiResultsFrame& m_frame;
+    std::function<bool(bool&)> m_askMethod;
+    std::function<bool(const std::vector<SyncStep>&)> m_confirmPlan;
+};

@@ -1,0 +1,138 @@
+#include "sync/frmConfirmSync.h"
+
+#include "views/GuiCategoryPictures.h"
+
+#include <QAbstractTableModel>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QPushButton>
+#include <QTreeView>
+#include <QVBoxLayout>
+
+namespace {
+
+using Rows = std::vector<std::pair<const SyncStep*, QString>>;
+
+// One side's planned operations, without a widget item per row: a plan may hold many thousands.
+class PlanModel final : public QAbstractTableModel
+{
+public:
+    PlanModel(Rows rows, QObject* parent) : QAbstractTableModel(parent), m_rows(std::move(rows)) {}
+    int rowCount(const QModelIndex& parent) const override { return parent.isValid() ? 0 : int(m_rows.size()); }
+    int columnCount(const QModelIndex& parent) const override { return parent.isValid() ? 0 : 2; }
+    QVariant data(const QModelIndex& index, int role) const override
+    {
+        if (!index.isValid() || size_t(index.row()) >= m_rows.size())
+            return {};
+        const auto& [step, action] = m_rows[size_t(index.row())];
+        if (role == Qt::DisplayRole)
+            return index.column() == 0 ? step->text : action;
+        if (role == Qt::DecorationRole && index.column() == 0 && step->category != Category::None)
+            return CategoryIcon(step->category);
+        return {};
+    }
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override
+    {
+        if (orientation != Qt::Horizontal || role != Qt::DisplayRole)
+            return {};
+        return section == 0 ? QStringLiteral("File") : QStringLiteral("Action");
+    }
+
+private:
+    Rows m_rows;
+};
+
+QTreeView* PlanList(const char* name, Rows rows, QWidget* parent)
+{
+    auto* view = new QTreeView(parent);
+    view->setObjectName(QString::fromLatin1(name));
+    view->setRootIsDecorated(false);
+    view->setUniformRowHeights(true);
+    view->setSelectionMode(QAbstractItemView::NoSelection);
+    view->setModel(new PlanModel(std::move(rows), view));
+    view->header()->setStretchLastSection(false);
+    view->header()->setSectionResizeMode(0, QHeaderView::Stretch);
+    view->header()->setSectionResizeMode(1, QHeaderView::ResizeToContents);
+    return view;
+}
+
+QLabel* WrappedLabel(const char* name, const QString& text, QWidget* parent)
+{
+    auto* label = new QLabel(text, parent);
+    label->setObjectName(QString::fromLatin1(name));
+    label->setWordWrap(true);
+    return label;
+}
+
+} // namespace
+
+Rows frmConfirmSync::SideRows(const std::vector<SyncStep>& plan, bool left)
+{
+    Rows rows;
+    const QString copy = left ? QStringLiteral("Copy -->") : QStringLiteral("<-- Copy");
+    const QString del = QStringLiteral("Delete");
+    // The lists' rows: copies, then deletes; then the sub-folders' files in the order they are done.
+    for (const SyncStep& step : plan)
+        if (!step.inSubFolder && step.OnLeft() == left && !step.IsDelete())
+            rows.emplace_back(&step, copy);
+    for (const SyncStep& step : plan)
+        if (!step.inSubFolder && step.OnLeft() == left && step.IsDelete())
+            rows.emplace_back(&step, del);
+    for (const SyncStep& step : plan)
+        if (step.inSubFolder && step.OnLeft() == left)
+            rows.emplace_back(&step, step.IsDelete() ? del : copy);
+    return rows;
+}
+
+frmConfirmSync::frmConfirmSync(const std::vector<SyncStep>& plan, const QString& leftFolder,
+                               const QString& rightFolder, QWidget* parent)
+    : QDialog(parent)
+{
+    setObjectName(QStringLiteral("frmConfirmSync"));
+    setWindowTitle(QStringLiteral("Confirm Synchronization"));
+    setModal(true);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(WrappedLabel(
+        "lblConfirmMsg",
+        QStringLiteral("The following file operations are about to be performed.  Please look over the changes carefully.  "
+                       "Some of the changes may not be reversible.  Press Continue to proceed with the synchronization "
+                       "or Cancel to abort."),
+        this));
+    auto* lists = new QHBoxLayout;
+    for (const bool left : {true, false}) {
+        auto* column = new QVBoxLayout;
+        auto* caption = WrappedLabel(left ? "lblFolderOne" : "lblFolderTwo", left ? leftFolder : rightFolder, this);
+        caption->setTextFormat(Qt::PlainText);
+        column->addWidget(caption);
+        column->addWidget(PlanList(left ? "lvwFolderOne" : "lvwFolderTwo", SideRows(plan, left), this), 1);
+        lists->addLayout(column, 1);
+    }
+    layout->addLayout(lists, 1);
+    auto* warning = WrappedLabel("lblWarning",
+                                 QStringLiteral("Warning!  If you cancel a synchronization after this point, you may lose "
+                                                "some data.  Check the information above before continuing."),
+                                 this);
+    layout->addWidget(warning);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    auto* ok = new QPushButton(QStringLiteral("Continue"), this);
+    ok->setObjectName(QStringLiteral("OKButton"));
+    auto* cancel = new QPushButton(QStringLiteral("Cancel"), this);
+    cancel->setObjectName(QStringLiteral("CancelButton"));
+    buttons->addWidget(ok);
+    buttons->addWidget(cancel);
+    layout->addLayout(buttons);
+    connect(ok, &QPushButton::clicked, this, [this] {
+        m_proceed = true;
+        accept();
+    });
+    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
+
+    // The main window's size and place.
+    if (parent != nullptr)
+        setGeometry(parent->geometry());
+    else
+        resize(760, 520);
+}

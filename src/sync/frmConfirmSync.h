@@ -1,0 +1,29 @@
+#pragma once
+
+#include "sync/SyncRun.h"
+
+#include <QDialog>
+
+class QLabel;
+class QTreeView;
+
+// "Confirm Synchronization": every planned operation in two lists, the left folder's and the right
+// folder's, each row with its category picture and its action ("Copy -->", "<-- Copy", "Delete"); rows
+// of the lists first (copies before deletes), then the files of the differing sub-folders. Continue
+// proceeds; Cancel, Escape or closing the window cancel.
+class frmConfirmSync final : public QDialog
+{
+    Q_OBJECT
+
+public:
+    frmConfirmSync(const std::vector<SyncStep>& plan, const QString& leftFolder, const QString& rightFolder,
+                   QWidget* parent = nullptr);
+
+    bool Proceed() const { return m_proceed; }
+
+    // The rows of one side's list, in the order shown: (text, action).
+    static std::vector<std::pair<const SyncStep*, QString>> SideRows(const std::vector<SyncStep>& plan, bool left);
+
+private:
+    bool m_proceed = false;
+};
