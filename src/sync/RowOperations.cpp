@@ -6,6 +6,7 @@
 #include "model/CDir.h"
 #include "platform/ParvexLib.h"
 #include "sync/DriveQueries.h"
+#include "sync/SyncRun.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -53,8 +54,10 @@ QString ReasonText(FileOps::Skipped::Reason reason)
 QString OperationWord(Kind kind)
 {
     switch (kind) {
-    case Kind::Copy: return QStringLiteral("Copy");
-    case Kind::Move: return QStringLiteral("Move");
+    case Kind::Copy:
+    case Kind::CopyAs: return QStringLiteral("Copy");
+    case Kind::Move:
+    case Kind::MoveAs: return QStringLiteral("Move");
     case Kind::Trash:
     case Kind::Delete: break;
     }
@@ -121,9 +124,11 @@ bool SpaceAllows(const RowOpServices& services, const SpaceCheck& check)
     return false;
 }
 
-// The shared road of the four copy and move commands on rows.
+// The shared road of the four copy and move commands on rows. other, when given, is the list of the
+// destination folder: a file whose counterpart there is spelt differently replaces it under that name.
 Outcome TransferRows(const RowOpServices& services, const OpList& list, const QString& destination, bool move,
-                     bool confirm, bool calledFromSync, const std::function<SpaceCheck()>& spaceCheck)
+                     bool confirm, bool calledFromSync, const std::function<SpaceCheck()>& spaceCheck,
+                     const ResultList* other = nullptr)
 {
     const QStringList objects = OperandPaths(list);
     if (objects.isEmpty()) {
@@ -147,8 +152,26 @@ Outcome TransferRows(const RowOpServices& services, const OpList& list, const QS
     }
     if (spaceCheck && !SpaceAllows(services, spaceCheck()))
         return {};
+    QStringList sameNames = objects;
+    std::vector<std::pair<QString, QString>> renamed;
+    if (other != nullptr) {
+        sameNames.clear();
+        for (const int i : list.selected) {
+            if (i < 0 || size_t(i) >= list.rows.size())
+                continue;
+            const ResultRow& row = list.rows[size_t(i)];
+            const QString path = RowObjectPath(list.folder, row);
+            if (path.isEmpty())
+                continue;
+            const ResultRow* pair = size_t(i) < other->size() ? &(*other)[size_t(i)] : nullptr;
+            if (pair != nullptr && IsRealRow(*pair) && !row.IsFolder() && !pair->IsFolder() && pair->text != row.text)
+                renamed.emplace_back(path, RowObjectPath(destination, *pair));
+            else
+                sameNames.push_back(path);
+        }
+    }
     BusyPointer busy(services.dialogs);
-    return RunShellOperation(services, move ? Kind::Move : Kind::Copy, objects, destination, confirm);
+    return RunShellOperation(services, move ? Kind::Move : Kind::Copy, sameNames, destination, confirm, renamed);
 }
 
 } // namespace
@@ -160,6 +183,8 @@ FileOps::Result RunFileOp(Kind kind, const QStringList& objects, const QString& 
     case Kind::Copy: return FileOps::Copy(objects, destination, control);
     case Kind::Move: return FileOps::Move(objects, destination, control);
     case Kind::Trash: return FileOps::MoveToTrash(objects, control);
+    case Kind::CopyAs: return CopyObjectAs(objects.value(0), destination, control);
+    case Kind::MoveAs: return MoveObjectAs(objects.value(0), destination, control);
     case Kind::Delete: break;
     }
     return FileOps::DeletePermanently(objects, control);
@@ -189,11 +214,36 @@ QStringList OperandPaths(const OpList& list)
 }
 
 Outcome RunShellOperation(const RowOpServices& services, Kind kind, const QStringList& objects,
-                          const QString& destination, bool confirm)
+                          const QString& destination, bool confirm,
+                          const std::vector<std::pair<QString, QString>>& renamed)
 {
     Outcome outcome;
     outcome.changed = true;
-    outcome.result = services.runner.Run(kind, objects, destination);
+    if (!objects.isEmpty())
+        outcome.result = services.runner.Run(kind, objects, destination);
+    for (const auto& [object, target] : renamed) {
+        if (!outcome.result.ok())
+            break;
+        const FileOps::Result one = services.runner.Run(kind == Kind::Move ? Kind::MoveAs : Kind::CopyAs, {object}, target);
+        FileOps::Result& all = outcome.result;
+        all.completed += one.completed;
+        all.skipped += one.skipped;
+        all.objectsDone += one.objectsDone;
+        all.bytesDone += one.bytesDone;
+        if (!one.ok()) {
+            all.error = one.error;
+            all.number = one.number;
+            all.errorText = one.errorText;
+            all.failedPath = one.failedPath;
+            all.aborted = one.aborted;
+        }
+    }
+    const QStringList everything = objects + [&] {
+        QStringList more;
+        for (const auto& pair : renamed)
+            more << pair.first;
+        return more;
+    }();
     const FileOps::Result& result = outcome.result;
     if (!result.skipped.isEmpty()) {
         QString text = QStringLiteral("These object(s) were left as they were:") + CrLf;
@@ -212,9 +262,9 @@ Outcome RunShellOperation(const RowOpServices& services, Kind kind, const QStrin
             text += CrLf + CrLf + result.failedPath;
         if (kind == Kind::Trash)
             text += CrLf + CrLf + QStringLiteral("The trash did not take it, so it was kept: nothing was deleted.");
-        if (!result.completed.isEmpty() && result.completed.size() < objects.size())
+        if (!result.completed.isEmpty() && result.completed.size() < everything.size())
             text += CrLf + CrLf + QString::number(result.completed.size()) + QStringLiteral(" of ")
-                    + QString::number(objects.size()) + QStringLiteral(" item(s) were done before the failure.");
+                    + QString::number(everything.size()) + QStringLiteral(" item(s) were done before the failure.");
         services.dialogs.Message(text, QStringLiteral("API Error"), Icon::Warning);
         return outcome;
     }
@@ -222,10 +272,12 @@ Outcome RunShellOperation(const RowOpServices& services, Kind kind, const QStrin
         return outcome;
     switch (kind) {
     case Kind::Copy:
+    case Kind::CopyAs:
         services.dialogs.Message(QStringLiteral("Selected item(s) copied to ") + destination,
                                  QStringLiteral("Copy Succeeded"), Icon::Information);
         break;
     case Kind::Move:
+    case Kind::MoveAs:
         services.dialogs.Message(QStringLiteral("Selected item(s) moved to ") + destination,
                                  QStringLiteral("Move Succeeded"), Icon::Information);
         break;
@@ -248,7 +300,7 @@ Outcome CopyFilesToOtherDirAndLVW(const RowOpServices& services, const OpList& l
         std::function<SpaceCheck()> check;
         if (!calledFromSync)
             check = [&] { return EnoughSpaceForCopyLvwToLvw(services.Plan(), source, other, otherFolder); };
-        return TransferRows(services, list, WithSlash(otherFolder), false, confirm, calledFromSync, check);
+        return TransferRows(services, list, WithSlash(otherFolder), false, confirm, calledFromSync, check, &other);
     } catch (...) {
         services.errors.HandleUnexpectedError(QStringLiteral("frmMain.CopyFilesToOtherDirAndLVW"));
     }
@@ -261,7 +313,7 @@ Outcome MoveFilesToOtherDirAndLVW(const RowOpServices& services, const OpList& l
     try {
         const RowSource source{list.rows, list.selected, list.folder};
         return TransferRows(services, list, WithSlash(otherFolder), true, confirm, false,
-                            [&] { return EnoughSpaceForMoveLvwToLvw(services.Plan(), source, other, otherFolder); });
+                            [&] { return EnoughSpaceForMoveLvwToLvw(services.Plan(), source, other, otherFolder); }, &other);
     } catch (...) {
         services.errors.HandleUnexpectedError(QStringLiteral("frmMain.MoveFilesToOtherDirAndLVW"));
     }

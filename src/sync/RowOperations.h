@@ -7,6 +7,8 @@
 #include <QString>
 #include <QStringList>
 #include <atomic>
+#include <utility>
+#include <vector>
 
 class DriveQueries;
 class ErrorHandler;
@@ -36,7 +38,9 @@ public:
 class FileOpRunner
 {
 public:
-    enum class Kind { Copy, Move, Trash, Delete };
+    // CopyAs and MoveAs take one object and, as destination, the full path it gets: a counterpart that
+    // the other side spells differently is replaced under its own name.
+    enum class Kind { Copy, Move, Trash, Delete, CopyAs, MoveAs };
     virtual ~FileOpRunner() = default;
     virtual FileOps::Result Run(Kind kind, const QStringList& objects, const QString& destination) = 0;
 };
@@ -99,8 +103,10 @@ QStringList OperandPaths(const OpList& list);
 // Runs one file operation and shows how it went: nothing when the user cancelled; "API Error" with the
 // error number, its system text and the object when it failed; the objects it left alone (special files,
 // names taken twice); the success message when confirm is set.
+// renamed: objects (not in objects) that go to other names in the destination, as (object, full target path).
 Outcome RunShellOperation(const RowOpServices& services, FileOpRunner::Kind kind, const QStringList& objects,
-                          const QString& destination, bool confirm);
+                          const QString& destination, bool confirm,
+                          const std::vector<std::pair<QString, QString>>& renamed = {});
 
 Outcome CopyFilesToOtherDirAndLVW(const RowOpServices& services, const OpList& list, const ResultList& other,
                                   const QString& otherFolder, bool confirm, bool calledFromSync);

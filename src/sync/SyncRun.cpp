@@ -233,6 +233,25 @@ FileOps::Result CopyObjectAs(const QString& source, const QString& targetPath, c
     return result;
 }
 
+FileOps::Result MoveObjectAs(const QString& source, const QString& targetPath, const FileOps::Control& control)
+{
+    if (::rename(QFile::encodeName(source).constData(), QFile::encodeName(targetPath).constData()) == 0) {
+        FileOps::Result moved;
+        moved.completed << source;
+        moved.objectsDone = 1;
+        return moved;
+    }
+    if (errno != EXDEV)
+        return Failed(errno, source);
+    FileOps::Result result = CopyObjectAs(source, targetPath, control);
+    if (!result.ok())
+        return result;
+    const FileOps::Result removed = FileOps::DeletePermanently({source}, control);
+    if (!removed.ok())
+        return removed;
+    return result;
+}
+
 QString LowDiskSpaceText(const ParvexLib& lib, const SpaceCheck& check)
 {
     const QString crLf = QStringLiteral("\r\n");

@@ -78,6 +78,10 @@ SyncReport CarryOutSync(const std::vector<SyncStep>& plan, const FileOps::Contro
 
 // The question when a synchronisation may not fit: "There may not be enough space available on drive ..."
 // with the sizes, ending in "Press OK to continue with the synchronization, or Cancel to abort.".
+// Moves one file or link to targetPath, replacing what is there: a rename within one file system,
+// otherwise CopyObjectAs and then the source's deletion once the copy is whole.
+FileOps::Result MoveObjectAs(const QString& source, const QString& targetPath, const FileOps::Control& control);
+
 QString LowDiskSpaceText(const ParvexLib& lib, const SpaceCheck& check);
 QString LowDiskSpaceTitle();
 

@@ -15,8 +15,10 @@ namespace {
 QString ActionText(FileOpRunner::Kind kind)
 {
     switch (kind) {
-    case FileOpRunner::Kind::Copy: return QStringLiteral("Copying...");
-    case FileOpRunner::Kind::Move: return QStringLiteral("Moving...");
+    case FileOpRunner::Kind::Copy:
+    case FileOpRunner::Kind::CopyAs: return QStringLiteral("Copying...");
+    case FileOpRunner::Kind::Move:
+    case FileOpRunner::Kind::MoveAs: return QStringLiteral("Moving...");
     case FileOpRunner::Kind::Trash: return QStringLiteral("Sending to the Recycle Bin...");
     case FileOpRunner::Kind::Delete: break;
     }
@@ -28,8 +30,10 @@ QString ActionText(FileOpRunner::Kind kind)
 QString frmFileOpProgress::CaptionFor(FileOpRunner::Kind kind)
 {
     switch (kind) {
-    case FileOpRunner::Kind::Copy: return QStringLiteral("Copy");
-    case FileOpRunner::Kind::Move: return QStringLiteral("Move");
+    case FileOpRunner::Kind::Copy:
+    case FileOpRunner::Kind::CopyAs: return QStringLiteral("Copy");
+    case FileOpRunner::Kind::Move:
+    case FileOpRunner::Kind::MoveAs: return QStringLiteral("Move");
     case FileOpRunner::Kind::Trash: return QStringLiteral("Send to Recycle Bin");
     case FileOpRunner::Kind::Delete: break;
     }

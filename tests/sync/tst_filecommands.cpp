@@ -378,3 +378,29 @@ TEST(FileOpProgressWindow, CancelStopsBetweenFilesAndLeavesNoHalfFile)
     EXPECT_TRUE(Leftovers(dir.file(QStringLiteral("dst"))).isEmpty());
     EXPECT_EQ(window.windowTitle(), QStringLiteral("Copy"));
 }
+
+// On a file system that tells case, "b.txt" and "B.txt" are one pair: a copy replaces the other side's own
+// spelling and never leaves a second file beside it.
+TEST_F(FileCommandsTest, ACounterpartSpeltDifferentlyIsReplacedUnderItsOwnName)
+{
+    left.createFileAt(QStringLiteral("b.txt"), "left newer", Noon + 60);
+    right.createFileAt(QStringLiteral("B.txt"), "right older", Noon);
+    left.createFileAt(QStringLiteral("m.txt"), "moved", Noon + 60);
+    right.createFileAt(QStringLiteral("M.TXT"), "replaced", Noon);
+    Compare();
+    ctx->MainOptions().ShowCopyConfirmations = false;
+    ctx->MainOptions().ShowMoveConfirmations = false;
+    Select(Left(), {"b.txt", "c.txt"});
+    Run("mnuFileCopySelectedFilesToTargetDirectory");
+    EXPECT_TRUE(dialogs.messages.isEmpty());
+    EXPECT_EQ(ReadAll(right.file(QStringLiteral("B.txt"))), "left newer");
+    EXPECT_FALSE(QFile::exists(right.file(QStringLiteral("b.txt"))));
+    EXPECT_EQ(ReadAll(right.file(QStringLiteral("c.txt"))), "left only");
+
+    Select(Left(), {"m.txt"});
+    Run("mnuFileMoveSelectedFilesToTargetDirectory");
+    EXPECT_EQ(ReadAll(right.file(QStringLiteral("M.TXT"))), "moved");
+    EXPECT_FALSE(QFile::exists(right.file(QStringLiteral("m.txt"))));
+    EXPECT_FALSE(QFile::exists(left.file(QStringLiteral("m.txt"))));
+    EXPECT_TRUE(Leftovers(right.path()).isEmpty());
+}
