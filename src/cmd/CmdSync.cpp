@@ -159,28 +159,13 @@ int RunSyncCommand(const QStringList& args)
     if (options.help)
         return WriteStandardOutput(SyncUsage());
 
-    ConsoleDialogs dialogs;
-    ConsoleProgressView view;
-    dialogs.SetBeforeMessage([&view] { view.Wipe(); });
-    AppContext ctx(AppContext::DefaultApplicationFolder(), dialogs);
-    CCompare& compare = ctx.Compare();
-    Interruption::Install(compare);
-    struct SignalsBackOnReturn
-    {
-        ~SignalsBackOnReturn() { Interruption::Uninstall(); }
-    } signalsBack;
-    QString problem;
-    if (!ctx.LoadHelperLibrary(&problem)) {
-        std::fprintf(stderr, "parvexcmd: cannot load the helper library: %s\n", problem.toUtf8().constData());
+    CommandSession session;
+    if (!session.Start({SettingOwner::Compare, SettingOwner::Sync}, options))
         return ExitTrouble;
-    }
-    ctx.Lib().SetMessageHandler(
-        [](const char* text, const char* title, void* context) {
-            static_cast<ConsoleDialogs*>(context)->Print(QString::fromUtf8(text), QString::fromUtf8(title));
-        },
-        &dialogs);
-    LoadCommandSettings(ctx, dialogs, {SettingOwner::Compare, SettingOwner::Sync});
-    ApplyCompareOptions(options, compare);
+    AppContext& ctx = session.ctx;
+    ConsoleDialogs& dialogs = session.dialogs;
+    ConsoleProgressView& view = session.view;
+    CCompare& compare = ctx.Compare();
     CSyncSettings& settings = ctx.SyncSettings();
     if (sync.rules) {
         settings.SetSyncMethod(CSyncSettings::Custom);

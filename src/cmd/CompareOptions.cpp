@@ -3,6 +3,7 @@
 #include "app/AppContext.h"
 #include "base/ErrorHandler.h"
 #include "cmd/ConsoleDialogs.h"
+#include "cmd/Interruption.h"
 #include "compare/CCompare.h"
 #include "compare/Sha1.h"
 #include "model/PathUtils.h"
@@ -10,6 +11,7 @@
 #include "settings/SettingsTable.h"
 
 #include <algorithm>
+#include <cstdio>
 
 QString ParseCompareOptions(const QStringList& args, CompareOptions& o, const ExtraOptionParser& extra,
                             const QString& command)
@@ -177,4 +179,33 @@ QByteArray EscapedField(const QString& field)
         }
     }
     return out;
+}
+
+CommandSession::CommandSession() : ctx(AppContext::DefaultApplicationFolder(), dialogs)
+{
+    dialogs.SetBeforeMessage([this] { view.Wipe(); });
+    Interruption::Install(ctx.Compare());
+}
+
+CommandSession::~CommandSession()
+{
+    ctx.Lib().SetMessageHandler(nullptr, nullptr);
+    Interruption::Uninstall();
+}
+
+bool CommandSession::Start(std::initializer_list<SettingOwner> owners, const CompareOptions& options)
+{
+    QString problem;
+    if (!ctx.LoadHelperLibrary(&problem)) {
+        std::fprintf(stderr, "parvexcmd: cannot load the helper library: %s\n", problem.toUtf8().constData());
+        return false;
+    }
+    ctx.Lib().SetMessageHandler(
+        [](const char* text, const char* title, void* context) {
+            static_cast<ConsoleDialogs*>(context)->Print(QString::fromUtf8(text), QString::fromUtf8(title));
+        },
+        &dialogs);
+    LoadCommandSettings(ctx, dialogs, owners);
+    ApplyCompareOptions(options, ctx.Compare());
+    return true;
 }

@@ -1,5 +1,8 @@
 #pragma once
 
+#include "app/AppContext.h"
+#include "cmd/ConsoleDialogs.h"
+#include "cmd/ConsoleProgressView.h"
 #include "settings/OptionTable.h"
 
 #include <QByteArray>
@@ -10,9 +13,7 @@
 #include <initializer_list>
 #include <optional>
 
-class AppContext;
 class CCompare;
-class ConsoleDialogs;
 
 // The comparison options every command that compares takes, and what the commands share around them.
 
@@ -59,3 +60,22 @@ QString FolderArgument(const QString& text);
 // Linux names may hold tabs and line ends, which would split a field or a line; so within a field a
 // backslash, tab, line feed and carriage return are written as \\, \t, \n and \r.
 QByteArray EscapedField(const QString& field);
+
+// What every command that compares sets up: the console's dialogs and progress line, the context over
+// the application folder, SIGINT and SIGTERM as cancel, and the helper library with its messages going to
+// standard error. Everything is handed back when the session ends.
+class CommandSession final
+{
+public:
+    CommandSession();
+    ~CommandSession();
+    Q_DISABLE_COPY_MOVE(CommandSession)
+
+    // Binds the helper library (saying why on standard error when it cannot), loads the settings of the
+    // given owners and applies the command line's comparison options over them.
+    bool Start(std::initializer_list<SettingOwner> owners, const CompareOptions& options);
+
+    ConsoleDialogs dialogs;
+    ConsoleProgressView view;
+    AppContext ctx;
+};

@@ -59,22 +59,10 @@ GuiResultPane* GuiFileOpCommands::OtherPane(const GuiResultPane* pane) const
     return pane == m_frame.SourcePane() ? m_frame.TargetPane() : m_frame.SourcePane();
 }
 
-RowIndexes GuiFileOpCommands::SelectedHoldRows(const GuiResultPane* pane) const
-{
-    RowIndexes rows;
-    if (pane == nullptr)
-        return rows;
-    const PaneRows& shown = pane->ResultModel()->Rows();
-    for (const int visible : pane->SelectedRows())
-        if (visible >= 0 && size_t(visible) < shown.size() && shown[size_t(visible)] != EmptyRow)
-            rows.push_back(shown[size_t(visible)]);
-    std::sort(rows.begin(), rows.end());
-    return rows;
-}
 
 QStringList GuiFileOpCommands::SelectedPaths(const GuiResultPane* pane) const
 {
-    const RowIndexes rows = SelectedHoldRows(pane);
+    const RowIndexes rows = pane->SelectedHoldRows();
     return OperandPaths({pane->ResultModel()->Hold(), rows, m_frame.ComparedFolder(pane)});
 }
 
@@ -94,7 +82,7 @@ void GuiFileOpCommands::RunCommand(Command command)
     if (pane == nullptr)
         return;
     const MainOptions& options = m_ctx.MainOptions();
-    const RowIndexes rows = SelectedHoldRows(pane);
+    const RowIndexes rows = pane->SelectedHoldRows();
     const OpList list{pane->ResultModel()->Hold(), rows, m_frame.ComparedFolder(pane)};
     GuiResultPane* other = OtherPane(pane);
     const ResultList& otherRows = other->ResultModel()->Hold();

@@ -40,8 +40,6 @@ public:
 private:
     enum class Command { CopyToOther, CopyToAny, MoveToOther, MoveToAny, Trash, Delete };
     void RunCommand(Command command);
-    // The selected rows of a pane as positions in its hold list.
-    RowIndexes SelectedHoldRows(const GuiResultPane* pane) const;
     GuiResultPane* OtherPane(const GuiResultPane* pane) const;
     RowOpServices Services();
     // Compares again or clears the results after an operation, as the option says.

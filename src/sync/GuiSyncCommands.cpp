@@ -75,16 +75,6 @@ void GuiSyncCommands::RecordHistory(const QString& leftFolder, const QString& ri
     (void)cancelled;
 }
 
-RowIndexes GuiSyncCommands::SelectedHoldRows(const GuiResultPane* pane) const
-{
-    RowIndexes rows;
-    const PaneRows& shown = pane->ResultModel()->Rows();
-    for (const int visible : pane->SelectedRows())
-        if (visible >= 0 && size_t(visible) < shown.size() && shown[size_t(visible)] != EmptyRow)
-            rows.push_back(shown[size_t(visible)]);
-    std::sort(rows.begin(), rows.end());
-    return rows;
-}
 
 void GuiSyncCommands::AutoSynch(bool showConfirmation, bool selectedOnly)
 {
@@ -95,7 +85,7 @@ void GuiSyncCommands::AutoSynch(bool showConfirmation, bool selectedOnly)
         const ResultList& right = m_frame.TargetPane()->ResultModel()->Hold();
         const QString leftFolder = m_frame.ComparedFolder(m_frame.SourcePane());
         const QString rightFolder = m_frame.ComparedFolder(m_frame.TargetPane());
-        const RowIndexes selected = selectedOnly ? SelectedHoldRows(m_frame.CurrentListview()) : RowIndexes{};
+        const RowIndexes selected = selectedOnly ? m_frame.CurrentListview()->SelectedHoldRows() : RowIndexes{};
         const CSyncSettings::Rules rules = m_ctx.SyncSettings().AllRules();
         // The differences are copied: the run compares again at its end, which refills the window's own.
         const SubFolderDiffsList subFolders = m_frame.SubFolderDifferences();

@@ -31,7 +31,6 @@ private:
     void Start(bool selectedOnly);
     bool AskMethod(bool& selectedOnly);
     bool ConfirmPlan(const std::vector<SyncStep>& plan);
-    RowIndexes SelectedHoldRows(const GuiResultPane* pane) const;
     void RecordHistory(const QString& leftFolder, const QString& rightFolder, bool cancelled);
 
     AppContext& m_ctx;

@@ -13,21 +13,9 @@ namespace {
 using Rules = CSyncSettings::Rules;
 using Side = CSyncSettings::Side;
 
-// The rule category of a result category; -1 for categories no rule names.
-int RuleCategory(int category)
-{
-    switch (category) {
-    case 1: return CSyncSettings::New;
-    case 2: return CSyncSettings::Old;
-    case 4: return CSyncSettings::Orphan;
-    case 5: return CSyncSettings::Binary;
-    default: return -1;
-    }
-}
-
 int32_t ActionFor(const Rules& rules, Side side, int category)
 {
-    const int c = RuleCategory(category);
+    const int c = RuleCategoryOf(category);
     return c < 0 ? -1 : rules[CSyncSettings::RuleIndex(side, CSyncSettings::Category(c))];
 }
 
@@ -126,6 +114,22 @@ qint64 NamesakeSize(const DriveQueries& drives, const QString& folder, const QSt
 }
 
 } // namespace
+
+int RuleCategoryOf(int category)
+{
+    switch (category) {
+    case 1: return CSyncSettings::New;
+    case 2: return CSyncSettings::Old;
+    case 4: return CSyncSettings::Orphan;
+    case 5: return CSyncSettings::Binary;
+    default: return -1;
+    }
+}
+
+bool RuleIs(const Rules& rules, Side side, int category, int32_t action)
+{
+    return RuleCategoryOf(category) >= 0 && ActionFor(rules, side, category) == action;
+}
 
 bool SyncCategoryFlags::Has(Category category) const
 {

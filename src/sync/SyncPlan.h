@@ -44,6 +44,12 @@ struct SyncCategoryFlags
     bool Has(Category category) const;
 };
 
+// The rule category (CSyncSettings::New, Old, Orphan, Binary) of a result category number (1 Newer,
+// 2 Older, 4 Orphan, 5 Binary); -1 for the categories no rule names.
+int RuleCategoryOf(int category);
+// Whether side's rule for a result category number is action.
+bool RuleIs(const CSyncSettings::Rules& rules, CSyncSettings::Side side, int category, int32_t action);
+
 // The rows of list whose category flag is set; no flag at all means Newer, Older, Orphan, Binary and
 // OrphanFolder. With selectedOnly, only rows at those positions are candidates. Placeholder rows are
 // never taken.

@@ -17,28 +17,10 @@
 namespace {
 
 using Action = SyncStep::Action;
-using Rules = CSyncSettings::Rules;
 
 QString WithSlash(const QString& folder)
 {
     return folder.isEmpty() || folder.endsWith(QLatin1Char('/')) ? folder : folder + QLatin1Char('/');
-}
-
-int RuleCategory(int category)
-{
-    switch (category) {
-    case 1: return CSyncSettings::New;
-    case 2: return CSyncSettings::Old;
-    case 4: return CSyncSettings::Orphan;
-    case 5: return CSyncSettings::Binary;
-    default: return -1;
-    }
-}
-
-bool ActionIs(const Rules& rules, CSyncSettings::Side side, int category, int32_t action)
-{
-    const int c = RuleCategory(category);
-    return c >= 0 && rules[CSyncSettings::RuleIndex(side, CSyncSettings::Category(c))] == action;
 }
 
 // The name a row's object has in its folder (a folder row without its "/").
@@ -80,7 +62,7 @@ void AddSubFolderSteps(std::vector<SyncStep>& plan, const SyncInput& in, const C
         for (size_t i = 0; i < mine.size(); ++i) {
             const SubFolderDiffEntry& entry = mine[i];
             if (entry.IsAbsent()
-                || !ActionIs(in.rules, leftSide ? CSyncSettings::Left : CSyncSettings::Right, entry.compareResult, wanted))
+                || !RuleIs(in.rules, leftSide ? CSyncSettings::Left : CSyncSettings::Right, entry.compareResult, wanted))
                 continue;
             SyncStep step;
             step.inSubFolder = true;

@@ -146,6 +146,17 @@ QList<int> GuiResultPane::SelectedRows() const
     return rows;
 }
 
+std::vector<int> GuiResultPane::SelectedHoldRows() const
+{
+    std::vector<int> rows;
+    const PaneRows& shown = m_model->Rows();
+    for (const int visible : SelectedRows())
+        if (visible >= 0 && size_t(visible) < shown.size() && shown[size_t(visible)] != EmptyRow)
+            rows.push_back(shown[size_t(visible)]);
+    std::sort(rows.begin(), rows.end());
+    return rows;
+}
+
 int GuiResultPane::RowAtViewport(const QPoint& pos) const
 {
     const QModelIndex index = indexAt(pos);

@@ -3,6 +3,7 @@
 #include <QStringList>
 #include <QTreeView>
 #include <functional>
+#include <vector>
 
 class QMimeData;
 class ResultTableModel;
@@ -21,6 +22,8 @@ public:
     ResultTableModel* ResultModel() const { return m_model; }
     // Visible rows currently selected, ascending.
     QList<int> SelectedRows() const;
+    // The selected rows as positions in the hold list, ascending; empty rows never count.
+    std::vector<int> SelectedHoldRows() const;
     // The visible row under a point of the viewport, or -1.
     int RowAtViewport(const QPoint& pos) const;
     // The index of the first visible row, or -1 when the pane is empty.
