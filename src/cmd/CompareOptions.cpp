@@ -189,7 +189,8 @@ CommandSession::CommandSession() : ctx(AppContext::DefaultApplicationFolder(), d
 
 CommandSession::~CommandSession()
 {
-    ctx.Lib().SetMessageHandler(nullptr, nullptr);
+    if (ctx.Lib().IsLoaded())
+        ctx.Lib().SetMessageHandler(nullptr, nullptr);
     Interruption::Uninstall();
 }
 
