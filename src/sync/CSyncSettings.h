@@ -1,8 +1,6 @@
 #pragma once
 
-#include <QList>
-#include <QString>
-#include <QStringList>
+#include <QtGlobal>
 #include <array>
 #include <cstdint>
 
@@ -72,34 +70,3 @@ private:
     int32_t m_syncMethod = ReplaceOlderCopyOrphans;
     Rules m_rules{};
 };
-
-// The eight method descriptions, indexed by method number.
-QStringList GetSyncMethodDescriptions();
-
-// One entry of a method list: the text shown and the method number carried as item data.
-struct SyncMethodItem
-{
-    QString text;
-    int32_t method;
-};
-// The method list of the wizard and of the Options window, in display order.
-QList<SyncMethodItem> SyncMethodListItems();
-
-// The item texts of the rule combo boxes and the coupling between the two sides. Left new is the partner
-// of right old, right new of left old, and left binary of right binary; orphans have no partner.
-namespace SyncRuleChoices {
-
-QStringList Items(CSyncSettings::Category category);
-// The item that shows an action code in a category's combo; empty when that combo has none for it.
-QString TextForAction(CSyncSettings::Category category, int32_t action);
-// The action code of an item text; unknown texts are Leave.
-int32_t ActionForText(const QString& text);
-
-// The partner of a combo, or false when the category has none.
-bool Partner(CSyncSettings::Side side, CSyncSettings::Category category, CSyncSettings::Side* partnerSide,
-             CSyncSettings::Category* partnerCategory);
-// What the partner shows after chosen was picked, given what it shows now.
-QString CoupledPartnerText(const QString& chosen, CSyncSettings::Category partnerCategory,
-                           const QString& partnerCurrent);
-
-} // namespace SyncRuleChoices

@@ -1,4 +1,5 @@
 #include "sync/CSyncSettings.h"
+#include "sync/SyncMethodTexts.h"
 #include "views/CViewSelections.h"
 
 #include <gtest/gtest.h>

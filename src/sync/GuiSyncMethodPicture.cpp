@@ -1,4 +1,4 @@
-#include "settings/GuiSyncMethodPicture.h"
+#include "sync/GuiSyncMethodPicture.h"
 
 #include "sync/CSyncSettings.h"
 
