@@ -1,17 +1,13 @@
 #include "sync/CSyncSettings.h"
 #include "sync/SyncMethodTexts.h"
 #include "views/CViewSelections.h"
+#include "../sync/SyncRuleTexts.h"
 
 #include <gtest/gtest.h>
 
 namespace {
 using S = CSyncSettings;
-const QString Leave = QStringLiteral("Leave");
-const QString Copy = QStringLiteral("Copy to other folder");
-const QString Delete = QStringLiteral("Delete from this folder");
-const QString ReplaceNewer = QStringLiteral("Replace with newer files from other folder");
-const QString ReplaceOlder = QStringLiteral("Replace with older files from other folder");
-const QString ReplaceObject = QStringLiteral("Replace with object from other folder");
+using namespace SyncRuleText;
 } // namespace
 
 TEST(SyncSettingsTest, PredefinedMethodsExpandIntoTheirRules)
