@@ -38,7 +38,6 @@ frmSyncWizard::frmSyncWizard(AppContext& ctx, const QString& leftFolder, const Q
     auto* prompt = new QLabel(QStringLiteral("Please specify the synchronization method to use.  Press OK to continue."),
                               this);
     prompt->setObjectName(QStringLiteral("lblPrompt"));
-    prompt->setWordWrap(true);
 
     auto* frame = new QGroupBox(QStringLiteral("Sync Methods"), this);
     frame->setObjectName(QStringLiteral("fraSyncMethods"));
