@@ -5,6 +5,7 @@
 #include "sync/DriveQueries.h"
 #include "sync/frmConfirmSync.h"
 #include "sync/frmFileOpProgress.h"
+#include "sync/frmSyncWizard.h"
 #include "views/GuiResultPane.h"
 #include "views/GuiResultsFrame.h"
 #include "views/PaneRows.h"
@@ -26,7 +27,7 @@ QString FailureText(const SyncStep& step, const FileOps::Result& result)
 } // namespace
 
 GuiSyncCommands::GuiSyncCommands(AppContext& ctx, GuiResultsFrame& frame, GuiCommandRegistry& registry)
-    : m_ctx(ctx), m_frame(frame)
+    : m_ctx(ctx), m_frame(frame), m_registry(registry)
 {
     registry.SetHandler(QStringLiteral("mnuFileAutoSynch"), [this] { Start(false); });
     registry.SetHandler(QStringLiteral("mnuFileSyncSelectedObjects"), [this] { Start(true); });
@@ -54,7 +55,11 @@ bool GuiSyncCommands::AskMethod(bool& selectedOnly)
 {
     if (m_askMethod)
         return m_askMethod(selectedOnly);
-    return true;
+    const bool proceed = frmSyncWizard::Ask(m_ctx, m_frame.FrameWindow(), m_frame.ComparedFolder(m_frame.SourcePane()),
+                                            m_frame.ComparedFolder(m_frame.TargetPane()), selectedOnly,
+                                            [this](const QString& name) { return m_registry.Action(name); });
+    QApplication::processEvents();
+    return proceed;
 }
 
 bool GuiSyncCommands::ConfirmPlan(const std::vector<SyncStep>& plan)

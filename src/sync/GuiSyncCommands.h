@@ -35,6 +35,7 @@ private:
 
     AppContext& m_ctx;
     GuiResultsFrame& m_frame;
+    GuiCommandRegistry& m_registry;
     std::function<bool(bool&)> m_askMethod;
     std::function<bool(const std::vector<SyncStep>&)> m_confirmPlan;
 };
