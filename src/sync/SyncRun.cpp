@@ -12,6 +12,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <sys/stat.h>
+#include <unordered_map>
 #include <unordered_set>
 
 namespace {
@@ -48,8 +49,63 @@ void AddRowSteps(std::vector<SyncStep>& plan, const SyncInput& in, const RowInde
     }
 }
 
+bool IsRealFolder(const QString& path)
+{
+    struct stat st {};
+    return lstat(QFile::encodeName(path).constData(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+// Where a file without a counterpart goes below toBase: the folders above it in the spelling the other
+// side already has (a folder "Sub" of this side and "sub" of the other are one folder, as the comparison
+// paired them), never a second spelling beside the existing one. A folder whose name this side has in
+// both spellings keeps its own. Folders seen are listed once per plan.
+class TargetFolders
+{
+public:
+    QString Target(const QString& fromBase, const QString& toBase, const QString& relative)
+    {
+        const QStringList parts = relative.split(QLatin1Char('/'));
+        QString from = fromBase;
+        QString to = toBase;
+        bool there = true; // the other side has the folder so far
+        for (int i = 0; i + 1 < parts.size(); ++i) {
+            QString part = parts[i];
+            if (there && !QFileInfo::exists(to + part)) {
+                QString found;
+                int variants = 0;
+                for (const QString& name : Folders(to))
+                    if (name.compare(part, Qt::CaseInsensitive) == 0 && !QFileInfo::exists(from + name)) {
+                        found = name;
+                        ++variants;
+                    }
+                if (variants == 1)
+                    part = found;
+                else
+                    there = false;
+            }
+            there = there && IsRealFolder(to + part);
+            from += parts[i] + QLatin1Char('/');
+            to += part + QLatin1Char('/');
+        }
+        return to + parts.last();
+    }
+
+private:
+    const QStringList& Folders(const QString& folder)
+    {
+        auto it = m_listed.find(folder);
+        if (it == m_listed.end())
+            it = m_listed.emplace(folder, QDir(folder).entryList(QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden
+                                                                 | QDir::System | QDir::NoSymLinks)).first;
+        return it->second;
+    }
+
+    std::unordered_map<QString, QStringList> m_listed;
+};
+
 void AddSubFolderSteps(std::vector<SyncStep>& plan, const SyncInput& in, const CSubFolderDiffs& diffs)
 {
+    TargetFolders folders;
     const QString leftName = diffs.strSubFolderName();
     const QString rightName = diffs.TargetSubFolderName();
     const QString leftBase = WithSlash(in.leftFolder) + leftName + QLatin1Char('/');
@@ -74,7 +130,9 @@ void AddSubFolderSteps(std::vector<SyncStep>& plan, const SyncInput& in, const C
             } else {
                 step.action = leftSide ? Action::CopyToRight : Action::CopyToLeft;
                 const bool paired = i < other.size() && !other[i].IsAbsent();
-                step.target = (leftSide ? rightBase : leftBase) + (paired ? other[i].fileName : entry.fileName);
+                step.target = paired ? (leftSide ? rightBase : leftBase) + other[i].fileName
+                                     : folders.Target(leftSide ? leftBase : rightBase, leftSide ? rightBase : leftBase,
+                                                      entry.fileName);
             }
             plan.push_back(std::move(step));
         }
