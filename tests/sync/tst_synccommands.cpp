@@ -1,0 +1,299 @@
+#include "../app/MainWindowFixture.h"
+
+#include "app/GuiCommandRegistry.h"
+#include "base/ErrorHandler.h"
+#include "sync/GuiSyncCommands.h"
+#include "sync/frmConfirmSync.h"
+
+#include <QApplication>
+#include <QDateTime>
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QTreeView>
+#include <map>
+#include <ostream>
+#include <sys/mount.h>
+
+// Texts in failure reports as text.
+inline void PrintTo(const QString& text, std::ostream* os) { *os << '"' << text.toStdString() << '"'; }
+
+namespace {
+
+const qint64 Noon = QDateTime(QDate(2023, 5, 4), QTime(12, 0, 0), Qt::UTC).toSecsSinceEpoch();
+
+QString U(const char* text) { return QString::fromUtf8(text); }
+
+QByteArray ReadAll(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
+}
+
+// Every object below folder with its size, time and (short) content.
+std::map<QString, QString> Tree(const QString& folder)
+{
+    std::map<QString, QString> tree;
+    QDirIterator it(folder, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
+                    QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString path = it.next();
+        const QFileInfo info(path);
+        tree[path.mid(folder.size())] = info.isDir() ? U("folder")
+                                                     : QString::number(info.size()) + U(" ")
+                                                           + QString::number(info.lastModified().toMSecsSinceEpoch()) + U(" ")
+                                                           + QString::fromLatin1(ReadAll(path).left(64).toHex());
+    }
+    return tree;
+}
+
+// The rows a confirmation list shows: "text|action".
+QStringList Shown(const QTreeView* view)
+{
+    QStringList rows;
+    const QAbstractItemModel* model = view->model();
+    for (int r = 0; r < model->rowCount(); ++r)
+        rows << model->data(model->index(r, 0)).toString() + QLatin1Char('|') + model->data(model->index(r, 1)).toString();
+    return rows;
+}
+
+class Tmpfs final
+{
+public:
+    Tmpfs(const QString& mountPoint, const char* options) : m_path(mountPoint)
+    {
+        QDir().mkpath(mountPoint);
+        m_mounted = ::mount("tmpfs", QFile::encodeName(mountPoint).constData(), "tmpfs", 0, options) == 0;
+        m_error = errno;
+    }
+    ~Tmpfs()
+    {
+        if (m_mounted)
+            ::umount2(QFile::encodeName(m_path).constData(), MNT_DETACH);
+    }
+    bool mounted() const { return m_mounted; }
+    QString why() const { return QStringLiteral("cannot mount a tmpfs here (%1)").arg(DescribeSystemError(m_error)); }
+
+private:
+    QString m_path;
+    bool m_mounted = false;
+    int m_error = 0;
+};
+
+} // namespace
+
+class SyncCommandsTest : public MainWindowTest
+{
+protected:
+    void SetUp() override
+    {
+        MainWindowTest::SetUp();
+        oldDataHome = qgetenv("XDG_DATA_HOME");
+        hadDataHome = qEnvironmentVariableIsSet("XDG_DATA_HOME");
+        qputenv("XDG_DATA_HOME", QFile::encodeName(xdg.path()));
+        left.createFileAt(U("a.txt"), "newer text", Noon + 60);
+        right.createFileAt(U("a.txt"), "old", Noon);
+        right.createFileAt(U("orphan.txt"), "right only", Noon);
+        left.createFileAt(U("Only/inside.txt"), "inside", Noon);
+        left.createFileAt(U("Work/new.txt"), "new", Noon);
+        right.createFileAt(U("Work/gone.txt"), "gone", Noon);
+        ctx->SyncSettings().SetSyncMethod(CSyncSettings::MakeRightSameAsLeft);
+        ctx->MainOptions().PromptForSyncMethod = false;
+        ctx->MainOptions().ShowSynchronizeConfirmations = false;
+        // Any window the run would show fails the test.
+        Sync().SetMethodQuestion([](bool&) {
+            ADD_FAILURE() << "the method was asked";
+            return false;
+        });
+        Sync().SetPlanConfirmation([](const std::vector<SyncStep>&) {
+            ADD_FAILURE() << "the plan was shown";
+            return false;
+        });
+    }
+    void TearDown() override
+    {
+        MainWindowTest::TearDown();
+        if (hadDataHome)
+            qputenv("XDG_DATA_HOME", oldDataHome);
+        else
+            qunsetenv("XDG_DATA_HOME");
+    }
+
+    GuiSyncCommands& Sync() const { return window->SyncCommands(); }
+
+    void Folders(const QString& l, const QString& r)
+    {
+        Child<QComboBox>("cboSourcePath")->setEditText(l);
+        Child<QComboBox>("cboTargetPath")->setEditText(r);
+    }
+
+    void Compare()
+    {
+        Item("mnuFileCompareDirectories")->trigger();
+        dialogs.clear();
+    }
+
+    void Run(const char* command) { ASSERT_TRUE(window->Commands().Run(QString::fromLatin1(command))) << command; }
+
+    void ExpectRightSameAsLeft()
+    {
+        EXPECT_EQ(ReadAll(right.file(U("a.txt"))), "newer text");
+        EXPECT_FALSE(QFile::exists(right.file(U("orphan.txt"))));
+        EXPECT_EQ(ReadAll(right.file(U("Only/inside.txt"))), "inside");
+        EXPECT_EQ(ReadAll(right.file(U("Work/new.txt"))), "new");
+        EXPECT_FALSE(QFile::exists(right.file(U("Work/gone.txt"))));
+    }
+
+    TempDir left;
+    TempDir right;
+    TempDir xdg;
+    QByteArray oldDataHome;
+    bool hadDataHome = false;
+};
+
+TEST_F(SyncCommandsTest, WithoutAComparisonTheCommandComparesFirstAndThenSynchronises)
+{
+    Folders(left.path(), right.path());
+    ASSERT_EQ(Texts(Left()), QStringList{NoComparisonResultsText()});
+    Run("mnuFileAutoSynch");
+    ExpectRightSameAsLeft();
+    EXPECT_TRUE(dialogs.messages.isEmpty()) << qPrintable(dialogs.last().title) << ": " << qPrintable(dialogs.last().text);
+    // Compared again afterwards: nothing differs any more.
+    EXPECT_EQ(Texts(Left()), Strings({"a.txt", "/Only", "/Work"}));
+    EXPECT_TRUE(window->MenusEnabled());
+
+    // A comparison that cannot run leaves nothing to synchronise, and says so.
+    ctx->MainOptions().AutoCompareAfterSync = false;
+    Run("mnuFileAutoSynch");
+    ASSERT_EQ(Texts(Left()), QStringList{NoComparisonResultsText()});
+    Folders(left.file(U("does-not-exist")), right.path());
+    dialogs.clear();
+    Run("mnuFileAutoSynch");
+    EXPECT_EQ(dialogs.last().text, U("Unable to synchronize.  No comparison has been executed yet."));
+    EXPECT_EQ(dialogs.last().title, U("Synchronization"));
+    EXPECT_EQ(dialogs.last().icon, UserDialogs::Icon::Warning);
+}
+
+TEST_F(SyncCommandsTest, WithoutQuestionsTheRunShowsNoWindowAndThePanesAreComparedAgainOrCleared)
+{
+    Folders(left.path(), right.path());
+    Compare();
+    ASSERT_EQ(Texts(Right()).size(), 4);
+    Item("tbrSync")->trigger();
+    ExpectRightSameAsLeft();
+    EXPECT_TRUE(dialogs.messages.isEmpty()) << qPrintable(dialogs.last().text);
+    EXPECT_EQ(ReadAll(xdg.file(U("Trash/files/orphan.txt"))), "right only") << "row deletes go to the trash";
+    EXPECT_FALSE(QFile::exists(xdg.file(U("Trash/files/gone.txt")))) << "sub-folder deletes do not";
+    EXPECT_EQ(Texts(Right()), Strings({"a.txt", "/Only", "/Work"}));
+
+    // Cleared instead when comparing after a synchronisation is off.
+    left.createFileAt(U("b.txt"), "b", Noon);
+    Compare();
+    ctx->MainOptions().AutoCompareAfterSync = false;
+    Run("mnuFileAutoSynch");
+    EXPECT_EQ(ReadAll(right.file(U("b.txt"))), "b");
+    EXPECT_EQ(Texts(Left()), QStringList{NoComparisonResultsText()});
+    EXPECT_EQ(Texts(Right()), QStringList{NoComparisonResultsText()});
+}
+
+TEST_F(SyncCommandsTest, TheConfirmationListsCopiesBeforeDeletesPerSideAndCancelChangesNothing)
+{
+    Folders(left.path(), right.path());
+    right.createFileAt(U("Newer on right.txt"), "right newer", Noon + 60);
+    left.createFileAt(U("Newer on right.txt"), "left", Noon);
+    // Both ways, plus deletes of orphans on the right (left new copy, right new copy, right orphan delete).
+    ctx->SyncSettings().SetSyncMethod(CSyncSettings::Custom);
+    ctx->SyncSettings().SetAllRules({1, 0, 1, 0, 1, 0, 3, 0});
+    Compare();
+    const auto before = std::make_pair(Tree(left.path()), Tree(right.path()));
+    ctx->MainOptions().ShowSynchronizeConfirmations = true;
+    std::vector<SyncStep> shown;
+    int asked = 0;
+    Sync().SetPlanConfirmation([&](const std::vector<SyncStep>& plan) {
+        ++asked;
+        shown = plan;
+        return false;
+    });
+    Run("mnuFileAutoSynch");
+    EXPECT_EQ(asked, 1);
+    EXPECT_EQ(std::make_pair(Tree(left.path()), Tree(right.path())), before);
+    EXPECT_TRUE(dialogs.messages.isEmpty());
+    EXPECT_EQ(Texts(Left()).size(), 5) << "the results stay";
+
+    // The rows of the lists, copies before deletes, then the files of the sub-folders.
+    const auto text = [](const std::vector<std::pair<const SyncStep*, QString>>& rows) {
+        QStringList out;
+        for (const auto& [step, action] : rows)
+            out << step->text + QLatin1Char('|') + action;
+        return out;
+    };
+    EXPECT_EQ(text(frmConfirmSync::SideRows(shown, true)),
+              Strings({"a.txt|Copy -->", "/Only|Copy -->", "Work/new.txt|Copy -->"}));
+    EXPECT_EQ(text(frmConfirmSync::SideRows(shown, false)),
+              Strings({"Newer on right.txt|<-- Copy", "orphan.txt|Delete", "Work/gone.txt|Delete"}));
+
+    frmConfirmSync confirm(shown, left.path(), right.path());
+    EXPECT_EQ(confirm.windowTitle(), U("Confirm Synchronization"));
+    const auto* one = confirm.findChild<QTreeView*>(U("lvwFolderOne"));
+    const auto* two = confirm.findChild<QTreeView*>(U("lvwFolderTwo"));
+    ASSERT_NE(one, nullptr);
+    ASSERT_NE(two, nullptr);
+    EXPECT_EQ(Shown(one), text(frmConfirmSync::SideRows(shown, true)));
+    EXPECT_EQ(Shown(two), text(frmConfirmSync::SideRows(shown, false)));
+    EXPECT_EQ(one->model()->headerData(0, Qt::Horizontal).toString(), U("File"));
+    EXPECT_EQ(one->model()->headerData(1, Qt::Horizontal).toString(), U("Action"));
+    EXPECT_FALSE(one->model()->data(one->model()->index(0, 0), Qt::DecorationRole).isNull()) << "a category picture";
+    EXPECT_EQ(confirm.findChild<QLabel*>(U("lblFolderOne"))->text(), left.path());
+    EXPECT_EQ(confirm.findChild<QLabel*>(U("lblFolderTwo"))->text(), right.path());
+    EXPECT_FALSE(confirm.Proceed());
+
+    // A deletion planned on a side is listed on that side only, after its copies.
+    std::vector<SyncStep> plan{
+        {SyncStep::Action::DeleteLeft, U("x"), U("/l/x"), {}, Category::Orphan, false},
+        {SyncStep::Action::CopyToRight, U("y"), U("/l/y"), U("/r/y"), Category::Newer, false},
+        {SyncStep::Action::DeleteLeft, U("S/z"), U("/l/S/z"), {}, Category::Orphan, true},
+        {SyncStep::Action::CopyToRight, U("S/w"), U("/l/S/w"), U("/r/S/w"), Category::Orphan, true},
+    };
+    EXPECT_EQ(text(frmConfirmSync::SideRows(plan, true)), Strings({"y|Copy -->", "x|Delete", "S/z|Delete", "S/w|Copy -->"}));
+    EXPECT_TRUE(frmConfirmSync::SideRows(plan, false).empty());
+}
+
+TEST_F(SyncCommandsTest, LowSpaceAsksAndCancelChangesNothing)
+{
+    TempDir mount;
+    const QString small = mount.file(U("small"));
+    Tmpfs fs(small, "size=64k");
+    if (!fs.mounted())
+        GTEST_SKIP() << qPrintable(fs.why());
+    const QString target = small + U("/");
+    left.createFileAt(U("big"), QByteArray(256 << 10, 'n'), Noon + 60);
+    QFile old(target + U("big"));
+    ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+    old.write("old target");
+    old.close();
+    Folders(left.path(), target);
+    Compare();
+    const auto before = std::make_pair(Tree(left.path()), Tree(target));
+
+    Run("mnuFileAutoSynch"); // the question gets Cancel
+    ASSERT_EQ(dialogs.messages.size(), 1);
+    EXPECT_EQ(dialogs.messages[0].title, U("Low Disk Space"));
+    EXPECT_TRUE(dialogs.messages[0].text.startsWith(U("There may not be enough space available on drive ")))
+        << qPrintable(dialogs.messages[0].text);
+    EXPECT_TRUE(dialogs.messages[0].text.endsWith(U("Press OK to continue with the synchronization, or Cancel to abort.")));
+    EXPECT_EQ(dialogs.messages[0].buttons, UserDialogs::Buttons::OkCancel);
+    EXPECT_EQ(std::make_pair(Tree(left.path()), Tree(target)), before);
+    EXPECT_FALSE(Texts(Left()).contains(NoComparisonResultsText())) << "nothing was run, nothing compared again";
+
+    // OK goes on: the copy cannot fit, is said, and the old file stays whole.
+    dialogs.clear();
+    dialogs.answers = {UserDialogs::Answer::Ok};
+    Run("mnuFileAutoSynch");
+    ASSERT_EQ(dialogs.messages.size(), 2);
+    EXPECT_EQ(dialogs.messages[1].title, U("API Error"));
+    EXPECT_TRUE(dialogs.messages[1].text.startsWith(U("big: ") + QString::number(ENOSPC))) << qPrintable(dialogs.messages[1].text);
+    EXPECT_EQ(ReadAll(target + U("big")), "old target");
+    // a.txt came before it; the failure stopped the run, so /Only and the sub-folder never came.
+    EXPECT_EQ(QDir(target).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot), Strings({"a.txt", "big"}));
+    EXPECT_TRUE(window->MenusEnabled());
+}
