@@ -6,6 +6,7 @@
 #include "model/PathUtils.h"
 #include "sync/GuiFileOpCommands.h"
 #include "sync/GuiSyncCommands.h"
+#include "sync/GuiSyncHistoryCommands.h"
 #include "compare/GuiCompareCommands.h"
 #include "settings/GuiSettingsCommands.h"
 #include "views/GuiViewCommands.h"

@@ -22,6 +22,7 @@ class GuiFileOpCommands;
 class GuiSyncCommands;
 class GuiObjectCommands;
 class GuiSettingsCommands;
+class GuiSyncHistoryCommands;
 class GuiViewCommands;
 class GuiResultPane;
 class QAction;
@@ -212,6 +213,7 @@ private:
     std::unique_ptr<GuiObjectCommands> m_objectCommands;
     std::unique_ptr<GuiFileOpCommands> m_fileOpCommands;
     std::unique_ptr<GuiSyncCommands> m_syncCommands;
+    std::unique_ptr<GuiSyncHistoryCommands> m_syncHistoryCommands;
     QHash<QString, QMenu*> m_menus;
     QMenu* m_filePopup = nullptr;
     QMenu* m_folderPopup = nullptr;

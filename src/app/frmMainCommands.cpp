@@ -7,6 +7,7 @@
 #include "settings/GuiSettingsCommands.h"
 #include "sync/GuiFileOpCommands.h"
 #include "sync/GuiSyncCommands.h"
+#include "sync/GuiSyncHistoryCommands.h"
 #include "settings/frmMaintainFolderLists.h"
 #include "views/GuiViewCommands.h"
 
@@ -23,6 +24,7 @@ void frmMain::WireCommands()
     m_objectCommands = std::make_unique<GuiObjectCommands>(m_ctx, *this, *m_commands);
     m_fileOpCommands = std::make_unique<GuiFileOpCommands>(m_ctx, *this, *m_commands);
     m_syncCommands = std::make_unique<GuiSyncCommands>(m_ctx, *this, *m_commands);
+    m_syncHistoryCommands = std::make_unique<GuiSyncHistoryCommands>(m_ctx, *this, *m_commands);
 
     // Each folder button opens the folder picker; its arrow opens the folder's own menu.
     for (const bool source : {true, false}) {

@@ -1,17 +1,22 @@
-#include "FakeUserDialogs.h"
-#include "TestSupport.h"
+#include "../app/MainWindowFixture.h"
 
 #include "base/ErrorHandler.h"
+#include "compare/RowFormat.h"
 #include "sync/SyncHistory.h"
+#include "sync/frmSyncLog.h"
 
+#include <QApplication>
 #include <QDir>
 #include <QFile>
-#include <QFileInfo>
+#include <QHeaderView>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTimer>
+#include <QTreeWidget>
 #include <QtEndian>
 #include <cmath>
 #include <cstring>
 #include <functional>
-#include <gtest/gtest.h>
 #include <grp.h>
 #include <sys/mount.h>
 #include <sys/stat.h>
@@ -402,4 +407,181 @@ TEST_F(SyncHistoryTest, ATrimInAFolderThatCannotBeWrittenKeepsTheOldFileWhole)
     EXPECT_EQ(after.left(twelve.size()), twelve);
     EXPECT_EQ(after.size(), twelve.size() + 773);
     EXPECT_EQ(Entries(app.path()), QStringList{FileName()});
+}
+
+// ---- The window ----
+
+namespace {
+
+class SyncLogWindowTest : public MainWindowTest
+{
+protected:
+    QString File() const { return FilePath(appFolder.path()); }
+
+    static QStringList Row(const QTreeWidget* list, int row)
+    {
+        QStringList texts;
+        for (int c = 0; c < list->columnCount(); ++c)
+            texts << list->topLevelItem(row)->text(c);
+        return texts;
+    }
+
+    // Opens the window from the View menu and runs inspect on it while it is shown.
+    void OpenFromMenu(const std::function<void(frmSyncLog*)>& inspect)
+    {
+        bool shown = false;
+        QTimer::singleShot(0, [&] {
+            auto* log = qobject_cast<frmSyncLog*>(QApplication::activeModalWidget());
+            ASSERT_NE(log, nullptr);
+            shown = true;
+            inspect(log);
+            log->reject();
+        });
+        Item("mnuViewSyncHistory")->trigger();
+        EXPECT_TRUE(shown);
+    }
+
+    const QString invalidTitle = QStringLiteral("Invalid Number of Entries");
+};
+
+QString InvalidText(const char* text)
+{
+    return QStringLiteral("\"") + QString::fromUtf8(text)
+           + QStringLiteral("\" is not a valid number of entries.\r\nPlease enter a whole number in the range of 1 to 32000.");
+}
+
+} // namespace
+
+TEST_F(SyncLogWindowTest, TheViewMenuShowsTheRecordsOldestFirst)
+{
+    QByteArray data = TestRecords(1, 2);
+    data += Encode(OleDateFromDateTime(FirstSync), QStringLiteral("/x"), QStringLiteral("/y"), CancelledText());
+    WriteBytes(File(), data);
+    const QString firstDate = QLocale().toString(FirstSync.addSecs(60), RowFormatter().DateTimeFormat());
+
+    OpenFromMenu([&](frmSyncLog* log) {
+        EXPECT_EQ(log->windowTitle(), QStringLiteral("Synchronization History"));
+        auto* list = log->findChild<QTreeWidget*>(QStringLiteral("lvwSyncHistory"));
+        ASSERT_NE(list, nullptr);
+        const QAbstractItemModel* header = list->header()->model();
+        QStringList columns;
+        for (int c = 0; c < header->columnCount(); ++c)
+            columns << header->headerData(c, Qt::Horizontal).toString();
+        EXPECT_EQ(columns, Strings({"Date", "Folder #1", "Folder #2", "Result"}));
+        ASSERT_EQ(list->topLevelItemCount(), 3);
+        EXPECT_EQ(Row(list, 0), (QStringList{firstDate, QStringLiteral("/left/1"), QStringLiteral("/right/1"),
+                                             QStringLiteral("Completed Successfully")}));
+        EXPECT_EQ(Row(list, 2).mid(1), Strings({"/x", "/y", "Cancelled"}));
+        EXPECT_EQ(log->findChild<QLabel*>(QStringLiteral("lblNumEntries"))->text(),
+                  QStringLiteral("Store this many entries in the Synchronization Log:"));
+        EXPECT_EQ(log->findChild<QLineEdit*>(QStringLiteral("txtNumEntries"))->text(), QStringLiteral("20"));
+        EXPECT_EQ(log->findChild<QPushButton*>(QStringLiteral("cmdOK"))->text(), QStringLiteral("OK"));
+    });
+    EXPECT_TRUE(dialogs.messages.isEmpty());
+}
+
+TEST_F(SyncLogWindowTest, WithoutAFileOrWithATornOneTheWindowOpensQuietly)
+{
+    OpenFromMenu([](frmSyncLog* log) {
+        EXPECT_EQ(log->findChild<QTreeWidget*>(QStringLiteral("lvwSyncHistory"))->topLevelItemCount(), 0);
+    });
+    EXPECT_FALSE(QFile::exists(File())) << "looking creates no file";
+
+    // One whole record with a time that is no date, then most of another.
+    QByteArray junk = TestRecord(1);
+    std::memset(junk.data(), 0xFF, 8);
+    WriteBytes(File(), junk + TestRecord(2).left(700));
+    OpenFromMenu([](frmSyncLog* log) {
+        auto* list = log->findChild<QTreeWidget*>(QStringLiteral("lvwSyncHistory"));
+        ASSERT_EQ(list->topLevelItemCount(), 1);
+        EXPECT_EQ(list->topLevelItem(0)->text(0), QString());
+        EXPECT_EQ(list->topLevelItem(0)->text(1), QStringLiteral("/left/1"));
+    });
+    EXPECT_TRUE(dialogs.messages.isEmpty());
+}
+
+TEST_F(SyncLogWindowTest, OpeningTrimsAnOverlongFileSilently)
+{
+    WriteBytes(File(), TestRecords(1, 25));
+    OpenFromMenu([](frmSyncLog* log) {
+        auto* list = log->findChild<QTreeWidget*>(QStringLiteral("lvwSyncHistory"));
+        ASSERT_EQ(list->topLevelItemCount(), 20);
+        EXPECT_EQ(list->topLevelItem(0)->text(1), QStringLiteral("/left/6"));
+    });
+    EXPECT_TRUE(dialogs.messages.isEmpty());
+    EXPECT_EQ(Bytes(File()), TestRecords(6, 25));
+}
+
+TEST_F(SyncLogWindowTest, OkRefusesNumbersOutsideTheRangeAndKeepsTheWindowOpen)
+{
+    frmSyncLog log(*ctx);
+    auto* box = log.findChild<QLineEdit*>(QStringLiteral("txtNumEntries"));
+    auto* ok = log.findChild<QPushButton*>(QStringLiteral("cmdOK"));
+    for (const char* bad : {"0", "32001", "abc"}) {
+        dialogs.clear();
+        box->setText(QString::fromUtf8(bad));
+        ok->click();
+        ASSERT_EQ(dialogs.messages.size(), 1) << bad;
+        EXPECT_EQ(dialogs.last().text, InvalidText(bad));
+        EXPECT_EQ(dialogs.last().title, invalidTitle);
+        EXPECT_EQ(dialogs.last().icon, UserDialogs::Icon::Information);
+        EXPECT_EQ(box->selectedText(), QString::fromUtf8(bad)) << "the text is selected for retyping";
+        EXPECT_EQ(log.result(), QDialog::Rejected);
+    }
+    dialogs.clear();
+    box->setText(QStringLiteral("20"));
+    ok->click();
+    EXPECT_TRUE(dialogs.messages.isEmpty());
+    EXPECT_EQ(log.result(), QDialog::Accepted);
+    EXPECT_EQ(ctx->MainOptions().NumSyncLogEntries, 20);
+}
+
+TEST_F(SyncLogWindowTest, LeavingTheBoxWithAnInvalidNumberTakesTheFocusBack)
+{
+    frmSyncLog log(*ctx);
+    log.show();
+    log.activateWindow();
+    QApplication::setActiveWindow(&log);
+    auto* box = log.findChild<QLineEdit*>(QStringLiteral("txtNumEntries"));
+    auto* list = log.findChild<QTreeWidget*>(QStringLiteral("lvwSyncHistory"));
+    box->setFocus(Qt::OtherFocusReason);
+    box->setText(QStringLiteral("abc"));
+    list->setFocus(Qt::TabFocusReason);
+    QCoreApplication::processEvents();
+    ASSERT_EQ(dialogs.messages.size(), 1);
+    EXPECT_EQ(dialogs.last().text, InvalidText("abc"));
+    EXPECT_TRUE(box->hasFocus());
+    EXPECT_EQ(box->selectedText(), QStringLiteral("abc"));
+
+    // A valid number lets the focus go.
+    dialogs.clear();
+    box->setText(QStringLiteral("7"));
+    list->setFocus(Qt::TabFocusReason);
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(dialogs.messages.isEmpty());
+    EXPECT_TRUE(list->hasFocus());
+    log.reject();
+}
+
+TEST_F(SyncLogWindowTest, OkWithASmallerNumberAsksBeforeTrimming)
+{
+    WriteBytes(File(), TestRecords(1, 12));
+    for (const bool yes : {false, true}) {
+        dialogs.clear();
+        if (yes)
+            dialogs.answers.push_back(UserDialogs::Answer::Yes);
+        frmSyncLog log(*ctx);
+        log.findChild<QLineEdit*>(QStringLiteral("txtNumEntries"))->setText(QStringLiteral("5"));
+        log.findChild<QPushButton*>(QStringLiteral("cmdOK"))->click();
+        ASSERT_EQ(dialogs.messages.size(), 1);
+        EXPECT_EQ(dialogs.last().title, QStringLiteral("Please confirm"));
+        EXPECT_EQ(log.result(), QDialog::Accepted) << "the window closes either way";
+        if (!yes) {
+            EXPECT_EQ(Bytes(File()), TestRecords(1, 12));
+            EXPECT_EQ(ctx->MainOptions().NumSyncLogEntries, 20);
+        } else {
+            EXPECT_EQ(Bytes(File()), TestRecords(8, 12));
+            EXPECT_EQ(ctx->MainOptions().NumSyncLogEntries, 5);
+        }
+    }
 }
