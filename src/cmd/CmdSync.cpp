@@ -8,10 +8,12 @@
 #include "cmd/Interruption.h"
 #include "compare/CompareRun.h"
 #include "sync/DriveQueries.h"
+#include "sync/SyncHistory.h"
 #include "sync/SyncPlan.h"
 #include "sync/SyncRun.h"
 #include "views/PaneRows.h"
 
+#include <QDateTime>
 #include <algorithm>
 #include <cstdio>
 #include <optional>
@@ -160,7 +162,8 @@ int RunSyncCommand(const QStringList& args)
         return WriteStandardOutput(SyncUsage());
 
     CommandSession session;
-    if (!session.Start({SettingOwner::Compare, SettingOwner::Sync}, options))
+    // The history's length is the one key of the window's own a synchronisation needs.
+    if (!session.Start({SettingOwner::Compare, SettingOwner::Sync}, options, {QStringLiteral("NumSyncLogEntries")}))
         return ExitTrouble;
     AppContext& ctx = session.ctx;
     ConsoleDialogs& dialogs = session.dialogs;
@@ -238,6 +241,8 @@ int RunSyncCommand(const QStringList& args)
                                + (result.failedPath.isEmpty() ? QString() : QStringLiteral(" (") + result.failedPath + QLatin1Char(')'));
         WriteLine("failed\t" + EscapedField(step.text) + '\t' + EscapedField(reason) + '\n', stderr);
     });
+    AppendSyncRecord(ctx.AppFolder(), QDateTime::currentDateTime(), leftFolder, rightFolder, !report.cancelled,
+                     ctx.MainOptions().NumSyncLogEntries, ctx.Errors(), QStringLiteral("parvexcmd.sync"));
     ctx.Lib().SetMessageHandler(nullptr, nullptr);
     if (Interruption::Happened()) {
         std::fprintf(stderr, "parvexcmd: synchronisation cancelled\n");

@@ -144,14 +144,16 @@ void ApplyCompareOptions(const CompareOptions& o, CCompare& compare)
 // Only the keys of the given owners: the window's own (its size, the differences format) are no business
 // of a command, so a damaged one cannot touch its runs. A stored value it cannot use is named on standard
 // error and its default taken; the run goes on, as the window's would.
-void LoadCommandSettings(AppContext& ctx, ConsoleDialogs& dialogs, std::initializer_list<SettingOwner> owners)
+void LoadCommandSettings(AppContext& ctx, ConsoleDialogs& dialogs, std::initializer_list<SettingOwner> owners,
+                         const QStringList& keys)
 {
     try {
         SettingsEnvironment env;
         env.shaAvailable = IsSHA1Available();
         const std::vector<SettingOwner> wanted(owners);
         const QStringList problems = LoadSettingsFromIni(ctx.SettingsStore(), ctx.SettingOwners(), env, [&](const OptionRow& row) {
-            return std::find(wanted.begin(), wanted.end(), OwnerOf(row)) != wanted.end();
+            return std::find(wanted.begin(), wanted.end(), OwnerOf(row)) != wanted.end()
+                   || keys.contains(QString::fromLatin1(row.key));
         });
         for (const QString& problem : problems)
             dialogs.Print(problem, SettingsProblemText::Title());
@@ -194,7 +196,8 @@ CommandSession::~CommandSession()
     Interruption::Uninstall();
 }
 
-bool CommandSession::Start(std::initializer_list<SettingOwner> owners, const CompareOptions& options)
+bool CommandSession::Start(std::initializer_list<SettingOwner> owners, const CompareOptions& options,
+                           const QStringList& keys)
 {
     QString problem;
     if (!ctx.LoadHelperLibrary(&problem)) {
@@ -206,7 +209,7 @@ bool CommandSession::Start(std::initializer_list<SettingOwner> owners, const Com
             static_cast<ConsoleDialogs*>(context)->Print(QString::fromUtf8(text), QString::fromUtf8(title));
         },
         &dialogs);
-    LoadCommandSettings(ctx, dialogs, owners);
+    LoadCommandSettings(ctx, dialogs, owners, keys);
     ApplyCompareOptions(options, ctx.Compare());
     return true;
 }

@@ -50,8 +50,9 @@ QString ParseCompareOptions(const QStringList& args, CompareOptions& o, const Ex
                             const QString& command);
 void ApplyCompareOptions(const CompareOptions& o, CCompare& compare);
 
-// Loads the settings file's keys of the given owners only.
-void LoadCommandSettings(AppContext& ctx, ConsoleDialogs& dialogs, std::initializer_list<SettingOwner> owners);
+// Loads the settings file's keys of the given owners only, and the single keys named in keys.
+void LoadCommandSettings(AppContext& ctx, ConsoleDialogs& dialogs, std::initializer_list<SettingOwner> owners,
+                         const QStringList& keys = {});
 
 // Folders on the command line count from the working folder, as every tool's do; an empty one stays
 // empty, for the path check to refuse, instead of naming the working folder.
@@ -73,7 +74,7 @@ public:
 
     // Binds the helper library (saying why on standard error when it cannot), loads the settings of the
     // given owners and applies the command line's comparison options over them.
-    bool Start(std::initializer_list<SettingOwner> owners, const CompareOptions& options);
+    bool Start(std::initializer_list<SettingOwner> owners, const CompareOptions& options, const QStringList& keys = {});
 
     ConsoleDialogs dialogs;
     ConsoleProgressView view;

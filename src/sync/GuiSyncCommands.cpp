@@ -3,6 +3,7 @@
 #include "app/AppContext.h"
 #include "app/GuiCommandRegistry.h"
 #include "sync/DriveQueries.h"
+#include "sync/SyncHistory.h"
 #include "sync/frmConfirmSync.h"
 #include "sync/frmFileOpProgress.h"
 #include "sync/frmSyncWizard.h"
@@ -75,9 +76,8 @@ bool GuiSyncCommands::ConfirmPlan(const std::vector<SyncStep>& plan)
 
 void GuiSyncCommands::RecordHistory(const QString& leftFolder, const QString& rightFolder, bool cancelled)
 {
-    (void)leftFolder;
-    (void)rightFolder;
-    (void)cancelled;
+    AppendSyncRecord(m_ctx.AppFolder(), QDateTime::currentDateTime(), leftFolder, rightFolder, !cancelled,
+                     m_ctx.MainOptions().NumSyncLogEntries, m_ctx.Errors());
 }
 
 

@@ -284,6 +284,9 @@ TEST_F(ParvexCmdSyncTest, ARealRunPrintsEachOperationAndLeavesTheFoldersEqual)
 
     const Result plan = DryRun({U("--sync"), U("right-same-as-left")});
     ASSERT_EQ(plan.exitCode, 0);
+    // A plan is no synchronisation: the history stays as it was.
+    const QString history = bin + U("/SyncHist.Log");
+    EXPECT_FALSE(QFile::exists(history));
     EXPECT_EQ(plan.lines, Lines({"delete-right\tro", "copy-to-right\ta", "copy-to-right\tb", "copy-to-right\td",
                                  "copy-to-right\tlink", "copy-to-right\tlo", "copy-to-right\t/Lonely",
                                  "delete-right\tDocs/extra.txt", "copy-to-right\tDocs/New/c.txt",
@@ -297,10 +300,17 @@ TEST_F(ParvexCmdSyncTest, ARealRunPrintsEachOperationAndLeavesTheFoldersEqual)
     EXPECT_EQ(ReadAll(env.value(U("XDG_DATA_HOME")) + U("/Trash/files/ro")), "right only");
     EXPECT_TRUE(Leftovers(right).isEmpty());
 
-    // Nothing left to do: no line, exit 0.
+    // The run left its record in the application folder's history.
+    const QByteArray record = ReadAll(history);
+    ASSERT_EQ(record.size(), 773);
+    EXPECT_TRUE(record.mid(518).startsWith("Completed Successfully   "));
+    EXPECT_TRUE(record.mid(8, 255).contains(QFile::encodeName(left)));
+
+    // Nothing left to do: no line, exit 0, and one more record.
     const Result again = Sync({U("--sync"), U("0")});
     EXPECT_EQ(again.exitCode, 0);
     EXPECT_TRUE(again.lines.isEmpty());
+    EXPECT_EQ(QFileInfo(history).size(), 2 * 773);
 }
 
 TEST_F(ParvexCmdSyncTest, NamesWithTabsLineEndsAndBackslashesAreEscaped)

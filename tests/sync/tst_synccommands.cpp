@@ -185,6 +185,10 @@ TEST_F(SyncCommandsTest, WithoutQuestionsTheRunShowsNoWindowAndThePanesAreCompar
     EXPECT_EQ(ReadAll(xdg.file(U("Trash/files/orphan.txt"))), "right only") << "row deletes go to the trash";
     EXPECT_FALSE(QFile::exists(xdg.file(U("Trash/files/gone.txt")))) << "sub-folder deletes do not";
     EXPECT_EQ(Texts(Right()), Strings({"a.txt", "/Only", "/Work"}));
+    // One record in the history, which the history window lists.
+    const QString history = ctx->AppFile(U("SyncHist.Log"));
+    EXPECT_EQ(QFileInfo(history).size(), 773);
+    EXPECT_TRUE(ReadAll(history).mid(518).startsWith("Completed Successfully"));
 
     // Cleared instead when comparing after a synchronisation is off.
     left.createFileAt(U("b.txt"), "b", Noon);
@@ -217,6 +221,7 @@ TEST_F(SyncCommandsTest, TheConfirmationListsCopiesBeforeDeletesPerSideAndCancel
     Run("mnuFileAutoSynch");
     EXPECT_EQ(asked, 1);
     EXPECT_EQ(std::make_pair(Tree(left.path()), Tree(right.path())), before);
+    EXPECT_FALSE(QFile::exists(ctx->AppFile(U("SyncHist.Log")))) << "no record of a run that did not happen";
     EXPECT_TRUE(dialogs.messages.isEmpty());
     EXPECT_EQ(Texts(Left()).size(), 5) << "the results stay";
 
