@@ -35,6 +35,11 @@ public:
     const QString& TargetSubFolderName() const { return m_targetName.isEmpty() ? m_name : m_targetName; }
     void SetTargetSubFolderName(const QString& name) { m_targetName = name; }
 
+    // Part of either side could not be read (a folder that could not be listed, a name that is not text):
+    // what was not seen is not in the arrays, so nothing of this sub-folder may be deleted on its account.
+    bool Incomplete() const { return m_incomplete; }
+    void SetIncomplete(bool incomplete) { m_incomplete = incomplete; }
+
     // Resize to lower..upper, keeping the entries whose indexes survive.
     void RedimArrayDiffOne(int lower, int upper) { Redim(m_one, m_lowerOne, lower, upper); }
     void RedimArrayDiffTwo(int lower, int upper) { Redim(m_two, m_lowerTwo, lower, upper); }
@@ -71,6 +76,7 @@ private:
     std::vector<SubFolderDiffEntry> m_two;
     int m_lowerOne = 1;
     int m_lowerTwo = 1;
+    bool m_incomplete = false;
 };
 
 // The differences of every differing sub-folder of the last run, in sub-folder order.

@@ -481,6 +481,7 @@ bool AreFoldersIdentical(CompareEnv& env, const QString& leftPath, const QString
         CSubFolderDiffs diffs;
         diffs.SetStrSubFolderName(leftName);
         diffs.SetTargetSubFolderName(OwnName(rightPath));
+        diffs.SetIncomplete(!unknown.isEmpty());
         diffs.Assign(std::move(one), std::move(two));
         results.push_back(std::move(diffs));
         return false;

@@ -95,7 +95,8 @@ void GuiSyncCommands::AutoSynch(bool showConfirmation, bool selectedOnly)
         // The differences are copied: the run compares again at its end, which refills the window's own.
         const SubFolderDiffsList subFolders = m_frame.SubFolderDifferences();
         const SyncInput input{left, right, leftFolder, rightFolder, subFolders, rules, selectedOnly ? &selected : nullptr};
-        const std::vector<SyncStep> plan = PlanSync(input);
+        QStringList withheld;
+        const std::vector<SyncStep> plan = PlanSync(input, &withheld);
         if (showConfirmation && !ConfirmPlan(plan))
             return;
 
@@ -132,6 +133,11 @@ void GuiSyncCommands::AutoSynch(bool showConfirmation, bool selectedOnly)
         m_frame.SetMenusEnabled(true);
         if (!failures.isEmpty())
             m_ctx.Dialogs().Message(failures.join(CrLf), QStringLiteral("API Error"), UserDialogs::Icon::Warning);
+        if (!withheld.isEmpty())
+            m_ctx.Dialogs().Message(QStringLiteral("Nothing was deleted in these sub-folders, because the comparison could not "
+                                                   "read them completely:")
+                                        + CrLf + CrLf + withheld.join(CrLf),
+                                    QStringLiteral("Synchronization"), UserDialogs::Icon::Warning);
         RecordHistory(leftFolder, rightFolder, report.cancelled);
         if (!report.cancelled)
             m_ctx.Sounds().PlaySyncCompleteSound();

@@ -137,8 +137,11 @@ void AddSubFolderSteps(std::vector<SyncStep>& plan, const SyncInput& in, const C
             plan.push_back(std::move(step));
         }
     };
-    pass(true, CSyncSettings::Delete);
-    pass(false, CSyncSettings::Delete);
+    // Nothing is deleted because of what was never seen.
+    if (!diffs.Incomplete()) {
+        pass(true, CSyncSettings::Delete);
+        pass(false, CSyncSettings::Delete);
+    }
     pass(true, CSyncSettings::Copy);
     pass(false, CSyncSettings::Copy);
 }
@@ -195,7 +198,7 @@ QString ActionWord(Action action)
     return QStringLiteral("copy-to-left");
 }
 
-std::vector<SyncStep> PlanSync(const SyncInput& in)
+std::vector<SyncStep> PlanSync(const SyncInput& in, QStringList* withheld)
 {
     const SyncLists lists = GetListOfFilesAffectedBySync(in.left, in.right, in.rules, in.selectedOnly);
     std::vector<SyncStep> plan;
@@ -209,9 +212,13 @@ std::vector<SyncStep> PlanSync(const SyncInput& in)
         for (const int i : *in.selectedOnly)
             if (i >= 0 && size_t(i) < in.left.size() && in.left[size_t(i)].IsFolder())
                 chosen.insert(in.left[size_t(i)].text.mid(1));
-    for (const CSubFolderDiffs& diffs : in.subFolders)
-        if (in.selectedOnly == nullptr || chosen.count(diffs.strSubFolderName()) != 0)
-            AddSubFolderSteps(plan, in, diffs);
+    for (const CSubFolderDiffs& diffs : in.subFolders) {
+        if (in.selectedOnly != nullptr && chosen.count(diffs.strSubFolderName()) == 0)
+            continue;
+        AddSubFolderSteps(plan, in, diffs);
+        if (diffs.Incomplete() && withheld != nullptr)
+            withheld->push_back(diffs.strSubFolderName());
+    }
     return plan;
 }
 
@@ -237,7 +244,9 @@ SyncReport CarryOutSync(const std::vector<SyncStep>& plan, const FileOps::Contro
             continue;
         }
         ++report.failures;
-        if (!step.inSubFolder) {
+        // A row the trash would not take is kept and reported; the run goes on. Any other failure of a
+        // row's operation ends the run.
+        if (!step.inSubFolder && !step.IsDelete()) {
             report.cancelled = true;
             break;
         }

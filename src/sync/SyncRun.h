@@ -56,7 +56,9 @@ struct SyncStep
 // "delete-left", "delete-right", "copy-to-right", "copy-to-left".
 QString ActionWord(SyncStep::Action action);
 
-std::vector<SyncStep> PlanSync(const SyncInput& input);
+// The deletions of a sub-folder that could not be read completely are left out of the plan (its copies
+// stay); withheld, when given, receives the names of such sub-folders.
+std::vector<SyncStep> PlanSync(const SyncInput& input, QStringList* withheld = nullptr);
 
 struct SyncReport
 {
@@ -69,8 +71,8 @@ struct SyncReport
 // Hears each step as it ends: result.ok() for success; otherwise the failure (result.error and errorText).
 using SyncStepObserver = std::function<void(const SyncStep& step, const FileOps::Result& result)>;
 
-// Carries out the plan. A failure of a row's operation stops the run (what was done stays done); a failure
-// inside a sub-folder is reported and the run goes on with the next file. The cancel flag of control is
+// Carries out the plan. A failed copy of a row stops the run (what was done stays done); a row the trash
+// refuses, and a failure inside a sub-folder, are reported and the run goes on with the next step. The cancel flag of control is
 // tested between files (and between chunks of a large one): the current file is finished or rolled back,
 // never left half.
 SyncReport CarryOutSync(const std::vector<SyncStep>& plan, const FileOps::Control& control,

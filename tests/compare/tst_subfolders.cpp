@@ -198,13 +198,19 @@ TEST_F(SubFolderTest, AnUnreadableFolderIsLoggedAndItsCounterpartNotTakenForOrph
     R(QStringLiteral("S/Secret/b"), "b", T0);
     L(QStringLiteral("S/open"), "o", T0);
     R(QStringLiteral("S/open"), "o", T0);
+    R(QStringLiteral("S/extra"), "e", T0);
     const QString secret = tmp.file(QStringLiteral("left/S/Secret"));
     ASSERT_TRUE(QFile::setPermissions(secret, QFileDevice::Permissions()));
     const CompareOutcome outcome = Run();
     QFile::setPermissions(secret, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
     ASSERT_EQ(outcome, CompareOutcome::Completed);
     EXPECT_EQ(Rows(), (QStringList{Pair("/S", "DifferentFolder", "/S", "DifferentFolder")}));
-    EXPECT_TRUE(results->allSubFolderDiffs.empty()) << "the right Secret's files are no orphans";
+    // The right Secret's files are no orphans; what was seen of S is kept, marked as not seen whole.
+    ASSERT_EQ(results->allSubFolderDiffs.size(), 1u);
+    const CSubFolderDiffs& s = results->allSubFolderDiffs.front();
+    EXPECT_TRUE(s.Incomplete());
+    ASSERT_EQ(s.DiffTwo().size(), 1u);
+    EXPECT_EQ(s.DiffTwo().front().fileName, QStringLiteral("extra"));
     EXPECT_TRUE(ctx->Compare().ErrorsDuringCompare());
     ASSERT_FALSE(dialogs.messages.isEmpty());
     EXPECT_EQ(dialogs.last().title, QStringLiteral("Errors Occurred"));

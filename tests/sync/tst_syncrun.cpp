@@ -461,12 +461,13 @@ TEST_F(SyncRunTest, AnObjectThatChangedKindSinceThePlanIsNotDeleted)
     ASSERT_EQ(Lines(plan), (QStringList{U("delete-right\tgone-file"), U("delete-right\t/was-folder"),
                                         U("delete-right\tWork/inner"), U("copy-to-right\tWork/kept")}));
 
-    // A file row that became a folder is kept, and the run stops there.
+    // A file row that became a folder is kept and reported; a refused delete does not end the run.
     ASSERT_TRUE(QFile::remove(RightFile("gone-file")));
     tmp.createFile(U("right/gone-file/new"), "new");
     int error = 0;
-    SyncReport report = CarryOutSync(plan, {}, [&](const SyncStep&, const FileOps::Result& r) { error = r.error; });
-    EXPECT_TRUE(report.cancelled);
+    SyncReport report = CarryOutSync({plan[0]}, {}, [&](const SyncStep&, const FileOps::Result& r) { error = r.error; });
+    EXPECT_FALSE(report.cancelled);
+    EXPECT_EQ(report.failures, 1);
     EXPECT_EQ(report.done, 0);
     EXPECT_EQ(error, ESTALE);
     EXPECT_EQ(ReadAll(RightFile("gone-file/new")), "new");
@@ -476,8 +477,8 @@ TEST_F(SyncRunTest, AnObjectThatChangedKindSinceThePlanIsNotDeleted)
     const std::vector<SyncStep> second(plan.begin() + 1, plan.end());
     ASSERT_TRUE(QDir(RightFile("was-folder")).removeRecursively());
     tmp.createFile(U("right/was-folder"), "now a file");
-    report = CarryOutSync(second, {});
-    EXPECT_TRUE(report.cancelled);
+    report = CarryOutSync({second[0]}, {});
+    EXPECT_EQ(report.failures, 1);
     EXPECT_EQ(ReadAll(RightFile("was-folder")), "now a file");
 
     // Inside a sub-folder a file that became a folder is kept; the run goes on.
@@ -536,4 +537,34 @@ TEST_F(SyncRunTest, CopyObjectAsReplacesUnderTheTargetNameOrKeepsTheOldTargetWho
     EXPECT_EQ(full.error, ENOSPC);
     EXPECT_EQ(ReadAll(onSmall), "old target");
     EXPECT_EQ(Entries(small), QStringList{U("B.txt")});
+}
+
+// A sub-folder the comparison could not read completely is no ground for deleting anything in it: its
+// deletions are withheld and named, its copies stay.
+TEST(SyncPlanOfAnIncompleteSubFolder, WithholdsItsDeletionsAndKeepsItsCopies)
+{
+    SubFolderDiffsList subFolders(2);
+    for (CSubFolderDiffs& diffs : subFolders) {
+        SubFolderDiffEntry only;
+        only.fileName = QStringLiteral("a.txt");
+        only.sizeText = QStringLiteral("1");
+        only.compareResult = 4;
+        SubFolderDiffEntry orphan = only;
+        orphan.fileName = QStringLiteral("b.txt");
+        diffs.Assign({only, {}}, {{}, orphan});
+    }
+    subFolders[0].SetStrSubFolderName(QStringLiteral("Docs"));
+    subFolders[0].SetIncomplete(true);
+    subFolders[1].SetStrSubFolderName(QStringLiteral("Work"));
+    const ResultList none;
+    CSyncSettings::Rules rules{};
+    ASSERT_TRUE(CSyncSettings::PredefinedRules(CSyncSettings::MakeRightSameAsLeft, &rules));
+    const SyncInput input{none, none, QStringLiteral("/l/"), QStringLiteral("/r/"), subFolders, rules, nullptr};
+    QStringList withheld;
+    QStringList lines;
+    for (const SyncStep& step : PlanSync(input, &withheld))
+        lines << ActionWord(step.action) + QLatin1Char('\t') + step.text;
+    EXPECT_EQ(lines, (QStringList{QStringLiteral("copy-to-right\tDocs/a.txt"), QStringLiteral("delete-right\tWork/b.txt"),
+                                  QStringLiteral("copy-to-right\tWork/a.txt")}));
+    EXPECT_EQ(withheld, QStringList{QStringLiteral("Docs")});
 }
