@@ -1,4 +1,5 @@
 #include "TestSupport.h"
+#include "Tmpfs.h"
 
 #include "base/ErrorHandler.h"
 
@@ -66,29 +67,6 @@ QByteArray ReadAll(const QString& file)
     QFile f(file);
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<unreadable>");
 }
-
-class Tmpfs final
-{
-public:
-    Tmpfs(const QString& mountPoint, const char* options) : m_path(mountPoint)
-    {
-        QDir().mkpath(mountPoint);
-        m_mounted = ::mount("tmpfs", QFile::encodeName(mountPoint).constData(), "tmpfs", 0, options) == 0;
-        m_error = errno;
-    }
-    ~Tmpfs()
-    {
-        if (m_mounted)
-            ::umount2(QFile::encodeName(m_path).constData(), MNT_DETACH);
-    }
-    bool mounted() const { return m_mounted; }
-    QString why() const { return QStringLiteral("cannot mount a tmpfs here (%1)").arg(DescribeSystemError(m_error)); }
-
-private:
-    QString m_path;
-    bool m_mounted = false;
-    int m_error = 0;
-};
 
 // A private copy of parvexcmd with its own application folder (and so parvex.ini), and a trash of its own.
 class ParvexCmdSyncTest : public ::testing::Test

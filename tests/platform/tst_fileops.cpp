@@ -1,4 +1,5 @@
 #include "TestSupport.h"
+#include "Tmpfs.h"
 #include "base/ProgressSink.h"
 #include "platform/FileOps.h"
 
@@ -98,30 +99,6 @@ int Quietly(const QString& program, const QStringList& arguments)
         return -1;
     return process.exitCode();
 }
-
-// A tmpfs of the given size mounted below a test folder, for a full disk and another file system.
-class Tmpfs final
-{
-public:
-    Tmpfs(const QString& mountPoint, const char* options) : m_path(mountPoint)
-    {
-        QDir().mkpath(mountPoint);
-        m_mounted = ::mount("tmpfs", Native(mountPoint).constData(), "tmpfs", 0, options) == 0;
-        m_error = errno;
-    }
-    ~Tmpfs()
-    {
-        if (m_mounted)
-            ::umount2(Native(m_path).constData(), MNT_DETACH);
-    }
-    bool mounted() const { return m_mounted; }
-    QString why() const { return QStringLiteral("cannot mount a tmpfs here (%1)").arg(QString::fromLocal8Bit(strerror(m_error))); }
-
-private:
-    QString m_path;
-    bool m_mounted = false;
-    int m_error = 0;
-};
 
 #define MOUNT_OR_SKIP(fs)                                                                                              \
     if (!(fs).mounted())                                                                                               \

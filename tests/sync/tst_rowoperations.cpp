@@ -1,4 +1,5 @@
 #include "FakeUserDialogs.h"
+#include "Tmpfs.h"
 #include "SyncFixture.h"
 #include "TestSupport.h"
 #include "base/ErrorHandler.h"
@@ -91,30 +92,6 @@ int Quietly(const QString& program, const QStringList& arguments)
         return -1;
     return process.exitCode();
 }
-
-// A small tmpfs below a test folder: a drive that fills up.
-class Tmpfs final
-{
-public:
-    Tmpfs(const QString& mountPoint, const char* options) : m_path(mountPoint)
-    {
-        QDir().mkpath(mountPoint);
-        m_mounted = ::mount("tmpfs", QFile::encodeName(mountPoint).constData(), "tmpfs", 0, options) == 0;
-        m_error = errno;
-    }
-    ~Tmpfs()
-    {
-        if (m_mounted)
-            ::umount2(QFile::encodeName(m_path).constData(), MNT_DETACH);
-    }
-    bool mounted() const { return m_mounted; }
-    QString why() const { return QStringLiteral("cannot mount a tmpfs here (%1)").arg(DescribeSystemError(m_error)); }
-
-private:
-    QString m_path;
-    bool m_mounted = false;
-    int m_error = 0;
-};
 
 class FakeConfirmation final : public ConfirmationAsker
 {

@@ -1,4 +1,5 @@
 #include "../app/MainWindowFixture.h"
+#include "Tmpfs.h"
 
 #include "app/GuiCommandRegistry.h"
 #include "base/ErrorHandler.h"
@@ -56,29 +57,6 @@ QStringList Shown(const QTreeView* view)
         rows << model->data(model->index(r, 0)).toString() + QLatin1Char('|') + model->data(model->index(r, 1)).toString();
     return rows;
 }
-
-class Tmpfs final
-{
-public:
-    Tmpfs(const QString& mountPoint, const char* options) : m_path(mountPoint)
-    {
-        QDir().mkpath(mountPoint);
-        m_mounted = ::mount("tmpfs", QFile::encodeName(mountPoint).constData(), "tmpfs", 0, options) == 0;
-        m_error = errno;
-    }
-    ~Tmpfs()
-    {
-        if (m_mounted)
-            ::umount2(QFile::encodeName(m_path).constData(), MNT_DETACH);
-    }
-    bool mounted() const { return m_mounted; }
-    QString why() const { return QStringLiteral("cannot mount a tmpfs here (%1)").arg(DescribeSystemError(m_error)); }
-
-private:
-    QString m_path;
-    bool m_mounted = false;
-    int m_error = 0;
-};
 
 } // namespace
 

@@ -1,4 +1,5 @@
 #include "../compare/CompareFixture.h"
+#include "Tmpfs.h"
 
 #include "base/ErrorHandler.h"
 #include "sync/SyncRun.h"
@@ -76,29 +77,6 @@ int InChild(const std::function<int()>& body, bool unprivileged)
         return 101;
     return WEXITSTATUS(status);
 }
-
-class Tmpfs final
-{
-public:
-    Tmpfs(const QString& mountPoint, const char* options) : m_path(mountPoint)
-    {
-        QDir().mkpath(mountPoint);
-        m_mounted = ::mount("tmpfs", QFile::encodeName(mountPoint).constData(), "tmpfs", 0, options) == 0;
-        m_error = errno;
-    }
-    ~Tmpfs()
-    {
-        if (m_mounted)
-            ::umount2(QFile::encodeName(m_path).constData(), MNT_DETACH);
-    }
-    bool mounted() const { return m_mounted; }
-    QString why() const { return QStringLiteral("cannot mount a tmpfs here (%1)").arg(DescribeSystemError(m_error)); }
-
-private:
-    QString m_path;
-    bool m_mounted = false;
-    int m_error = 0;
-};
 
 // Calls a function at the Nth pump of a file operation.
 class PumpAt final : public EventPump
