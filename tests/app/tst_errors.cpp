@@ -21,13 +21,6 @@ namespace {
 const QString Tail = QStringLiteral("\r\n* If this problem persists, please contact our technical support staff for assistance."
                                     "\r\n  (Refer to the Troubleshooting section of the Help file for details.)");
 
-QByteArray ReadAll(const QString& file)
-{
-    QFile f(file);
-    EXPECT_TRUE(f.open(QIODevice::ReadOnly));
-    return f.readAll();
-}
-
 } // namespace
 
 TEST(UnexpectedError, MessageWithoutSystemCodeNamesTheFailureNumber)
@@ -117,7 +110,7 @@ TEST(ErrorLogFile, EntriesAreWrittenLineByLineWithTheSpecialCases)
     log.SetOnEntry([&] { ++notified; });
     log.StartNew();
     EXPECT_FALSE(log.EntriesWritten());
-    EXPECT_TRUE(ReadAll(log.File()).isEmpty());
+    EXPECT_TRUE(FileBytes(log.File()).isEmpty());
 
     log.AppendEntry(QStringLiteral("/data/a.txt"), QStringLiteral("Reading bytes"),
                     Failure(57, QStringLiteral("Device I/O error")));
@@ -128,7 +121,7 @@ TEST(ErrorLogFile, EntriesAreWrittenLineByLineWithTheSpecialCases)
     EXPECT_TRUE(log.EntriesWritten());
     EXPECT_EQ(notified, 3);
 
-    const QStringList lines = QString::fromUtf8(ReadAll(log.File())).split(QStringLiteral("\r\n"));
+    const QStringList lines = QString::fromUtf8(FileBytes(log.File())).split(QStringLiteral("\r\n"));
     ASSERT_EQ(lines.size(), 3 * 6 + 1); // the file ends with a line end
     EXPECT_EQ(lines[0], QString());
     EXPECT_FALSE(lines[1].isEmpty()); // the date and time
@@ -143,7 +136,7 @@ TEST(ErrorLogFile, EntriesAreWrittenLineByLineWithTheSpecialCases)
 
     log.StartNew();
     EXPECT_FALSE(log.EntriesWritten());
-    EXPECT_TRUE(ReadAll(log.File()).isEmpty());
+    EXPECT_TRUE(FileBytes(log.File()).isEmpty());
 }
 
 TEST(ErrorLogFile, ReportAsksOnlyAfterErrors)
@@ -176,7 +169,7 @@ TEST(ErrorLogFile, ReportAsksOnlyAfterErrors)
 
 namespace {
 
-int CountEntries(const QString& file) { return int(ReadAll(file).count("Errors encountered during comparison\r\n")); }
+int CountEntries(const QString& file) { return int(FileBytes(file).count("Errors encountered during comparison\r\n")); }
 
 Failure ReadFailure() { return Failure(57, QStringLiteral("Device I/O error")); }
 
@@ -197,9 +190,9 @@ TEST(ErrorLogFile, TwoRunsAtOnceNeverEmptyEachOthersLog)
     second.AppendEntry(QStringLiteral("/second/b"), QStringLiteral("Reading bytes"), ReadFailure());
     EXPECT_EQ(second.File(), fallback + QStringLiteral("/ERRORLOG.TXT"));
     EXPECT_EQ(second.Displacement(), QStringLiteral("it is in use by another comparison"));
-    EXPECT_TRUE(ReadAll(own).contains("File Name: /first/a\r\n"));
+    EXPECT_TRUE(FileBytes(own).contains("File Name: /first/a\r\n"));
     EXPECT_EQ(CountEntries(own), 1);
-    EXPECT_TRUE(ReadAll(second.File()).contains("File Name: /second/b\r\n"));
+    EXPECT_TRUE(FileBytes(second.File()).contains("File Name: /second/b\r\n"));
 
     // A third finds both places owned and takes a file of its own beside the second's.
     ErrorLog third(own, {fallback});
@@ -286,12 +279,12 @@ TEST(ErrorLogFile, AFullDiskMovesTheWholeLogElsewhere)
     EXPECT_EQ(log.File(), dir.file(QStringLiteral("cache/ERRORLOG.TXT")));
     EXPECT_EQ(log.Displacement(), QStringLiteral("No space left on device"));
     EXPECT_EQ(log.Lost(), QString());
-    const QByteArray moved = ReadAll(log.File());
+    const QByteArray moved = FileBytes(log.File());
     EXPECT_EQ(CountEntries(log.File()), Entries);
     for (int i = 0; i < Entries; ++i)
         EXPECT_TRUE(moved.contains("File Name: /data/" + QByteArray::number(i) + "\r\n")) << i;
     // What stays behind ends with a whole entry.
-    EXPECT_TRUE(ReadAll(own).endsWith("Error: Device I/O error\r\n"));
+    EXPECT_TRUE(FileBytes(own).endsWith("Error: Device I/O error\r\n"));
 }
 
 TEST(ErrorLogFile, ALogWithNoPlaceToGoSaysSo)

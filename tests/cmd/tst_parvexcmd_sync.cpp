@@ -62,12 +62,6 @@ QStringList Leftovers(const QString& folder)
     return found;
 }
 
-QByteArray ReadAll(const QString& file)
-{
-    QFile f(file);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<unreadable>");
-}
-
 // A private copy of parvexcmd with its own application folder (and so parvex.ini), and a trash of its own.
 class ParvexCmdSyncTest : public ::testing::Test
 {
@@ -244,10 +238,10 @@ TEST_F(ParvexCmdSyncTest, OnlyLimitsTheRunToTheNamedRowsAndFolders)
     const Result two = Sync({U("--sync"), U("0"), U("--only"), U("ro"), U("--only"), U("a")});
     EXPECT_EQ(two.exitCode, 0) << qPrintable(two.errors);
     EXPECT_EQ(two.lines, Lines({"delete-right\tro", "copy-to-right\ta"}));
-    EXPECT_EQ(ReadAll(right + U("/a")), "newer");
+    EXPECT_EQ(FileBytes(right + U("/a")), "newer");
     EXPECT_FALSE(QFileInfo::exists(right + U("/ro")));
-    EXPECT_EQ(ReadAll(right + U("/b")), "newer");
-    EXPECT_EQ(ReadAll(right + U("/Docs/gone.txt")), "g");
+    EXPECT_EQ(FileBytes(right + U("/b")), "newer");
+    EXPECT_EQ(FileBytes(right + U("/Docs/gone.txt")), "g");
 }
 
 TEST_F(ParvexCmdSyncTest, ARealRunPrintsEachOperationAndLeavesTheFoldersEqual)
@@ -275,11 +269,11 @@ TEST_F(ParvexCmdSyncTest, ARealRunPrintsEachOperationAndLeavesTheFoldersEqual)
     EXPECT_TRUE(run.errors.isEmpty()) << qPrintable(run.errors);
     EXPECT_EQ(Compare(), 0);
     EXPECT_TRUE(QFileInfo(right + U("/link")).isSymLink());
-    EXPECT_EQ(ReadAll(env.value(U("XDG_DATA_HOME")) + U("/Trash/files/ro")), "right only");
+    EXPECT_EQ(FileBytes(env.value(U("XDG_DATA_HOME")) + U("/Trash/files/ro")), "right only");
     EXPECT_TRUE(Leftovers(right).isEmpty());
 
     // The run left its record in the application folder's history.
-    const QByteArray record = ReadAll(history);
+    const QByteArray record = FileBytes(history);
     ASSERT_EQ(record.size(), 773);
     EXPECT_TRUE(record.mid(518).startsWith("Completed Successfully   "));
     EXPECT_TRUE(record.mid(8, 255).contains(QFile::encodeName(left)));
@@ -299,7 +293,7 @@ TEST_F(ParvexCmdSyncTest, NamesWithTabsLineEndsAndBackslashesAreEscaped)
     const Result r = Sync({U("--sync"), U("orphans-to-right")});
     EXPECT_EQ(r.exitCode, 0) << qPrintable(r.errors);
     EXPECT_EQ(r.lines, Lines({"copy-to-right\tback\\\\slash\\r", "copy-to-right\tline\\nend", "copy-to-right\ttab\\there"}));
-    EXPECT_EQ(ReadAll(right + U("/line\nend")), "2");
+    EXPECT_EQ(FileBytes(right + U("/line\nend")), "2");
 }
 
 TEST_F(ParvexCmdSyncTest, LowSpaceStopsUnlessIgnoredAndThenTheFailureIsCleanAndSaid)
@@ -338,8 +332,8 @@ TEST_F(ParvexCmdSyncTest, AFailedOperationIsSaidOnStandardErrorAndExitsTwo)
     EXPECT_EQ(r.lines, Lines({"copy-to-right\tWork/b.txt"}));
     EXPECT_TRUE(r.errors.startsWith(U("failed\tWork/a/c.txt\t"))) << qPrintable(r.errors);
     EXPECT_EQ(r.errors.count(QLatin1Char('\n')), 1) << qPrintable(r.errors);
-    EXPECT_EQ(ReadAll(right + U("/Work/a")), "a file");
-    EXPECT_EQ(ReadAll(right + U("/Work/b.txt")), "b");
+    EXPECT_EQ(FileBytes(right + U("/Work/a")), "a file");
+    EXPECT_EQ(FileBytes(right + U("/Work/b.txt")), "b");
 }
 
 TEST_F(ParvexCmdSyncTest, TerminatedDuringALargeCopyLeavesNoHalfFileAndExitsTwo)
@@ -367,7 +361,7 @@ TEST_F(ParvexCmdSyncTest, TerminatedDuringALargeCopyLeavesNoHalfFileAndExitsTwo)
     const bool signalled = ::kill(static_cast<pid_t>(p.processId()), SIGTERM) == 0;
     const Result r = Finish(p);
     const qint64 size = QFileInfo(right + U("/big")).size();
-    EXPECT_TRUE(size == Large || ReadAll(right + U("/big")) == "old target") << size;
+    EXPECT_TRUE(size == Large || FileBytes(right + U("/big")) == "old target") << size;
     EXPECT_TRUE(Leftovers(right).isEmpty()) << qPrintable(Leftovers(right).join(U(" ")));
     EXPECT_EQ(r.lines.contains(U("copy-to-right\tbig")), size == Large);
     if (r.exitCode == 0) {

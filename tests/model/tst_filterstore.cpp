@@ -7,12 +7,6 @@
 
 namespace {
 
-QByteArray ReadAll(const QString& file)
-{
-    QFile f(file);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
 } // namespace
 
 class FilterStore : public ModelFixture
@@ -25,7 +19,7 @@ TEST_F(FilterStore, ListFileRoundTrip)
     const QString include = QStringLiteral("*.txt, *.doc,/Docs");
     const QString exclude = QStringLiteral("*.bak,\\temp,\xE9t\xE9*");
     ASSERT_TRUE(WriteFilterListFile(ctx->Errors(), file, include, exclude));
-    EXPECT_EQ(ReadAll(file), include.toUtf8() + "\r\n" + exclude.toUtf8() + "\r\n");
+    EXPECT_EQ(FileBytes(file), include.toUtf8() + "\r\n" + exclude.toUtf8() + "\r\n");
 
     QString readInclude;
     QString readExclude;

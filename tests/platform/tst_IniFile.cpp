@@ -13,12 +13,6 @@
 
 namespace {
 
-QByteArray ReadAll(const QString& file)
-{
-    QFile f(file);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
 class IniFileTest : public ::testing::Test
 {
 protected:
@@ -48,7 +42,7 @@ TEST_F(IniFileTest, FirstReadGivesDefaultAndFirstWriteCreatesFileSectionAndKey)
     EXPECT_FALSE(QFile::exists(IniPath()));
 
     Write(ini, QStringLiteral("Options"), QStringLiteral("ChunkSize"), QStringLiteral("0000500000"));
-    EXPECT_EQ(ReadAll(IniPath()), QByteArray("[Options]\nChunkSize=0000500000\n"));
+    EXPECT_EQ(FileBytes(IniPath()), QByteArray("[Options]\nChunkSize=0000500000\n"));
     EXPECT_TRUE(dialogs.messages.isEmpty());
 }
 
@@ -158,7 +152,7 @@ TEST_F(IniFileTest, HandEditedFileIsReadAndEditedInPlace)
     Write(ini, QStringLiteral("OPTIONS"), QStringLiteral("chunksize"), QStringLiteral("0000200000"));
     Write(ini, QStringLiteral("Options"), QStringLiteral("NewKey"), QStringLiteral("True"));
     Write(ini, QStringLiteral("Source"), QStringLiteral("Dir1"), QStringLiteral("/home/ann/Data/"));
-    EXPECT_EQ(ReadAll(IniPath()),
+    EXPECT_EQ(FileBytes(IniPath()),
               QByteArray("\xEF\xBB\xBF; settings\r\n"
                          "[ options ]\r\n"
                          "ChunkSize=0000200000\r\n"
@@ -177,12 +171,12 @@ TEST_F(IniFileTest, HandEditedFileIsReadAndEditedInPlace)
 TEST_F(IniFileTest, ValuesThatWouldBreakTheFileAreRefused)
 {
     ASSERT_TRUE(IniProfile::WriteProfileString(QStringLiteral("S"), QStringLiteral("K"), QStringLiteral("old"), IniPath()));
-    const QByteArray before = ReadAll(IniPath());
+    const QByteArray before = FileBytes(IniPath());
     EXPECT_FALSE(IniProfile::WriteProfileString(QStringLiteral("S"), QStringLiteral("K"),
                                                 QStringLiteral("x\n[Evil]\nK=y"), IniPath()));
     EXPECT_FALSE(IniProfile::WriteProfileString(QStringLiteral("S]"), QStringLiteral("K"), QStringLiteral("v"), IniPath()));
     EXPECT_FALSE(IniProfile::WriteProfileString(QStringLiteral("S"), QStringLiteral("K=1"), QStringLiteral("v"), IniPath()));
-    EXPECT_EQ(ReadAll(IniPath()), before);
+    EXPECT_EQ(FileBytes(IniPath()), before);
 }
 
 TEST_F(IniFileTest, FailedWritesAreSilentAndLeaveTheOldFileWhole)
@@ -199,7 +193,7 @@ TEST_F(IniFileTest, FailedWritesAreSilentAndLeaveTheOldFileWhole)
     CIniFile ini(dir.path(), dialogs);
     ini.SetName(QStringLiteral("parvex.ini"));
     Write(ini, QStringLiteral("Options"), QStringLiteral("Kept"), QStringLiteral("True"));
-    const QByteArray before = ReadAll(IniPath());
+    const QByteArray before = FileBytes(IniPath());
     struct rlimit old;
     ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &old), 0);
     const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
@@ -210,7 +204,7 @@ TEST_F(IniFileTest, FailedWritesAreSilentAndLeaveTheOldFileWhole)
     ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &old), 0);
     std::signal(SIGXFSZ, oldHandler);
 
-    EXPECT_EQ(ReadAll(IniPath()), before);
+    EXPECT_EQ(FileBytes(IniPath()), before);
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList({QStringLiteral("blocker"), QStringLiteral("parvex.ini")}));
     EXPECT_TRUE(dialogs.messages.isEmpty());
 }
@@ -252,7 +246,7 @@ TEST_F(IniFileTest, FilesThatAreNoTextAreNeitherReadNorWritten)
         EXPECT_EQ(IniProfile::ReadProfileString(QStringLiteral("S"), QStringLiteral("K"), QStringLiteral("dflt"), IniPath()),
                   QStringLiteral("dflt"));
         EXPECT_FALSE(IniProfile::WriteProfileString(QStringLiteral("S"), QStringLiteral("New"), QStringLiteral("v"), IniPath()));
-        EXPECT_EQ(ReadAll(IniPath()), c.bytes);
+        EXPECT_EQ(FileBytes(IniPath()), c.bytes);
     }
 
     // A folder in the file's place can be told from a missing file.
@@ -279,10 +273,10 @@ TEST_F(IniFileTest, ASnapshotReadsTheFileOnceAndCommitsEveryChangeAtOnce)
     ini.Set(QStringLiteral("Options"), QStringLiteral("Added"), QStringLiteral("True"));
     ini.Set(QStringLiteral("New"), QStringLiteral("Key"), QStringLiteral("value"));
     EXPECT_EQ(ini.Get(QStringLiteral("Options"), QStringLiteral("Added"), {}), QStringLiteral("True"));
-    EXPECT_EQ(ReadAll(IniPath()), QByteArray("[Options]\r\nChunkSize=0000000001\r\n"));
+    EXPECT_EQ(FileBytes(IniPath()), QByteArray("[Options]\r\nChunkSize=0000000001\r\n"));
 
     EXPECT_TRUE(ini.Commit());
-    EXPECT_EQ(ReadAll(IniPath()), QByteArray("[Options]\r\nChunkSize=0000200000\r\nAdded=True\r\n\r\n[Other]\r\nKept=yes\r\n"
+    EXPECT_EQ(FileBytes(IniPath()), QByteArray("[Options]\r\nChunkSize=0000200000\r\nAdded=True\r\n\r\n[Other]\r\nKept=yes\r\n"
                                              "[New]\r\nKey=value\r\n"));
     EXPECT_TRUE(dialogs.messages.isEmpty());
 }

@@ -27,12 +27,6 @@ constexpr uid_t Nobody = 65534;
 
 QByteArray Native(const QString& path) { return QFile::encodeName(path); }
 
-QByteArray ReadAll(const QString& file)
-{
-    QFile f(file);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<unreadable>");
-}
-
 struct stat Lstat(const QString& path)
 {
     struct stat st {};
@@ -156,11 +150,11 @@ TEST_F(FileOpsTest, CopiesATreeWithTimesModesAndLinksAsLinksAndSkipsSpecialFiles
     EXPECT_EQ(Lstat(Dst(QStringLiteral("tree/pipe"))).st_mode, 0u);
 
     const struct stat copied = Lstat(Dst(QStringLiteral("tree/a.txt")));
-    EXPECT_EQ(ReadAll(Dst(QStringLiteral("tree/a.txt"))), "alpha");
+    EXPECT_EQ(FileBytes(Dst(QStringLiteral("tree/a.txt"))), "alpha");
     EXPECT_EQ(copied.st_mtim.tv_sec, 1600000000);
     EXPECT_EQ(copied.st_mtim.tv_nsec, 123456789);
     EXPECT_EQ(copied.st_mode & 07777, 0640u);
-    EXPECT_EQ(ReadAll(Dst(QStringLiteral("tree/sub/b.bin"))), QByteArray(3 << 20, 'b'));
+    EXPECT_EQ(FileBytes(Dst(QStringLiteral("tree/sub/b.bin"))), QByteArray(3 << 20, 'b'));
     EXPECT_EQ(Lstat(Dst(QStringLiteral("tree/sub/b.bin"))).st_mode & 07777, 0666u);
     EXPECT_EQ(Lstat(Dst(QStringLiteral("tree/sub/ro"))).st_mode & 07777, 0555u);
     EXPECT_EQ(Lstat(Dst(QStringLiteral("tree/sub/ro"))).st_mtim.tv_nsec, Lstat(readOnly).st_mtim.tv_nsec);
@@ -191,8 +185,8 @@ TEST_F(FileOpsTest, CopyMergesFoldersReplacesFilesAndNeverWritesThroughALinkOrOv
     dir.createFile(QStringLiteral("dst/tree/a"), "old a");
     dir.createFile(QStringLiteral("dst/tree/keep"), "keep");
     ASSERT_TRUE(FileOps::Copy({Src(QStringLiteral("tree"))}, Dst()).ok());
-    EXPECT_EQ(ReadAll(Dst(QStringLiteral("tree/a"))), "new a");
-    EXPECT_EQ(ReadAll(Dst(QStringLiteral("tree/keep"))), "keep");
+    EXPECT_EQ(FileBytes(Dst(QStringLiteral("tree/a"))), "new a");
+    EXPECT_EQ(FileBytes(Dst(QStringLiteral("tree/keep"))), "keep");
 
     struct Case { const char* name; bool sourceIsFolder; int error; };
     dir.createFile(QStringLiteral("src/folderOverFile/x"), "x");
@@ -210,8 +204,8 @@ TEST_F(FileOpsTest, CopyMergesFoldersReplacesFilesAndNeverWritesThroughALinkOrOv
         EXPECT_EQ(r.failedPath, source) << c.name;
         EXPECT_TRUE(r.completed.isEmpty()) << c.name;
     }
-    EXPECT_EQ(ReadAll(Dst(QStringLiteral("folderOverFile"))), "a file");
-    EXPECT_EQ(ReadAll(Dst(QStringLiteral("fileOverFolder/inside"))), "inside");
+    EXPECT_EQ(FileBytes(Dst(QStringLiteral("folderOverFile"))), "a file");
+    EXPECT_EQ(FileBytes(Dst(QStringLiteral("fileOverFolder/inside"))), "inside");
     EXPECT_EQ(Entries(dir.file(QStringLiteral("elsewhere"))), QStringList());
     EXPECT_EQ(Temporaries(Dst()), QStringList());
 }
@@ -248,8 +242,8 @@ TEST_F(FileOpsTest, ASecondObjectForATakenNameIsReportedInsteadOfOverwritingTheF
         ASSERT_EQ(r.skipped.size(), 1) << move;
         EXPECT_EQ(r.skipped[0].path, two) << move;
         EXPECT_EQ(r.skipped[0].reason, Reason::NameTaken) << move;
-        EXPECT_EQ(ReadAll(Dst(QStringLiteral("readme"))), "first") << move;
-        EXPECT_EQ(ReadAll(two), "second") << move;
+        EXPECT_EQ(FileBytes(Dst(QStringLiteral("readme"))), "first") << move;
+        EXPECT_EQ(FileBytes(two), "second") << move;
     }
 
     // Where the target folds case, Readme and README are one name, in the list and inside a folder;
@@ -313,7 +307,7 @@ TEST_F(FileOpsTest, CancelBetweenFilesAndBetweenChunksKeepsWhatIsDoneWholeAndThe
     const QStringList copied = Entries(Dst(QStringLiteral("many")));
     ASSERT_EQ(copied.size(), 2);
     for (const QString& name : copied)
-        EXPECT_EQ(ReadAll(Dst(QStringLiteral("many/") + name)), ReadAll(Src(QStringLiteral("many/") + name)));
+        EXPECT_EQ(FileBytes(Dst(QStringLiteral("many/") + name)), FileBytes(Src(QStringLiteral("many/") + name)));
 
     // 24 MiB are three chunks: cancelled after the first, the old target stays.
     dir.createFile(QStringLiteral("src/big"), QByteArray(24 << 20, 'n'));
@@ -324,7 +318,7 @@ TEST_F(FileOpsTest, CancelBetweenFilesAndBetweenChunksKeepsWhatIsDoneWholeAndThe
     EXPECT_TRUE(within.aborted);
     EXPECT_GT(within.bytesDone, 0);
     EXPECT_LT(within.bytesDone, 24 << 20);
-    EXPECT_EQ(ReadAll(Dst(QStringLiteral("big"))), "old target");
+    EXPECT_EQ(FileBytes(Dst(QStringLiteral("big"))), "old target");
     EXPECT_EQ(Temporaries(Dst()), QStringList());
 }
 
@@ -341,8 +335,8 @@ TEST_F(FileOpsTest, FullDiskKeepsTheOldTargetAndWhatWasCopiedBefore)
     EXPECT_EQ(r.number, 61);
     EXPECT_EQ(r.failedPath, Src(QStringLiteral("big")));
     EXPECT_EQ(r.completed, QStringList({Src(QStringLiteral("first"))}));
-    EXPECT_EQ(ReadAll(dir.file(QStringLiteral("small/big"))), "old target");
-    EXPECT_EQ(ReadAll(dir.file(QStringLiteral("small/first"))), "first");
+    EXPECT_EQ(FileBytes(dir.file(QStringLiteral("small/big"))), "old target");
+    EXPECT_EQ(FileBytes(dir.file(QStringLiteral("small/first"))), "first");
     EXPECT_EQ(Entries(target), QStringList({QStringLiteral("big"), QStringLiteral("first")}));
 }
 
@@ -358,7 +352,7 @@ TEST_F(FileOpsTest, FileSizeLimitKeepsTheOldTarget)
         const Result r = FileOps::Copy({Src(QStringLiteral("big"))}, Dst());
         if (r.error != EFBIG || r.failedPath != Src(QStringLiteral("big")))
             return 2;
-        if (ReadAll(Dst(QStringLiteral("big"))) != "old target")
+        if (FileBytes(Dst(QStringLiteral("big"))) != "old target")
             return 3;
         return Entries(Dst()) == QStringList({QStringLiteral("big")}) ? 0 : 4;
     });
@@ -372,7 +366,7 @@ TEST_F(FileOpsTest, ReadErrorsKeepTheOldTargetAndStopAFolderCopyAtTheFailingFile
     const Result io = FileOps::Copy({QStringLiteral("/proc/self/mem")}, Dst());
     EXPECT_EQ(io.error, EIO);
     EXPECT_EQ(io.number, 57);
-    EXPECT_EQ(ReadAll(Dst(QStringLiteral("mem"))), "old target");
+    EXPECT_EQ(FileBytes(Dst(QStringLiteral("mem"))), "old target");
     EXPECT_EQ(Entries(Dst()), QStringList({QStringLiteral("mem")}));
 
     for (const char* name : {"a", "b", "c", "d"})
@@ -387,10 +381,10 @@ TEST_F(FileOpsTest, ReadErrorsKeepTheOldTargetAndStopAFolderCopyAtTheFailingFile
         const Result r = FileOps::Copy({Src(QStringLiteral("tree"))}, Dst());
         if (r.error != EACCES || r.number != 70 || r.failedPath != locked || !r.completed.isEmpty())
             return 1;
-        if (ReadAll(Dst(QStringLiteral("tree/c"))) != "old c")
+        if (FileBytes(Dst(QStringLiteral("tree/c"))) != "old c")
             return 2;
         for (const QString& name : Entries(Dst(QStringLiteral("tree"))))
-            if (name != QStringLiteral("c") && ReadAll(Dst(QStringLiteral("tree/") + name)) != "new " + Native(name))
+            if (name != QStringLiteral("c") && FileBytes(Dst(QStringLiteral("tree/") + name)) != "new " + Native(name))
                 return 3;
         return Temporaries(Dst()).isEmpty() ? 0 : 4;
     }, true);
@@ -429,14 +423,14 @@ TEST_F(FileOpsTest, KillInTheMiddleOfACopyLeavesTheOldTargetWhole)
     for (int fd : {started[0], started[1], never[0], never[1]})
         ::close(fd);
 
-    EXPECT_EQ(ReadAll(Dst(QStringLiteral("big"))), "old target");
+    EXPECT_EQ(FileBytes(Dst(QStringLiteral("big"))), "old target");
     // The half copy exists only under its hidden temporary name.
     const QStringList left = Entries(Dst());
     ASSERT_EQ(left.size(), 2);
     EXPECT_EQ(left[1], QStringLiteral("big"));
     EXPECT_TRUE(left[0].startsWith(QStringLiteral(".parvex-")));
     EXPECT_LT(Lstat(Dst(left[0])).st_size, data.size());
-    EXPECT_EQ(ReadAll(Src(QStringLiteral("big"))), data);
+    EXPECT_EQ(FileBytes(Src(QStringLiteral("big"))), data);
 }
 
 TEST_F(FileOpsTest, MoveWithinAFileSystemRenamesAndMergesFolders)
@@ -451,9 +445,9 @@ TEST_F(FileOpsTest, MoveWithinAFileSystemRenamesAndMergesFolders)
     ASSERT_TRUE(r.ok()) << qPrintable(r.errorText);
     EXPECT_EQ(r.completed.size(), 2);
     EXPECT_EQ(Lstat(Dst(QStringLiteral("file"))).st_ino, inode);
-    EXPECT_EQ(ReadAll(Dst(QStringLiteral("tree/same"))), "new same");
-    EXPECT_EQ(ReadAll(Dst(QStringLiteral("tree/sub/new"))), "new");
-    EXPECT_EQ(ReadAll(Dst(QStringLiteral("tree/sub/other"))), "other");
+    EXPECT_EQ(FileBytes(Dst(QStringLiteral("tree/same"))), "new same");
+    EXPECT_EQ(FileBytes(Dst(QStringLiteral("tree/sub/new"))), "new");
+    EXPECT_EQ(FileBytes(Dst(QStringLiteral("tree/sub/other"))), "other");
     EXPECT_EQ(Entries(Src()), QStringList());
 }
 
@@ -468,7 +462,7 @@ TEST_F(FileOpsTest, MoveAcrossFileSystemsDeletesOnlyWhatArrivedAndNothingWhenThe
     const Result r = FileOps::Move({Src(QStringLiteral("tree"))}, target);
     ASSERT_TRUE(r.ok()) << qPrintable(r.errorText);
     EXPECT_EQ(r.completed, QStringList({Src(QStringLiteral("tree"))}));
-    EXPECT_EQ(ReadAll(target + QStringLiteral("/tree/a")), "a");
+    EXPECT_EQ(FileBytes(target + QStringLiteral("/tree/a")), "a");
     EXPECT_EQ(Lstat(target + QStringLiteral("/tree/a")).st_mtim.tv_nsec, 42);
     EXPECT_EQ(LinkText(target + QStringLiteral("/tree/link")), QStringLiteral("a"));
     // The pipe was not copied, so it and its folder stay.
@@ -479,8 +473,8 @@ TEST_F(FileOpsTest, MoveAcrossFileSystemsDeletesOnlyWhatArrivedAndNothingWhenThe
     const Result full = FileOps::Move({Src(QStringLiteral("full"))}, target);
     EXPECT_EQ(full.error, ENOSPC);
     EXPECT_TRUE(full.completed.isEmpty());
-    EXPECT_EQ(ReadAll(Src(QStringLiteral("full/small"))), "small");
-    EXPECT_EQ(ReadAll(Src(QStringLiteral("full/zbig"))), QByteArray(3 << 20, 'z'));
+    EXPECT_EQ(FileBytes(Src(QStringLiteral("full/small"))), "small");
+    EXPECT_EQ(FileBytes(Src(QStringLiteral("full/zbig"))), QByteArray(3 << 20, 'z'));
 }
 
 TEST_F(FileOpsTest, TrashTakesObjectsAndARefusalKeepsThem)
@@ -492,8 +486,8 @@ TEST_F(FileOpsTest, TrashTakesObjectsAndARefusalKeepsThem)
     dir.createFile(QStringLiteral("src/folder/inside"), "inside");
     const Result r = FileOps::MoveToTrash({file, Src(QStringLiteral("folder"))});
     EXPECT_TRUE(r.ok()) << qPrintable(r.errorText);
-    EXPECT_EQ(ReadAll(home + QStringLiteral("/Trash/files/file")), "file");
-    EXPECT_EQ(ReadAll(home + QStringLiteral("/Trash/files/folder/inside")), "inside");
+    EXPECT_EQ(FileBytes(home + QStringLiteral("/Trash/files/file")), "file");
+    EXPECT_EQ(FileBytes(home + QStringLiteral("/Trash/files/folder/inside")), "inside");
     EXPECT_TRUE(QFile::exists(home + QStringLiteral("/Trash/info/file.trashinfo")));
     EXPECT_TRUE(QFile::exists(home + QStringLiteral("/Trash/info/folder.trashinfo")));
     EXPECT_EQ(Entries(Src()), QStringList());
@@ -510,7 +504,7 @@ TEST_F(FileOpsTest, TrashTakesObjectsAndARefusalKeepsThem)
     const int unwritable = InChild([&] {
         qputenv("XDG_DATA_HOME", Native(locked));
         const Result refused = FileOps::MoveToTrash({mine});
-        return refused.error != 0 && refused.failedPath == mine && refused.completed.isEmpty() && ReadAll(mine) == "mine" ? 0 : 1;
+        return refused.error != 0 && refused.failedPath == mine && refused.completed.isEmpty() && FileBytes(mine) == "mine" ? 0 : 1;
     }, true);
     EXPECT_EQ(unwritable, 0);
     if (other.mounted()) {
@@ -519,7 +513,7 @@ TEST_F(FileOpsTest, TrashTakesObjectsAndARefusalKeepsThem)
         GiveToNobody(away);
         const int crossDevice = InChild([&] {
             const Result refused = FileOps::MoveToTrash({away});
-            return refused.error == EXDEV && refused.failedPath == away && ReadAll(away) == "away" ? 0 : 1;
+            return refused.error == EXDEV && refused.failedPath == away && FileBytes(away) == "away" ? 0 : 1;
         }, true);
         EXPECT_EQ(crossDevice, 0);
     }
@@ -543,7 +537,7 @@ TEST_F(FileOpsTest, TrashWithoutADataFolderMakesOneOrKeepsTheObject)
     const QString file = dir.createFile(QStringLiteral("src/file"), "file");
     const Result made = FileOps::MoveToTrash({file});
     EXPECT_TRUE(made.ok()) << qPrintable(made.errorText);
-    EXPECT_EQ(ReadAll(fresh + QStringLiteral("/Trash/files/file")), "file");
+    EXPECT_EQ(FileBytes(fresh + QStringLiteral("/Trash/files/file")), "file");
 
     dir.createFile(QStringLiteral("blocker"), "not a folder");
     qputenv("XDG_DATA_HOME", Native(dir.file(QStringLiteral("blocker/share"))));
@@ -551,7 +545,7 @@ TEST_F(FileOpsTest, TrashWithoutADataFolderMakesOneOrKeepsTheObject)
     const Result refused = FileOps::MoveToTrash({kept});
     EXPECT_NE(refused.error, 0);
     EXPECT_TRUE(refused.completed.isEmpty());
-    EXPECT_EQ(ReadAll(kept), "kept");
+    EXPECT_EQ(FileBytes(kept), "kept");
     EXPECT_EQ(Entries(cwd), QStringList());
 
     QDir::setCurrent(oldCwd);
@@ -573,14 +567,14 @@ TEST_F(FileOpsTest, DeleteRemovesLinksAsLinksAndReportsWhereItStopped)
     ASSERT_TRUE(r.ok()) << qPrintable(r.errorText);
     EXPECT_EQ(r.objectsDone, 7);
     EXPECT_EQ(Entries(Src()), QStringList());
-    EXPECT_EQ(ReadAll(dir.file(QStringLiteral("outside/keep"))), "keep");
+    EXPECT_EQ(FileBytes(dir.file(QStringLiteral("outside/keep"))), "keep");
 
     const QString locked = dir.createFile(QStringLiteral("src/locked/inner/x"), "x");
     ShareWithNobody({Src(), Src(QStringLiteral("locked"))});
     ::chmod(Native(Src(QStringLiteral("locked/inner"))).constData(), 0755);
     const int failed = InChild([&] {
         const Result refused = FileOps::DeletePermanently({Src(QStringLiteral("locked"))});
-        return refused.error == EACCES && refused.number == 70 && refused.failedPath == locked && ReadAll(locked) == "x" ? 0 : 1;
+        return refused.error == EACCES && refused.number == 70 && refused.failedPath == locked && FileBytes(locked) == "x" ? 0 : 1;
     }, true);
     EXPECT_EQ(failed, 0);
 
@@ -598,8 +592,8 @@ TEST_F(FileOpsTest, RenameNeverReplacesAnExistingObjectAndRefusesNamesWithAPath)
     const QString b = dir.createFile(QStringLiteral("src/b"), "b");
     const Result taken = FileOps::Rename(a, QStringLiteral("b"));
     EXPECT_EQ(taken.error, EEXIST);
-    EXPECT_EQ(ReadAll(a), "a");
-    EXPECT_EQ(ReadAll(b), "b");
+    EXPECT_EQ(FileBytes(a), "a");
+    EXPECT_EQ(FileBytes(b), "b");
     for (const char* bad : {"", ".", "..", "x/y", "../a"})
         EXPECT_EQ(FileOps::Rename(a, QString::fromUtf8(bad)).error, EINVAL) << bad;
 

@@ -92,3 +92,9 @@ QStringList Strings(std::initializer_list<const char*> texts)
         list << QString::fromUtf8(text);
     return list;
 }
+
+QByteArray FileBytes(const QString& file)
+{
+    QFile f(file);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<unreadable>");
+}

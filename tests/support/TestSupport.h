@@ -40,5 +40,8 @@ QString TestLibraryFile();
 // Binds the freshly built helper library into ctx; fails the current test when it cannot.
 void BindTestLibrary(AppContext& ctx);
 
+// The bytes of a file; "<unreadable>" when it cannot be read (a file that must be missing is tested so).
+QByteArray FileBytes(const QString& file);
+
 // A list of texts written as literals (UTF-8); the project builds without implicit casts from char*.
 QStringList Strings(std::initializer_list<const char*> texts);

@@ -45,12 +45,6 @@ public:
     std::deque<bool> answers;
 };
 
-QByteArray ReadAll(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
-}
-
 // Entries of a folder whose name starts with the temporary prefix of a copy.
 QStringList Leftovers(const QString& folder)
 {
@@ -120,14 +114,14 @@ TEST_F(FileCommandsTest, CopyToTheOtherFolderAsksThenCopiesAndComparesAgain)
     EXPECT_EQ(confirmation.asked[0].from, left.path());
     EXPECT_EQ(confirmation.asked[0].to, right.path());
     // No: nothing changed, nothing said, the results stay.
-    EXPECT_EQ(ReadAll(right.file(QStringLiteral("a.txt"))), "old");
+    EXPECT_EQ(FileBytes(right.file(QStringLiteral("a.txt"))), "old");
     EXPECT_TRUE(dialogs.messages.isEmpty());
 
     confirmation.answers = {true};
     Run("mnuFileCopySelectedFilesToTargetDirectory");
-    EXPECT_EQ(ReadAll(right.file(QStringLiteral("a.txt"))), "newer text");
-    EXPECT_EQ(ReadAll(right.file(QStringLiteral("c.txt"))), "left only");
-    EXPECT_EQ(ReadAll(right.file(QStringLiteral("Only/inside.txt"))), "inside");
+    EXPECT_EQ(FileBytes(right.file(QStringLiteral("a.txt"))), "newer text");
+    EXPECT_EQ(FileBytes(right.file(QStringLiteral("c.txt"))), "left only");
+    EXPECT_EQ(FileBytes(right.file(QStringLiteral("Only/inside.txt"))), "inside");
     EXPECT_TRUE(Leftovers(right.path()).isEmpty());
     EXPECT_EQ(dialogs.last().title, QStringLiteral("Copy Succeeded"));
     EXPECT_EQ(dialogs.last().text, QStringLiteral("Selected item(s) copied to ") + right.path());
@@ -143,11 +137,11 @@ TEST_F(FileCommandsTest, WithoutConfirmationTheToolbarAndPopupsActAtOnceAndSayNo
     ctx->MainOptions().ShowDeleteConfirmations = false;
     Select(Left(), {"c.txt"});
     Item("tbrCopy")->trigger();
-    EXPECT_EQ(ReadAll(right.file(QStringLiteral("c.txt"))), "left only");
+    EXPECT_EQ(FileBytes(right.file(QStringLiteral("c.txt"))), "left only");
 
     Select(Right(), {"d.txt"});
     Item("mnuFilePopupMoveToOtherFolder")->trigger();
-    EXPECT_EQ(ReadAll(left.file(QStringLiteral("d.txt"))), "right only");
+    EXPECT_EQ(FileBytes(left.file(QStringLiteral("d.txt"))), "right only");
     EXPECT_FALSE(QFile::exists(right.file(QStringLiteral("d.txt"))));
 
     Select(Left(), {"d.txt"});
@@ -179,7 +173,7 @@ TEST_F(FileCommandsTest, NothingSelectedAndPlaceholderRowsGiveNoPath)
     EXPECT_TRUE(QDir(right.path()).exists());
     EXPECT_FALSE(QFile::exists(right.file(QStringLiteral("a.txt"))));
     EXPECT_FALSE(QFile::exists(right.file(QStringLiteral("d.txt"))));
-    EXPECT_EQ(ReadAll(left.file(QStringLiteral("c.txt"))), "left only");
+    EXPECT_EQ(FileBytes(left.file(QStringLiteral("c.txt"))), "left only");
 
     // The cleared panes' single row selects nothing either.
     dialogs.clear();
@@ -205,14 +199,14 @@ TEST_F(FileCommandsTest, AnyFolderCommandsAskForTheFolder)
     TempDir chosen;
     dialogs.picks = {chosen.path().chopped(1)};
     Run("mnuFileCopySelectedFilesToSpecifiedDirectory");
-    EXPECT_EQ(ReadAll(chosen.file(QStringLiteral("c.txt"))), "left only");
+    EXPECT_EQ(FileBytes(chosen.file(QStringLiteral("c.txt"))), "left only");
     EXPECT_EQ(dialogs.prompts.last(), QStringLiteral("Browse for Folder"));
 
     Select(Left(), {"c.txt"});
     dialogs.picks = {chosen.file(QStringLiteral("sub"))};
     QDir().mkpath(chosen.file(QStringLiteral("sub")));
     Run("mnuFileMoveSelectedFilesToSpecifiedDirectory");
-    EXPECT_EQ(ReadAll(chosen.file(QStringLiteral("sub/c.txt"))), "left only");
+    EXPECT_EQ(FileBytes(chosen.file(QStringLiteral("sub/c.txt"))), "left only");
     EXPECT_FALSE(QFile::exists(left.file(QStringLiteral("c.txt"))));
 }
 
@@ -265,18 +259,18 @@ TEST_F(FileCommandsTest, DropsCopyOrMoveByTheKeysAndTheDrive)
     drop(Right(), dropped, Qt::ControlModifier);
     for (const auto& m : dialogs.messages)
         ADD_FAILURE() << qPrintable(m.title + QStringLiteral(": ") + m.text);
-    EXPECT_EQ(ReadAll(right.file(QStringLiteral("dropped.txt"))), "dropped");
-    EXPECT_EQ(ReadAll(dropped), "dropped");
+    EXPECT_EQ(FileBytes(right.file(QStringLiteral("dropped.txt"))), "dropped");
+    EXPECT_EQ(FileBytes(dropped), "dropped");
     // No key on the same drive moves.
     const QString second = outside.createFile(QStringLiteral("second.txt"), "second");
     drop(Right(), second, Qt::NoModifier);
-    EXPECT_EQ(ReadAll(right.file(QStringLiteral("second.txt"))), "second");
+    EXPECT_EQ(FileBytes(right.file(QStringLiteral("second.txt"))), "second");
     EXPECT_FALSE(QFile::exists(second));
     // Onto the folder it came from: nothing happens.
     dialogs.clear();
     drop(Right(), right.file(QStringLiteral("second.txt")), Qt::ControlModifier);
     EXPECT_TRUE(dialogs.messages.isEmpty());
-    EXPECT_EQ(ReadAll(right.file(QStringLiteral("second.txt"))), "second");
+    EXPECT_EQ(FileBytes(right.file(QStringLiteral("second.txt"))), "second");
 }
 
 TEST_F(FileCommandsTest, ADragOutOfAPaneCarriesItsSelectedObjects)
@@ -369,9 +363,9 @@ TEST(FileOpProgressWindow, CancelStopsBetweenFilesAndLeavesNoHalfFile)
     for (int i = 0; i < 4; ++i) {
         const QString target = dir.file(QStringLiteral("dst/f%1").arg(i));
         if (result.completed.contains(sources[i]))
-            EXPECT_EQ(ReadAll(target), QByteArray(4 << 20, char('a' + i)));
+            EXPECT_EQ(FileBytes(target), QByteArray(4 << 20, char('a' + i)));
         else if (i == 1)
-            EXPECT_EQ(ReadAll(target), "old target");
+            EXPECT_EQ(FileBytes(target), "old target");
         else
             EXPECT_FALSE(QFile::exists(target));
     }
@@ -393,13 +387,13 @@ TEST_F(FileCommandsTest, ACounterpartSpeltDifferentlyIsReplacedUnderItsOwnName)
     Select(Left(), {"b.txt", "c.txt"});
     Run("mnuFileCopySelectedFilesToTargetDirectory");
     EXPECT_TRUE(dialogs.messages.isEmpty());
-    EXPECT_EQ(ReadAll(right.file(QStringLiteral("B.txt"))), "left newer");
+    EXPECT_EQ(FileBytes(right.file(QStringLiteral("B.txt"))), "left newer");
     EXPECT_FALSE(QFile::exists(right.file(QStringLiteral("b.txt"))));
-    EXPECT_EQ(ReadAll(right.file(QStringLiteral("c.txt"))), "left only");
+    EXPECT_EQ(FileBytes(right.file(QStringLiteral("c.txt"))), "left only");
 
     Select(Left(), {"m.txt"});
     Run("mnuFileMoveSelectedFilesToTargetDirectory");
-    EXPECT_EQ(ReadAll(right.file(QStringLiteral("M.TXT"))), "moved");
+    EXPECT_EQ(FileBytes(right.file(QStringLiteral("M.TXT"))), "moved");
     EXPECT_FALSE(QFile::exists(right.file(QStringLiteral("m.txt"))));
     EXPECT_FALSE(QFile::exists(left.file(QStringLiteral("m.txt"))));
     EXPECT_TRUE(Leftovers(right.path()).isEmpty());

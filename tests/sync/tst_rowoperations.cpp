@@ -36,12 +36,6 @@ const QString CrLf = QStringLiteral("\r\n");
 
 QString U(const char* text) { return QString::fromUtf8(text); }
 
-QByteArray ReadAll(const QString& file)
-{
-    QFile f(file);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<unreadable>");
-}
-
 QStringList Entries(const QString& folder)
 {
     return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
@@ -258,11 +252,11 @@ TEST_F(RowOpsTest, CopyToTheOtherFolderAsksWithTheExactPromptAndNoChangesNothing
     const Outcome yes = CopyFilesToOtherDirAndLVW(Services(), list, Placeholders(3), right, true, false);
     EXPECT_TRUE(yes.changed);
     EXPECT_FALSE(yes.cancelled);
-    EXPECT_EQ(ReadAll(right + U("a.txt")), "alpha");
-    EXPECT_EQ(ReadAll(right + U("b.txt")), "beta");
+    EXPECT_EQ(FileBytes(right + U("a.txt")), "alpha");
+    EXPECT_EQ(FileBytes(right + U("b.txt")), "beta");
     EXPECT_TRUE(IsFolder(right + U("Sub")));
-    EXPECT_EQ(ReadAll(right + U("Sub/c.txt")), "gamma");
-    EXPECT_EQ(ReadAll(left + U("a.txt")), "alpha");
+    EXPECT_EQ(FileBytes(right + U("Sub/c.txt")), "gamma");
+    EXPECT_EQ(FileBytes(left + U("a.txt")), "alpha");
     ExpectOnlyMessage(U("Selected item(s) copied to ") + right, "Copy Succeeded", Icon::Information);
 
     // Without confirmation: no question and no success message. The folder is given without "/".
@@ -296,7 +290,7 @@ TEST_F(RowOpsTest, MoveToTheOtherFolderAsksFirstAndMovesOnlyAfterYes)
     const Outcome moved = MoveFilesToOtherDirAndLVW(Services(), list, Placeholders(2), right, true);
     EXPECT_TRUE(moved.changed);
     EXPECT_TRUE(Entries(left).isEmpty());
-    EXPECT_EQ(ReadAll(right + U("b.txt")), "beta");
+    EXPECT_EQ(FileBytes(right + U("b.txt")), "beta");
     ExpectOnlyMessage(U("Selected item(s) moved to ") + right, "Move Succeeded", Icon::Information);
 
     // And back again without confirmation: silently.
@@ -305,7 +299,7 @@ TEST_F(RowOpsTest, MoveToTheOtherFolderAsksFirstAndMovesOnlyAfterYes)
     MoveFilesToOtherDirAndLVW(Services(), back, Placeholders(2), left, false);
     EXPECT_EQ(confirmation.calls.size(), 2);
     EXPECT_TRUE(dialogs.messages.isEmpty());
-    EXPECT_EQ(ReadAll(left + U("a.txt")), "alpha");
+    EXPECT_EQ(FileBytes(left + U("a.txt")), "alpha");
     EXPECT_TRUE(Entries(right).isEmpty());
 }
 
@@ -334,7 +328,7 @@ TEST_F(RowOpsTest, CopyAndMoveToAChosenFolderStartWithTheFolderPicker)
     EXPECT_TRUE(copied.changed);
     ASSERT_EQ(confirmation.calls.size(), 1);
     EXPECT_EQ(confirmation.calls[0].to, chosen + QLatin1Char('/'));
-    EXPECT_EQ(ReadAll(chosen + U("/a.txt")), "alpha");
+    EXPECT_EQ(FileBytes(chosen + U("/a.txt")), "alpha");
     ExpectOnlyMessage(U("Selected item(s) copied to ") + chosen + QLatin1Char('/'), "Copy Succeeded", Icon::Information);
 
     dialogs.clear();
@@ -342,7 +336,7 @@ TEST_F(RowOpsTest, CopyAndMoveToAChosenFolderStartWithTheFolderPicker)
     dialogs.picks = {moveTo};
     CopyOrMoveToChosenFolder(Services(), list, true, false);
     EXPECT_TRUE(dialogs.messages.isEmpty());
-    EXPECT_EQ(ReadAll(moveTo + U("/a.txt")), "alpha");
+    EXPECT_EQ(FileBytes(moveTo + U("/a.txt")), "alpha");
     EXPECT_FALSE(QFile::exists(left + U("a.txt")));
 }
 
@@ -440,7 +434,7 @@ TEST_F(RowOpsTest, AFolderIsNeverCopiedOrMovedIntoItselfOrBelowItself)
     const QString subway = dir.createFolder(QStringLiteral("L/Subway"));
     CopyFilesToSpecificDir(Services(), list, subway, false);
     EXPECT_TRUE(dialogs.messages.isEmpty()) << qPrintable(dialogs.last().text);
-    EXPECT_EQ(ReadAll(subway + U("/Sub/c.txt")), "gamma");
+    EXPECT_EQ(FileBytes(subway + U("/Sub/c.txt")), "gamma");
 }
 
 TEST_F(RowOpsTest, InsufficientSpaceIsSaidWithDriveRequiredAndAvailableAndNothingIsWritten)
@@ -478,7 +472,7 @@ TEST_F(RowOpsTest, InsufficientSpaceIsSaidWithDriveRequiredAndAvailableAndNothin
     const Outcome synced = CopyFilesToOtherDirAndLVW(Services(), {rows, selected, left}, Placeholders(1), right, false, true);
     EXPECT_TRUE(synced.changed);
     EXPECT_TRUE(dialogs.messages.isEmpty());
-    EXPECT_EQ(ReadAll(right + U("big")), QByteArray(500, 'b'));
+    EXPECT_EQ(FileBytes(right + U("big")), QByteArray(500, 'b'));
 }
 
 TEST_F(RowOpsTest, ACancelHalfWayKeepsWhatWasDoneWholeAndLeavesNoTemporaryFile)
@@ -506,7 +500,7 @@ TEST_F(RowOpsTest, ACancelHalfWayKeepsWhatWasDoneWholeAndLeavesNoTemporaryFile)
     EXPECT_LT(copied.size(), 5);
     EXPECT_EQ(copied.size(), outcome.result.completed.size());
     for (const QString& name : copied)
-        EXPECT_EQ(ReadAll(right + name), ReadAll(left + name)) << qPrintable(name);
+        EXPECT_EQ(FileBytes(right + name), FileBytes(left + name)) << qPrintable(name);
 
     // Within one large file: the old target stays as it was.
     dir.createFile(QStringLiteral("L/large"), QByteArray(24 << 20, 'n'));
@@ -521,7 +515,7 @@ TEST_F(RowOpsTest, ACancelHalfWayKeepsWhatWasDoneWholeAndLeavesNoTemporaryFile)
     const Outcome within = CopyFilesToOtherDirAndLVW(Services(), {large, first, left}, old, right, false, false);
     EXPECT_TRUE(within.cancelled);
     EXPECT_GT(within.result.bytesDone, 0);
-    EXPECT_EQ(ReadAll(right + U("large")), "old target");
+    EXPECT_EQ(FileBytes(right + U("large")), "old target");
     EXPECT_EQ(Temporaries(right), QStringList());
     EXPECT_TRUE(dialogs.messages.isEmpty());
 }
@@ -546,7 +540,7 @@ TEST_F(RowOpsTest, AFullDiskOrAFileSizeLimitGivesApiErrorAndKeepsTheOldTargetWho
     EXPECT_EQ(dialogs.messages[0].icon, Icon::Warning);
     EXPECT_TRUE(dialogs.messages[0].text.startsWith(QString::number(ENOSPC) + U(" - ") + DescribeSystemError(ENOSPC)))
         << qPrintable(dialogs.messages[0].text);
-    EXPECT_EQ(ReadAll(target + U("big")), "old target");
+    EXPECT_EQ(FileBytes(target + U("big")), "old target");
     EXPECT_EQ(Temporaries(target), QStringList());
 
     // Over the process's file size limit on an ordinary folder: the same message with its own number.
@@ -563,7 +557,7 @@ TEST_F(RowOpsTest, AFullDiskOrAFileSizeLimitGivesApiErrorAndKeepsTheOldTargetWho
         return dialogs.messages[0].text.startsWith(QString::number(EFBIG) + U(" - ") + DescribeSystemError(EFBIG)) ? 0 : 3;
     }, false);
     EXPECT_EQ(failed, 0);
-    EXPECT_EQ(ReadAll(right + U("big")), "old target");
+    EXPECT_EQ(FileBytes(right + U("big")), "old target");
     EXPECT_EQ(Temporaries(right), QStringList());
 }
 
@@ -584,7 +578,7 @@ TEST_F(RowOpsTest, AnUnwritableTargetGivesApiErrorAndChangesNothing)
     });
     EXPECT_EQ(failed, 0);
     EXPECT_TRUE(Entries(right).isEmpty());
-    EXPECT_EQ(ReadAll(left + U("a.txt")), "alpha");
+    EXPECT_EQ(FileBytes(left + U("a.txt")), "alpha");
 }
 
 TEST_F(RowOpsTest, FailuresAndCancelsOfTheRunnerAreToldOnceAndStopTheCommand)
@@ -649,8 +643,8 @@ TEST_F(RowOpsTest, TrashTakesTheObjectsIntoTheTrashAndARefusalKeepsThem)
     const Outcome trashed = DeleteFilesFromLVW(Services(), list, true, false);
     EXPECT_TRUE(trashed.changed);
     EXPECT_TRUE(Entries(left).isEmpty());
-    EXPECT_EQ(ReadAll(TrashFiles() + U("a.txt")), "alpha");
-    EXPECT_EQ(ReadAll(TrashFiles() + U("Sub/c.txt")), "gamma");
+    EXPECT_EQ(FileBytes(TrashFiles() + U("a.txt")), "alpha");
+    EXPECT_EQ(FileBytes(TrashFiles() + U("Sub/c.txt")), "gamma");
     EXPECT_TRUE(QFile::exists(dataHome + U("/Trash/info/a.txt.trashinfo")));
     EXPECT_TRUE(QFile::exists(dataHome + U("/Trash/info/Sub.trashinfo")));
     ExpectOnlyMessage(U("Selected item(s) sent to the Recycle Bin"), "Delete Succeeded", Icon::Information);
@@ -670,7 +664,7 @@ TEST_F(RowOpsTest, TrashTakesTheObjectsIntoTheTrashAndARefusalKeepsThem)
     EXPECT_EQ(dialogs.messages[0].title, U("API Error"));
     EXPECT_TRUE(dialogs.messages[0].text.contains(U("The trash did not take it, so it was kept: nothing was deleted.")))
         << qPrintable(dialogs.messages[0].text);
-    EXPECT_EQ(ReadAll(left + U("keep.txt")), "kept");
+    EXPECT_EQ(FileBytes(left + U("keep.txt")), "kept");
     // Nothing of it went anywhere else either (not below the current folder, where Qt falls back to).
     EXPECT_FALSE(QFile::exists(QDir::currentPath() + U("/files/keep.txt")));
     EXPECT_FALSE(QFile::exists(QDir::currentPath() + U("/info/keep.txt.trashinfo")));
@@ -776,7 +770,7 @@ TEST_F(RowOpsTest, DropsMoveWithinADriveCopyFromAnotherAndFollowCtrlAndShift)
         const QString path = dir.createFile(QStringLiteral("A/") + U(name), QByteArray(name));
         const Outcome outcome = ProcessOLEDragDrop(Services(), {path}, left, ctrl, shift, false);
         EXPECT_TRUE(outcome.changed) << name;
-        EXPECT_EQ(ReadAll(left + U(name)), QByteArray(name)) << name;
+        EXPECT_EQ(FileBytes(left + U(name)), QByteArray(name)) << name;
         return QFile::exists(path) ? Kind::Copy : Kind::Move;
     };
     EXPECT_EQ(drop("plain-same-drive", false, false), Kind::Move);
@@ -801,7 +795,7 @@ TEST_F(RowOpsTest, DropsMoveWithinADriveCopyFromAnotherAndFollowCtrlAndShift)
     confirmation.answers = {true};
     ProcessOLEDragDrop(Services(), {from + U("Folder"), loose}, left, false, false, true);
     EXPECT_TRUE(IsFolder(left + U("Folder")));
-    EXPECT_EQ(ReadAll(left + U("Folder/inner.txt")), "inner");
+    EXPECT_EQ(FileBytes(left + U("Folder/inner.txt")), "inner");
     ExpectOnlyMessage(U("Selected item(s) copied to ") + left, "Copy Succeeded", Icon::Information);
 }
 
@@ -830,7 +824,7 @@ TEST_F(RowOpsTest, TwoDroppedObjectsOfOneNameNeverOverwriteEachOther)
     confirmation.answers = {true};
     const Outcome outcome = ProcessOLEDragDrop(Services(), {first, second}, right, true, false, true);
     EXPECT_FALSE(outcome.cancelled);
-    EXPECT_EQ(ReadAll(right + U("same.txt")), "first");
+    EXPECT_EQ(FileBytes(right + U("same.txt")), "first");
     // Only the warning: no success message over it.
     ExpectOnlyMessage(U("These object(s) were left as they were:") + CrLf + CrLf + second
                           + U(" (another object of this operation already took that name in the target folder)"),
@@ -853,7 +847,7 @@ TEST_F(RowOpsTest, TwoNamesDifferingOnlyInCaseCopiedOntoVfatKeepTheFirstAndRepor
     confirmation.answers = {true};
     const Outcome outcome = CopyFilesToOtherDirAndLVW(Services(), {rows, selected, left}, Placeholders(2), fat, true, false);
     const QStringList landed = Entries(fat);
-    const QByteArray content = landed.size() == 1 ? ReadAll(fat + QLatin1Char('/') + landed[0]) : QByteArray();
+    const QByteArray content = landed.size() == 1 ? FileBytes(fat + QLatin1Char('/') + landed[0]) : QByteArray();
     Quietly(U("umount"), {fat});
     EXPECT_FALSE(outcome.cancelled);
     EXPECT_EQ(landed.size(), 1);

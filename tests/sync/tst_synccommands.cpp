@@ -25,12 +25,6 @@ const qint64 Noon = QDateTime(QDate(2023, 5, 4), QTime(12, 0, 0), Qt::UTC).toSec
 
 QString U(const char* text) { return QString::fromUtf8(text); }
 
-QByteArray ReadAll(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
-}
-
 // Every object below folder with its size, time and (short) content.
 std::map<QString, QString> Tree(const QString& folder)
 {
@@ -43,7 +37,7 @@ std::map<QString, QString> Tree(const QString& folder)
         tree[path.mid(folder.size())] = info.isDir() ? U("folder")
                                                      : QString::number(info.size()) + U(" ")
                                                            + QString::number(info.lastModified().toMSecsSinceEpoch()) + U(" ")
-                                                           + QString::fromLatin1(ReadAll(path).left(64).toHex());
+                                                           + QString::fromLatin1(FileBytes(path).left(64).toHex());
     }
     return tree;
 }
@@ -115,10 +109,10 @@ protected:
 
     void ExpectRightSameAsLeft()
     {
-        EXPECT_EQ(ReadAll(right.file(U("a.txt"))), "newer text");
+        EXPECT_EQ(FileBytes(right.file(U("a.txt"))), "newer text");
         EXPECT_FALSE(QFile::exists(right.file(U("orphan.txt"))));
-        EXPECT_EQ(ReadAll(right.file(U("Only/inside.txt"))), "inside");
-        EXPECT_EQ(ReadAll(right.file(U("Work/new.txt"))), "new");
+        EXPECT_EQ(FileBytes(right.file(U("Only/inside.txt"))), "inside");
+        EXPECT_EQ(FileBytes(right.file(U("Work/new.txt"))), "new");
         EXPECT_FALSE(QFile::exists(right.file(U("Work/gone.txt"))));
     }
 
@@ -160,20 +154,20 @@ TEST_F(SyncCommandsTest, WithoutQuestionsTheRunShowsNoWindowAndThePanesAreCompar
     Item("tbrSync")->trigger();
     ExpectRightSameAsLeft();
     EXPECT_TRUE(dialogs.messages.isEmpty()) << qPrintable(dialogs.last().text);
-    EXPECT_EQ(ReadAll(xdg.file(U("Trash/files/orphan.txt"))), "right only") << "row deletes go to the trash";
+    EXPECT_EQ(FileBytes(xdg.file(U("Trash/files/orphan.txt"))), "right only") << "row deletes go to the trash";
     EXPECT_FALSE(QFile::exists(xdg.file(U("Trash/files/gone.txt")))) << "sub-folder deletes do not";
     EXPECT_EQ(Texts(Right()), Strings({"a.txt", "/Only", "/Work"}));
     // One record in the history, which the history window lists.
     const QString history = ctx->AppFile(U("SyncHist.Log"));
     EXPECT_EQ(QFileInfo(history).size(), 773);
-    EXPECT_TRUE(ReadAll(history).mid(518).startsWith("Completed Successfully"));
+    EXPECT_TRUE(FileBytes(history).mid(518).startsWith("Completed Successfully"));
 
     // Cleared instead when comparing after a synchronisation is off.
     left.createFileAt(U("b.txt"), "b", Noon);
     Compare();
     ctx->MainOptions().AutoCompareAfterSync = false;
     Run("mnuFileAutoSynch");
-    EXPECT_EQ(ReadAll(right.file(U("b.txt"))), "b");
+    EXPECT_EQ(FileBytes(right.file(U("b.txt"))), "b");
     EXPECT_EQ(Texts(Left()), QStringList{NoComparisonResultsText()});
     EXPECT_EQ(Texts(Right()), QStringList{NoComparisonResultsText()});
 }
@@ -275,7 +269,7 @@ TEST_F(SyncCommandsTest, LowSpaceAsksAndCancelChangesNothing)
     ASSERT_EQ(dialogs.messages.size(), 2);
     EXPECT_EQ(dialogs.messages[1].title, U("API Error"));
     EXPECT_TRUE(dialogs.messages[1].text.startsWith(U("big: ") + QString::number(ENOSPC))) << qPrintable(dialogs.messages[1].text);
-    EXPECT_EQ(ReadAll(target + U("big")), "old target");
+    EXPECT_EQ(FileBytes(target + U("big")), "old target");
     // a.txt came before it; the failure stopped the run, so /Only and the sub-folder never came.
     EXPECT_EQ(QDir(target).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot), Strings({"a.txt", "big"}));
     EXPECT_TRUE(window->MenusEnabled());

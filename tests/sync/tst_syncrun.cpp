@@ -23,12 +23,6 @@ constexpr uid_t Nobody = 65534;
 
 QString U(const char* text) { return QString::fromUtf8(text); }
 
-QByteArray ReadAll(const QString& file)
-{
-    QFile f(file);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<unreadable>");
-}
-
 QStringList Entries(const QString& folder)
 {
     return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
@@ -173,9 +167,9 @@ TEST_F(SyncRunTest, MakeRightSameAsLeftDeletesTheOrphanFirstThenCopiesAndTheRigh
     EXPECT_EQ(report.done, 3);
     EXPECT_EQ(heard, (std::vector<QString>{U("orphan.txt"), U("a.txt"), U("/Folder")}));
     EXPECT_EQ(Entries(TrashFiles()), QStringList{U("orphan.txt")});
-    EXPECT_EQ(ReadAll(TrashFiles() + U("/orphan.txt")), "right only");
-    EXPECT_EQ(ReadAll(RightFile("a.txt")), "newer text");
-    EXPECT_EQ(ReadAll(RightFile("Folder/deep/x.bin")), "x");
+    EXPECT_EQ(FileBytes(TrashFiles() + U("/orphan.txt")), "right only");
+    EXPECT_EQ(FileBytes(RightFile("a.txt")), "newer text");
+    EXPECT_EQ(FileBytes(RightFile("Folder/deep/x.bin")), "x");
     EXPECT_EQ(Entries(tmp.file(U("right"))), Strings({"Folder", "a.txt"}));
     ExpectFoldersAlike();
 }
@@ -232,8 +226,8 @@ TEST_F(SyncRunTest, InADifferingSubFolderFilesAreDeletedForGoodAndMissingFolderC
     EXPECT_EQ(report.failures, 0);
     EXPECT_FALSE(QFileInfo::exists(RightFile("Work/extra.txt")));
     EXPECT_TRUE(Entries(TrashFiles()).isEmpty()) << "files of a sub-folder do not go to the trash";
-    EXPECT_EQ(ReadAll(RightFile("Work/New/Deeper/Deepest/c.txt")), "c");
-    EXPECT_EQ(ReadAll(RightFile("Work/Old/b.txt")), "newer b");
+    EXPECT_EQ(FileBytes(RightFile("Work/New/Deeper/Deepest/c.txt")), "c");
+    EXPECT_EQ(FileBytes(RightFile("Work/Old/b.txt")), "newer b");
     EXPECT_TRUE(Leftovers(tmp.file(U("right"))).isEmpty());
     ExpectFoldersAlike();
 }
@@ -265,9 +259,9 @@ TEST_F(SyncRunTest, NamesDifferingInCaseAreReplacedUnderTheTargetsOwnSpelling)
     EXPECT_EQ(Entries(tmp.file(U("right"))), Strings({"B.txt", "docs"}));
     EXPECT_EQ(Entries(RightFile("docs")), Strings({"a.txt", "new.txt", "sub"}));
     EXPECT_EQ(Entries(RightFile("docs/sub")), Strings({"x.txt", "y.txt"}));
-    EXPECT_EQ(ReadAll(RightFile("B.txt")), "newer b");
-    EXPECT_EQ(ReadAll(RightFile("docs/a.txt")), "newer a");
-    EXPECT_EQ(ReadAll(RightFile("docs/sub/x.txt")), "newer x");
+    EXPECT_EQ(FileBytes(RightFile("B.txt")), "newer b");
+    EXPECT_EQ(FileBytes(RightFile("docs/a.txt")), "newer a");
+    EXPECT_EQ(FileBytes(RightFile("docs/sub/x.txt")), "newer x");
     EXPECT_TRUE(Leftovers(tmp.file(U("right"))).isEmpty());
     ExpectFoldersAlike();
 
@@ -328,7 +322,7 @@ TEST_F(SyncRunTest, AFullDriveStopsTheRunWithTheOldTargetWhole)
     EXPECT_EQ(report.failures, 1);
     EXPECT_EQ(report.done, 0);
     EXPECT_EQ(error, ENOSPC);
-    EXPECT_EQ(ReadAll(small + U("/big")), "old target");
+    EXPECT_EQ(FileBytes(small + U("/big")), "old target");
     EXPECT_EQ(Entries(small), QStringList{U("big")});
 }
 
@@ -353,9 +347,9 @@ TEST_F(SyncRunTest, AFailureInsideASubFolderIsReportedAndTheRunGoesOn)
     EXPECT_EQ(report.failures, 1);
     EXPECT_EQ(report.done, 2);
     EXPECT_EQ(failed, QStringList{U("Work/a/c.txt")});
-    EXPECT_EQ(ReadAll(RightFile("Work/a")), "a file");
-    EXPECT_EQ(ReadAll(RightFile("Work/b.txt")), "b");
-    EXPECT_EQ(ReadAll(RightFile("Zeta/z.txt")), "z");
+    EXPECT_EQ(FileBytes(RightFile("Work/a")), "a file");
+    EXPECT_EQ(FileBytes(RightFile("Work/b.txt")), "b");
+    EXPECT_EQ(FileBytes(RightFile("Zeta/z.txt")), "z");
 }
 
 TEST_F(SyncRunTest, ACancelAtAnyMomentStopsBetweenFilesAndNeverLeavesAHalfFile)
@@ -389,7 +383,7 @@ TEST_F(SyncRunTest, ACancelAtAnyMomentStopsBetweenFilesAndNeverLeavesAHalfFile)
         EXPECT_TRUE(report.cancelled) << n;
         EXPECT_EQ(report.done, n);
         EXPECT_EQ(QFileInfo::exists(RightFile("c")), n >= 3) << n;
-        EXPECT_EQ(ReadAll(RightFile("big")), n >= 2 ? ReadAll(LeftFile("big")) : oldBig) << n;
+        EXPECT_EQ(FileBytes(RightFile("big")), n >= 2 ? FileBytes(LeftFile("big")) : oldBig) << n;
     }
 
     // Cancelled from the pump at every call there is, inside the large file too: every target is either as
@@ -408,8 +402,8 @@ TEST_F(SyncRunTest, ACancelAtAnyMomentStopsBetweenFilesAndNeverLeavesAHalfFile)
         int whole = 0;
         bool prefix = true;
         for (const SyncStep& step : plan) {
-            const QByteArray now = ReadAll(step.target);
-            const bool done = now == ReadAll(step.source);
+            const QByteArray now = FileBytes(step.target);
+            const bool done = now == FileBytes(step.source);
             const bool untouched = step.text == U("big") ? now == oldBig : !QFileInfo::exists(step.target);
             EXPECT_TRUE(done || untouched) << qPrintable(step.text) << " at pump " << at;
             if (done && !prefix)
@@ -448,8 +442,8 @@ TEST_F(SyncRunTest, AnObjectThatChangedKindSinceThePlanIsNotDeleted)
     EXPECT_EQ(report.failures, 1);
     EXPECT_EQ(report.done, 0);
     EXPECT_EQ(error, ESTALE);
-    EXPECT_EQ(ReadAll(RightFile("gone-file/new")), "new");
-    EXPECT_EQ(ReadAll(RightFile("was-folder/x")), "x");
+    EXPECT_EQ(FileBytes(RightFile("gone-file/new")), "new");
+    EXPECT_EQ(FileBytes(RightFile("was-folder/x")), "x");
 
     // A folder row that became a file is kept too.
     const std::vector<SyncStep> second(plan.begin() + 1, plan.end());
@@ -457,7 +451,7 @@ TEST_F(SyncRunTest, AnObjectThatChangedKindSinceThePlanIsNotDeleted)
     tmp.createFile(U("right/was-folder"), "now a file");
     report = CarryOutSync({second[0]}, {});
     EXPECT_EQ(report.failures, 1);
-    EXPECT_EQ(ReadAll(RightFile("was-folder")), "now a file");
+    EXPECT_EQ(FileBytes(RightFile("was-folder")), "now a file");
 
     // Inside a sub-folder a file that became a folder is kept; the run goes on.
     const std::vector<SyncStep> inner(plan.begin() + 2, plan.end());
@@ -470,8 +464,8 @@ TEST_F(SyncRunTest, AnObjectThatChangedKindSinceThePlanIsNotDeleted)
     });
     EXPECT_FALSE(report.cancelled);
     EXPECT_EQ(failed, QStringList{U("Work/inner")});
-    EXPECT_EQ(ReadAll(RightFile("Work/inner/deep")), "deep");
-    EXPECT_EQ(ReadAll(RightFile("Work/kept")), "k");
+    EXPECT_EQ(FileBytes(RightFile("Work/inner/deep")), "deep");
+    EXPECT_EQ(FileBytes(RightFile("Work/kept")), "k");
     EXPECT_TRUE(Entries(TrashFiles()).isEmpty());
 }
 
@@ -490,12 +484,12 @@ TEST_F(SyncRunTest, CopyObjectAsReplacesUnderTheTargetNameOrKeepsTheOldTargetWho
         return r.error == EFBIG ? 0 : 2;
     }, false);
     EXPECT_EQ(failed, 0);
-    EXPECT_EQ(ReadAll(target), "old target");
+    EXPECT_EQ(FileBytes(target), "old target");
     EXPECT_EQ(Entries(tmp.file(U("right"))), QStringList{U("B.txt")});
 
     // Whole: under the target's own name, and the source's spelling never appears.
     EXPECT_TRUE(CopyObjectAs(source, target, {}).ok());
-    EXPECT_EQ(ReadAll(target), ReadAll(source));
+    EXPECT_EQ(FileBytes(target), FileBytes(source));
     EXPECT_EQ(Entries(tmp.file(U("right"))), QStringList{U("B.txt")});
 
     // A link is copied as a link, under another name too.
@@ -513,7 +507,7 @@ TEST_F(SyncRunTest, CopyObjectAsReplacesUnderTheTargetNameOrKeepsTheOldTargetWho
     const QString onSmall = tmp.createFile(U("small/B.txt"), "old target");
     const FileOps::Result full = CopyObjectAs(source, onSmall, {});
     EXPECT_EQ(full.error, ENOSPC);
-    EXPECT_EQ(ReadAll(onSmall), "old target");
+    EXPECT_EQ(FileBytes(onSmall), "old target");
     EXPECT_EQ(Entries(small), QStringList{U("B.txt")});
 }
 
