@@ -1,0 +1,119 @@
+#include "diff/DiffTextFile.h"
+
+#include "base/ProgressSink.h"
+#include "diff/LineDiffEngine.h"
+
+#include <QFile>
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+constexpr qsizetype ChunkBytes = 4 << 20;
+
+class Descriptor final
+{
+public:
+    explicit Descriptor(int fd) : m_fd(fd) {}
+    ~Descriptor()
+    {
+        if (m_fd >= 0)
+            ::close(m_fd);
+    }
+    Q_DISABLE_COPY_MOVE(Descriptor)
+    int get() const { return m_fd; }
+
+private:
+    int m_fd;
+};
+
+} // namespace
+
+DiffTextFile::LoadResult DiffTextFile::Load(const QString& path, const Control& control)
+{
+    m_path = path;
+    m_bytes.clear();
+    m_starts.clear();
+    m_errorNumber = 0;
+    Descriptor fd(::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC));
+    struct stat st {};
+    if (fd.get() < 0 || ::fstat(fd.get(), &st) != 0) {
+        m_errorNumber = errno;
+        return LoadResult::Failed;
+    }
+    ::posix_fadvise(fd.get(), 0, 0, POSIX_FADV_SEQUENTIAL);
+    // The size is a hint only: a file that grows or shrinks meanwhile is read to its real end.
+    m_bytes.reserve((S_ISREG(st.st_mode) ? static_cast<qsizetype>(st.st_size) : 0) + ChunkBytes + 1);
+    LoadResult result = LoadResult::Loaded;
+    for (;;) {
+        const qsizetype have = m_bytes.size();
+        m_bytes.resize(have + ChunkBytes);
+        const ssize_t n = ::read(fd.get(), m_bytes.data() + have, static_cast<size_t>(ChunkBytes));
+        if (n < 0 && errno == EINTR) {
+            m_bytes.resize(have);
+            continue;
+        }
+        m_bytes.resize(have + (n > 0 ? n : 0));
+        if (n < 0) {
+            m_errorNumber = errno;
+            result = LoadResult::Failed;
+            break;
+        }
+        if (n == 0)
+            break;
+        if (control.sink != nullptr)
+            control.sink->SetValue(control.progressBase + m_bytes.size());
+        if (control.pump != nullptr)
+            control.pump->Pump();
+        if (control.cancel != nullptr && control.cancel->load()) {
+            result = LoadResult::Cancelled;
+            break;
+        }
+    }
+    m_hasNul = std::memchr(m_bytes.constData(), 0, static_cast<size_t>(m_bytes.size())) != nullptr;
+    m_utf8 = IsValidUtf8(m_bytes);
+    IndexLines();
+    return result;
+}
+
+void DiffTextFile::IndexLines()
+{
+    const char* data = m_bytes.constData();
+    const qsizetype size = m_bytes.size();
+    qsizetype pos = 0;
+    while (pos < size) {
+        m_starts.push_back(pos);
+        const void* nl = std::memchr(data + pos, '\n', static_cast<size_t>(size - pos));
+        if (nl == nullptr)
+            break;
+        pos = static_cast<const char*>(nl) - data + 1;
+    }
+    m_starts.shrink_to_fit();
+}
+
+QString DiffTextFile::LineText(int32_t number) const
+{
+    if (number < 1 || number > LineCount())
+        return {};
+    const auto i = static_cast<std::size_t>(number - 1);
+    const qsizetype start = m_starts[i];
+    qsizetype end = i + 1 < m_starts.size() ? m_starts[i + 1] - 1 : m_bytes.size();
+    if (end > start && m_bytes.at(end - 1) == '\n')
+        --end;
+    if (end > start && m_bytes.at(end - 1) == '\r')
+        --end;
+    const QByteArrayView bytes(m_bytes.constData() + start, end - start);
+    return m_utf8 ? QString::fromUtf8(bytes) : QString::fromLatin1(bytes);
+}
+
+QString DiffTextFile::DisplayTextOf(int32_t number, const QString& text)
+{
+    QString shown = QLatin1Char(' ') + QString::number(number) + QLatin1Char('.') + text;
+    shown.replace(QLatin1Char('\t'), QLatin1String("   "));
+    return shown;
+}
+
+QString DiffTextFile::DisplayText(int32_t number) const { return DisplayTextOf(number, LineText(number)); }
