@@ -5,6 +5,7 @@
 #include "compare/CCRC32.h"
 #include "compare/CCompare.h"
 #include "compare/CompareServices.h"
+#include "diff/LineDiffEngine.h"
 #include "diff/cViewFileDiffsOptions.h"
 #include "platform/ParvexLib.h"
 #include "settings/CSoundSettings.h"
@@ -52,6 +53,7 @@ public:
     CSoundSettings& Sounds() { return m_sounds; }
     CViewSelections& ViewSelections() { return m_viewSelections; }
     cViewFileDiffsOptions& DiffOptions() { return m_diffOptions; }
+    LineDiffEngine& DiffEngine() { return m_diffEngine; }
     ::MainOptions& MainOptions() { return m_mainOptions; }
 
     // The objects handed to engine code, which never sees the context itself.
@@ -77,5 +79,6 @@ private:
     CSoundSettings m_sounds{m_appFolder};
     CViewSelections m_viewSelections;
     cViewFileDiffsOptions m_diffOptions;
+    LineDiffEngine m_diffEngine;
     ::MainOptions m_mainOptions;
 };

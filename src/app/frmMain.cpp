@@ -8,6 +8,7 @@
 #include "sync/GuiSyncCommands.h"
 #include "sync/GuiSyncHistoryCommands.h"
 #include "compare/GuiCompareCommands.h"
+#include "diff/GuiDiffCommands.h"
 #include "settings/GuiSettingsCommands.h"
 #include "views/GuiViewCommands.h"
 #include "app/GuiToolbarPictures.h"

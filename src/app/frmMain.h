@@ -18,6 +18,7 @@
 class AppContext;
 class GuiCommandRegistry;
 class GuiCompareCommands;
+class GuiDiffCommands;
 class GuiFileOpCommands;
 class GuiSyncCommands;
 class GuiObjectCommands;
@@ -214,6 +215,7 @@ private:
     std::unique_ptr<GuiFileOpCommands> m_fileOpCommands;
     std::unique_ptr<GuiSyncCommands> m_syncCommands;
     std::unique_ptr<GuiSyncHistoryCommands> m_syncHistoryCommands;
+    std::unique_ptr<GuiDiffCommands> m_diffCommands;
     QHash<QString, QMenu*> m_menus;
     QMenu* m_filePopup = nullptr;
     QMenu* m_folderPopup = nullptr;

@@ -4,6 +4,7 @@
 #include "app/GuiCommandRegistry.h"
 #include "app/GuiObjectCommands.h"
 #include "compare/GuiCompareCommands.h"
+#include "diff/GuiDiffCommands.h"
 #include "settings/GuiSettingsCommands.h"
 #include "sync/GuiFileOpCommands.h"
 #include "sync/GuiSyncCommands.h"
@@ -25,6 +26,7 @@ void frmMain::WireCommands()
     m_fileOpCommands = std::make_unique<GuiFileOpCommands>(m_ctx, *this, *m_commands);
     m_syncCommands = std::make_unique<GuiSyncCommands>(m_ctx, *this, *m_commands);
     m_syncHistoryCommands = std::make_unique<GuiSyncHistoryCommands>(m_ctx, *this, *m_commands);
+    m_diffCommands = std::make_unique<GuiDiffCommands>(m_ctx, *this, *m_commands);
 
     // Each folder button opens the folder picker; its arrow opens the folder's own menu.
     for (const bool source : {true, false}) {

@@ -1,11 +1,12 @@
 #include "cmd/CmdCompare.h"
+#include "cmd/CmdDiff.h"
 #include "cmd/CmdSync.h"
 
 #include <QCoreApplication>
 #include <cstdio>
 
 namespace {
-QString Usage() { return QStringLiteral("Usage: parvexcmd COMMAND [options]\n\nCommands:\n") + CompareUsage() + SyncUsage(); }
+QString Usage() { return QStringLiteral("Usage: parvexcmd COMMAND [options]\n\nCommands:\n") + CompareUsage() + SyncUsage() + DiffUsage(); }
 
 void PrintUsage(FILE* out) { std::fputs(Usage().toUtf8().constData(), out); }
 } // namespace
@@ -27,6 +28,8 @@ int main(int argc, char** argv)
         return RunCompareCommand(args);
     if (command == QLatin1String("sync"))
         return RunSyncCommand(args);
+    if (command == QLatin1String("diff"))
+        return RunDiffCommand(args);
     std::fprintf(stderr, "parvexcmd: unknown command \"%s\"\n", command.toUtf8().constData());
     PrintUsage(stderr);
     return 2;

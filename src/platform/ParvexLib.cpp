@@ -131,6 +131,11 @@ QString ParvexLib::RemainingString(const QString& text, const QString& delimiter
 QString ParvexLib::ProperCase(const QString& text) const { return Take(m_api.ProperCase(U8(text).constData())); }
 QString ParvexLib::ToggleCase(const QString& text) const { return Take(m_api.ToggleCase(U8(text).constData())); }
 QString ParvexLib::RemoveInternalSpaces(const QString& text) const { return Take(m_api.RemoveInternalSpaces(U8(text).constData())); }
+int32_t ParvexLib::PositionOfFirstDifference(const QString& text1, const QString& text2, int32_t start, int32_t* end1,
+                                             int32_t* end2) const
+{
+    return m_api.PositionOfFirstDifference(U8(text1).constData(), U8(text2).constData(), start, end1, end2);
+}
 QString ParvexLib::ConvertSHAHashToHex(const unsigned char* digest20) const { return Take(m_api.ConvertSHAHashToHex(digest20)); }
 QString ParvexLib::ConvertBytesToCorrectByteTypeString(qint64 bytes) const
 {

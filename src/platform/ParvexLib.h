@@ -80,6 +80,9 @@ public:
     QString ProperCase(const QString& text) const;
     QString ToggleCase(const QString& text) const;
     QString RemoveInternalSpaces(const QString& text) const;
+    // Positions count characters (code points) from 1, as the library does.
+    int32_t PositionOfFirstDifference(const QString& text1, const QString& text2, int32_t start, int32_t* end1,
+                                      int32_t* end2) const;
     QString ConvertSHAHashToHex(const unsigned char* digest20) const;
     QString ConvertBytesToCorrectByteTypeString(qint64 bytes) const;
     QString ConvertLongToBinaryString(qint32 value) const;

@@ -1,0 +1,87 @@
+#include "diff/GuiDiffCommands.h"
+
+#include "app/AppContext.h"
+#include "app/GuiCommandRegistry.h"
+#include "compare/ResultList.h"
+#include "diff/GuiShowFileDiffs.h"
+#include "settings/GuiOptionMarks.h"
+#include "views/GuiResultPane.h"
+#include "views/GuiResultsFrame.h"
+#include "views/ResultTableModel.h"
+
+#include <QApplication>
+
+GuiDiffCommands::GuiDiffCommands(AppContext& ctx, GuiResultsFrame& frame, GuiCommandRegistry& registry)
+    : m_ctx(ctx), m_frame(frame), m_registry(registry)
+{
+    registry.SetHandler(QStringLiteral("mnuFileShowFileDiffs"), [this] { ShowFileDiffs(); });
+}
+
+int GuiDiffCommands::SelectedHoldRow(const GuiResultPane* pane)
+{
+    if (pane == nullptr)
+        return -1;
+    const std::vector<int> rows = pane->SelectedHoldRows();
+    if (rows.empty())
+        return -1;
+    const QModelIndex current = pane->currentIndex();
+    if (current.isValid() && pane->selectionModel()->isSelected(current)) {
+        const QVariant hold = pane->model()->data(current.siblingAtColumn(0), ResultTableModel::HoldIndexRole);
+        if (hold.isValid() && std::find(rows.begin(), rows.end(), hold.toInt()) != rows.end())
+            return hold.toInt();
+    }
+    return rows.front();
+}
+
+void GuiDiffCommands::RefreshMarks()
+{
+    ::RefreshOptionMarks([this](const QString& name) { return m_registry.Action(name); }, m_ctx.SettingOwners());
+}
+
+void GuiDiffCommands::ShowFileDiffs()
+{
+    const QString title = QStringLiteral("Show File Differences");
+    try {
+        if (!m_frame.MenusEnabled())
+            return;
+        GuiResultPane* pane = m_frame.CurrentListview();
+        const int row = SelectedHoldRow(pane);
+        const ResultList& own = pane == nullptr ? ResultList{} : pane->ResultModel()->Hold();
+        if (row < 0 || static_cast<std::size_t>(row) >= own.size() || !IsRealRow(own[static_cast<std::size_t>(row)])) {
+            m_ctx.Dialogs().Message(QStringLiteral("No file is selected"), title, UserDialogs::Icon::Information);
+            return;
+        }
+        const ResultRow& mine = own[static_cast<std::size_t>(row)];
+        if (mine.IsFolder()) {
+            m_ctx.Dialogs().Message(QStringLiteral("Selected object is not a file"), title, UserDialogs::Icon::Information);
+            return;
+        }
+        GuiResultPane* otherPane = pane == m_frame.SourcePane() ? m_frame.TargetPane() : m_frame.SourcePane();
+        const ResultList& other = otherPane->ResultModel()->Hold();
+        const bool paired = mine.icon == Category::Newer || mine.icon == Category::Older || mine.icon == Category::Binary;
+        // The counterpart is the other side's row at the same place, under its own spelling.
+        if (!paired || static_cast<std::size_t>(row) >= other.size() || !IsRealRow(other[static_cast<std::size_t>(row)])) {
+            m_ctx.Dialogs().Message(QStringLiteral("The selected file has no counterpart"), title,
+                                    UserDialogs::Icon::Information);
+            return;
+        }
+        const QString fileOne = RowObjectPath(m_frame.ComparedFolder(pane), mine);
+        const QString fileTwo = RowObjectPath(m_frame.ComparedFolder(otherPane), other[static_cast<std::size_t>(row)]);
+        m_ctx.DiffOptions().SetFileOne(fileOne);
+        m_ctx.DiffOptions().SetFileTwo(fileTwo);
+
+        m_frame.SetMenusEnabled(false);
+        m_frame.SourcePane()->setEnabled(false);
+        m_frame.TargetPane()->setEnabled(false);
+        const DiffCallerFolders folders{m_frame.ComparedFolder(m_frame.SourcePane()), m_frame.ComparedFolder(m_frame.TargetPane())};
+        ShowFileDifferences(m_ctx, m_frame.FrameWindow(), folders, [this] { RefreshMarks(); });
+        m_frame.SourcePane()->setEnabled(true);
+        m_frame.TargetPane()->setEnabled(true);
+        m_frame.SetMenusEnabled(true);
+    } catch (...) {
+        m_frame.SourcePane()->setEnabled(true);
+        m_frame.TargetPane()->setEnabled(true);
+        m_frame.SetMenusEnabled(true);
+        m_ctx.Errors().HandleUnexpectedError(QStringLiteral("frmMain.mnuFileShowFileDiffs_Click"));
+    }
+}

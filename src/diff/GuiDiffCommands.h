@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QString>
+#include <QtGlobal>
+
+class AppContext;
+class GuiCommandRegistry;
+class GuiResultsFrame;
+class GuiResultPane;
+struct ResultRow;
+
+// "Show File Differences" (File menu, the file pop-up and the double-click menu) of the main window:
+// the selected row's file on its own side against its counterpart, each side's path made from that side's
+// own row. Also the View File Difference Options marks' follow-up.
+class GuiDiffCommands final
+{
+public:
+    GuiDiffCommands(AppContext& ctx, GuiResultsFrame& frame, GuiCommandRegistry& registry);
+    Q_DISABLE_COPY_MOVE(GuiDiffCommands)
+
+    void ShowFileDiffs();
+
+private:
+    // The selected row of the pane (its current row when that one is selected); -1 when none is.
+    static int SelectedHoldRow(const GuiResultPane* pane);
+    void RefreshMarks();
+
+    AppContext& m_ctx;
+    GuiResultsFrame& m_frame;
+    GuiCommandRegistry& m_registry;
+};
