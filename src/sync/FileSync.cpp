@@ -1,0 +1,89 @@
+#include "sync/FileSync.h"
+
+#include "base/ErrorHandler.h"
+#include "base/Failure.h"
+#include "base/UserDialogs.h"
+#include "sync/DriveQueries.h"
+#include "sync/SyncPlan.h"
+#include "sync/SyncRun.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <cerrno>
+#include <sys/stat.h>
+
+namespace {
+
+// Whether both paths name one object (the same path spelt twice, or two hard links): nothing to copy.
+bool SameObject(const QString& a, const QString& b)
+{
+    struct stat sa{};
+    struct stat sb{};
+    return ::lstat(QFile::encodeName(a).constData(), &sa) == 0 && ::lstat(QFile::encodeName(b).constData(), &sb) == 0
+           && sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
+}
+
+// A copy that failed is told as every file operation tells it: the error number and the system's text,
+// then the object it failed on.
+QString CopyFailureText(const FileOps::Result& result)
+{
+    QString text = QString::number(result.error) + QStringLiteral(" - ") + result.errorText;
+    if (!result.failedPath.isEmpty())
+        text += QStringLiteral("\r\n\r\n") + result.failedPath;
+    return text;
+}
+
+} // namespace
+
+QString FileSyncTitle() { return QStringLiteral("File Sync"); }
+
+QString NotEnoughSpaceForFileSyncText(const QString& drive)
+{
+    return QStringLiteral("Not enough space on drive ") + drive + QStringLiteral(" to synchronize files.");
+}
+
+FileSyncResult SynchronizeFile(const FileSyncServices& services, const QString& fileOne, const QString& fileTwo,
+                               FileSyncDirection direction, const FileOps::Control& control)
+{
+    const bool toFileOne = direction == FileSyncDirection::FileOneSameAsFileTwo;
+    const QString& target = toFileOne ? fileOne : fileTwo;
+    const QString& source = toFileOne ? fileTwo : fileOne;
+    try {
+        // The folder that holds the target itself, not the one a link there points into.
+        const QString targetFolder = QFileInfo(target).absolutePath();
+        if (const int state = services.drives.FolderState(targetFolder))
+            throw Failure::FromErrno(state, false);
+        const qint64 sourceSize = services.drives.ObjectSize(source);
+        if (sourceSize < 0)
+            throw Failure::FromErrno(ENOENT, true);
+        const qint64 need = sourceSize - qMax<qint64>(0, services.drives.ObjectSize(target));
+        if (need >= 1) {
+            const QString drive = services.drives.DriveName(targetFolder);
+            if (GetAvailableDriveSpace(services.drives, drive) - need < 0) {
+                services.dialogs.Message(NotEnoughSpaceForFileSyncText(drive), FileSyncTitle(), UserDialogs::Icon::Warning);
+                return FileSyncResult::NotEnoughSpace;
+            }
+        }
+        if (!SameObject(source, target)) {
+            const FileOps::Result result = CopyObjectAs(source, target, control);
+            if (result.number == Failure::PathNotFound)
+                throw Failure(result.number, result.errorText, Failure::ProgramSource(), result.error);
+            if (!result.ok()) {
+                services.dialogs.Message(CopyFailureText(result), QStringLiteral("API Error"), UserDialogs::Icon::Warning);
+                return FileSyncResult::Failed;
+            }
+        }
+        services.dialogs.Message(QStringLiteral("File synchronization completed successfully."), FileSyncTitle(),
+                                 UserDialogs::Icon::Information);
+        return FileSyncResult::Synchronised;
+    } catch (const Failure& failure) {
+        if (failure.number() == Failure::PathNotFound)
+            services.dialogs.Message(QStringLiteral("Problems accessing the target drive."), FileSyncTitle(),
+                                     UserDialogs::Icon::Warning);
+        else
+            services.errors.Report(failure, QStringLiteral("frmFileSync.cmdOK_Click"));
+    } catch (...) {
+        services.errors.HandleUnexpectedError(QStringLiteral("frmFileSync.cmdOK_Click"));
+    }
+    return FileSyncResult::Failed;
+}
