@@ -20,7 +20,7 @@ frmHelp::frmHelp(QWidget* parent) : QDialog(parent)
     layout->addWidget(m_browser);
 }
 
-void frmHelp::ShowFile(const QString& file)
+void frmHelp::ShowFile(const QString& file, const QString& topic)
 {
     QFile f(file);
     if (!f.open(QIODevice::ReadOnly)) {
@@ -30,11 +30,13 @@ void frmHelp::ShowFile(const QString& file)
     // Relative links and pictures of the help resolve beside the help file.
     m_browser->setSearchPaths({QFileInfo(file).absolutePath()});
     m_browser->setHtml(QString::fromUtf8(f.readAll()));
+    if (!topic.isEmpty())
+        m_browser->scrollToAnchor(topic);
 }
 
 QString frmHelp::ShownText() const { return m_browser->toPlainText(); }
 
-frmHelp* ShowHelp(const QString& file, QWidget* parent)
+frmHelp* ShowHelp(const QString& file, QWidget* parent, const QString& topic)
 {
     auto* help = parent == nullptr ? nullptr : parent->findChild<frmHelp*>(QStringLiteral("frmHelp"));
     if (help == nullptr) {
@@ -42,7 +44,7 @@ frmHelp* ShowHelp(const QString& file, QWidget* parent)
         if (parent == nullptr)
             help->setAttribute(Qt::WA_DeleteOnClose);
     }
-    help->ShowFile(file);
+    help->ShowFile(file, topic);
     help->show();
     help->raise();
     help->activateWindow();

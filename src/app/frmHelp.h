@@ -15,13 +15,14 @@ class frmHelp final : public QDialog
 
 public:
     explicit frmHelp(QWidget* parent = nullptr);
-    // Loads file; a missing file shows a short note instead.
-    void ShowFile(const QString& file);
+    // Loads file; a missing file shows a short note instead. With a topic (an anchor name of the help)
+    // the text is scrolled to it.
+    void ShowFile(const QString& file, const QString& topic = {});
     QString ShownText() const;
 
 private:
     QTextBrowser* m_browser;
 };
 
-// Opens (or raises) the help window on file. Answers the window.
-frmHelp* ShowHelp(const QString& file, QWidget* parent);
+// Opens (or raises) the help window on file, at topic when one is given. Answers the window.
+frmHelp* ShowHelp(const QString& file, QWidget* parent, const QString& topic = {});
