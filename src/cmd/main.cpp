@@ -1,12 +1,13 @@
 #include "cmd/CmdCompare.h"
 #include "cmd/CmdDiff.h"
+#include "cmd/CmdFiles.h"
 #include "cmd/CmdSync.h"
 
 #include <QCoreApplication>
 #include <cstdio>
 
 namespace {
-QString Usage() { return QStringLiteral("Usage: parvexcmd COMMAND [options]\n\nCommands:\n") + CompareUsage() + SyncUsage() + DiffUsage(); }
+QString Usage() { return QStringLiteral("Usage: parvexcmd COMMAND [options]\n\nCommands:\n") + CompareUsage() + SyncUsage() + DiffUsage() + FilesUsage(); }
 
 void PrintUsage(FILE* out) { std::fputs(Usage().toUtf8().constData(), out); }
 } // namespace
@@ -30,6 +31,8 @@ int main(int argc, char** argv)
         return RunSyncCommand(args);
     if (command == QLatin1String("diff"))
         return RunDiffCommand(args);
+    if (command == QLatin1String("files"))
+        return RunFilesCommand(args);
     std::fprintf(stderr, "parvexcmd: unknown command \"%s\"\n", command.toUtf8().constData());
     PrintUsage(stderr);
     return 2;
