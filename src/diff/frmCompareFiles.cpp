@@ -304,6 +304,7 @@ void frmCompareFiles::cmdCompare_Click()
     m_cmdCancel->unsetCursor();
     m_commandRunning = false;
     if (m_closeWhenDone) {
+        m_closeWhenDone = false;
         QDialog::reject();
         return;
     }

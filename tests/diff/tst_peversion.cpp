@@ -108,25 +108,3 @@ TEST(PeVersion, OnlyRegularFilesAreRead)
     EXPECT_FALSE(ReadPeFileVersion(fifo)); // would block forever if it were opened for reading
 }
 
-TEST(PeVersion, VersionsCompareFromTheMajorPartOn)
-{
-    struct Row
-    {
-        const char* name;
-        FileVersion a;
-        FileVersion b;
-        int order;
-    };
-    const Row rows[] = {
-        {"equal", {1, 2, 3, 4}, {1, 2, 3, 4}, 0},
-        {"major-decides-over-the-rest", {2, 0, 0, 0}, {1, 9, 9, 9}, 1},
-        {"minor", {1, 2, 0, 0}, {1, 3, 0, 0}, -1},
-        {"build", {1, 2, 4, 0}, {1, 2, 3, 65535}, 1},
-        {"revision", {1, 2, 3, 4}, {1, 2, 3, 5}, -1},
-        {"parts-are-numbers-not-text", {1, 10, 0, 0}, {1, 9, 0, 0}, 1},
-    };
-    for (const Row& row : rows) {
-        EXPECT_EQ(CompareFileVersions(row.a, row.b), row.order) << row.name;
-        EXPECT_EQ(CompareFileVersions(row.b, row.a), -row.order) << row.name;
-    }
-}

@@ -178,13 +178,3 @@ TEST_F(FileSyncTest, ALinkIsReplacedAsTheLinkNeverFollowedOut)
     EXPECT_EQ(FileBytes(elsewhere), "kept as it is");
 }
 
-TEST_F(FileSyncTest, CancelChangesNothing)
-{
-    const QByteArray before = FileBytes(two);
-    frmFileSync window(ctx, one, two);
-    window.findChild<QPushButton*>(U("cmdCancel"))->click();
-    EXPECT_EQ(window.result(), QDialog::Rejected);
-    EXPECT_FALSE(window.FileSynchronised());
-    EXPECT_EQ(FileBytes(two), before);
-    EXPECT_TRUE(dialogs.messages.isEmpty());
-}
