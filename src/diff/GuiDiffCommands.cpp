@@ -4,6 +4,7 @@
 #include "app/GuiCommandRegistry.h"
 #include "compare/ResultList.h"
 #include "diff/GuiShowFileDiffs.h"
+#include "diff/frmCompareFiles.h"
 #include "settings/GuiOptionMarks.h"
 #include "views/GuiResultPane.h"
 #include "views/GuiResultsFrame.h"
@@ -15,6 +16,7 @@ GuiDiffCommands::GuiDiffCommands(AppContext& ctx, GuiResultsFrame& frame, GuiCom
     : m_ctx(ctx), m_frame(frame), m_registry(registry)
 {
     registry.SetHandler(QStringLiteral("mnuFileShowFileDiffs"), [this] { ShowFileDiffs(); });
+    registry.SetHandler(QStringLiteral("mnuFileCompareFiles"), [this] { CompareFiles(); });
 }
 
 int GuiDiffCommands::SelectedHoldRow(const GuiResultPane* pane)
@@ -83,5 +85,43 @@ void GuiDiffCommands::ShowFileDiffs()
         m_frame.TargetPane()->setEnabled(true);
         m_frame.SetMenusEnabled(true);
         m_ctx.Errors().HandleUnexpectedError(QStringLiteral("frmMain.mnuFileShowFileDiffs_Click"));
+    }
+}
+
+void GuiDiffCommands::CompareFiles()
+{
+    try {
+        if (!m_frame.MenusEnabled())
+            return;
+        CompareFilesStart start;
+        start.leftFolder = m_frame.FolderText(true);
+        start.rightFolder = m_frame.FolderText(false);
+        // Each side's name comes from its own row at the selected place.
+        const int row = SelectedHoldRow(m_frame.CurrentListview());
+        if (row >= 0) {
+            start.leftName = frmCompareFiles::SelectedRowName(m_frame.SourcePane()->ResultModel()->Hold(), row);
+            start.rightName = frmCompareFiles::SelectedRowName(m_frame.TargetPane()->ResultModel()->Hold(), row);
+        }
+        const DiffCallerFolders folders{start.leftFolder, start.rightFolder};
+        QWidget* owner = m_frame.FrameWindow();
+        bool synchronised = false;
+        {
+            frmCompareFiles window(
+                m_ctx, start,
+                [this, folders, &window](const QString&, const QString&) {
+                    ShowFileDifferences(m_ctx, &window, folders, [this] { RefreshMarks(); });
+                },
+                owner);
+            window.exec();
+            synchronised = window.FileSynchronised();
+        }
+        if (synchronised) {
+            if (m_ctx.MainOptions().AutoCompareAfterSync)
+                m_frame.CompareDirs(false, false);
+            else
+                m_frame.RemoveListItemsAndShowNoCompareMsg();
+        }
+    } catch (...) {
+        m_ctx.Errors().HandleUnexpectedError(QStringLiteral("frmMain.mnuFileCompareFiles_Click"));
     }
 }

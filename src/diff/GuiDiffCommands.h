@@ -11,7 +11,8 @@ struct ResultRow;
 
 // "Show File Differences" (File menu, the file pop-up and the double-click menu) of the main window:
 // the selected row's file on its own side against its counterpart, each side's path made from that side's
-// own row. Also the View File Difference Options marks' follow-up.
+// own row; and "Compare F&iles..." (the menu, the file pop-up and the toolbar), after which a file the
+// two-file window synchronised makes the results compared again or cleared.
 class GuiDiffCommands final
 {
 public:
@@ -19,6 +20,8 @@ public:
     Q_DISABLE_COPY_MOVE(GuiDiffCommands)
 
     void ShowFileDiffs();
+    // "Compare F&iles...": the two-file window, started from the folders and the selected row.
+    void CompareFiles();
 
 private:
     // The selected row of the pane (its current row when that one is selected); -1 when none is.

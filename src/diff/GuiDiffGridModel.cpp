@@ -2,9 +2,22 @@
 
 #include <QBrush>
 #include <QColor>
+#include <QPixmap>
 
 QColor AdditionColour() { return QColor(255, 225, 196); }
 QColor ChangeColour() { return QColor(221, 221, 255); }
+
+namespace {
+QIcon BlankIcon()
+{
+    static const QIcon blank = [] {
+        QPixmap pixmap(16, 16);
+        pixmap.fill(Qt::transparent);
+        return QIcon(pixmap);
+    }();
+    return blank;
+}
+} // namespace
 
 GuiDiffGridModel::GuiDiffGridModel(const DiffNavigator& rows, DiffNavigator::Side side, QObject* parent)
     : QAbstractTableModel(parent), m_rows(rows), m_side(side)
@@ -42,9 +55,9 @@ QVariant GuiDiffGridModel::data(const QModelIndex& index, int role) const
         return {};
     case Qt::DecorationRole:
         if (m_markerOf) {
+            // Rows without a marker keep the marker's room, so the texts stay in one column.
             const QIcon icon = m_markerOf(row);
-            if (!icon.isNull())
-                return icon;
+            return icon.isNull() ? BlankIcon() : icon;
         }
         return {};
     default:
