@@ -105,33 +105,37 @@ int RunDiffCommand(const QStringList& args)
 {
     DiffRequest request;
     QStringList files;
-    for (qsizetype i = 0; i < args.size(); ++i) {
-        const QString& a = args[i];
-        if (a == QLatin1String("--help") || a == QLatin1String("-h")) {
-            std::fputs(Usage, stdout);
-            return ExitSame;
-        }
-        if (a == QLatin1String("--ignore-case")) {
+    bool help = false;
+    const QString problem = ParseOptionArguments(args, files, [&](const QString& arg, const std::optional<QString>& inlineValue,
+                                                                  const std::function<std::optional<QString>()>& value,
+                                                                  QString& error) {
+        const bool takesNoValue = arg != QLatin1String("--format");
+        if (takesNoValue && inlineValue)
+            error = QStringLiteral("option %1 takes no value").arg(arg);
+        if (arg == QLatin1String("--help")) {
+            help = true;
+        } else if (arg == QLatin1String("--ignore-case")) {
             request.ignoreCase = true;
-        } else if (a == QLatin1String("--ignore-whitespace")) {
+        } else if (arg == QLatin1String("--ignore-whitespace")) {
             request.ignoreWhiteSpace = true;
-        } else if (a == QLatin1String("--format")) {
-            if (++i >= args.size())
-                return Refuse(QStringLiteral("--format needs unix or visual"));
-            if (args[i] == QLatin1String("unix"))
+        } else if (arg == QLatin1String("--format")) {
+            const std::optional<QString> v = value();
+            if (v == QLatin1String("unix"))
                 request.format = 1;
-            else if (args[i] == QLatin1String("visual"))
+            else if (v == QLatin1String("visual"))
                 request.format = 0;
             else
-                return Refuse(QStringLiteral("unknown format \"%1\"").arg(args[i]));
-        } else if (a == QLatin1String("--")) {
-            files += args.mid(i + 1);
-            break;
-        } else if (a.startsWith(QLatin1Char('-')) && a.size() > 1) {
-            return Refuse(QStringLiteral("unknown option \"%1\"").arg(a));
+                error = v ? QStringLiteral("unknown format \"%1\" (unix or visual)").arg(*v) : QStringLiteral("option --format needs unix or visual");
         } else {
-            files << a;
+            return false;
         }
+        return true;
+    });
+    if (!problem.isEmpty())
+        return Refuse(problem);
+    if (help) {
+        std::fputs(Usage, stdout);
+        return ExitSame;
     }
     if (files.size() != 2)
         return Refuse(QStringLiteral("two files are needed"));

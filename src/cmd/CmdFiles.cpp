@@ -45,35 +45,13 @@ QString ParseChecks(const QString& list, TwoFileCheckMarks& marks)
 
 QString ParseFilesOptions(const QStringList& args, FilesOptions& o)
 {
-    bool optionsEnded = false;
-    for (qsizetype i = 0; i < args.size(); ++i) {
-        QString arg = args[i];
-        if (optionsEnded || !arg.startsWith(QLatin1String("--"))) {
-            o.files << arg;
-            continue;
-        }
-        if (arg == QLatin1String("--")) {
-            optionsEnded = true;
-            continue;
-        }
-        std::optional<QString> inlineValue;
-        const qsizetype eq = arg.indexOf(QLatin1Char('='));
-        if (eq > 0) {
-            inlineValue = arg.mid(eq + 1);
-            arg = arg.left(eq);
-        }
-        const auto value = [&]() -> std::optional<QString> {
-            if (inlineValue)
-                return inlineValue;
-            if (i + 1 < args.size())
-                return args[++i];
-            return std::nullopt;
-        };
+    const QString problem = ParseOptionArguments(args, o.files, [&o](const QString& arg, const std::optional<QString>& inlineValue,
+                                                                     const std::function<std::optional<QString>()>& value,
+                                                                     QString& error) {
         const auto toggle = [&](std::optional<bool>& target, bool on) {
             target = on;
             return inlineValue ? QStringLiteral("option %1 takes no value").arg(arg) : QString();
         };
-        QString error;
         if (arg == QLatin1String("--help")) {
             o.compare.help = true;
         } else if (arg == QLatin1String("--checks")) {
@@ -100,11 +78,12 @@ QString ParseFilesOptions(const QStringList& args, FilesOptions& o)
         } else if (arg == QLatin1String("--no-ignore-dst")) {
             error = toggle(o.compare.ignoreDst, false);
         } else {
-            return QStringLiteral("unknown option %1").arg(arg);
+            return false;
         }
-        if (!error.isEmpty())
-            return error;
-    }
+        return true;
+    });
+    if (!problem.isEmpty())
+        return problem;
     if (!o.compare.help && o.files.size() != 2)
         return QStringLiteral("files needs two files, FILE1 and FILE2");
     return {};

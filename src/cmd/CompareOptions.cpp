@@ -13,14 +13,13 @@
 #include <algorithm>
 #include <cstdio>
 
-QString ParseCompareOptions(const QStringList& args, CompareOptions& o, const ExtraOptionParser& extra,
-                            const QString& command)
+QString ParseOptionArguments(const QStringList& args, QStringList& positional, const ExtraOptionParser& parse)
 {
     bool optionsEnded = false;
     for (qsizetype i = 0; i < args.size(); ++i) {
         QString arg = args[i];
-        if (optionsEnded || !arg.startsWith(QLatin1String("--")) ) {
-            o.folders << arg;
+        if (optionsEnded || !arg.startsWith(QLatin1String("--"))) {
+            positional << arg;
             continue;
         }
         if (arg == QLatin1String("--")) {
@@ -33,12 +32,31 @@ QString ParseCompareOptions(const QStringList& args, CompareOptions& o, const Ex
             inlineValue = arg.mid(eq + 1);
             arg = arg.left(eq);
         }
-        auto value = [&]() -> std::optional<QString> {
+        const std::function<std::optional<QString>()> value = [&]() -> std::optional<QString> {
             if (inlineValue)
                 return inlineValue;
             if (i + 1 < args.size())
                 return args[++i];
             return std::nullopt;
+        };
+        QString error;
+        if (!parse(arg, inlineValue, value, error))
+            return QStringLiteral("unknown option %1").arg(arg);
+        if (!error.isEmpty())
+            return error;
+    }
+    return {};
+}
+
+QString ParseCompareOptions(const QStringList& args, CompareOptions& o, const ExtraOptionParser& extra,
+                            const QString& command)
+{
+    const QString problem = ParseOptionArguments(args, o.folders, [&](const QString& arg, const std::optional<QString>& inlineValue,
+                                                                      const std::function<std::optional<QString>()>& value,
+                                                                      QString& error) {
+        const auto fail = [&error](const QString& text) {
+            error = text;
+            return true;
         };
         auto flag = [&](bool& target) {
             target = true;
@@ -49,13 +67,12 @@ QString ParseCompareOptions(const QStringList& args, CompareOptions& o, const Ex
             return inlineValue ? QStringLiteral("option %1 takes no value").arg(arg) : QString();
         };
 
-        QString error;
         if (arg == QLatin1String("--help")) {
             o.help = true;
         } else if (arg == QLatin1String("--method")) {
             const auto v = value();
             if (!v)
-                return QStringLiteral("option --method needs a value");
+                return fail(QStringLiteral("option --method needs a value"));
             if (*v == QLatin1String("quick"))
                 o.method = CCompare::Quick;
             else if (*v == QLatin1String("contents"))
@@ -65,21 +82,21 @@ QString ParseCompareOptions(const QStringList& args, CompareOptions& o, const Ex
             else if (*v == QLatin1String("sha"))
                 o.method = CCompare::SHA;
             else
-                return QStringLiteral("unknown method \"%1\" (quick, contents, crc or sha)").arg(*v);
+                return fail(QStringLiteral("unknown method \"%1\" (quick, contents, crc or sha)").arg(*v));
         } else if (arg == QLatin1String("--chunk-size")) {
             const auto v = value();
             bool ok = false;
             const qlonglong n = v ? v->toLongLong(&ok) : 0;
             if (!ok || n <= 0)
-                return QStringLiteral("option --chunk-size needs a whole number of bytes above 0");
+                return fail(QStringLiteral("option --chunk-size needs a whole number of bytes above 0"));
             // The content comparison holds two chunks at once; the settings file refuses the same sizes.
             if (n > ChunkSizeRule::Largest)
-                return QStringLiteral("option --chunk-size takes at most %1 bytes").arg(ChunkSizeRule::Largest);
+                return fail(QStringLiteral("option --chunk-size takes at most %1 bytes").arg(ChunkSizeRule::Largest));
             o.chunkSize = static_cast<int32_t>(n);
         } else if (arg == QLatin1String("--include") || arg == QLatin1String("--exclude")) {
             const auto v = value();
             if (!v)
-                return QStringLiteral("option %1 needs a value").arg(arg);
+                return fail(QStringLiteral("option %1 needs a value").arg(arg));
             (arg == QLatin1String("--include") ? o.include : o.exclude) = *v;
         } else if (arg == QLatin1String("--subfolders")) {
             error = toggle(o.subFolders, true);
@@ -103,12 +120,13 @@ QString ParseCompareOptions(const QStringList& args, CompareOptions& o, const Ex
             error = toggle(o.ignoreDst, true);
         } else if (arg == QLatin1String("--no-ignore-dst")) {
             error = toggle(o.ignoreDst, false);
-        } else if (!extra || !extra(arg, inlineValue, value, error)) {
-            return QStringLiteral("unknown option %1").arg(arg);
+        } else {
+            return extra && extra(arg, inlineValue, value, error);
         }
-        if (!error.isEmpty())
-            return error;
-    }
+        return true;
+    });
+    if (!problem.isEmpty())
+        return problem;
     if (!o.help && o.folders.size() != 2)
         return command + QStringLiteral(" needs two folders, LEFT and RIGHT");
     return {};

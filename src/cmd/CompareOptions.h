@@ -45,6 +45,10 @@ constexpr int ExitTrouble = 2;
 using ExtraOptionParser = std::function<bool(const QString& name, const std::optional<QString>& inlineValue,
                                              const std::function<std::optional<QString>()>& value, QString& error)>;
 
+// Walks args: "--name", "--name=value" and "--name value" go to parse, every other argument (and all after
+// "--") to positional. Answers the first usage problem, empty when none.
+QString ParseOptionArguments(const QStringList& args, QStringList& positional, const ExtraOptionParser& parse);
+
 // Parses args; answers an error text for bad usage, empty when fine. command names the command in it.
 QString ParseCompareOptions(const QStringList& args, CompareOptions& o, const ExtraOptionParser& extra,
                             const QString& command);

@@ -2,6 +2,7 @@
 
 #include "base/ProgressSink.h"
 #include "diff/LineDiffEngine.h"
+#include "platform/FileDescriptor.h"
 
 #include <QFile>
 #include <cerrno>
@@ -14,21 +15,6 @@ namespace {
 
 constexpr qsizetype ChunkBytes = 4 << 20;
 
-class Descriptor final
-{
-public:
-    explicit Descriptor(int fd) : m_fd(fd) {}
-    ~Descriptor()
-    {
-        if (m_fd >= 0)
-            ::close(m_fd);
-    }
-    Q_DISABLE_COPY_MOVE(Descriptor)
-    int get() const { return m_fd; }
-
-private:
-    int m_fd;
-};
 
 } // namespace
 
@@ -38,7 +24,7 @@ DiffTextFile::LoadResult DiffTextFile::Load(const QString& path, const Control& 
     m_bytes.clear();
     m_starts.clear();
     m_errorNumber = 0;
-    Descriptor fd(::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC));
+    FileDescriptor fd(::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC));
     struct stat st {};
     if (fd.get() < 0 || ::fstat(fd.get(), &st) != 0) {
         m_errorNumber = errno;

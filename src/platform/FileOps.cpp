@@ -2,6 +2,7 @@
 
 #include "base/Failure.h"
 #include "base/ProgressSink.h"
+#include "platform/FileDescriptor.h"
 #include "platform/Volume.h"
 
 #include <QDir>
@@ -40,40 +41,6 @@ constexpr size_t PendingMovesPerSync = 1024;
 // copy, so they would hand the copier's identity to the file.
 constexpr mode_t CopiedModeBits = 0777 | S_ISVTX;
 
-class Fd
-{
-public:
-    Fd() = default;
-    explicit Fd(int fd) : m_fd(fd) {}
-    Fd(Fd&& other) noexcept : m_fd(std::exchange(other.m_fd, -1)) {}
-    Fd& operator=(Fd&& other) noexcept
-    {
-        reset(std::exchange(other.m_fd, -1));
-        return *this;
-    }
-    ~Fd() { reset(); }
-    Fd(const Fd&) = delete;
-    Fd& operator=(const Fd&) = delete;
-
-    int get() const { return m_fd; }
-    bool valid() const { return m_fd >= 0; }
-    void reset(int fd = -1)
-    {
-        if (m_fd >= 0)
-            ::close(m_fd);
-        m_fd = fd;
-    }
-    // Closes and answers the errno of close() (0 when it succeeded): a network file system reports
-    // write errors only here.
-    int close()
-    {
-        const int fd = std::exchange(m_fd, -1);
-        return fd >= 0 && ::close(fd) != 0 ? errno : 0;
-    }
-
-private:
-    int m_fd = -1;
-};
 
 bool SameTime(const timespec& a, const timespec& b) { return a.tv_sec == b.tv_sec && a.tv_nsec == b.tv_nsec; }
 
@@ -414,7 +381,7 @@ public:
 
 private:
     QByteArray m_path;
-    Fd m_fd;
+    FileDescriptor m_fd;
 };
 
 // A listed object: its full path, its folder and its own name.
@@ -476,7 +443,7 @@ struct Target
 {
     QByteArray native;
     QByteArray real;
-    Fd fd;
+    FileDescriptor fd;
     dev_t dev = 0;
     Into into;
 };
@@ -664,7 +631,7 @@ Step CopyFile(int srcFd, const Into& into, Node& node, const QByteArray& path, R
 {
     const int dstFd = into.fd;
     // O_NONBLOCK: a FIFO put in the file's place since the scan must not hang the call.
-    Fd in(run.OpenSource(srcFd, node.name.constData()));
+    FileDescriptor in(run.OpenSource(srcFd, node.name.constData()));
     struct stat st {};
     if (!in.valid() || ::fstat(in.get(), &st) != 0)
         return run.StopWith(errno, path);
@@ -683,7 +650,7 @@ Step CopyFile(int srcFd, const Into& into, Node& node, const QByteArray& path, R
     // Created with its final bits, so that only a umask or a sticky bit costs an fchmod.
     const mode_t mode = st.st_mode & CopiedModeBits;
     TempName temp(dstFd, run.pid());
-    Fd out;
+    FileDescriptor out;
     int err = temp.Make([&](const char* name) {
         out.reset(::openat(dstFd, name, O_WRONLY | O_CREAT | O_EXCL | O_NOCTTY | O_CLOEXEC, mode));
         return out.valid();
@@ -756,10 +723,10 @@ Step CopyFolder(int srcFd, const Into& into, Node& node, const QByteArray& path,
             return run.StopWith(EEXIST, path);
     }
     const int flags = O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC;
-    const Fd src(::openat(srcFd, node.name.constData(), flags));
+    const FileDescriptor src(::openat(srcFd, node.name.constData(), flags));
     if (!src.valid())
         return run.StopWith(errno, path);
-    const Fd dst(::openat(dstFd, node.name.constData(), flags));
+    const FileDescriptor dst(::openat(dstFd, node.name.constData(), flags));
     Into inside;
     if (!dst.valid() || !OpenInto(dst.get(), inside))
         return run.StopWith(errno, path);
@@ -838,7 +805,7 @@ bool RemoveCopied(int fd, const Node& node, const QByteArray& path, Run& run, bo
             run.Keep(path, Skipped::Reason::ChangedDuringMove);
             return true;
         }
-        const Fd child(::openat(fd, node.name.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+        const FileDescriptor child(::openat(fd, node.name.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
         if (!child.valid())
             return run.Fail(errno, path);
         bool keptBelow = false;
@@ -927,8 +894,8 @@ Step MoveByRename(int srcFd, int dstFd, const QByteArray& name, const QByteArray
         return run.StopWith(err, path);
 
     const int flags = O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC;
-    const Fd src(::openat(srcFd, name.constData(), flags));
-    const Fd dst(src.valid() ? ::openat(dstFd, name.constData(), flags) : -1);
+    const FileDescriptor src(::openat(srcFd, name.constData(), flags));
+    const FileDescriptor dst(src.valid() ? ::openat(dstFd, name.constData(), flags) : -1);
     if (!dst.valid())
         return run.StopWith(errno, path);
     int readErr = 0;
@@ -1000,7 +967,7 @@ Step DeleteNode(int fd, const Node& node, const QByteArray& path, Run& run)
         return Step::Stop;
     run.Begin(path);
     if (S_ISDIR(node.mode)) {
-        const Fd child(::openat(fd, node.name.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+        const FileDescriptor child(::openat(fd, node.name.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
         if (!child.valid())
             return run.StopWith(errno, path);
         for (const Node& entry : node.children)

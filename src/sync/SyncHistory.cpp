@@ -1,5 +1,7 @@
 #include "sync/SyncHistory.h"
 
+#include "platform/FileDescriptor.h"
+
 #include "base/ErrorHandler.h"
 #include "base/Failure.h"
 #include "base/UserDialogs.h"
@@ -28,29 +30,6 @@ constexpr double LastOleDay = 2958465.0;
 
 QByteArray Native(const QString& path) { return QFile::encodeName(path); }
 
-// Closes a descriptor on every way out.
-class Descriptor final
-{
-public:
-    explicit Descriptor(int fd) : m_fd(fd) {}
-    ~Descriptor()
-    {
-        if (m_fd >= 0)
-            ::close(m_fd);
-    }
-    Q_DISABLE_COPY_MOVE(Descriptor)
-    int get() const { return m_fd; }
-    // Closes now and answers the errno of a failed close (0 when it went well).
-    int close()
-    {
-        const int fd = m_fd;
-        m_fd = -1;
-        return fd >= 0 && ::close(fd) != 0 ? errno : 0;
-    }
-
-private:
-    int m_fd;
-};
 
 bool WriteAll(int fd, const char* data, qint64 size)
 {
@@ -75,7 +54,7 @@ bool WriteAll(int fd, const char* data, qint64 size)
 // written. Only what the file really holds is read, so a file that shrinks meanwhile gives fewer records.
 QByteArray ReadWholeRecords(const QString& file)
 {
-    const Descriptor fd(::open(Native(file).constData(), O_RDONLY | O_CLOEXEC));
+    const FileDescriptor fd(::open(Native(file).constData(), O_RDONLY | O_CLOEXEC));
     if (fd.get() < 0) {
         if (errno == ENOENT)
             return {};
@@ -123,7 +102,7 @@ int ReplaceFile(const QString& file, const QByteArray& data)
     temp.setAutoRemove(false);
     // The rename itself survives a power cut only once the folder is synced; the old file or the new one
     // is there either way, so a failure here is no reason to report.
-    const Descriptor folder(::open(Native(info.absolutePath()).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    const FileDescriptor folder(::open(Native(info.absolutePath()).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (folder.get() >= 0)
         ::fsync(folder.get());
     return 0;
@@ -242,7 +221,7 @@ void Append(const QString& appFolder, const QByteArray& record, qint64 maxEntrie
 {
     Q_ASSERT(record.size() == RecordBytes);
     const QString file = FilePath(appFolder);
-    Descriptor fd(::open(Native(file).constData(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0666));
+    FileDescriptor fd(::open(Native(file).constData(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0666));
     if (fd.get() < 0)
         throw Failure::FromErrno(errno);
     struct stat st {};
