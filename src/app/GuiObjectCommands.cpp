@@ -1,6 +1,7 @@
 #include "app/GuiObjectCommands.h"
 
 #include "app/AppContext.h"
+#include "base/DesktopOpener.h"
 #include "app/GuiCommandRegistry.h"
 #include "app/frmErrorLog.h"
 #include "app/frmHelp.h"
@@ -86,17 +87,7 @@ void GuiObjectCommands::OpenRow(GuiResultPane* pane, int row)
 
 bool GuiObjectCommands::HandToDesktop(const QString& path, const QString& title)
 {
-    bool opened = false;
-    {
-        BusyPointer busy(m_ctx.Dialogs());
-        opened = m_openUrl(QUrl::fromLocalFile(path));
-    }
-    // Without a word the user would take the silence for a program still starting.
-    if (!opened)
-        m_ctx.Dialogs().Message(QStringLiteral("Unable to open \"") + path + QStringLiteral("\".\r\n")
-                                    + QStringLiteral("No program on this computer is set up to open it."),
-                                title, UserDialogs::Icon::Warning);
-    return opened;
+    return ::HandToDesktop(m_ctx.Dialogs(), m_openUrl, path, title);
 }
 
 void GuiObjectCommands::ExploreCurrentFolder()

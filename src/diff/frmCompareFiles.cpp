@@ -3,6 +3,7 @@
 #include "app/AppContext.h"
 #include "app/frmErrorLog.h"
 #include "app/frmHelp.h"
+#include "base/DesktopOpener.h"
 #include "base/Failure.h"
 #include "base/ProgressSink.h"
 #include "base/QtEventPump.h"
@@ -403,16 +404,7 @@ void frmCompareFiles::OpenFile(QLineEdit* box, const QString& missingText, const
         m_ctx.Dialogs().Message(missingText, QStringLiteral("File Sync"), UserDialogs::Icon::Information);
         return;
     }
-    bool opened = false;
-    {
-        BusyPointer busy(m_ctx.Dialogs());
-        opened = m_openUrl(QUrl::fromLocalFile(path));
-    }
-    // The desktop offers no program chooser of its own; without a word the user would wait for a program.
-    if (!opened)
-        m_ctx.Dialogs().Message(QStringLiteral("Unable to open \"") + path + QStringLiteral("\".\r\n")
-                                    + QStringLiteral("No program on this computer is set up to open it."),
-                                title, UserDialogs::Icon::Warning);
+    HandToDesktop(m_ctx.Dialogs(), m_openUrl, path, title);
 }
 
 void frmCompareFiles::cmdHelp_Click()

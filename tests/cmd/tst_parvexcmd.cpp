@@ -27,10 +27,7 @@ class ParvexCmdTest : public ::testing::Test
 protected:
     void SetUp() override
     {
-        bin = tmp.createFolder(QStringLiteral("bin"));
-        ASSERT_TRUE(QFile::copy(TestBinDir() + QStringLiteral("/parvexcmd"), bin + QStringLiteral("/parvexcmd")));
-        ASSERT_TRUE(QFile::copy(TestLibraryFile(), bin + QStringLiteral("/libparvexlib.so")));
-        QFile(bin + QStringLiteral("/parvexcmd")).setPermissions(QFileDevice::ExeOwner | QFileDevice::ReadOwner);
+        bin = PrivateParvexCmdFolder(tmp);
         left = tmp.createFolder(QStringLiteral("left"));
         right = tmp.createFolder(QStringLiteral("right"));
     }

@@ -33,10 +33,7 @@ class ParvexCmdFilesTest : public ::testing::Test
 protected:
     void SetUp() override
     {
-        bin = tmp.createFolder(U("bin"));
-        ASSERT_TRUE(QFile::copy(TestBinDir() + U("/parvexcmd"), bin + U("/parvexcmd")));
-        ASSERT_TRUE(QFile::copy(TestLibraryFile(), bin + U("/libparvexlib.so")));
-        QFile(bin + U("/parvexcmd")).setPermissions(QFileDevice::ExeOwner | QFileDevice::ReadOwner);
+        bin = PrivateParvexCmdFolder(tmp);
     }
 
     Result Run(const QStringList& args) const

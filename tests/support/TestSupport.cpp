@@ -98,3 +98,13 @@ QByteArray FileBytes(const QString& file)
     QFile f(file);
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<unreadable>");
 }
+
+QString PrivateParvexCmdFolder(const TempDir& dir)
+{
+    const QString bin = dir.createFolder(QStringLiteral("bin"));
+    const QString program = bin + QStringLiteral("/parvexcmd");
+    EXPECT_TRUE(QFile::copy(TestBinDir() + QStringLiteral("/parvexcmd"), program));
+    EXPECT_TRUE(QFile::copy(TestLibraryFile(), bin + QStringLiteral("/libparvexlib.so")));
+    QFile(program).setPermissions(QFileDevice::ExeOwner | QFileDevice::ReadOwner);
+    return bin;
+}

@@ -45,3 +45,7 @@ QByteArray FileBytes(const QString& file);
 
 // A list of texts written as literals (UTF-8); the project builds without implicit casts from char*.
 QStringList Strings(std::initializer_list<const char*> texts);
+
+// Copies the freshly built parvexcmd and helper library into dir's folder "bin", so that the program's
+// application folder (and so its parvex.ini) is the test's own; answers that folder.
+QString PrivateParvexCmdFolder(const TempDir& dir);
