@@ -9,6 +9,7 @@
 #include "sync/GuiSyncHistoryCommands.h"
 #include "compare/GuiCompareCommands.h"
 #include "diff/GuiDiffCommands.h"
+#include "views/GuiSelectionCommands.h"
 #include "settings/GuiSettingsCommands.h"
 #include "views/GuiViewCommands.h"
 #include "app/GuiToolbarPictures.h"

@@ -19,6 +19,7 @@ class AppContext;
 class GuiCommandRegistry;
 class GuiCompareCommands;
 class GuiDiffCommands;
+class GuiSelectionCommands;
 class GuiFileOpCommands;
 class GuiSyncCommands;
 class GuiObjectCommands;
@@ -91,6 +92,7 @@ public:
     // The file commands' controller (tests stand in for its drives and windows).
     GuiFileOpCommands& FileOpCommands() const;
     GuiSyncCommands& SyncCommands() const;
+    GuiSelectionCommands& SelectionCommands() const;
     QMenu* TopMenu(const QString& objectName) const;
 
     // Results and views.
@@ -216,6 +218,7 @@ private:
     std::unique_ptr<GuiSyncCommands> m_syncCommands;
     std::unique_ptr<GuiSyncHistoryCommands> m_syncHistoryCommands;
     std::unique_ptr<GuiDiffCommands> m_diffCommands;
+    std::unique_ptr<GuiSelectionCommands> m_selectionCommands;
     QHash<QString, QMenu*> m_menus;
     QMenu* m_filePopup = nullptr;
     QMenu* m_folderPopup = nullptr;

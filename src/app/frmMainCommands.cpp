@@ -10,6 +10,7 @@
 #include "sync/GuiSyncCommands.h"
 #include "sync/GuiSyncHistoryCommands.h"
 #include "settings/frmMaintainFolderLists.h"
+#include "views/GuiSelectionCommands.h"
 #include "views/GuiViewCommands.h"
 
 #include <QMenu>
@@ -27,6 +28,7 @@ void frmMain::WireCommands()
     m_syncCommands = std::make_unique<GuiSyncCommands>(m_ctx, *this, *m_commands);
     m_syncHistoryCommands = std::make_unique<GuiSyncHistoryCommands>(m_ctx, *this, *m_commands);
     m_diffCommands = std::make_unique<GuiDiffCommands>(m_ctx, *this, *m_commands);
+    m_selectionCommands = std::make_unique<GuiSelectionCommands>(m_ctx, *this, *m_commands);
 
     // Each folder button opens the folder picker; its arrow opens the folder's own menu.
     for (const bool source : {true, false}) {
@@ -45,6 +47,7 @@ void frmMain::WireCommands()
 
 GuiFileOpCommands& frmMain::FileOpCommands() const { return *m_fileOpCommands; }
 GuiSyncCommands& frmMain::SyncCommands() const { return *m_syncCommands; }
+GuiSelectionCommands& frmMain::SelectionCommands() const { return *m_selectionCommands; }
 
 void frmMain::SetUrlOpener(std::function<bool(const QUrl&)> opener) { m_objectCommands->SetUrlOpener(std::move(opener)); }
 

@@ -4,6 +4,7 @@
 #include "base/QtEventPump.h"
 #include "app/frmErrorLog.h"
 #include "compare/frmCompareProgress.h"
+#include "views/GuiSelectionCommands.h"
 #include "views/ResultTableModel.h"
 
 #include <QComboBox>
@@ -43,6 +44,10 @@ void frmMain::CompareDirs(bool byUserCommand, bool byToolbar)
                 m_ctx.Sounds().PlayCompareCompleteSound();
         };
         hooks.showErrorLog = [this] { ShowErrorLogWindow(m_ctx, this); };
+        hooks.showResultsSummary = [this] {
+            if (m_ctx.MainOptions().ShowGraphAfterCompare)
+                m_selectionCommands->ShowResultsSummary();
+        };
         hooks.showFilterState = [this](const QString& text) { SetPanelText(3, text); };
         CompareRun run(m_ctx.ComparisonServices(), m_results, progress, pump, hooks);
         run.CompareDirs(m_cboSource->currentText(), m_cboTarget->currentText(), byUserCommand, byToolbar);

@@ -26,6 +26,9 @@ protected:
         ctx = std::make_unique<AppContext>(appFolder.path(), dialogs);
         BindTestLibrary(*ctx);
         window = std::make_unique<frmMain>(*ctx);
+        // The summary after a comparison is a modal window; the tests that want it open it themselves.
+        ctx->MainOptions().ShowGraphAfterCompare = false;
+        window->Action(QStringLiteral("mnuOptionsShowGraphAfterCompare"))->setChecked(false);
         window->SetUrlOpener([this](const QUrl& url) {
             opened << url.toLocalFile();
             return true;

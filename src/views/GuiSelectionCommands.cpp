@@ -1,0 +1,215 @@
+#include "views/GuiSelectionCommands.h"
+
+#include "app/AppContext.h"
+#include "app/GuiCommandRegistry.h"
+#include "views/GuiResultPane.h"
+#include "views/GuiResultsFrame.h"
+#include "views/ResultTableModel.h"
+#include "views/frmCompareResults.h"
+#include "views/frmSelect.h"
+
+#include <QKeyEvent>
+#include <QScrollBar>
+
+namespace {
+
+// The visible rows a pane shows that are real results (placeholders never take part).
+std::vector<int> RealRows(const GuiResultPane* pane)
+{
+    std::vector<int> rows;
+    const ResultTableModel* model = pane->ResultModel();
+    const int count = model->rowCount();
+    rows.reserve(static_cast<std::size_t>(count));
+    for (int r = 0; r < count; ++r) {
+        const ResultRow* row = model->RowAt(r);
+        if (row != nullptr && IsRealRow(*row))
+            rows.push_back(r);
+    }
+    return rows;
+}
+
+} // namespace
+
+GuiSelectionCommands::GuiSelectionCommands(AppContext& ctx, GuiResultsFrame& frame, GuiCommandRegistry& registry)
+    : m_ctx(ctx), m_frame(frame), m_registry(registry)
+{
+    const auto enabled = [this] { return m_frame.MenusEnabled(); };
+    registry.SetHandler(QStringLiteral("mnuSelectAll"), [this] { SelectAll(m_frame.CurrentListview()); }, enabled);
+    registry.SetHandler(QStringLiteral("mnuDeSelectAll"), [this] { DeselectAll(m_frame.CurrentListview()); }, enabled);
+    registry.SetHandler(QStringLiteral("mnuInvertSelection"), [this] { InvertSelection(m_frame.CurrentListview()); }, enabled);
+    registry.SetHandler(QStringLiteral("mnuSelectOther"), [this] { OpenSelectWizard(); }, enabled);
+    registry.SetHandler(QStringLiteral("mnuSelectShowNext"), [this] { ShowNextSelected(m_frame.CurrentListview()); }, enabled);
+    registry.SetHandler(QStringLiteral("mnuSelectShowOnlySelected"), [this] { ShowOnlySelectedObjects(); }, enabled);
+    registry.SetHandler(QStringLiteral("mnuViewCompareResultsSummary"), [this] { ShowResultsSummary(); }, enabled);
+    for (GuiResultPane* pane : {m_frame.SourcePane(), m_frame.TargetPane()}) {
+        pane->installEventFilter(this);
+        connect(pane->selectionModel(), &QItemSelectionModel::selectionChanged, this, [this, pane] { OnSelectionChanged(pane); });
+        // A view change refills the panes: their totals come back.
+        connect(pane->model(), &QAbstractItemModel::modelReset, this, [this] { UpdateStatus(); });
+    }
+}
+
+bool GuiSelectionCommands::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::KeyPress) {
+        auto* key = static_cast<QKeyEvent*>(event);
+        auto* pane = qobject_cast<GuiResultPane*>(watched);
+        if (pane != nullptr && key->modifiers() == Qt::ControlModifier && (key->key() == Qt::Key_A || key->key() == Qt::Key_D)) {
+            // Only while no operation runs.
+            if (m_frame.MenusEnabled())
+                key->key() == Qt::Key_A ? SelectAll(pane) : DeselectAll(pane);
+            return true;
+        }
+    }
+    return QObject::eventFilter(watched, event);
+}
+
+void GuiSelectionCommands::SelectRuns(GuiResultPane* pane, const std::vector<int>& rows, bool select, bool clearFirst)
+{
+    QItemSelectionModel* model = pane->selectionModel();
+    QItemSelection selection;
+    const int lastColumn = pane->model()->columnCount() - 1;
+    for (const auto& [first, last] : RowRuns(rows))
+        selection.select(pane->model()->index(first, 0), pane->model()->index(last, lastColumn));
+    QItemSelectionModel::SelectionFlags flags = select ? QItemSelectionModel::Select : QItemSelectionModel::Deselect;
+    if (clearFirst)
+        flags |= QItemSelectionModel::Clear;
+    model->select(selection, flags | QItemSelectionModel::Rows);
+    if (selection.isEmpty() && clearFirst)
+        model->clearSelection();
+}
+
+void GuiSelectionCommands::SelectAll(GuiResultPane* pane)
+{
+    if (pane == nullptr)
+        return;
+    SelectRuns(pane, RealRows(pane), true, true);
+}
+
+void GuiSelectionCommands::DeselectAll(GuiResultPane* pane)
+{
+    if (pane == nullptr)
+        return;
+    pane->selectionModel()->clear();
+}
+
+void GuiSelectionCommands::InvertSelection(GuiResultPane* pane)
+{
+    if (pane == nullptr)
+        return;
+    // The selected rows from the selection's ranges: asking row by row costs a search of the ranges each.
+    std::vector<bool> selected(static_cast<std::size_t>(pane->model()->rowCount()), false);
+    for (const QItemSelectionRange& range : pane->selectionModel()->selection())
+        std::fill(selected.begin() + range.top(), selected.begin() + range.bottom() + 1, true);
+    std::vector<int> flipped;
+    for (const int r : RealRows(pane)) {
+        if (!selected[static_cast<std::size_t>(r)])
+            flipped.push_back(r);
+    }
+    SelectRuns(pane, flipped, true, true);
+}
+
+void GuiSelectionCommands::ShowNextSelected(GuiResultPane* pane)
+{
+    if (pane == nullptr)
+        return;
+    const int count = pane->model()->rowCount();
+    const int current = pane->currentIndex().isValid() ? pane->currentIndex().row() : -1;
+    const QItemSelectionModel* model = pane->selectionModel();
+    for (int step = 1; step < count + 1; ++step) {
+        const int r = (current + step) % count;
+        if (r == current)
+            break;
+        if (model->isRowSelected(r, QModelIndex())) {
+            pane->selectionModel()->setCurrentIndex(pane->model()->index(r, 0), QItemSelectionModel::NoUpdate);
+            pane->scrollTo(pane->model()->index(r, 0), QAbstractItemView::PositionAtTop);
+            return;
+        }
+    }
+}
+
+void GuiSelectionCommands::ShowOnlySelectedObjects()
+{
+    try {
+        GuiResultPane* pane = m_frame.CurrentListview();
+        if (pane == nullptr || pane->model()->rowCount() == 0 || IsNoResultsList(pane->ResultModel()->Hold()))
+            return;
+        m_ctx.Lib().ShowSelectedNotice();
+        PaneRows shown;
+        for (const int hold : pane->SelectedHoldRows())
+            shown.push_back(hold);
+        GuiResultPane* other = pane == m_frame.SourcePane() ? m_frame.TargetPane() : m_frame.SourcePane();
+        other->ResultModel()->Reset(PaneRows{});
+        pane->ResultModel()->Reset(std::move(shown));
+        SelectAll(pane);
+        UpdateStatus();
+    } catch (...) {
+        m_ctx.Errors().HandleUnexpectedError(QStringLiteral("frmMain.ShowOnlySelectedObjects"));
+    }
+}
+
+void GuiSelectionCommands::SelectFileTypesInList(GuiResultPane* pane, const SelectCriteria& criteria)
+{
+    try {
+        const std::vector<int> rows = RowsMatchingSelection(pane->ResultModel()->Hold(), pane->ResultModel()->Rows(),
+                                                            criteria, m_ctx.Errors(), QDate::currentDate());
+        SelectRuns(pane, rows, criteria.select, criteria.select);
+    } catch (...) {
+        m_ctx.Errors().HandleUnexpectedError(QStringLiteral("frmmain.SelectFileTypesInList"));
+    }
+}
+
+void GuiSelectionCommands::OpenSelectWizard()
+{
+    frmSelect wizard(m_ctx, m_frame, *this, m_frame.FrameWindow());
+    wizard.exec();
+}
+
+void GuiSelectionCommands::ShowResultsSummary()
+{
+    ShowCompareResultsSummary(m_ctx, m_frame, [this](const QString& name) { return m_registry.Action(name); });
+}
+
+void GuiSelectionCommands::OnSelectionChanged(GuiResultPane* pane)
+{
+    if (m_changing)
+        return;
+    if (pane->selectionModel()->hasSelection()) {
+        GuiResultPane* other = pane == m_frame.SourcePane() ? m_frame.TargetPane() : m_frame.SourcePane();
+        m_changing = true;
+        other->selectionModel()->clear();
+        m_changing = false;
+    }
+    UpdateStatus();
+}
+
+QString GuiSelectionCommands::PaneStatusText(const GuiResultPane* pane) const
+{
+    const auto sizeText = [this](qint64 bytes) { return m_ctx.Lib().ConvertBytesToCorrectByteTypeString(bytes); };
+    const ResultTableModel* model = pane->ResultModel();
+    const ResultList& hold = model->Hold();
+    if (IsNoResultsList(hold))
+        return QString();
+    qint64 count = 0;
+    qint64 bytes = 0;
+    // Ranges, not indexes: a million selected rows are one range.
+    for (const QItemSelectionRange& range : pane->selectionModel()->selection()) {
+        for (int r = range.top(); r <= range.bottom(); ++r) {
+            const ResultRow* row = model->RowAt(r);
+            if (row != nullptr && IsRealRow(*row)) {
+                ++count;
+                bytes += row->size;
+            }
+        }
+    }
+    if (count == 0)
+        return PaneTotalsText(ComputePaneTotals(hold, model->Rows()), sizeText);
+    return QStringLiteral("Selected ") + QString::number(count) + QStringLiteral(" object(s)") + QStringLiteral("  (")
+           + sizeText(bytes) + QLatin1Char(')');
+}
+
+void GuiSelectionCommands::UpdateStatus()
+{
+    m_frame.SetPanelText(1, PaneStatusText(m_frame.SourcePane()));
+    m_frame.SetPanelText(2, PaneStatusText(m_frame.TargetPane()));
+}
