@@ -2,6 +2,7 @@
 
 #include "app/AppContext.h"
 #include "app/GuiCommandRegistry.h"
+#include "views/GuiPanePrint.h"
 #include "views/GuiResultPane.h"
 #include "views/GuiResultsFrame.h"
 #include "views/ResultTableModel.h"
@@ -41,6 +42,7 @@ GuiSelectionCommands::GuiSelectionCommands(AppContext& ctx, GuiResultsFrame& fra
     registry.SetHandler(QStringLiteral("mnuSelectShowNext"), [this] { ShowNextSelected(m_frame.CurrentListview()); }, enabled);
     registry.SetHandler(QStringLiteral("mnuSelectShowOnlySelected"), [this] { ShowOnlySelectedObjects(); }, enabled);
     registry.SetHandler(QStringLiteral("mnuViewCompareResultsSummary"), [this] { ShowResultsSummary(); }, enabled);
+    registry.SetHandler(QStringLiteral("mnuFilePrint"), [this] { PrintResults(); }, enabled);
     for (GuiResultPane* pane : {m_frame.SourcePane(), m_frame.TargetPane()}) {
         pane->installEventFilter(this);
         connect(pane->selectionModel(), &QItemSelectionModel::selectionChanged, this, [this, pane] { OnSelectionChanged(pane); });
@@ -212,4 +214,25 @@ void GuiSelectionCommands::UpdateStatus()
 {
     m_frame.SetPanelText(1, PaneStatusText(m_frame.SourcePane()));
     m_frame.SetPanelText(2, PaneStatusText(m_frame.TargetPane()));
+}
+
+PanePrintout GuiSelectionCommands::Printout() const
+{
+    PanePrintout out;
+    out.leftFolder = m_frame.ComparedFolder(m_frame.SourcePane());
+    out.rightFolder = m_frame.ComparedFolder(m_frame.TargetPane());
+    out.leftHold = &m_frame.SourcePane()->ResultModel()->Hold();
+    out.rightHold = &m_frame.TargetPane()->ResultModel()->Hold();
+    out.leftRows = m_frame.SourcePane()->ResultModel()->Rows();
+    out.rightRows = m_frame.TargetPane()->ResultModel()->Rows();
+    return out;
+}
+
+void GuiSelectionCommands::PrintResults()
+{
+    try {
+        PrintPanes(Printout(), m_ctx.Dialogs(), m_frame.FrameWindow());
+    } catch (...) {
+        m_ctx.Errors().HandleUnexpectedError(QStringLiteral("frmMain.mnuFilePrint_Click"));
+    }
 }

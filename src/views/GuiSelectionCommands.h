@@ -1,5 +1,6 @@
 #pragma once
 
+#include "views/GuiPanePrint.h"
 #include "views/SelectionRules.h"
 
 #include <QObject>
@@ -11,7 +12,7 @@ class GuiResultsFrame;
 
 // The Select menu and the selection of the two result panes: select all (also Ctrl+A in a pane),
 // deselect all (Ctrl+D), invert, show the next selected row, show only the selected rows, and the Select
-// Wizard. Selection is per pane: selecting in one pane clears the other, and the pane's status panel
+// Wizard; and the print of the two panes. Selection is per pane: selecting in one pane clears the other, and the pane's status panel
 // shows the count and size of its selected rows. Every change is one selection-model change built from
 // runs of rows, never a signal per row, so a million rows take a moment, not minutes.
 class GuiSelectionCommands final : public QObject
@@ -32,6 +33,11 @@ public:
     void OpenSelectWizard();
     // The summary of the last comparison (View menu; after a comparison when the option says so).
     void ShowResultsSummary();
+
+    // "&Print...": the two panes as one table, through the print preview.
+    void PrintResults();
+    // What a print of the panes shows now.
+    PanePrintout Printout() const;
 
     // The status text of a pane: its selection when it has one, otherwise its totals.
     QString PaneStatusText(const GuiResultPane* pane) const;

@@ -1,0 +1,279 @@
+#include "../app/MainWindowFixture.h"
+
+#include "app/GuiCommandRegistry.h"
+#include "views/GuiPanePrint.h"
+#include "views/GuiSelectionCommands.h"
+#include "views/SelectionRules.h"
+#include "views/SummaryCounts.h"
+#include "views/frmCompareResults.h"
+#include "views/frmSelect.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QPrinter>
+#include <QProcess>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QStandardPaths>
+#include <QTimer>
+#include <QTreeWidget>
+
+namespace {
+
+QString U(const char* s) { return QString::fromUtf8(s); }
+
+// 100-ns ticks since 1601 of a local date at noon.
+qint64 TicksOf(const QDate& date)
+{
+    return QDateTime(date, QTime(12, 0)).toMSecsSinceEpoch() * 10000 + 116444736000000000LL;
+}
+
+} // namespace
+
+class SelectionTest : public MainWindowTest
+{
+protected:
+    void SetUp() override
+    {
+        MainWindowTest::SetUp();
+        // A comparison with a row of every kind; the right side of an orphan is a placeholder.
+        const QDate day(2024, 3, 10);
+        ResultList left = {TestRow("a.txt", Category::Newer, 100), TestRow("b.txt", Category::Older, 2000),
+                           TestRow("c.doc", Category::Same, 30),   TestRow("d.txt", Category::Orphan, 400),
+                           TestRow("e.bin", Category::Binary, 50), TestRow("/Same", Category::IdenticalFolder, 10),
+                           TestRow("/Diff", Category::DifferentFolder, 20), TestRow("/Only", Category::OrphanFolder, 30)};
+        ResultList right = left;
+        right[0].icon = Category::Older;
+        right[1].icon = Category::Newer;
+        right[3] = ResultRow{};
+        right[7] = ResultRow{};
+        for (std::size_t i = 0; i < left.size(); ++i) {
+            left[i].ticks = TicksOf(day.addDays(static_cast<int>(i)));
+            if (IsRealRow(right[i]))
+                right[i].ticks = left[i].ticks;
+        }
+        window->HoldSource() = left;
+        window->HoldTarget() = right;
+        window->ApplyViewTypes();
+        dialogs.clear();
+    }
+
+    GuiSelectionCommands& Commands() { return window->SelectionCommands(); }
+
+    static QStringList Selected(const GuiResultPane* pane)
+    {
+        QStringList names;
+        const QStringList texts = Texts(pane);
+        for (const int r : pane->SelectedRows())
+            names << texts[r];
+        return names;
+    }
+
+    void Key(GuiResultPane* pane, int key)
+    {
+        QKeyEvent press(QEvent::KeyPress, key, Qt::ControlModifier);
+        QApplication::sendEvent(pane, &press);
+    }
+};
+
+TEST_F(SelectionTest, SelectAllDeselectAndInvertKeepPlaceholdersOut)
+{
+    Q_EMIT Right()->FocusTaken();
+    Key(Right(), Qt::Key_A);
+    EXPECT_EQ(Right()->SelectedRows().size(), 6); // two placeholders stay out
+    EXPECT_EQ(Panel(2), U("Selected 6 object(s)  (2.16KB)"));
+    // Selecting in the other pane clears this one.
+    Q_EMIT Left()->FocusTaken();
+    Item("mnuSelectAll")->trigger();
+    EXPECT_EQ(Left()->SelectedRows().size(), 8);
+    EXPECT_TRUE(Right()->SelectedRows().isEmpty());
+    EXPECT_EQ(Panel(2), U("Total 6 object(s)  (2.16KB)"));
+    Key(Left(), Qt::Key_D);
+    EXPECT_TRUE(Left()->SelectedRows().isEmpty());
+    EXPECT_EQ(Panel(1), U("Total 8 object(s)  (2.58KB)"));
+
+    Q_EMIT Right()->FocusTaken();
+    Right()->selectionModel()->select(Right()->model()->index(0, 0), QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    Item("mnuInvertSelection")->trigger();
+    EXPECT_EQ(Selected(Right()), Strings({"b.txt", "c.doc", "e.bin", "/Same", "/Diff"}));
+}
+
+TEST_F(SelectionTest, NothingToSelectBeforeAComparison)
+{
+    window->RemoveListItemsAndShowNoCompareMsg();
+    Q_EMIT Left()->FocusTaken();
+    Key(Left(), Qt::Key_A);
+    Item("mnuInvertSelection")->trigger();
+    EXPECT_TRUE(Left()->SelectedRows().isEmpty());
+    Item("mnuSelectShowOnlySelected")->trigger();
+    EXPECT_EQ(Texts(Left()), QStringList{NoComparisonResultsText()});
+}
+
+TEST_F(SelectionTest, ShowNextSelectedWrapsAndShowOnlySelectedKeepsThoseRows)
+{
+    Q_EMIT Left()->FocusTaken();
+    for (const int r : {1, 3, 6})
+        Left()->selectionModel()->select(Left()->model()->index(r, 0), QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    Left()->selectionModel()->setCurrentIndex(Left()->model()->index(6, 0), QItemSelectionModel::NoUpdate);
+    Item("mnuSelectShowNext")->trigger();
+    EXPECT_EQ(Left()->currentIndex().row(), 1);
+    Item("mnuSelectShowNext")->trigger();
+    EXPECT_EQ(Left()->currentIndex().row(), 3);
+
+    Item("mnuSelectShowOnlySelected")->trigger();
+    EXPECT_EQ(Texts(Left()), Strings({"b.txt", "d.txt", "/Diff"}));
+    EXPECT_EQ(Selected(Left()), Strings({"b.txt", "d.txt", "/Diff"}));
+    EXPECT_EQ(Right()->model()->rowCount(), 0);
+    // A view type brings every row back.
+    Item("mnuViewViewAll")->trigger();
+    EXPECT_EQ(Left()->model()->rowCount(), 8);
+    EXPECT_EQ(Right()->model()->rowCount(), 8);
+}
+
+TEST_F(SelectionTest, TheWizardSelectsByCategoryPatternSizeAndDate)
+{
+    Right()->selectionModel()->select(Right()->model()->index(0, 0), QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    const auto run = [this](std::function<void(SelectCriteria&)> set, bool select = true) {
+        SelectCriteria c;
+        set(c);
+        c.select = select;
+        Commands().SelectFileTypesInList(Left(), c);
+        return Selected(Left());
+    };
+    const auto flag = [](SelectCriteria& c, Category k) { c.categories[static_cast<std::size_t>(static_cast<int>(k) - 1)] = true; };
+    // Newer files in the left pane; the right pane's selection goes.
+    EXPECT_EQ(run([&](SelectCriteria& c) { flag(c, Category::Newer); }), Strings({"a.txt"}));
+    EXPECT_TRUE(Right()->SelectedRows().isEmpty());
+    // No category and one extension: every row of that extension, whatever its category; folders never.
+    EXPECT_EQ(run([](SelectCriteria& c) { c.patterns = U("*.TXT"); }), Strings({"a.txt", "b.txt", "d.txt"}));
+    // Deselect the orphans only.
+    EXPECT_EQ(run([&](SelectCriteria& c) { flag(c, Category::Orphan); }, false), Strings({"a.txt", "b.txt"}));
+    // Size: greater than 100 bytes; less than 100.
+    EXPECT_EQ(run([](SelectCriteria& c) { c.byteSize = U("100"); c.sizeOperator = 2; }), Strings({"b.txt", "d.txt"}));
+    EXPECT_EQ(run([](SelectCriteria& c) { c.byteSize = U("100"); c.sizeOperator = 1; }), Strings({"c.doc", "e.bin", "/Same", "/Diff", "/Only"}));
+    EXPECT_EQ(run([](SelectCriteria& c) { c.byteSize = U("30"); c.sizeOperator = 0; }), Strings({"c.doc", "/Only"}));
+    // Date: rows are dated a day apart from 10 March 2024.
+    const auto date = [](SelectCriteria& c, const QDate& d, int op) {
+        c.date = d;
+        c.dateText = d.toString(Qt::ISODate);
+        c.dateOperator = op;
+    };
+    EXPECT_EQ(run([&](SelectCriteria& c) { date(c, QDate(2024, 3, 12), 0); }), Strings({"c.doc"}));
+    EXPECT_EQ(run([&](SelectCriteria& c) { date(c, QDate(2024, 3, 12), 1); }), Strings({"a.txt", "b.txt"}));
+    EXPECT_EQ(run([&](SelectCriteria& c) { date(c, QDate(2024, 3, 15), 2); }), Strings({"/Diff", "/Only"}));
+    // "is before" tomorrow is the wizard's starting state: no date criterion.
+    EXPECT_EQ(run([&](SelectCriteria& c) { date(c, QDate::currentDate().addDays(1), 1); }).size(), 8);
+}
+
+TEST_F(SelectionTest, TheWizardWindowWorksOnTheChosenPane)
+{
+    frmSelect wizard(*ctx, *window, Commands());
+    wizard.findChild<QRadioButton*>(U("optPane1"))->setChecked(true);
+    wizard.findChild<QCheckBox*>(U("chkFileType2"))->setChecked(true);
+    wizard.findChild<QPushButton*>(U("cmdSelect1"))->click();
+    EXPECT_EQ(window->CurrentListview(), Right());
+    EXPECT_EQ(Selected(Right()), Strings({"a.txt"})); // older on the right
+    auto* size = wizard.findChild<QLineEdit*>(U("txtByteSize"));
+    size->setText(U("12x"));
+    wizard.ValidateByteSize();
+    EXPECT_EQ(dialogs.last().text, U("Byte Size is not a valid numeral"));
+    EXPECT_EQ(dialogs.last().title, U("Input Error"));
+    EXPECT_EQ(size->text(), U("-1"));
+    size->setText(U("2000.0"));
+    wizard.ValidateByteSize();
+    EXPECT_EQ(size->text(), U("2000"));
+}
+
+TEST(SelectionRules, FileTypeEntriesAndTheirPatterns)
+{
+    const ResultList rows = {TestRow("a.TXT", Category::Same), TestRow("b.txt", Category::Same), TestRow("/Sub.d", Category::IdenticalFolder),
+                             TestRow("noext", Category::Same), TestRow("c.tar.gz", Category::Orphan)};
+    const QStringList entries = FileTypeEntries(rows);
+    EXPECT_EQ(entries, Strings({"All Files  (*)", "TXT Files  (*.TXT)", "GZ Files  (*.gz)", "User-defined..."}));
+    EXPECT_EQ(PatternsOfEntries({entries[1], U("User-defined...  (*.bmp, *.jpg)")}), U("*.TXT,*.bmp, *.jpg"));
+    EXPECT_EQ(RowRuns({1, 2, 3, 7, 9, 10}), (std::vector<std::pair<int, int>>{{1, 3}, {7, 7}, {9, 10}}));
+}
+
+TEST_F(SelectionTest, TheSummaryCountsEveryRowWhateverTheViewHides)
+{
+    // Only the differences on view: the counts stay those of the whole comparison.
+    Item("mnuViewDifferences")->trigger();
+    bool seen = false;
+    QTimer::singleShot(0, [&seen] {
+        auto* w = qobject_cast<frmCompareResults*>(QApplication::activeModalWidget());
+        ASSERT_NE(w, nullptr);
+        seen = true;
+        EXPECT_EQ(w->Counts(true).total, 8);
+        EXPECT_EQ(w->Counts(false).total, 6);
+        EXPECT_EQ(w->Counts(false).Of(Category::Newer), 1);
+        auto* list = w->findChild<QTreeWidget*>(U("lvwFileTypes"));
+        EXPECT_EQ(list->topLevelItem(2)->text(0), U("Newer Files"));
+        EXPECT_EQ(list->topLevelItem(4)->text(0), U("Different but same date/time Files"));
+        EXPECT_EQ(list->topLevelItem(4)->text(1), U("1"));
+        w->findChild<QRadioButton*>(U("optRightFolder"))->setChecked(true);
+        EXPECT_EQ(list->topLevelItem(0)->text(1), U("6"));
+        EXPECT_EQ(list->topLevelItem(9)->text(1), U("0")); // no orphan folder on the right
+        w->findChild<QCheckBox*>(U("chkAutoShowGraphAfterCompare"))->setChecked(true);
+        w->findChild<QPushButton*>(U("cmdOK"))->click();
+    });
+    Item("mnuViewCompareResultsSummary")->trigger();
+    EXPECT_TRUE(seen);
+    EXPECT_TRUE(ctx->MainOptions().ShowGraphAfterCompare);
+    EXPECT_TRUE(Item("mnuOptionsShowGraphAfterCompare")->isChecked());
+
+    window->RemoveListItemsAndShowNoCompareMsg();
+    Item("mnuViewCompareResultsSummary")->trigger();
+    EXPECT_EQ(dialogs.last().text, U("No comparison has been executed"));
+    EXPECT_EQ(dialogs.last().title, U("Comparison Results Summary"));
+}
+
+TEST(SummaryPie, SlicesFollowTheSharesInTheirOrder)
+{
+    CategoryCounts c;
+    EXPECT_TRUE(PieSlices(c).empty());
+    c.count[static_cast<std::size_t>(static_cast<int>(Category::Same) - 1)] = 3;
+    c.total = 3;
+    std::vector<PieSlice> s = PieSlices(c);
+    ASSERT_EQ(s.size(), 1u);
+    EXPECT_TRUE(s[0].whole);
+    EXPECT_EQ(s[0].category, Category::Same);
+
+    CategoryCounts half;
+    half.count[static_cast<std::size_t>(static_cast<int>(Category::Older) - 1)] = 1;
+    half.count[static_cast<std::size_t>(static_cast<int>(Category::Newer) - 1)] = 1;
+    half.total = 2;
+    s = PieSlices(half);
+    ASSERT_EQ(s.size(), 2u);
+    EXPECT_EQ(s[0].category, Category::Newer); // three o'clock counter-clockwise to nine
+    EXPECT_DOUBLE_EQ(s[0].start, 0.001);
+    EXPECT_DOUBLE_EQ(s[0].end, 50.001);
+    EXPECT_EQ(s[1].category, Category::Older);
+    EXPECT_DOUBLE_EQ(s[1].end, 99.999);
+}
+
+TEST_F(SelectionTest, APrintoutOfThePanesNamesEveryRow)
+{
+    const QString pdftotext = QStandardPaths::findExecutable(U("pdftotext"));
+    if (pdftotext.isEmpty())
+        GTEST_SKIP() << "pdftotext (poppler-utils) is not installed";
+    const QString pdf = appFolder.file(U("panes.pdf"));
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(pdf);
+    PanePrintout printout = Commands().Printout();
+    printout.leftFolder = U("/left/folder");
+    printout.rightFolder = U("/right/folder");
+    PaintPanes(printout, printer);
+    QProcess p;
+    p.start(pdftotext, {U("-layout"), pdf, U("-")});
+    ASSERT_TRUE(p.waitForFinished(30000));
+    const QString text = QString::fromUtf8(p.readAllStandardOutput());
+    for (const char* expected : {"/left/folder", "/right/folder", "a.txt", "/Only", "Newer", "OrphanFolder", "2000"})
+        EXPECT_TRUE(text.contains(U(expected))) << expected << "\n" << text.toStdString();
+
+    window->RemoveListItemsAndShowNoCompareMsg();
+    Item("mnuFilePrint")->trigger();
+    EXPECT_EQ(dialogs.last().text, U("There are no items to print."));
+}
