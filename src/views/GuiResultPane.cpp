@@ -146,6 +146,18 @@ QList<int> GuiResultPane::SelectedRows() const
     return rows;
 }
 
+void GuiResultPane::selectionChanged(const QItemSelection& selected, const QItemSelection& deselected)
+{
+    // The view repaints a change by the region of every range: for a selection of scattered rows (every
+    // tenth of a million) that region costs minutes to build. Past a few ranges, repaint what shows.
+    constexpr qsizetype ManyRanges = 64;
+    if (selected.size() + deselected.size() > ManyRanges) {
+        viewport()->update();
+        return;
+    }
+    QTreeView::selectionChanged(selected, deselected);
+}
+
 std::vector<int> GuiResultPane::SelectedHoldRows() const
 {
     std::vector<int> rows;

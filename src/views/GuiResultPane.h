@@ -45,6 +45,7 @@ Q_SIGNALS:
     void ObjectsDropped(const QStringList& paths, Qt::KeyboardModifiers modifiers);
 
 protected:
+    void selectionChanged(const QItemSelection& selected, const QItemSelection& deselected) override;
     void focusInEvent(QFocusEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;

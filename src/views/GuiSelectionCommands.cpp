@@ -73,12 +73,14 @@ void GuiSelectionCommands::SelectRuns(GuiResultPane* pane, const std::vector<int
     const int lastColumn = pane->model()->columnCount() - 1;
     for (const auto& [first, last] : RowRuns(rows))
         selection.select(pane->model()->index(first, 0), pane->model()->index(last, lastColumn));
-    QItemSelectionModel::SelectionFlags flags = select ? QItemSelectionModel::Select : QItemSelectionModel::Deselect;
+    // Cleared in a step of its own: the model compares the old selection with the new one range against
+    // range, which for scattered rows against a full selection takes minutes; against none it is free.
     if (clearFirst)
-        flags |= QItemSelectionModel::Clear;
-    model->select(selection, flags | QItemSelectionModel::Rows);
-    if (selection.isEmpty() && clearFirst)
         model->clearSelection();
+    // The ranges span whole rows already. With the Rows flag the model would widen them one by one and
+    // merge each into the rest, as slow again.
+    if (!selection.isEmpty())
+        model->select(selection, select ? QItemSelectionModel::Select : QItemSelectionModel::Deselect);
 }
 
 void GuiSelectionCommands::SelectAll(GuiResultPane* pane)
