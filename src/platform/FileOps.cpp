@@ -1204,8 +1204,12 @@ Result Rename(const QString& object, const QString& newName, const Control& cont
             struct stat there {};
             const bool exists = ::fstatat(fd, name.constData(), &there, AT_SYMLINK_NOFOLLOW) == 0;
             // On a folder that ignores case the name that exists may be the object itself: a change of
-            // case, which only a plain rename makes. EINVAL: this file system has no RENAME_NOREPLACE.
-            const bool itself = exists && there.st_dev == item.dev && there.st_ino == item.node.ino;
+            // case, which only a plain rename makes. A second hard link of the file looks the same, but
+            // a rename onto it does nothing and answers success, so it counts only for a change of case
+            // of an object with one name. EINVAL: this file system has no RENAME_NOREPLACE.
+            const bool caseChange = QString::compare(QFile::decodeName(item.name), newName, Qt::CaseInsensitive) == 0;
+            const bool itself = exists && caseChange && there.st_dev == item.dev && there.st_ino == item.node.ino
+                                && (S_ISDIR(there.st_mode) || there.st_nlink == 1);
             if (itself || (err == EINVAL && !exists))
                 err = ::renameat(fd, item.name.constData(), fd, name.constData()) == 0 ? 0 : errno;
             else if (err == EINVAL)

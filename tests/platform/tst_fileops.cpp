@@ -602,4 +602,9 @@ TEST_F(FileOpsTest, RenameNeverReplacesAnExistingObjectAndRefusesNamesWithAPath)
     ASSERT_TRUE(renamed.ok());
     EXPECT_EQ(Lstat(Src(QStringLiteral("c"))).st_ino, inode);
     EXPECT_EQ(Entries(Src()), QStringList({QStringLiteral("b"), QStringLiteral("c")}));
+
+    // Another hard link of the file under the new spelling: a rename onto it would do nothing at all.
+    ASSERT_EQ(::link(Native(b).constData(), Native(Src(QStringLiteral("B"))).constData()), 0);
+    EXPECT_EQ(FileOps::Rename(b, QStringLiteral("B")).error, EEXIST);
+    EXPECT_EQ(Entries(Src()), QStringList({QStringLiteral("B"), QStringLiteral("b"), QStringLiteral("c")}));
 }
