@@ -1,0 +1,216 @@
+#include "FakeUserDialogs.h"
+#include "SyncFixture.h"
+#include "TestSupport.h"
+#include "Unprivileged.h"
+
+#include "compare/RowFormat.h"
+#include "model/CFile.h"
+#include "sync/FileTimeStamps.h"
+
+#include <QFile>
+#include <gtest/gtest.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+
+namespace {
+
+using Icon = UserDialogs::Icon;
+using Answer = UserDialogs::Answer;
+
+const qint64 Noon = QDateTime(QDate(2023, 5, 4), QTime(12, 0, 0), Qt::UTC).toSecsSinceEpoch();
+const QString CrLf = QStringLiteral("\r\n");
+
+struct stat Lstat(const QString& path)
+{
+    struct stat st {};
+    EXPECT_EQ(::lstat(QFile::encodeName(path).constData(), &st), 0) << qPrintable(path);
+    return st;
+}
+
+bool SameTime(const timespec& a, const timespec& b) { return a.tv_sec == b.tv_sec && a.tv_nsec == b.tv_nsec; }
+
+void SetAccessTime(const QString& path, qint64 seconds, long nanoseconds)
+{
+    timespec times[2]{};
+    times[0].tv_sec = seconds;
+    times[0].tv_nsec = nanoseconds;
+    times[1].tv_nsec = UTIME_OMIT;
+    ASSERT_EQ(::utimensat(AT_FDCWD, QFile::encodeName(path).constData(), times, AT_SYMLINK_NOFOLLOW), 0);
+}
+
+QString UnableTitle() { return QStringLiteral("Unable to Change File Date/Time"); }
+
+} // namespace
+
+class TimeStampTest : public ::testing::Test
+{
+protected:
+    QString Left() const { return dir.file(QStringLiteral("left/")); }
+    QString Right() const { return dir.file(QStringLiteral("right/")); }
+    bool Sync(const ResultList& own, const ResultList& other, int row, bool confirm = false)
+    {
+        return SyncTimeStampWithCounterpart(dialogs, own, other, row, Left(), Right(), confirm);
+    }
+
+    TempDir dir;
+    FakeUserDialogs dialogs;
+};
+
+TEST_F(TimeStampTest, TheCounterpartsTimesAreCopiedToTheNanosecondAndALinkIsStampedAsItself)
+{
+    const QString mine = dir.createFileAt(QStringLiteral("left/a.txt"), "same", Noon + 60, 111);
+    const QString theirs = dir.createFileAt(QStringLiteral("right/a.txt"), "same", Noon, 123456789);
+    SetAccessTime(theirs, Noon - 3600, 987654321);
+    EXPECT_TRUE(Sync({Row("a.txt", Category::Newer, 4)}, {Row("a.txt", Category::Older, 4)}, 0));
+    EXPECT_TRUE(SameTime(Lstat(mine).st_mtim, Lstat(theirs).st_mtim));
+    EXPECT_TRUE(SameTime(Lstat(mine).st_atim, Lstat(theirs).st_atim));
+    EXPECT_TRUE(dialogs.messages.isEmpty());
+
+    // A link on this side: the link gets the times, the file it points to keeps its own.
+    const QString target = dir.createFileAt(QStringLiteral("left/target.txt"), "target", Noon + 5, 0);
+    ASSERT_EQ(::symlink("target.txt", QFile::encodeName(Left() + QStringLiteral("link")).constData()), 0);
+    const QString counterpart = dir.createFileAt(QStringLiteral("right/link"), "target", Noon - 77, 42);
+    EXPECT_TRUE(Sync({Row("link", Category::Newer, 6)}, {Row("link", Category::Older, 6)}, 0));
+    EXPECT_TRUE(SameTime(Lstat(Left() + QStringLiteral("link")).st_mtim, Lstat(counterpart).st_mtim));
+    EXPECT_EQ(Lstat(target).st_mtim.tv_sec, Noon + 5);
+}
+
+TEST_F(TimeStampTest, OnlyARealFileRowWithACounterpartOnDiskIsStamped)
+{
+    dir.createFileAt(QStringLiteral("left/c.txt"), "left only", Noon);
+    dir.createFileAt(QStringLiteral("left/gone.txt"), "left", Noon);
+    dir.createFolder(QStringLiteral("right"));
+    const QString noFile = QStringLiteral("No file selected.  Please select a file and try again.");
+    const QString orphan = QStringLiteral("The selected file is an Orphan");
+    ResultRow none;
+    none.text = NoComparisonResultsText();
+    const struct
+    {
+        const char* what;
+        ResultList own, other;
+        int row;
+        QString text;
+    } cases[] = {
+        {"no row", {Row("c.txt", Category::Orphan)}, {Placeholder()}, -1, noFile},
+        {"a placeholder row", {Placeholder()}, {Row("d.txt", Category::Orphan)}, 0, noFile},
+        {"the no-results row", {none}, {none}, 0, noFile},
+        {"a folder row", {Row("/Docs", Category::IdenticalFolder)}, {Row("/Docs", Category::IdenticalFolder)}, 0, noFile},
+        {"a left-only file", {Row("c.txt", Category::Orphan)}, {Placeholder()}, 0, orphan},
+        {"a counterpart deleted since", {Row("gone.txt", Category::Newer)}, {Row("gone.txt", Category::Older)}, 0, orphan},
+    };
+    for (const auto& c : cases) {
+        dialogs.clear();
+        EXPECT_FALSE(Sync(c.own, c.other, c.row)) << c.what;
+        ASSERT_EQ(dialogs.messages.size(), 1) << c.what;
+        EXPECT_EQ(dialogs.last().text, c.text) << c.what;
+        EXPECT_EQ(dialogs.last().title, UnableTitle()) << c.what;
+        EXPECT_EQ(dialogs.last().icon, Icon::Warning) << c.what;
+    }
+    EXPECT_EQ(Lstat(Left() + QStringLiteral("c.txt")).st_mtim.tv_sec, Noon);
+}
+
+TEST_F(TimeStampTest, TheQuestionNamesTheCounterpartsTimesAndNoChangesNothing)
+{
+    const QString mine = dir.createFileAt(QStringLiteral("left/a.txt"), "x", Noon + 60);
+    const QString theirs = dir.createFileAt(QStringLiteral("right/a.txt"), "x", Noon, 5);
+    SetAccessTime(theirs, Noon + 7, 0);
+    FileDateTimes times;
+    ASSERT_TRUE(GetFileDateTimes(theirs, times));
+    const QString created = times.created ? FormatDateText(times.created->Ticks()) : QString();
+    const ResultList own{Row("a.txt", Category::Newer, 1)};
+    const ResultList other{Row("a.txt", Category::Older, 1)};
+
+    dialogs.answers = {Answer::No};
+    EXPECT_FALSE(Sync(own, other, 0, true));
+    ASSERT_EQ(dialogs.messages.size(), 1);
+    EXPECT_EQ(dialogs.last().text,
+              QStringLiteral("The Dates/Times of the selected file, a.txt, are about to be changed to:") + CrLf + CrLf
+                  + QStringLiteral("Created: \t\t") + created + CrLf + QStringLiteral("Last Modified: \t")
+                  + FormatDateText(UnixToFileTime(Noon, 5)) + CrLf + QStringLiteral("Last Accessed: \t")
+                  + FormatDateText(UnixToFileTime(Noon + 7, 0)) + CrLf + CrLf + QStringLiteral("Do you wish to continue?"));
+    EXPECT_EQ(dialogs.last().title, QStringLiteral("Confirm Date/Time Change"));
+    EXPECT_EQ(dialogs.last().buttons, UserDialogs::Buttons::YesNo);
+    EXPECT_EQ(Lstat(mine).st_mtim.tv_sec, Noon + 60);
+
+    dialogs.answers = {Answer::Yes};
+    EXPECT_TRUE(Sync(own, other, 0, true));
+    EXPECT_TRUE(SameTime(Lstat(mine).st_mtim, Lstat(theirs).st_mtim));
+}
+
+TEST_F(TimeStampTest, AFileTheUserMayNotWriteOrDoesNotOwnKeepsItsTimesAndSaysWhy)
+{
+    const QString locked = dir.createFileAt(QStringLiteral("left/locked.txt"), "x", Noon + 60);
+    const QString foreign = dir.createFileAt(QStringLiteral("left/foreign.txt"), "x", Noon + 60);
+    dir.createFileAt(QStringLiteral("right/locked.txt"), "x", Noon);
+    dir.createFileAt(QStringLiteral("right/foreign.txt"), "x", Noon);
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "needs root to hand a file to a second user";
+    ::chmod(QFile::encodeName(dir.path()).constData(), 0755);
+    ASSERT_EQ(::chown(QFile::encodeName(locked).constData(), NobodyUid, NobodyUid), 0);
+    ::chmod(QFile::encodeName(locked).constData(), 0444);
+    // Writable for everyone, owned by another user: only the owner may set a time of its choice.
+    ::chmod(QFile::encodeName(foreign).constData(), 0666);
+
+    const int failed = RunAsNobody([&]() -> int {
+        FakeUserDialogs asNobody;
+        if (SyncTimeStampWithCounterpart(asNobody, {Row("locked.txt", Category::Newer, 1)},
+                                         {Row("locked.txt", Category::Older, 1)}, 0, Left(), Right(), false))
+            return 1;
+        if (asNobody.last().text != QStringLiteral("The file \"") + locked + QStringLiteral("\" is read-only.") + CrLf
+                                        + QStringLiteral("Select Properties from the File menu and remove this attribute.")
+            || asNobody.last().title != UnableTitle())
+            return 2;
+        if (SyncTimeStampWithCounterpart(asNobody, {Row("foreign.txt", Category::Newer, 1)},
+                                         {Row("foreign.txt", Category::Older, 1)}, 0, Left(), Right(), false))
+            return 3;
+        if (!asNobody.last().text.startsWith(QStringLiteral("The Date/Time of these file(s) could not be changed:"))
+            || !asNobody.last().text.contains(foreign) || asNobody.last().title != UnableTitle())
+            return 4;
+        return 0;
+    });
+    EXPECT_EQ(failed, 0);
+    EXPECT_EQ(Lstat(locked).st_mtim.tv_sec, Noon + 60);
+    EXPECT_EQ(Lstat(foreign).st_mtim.tv_sec, Noon + 60);
+}
+
+TEST(TimeBoxes, EmptyBoxesReadZeroAndTheFirstBoxOutOfRangeFails)
+{
+    const struct
+    {
+        const char *hour, *minute, *second;
+        std::optional<TimeBox> failing;
+        const char *hourText, *minuteText, *secondText;
+    } cases[] = {
+        {"12", "0", "59", std::nullopt, "12", "0", "59"},
+        {"3", "", " ", std::nullopt, "3", "0", "0"},
+        {"", "5", "5", TimeBox::Hour, "0", "5", "5"},
+        {"0", "5", "5", TimeBox::Hour, "0", "5", "5"},
+        {"13", "x", "5", TimeBox::Hour, "13", "x", "5"},
+        {"1", "60", "", TimeBox::Minute, "1", "60", ""},
+        {"1", "1", "6a", TimeBox::Second, "1", "1", "6a"},
+        {"1.5", "1", "1", TimeBox::Hour, "1.5", "1", "1"},
+    };
+    for (const auto& c : cases) {
+        const TimeBoxCheck check = CheckTimeBoxes(QString::fromLatin1(c.hour), QString::fromLatin1(c.minute),
+                                                  QString::fromLatin1(c.second));
+        EXPECT_EQ(check.failing, c.failing) << c.hour << ":" << c.minute << ":" << c.second;
+        EXPECT_EQ(check.hourText, QString::fromLatin1(c.hourText)) << c.hour;
+        EXPECT_EQ(check.minuteText, QString::fromLatin1(c.minuteText)) << c.minute;
+        EXPECT_EQ(check.secondText, QString::fromLatin1(c.secondText)) << c.second;
+    }
+    EXPECT_EQ(TimeBoxTag(TimeBox::Minute), QStringLiteral("Minute"));
+}
+
+TEST(TimeBoxes, TwelveIsNoonWithPmAndMidnightWithAm)
+{
+    EXPECT_EQ(To24Hour(12, true), 12);
+    EXPECT_EQ(To24Hour(12, false), 0);
+    EXPECT_EQ(To24Hour(1, true), 13);
+    EXPECT_EQ(To24Hour(11, false), 11);
+    // The boxes filled from the clock always pass their own check: midnight reads 12 AM.
+    for (int hour = 0; hour < 24; ++hour) {
+        const TwelveHourClock clock = ToTwelveHour(hour);
+        EXPECT_EQ(To24Hour(clock.hour, clock.pm), hour);
+        EXPECT_FALSE(CheckTimeBoxes(QString::number(clock.hour), QStringLiteral("0"), QStringLiteral("0")).failing) << hour;
+    }
+}
