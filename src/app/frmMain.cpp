@@ -5,6 +5,7 @@
 #include "app/GuiObjectCommands.h"
 #include "model/PathUtils.h"
 #include "sync/GuiFileOpCommands.h"
+#include "sync/GuiStampRenameCommands.h"
 #include "sync/GuiSyncCommands.h"
 #include "sync/GuiSyncHistoryCommands.h"
 #include "compare/GuiCompareCommands.h"

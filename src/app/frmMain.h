@@ -25,6 +25,7 @@ class GuiSyncCommands;
 class GuiObjectCommands;
 class GuiSettingsCommands;
 class GuiSyncHistoryCommands;
+class GuiStampRenameCommands;
 class GuiViewCommands;
 class GuiResultPane;
 class QAction;
@@ -219,6 +220,7 @@ private:
     std::unique_ptr<GuiSyncHistoryCommands> m_syncHistoryCommands;
     std::unique_ptr<GuiDiffCommands> m_diffCommands;
     std::unique_ptr<GuiSelectionCommands> m_selectionCommands;
+    std::unique_ptr<GuiStampRenameCommands> m_stampRenameCommands;
     QHash<QString, QMenu*> m_menus;
     QMenu* m_filePopup = nullptr;
     QMenu* m_folderPopup = nullptr;

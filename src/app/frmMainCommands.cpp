@@ -7,6 +7,7 @@
 #include "diff/GuiDiffCommands.h"
 #include "settings/GuiSettingsCommands.h"
 #include "sync/GuiFileOpCommands.h"
+#include "sync/GuiStampRenameCommands.h"
 #include "sync/GuiSyncCommands.h"
 #include "sync/GuiSyncHistoryCommands.h"
 #include "settings/frmMaintainFolderLists.h"
@@ -29,6 +30,7 @@ void frmMain::WireCommands()
     m_syncHistoryCommands = std::make_unique<GuiSyncHistoryCommands>(m_ctx, *this, *m_commands);
     m_diffCommands = std::make_unique<GuiDiffCommands>(m_ctx, *this, *m_commands);
     m_selectionCommands = std::make_unique<GuiSelectionCommands>(m_ctx, *this, *m_commands);
+    m_stampRenameCommands = std::make_unique<GuiStampRenameCommands>(m_ctx, *this, *m_commands);
 
     // Each folder button opens the folder picker; its arrow opens the folder's own menu.
     for (const bool source : {true, false}) {

@@ -1,13 +1,18 @@
+#include "../app/MainWindowFixture.h"
 #include "SyncFixture.h"
-#include "TestSupport.h"
 
 #include "platform/ParvexLib.h"
 #include "sync/RenameObjects.h"
+#include "sync/frmRenameMultiple.h"
 
-#include <QDir>
-#include <QFile>
-#include <gtest/gtest.h>
-#include <limits>
+#include <QApplication>
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTimer>
+#include <QTreeWidget>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -25,6 +30,23 @@ struct Expected
     const char* revised;
     Conflict conflict;
 };
+
+void OnNextModal(std::function<void(QDialog*)> act)
+{
+    QTimer::singleShot(0, [act = std::move(act)] {
+        auto* window = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+        ASSERT_NE(window, nullptr);
+        act(window);
+    });
+}
+
+template <typename T>
+T* In(QWidget* window, const char* name)
+{
+    T* child = window->findChild<T*>(QString::fromLatin1(name));
+    EXPECT_NE(child, nullptr) << name;
+    return child;
+}
 
 } // namespace
 
@@ -177,4 +199,152 @@ TEST_F(RenameTest, ANumberThatWouldRunPastTheLargestGivesConflictsNotWrappedName
     EXPECT_EQ(rows[1].revised, QString::number(std::numeric_limits<qint64>::max()));
     EXPECT_EQ(rows[2].revised, rows[1].revised);
     EXPECT_EQ(rows[2].conflict, Conflict::Yes);
+}
+
+class RenameCommandsTest : public MainWindowTest
+{
+protected:
+    void SetUp() override
+    {
+        MainWindowTest::SetUp();
+        left.createFile(QStringLiteral("a b.txt"), "a");
+        left.createFile(QStringLiteral("c.txt"), "c");
+        left.createFile(QStringLiteral("d.doc"), "d");
+        left.createFile(QStringLiteral("Only/inside.txt"), "inside");
+        right.createFile(QStringLiteral("c.txt"), "c");
+        Child<QComboBox>("cboSourcePath")->setEditText(left.path());
+        Child<QComboBox>("cboTargetPath")->setEditText(right.path());
+        Item("mnuFileCompareDirectories")->trigger();
+        dialogs.clear();
+    }
+
+    void Select(GuiResultPane* pane, std::initializer_list<const char*> texts)
+    {
+        Q_EMIT pane->FocusTaken();
+        pane->clearSelection();
+        const QStringList rows = Texts(pane);
+        for (const char* text : texts) {
+            const int row = int(rows.indexOf(QString::fromUtf8(text)));
+            ASSERT_GE(row, 0) << text;
+            pane->selectionModel()->select(pane->model()->index(row, 0), QItemSelectionModel::Select | QItemSelectionModel::Rows);
+        }
+    }
+
+    TempDir left;
+    TempDir right;
+};
+
+TEST_F(RenameCommandsTest, OneObjectIsRenamedThroughTheInputBox)
+{
+    Select(Left(), {"c.txt"});
+    dialogs.inputs = {QStringLiteral("e.txt")};
+    Item("mnuFilePopupRename")->trigger();
+    EXPECT_EQ(dialogs.prompts, QStringList{QStringLiteral("Rename File/Folder")});
+    EXPECT_EQ(FileBytes(left.file(QStringLiteral("e.txt"))), "c");
+    EXPECT_TRUE(Texts(Left()).contains(QStringLiteral("e.txt"))) << "compared again";
+
+    // A folder's new name may be typed the way its row shows it.
+    Select(Left(), {"/Only"});
+    dialogs.inputs = {QStringLiteral("/Moved")};
+    Item("mnuFolderPopupRename")->trigger();
+    EXPECT_EQ(FileBytes(left.file(QStringLiteral("Moved/inside.txt"))), "inside");
+
+    // An existing name is never replaced; an empty answer and Cancel do nothing.
+    dialogs.clear();
+    Select(Left(), {"e.txt"});
+    dialogs.inputs = {QStringLiteral("d.doc"), QString(), std::nullopt};
+    Item("mnuFileChangeFilename")->trigger();
+    EXPECT_EQ(dialogs.last().title, QStringLiteral("API Error"));
+    EXPECT_EQ(FileBytes(left.file(QStringLiteral("e.txt"))), "c");
+    EXPECT_EQ(FileBytes(left.file(QStringLiteral("d.doc"))), "d");
+    dialogs.clear();
+    Item("mnuFileChangeFilename")->trigger();
+    Item("mnuFileChangeFilename")->trigger();
+    EXPECT_TRUE(dialogs.messages.isEmpty());
+    EXPECT_EQ(Entries(left.path()), Strings({"Moved", "a b.txt", "d.doc", "e.txt"}));
+}
+
+TEST_F(RenameCommandsTest, NothingSelectedIsSaid)
+{
+    Q_EMIT Right()->FocusTaken();
+    Right()->clearSelection();
+    Item("mnuFileChangeFilename")->trigger();
+    EXPECT_EQ(dialogs.last().text, QStringLiteral("No object selected. Please select a folder or a file and try again."));
+    EXPECT_EQ(dialogs.last().title, QStringLiteral("Unable to Rename"));
+}
+
+TEST_F(RenameCommandsTest, SeveralObjectsArePreviewedAndRenamedInTheWindow)
+{
+    Select(Left(), {"a b.txt", "c.txt", "d.doc"});
+    bool ran = false;
+    OnNextModal([&](QDialog* window) {
+        ran = true;
+        auto* objects = In<QTreeWidget>(window, "lvwObjects");
+        ASSERT_EQ(objects->topLevelItemCount(), 3);
+        EXPECT_EQ(objects->topLevelItem(0)->text(0), QStringLiteral("a b.txt"));
+
+        // A text option opens its box and empties it when it is taken back.
+        auto* replace = In<QCheckBox>(window, "chkChangeFileName");
+        auto* text = In<QLineEdit>(window, "txtFilename");
+        EXPECT_FALSE(text->isEnabled());
+        replace->setChecked(true);
+        EXPECT_TRUE(text->isEnabled());
+        text->setText(QStringLiteral("x"));
+        replace->setChecked(false);
+        EXPECT_FALSE(text->isEnabled());
+        EXPECT_TRUE(text->text().isEmpty());
+
+        // The numbering boxes: an empty length is 3 for an extension; a zero increment is refused.
+        auto* form = qobject_cast<frmRenameMultiple*>(window);
+        ASSERT_NE(form, nullptr);
+        auto* numbering = In<QCheckBox>(window, "chkNameAutoNumber");
+        EXPECT_FALSE(In<QGroupBox>(window, "fraAutoNumber")->isEnabled());
+        numbering->setChecked(true);
+        EXPECT_TRUE(In<QGroupBox>(window, "fraAutoNumber")->isEnabled());
+        In<QRadioButton>(window, "optNumberExtension")->setChecked(true);
+        In<QLineEdit>(window, "txtLength")->setText(QStringLiteral("  "));
+        EXPECT_TRUE(form->ValidateNumberBox(NumberBox::Length));
+        EXPECT_EQ(In<QLineEdit>(window, "txtLength")->text(), QStringLiteral("3"));
+        In<QLineEdit>(window, "txtIncrement")->setText(QStringLiteral("0"));
+        In<QPushButton>(window, "cmdPreview")->click();
+        EXPECT_EQ(dialogs.last().title, QStringLiteral("Invalid Value"));
+        EXPECT_EQ(dialogs.last().text, NumberBoxMessage(NumberBox::Increment, QStringLiteral("0")));
+        EXPECT_TRUE(objects->topLevelItem(0)->text(1).isEmpty()) << "nothing previewed";
+        numbering->setChecked(false);
+
+        In<QCheckBox>(window, "chkRemoveSpaces")->setChecked(true);
+        In<QComboBox>(window, "cboCapitalization")->setCurrentIndex(int(Capitalization::UpperCase));
+        In<QPushButton>(window, "cmdPreview")->click();
+        EXPECT_EQ(objects->topLevelItem(0)->text(1), QStringLiteral("AB.TXT"));
+        EXPECT_EQ(objects->topLevelItem(2)->text(1), QStringLiteral("D.DOC"));
+        EXPECT_EQ(objects->topLevelItem(2)->text(2), QStringLiteral("No"));
+        EXPECT_EQ(Entries(left.path()), Strings({"Only", "a b.txt", "c.txt", "d.doc"})) << "a preview renames nothing";
+        In<QPushButton>(window, "cmdOK")->click();
+        EXPECT_FALSE(window->isVisible());
+    });
+    Item("mnuFileChangeFilename")->trigger();
+    EXPECT_TRUE(ran);
+    EXPECT_EQ(Entries(left.path()), Strings({"AB.TXT", "C.TXT", "D.DOC", "Only"}));
+    EXPECT_TRUE(Texts(Left()).contains(QStringLiteral("AB.TXT"))) << "compared again";
+}
+
+TEST_F(RenameCommandsTest, AProblemIsReportedAndTheResultsClearWithoutAutoCompare)
+{
+    ctx->MainOptions().AutoCompareAfterDateTimeChange = false;
+    Select(Left(), {"c.txt", "d.doc"});
+    OnNextModal([&](QDialog* window) {
+        In<QCheckBox>(window, "chkChangeExtension")->setChecked(true);
+        In<QLineEdit>(window, "txtExtension")->setText(QStringLiteral("new"));
+        In<QPushButton>(window, "cmdPreview")->click();
+        // Taken between the preview and OK.
+        left.createFile(QStringLiteral("d.new"), "theirs");
+        In<QPushButton>(window, "cmdOK")->click();
+    });
+    Item("mnuFileChangeFilename")->trigger();
+    EXPECT_EQ(dialogs.last().text, QStringLiteral("There were problems.  Some objects' names were not changed."));
+    EXPECT_EQ(dialogs.last().title, QStringLiteral("Multiple Rename"));
+    EXPECT_EQ(FileBytes(left.file(QStringLiteral("c.new"))), "c");
+    EXPECT_EQ(FileBytes(left.file(QStringLiteral("d.doc"))), "d");
+    EXPECT_EQ(FileBytes(left.file(QStringLiteral("d.new"))), "theirs");
+    EXPECT_EQ(Texts(Left()), QStringList{NoComparisonResultsText()});
 }

@@ -1,14 +1,18 @@
-#include "FakeUserDialogs.h"
+#include "../app/MainWindowFixture.h"
 #include "SyncFixture.h"
-#include "TestSupport.h"
 #include "Unprivileged.h"
 
 #include "compare/RowFormat.h"
-#include "model/CFile.h"
 #include "sync/FileTimeStamps.h"
+#include "sync/frmFileDateTimes.h"
 
-#include <QFile>
-#include <gtest/gtest.h>
+#include <QApplication>
+#include <QCalendarWidget>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTimer>
+#include <QTreeWidget>
 #include <fcntl.h>
 #include <sys/stat.h>
 
@@ -36,6 +40,24 @@ void SetAccessTime(const QString& path, qint64 seconds, long nanoseconds)
     times[0].tv_nsec = nanoseconds;
     times[1].tv_nsec = UTIME_OMIT;
     ASSERT_EQ(::utimensat(AT_FDCWD, QFile::encodeName(path).constData(), times, AT_SYMLINK_NOFOLLOW), 0);
+}
+
+// Runs act on the next modal window once it is shown.
+void OnNextModal(std::function<void(QDialog*)> act)
+{
+    QTimer::singleShot(0, [act = std::move(act)] {
+        auto* window = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+        ASSERT_NE(window, nullptr);
+        act(window);
+    });
+}
+
+template <typename T>
+T* In(QWidget* window, const char* name)
+{
+    T* child = window->findChild<T*>(QString::fromLatin1(name));
+    EXPECT_NE(child, nullptr) << name;
+    return child;
 }
 
 QString UnableTitle() { return QStringLiteral("Unable to Change File Date/Time"); }
@@ -213,4 +235,149 @@ TEST(TimeBoxes, TwelveIsNoonWithPmAndMidnightWithAm)
         EXPECT_EQ(To24Hour(clock.hour, clock.pm), hour);
         EXPECT_FALSE(CheckTimeBoxes(QString::number(clock.hour), QStringLiteral("0"), QStringLiteral("0")).failing) << hour;
     }
+}
+
+class TimeStampCommandsTest : public MainWindowTest
+{
+protected:
+    void SetUp() override
+    {
+        MainWindowTest::SetUp();
+        ctx->MainOptions().ShowDateTimeChangeConfirmations = false;
+        left.createFileAt(QStringLiteral("a.txt"), "same", Noon + 60, 5);
+        right.createFileAt(QStringLiteral("a.txt"), "same", Noon, 987654321);
+        left.createFileAt(QStringLiteral("b.txt"), "left", Noon);
+        left.createFolder(QStringLiteral("Sub"));
+        Child<QComboBox>("cboSourcePath")->setEditText(left.path());
+        Child<QComboBox>("cboTargetPath")->setEditText(right.path());
+        Item("mnuFileCompareDirectories")->trigger();
+        dialogs.clear();
+    }
+
+    void Select(GuiResultPane* pane, std::initializer_list<const char*> texts)
+    {
+        Q_EMIT pane->FocusTaken();
+        pane->clearSelection();
+        const QStringList rows = Texts(pane);
+        for (const char* text : texts) {
+            const int row = int(rows.indexOf(QString::fromUtf8(text)));
+            ASSERT_GE(row, 0) << text;
+            pane->selectionModel()->setCurrentIndex(pane->model()->index(row, 0),
+                                                    QItemSelectionModel::Select | QItemSelectionModel::Rows);
+        }
+    }
+
+    Category CategoryOf(const GuiResultPane* pane, const char* text) const
+    {
+        const int row = int(Texts(pane).indexOf(QString::fromUtf8(text)));
+        const ResultRow* r = pane->ResultModel()->RowAt(row);
+        return r == nullptr ? Category::None : r->icon;
+    }
+
+    TempDir left;
+    TempDir right;
+};
+
+TEST_F(TimeStampCommandsTest, SynchronisedTimesMakeANewerOlderPairTheSame)
+{
+    ASSERT_EQ(CategoryOf(Left(), "a.txt"), Category::Newer);
+    Select(Left(), {"a.txt"});
+    Item("mnuFilePopupSyncFileDateTime")->trigger();
+    EXPECT_TRUE(dialogs.messages.isEmpty());
+    EXPECT_TRUE(SameTime(Lstat(left.file(QStringLiteral("a.txt"))).st_mtim, Lstat(right.file(QStringLiteral("a.txt"))).st_mtim));
+    // Compared again.
+    EXPECT_EQ(CategoryOf(Left(), "a.txt"), Category::Same);
+    EXPECT_EQ(CategoryOf(Right(), "a.txt"), Category::Same);
+
+    ctx->MainOptions().AutoCompareAfterDateTimeChange = false;
+    left.createFileAt(QStringLiteral("a.txt"), "same", Noon + 60);
+    Item("mnuFileCompareDirectories")->trigger();
+    Select(Right(), {"a.txt"});
+    Item("mnuSyncTimeStamp")->trigger();
+    EXPECT_EQ(Lstat(right.file(QStringLiteral("a.txt"))).st_mtim.tv_sec, Noon + 60);
+    EXPECT_EQ(Texts(Left()), QStringList{NoComparisonResultsText()});
+}
+
+TEST_F(TimeStampCommandsTest, TheWindowStampsTheSelectedFilesWithTheChosenMoment)
+{
+    ctx->MainOptions().ShowDateTimeChangeConfirmations = true;
+    const QString a = left.file(QStringLiteral("a.txt"));
+    const QString b = left.file(QStringLiteral("b.txt"));
+    const timespec accessed = Lstat(a).st_atim;
+    const QDate day(2021, 3, 4);
+    const auto local = [&](int hour) { return QDateTime(day, QTime(hour, 0, 7), Qt::LocalTime).toSecsSinceEpoch(); };
+    Select(Left(), {"a.txt", "b.txt", "/Sub"});
+    bool ran = false;
+    OnNextModal([&](QDialog* window) {
+        ran = true;
+        auto* files = In<QTreeWidget>(window, "lvwFiles");
+        ASSERT_EQ(files->topLevelItemCount(), 2) << "folder rows are not listed";
+        EXPECT_EQ(files->topLevelItem(0)->text(0), QStringLiteral("a.txt"));
+        EXPECT_EQ(files->topLevelItem(1)->text(0), QStringLiteral("b.txt"));
+        EXPECT_EQ(In<QCalendarWidget>(window, "MonthView1")->selectedDate(), QDate::currentDate());
+        In<QCalendarWidget>(window, "MonthView1")->setSelectedDate(day);
+        auto* hour = In<QLineEdit>(window, "txtHour");
+        auto* minute = In<QLineEdit>(window, "txtMinute");
+        In<QRadioButton>(window, "optAMPM0")->setChecked(true);
+        hour->setText(QStringLiteral("12"));
+        minute->clear();
+        In<QLineEdit>(window, "txtSecond")->setText(QStringLiteral("7"));
+
+        // 12 AM is midnight; the empty minute box reads 0.
+        dialogs.answers = {Answer::Yes};
+        In<QPushButton>(window, "cmdApply")->click();
+        EXPECT_EQ(dialogs.last().text, QStringLiteral("The Dates/Time of these files is about to be changed to:") + CrLf + CrLf
+                                           + ShortDateText(day) + QStringLiteral(" 12:00:07 AM") + CrLf + CrLf
+                                           + QStringLiteral("Do you wish to continue?"));
+        EXPECT_EQ(dialogs.last().title, QStringLiteral("Confirm Date/Time Change"));
+        EXPECT_EQ(minute->text(), QStringLiteral("0"));
+        EXPECT_EQ(Lstat(a).st_mtim.tv_sec, local(0));
+        EXPECT_EQ(Lstat(a).st_mtim.tv_nsec, 0);
+        EXPECT_EQ(Lstat(b).st_mtim.tv_sec, local(0));
+        EXPECT_TRUE(SameTime(Lstat(a).st_atim, accessed)) << "the access time stays";
+        EXPECT_EQ(files->topLevelItem(0)->text(1), ShortDateText(day));
+        EXPECT_EQ(files->topLevelItem(0)->text(2), QStringLiteral("12:00:07 AM"));
+
+        // 12 PM is noon; No applies nothing.
+        In<QRadioButton>(window, "optAMPM1")->setChecked(true);
+        dialogs.answers = {Answer::No};
+        In<QPushButton>(window, "cmdApply")->click();
+        EXPECT_EQ(Lstat(a).st_mtim.tv_sec, local(0));
+        dialogs.answers = {Answer::Yes};
+        In<QPushButton>(window, "cmdApply")->click();
+        EXPECT_EQ(Lstat(a).st_mtim.tv_sec, local(12));
+
+        // An empty hour box becomes 0 and is refused before anything is asked.
+        dialogs.clear();
+        hour->clear();
+        In<QPushButton>(window, "cmdOK")->click();
+        ASSERT_EQ(dialogs.messages.size(), 1);
+        EXPECT_EQ(dialogs.last().text, QStringLiteral("Invalid Hour Value"));
+        EXPECT_EQ(dialogs.last().title, QStringLiteral("Set File Date/Time"));
+        EXPECT_EQ(dialogs.last().icon, Icon::Information);
+        EXPECT_EQ(hour->text(), QStringLiteral("0"));
+        EXPECT_TRUE(window->isVisible());
+
+        // Without the confirmation OK stamps at once and closes.
+        ctx->MainOptions().ShowDateTimeChangeConfirmations = false;
+        dialogs.clear();
+        hour->setText(QStringLiteral("3"));
+        In<QPushButton>(window, "cmdOK")->click();
+        EXPECT_TRUE(dialogs.messages.isEmpty());
+        EXPECT_EQ(Lstat(a).st_mtim.tv_sec, local(15));
+        EXPECT_FALSE(window->isVisible());
+    });
+    ctx->MainOptions().AutoCompareAfterDateTimeChange = false;
+    Item("mnuFilePopupSetDateTime")->trigger();
+    EXPECT_TRUE(ran);
+    EXPECT_EQ(Texts(Left()), QStringList{NoComparisonResultsText()}) << "stamped files clear the results";
+}
+
+TEST_F(TimeStampCommandsTest, ClosingTheWindowStampsNothingAndKeepsTheResults)
+{
+    Select(Left(), {"b.txt"});
+    OnNextModal([&](QDialog* window) { In<QPushButton>(window, "cmdClose")->click(); });
+    Item("mnuSetDateTimeStamp")->trigger();
+    EXPECT_EQ(Lstat(left.file(QStringLiteral("b.txt"))).st_mtim.tv_sec, Noon);
+    EXPECT_TRUE(Texts(Left()).contains(QStringLiteral("b.txt")));
 }
