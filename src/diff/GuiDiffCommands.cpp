@@ -19,21 +19,6 @@ GuiDiffCommands::GuiDiffCommands(AppContext& ctx, GuiResultsFrame& frame, GuiCom
     registry.SetHandler(QStringLiteral("mnuFileCompareFiles"), [this] { CompareFiles(); });
 }
 
-int GuiDiffCommands::SelectedHoldRow(const GuiResultPane* pane)
-{
-    if (pane == nullptr)
-        return -1;
-    const std::vector<int> rows = pane->SelectedHoldRows();
-    if (rows.empty())
-        return -1;
-    const QModelIndex current = pane->currentIndex();
-    if (current.isValid() && pane->selectionModel()->isSelected(current)) {
-        const QVariant hold = pane->model()->data(current.siblingAtColumn(0), ResultTableModel::HoldIndexRole);
-        if (hold.isValid() && std::find(rows.begin(), rows.end(), hold.toInt()) != rows.end())
-            return hold.toInt();
-    }
-    return rows.front();
-}
 
 void GuiDiffCommands::RefreshMarks()
 {
@@ -47,7 +32,7 @@ void GuiDiffCommands::ShowFileDiffs()
         if (!m_frame.MenusEnabled())
             return;
         GuiResultPane* pane = m_frame.CurrentListview();
-        const int row = SelectedHoldRow(pane);
+        const int row = pane == nullptr ? -1 : pane->CurrentSelectedHoldRow();
         const ResultList& own = pane == nullptr ? ResultList{} : pane->ResultModel()->Hold();
         if (row < 0 || static_cast<std::size_t>(row) >= own.size() || !IsRealRow(own[static_cast<std::size_t>(row)])) {
             m_ctx.Dialogs().Message(QStringLiteral("No file is selected"), title, UserDialogs::Icon::Information);
@@ -97,7 +82,7 @@ void GuiDiffCommands::CompareFiles()
         start.leftFolder = m_frame.FolderText(true);
         start.rightFolder = m_frame.FolderText(false);
         // Each side's name comes from its own row at the selected place.
-        const int row = SelectedHoldRow(m_frame.CurrentListview());
+        const int row = m_frame.CurrentListview() == nullptr ? -1 : m_frame.CurrentListview()->CurrentSelectedHoldRow();
         if (row >= 0) {
             start.leftName = frmCompareFiles::SelectedRowName(m_frame.SourcePane()->ResultModel()->Hold(), row);
             start.rightName = frmCompareFiles::SelectedRowName(m_frame.TargetPane()->ResultModel()->Hold(), row);

@@ -24,8 +24,6 @@ public:
     void CompareFiles();
 
 private:
-    // The selected row of the pane (its current row when that one is selected); -1 when none is.
-    static int SelectedHoldRow(const GuiResultPane* pane);
     void RefreshMarks();
 
     AppContext& m_ctx;

@@ -16,22 +16,6 @@
 
 namespace {
 
-// The selected row a one-object command acts on, as a position in the hold list: the pane's current row
-// when it is selected, else the first selected row; -1 when none is.
-int CurrentHoldRow(const GuiResultPane* pane)
-{
-    const std::vector<int> rows = pane->SelectedHoldRows();
-    if (rows.empty())
-        return -1;
-    const QModelIndex current = pane->currentIndex();
-    if (current.isValid() && pane->selectionModel()->isSelected(current)) {
-        const QVariant hold = pane->model()->data(current.siblingAtColumn(0), ResultTableModel::HoldIndexRole);
-        if (hold.isValid() && std::find(rows.begin(), rows.end(), hold.toInt()) != rows.end())
-            return hold.toInt();
-    }
-    return rows.front();
-}
-
 // The names of the pane's selected real rows, in list order; files only when filesOnly is set.
 QStringList SelectedNames(const GuiResultPane* pane, bool filesOnly)
 {
@@ -78,7 +62,7 @@ void GuiStampRenameCommands::SyncTimeStamp()
             return;
         GuiResultPane* other = OtherPane(pane);
         const bool changed = SyncTimeStampWithCounterpart(
-            m_ctx.Dialogs(), pane->ResultModel()->Hold(), other->ResultModel()->Hold(), CurrentHoldRow(pane),
+            m_ctx.Dialogs(), pane->ResultModel()->Hold(), other->ResultModel()->Hold(), pane->CurrentSelectedHoldRow(),
             m_frame.ComparedFolder(pane), m_frame.ComparedFolder(other), m_ctx.MainOptions().ShowDateTimeChangeConfirmations);
         if (changed)
             AfterChange();

@@ -169,6 +169,20 @@ std::vector<int> GuiResultPane::SelectedHoldRows() const
     return rows;
 }
 
+int GuiResultPane::CurrentSelectedHoldRow() const
+{
+    const std::vector<int> rows = SelectedHoldRows();
+    if (rows.empty())
+        return -1;
+    const QModelIndex current = currentIndex();
+    if (current.isValid() && selectionModel()->isSelected(current)) {
+        const QVariant hold = model()->data(current.siblingAtColumn(0), ResultTableModel::HoldIndexRole);
+        if (hold.isValid() && std::binary_search(rows.begin(), rows.end(), hold.toInt()))
+            return hold.toInt();
+    }
+    return rows.front();
+}
+
 int GuiResultPane::RowAtViewport(const QPoint& pos) const
 {
     const QModelIndex index = indexAt(pos);

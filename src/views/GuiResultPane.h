@@ -24,6 +24,9 @@ public:
     QList<int> SelectedRows() const;
     // The selected rows as positions in the hold list, ascending; empty rows never count.
     std::vector<int> SelectedHoldRows() const;
+    // The hold-list row of "the selected row": the current row when it is selected, else the first
+    // selected row; -1 when no row is selected.
+    int CurrentSelectedHoldRow() const;
     // The visible row under a point of the viewport, or -1.
     int RowAtViewport(const QPoint& pos) const;
     // The index of the first visible row, or -1 when the pane is empty.

@@ -1,3 +1,4 @@
+#include "ModalSupport.h"
 #include "../app/MainWindowFixture.h"
 
 #include "app/GuiCommandRegistry.h"
@@ -22,25 +23,6 @@
 namespace {
 
 QString U(const char* s) { return QString::fromUtf8(s); }
-
-// Runs inspect on the next modal window of type T once it shows, then closes it.
-template <typename T>
-void WhenModal(std::function<void(T*)> inspect, bool* seen)
-{
-    auto* timer = new QTimer;
-    timer->setInterval(5);
-    QObject::connect(timer, &QTimer::timeout, timer, [timer, inspect, seen] {
-        auto* window = qobject_cast<T*>(QApplication::activeModalWidget());
-        if (window == nullptr)
-            return;
-        timer->stop();
-        timer->deleteLater();
-        *seen = true;
-        inspect(window);
-        window->close();
-    });
-    timer->start();
-}
 
 // The red (and underlined) stretches of a detail box, as "text" or "_text_".
 QStringList RedRuns(const QTextEdit* box)

@@ -1,3 +1,4 @@
+#include "ModalSupport.h"
 #include "../app/MainWindowFixture.h"
 #include "SyncFixture.h"
 
@@ -30,23 +31,6 @@ struct Expected
     const char* revised;
     Conflict conflict;
 };
-
-void OnNextModal(std::function<void(QDialog*)> act)
-{
-    QTimer::singleShot(0, [act = std::move(act)] {
-        auto* window = qobject_cast<QDialog*>(QApplication::activeModalWidget());
-        ASSERT_NE(window, nullptr);
-        act(window);
-    });
-}
-
-template <typename T>
-T* In(QWidget* window, const char* name)
-{
-    T* child = window->findChild<T*>(QString::fromLatin1(name));
-    EXPECT_NE(child, nullptr) << name;
-    return child;
-}
 
 } // namespace
 

@@ -1,3 +1,4 @@
+#include "ModalSupport.h"
 #include "../app/MainWindowFixture.h"
 #include "FakeUserDialogs.h"
 #include "SyncRuleTexts.h"
@@ -47,16 +48,6 @@ void Choose(QWidget* window, const char* name, const QString& text)
 QString Shown(QWidget* window, const char* name) { return Find<QComboBox>(window, name)->currentText(); }
 
 void Click(QWidget* window, const char* name) { Find<QPushButton>(window, name)->click(); }
-
-// Runs act on the next modal window once it is shown.
-void OnNextModal(std::function<void(QDialog*)> act)
-{
-    QTimer::singleShot(0, [act = std::move(act)] {
-        auto* window = qobject_cast<QDialog*>(QApplication::activeModalWidget());
-        ASSERT_NE(window, nullptr);
-        act(window);
-    });
-}
 
 void PressEscape(QWidget* window)
 {

@@ -1,3 +1,4 @@
+#include "ModalSupport.h"
 #include "../app/MainWindowFixture.h"
 #include "SyncFixture.h"
 #include "Unprivileged.h"
@@ -40,24 +41,6 @@ void SetAccessTime(const QString& path, qint64 seconds, long nanoseconds)
     times[0].tv_nsec = nanoseconds;
     times[1].tv_nsec = UTIME_OMIT;
     ASSERT_EQ(::utimensat(AT_FDCWD, QFile::encodeName(path).constData(), times, AT_SYMLINK_NOFOLLOW), 0);
-}
-
-// Runs act on the next modal window once it is shown.
-void OnNextModal(std::function<void(QDialog*)> act)
-{
-    QTimer::singleShot(0, [act = std::move(act)] {
-        auto* window = qobject_cast<QDialog*>(QApplication::activeModalWidget());
-        ASSERT_NE(window, nullptr);
-        act(window);
-    });
-}
-
-template <typename T>
-T* In(QWidget* window, const char* name)
-{
-    T* child = window->findChild<T*>(QString::fromLatin1(name));
-    EXPECT_NE(child, nullptr) << name;
-    return child;
 }
 
 QString UnableTitle() { return QStringLiteral("Unable to Change File Date/Time"); }
