@@ -53,7 +53,9 @@ void PaintPanes(const PanePrintout& printout, QPrinter& printer)
             double x = left ? 0 : half + 6;
             for (int c = 0; c < 4; ++c) {
                 const double w = (half - 6) * shares[c];
-                p.drawText(QRectF(x, line * 2.5, w - 4, line), Qt::AlignLeft | Qt::AlignVCenter, QString::fromLatin1(headers[c]));
+                const double pad = c >= 2 ? line : 0;
+                p.drawText(QRectF(x + pad, line * 2.5, w - 4 - pad, line), (c == 1 ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignVCenter,
+                           QString::fromLatin1(headers[c]));
                 x += w;
             }
         }
@@ -69,8 +71,10 @@ void PaintPanes(const PanePrintout& printout, QPrinter& printer)
                 double x = left ? 0 : half + 6;
                 for (int c = 0; c < 4; ++c) {
                     const double w = (half - 6) * shares[c];
-                    p.drawText(QRectF(x, y, w - 4, line), (c == 1 ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignVCenter,
-                               metrics.elidedText(cells[c], Qt::ElideRight, w - 4));
+                    // The size is right-aligned: the date keeps a gap after it.
+                    const double pad = c >= 2 ? line : 0;
+                    p.drawText(QRectF(x + pad, y, w - 4 - pad, line), (c == 1 ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignVCenter,
+                               metrics.elidedText(cells[c], Qt::ElideRight, w - 4 - pad));
                     x += w;
                 }
             }

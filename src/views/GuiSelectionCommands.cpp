@@ -34,15 +34,22 @@ std::vector<int> RealRows(const GuiResultPane* pane)
 GuiSelectionCommands::GuiSelectionCommands(AppContext& ctx, GuiResultsFrame& frame, GuiCommandRegistry& registry)
     : m_ctx(ctx), m_frame(frame), m_registry(registry)
 {
-    const auto enabled = [this] { return m_frame.MenusEnabled(); };
-    registry.SetHandler(QStringLiteral("mnuSelectAll"), [this] { SelectAll(m_frame.CurrentListview()); }, enabled);
-    registry.SetHandler(QStringLiteral("mnuDeSelectAll"), [this] { DeselectAll(m_frame.CurrentListview()); }, enabled);
-    registry.SetHandler(QStringLiteral("mnuInvertSelection"), [this] { InvertSelection(m_frame.CurrentListview()); }, enabled);
-    registry.SetHandler(QStringLiteral("mnuSelectOther"), [this] { OpenSelectWizard(); }, enabled);
-    registry.SetHandler(QStringLiteral("mnuSelectShowNext"), [this] { ShowNextSelected(m_frame.CurrentListview()); }, enabled);
-    registry.SetHandler(QStringLiteral("mnuSelectShowOnlySelected"), [this] { ShowOnlySelectedObjects(); }, enabled);
-    registry.SetHandler(QStringLiteral("mnuViewCompareResultsSummary"), [this] { ShowResultsSummary(); }, enabled);
-    registry.SetHandler(QStringLiteral("mnuFilePrint"), [this] { PrintResults(); }, enabled);
+    // No enabled rules: the toolbar's Print would keep the state it had while a comparison ran. Each
+    // handler checks instead that no operation runs.
+    const auto command = [this, &registry](const char* name, std::function<void()> run) {
+        registry.SetHandler(QString::fromLatin1(name), [this, run = std::move(run)] {
+            if (m_frame.MenusEnabled())
+                run();
+        });
+    };
+    command("mnuSelectAll", [this] { SelectAll(m_frame.CurrentListview()); });
+    command("mnuDeSelectAll", [this] { DeselectAll(m_frame.CurrentListview()); });
+    command("mnuInvertSelection", [this] { InvertSelection(m_frame.CurrentListview()); });
+    command("mnuSelectOther", [this] { OpenSelectWizard(); });
+    command("mnuSelectShowNext", [this] { ShowNextSelected(m_frame.CurrentListview()); });
+    command("mnuSelectShowOnlySelected", [this] { ShowOnlySelectedObjects(); });
+    command("mnuViewCompareResultsSummary", [this] { ShowResultsSummary(); });
+    command("mnuFilePrint", [this] { PrintResults(); });
     for (GuiResultPane* pane : {m_frame.SourcePane(), m_frame.TargetPane()}) {
         pane->installEventFilter(this);
         connect(pane->selectionModel(), &QItemSelectionModel::selectionChanged, this, [this, pane] { OnSelectionChanged(pane); });
