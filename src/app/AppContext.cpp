@@ -9,8 +9,10 @@
 #include <QStandardPaths>
 #include <unistd.h>
 
-AppContext::AppContext(const QString& appFolder, UserDialogs& dialogs)
-    : m_appFolder(AddTrailingBackslash(appFolder)), m_dialogs(dialogs), m_errors(dialogs),
+AppContext::AppContext(const QString& appFolder, UserDialogs& dialogs, const QString& assetFolder)
+    : m_appFolder(AddTrailingBackslash(appFolder)),
+      m_assetFolder(assetFolder.isEmpty() ? m_appFolder : AddTrailingBackslash(assetFolder)),
+      m_startUpFolder(AddTrailingBackslash(QDir::currentPath())), m_dialogs(dialogs), m_errors(dialogs),
       m_errorLog(m_appFolder + ErrorLog::FileName())
 {
     m_errorLog.SetOnEntry([this] { m_compare.SetErrorsDuringCompare(true); });
@@ -18,26 +20,67 @@ AppContext::AppContext(const QString& appFolder, UserDialogs& dialogs)
 
 AppContext::~AppContext() = default;
 
-QString AppContext::DefaultApplicationFolder()
+namespace {
+
+bool IsWritableFolder(const QString& folder)
 {
-    const QString programFolder = QCoreApplication::applicationDirPath();
-    if (!programFolder.isEmpty() && ::access(QFile::encodeName(programFolder).constData(), W_OK) == 0)
-        return AddTrailingBackslash(programFolder);
+    return !folder.isEmpty() && ::access(QFile::encodeName(folder).constData(), W_OK) == 0;
+}
+
+// A folder below the program's folder, given as the build's relative path from bin/ to it.
+QString BesideProgram(const QString& programFolder, const char* relative)
+{
+    return AddTrailingBackslash(QDir::cleanPath(programFolder + QString::fromUtf8(relative)));
+}
+
+// The program's own files, without deciding where it writes.
+ProgramFolders FindProgramFiles(const QString& programFolder)
+{
+    ProgramFolders found;
+    found.program = programFolder.isEmpty() ? QString() : AddTrailingBackslash(programFolder);
+    found.library = found.program + ParvexLib::LibraryFileName();
+    found.assets = found.program;
+    if (found.program.isEmpty() || QFileInfo::exists(found.library))
+        return found;
+    const QString installedLibrary = BesideProgram(found.program, PARVEX_LIBRARY_FROM_PROGRAM) + ParvexLib::LibraryFileName();
+    if (QFileInfo::exists(installedLibrary)) {
+        found.installed = true;
+        found.library = installedLibrary;
+        found.assets = BesideProgram(found.program, PARVEX_ASSETS_FROM_PROGRAM);
+    }
+    return found;
+}
+
+QString RunningProgramFolder()
+{
+    return QCoreApplication::instance() == nullptr ? QString() : QCoreApplication::applicationDirPath();
+}
+
+} // namespace
+
+ProgramFolders AppContext::LocateProgramFolders(const QString& programFolder)
+{
+    ProgramFolders folders = FindProgramFiles(programFolder.isEmpty() ? RunningProgramFolder() : programFolder);
+    if (!folders.installed && IsWritableFolder(folders.program)) {
+        folders.application = folders.program;
+        return folders;
+    }
+    // Honours XDG_CONFIG_HOME; without a home, ~/.config all the same.
     QString config = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
     if (config.isEmpty())
         config = QDir::homePath() + QStringLiteral("/.config");
     const QString folder = config + QStringLiteral("/parvex");
     QDir().mkpath(folder);
-    return AddTrailingBackslash(folder);
+    folders.application = AddTrailingBackslash(folder);
+    return folders;
 }
 
 bool AppContext::LoadHelperLibrary(QString* problem, const QString& libraryFile)
 {
     QString file = libraryFile;
     if (file.isEmpty()) {
-        // The library lives beside the program; the application folder may be elsewhere (XDG).
-        const QString programFolder = QCoreApplication::applicationDirPath();
-        file = AddTrailingBackslash(programFolder.isEmpty() ? m_appFolder : programFolder) + ParvexLib::LibraryFileName();
+        // The library lives with the program; the application folder may be elsewhere (XDG).
+        file = FindProgramFiles(RunningProgramFolder()).library;
         if (!QFileInfo::exists(file))
             file = m_appFolder + ParvexLib::LibraryFileName();
     }

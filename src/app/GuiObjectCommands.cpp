@@ -168,7 +168,7 @@ void GuiObjectCommands::ViewErrorLog()
 void GuiObjectCommands::HelpContents()
 {
     try {
-        ShowHelp(m_ctx.AppFile(HelpFileName()), m_frame.FrameWindow());
+        ShowHelp(m_ctx.AssetFile(HelpFileName()), m_frame.FrameWindow());
     } catch (...) {
         m_ctx.Errors().HandleUnexpectedError(QStringLiteral("frmMain.mnuHelpContents_Click"));
     }

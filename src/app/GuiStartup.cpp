@@ -37,7 +37,8 @@ int RunParvex(QApplication& app)
 
     // 3-4. The process-wide objects, over the application folder.
     GuiUserDialogs dialogs;
-    AppContext ctx(AppContext::DefaultApplicationFolder(), dialogs);
+    const ProgramFolders folders = AppContext::LocateProgramFolders();
+    AppContext ctx(folders.application, dialogs, folders.assets);
 
     // 5. Without the helper library nothing else can run.
     if (!BindHelperLibrary(ctx))

@@ -4,7 +4,7 @@
 
 class QTextBrowser;
 
-// The help file name in the application folder.
+// The help file name among the program's own files (AppContext::AssetFile).
 inline QString HelpFileName() { return QStringLiteral("parvex.hlp"); }
 
 // The program's help: the HTML help file shown in a window of its own. One window per parent; asking

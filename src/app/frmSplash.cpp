@@ -18,7 +18,7 @@ frmSplash::frmSplash(AppContext& ctx, std::function<void()> next, QWidget* paren
     setAttribute(Qt::WA_TranslucentBackground);
     m_pctLogo = new QLabel(this);
     m_pctLogo->setObjectName(QStringLiteral("pctLogo"));
-    const QPixmap picture(ctx.AppFile(PictureFileName()));
+    const QPixmap picture(ctx.AssetFile(PictureFileName()));
     if (!picture.isNull()) {
         m_pctLogo->setPixmap(picture);
         m_pctLogo->setFixedSize(picture.size());

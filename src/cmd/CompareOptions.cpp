@@ -201,7 +201,9 @@ QByteArray EscapedField(const QString& field)
     return out;
 }
 
-CommandSession::CommandSession() : ctx(AppContext::DefaultApplicationFolder(), dialogs)
+CommandSession::CommandSession() : CommandSession(AppContext::LocateProgramFolders()) {}
+
+CommandSession::CommandSession(const ProgramFolders& folders) : ctx(folders.application, dialogs, folders.assets)
 {
     dialogs.SetBeforeMessage([this] { view.Wipe(); });
     Interruption::Install(ctx.Compare());

@@ -83,4 +83,7 @@ public:
     ConsoleDialogs dialogs;
     ConsoleProgressView view;
     AppContext ctx;
+
+private:
+    explicit CommandSession(const ProgramFolders& folders);
 };

@@ -410,7 +410,7 @@ void frmCompareFiles::OpenFile(QLineEdit* box, const QString& missingText, const
 void frmCompareFiles::cmdHelp_Click()
 {
     try {
-        ShowHelp(m_ctx.AppFile(HelpFileName()), this, QStringLiteral("compare-two-files"));
+        ShowHelp(m_ctx.AssetFile(HelpFileName()), this, QStringLiteral("compare-two-files"));
     } catch (...) {
         m_ctx.Errors().HandleUnexpectedError(QStringLiteral("frmCompareFiles.cmdHelp_Click"));
     }

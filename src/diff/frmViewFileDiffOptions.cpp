@@ -91,7 +91,7 @@ frmViewFileDiffOptions::frmViewFileDiffOptions(AppContext& ctx, DiffCallerFolder
     connect(ok, &QPushButton::clicked, this, &frmViewFileDiffOptions::Ok);
     connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
     connect(help, &QPushButton::clicked, this, [this] {
-        ShowHelp(QDir(m_ctx.AppFolder()).filePath(QStringLiteral("parvex.hlp")), this);
+        ShowHelp(m_ctx.AssetFile(HelpFileName()), this);
     });
 
     auto* groups = new QHBoxLayout;

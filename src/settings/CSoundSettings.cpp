@@ -1,9 +1,9 @@
 #include "settings/CSoundSettings.h"
 
-CSoundSettings::CSoundSettings(const QString& appFolder)
+CSoundSettings::CSoundSettings(const QString& assetFolder)
     : m_startSound(NoSound()), m_exitSound(NoSound())
 {
-    QString folder = appFolder;
+    QString folder = assetFolder;
     if (!folder.isEmpty() && !folder.endsWith(QLatin1Char('/')))
         folder += QLatin1Char('/');
     m_compareCompleteSound = folder + DefaultSoundFileName();

@@ -13,11 +13,11 @@ class CSoundSettings final
 public:
     // The text of an event without a sound.
     static QString NoSound() { return QStringLiteral("(none)"); }
-    // The completion sound the program ships, in the application folder.
+    // The completion sound the program ships, among its own read-only files.
     static QString DefaultSoundFileName() { return QStringLiteral("parvexdone.wav"); }
 
-    // appFolder: where the default completion sound lives.
-    explicit CSoundSettings(const QString& appFolder = {});
+    // assetFolder: where the default completion sound lives.
+    explicit CSoundSettings(const QString& assetFolder = {});
     ~CSoundSettings();
     Q_DISABLE_COPY_MOVE(CSoundSettings)
 

@@ -36,7 +36,7 @@ struct Reading
     CIniFile* ini;
     const SettingsOwners& o;
     const SettingsEnvironment& env;
-    const QString& appFolder;
+    const QString& assetFolder;
     QStringList& problems;
 
     QString Text(const OptionRow& row, const QString& byDefault) const
@@ -99,7 +99,7 @@ struct Reading
     void Read(const OptionRow& row, const SoundForm& f) const
     {
         const QString byDefault = f.shippedByDefault
-                                      ? AddTrailingBackslash(appFolder) + CSoundSettings::DefaultSoundFileName()
+                                      ? AddTrailingBackslash(assetFolder) + CSoundSettings::DefaultSoundFileName()
                                       : CSoundSettings::NoSound();
         f.value.set(o, SoundOrNone(Text(row, byDefault)));
     }
@@ -211,7 +211,7 @@ QStringList ReadRows(CIniFile* ini, const SettingsFile& file, const SettingsOwne
                      const SettingsEnvironment& env, const std::function<bool(const OptionRow&)>& wanted = {})
 {
     QStringList problems;
-    const Reading reading{ini, owners, env, file.appFolder, problems};
+    const Reading reading{ini, owners, env, file.assetFolder.isEmpty() ? file.appFolder : file.assetFolder, problems};
     for (const OptionRow& row : OptionRows())
         if (!wanted || wanted(row))
             std::visit([&](const auto& form) { reading.Read(row, form); }, row.form);

@@ -26,11 +26,12 @@ struct SettingsOwners
 };
 
 // Where the settings file lives: "parvex.ini" in the application folder; dialogs shows the settings
-// file's own messages.
+// file's own messages. The default completion sound is in assetFolder (the application folder when empty).
 struct SettingsFile
 {
     QString appFolder;
     UserDialogs& dialogs;
+    QString assetFolder = {};
 };
 
 // What loading needs from the windows: the screen, to centre the main window and check a stored place

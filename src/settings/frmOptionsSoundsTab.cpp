@@ -107,7 +107,7 @@ void frmOptionsSoundsTab::cmdBrowseForWave_Click()
 {
     try {
         const QString current = m_txtWaveFileSpec->text();
-        QString folder = m_ctx.AppFolder();
+        QString folder = m_ctx.AssetFolder();
         if (!current.isEmpty() && current.compare(CSoundSettings::NoSound(), Qt::CaseInsensitive) != 0)
             folder = QFileInfo(current).absolutePath();
         const QString file = m_ctx.Dialogs().PickOpenFile(QStringLiteral("Select Wave File"), folder,
