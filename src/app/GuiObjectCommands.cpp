@@ -3,6 +3,7 @@
 #include "app/AppContext.h"
 #include "base/DesktopOpener.h"
 #include "app/GuiCommandRegistry.h"
+#include "app/frmAbout.h"
 #include "app/frmErrorLog.h"
 #include "app/frmHelp.h"
 #include "app/frmMain.h"
@@ -47,7 +48,7 @@ GuiObjectCommands::GuiObjectCommands(AppContext& ctx, GuiResultsFrame& frame, Gu
                         [this] { return CanGoToSubFolder(true); });
     registry.SetHandler(QStringLiteral("mnuViewErrorLog"), [this] { ViewErrorLog(); });
     registry.SetHandler(QStringLiteral("mnuHelpContents"), [this] { HelpContents(); });
-    registry.SetHandler(QStringLiteral("mnuHelpTroubleshooting"), [this] { HelpContents(); });
+    registry.SetHandler(QStringLiteral("mnuHelpTroubleshooting"), [this] { HelpContents(HelpTroubleshootingTopic()); });
     registry.SetHandler(QStringLiteral("mnuHelpAboutBox"), [this] { AboutBox(); });
     registry.SetHandler(QStringLiteral("mnuFileExit"), [this] { m_frame.ExitWithoutAsking(); });
     registry.SetHandler(QStringLiteral("mnuOptionsToolbarShowToolbar"),
@@ -165,17 +166,22 @@ void GuiObjectCommands::ViewErrorLog()
     }
 }
 
-void GuiObjectCommands::HelpContents()
+void GuiObjectCommands::HelpContents(const QString& topic)
 {
     try {
-        ShowHelp(m_ctx.AssetFile(HelpFileName()), m_frame.FrameWindow());
+        ShowHelp(m_ctx.AssetFile(HelpFileName()), m_frame.FrameWindow(), topic);
     } catch (...) {
-        m_ctx.Errors().HandleUnexpectedError(QStringLiteral("frmMain.mnuHelpContents_Click"));
+        m_ctx.Errors().HandleUnexpectedError(topic.isEmpty() ? QStringLiteral("frmMain.mnuHelpContents_Click")
+                                                             : QStringLiteral("frmMain.mnuHelpTroubleshooting_Click"));
     }
 }
 
 void GuiObjectCommands::AboutBox()
 {
-    m_ctx.Dialogs().Message(frmMain::Caption() + QStringLiteral("\r\n\r\nCompares two folders and brings them into step."),
-                            QStringLiteral("About Parvex"), UserDialogs::Icon::Information);
+    try {
+        frmAbout about(m_ctx, m_frame.FrameWindow());
+        about.exec();
+    } catch (...) {
+        m_ctx.Errors().HandleUnexpectedError(QStringLiteral("frmMain.mnuHelpAboutBox_Click"));
+    }
 }

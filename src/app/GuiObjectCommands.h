@@ -28,7 +28,8 @@ private:
     void GoToSubFolder(bool bothSidesAndCompare);
     bool CanGoToSubFolder(bool bothSides) const;
     void ViewErrorLog();
-    void HelpContents();
+    // The help, at topic (an anchor of the help file) when one is given.
+    void HelpContents(const QString& topic = {});
     void AboutBox();
     void OpenRow(GuiResultPane* pane, int row);
     // Hands a file or folder to the desktop; says so when nothing there takes it.

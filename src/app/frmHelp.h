@@ -6,6 +6,8 @@ class QTextBrowser;
 
 // The help file name among the program's own files (AppContext::AssetFile).
 inline QString HelpFileName() { return QStringLiteral("parvex.hlp"); }
+// The anchor of the help's troubleshooting section, which the error messages point the user to.
+inline QString HelpTroubleshootingTopic() { return QStringLiteral("troubleshooting"); }
 
 // The program's help: the HTML help file shown in a window of its own. One window per parent; asking
 // again brings it to the front.
