@@ -11,6 +11,7 @@
 #include "compare/GuiCompareCommands.h"
 #include "diff/GuiDiffCommands.h"
 #include "views/GuiSelectionCommands.h"
+#include "settings/GuiSessionCommands.h"
 #include "settings/GuiSettingsCommands.h"
 #include "views/GuiViewCommands.h"
 #include "app/GuiToolbarPictures.h"

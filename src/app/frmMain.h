@@ -23,6 +23,7 @@ class GuiSelectionCommands;
 class GuiFileOpCommands;
 class GuiSyncCommands;
 class GuiObjectCommands;
+class GuiSessionCommands;
 class GuiSettingsCommands;
 class GuiSyncHistoryCommands;
 class GuiStampRenameCommands;
@@ -181,6 +182,8 @@ private:
     void RefreshOptionMarks();
     void LoadSettings();
     void SaveSettings();
+    // A loaded session: the folder boxes and settings read anew, the results cleared.
+    void ReloadSessionSettings();
     void ApplyLoadedSettings();
     void ChooseFirstRunPlace(MainOptions& o);
     std::array<int, 3> FittedColumnWidths(int windowWidth) const;
@@ -221,6 +224,7 @@ private:
     std::unique_ptr<GuiDiffCommands> m_diffCommands;
     std::unique_ptr<GuiSelectionCommands> m_selectionCommands;
     std::unique_ptr<GuiStampRenameCommands> m_stampRenameCommands;
+    std::unique_ptr<GuiSessionCommands> m_sessionCommands;
     QHash<QString, QMenu*> m_menus;
     QMenu* m_filePopup = nullptr;
     QMenu* m_folderPopup = nullptr;

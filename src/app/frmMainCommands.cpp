@@ -5,6 +5,7 @@
 #include "app/GuiObjectCommands.h"
 #include "compare/GuiCompareCommands.h"
 #include "diff/GuiDiffCommands.h"
+#include "settings/GuiSessionCommands.h"
 #include "settings/GuiSettingsCommands.h"
 #include "sync/GuiFileOpCommands.h"
 #include "sync/GuiStampRenameCommands.h"
@@ -31,6 +32,8 @@ void frmMain::WireCommands()
     m_diffCommands = std::make_unique<GuiDiffCommands>(m_ctx, *this, *m_commands);
     m_selectionCommands = std::make_unique<GuiSelectionCommands>(m_ctx, *this, *m_commands);
     m_stampRenameCommands = std::make_unique<GuiStampRenameCommands>(m_ctx, *this, *m_commands);
+    m_sessionCommands = std::make_unique<GuiSessionCommands>(
+        m_ctx, *m_commands, SessionWindow{[this] { SaveSettings(); }, [this] { ReloadSessionSettings(); }});
 
     // Each folder button opens the folder picker; its arrow opens the folder's own menu.
     for (const bool source : {true, false}) {

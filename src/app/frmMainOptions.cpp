@@ -9,6 +9,7 @@
 #include "model/FilterStore.h"
 #include "model/Filters.h"
 #include "platform/CIniFile.h"
+#include "settings/FolderLists.h"
 #include "settings/GuiFolderCombos.h"
 #include "settings/GuiOptionMarks.h"
 #include "settings/OptionTable.h"
@@ -207,6 +208,30 @@ void frmMain::SaveSettings()
     } catch (...) {
         m_ctx.Errors().HandleUnexpectedError(QStringLiteral("frmMain.SaveSettingsToIni"));
     }
+}
+
+void frmMain::ReloadSessionSettings()
+{
+    // The boxes are refilled by the program, not chosen by the user.
+    PopulatingFolderCombos = true;
+    try {
+        PopulateFolderBoxes();
+        ShowSettingsProblems(LoadSettingsFromIni(m_ctx.SettingsStore(), m_ctx.SettingOwners(), Environment()),
+                             m_ctx.Dialogs());
+    } catch (...) {
+        PopulatingFolderCombos = false;
+        throw;
+    }
+    PopulatingFolderCombos = false;
+    const auto folder = [](const QComboBox* box) {
+        return FolderLists::IsEntry(box->currentText()) ? box->currentText() : QString();
+    };
+    m_results.source.SetPath(folder(m_cboSource));
+    m_results.target.SetPath(folder(m_cboTarget));
+    RemoveListItemsAndShowNoCompareMsg();
+    for (int panel = 1; panel <= 4; ++panel)
+        SetPanelText(panel, QString());
+    ApplyLoadedSettings();
 }
 
 void frmMain::RestoreDefaultOptions()

@@ -115,6 +115,14 @@ IniDocument IniDocument::Load(const QString& file)
         doc.m_problem = DescribeSystemError(error);
         return doc;
     }
+    return FromBytes(data, file);
+}
+
+IniDocument IniDocument::FromBytes(const QByteArray& data, const QString& file)
+{
+    IniDocument doc;
+    doc.m_file = file;
+    doc.m_blocks.emplace_back();
     if (!IsUtf8Text(data)) {
         doc.m_state = State::Unreadable;
         doc.m_problem = QStringLiteral("it is not UTF-8 text");
@@ -123,6 +131,11 @@ IniDocument IniDocument::Load(const QString& file)
     doc.m_state = State::Read;
     doc.Parse(data);
     return doc;
+}
+
+bool IniDocument::HasSection(const QString& section) const
+{
+    return m_sections.contains(Folded(section.trimmed()));
 }
 
 void IniDocument::Parse(const QByteArray& data)

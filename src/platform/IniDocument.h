@@ -20,6 +20,9 @@ public:
     enum class State { Missing, Read, Unreadable };
 
     static IniDocument Load(const QString& file);
+    // A document of data as Load would read it from file (the file Save writes); Unreadable when data is
+    // not UTF-8 text.
+    static IniDocument FromBytes(const QByteArray& data, const QString& file = {});
 
     IniDocument(IniDocument&&) noexcept = default;
     IniDocument& operator=(IniDocument&&) noexcept = default;
@@ -33,6 +36,8 @@ public:
     // The value of key in section without surrounding blanks; none when either is missing. The first
     // section of a name counts, and the first key of a name in it.
     std::optional<QString> Value(const QString& section, const QString& key) const;
+    // Whether a "[section]" line of that name is there (without regard to case).
+    bool HasSection(const QString& section) const;
 
     // Sets key in section: in place when the key exists, otherwise after the section's last line (blank
     // lines before the next section stay there); a missing section is added at the end. Names or values

@@ -256,6 +256,20 @@ void SaveSettingsToIni(const SettingsFile& file, const SettingsOwners& owners)
     ini.Commit();
 }
 
+QByteArray SettingsFileText(const SettingsFile& file, const SettingsOwners& owners)
+{
+    const QString path = AddTrailingBackslash(file.appFolder) + CIniFile::SettingsFileName();
+    IniDocument doc = IniDocument::Load(path);
+    if (doc.Status() == IniDocument::State::Unreadable)
+        throw Failure(Failure::PathFileAccessError,
+                      QStringLiteral("The settings file ") + path + QStringLiteral(" cannot be read (") + doc.Problem()
+                          + QLatin1Char(')'));
+    for (const OptionRow* row : RowsInWritingOrder())
+        if (const std::optional<QString> text = StoredText(*row, owners))
+            doc.Set(QString::fromLatin1(row->section), QString::fromLatin1(row->key), *text);
+    return doc.Bytes();
+}
+
 void RestoreDefaultOptions(const SettingsFile& settings, const SettingsOwners& owners, const SettingsEnvironment& env,
                            const std::function<void()>& beforeLoad)
 {

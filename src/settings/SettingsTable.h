@@ -75,6 +75,10 @@ QString Unreadable(const QString& file, const QString& why);
 // a file that could not be read is never replaced.
 void SaveSettingsToIni(const SettingsFile& file, const SettingsOwners& owners);
 
+// The text of the settings file as SaveSettingsToIni leaves it: the file's lines with every key of those
+// three sections set from the owners. Throws a Failure when the file exists but cannot be read.
+QByteArray SettingsFileText(const SettingsFile& file, const SettingsOwners& owners);
+
 // Deletes the settings file, then runs beforeLoad (the main window refills its folder boxes there) and
 // gives every setting of the option table its default, as loading without a file does. Throws before
 // anything changes when the file exists but cannot be deleted.

@@ -91,7 +91,7 @@ TEST_F(MainWindowTest, MenuItemsCarryTheirCaptionsAndLaterCommandsWaitDisabled)
     };
     for (const auto& [name, caption] : items)
         EXPECT_EQ(Item(name)->text(), QString::fromLatin1(caption)) << name;
-    for (const char* name : {"mnuFileSaveSessionSettings"})
+    for (const char* name : {"mnuFileShowSubDirDiffs"})
         EXPECT_FALSE(Item(name)->isEnabled()) << name;
     for (const char* name : {"mnuFileCompareDirectories", "mnuFileAutoSynch", "mnuViewViewAll", "mnuOptionsRestoreDefaults",
                              "mnuViewErrorLog", "mnuFileCompareFiles", "mnuFileShowFileDiffs", "mnuSelectAll",

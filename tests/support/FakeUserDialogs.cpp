@@ -41,15 +41,17 @@ QString Next(std::deque<QString>& picks)
 }
 } // namespace
 
-QString FakeUserDialogs::PickOpenFile(const QString& title, const QString&, const QString&)
+QString FakeUserDialogs::PickOpenFile(const QString& title, const QString& startFolder, const QString& filter)
 {
     prompts << title;
+    pickers.append({title, startFolder, filter});
     return Next(picks);
 }
 
-QString FakeUserDialogs::PickSaveFile(const QString& title, const QString&, const QString&)
+QString FakeUserDialogs::PickSaveFile(const QString& title, const QString& startFile, const QString& filter)
 {
     prompts << title;
+    pickers.append({title, startFile, filter});
     return Next(picks);
 }
 

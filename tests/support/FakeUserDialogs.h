@@ -26,11 +26,18 @@ public:
 
     QList<Shown> messages;
     QStringList prompts; // titles of input boxes and pickers, in order
+    struct Picker
+    {
+        QString title;
+        QString start;
+        QString filter;
+    };
+    QList<Picker> pickers; // every file picker as it was asked, in order
     std::deque<Answer> answers;
     std::deque<std::optional<QString>> inputs; // answers of input boxes; none = cancelled
     std::deque<QString> picks;                  // answers of file and folder pickers
 
     // The last message, or an empty one.
     Shown last() const { return messages.isEmpty() ? Shown{} : messages.last(); }
-    void clear() { messages.clear(); prompts.clear(); }
+    void clear() { messages.clear(); prompts.clear(); pickers.clear(); }
 };
