@@ -23,28 +23,6 @@ constexpr qint64 T0 = 1685620800;
 QString U(const char* text) { return QString::fromUtf8(text); }
 QByteArray Native(const QString& path) { return QFile::encodeName(path); }
 
-// Sets an environment variable for the lifetime of the object.
-class ScopedEnv final
-{
-public:
-    ScopedEnv(const char* name, const QString& value) : m_name(name), m_old(qgetenv(name)), m_had(qEnvironmentVariableIsSet(name))
-    {
-        qputenv(name, Native(value));
-    }
-    ~ScopedEnv()
-    {
-        if (m_had)
-            qputenv(m_name, m_old);
-        else
-            qunsetenv(m_name);
-    }
-
-private:
-    const char* m_name;
-    QByteArray m_old;
-    bool m_had;
-};
-
 struct Ran
 {
     int exitCode = -1;
@@ -160,39 +138,17 @@ protected:
 
 } // namespace
 
-TEST(ProgramFolders, ABuildFolderKeepsEverythingTogetherAnInstalledProgramWritesToXdg)
+TEST(ProgramFolders, TheShippedSoundIsAnAssetNotAFileOfTheApplicationFolder)
 {
-    TempDir dir;
-    const ScopedEnv xdg("XDG_CONFIG_HOME", dir.file(U("config")));
-
-    const QString build = dir.createFolder(U("build/bin")) + U("/");
-    dir.createFile(U("build/bin/libparvexlib.so"), "");
-    const ProgramFolders dev = AppContext::LocateProgramFolders(build);
-    EXPECT_FALSE(dev.installed);
-    EXPECT_EQ(dev.library, build + U("libparvexlib.so"));
-    EXPECT_EQ(dev.assets, build);
-    EXPECT_EQ(dev.application, build);
-
-    const QString bin = dir.createFolder(U("prefix/bin")) + U("/");
-    const QString library = QDir::cleanPath(bin + U(PARVEX_LIBRARY_FROM_PROGRAM) + U("/libparvexlib.so"));
-    dir.createFile(QDir(dir.path()).relativeFilePath(library), "");
-    const ProgramFolders installed = AppContext::LocateProgramFolders(bin);
-    EXPECT_TRUE(installed.installed);
-    EXPECT_EQ(installed.library, library);
-    EXPECT_EQ(installed.assets, dir.file(U("prefix/share/parvex/")));
-    // Even where it could write (as root), an installed program keeps nothing in the shared bin/.
-    EXPECT_EQ(installed.application, dir.file(U("config/parvex/")));
-    EXPECT_TRUE(QFileInfo(installed.application).isDir());
-
-    // The shipped completion sound is one of the program's own files, not of the application folder.
+    TempDir app;
+    TempDir assets;
     FakeUserDialogs dialogs;
-    AppContext ctx(installed.application, dialogs, installed.assets);
-    const QString sound = installed.assets + U("parvexdone.wav");
+    AppContext ctx(app.path(), dialogs, assets.path());
+    const QString sound = assets.file(U("parvexdone.wav"));
     EXPECT_EQ(ctx.Sounds().CompareCompleteSound(), sound);
     ctx.Sounds().SetCompareCompleteSound(QString());
     EXPECT_TRUE(LoadSettingsFromIni(ctx.SettingsStore(), ctx.SettingOwners(), {}).isEmpty());
     EXPECT_EQ(ctx.Sounds().CompareCompleteSound(), sound);
-    EXPECT_EQ(ctx.AssetFile(U("parvex.hlp")), installed.assets + U("parvex.hlp"));
 }
 
 TEST_F(InstalledProgramTest, InstallsIntoAPrefixAndRunsFromThereWritingOnlyToXdg)

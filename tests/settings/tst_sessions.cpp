@@ -280,14 +280,3 @@ TEST_F(SessionTest, WindowPlaceComesFromTheSession)
     EXPECT_TRUE(window->isMaximized());
     EXPECT_TRUE(FileBytes(file).contains("WindowState=Maximized")) << FileBytes(file).constData();
 }
-
-TEST_F(SessionTest, RestoreDefaultSessionSettingsRestoresTheDefaultOptions)
-{
-    ChangeEverything();
-    window->ExitWithoutAsking();
-    Item("mnuFileRestoreDefaultSessionSettings")->trigger();
-    EXPECT_FALSE(QFile::exists(IniFile()));
-    EXPECT_EQ(ctx->Compare().CompareMethod(), CCompare::Quick);
-    EXPECT_TRUE(Item("mnuOptionsCompareTypeQuick")->isChecked());
-    EXPECT_EQ(Items("cboSourcePath"), QStringList{frmMain::FolderPromptText()});
-}
