@@ -13,6 +13,7 @@
 #include "views/GuiSelectionCommands.h"
 #include "settings/GuiSessionCommands.h"
 #include "settings/GuiSettingsCommands.h"
+#include "views/GuiSubFolderDiffCommands.h"
 #include "views/GuiViewCommands.h"
 #include "app/GuiToolbarPictures.h"
 #include "base/UserDialogs.h"

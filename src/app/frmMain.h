@@ -27,6 +27,7 @@ class GuiSessionCommands;
 class GuiSettingsCommands;
 class GuiSyncHistoryCommands;
 class GuiStampRenameCommands;
+class GuiSubFolderDiffCommands;
 class GuiViewCommands;
 class GuiResultPane;
 class QAction;
@@ -225,6 +226,7 @@ private:
     std::unique_ptr<GuiSelectionCommands> m_selectionCommands;
     std::unique_ptr<GuiStampRenameCommands> m_stampRenameCommands;
     std::unique_ptr<GuiSessionCommands> m_sessionCommands;
+    std::unique_ptr<GuiSubFolderDiffCommands> m_subFolderDiffCommands;
     QHash<QString, QMenu*> m_menus;
     QMenu* m_filePopup = nullptr;
     QMenu* m_folderPopup = nullptr;

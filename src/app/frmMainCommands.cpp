@@ -13,6 +13,7 @@
 #include "sync/GuiSyncHistoryCommands.h"
 #include "settings/frmMaintainFolderLists.h"
 #include "views/GuiSelectionCommands.h"
+#include "views/GuiSubFolderDiffCommands.h"
 #include "views/GuiViewCommands.h"
 
 #include <QMenu>
@@ -34,6 +35,7 @@ void frmMain::WireCommands()
     m_stampRenameCommands = std::make_unique<GuiStampRenameCommands>(m_ctx, *this, *m_commands);
     m_sessionCommands = std::make_unique<GuiSessionCommands>(
         m_ctx, *m_commands, SessionWindow{[this] { SaveSettings(); }, [this] { ReloadSessionSettings(); }});
+    m_subFolderDiffCommands = std::make_unique<GuiSubFolderDiffCommands>(m_ctx, *this, *m_commands);
 
     // Each folder button opens the folder picker; its arrow opens the folder's own menu.
     for (const bool source : {true, false}) {

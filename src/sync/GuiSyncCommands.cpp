@@ -86,15 +86,21 @@ void GuiSyncCommands::AutoSynch(bool showConfirmation, bool selectedOnly)
     try {
         if (m_ctx.MainOptions().PromptForSyncMethod && !AskMethod(selectedOnly))
             return;
-        const ResultList& left = m_frame.SourcePane()->ResultModel()->Hold();
-        const ResultList& right = m_frame.TargetPane()->ResultModel()->Hold();
-        const QString leftFolder = m_frame.ComparedFolder(m_frame.SourcePane());
-        const QString rightFolder = m_frame.ComparedFolder(m_frame.TargetPane());
+        const bool scoped = static_cast<bool>(m_scope.diffs);
+        const ResultList none;
+        const ResultList& left = scoped ? none : m_frame.SourcePane()->ResultModel()->Hold();
+        const ResultList& right = scoped ? none : m_frame.TargetPane()->ResultModel()->Hold();
+        const QString leftFolder = scoped ? m_scope.leftParent : m_frame.ComparedFolder(m_frame.SourcePane());
+        const QString rightFolder = scoped ? m_scope.rightParent : m_frame.ComparedFolder(m_frame.TargetPane());
         const RowIndexes selected = selectedOnly ? m_frame.CurrentListview()->SelectedHoldRows() : RowIndexes{};
         const CSyncSettings::Rules rules = m_ctx.SyncSettings().AllRules();
         // The differences are copied: the run compares again at its end, which refills the window's own.
-        const SubFolderDiffsList subFolders = m_frame.SubFolderDifferences();
-        const SyncInput input{left, right, leftFolder, rightFolder, subFolders, rules, selectedOnly ? &selected : nullptr};
+        std::vector<int> rowOf;
+        const SubFolderDiffsList subFolders =
+            scoped ? SubFolderDiffsList{m_scope.diffs(selectedOnly ? &selected : nullptr, rowOf)} : m_frame.SubFolderDifferences();
+        // A sub-folder's own run is limited by the entries it was given, not by rows of the folder above.
+        const SyncInput input{left, right, leftFolder, rightFolder, subFolders, rules,
+                              selectedOnly && !scoped ? &selected : nullptr};
         QStringList withheld;
         const std::vector<SyncStep> plan = PlanSync(input, &withheld);
         if (showConfirmation && !ConfirmPlan(plan))
@@ -115,6 +121,7 @@ void GuiSyncCommands::AutoSynch(bool showConfirmation, bool selectedOnly)
         // The rows may go when a message box lets the window repaint; the run keeps its own plan.
         m_frame.SetMenusEnabled(false);
         QStringList failures;
+        std::vector<SyncStep> done;
         SyncReport report;
         {
             frmFileOpProgress progress(QStringLiteral("Synchronization"), QStringLiteral("Synchronizing..."),
@@ -127,6 +134,8 @@ void GuiSyncCommands::AutoSynch(bool showConfirmation, bool selectedOnly)
                                            + QStringLiteral(" of ") + QString::number(plan.size()) + QLatin1Char(')'));
                     if (!result.ok())
                         failures << FailureText(step, result);
+                    else
+                        done.push_back(step);
                 });
             });
         }
@@ -138,15 +147,18 @@ void GuiSyncCommands::AutoSynch(bool showConfirmation, bool selectedOnly)
                                                    "read them completely:")
                                         + CrLf + CrLf + withheld.join(CrLf),
                                     QStringLiteral("Synchronization"), UserDialogs::Icon::Warning);
-        RecordHistory(leftFolder, rightFolder, report.cancelled);
+        RecordHistory(m_frame.ComparedFolder(m_frame.SourcePane()), m_frame.ComparedFolder(m_frame.TargetPane()),
+                      report.cancelled);
         if (!report.cancelled)
             m_ctx.Sounds().PlaySyncCompleteSound();
-        if (m_ctx.MainOptions().AutoCompareAfterSync)
+        if (scoped)
+            m_scope.afterRun(rowOf, done);
+        else if (m_ctx.MainOptions().AutoCompareAfterSync)
             m_frame.CompareDirs(false, false);
         else
             m_frame.RemoveListItemsAndShowNoCompareMsg();
     } catch (...) {
         m_frame.SetMenusEnabled(true);
-        m_ctx.Errors().HandleUnexpectedError(QStringLiteral("frmMain.AutoSync()"));
+        m_ctx.Errors().HandleUnexpectedError(m_scope.diffs ? m_scope.errorLabel : QStringLiteral("frmMain.AutoSync()"));
     }
 }

@@ -22,6 +22,19 @@ public:
     // One synchronisation of the window's comparison (selected-only limits it to the selected rows).
     void AutoSynch(bool showConfirmation, bool selectedOnly);
 
+    // A window that shows one differing sub-folder synchronises that sub-folder alone: its files as they
+    // stand now (limited to the selected rows for a selected-only run), below the compared folders, and
+    // follows the steps that succeeded instead of comparing again.
+    struct SubFolderScope
+    {
+        std::function<CSubFolderDiffs(const RowIndexes* selected, std::vector<int>& rowOf)> diffs;
+        QString leftParent;
+        QString rightParent;
+        std::function<void(const std::vector<int>& rowOf, const std::vector<SyncStep>& done)> afterRun;
+        QString errorLabel;
+    };
+    void SetSubFolderScope(SubFolderScope scope) { m_scope = std::move(scope); }
+
     // Tests answer the windows: the method question (proceed, and the selected-only flag), the
     // confirmation of the plan.
     void SetMethodQuestion(std::function<bool(bool& selectedOnly)> ask) { m_askMethod = std::move(ask); }
@@ -38,4 +51,5 @@ private:
     GuiCommandRegistry& m_registry;
     std::function<bool(bool&)> m_askMethod;
     std::function<bool(const std::vector<SyncStep>&)> m_confirmPlan;
+    SubFolderScope m_scope;
 };

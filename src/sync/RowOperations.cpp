@@ -362,6 +362,26 @@ Outcome CopyOrMoveToChosenFolder(const RowOpServices& services, const OpList& li
                 : CopyFilesToSpecificDir(services, list, WithSlash(chosen), confirm);
 }
 
+bool AskDeleteOffTrash(const RowOpServices& services, const QString& folder, bool& permanent)
+{
+    permanent = false;
+    const DriveQueries::Type type = services.drives.DriveType(folder);
+    if (type == DriveQueries::Type::Other)
+        return true;
+    const bool removable = type == DriveQueries::Type::Removable;
+    const QString first = removable ? QStringLiteral("Files on removeable drives are not sent to the Recycle Bin.")
+                                    : QStringLiteral("Files on network drives are not sent to the Recycle Bin.");
+    const UserDialogs::Answer answer = services.dialogs.Message(
+        first + CrLf + QStringLiteral("They are permanently deleted.") + CrLf + CrLf
+            + QStringLiteral("Do you still wish to continue?"),
+        removable ? QStringLiteral("Delete from Removeable Drive") : QStringLiteral("Delete from Network Drive"),
+        Icon::Question, UserDialogs::Buttons::YesNo);
+    if (answer != UserDialogs::Answer::Yes)
+        return false;
+    permanent = true;
+    return true;
+}
+
 Outcome DeleteFilesFromLVW(const RowOpServices& services, const OpList& list, bool confirm, bool calledFromSync)
 {
     try {
@@ -386,20 +406,8 @@ Outcome DeleteFilesFromLVW(const RowOpServices& services, const OpList& list, bo
                     QuestionPrompt(QStringLiteral("You are about to send "), n, QStringLiteral(" item(s) to the Recycle Bin.")),
                     QStringLiteral("Delete"), objects, list.folder, QString()))
                 return {};
-            const DriveQueries::Type type = services.drives.DriveType(list.folder);
-            if (type != DriveQueries::Type::Other) {
-                const bool removable = type == DriveQueries::Type::Removable;
-                const QString first = removable ? QStringLiteral("Files on removeable drives are not sent to the Recycle Bin.")
-                                                : QStringLiteral("Files on network drives are not sent to the Recycle Bin.");
-                const UserDialogs::Answer answer = services.dialogs.Message(
-                    first + CrLf + QStringLiteral("They are permanently deleted.") + CrLf + CrLf
-                        + QStringLiteral("Do you still wish to continue?"),
-                    removable ? QStringLiteral("Delete from Removeable Drive") : QStringLiteral("Delete from Network Drive"),
-                    Icon::Question, UserDialogs::Buttons::YesNo);
-                if (answer != UserDialogs::Answer::Yes)
-                    return {};
-                permanent = true;
-            }
+            if (!AskDeleteOffTrash(services, list.folder, permanent))
+                return {};
         }
         if (permanent)
             return DeletePermanentlyFilesFromLVW(services, list, confirm, true);

@@ -119,6 +119,11 @@ Outcome MoveFilesToSpecificDir(const RowOpServices& services, const OpList& list
 // "Copy/Move Selected Object(s) to Any Folder...": the folder picker first, then the operation.
 Outcome CopyOrMoveToChosenFolder(const RowOpServices& services, const OpList& list, bool move, bool confirm);
 
+// Before objects of folder go to the trash: on a removable or network drive they would never reach it, so
+// the user is asked whether they may be deleted for good instead (permanent is then set). False when the
+// user says no.
+bool AskDeleteOffTrash(const RowOpServices& services, const QString& folder, bool& permanent);
+
 // Sends the selected rows' objects to the trash. From a removable or network drive, after the user's Yes,
 // the objects are deleted for good (the user is asked first) as they would never reach the trash.
 Outcome DeleteFilesFromLVW(const RowOpServices& services, const OpList& list, bool confirm, bool calledFromSync);

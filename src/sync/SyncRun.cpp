@@ -55,57 +55,9 @@ bool IsRealFolder(const QString& path)
     return lstat(QFile::encodeName(path).constData(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
-// Where a file without a counterpart goes below toBase: the folders above it in the spelling the other
-// side already has (a folder "Sub" of this side and "sub" of the other are one folder, as the comparison
-// paired them), never a second spelling beside the existing one. A folder whose name this side has in
-// both spellings keeps its own. Folders seen are listed once per plan.
-class TargetFolders
-{
-public:
-    QString Target(const QString& fromBase, const QString& toBase, const QString& relative)
-    {
-        const QStringList parts = relative.split(QLatin1Char('/'));
-        QString from = fromBase;
-        QString to = toBase;
-        bool there = true; // the other side has the folder so far
-        for (int i = 0; i + 1 < parts.size(); ++i) {
-            QString part = parts[i];
-            if (there && !QFileInfo::exists(to + part)) {
-                QString found;
-                int variants = 0;
-                for (const QString& name : Folders(to))
-                    if (name.compare(part, Qt::CaseInsensitive) == 0 && !QFileInfo::exists(from + name)) {
-                        found = name;
-                        ++variants;
-                    }
-                if (variants == 1)
-                    part = found;
-                else
-                    there = false;
-            }
-            there = there && IsRealFolder(to + part);
-            from += parts[i] + QLatin1Char('/');
-            to += part + QLatin1Char('/');
-        }
-        return to + parts.last();
-    }
-
-private:
-    const QStringList& Folders(const QString& folder)
-    {
-        auto it = m_listed.find(folder);
-        if (it == m_listed.end())
-            it = m_listed.emplace(folder, QDir(folder).entryList(QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden
-                                                                 | QDir::System | QDir::NoSymLinks)).first;
-        return it->second;
-    }
-
-    std::unordered_map<QString, QStringList> m_listed;
-};
-
 void AddSubFolderSteps(std::vector<SyncStep>& plan, const SyncInput& in, const CSubFolderDiffs& diffs)
 {
-    TargetFolders folders;
+    SubFolderTargets folders;
     const QString leftName = diffs.strSubFolderName();
     const QString rightName = diffs.TargetSubFolderName();
     const QString leftBase = WithSlash(in.leftFolder) + leftName + QLatin1Char('/');
@@ -122,6 +74,7 @@ void AddSubFolderSteps(std::vector<SyncStep>& plan, const SyncInput& in, const C
                 continue;
             SyncStep step;
             step.inSubFolder = true;
+            step.entry = int(i);
             step.category = entry.compareResult > 0 ? Category(entry.compareResult) : Category::None;
             step.text = (leftSide ? leftName : rightName) + QLatin1Char('/') + entry.fileName;
             step.source = (leftSide ? leftBase : rightBase) + entry.fileName;
@@ -186,6 +139,43 @@ FileOps::Result Carry(const SyncStep& step, const FileOps::Control& control, QSt
 }
 
 } // namespace
+
+QString SubFolderTargets::Target(const QString& fromBase, const QString& toBase, const QString& relative)
+{
+    const QStringList parts = relative.split(QLatin1Char('/'));
+    QString from = fromBase;
+    QString to = toBase;
+    bool there = true; // the other side has the folder so far
+    for (int i = 0; i + 1 < parts.size(); ++i) {
+        QString part = parts[i];
+        if (there && !QFileInfo::exists(to + part)) {
+            QString found;
+            int variants = 0;
+            for (const QString& name : Folders(to))
+                if (name.compare(part, Qt::CaseInsensitive) == 0 && !QFileInfo::exists(from + name)) {
+                    found = name;
+                    ++variants;
+                }
+            if (variants == 1)
+                part = found;
+            else
+                there = false;
+        }
+        there = there && IsRealFolder(to + part);
+        from += parts[i] + QLatin1Char('/');
+        to += part + QLatin1Char('/');
+    }
+    return to + parts.last();
+}
+
+const QStringList& SubFolderTargets::Folders(const QString& folder)
+{
+    auto it = m_listed.find(folder);
+    if (it == m_listed.end())
+        it = m_listed.emplace(folder, QDir(folder).entryList(QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden
+                                                             | QDir::System | QDir::NoSymLinks)).first;
+    return it->second;
+}
 
 QString ActionWord(Action action)
 {

@@ -7,7 +7,9 @@
 #include "sync/SyncPlan.h"
 
 #include <QString>
+#include <QStringList>
 #include <functional>
+#include <unordered_map>
 #include <vector>
 
 class ParvexLib;
@@ -48,9 +50,27 @@ struct SyncStep
     QString target;
     Category category = Category::None;
     bool inSubFolder = false;
+    // A file of a differing sub-folder: its position in the sub-folder's two arrays (from 0), so that a
+    // window showing those arrays can follow what the run did to each entry.
+    int entry = -1;
 
     bool IsDelete() const { return action == Action::DeleteLeft || action == Action::DeleteRight; }
     bool OnLeft() const { return action == Action::DeleteLeft || action == Action::CopyToRight; }
+};
+
+// Where a file without a counterpart goes below toBase: the folders above it in the spelling the other
+// side already has (a folder "Sub" of this side and "sub" of the other are one folder, as the comparison
+// paired them), never a second spelling beside the existing one. A folder whose name this side has in
+// both spellings keeps its own. Folders seen are listed once per object.
+class SubFolderTargets final
+{
+public:
+    // fromBase and toBase end in "/"; relative is the file's path below fromBase ("Old/b.txt").
+    QString Target(const QString& fromBase, const QString& toBase, const QString& relative);
+
+private:
+    const QStringList& Folders(const QString& folder);
+    std::unordered_map<QString, QStringList> m_listed;
 };
 
 // "delete-left", "delete-right", "copy-to-right", "copy-to-left".

@@ -1,0 +1,408 @@
+#include "views/frmSubDirDiffs.h"
+
+#include "app/AppContext.h"
+#include "app/GuiCommandRegistry.h"
+#include "diff/GuiDiffCommands.h"
+#include "sync/DriveQueries.h"
+#include "sync/GuiSyncCommands.h"
+#include "sync/frmConfirmation.h"
+#include "sync/frmFileOpProgress.h"
+#include "views/GuiCategoryPictures.h"
+#include "views/GuiResultPane.h"
+#include "views/GuiSelectionCommands.h"
+#include "views/PaneRows.h"
+#include "views/ResultTableModel.h"
+
+#include <QApplication>
+#include <QFileInfo>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QScrollBar>
+#include <QStatusBar>
+#include <QToolBar>
+#include <QVBoxLayout>
+#include <algorithm>
+#include <optional>
+
+namespace {
+
+constexpr uint32_t VerticalScrollMessage = 0x115;
+
+// The commands of the window, with the captions of its menus. The first group are the window's own names;
+// the second are the commands of the shared controllers that the window's items appear as.
+const GuiCommandRegistry::Command OwnCommands[] = {
+    {"mnuFileCompareFiles", "Compare Two Files..."},
+    {"mnuFileCopy", "Copy the Selected Files"},
+    {"mnuFileMove", "Move the Selected Files"},
+    {"mnuFileDeletePermanently", "Delete Permanently"},
+    {"mnuFileDeleteRecycle", "Send To Recycle Bin"},
+    {"mnuFilePrint", "Print..."},
+    {"mnuFileClose", "<-- Back to Main Window"},
+    {"mnuSelectAll", "Select All"},
+    {"mnuSelectNewer", "Select Newer Files"},
+    {"mnuSelectOlder", "Select Older Files"},
+    {"mnuSelectOrphans", "Select Orphan Files"},
+    {"mnuSelectBinary", "Select Files with Same Date/Time but Different Contents"},
+    // Commands of the shared controllers.
+    {"mnuFileShowFileDiffs", "Show File Differences"},
+    {"mnuFileAutoSynch", "Synchronize the Sub-Folders"},
+    {"mnuFileSyncSelectedObjects", "Synchronize Selected Files Only"},
+    {"mnuDeSelectAll", "DeSelect All"},
+    {"mnuInvertSelection", "Invert Selection"},
+    {"mnuSelectOther", "Select Wizard..."},
+    {"mnuSelectShowNext", "Show Next Selected"},
+    {"mnuSelectShowOnlySelected", "Show Only Selected"},
+    {"mnuViewCompareResultsSummary", "Summary"},
+};
+
+} // namespace
+
+frmSubDirDiffs::frmSubDirDiffs(AppContext& ctx, GuiResultsFrame& main, const CSubFolderDiffs& diffs, QWidget* parent)
+    : QDialog(parent), m_ctx(ctx), m_main(main),
+      m_rows(MakeSubFolderRows(diffs, main.ComparedFolder(main.SourcePane()), main.ComparedFolder(main.TargetPane()))),
+      m_confirmation(std::make_unique<GuiConfirmation>(this)), m_runner(std::make_unique<GuiFileOpRunner>(this))
+{
+    setObjectName(QStringLiteral("frmSubDirDiffs"));
+    setWindowTitle(QStringLiteral("View Sub-Folder Differences"));
+    setWindowIcon(CategoryIcon(Category::DifferentFolder));
+    BuildWindow();
+    BuildCommands();
+    CopyItemsFromHiddenLVWToVisibleLVW();
+}
+
+frmSubDirDiffs::~frmSubDirDiffs() = default;
+
+void frmSubDirDiffs::BuildWindow()
+{
+    resize(900, 560);
+    std::array<QVariant, CategoryCount + 1> pictures;
+    for (int c = 1; c <= CategoryCount; ++c)
+        pictures[size_t(c)] = CategoryIcon(Category(c));
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(4, 0, 4, 0);
+    m_toolbar = new QToolBar(this);
+    m_toolbar->setObjectName(QStringLiteral("SubDirDiffsToolbar"));
+    m_toolbar->setToolButtonStyle(Qt::ToolButtonTextOnly);
+    layout->addWidget(m_toolbar);
+
+    auto* sides = new QHBoxLayout;
+    for (int side = 0; side < 2; ++side) {
+        auto* column = new QVBoxLayout;
+        m_labels[size_t(side)] = new QLabel(side == 0 ? m_rows.leftFolder : m_rows.rightFolder, this);
+        m_labels[size_t(side)]->setObjectName(side == 0 ? QStringLiteral("lblFolderOne") : QStringLiteral("lblFolderTwo"));
+        m_labels[size_t(side)]->setTextInteractionFlags(Qt::TextSelectableByMouse);
+        m_models[size_t(side)] = new ResultTableModel(side == 0 ? m_rows.left : m_rows.right, this);
+        m_models[size_t(side)]->SetCategoryPictures(pictures);
+        auto* pane = new GuiResultPane(m_models[size_t(side)], this);
+        pane->setObjectName(side == 0 ? QStringLiteral("lvwDirOneDiffs") : QStringLiteral("lvwDirTwoDiffs"));
+        pane->setFont(m_main.SourcePane()->font());
+        pane->header()->resizeSection(ResultTableModel::NameColumn, 220);
+        pane->header()->resizeSection(ResultTableModel::SizeColumn, 80);
+        pane->header()->resizeSection(ResultTableModel::DateColumn, 130);
+        m_panes[size_t(side)] = pane;
+        column->addWidget(m_labels[size_t(side)]);
+        column->addWidget(pane);
+        sides->addLayout(column);
+    }
+    layout->addLayout(sides, 1);
+    m_current = m_panes[0];
+
+    auto* status = new QStatusBar(this);
+    status->setObjectName(QStringLiteral("StatusBar1"));
+    status->setSizeGripEnabled(false);
+    for (int i = 0; i < 2; ++i) {
+        m_status[size_t(i)] = new QLabel(this);
+        m_status[size_t(i)]->setObjectName(QStringLiteral("StatusBar1Panel%1").arg(i + 1));
+        status->addWidget(m_status[size_t(i)], 1);
+    }
+    layout->addWidget(status);
+
+    for (GuiResultPane* pane : m_panes) {
+        connect(pane, &GuiResultPane::FocusTaken, this, [this, pane] { m_current = pane; });
+        // Scrolling is always shared here: row i of one list beside row i of the other.
+        connect(pane->verticalScrollBar(), &QScrollBar::valueChanged, this, [this, pane] { OnScrolled(pane); });
+        pane->SetDragPaths([this, pane] {
+            m_dragFrom = pane;
+            return OperandPaths({pane->ResultModel()->Hold(), pane->SelectedHoldRows(), PaneFolder(pane)});
+        });
+        connect(pane, &GuiResultPane::ObjectsDropped, this,
+                [this, pane](const QStringList&, Qt::KeyboardModifiers) {
+                    GuiResultPane* from = m_dragFrom;
+                    m_dragFrom = nullptr;
+                    // Only rows of the other list are taken; objects from elsewhere are not this window's.
+                    if (from != nullptr && from != pane)
+                        ProcessDragDrop(from, pane);
+                },
+                Qt::QueuedConnection);
+    }
+}
+
+void frmSubDirDiffs::BuildCommands()
+{
+    m_commands = new GuiCommandRegistry(this);
+    for (const GuiCommandRegistry::Command& command : OwnCommands)
+        m_commands->Define(command);
+    // The items that are commands of the shared controllers under this window's names.
+    QAction* showDiffs = m_commands->Appearance("mnuFileShowDifferences", "Show File Differences", QStringLiteral("mnuFileShowFileDiffs"));
+    QAction* syncSelected = m_commands->Appearance("mnuFileSynchronizeSelectedFiles", "Synchronize Selected Files Only",
+                                                   QStringLiteral("mnuFileSyncSelectedObjects"));
+    QAction* syncAll = m_commands->Appearance("mnuFileSynchronizeSubFolders", "Synchronize the Sub-Folders",
+                                              QStringLiteral("mnuFileAutoSynch"));
+    QAction* deselect = m_commands->Appearance("mnuSelectDeselectAll", "DeSelect All", QStringLiteral("mnuDeSelectAll"));
+    QAction* invert = m_commands->Appearance("mnuSelectInvert", "Invert Selection", QStringLiteral("mnuInvertSelection"));
+
+    m_selection = std::make_unique<GuiSelectionCommands>(m_ctx, *this, *m_commands);
+    m_diff = std::make_unique<GuiDiffCommands>(m_ctx, *this, *m_commands);
+    m_sync = std::make_unique<GuiSyncCommands>(m_ctx, *this, *m_commands);
+    m_sync->SetSubFolderScope({[this](const RowIndexes* selected, std::vector<int>& rowOf) {
+                                   return DiffsOfRows(m_rows, selected, rowOf);
+                               },
+                               m_main.ComparedFolder(m_main.SourcePane()), m_main.ComparedFolder(m_main.TargetPane()),
+                               [this](const std::vector<int>& rowOf, const std::vector<SyncStep>& done) {
+                                   for (const SyncStep& step : done)
+                                       MarkSyncStep(m_rows, rowOf, step);
+                                   m_changed = m_changed || !done.empty();
+                                   CopyItemsFromHiddenLVWToVisibleLVW();
+                                   for (GuiResultPane* pane : m_panes)
+                                       pane->scrollToTop();
+                               },
+                               QStringLiteral("SubDirDiffs.AutoSync()")});
+
+    const auto enabled = [this] { return m_enabled; };
+    m_commands->SetHandler(QStringLiteral("mnuFileCopy"), [this] { RunOp(SubFolderOp::Copy); }, enabled);
+    m_commands->SetHandler(QStringLiteral("mnuFileMove"), [this] { RunOp(SubFolderOp::Move); }, enabled);
+    m_commands->SetHandler(QStringLiteral("mnuFileDeletePermanently"), [this] { RunOp(SubFolderOp::Delete); }, enabled);
+    m_commands->SetHandler(QStringLiteral("mnuFileDeleteRecycle"), [this] { RunOp(SubFolderOp::Trash); }, enabled);
+    // Replaces the shared print: the window's message when there is nothing to print.
+    m_commands->SetHandler(QStringLiteral("mnuFilePrint"), [this] { Print(); }, enabled);
+    m_commands->SetHandler(QStringLiteral("mnuFileClose"), [this] { close(); });
+    m_commands->SetHandler(QStringLiteral("mnuSelectNewer"), [this] { SelectCategory(Category::Newer); }, enabled);
+    m_commands->SetHandler(QStringLiteral("mnuSelectOlder"), [this] { SelectCategory(Category::Older); }, enabled);
+    m_commands->SetHandler(QStringLiteral("mnuSelectOrphans"), [this] { SelectCategory(Category::Orphan); }, enabled);
+    m_commands->SetHandler(QStringLiteral("mnuSelectBinary"), [this] { SelectCategory(Category::Binary); }, enabled);
+
+    auto* bar = new QMenuBar(this);
+    bar->setObjectName(QStringLiteral("SubDirDiffsMenus"));
+    static_cast<QVBoxLayout*>(layout())->setMenuBar(bar);
+    QMenu* file = bar->addMenu(QStringLiteral("&File"));
+    file->setObjectName(QStringLiteral("mnuFile"));
+    file->addAction(m_commands->Action(QStringLiteral("mnuFileCompareFiles")));
+    file->addAction(showDiffs);
+    file->addSeparator();
+    AddToMenu(file, *m_commands, {"mnuFileCopy", "mnuFileMove", "mnuFileDeletePermanently", "mnuFileDeleteRecycle", "-"});
+    file->addAction(syncSelected);
+    file->addAction(syncAll);
+    file->addSeparator();
+    AddToMenu(file, *m_commands, {"mnuFilePrint", "-", "mnuFileClose"});
+    QMenu* select = bar->addMenu(QStringLiteral("&Select"));
+    select->setObjectName(QStringLiteral("mnuSelect"));
+    select->addAction(m_commands->Action(QStringLiteral("mnuSelectAll")));
+    select->addAction(deselect);
+    select->addAction(invert);
+    select->addSeparator();
+    AddToMenu(select, *m_commands, {"mnuSelectNewer", "mnuSelectOlder", "mnuSelectOrphans", "mnuSelectBinary"});
+    for (QMenu* menu : {file, select})
+        connect(menu, &QMenu::aboutToShow, m_commands, &GuiCommandRegistry::RefreshEnabled);
+
+    const struct
+    {
+        const char* name;
+        const char* caption;
+        const char* command;
+    } buttons[] = {{"tbrCompare", "Compare", "mnuFileCompareFiles"}, {"tbrSync", "Sync", "mnuFileAutoSynch"},
+                   {"tbrCopy", "Copy", "mnuFileCopy"},             {"tbrMove", "Move", "mnuFileMove"},
+                   {"tbrDelete", "Delete", "mnuFileDeleteRecycle"}, {"tbrPrint", "Print", "mnuFilePrint"},
+                   {"tbrExit", "Exit", "mnuFileClose"}};
+    for (const auto& button : buttons)
+        m_toolbar->addAction(m_commands->Appearance(button.name, button.caption, QString::fromLatin1(button.command)));
+}
+
+QString frmSubDirDiffs::PaneFolder(const GuiResultPane* pane) const
+{
+    return pane == m_panes[1] ? m_rows.rightFolder : m_rows.leftFolder;
+}
+
+const SubFolderDiffsList& frmSubDirDiffs::SubFolderDifferences() const
+{
+    std::vector<int> rowOf;
+    m_diffs = {DiffsOfRows(m_rows, nullptr, rowOf)};
+    return m_diffs;
+}
+
+void frmSubDirDiffs::SetMenusEnabled(bool enabled)
+{
+    m_enabled = enabled;
+    m_toolbar->setEnabled(enabled);
+    if (QWidget* bar = layout()->menuBar())
+        bar->setEnabled(enabled);
+    m_commands->RefreshEnabled();
+}
+
+QString frmSubDirDiffs::FolderText(bool source) const
+{
+    QString folder = source ? m_rows.leftFolder : m_rows.rightFolder;
+    folder.chop(1);
+    return folder;
+}
+
+void frmSubDirDiffs::CompareDirs(bool, bool)
+{
+    if (RefreshSubFolderRows(m_rows))
+        m_changed = true;
+    CopyItemsFromHiddenLVWToVisibleLVW();
+}
+
+void frmSubDirDiffs::RemoveListItemsAndShowNoCompareMsg()
+{
+    // The window has no results to clear: what changed is read back instead, so it never shows a file
+    // that is gone.
+    CompareDirs(false, false);
+}
+
+void frmSubDirDiffs::SetPanelText(int panel, const QString& text)
+{
+    if (panel >= 1 && panel <= 2)
+        m_status[size_t(panel - 1)]->setText(text);
+}
+
+void frmSubDirDiffs::CopyItemsFromHiddenLVWToVisibleLVW()
+{
+    try {
+        for (int side = 0; side < 2; ++side) {
+            const ResultList& hold = side == 0 ? m_rows.left : m_rows.right;
+            PaneRows rows(hold.size());
+            for (size_t i = 0; i < rows.size(); ++i)
+                rows[i] = int32_t(i);
+            m_models[size_t(side)]->Reset(std::move(rows));
+        }
+        UpdateTotals();
+    } catch (...) {
+        m_ctx.Errors().HandleUnexpectedError(QStringLiteral("frmSubDirDiffs.CopyItemsFromHiddenLVWToVisibleLVW"));
+    }
+}
+
+void frmSubDirDiffs::UpdateTotals()
+{
+    auto sizeText = [this](qint64 bytes) { return m_ctx.Lib().ConvertBytesToCorrectByteTypeString(bytes); };
+    SetPanelText(1, PaneTotalsText(ComputePaneTotals(m_rows.left, m_models[0]->Rows()), sizeText));
+    SetPanelText(2, PaneTotalsText(ComputePaneTotals(m_rows.right, m_models[1]->Rows()), sizeText));
+}
+
+void frmSubDirDiffs::OnScrolled(GuiResultPane* source)
+{
+    if (m_forwardingScroll)
+        return;
+    GuiResultPane* target = source == m_panes[0] ? m_panes[1] : m_panes[0];
+    m_forwardingScroll = true;
+    if (m_ctx.Lib().IsLoaded())
+        m_ctx.Lib().Api().SyncListViewScrolling(static_cast<QAbstractItemView*>(source),
+                                                static_cast<QAbstractItemView*>(target), VerticalScrollMessage,
+                                                source->verticalScrollBar()->value(), 0);
+    else
+        target->verticalScrollBar()->setValue(source->verticalScrollBar()->value());
+    m_forwardingScroll = false;
+}
+
+void frmSubDirDiffs::RunOp(SubFolderOp op)
+{
+    const MainOptions& o = m_ctx.MainOptions();
+    const bool confirm = op == SubFolderOp::Copy   ? o.ShowCopyConfirmations
+                         : op == SubFolderOp::Move ? o.ShowMoveConfirmations
+                                                   : o.ShowDeleteConfirmations;
+    RunOp(op, m_current, confirm);
+}
+
+void frmSubDirDiffs::RunOp(SubFolderOp op, GuiResultPane* pane, bool confirm)
+{
+    if (!m_enabled || pane == nullptr)
+        return;
+    const RowOpServices services{m_ctx.Dialogs(),
+                                 m_ctx.Errors(),
+                                 m_ctx.Lib(),
+                                 DriveQueries::System(),
+                                 m_confirmationOverride != nullptr ? *m_confirmationOverride : *m_confirmation,
+                                 m_runnerOverride != nullptr ? *m_runnerOverride : *m_runner};
+    const RowIndexes selected = pane->SelectedHoldRows();
+    static const char* const Doing[] = {"Copying ", "Moving ", "Deleting ", "Recycling "};
+    SetMenusEnabled(false);
+    if (!selected.empty()) {
+        const ResultRow& first = (pane == m_panes[0] ? m_rows.left : m_rows.right)[size_t(selected.front())];
+        SetPanelText(1, QString::fromLatin1(Doing[int(op)]) + first.text
+                            + (selected.size() > 1 ? QStringLiteral(" and ") + QString::number(selected.size() - 1)
+                                                         + QStringLiteral(" more...")
+                                                   : QStringLiteral("...")));
+    }
+    const Outcome outcome = RunSubFolderOp(services, m_rows, op, pane == m_panes[0], selected, confirm);
+    SetMenusEnabled(true);
+    m_changed = m_changed || outcome.changed;
+    // Also after a failure: the lists show what was done.
+    CopyItemsFromHiddenLVWToVisibleLVW();
+}
+
+void frmSubDirDiffs::ProcessDragDrop(GuiResultPane* from, GuiResultPane* onto)
+{
+    try {
+        if (from == onto || from == nullptr || onto == nullptr)
+            return;
+        const QString one = QFileInfo(m_rows.leftFolder).canonicalFilePath();
+        if (m_rows.leftFolder == m_rows.rightFolder || (!one.isEmpty() && one == QFileInfo(m_rows.rightFolder).canonicalFilePath()))
+            return;
+        RunOp(SubFolderOp::Copy, from, m_ctx.MainOptions().ShowCopyConfirmations);
+    } catch (...) {
+        m_ctx.Errors().HandleUnexpectedError(QStringLiteral("frmSubDirDiffs.ProcessDragDrop"));
+    }
+}
+
+void frmSubDirDiffs::SelectCategory(Category category)
+{
+    SelectCriteria criteria;
+    criteria.categories[size_t(int(category) - 1)] = true;
+    m_selection->DeselectAll(m_current);
+    m_selection->SelectFileTypesInList(m_current, criteria);
+}
+
+void frmSubDirDiffs::Print()
+{
+    try {
+        const auto real = [](const ResultList& list) {
+            return std::any_of(list.begin(), list.end(), [](const ResultRow& row) { return IsRealRow(row); });
+        };
+        if (!real(m_rows.left) && !real(m_rows.right)) {
+            m_ctx.Dialogs().Message(QStringLiteral("There are no items to print."), QStringLiteral("Unable to Print"),
+                                    UserDialogs::Icon::Information);
+            return;
+        }
+        m_selection->PrintResults();
+    } catch (...) {
+        m_ctx.Errors().HandleUnexpectedError(QStringLiteral("SubDirDiffs.mnuFilePrint_Click"));
+    }
+}
+
+bool frmSubDirDiffs::ShowSubFolderDifferences(AppContext& ctx, GuiResultsFrame& main, const QString& name)
+{
+    const SubFolderDiffsList& all = main.SubFolderDifferences();
+    const auto it = std::find_if(all.begin(), all.end(), [&](const CSubFolderDiffs& diffs) {
+        return diffs.strSubFolderName().compare(name, Qt::CaseInsensitive) == 0;
+    });
+    if (it == all.end())
+        return false;
+    bool changed = false;
+    {
+        std::optional<BusyPointer> busy(std::in_place, ctx.Dialogs());
+        frmSubDirDiffs window(ctx, main, *it, main.FrameWindow());
+        busy.reset();
+        window.exec();
+        changed = window.Changed();
+    }
+    if (changed) {
+        if (ctx.MainOptions().AutoCompareAfterFileOp)
+            main.CompareDirs(false, false);
+        else
+            main.RemoveListItemsAndShowNoCompareMsg();
+    }
+    return true;
+}
