@@ -339,8 +339,11 @@ void frmSubDirDiffs::RunOp(SubFolderOp op, GuiResultPane* pane, bool confirm)
     const Outcome outcome = RunSubFolderOp(services, m_rows, op, pane == m_panes[0], selected, confirm);
     SetMenusEnabled(true);
     m_changed = m_changed || outcome.changed;
-    // Also after a failure: the lists show what was done.
-    CopyItemsFromHiddenLVWToVisibleLVW();
+    // Also after a failure: the lists show what was done. A command that did nothing keeps the selection.
+    if (outcome.changed)
+        CopyItemsFromHiddenLVWToVisibleLVW();
+    else
+        UpdateTotals();
 }
 
 void frmSubDirDiffs::ProcessDragDrop(GuiResultPane* from, GuiResultPane* onto)
