@@ -46,6 +46,8 @@ GuiObjectCommands::GuiObjectCommands(AppContext& ctx, GuiResultsFrame& frame, Gu
                         [this] { return CanGoToSubFolder(false); });
     registry.SetHandler(QStringLiteral("mnuGoToFolderBothSidesRunCompare"), [this] { GoToSubFolder(true); },
                         [this] { return CanGoToSubFolder(true); });
+    registry.SetHandler(QStringLiteral("mnuCompareSubFolderToOtherFolder"), [this] { CompareSubFolderToOtherFolder(); },
+                        [this] { return CanGoToSubFolder(false); });
     registry.SetHandler(QStringLiteral("mnuViewErrorLog"), [this] { ViewErrorLog(); });
     registry.SetHandler(QStringLiteral("mnuHelpContents"), [this] { HelpContents(); });
     registry.SetHandler(QStringLiteral("mnuHelpTroubleshooting"), [this] { HelpContents(HelpTroubleshootingTopic()); });
@@ -154,6 +156,30 @@ void GuiObjectCommands::GoToSubFolder(bool bothSidesAndCompare)
         m_ctx.Errors().HandleUnexpectedError(bothSidesAndCompare
                                                  ? QStringLiteral("frmMain.mnuGoToFolderBothSidesRunCompare_Click")
                                                  : QStringLiteral("frmMain.mnuGoToFolderThisSide_Click"));
+    }
+}
+
+// "Compare this sub-folder with another folder...": the selected folder row's sub-folder on its own side
+// against a folder the user picks on the other side, compared at once.
+void GuiObjectCommands::CompareSubFolderToOtherFolder()
+{
+    if (!m_frame.MenusEnabled())
+        return;
+    try {
+        GuiResultPane* current = m_frame.CurrentListview();
+        const ResultRow* r = CurrentRow(current);
+        if (r == nullptr || !r->IsFolder())
+            return;
+        const bool left = current != m_frame.TargetPane();
+        const QString subFolder = m_frame.PaneFolder(current) + r->text.mid(1) + QLatin1Char('/');
+        const QString other = m_ctx.Dialogs().PickFolder(QStringLiteral("Browse for Folder"),
+                                                         m_frame.PaneFolder(left ? m_frame.TargetPane() : m_frame.SourcePane()));
+        if (other.isEmpty())
+            return;
+        m_frame.ReplaceFolderTexts(left ? subFolder : other, left ? other : subFolder);
+        m_frame.CompareDirs(true, false);
+    } catch (...) {
+        m_ctx.Errors().HandleUnexpectedError(QStringLiteral("frmMain.mnuCompareSubFolderToOtherFolder_Click"));
     }
 }
 

@@ -26,6 +26,7 @@ private:
     void ShowFileProperties();
     void ExploreCurrentFolder();
     void GoToSubFolder(bool bothSidesAndCompare);
+    void CompareSubFolderToOtherFolder();
     bool CanGoToSubFolder(bool bothSides) const;
     void ViewErrorLog();
     // The help, at topic (an anchor of the help file) when one is given.

@@ -109,6 +109,29 @@ TEST_F(MainWindowCompareTest, GoingIntoASubFolderOnBothSidesComparesIt)
     EXPECT_EQ(Categories(Left()), QStringList{QStringLiteral("Newer")});
 }
 
+TEST_F(MainWindowCompareTest, ASubFolderComparesWithAFolderOfTheUsersChoice)
+{
+    left.createFileAt(QStringLiteral("Docs/inside.txt"), "new", Noon + 60);
+    right.createFileAt(QStringLiteral("Elsewhere/inside.txt"), "old", Noon);
+    Child<QComboBox>("cboSourcePath")->setEditText(left.path());
+    Child<QComboBox>("cboTargetPath")->setEditText(right.path());
+    Item("mnuFileCompareDirectories")->trigger();
+    ASSERT_EQ(Texts(Left()), (QStringList{QStringLiteral("/Docs"), QString()}));
+    Q_EMIT Left()->FocusTaken();
+    Left()->setCurrentIndex(Left()->model()->index(0, 0));
+    // Cancelling the folder picker changes nothing.
+    dialogs.picks.push_back(QString());
+    Item("mnuCompareSubFolderToOtherFolder")->trigger();
+    EXPECT_EQ(Child<QComboBox>("cboSourcePath")->currentText(), left.path());
+    dialogs.picks.push_back(right.file(QStringLiteral("Elsewhere")) + QStringLiteral("/"));
+    Item("mnuCompareSubFolderToOtherFolder")->trigger();
+    EXPECT_EQ(dialogs.prompts.last(), QStringLiteral("Browse for Folder"));
+    EXPECT_EQ(Child<QComboBox>("cboSourcePath")->currentText(), left.path() + QStringLiteral("Docs/"));
+    EXPECT_EQ(Child<QComboBox>("cboTargetPath")->currentText(), right.path() + QStringLiteral("Elsewhere/"));
+    EXPECT_EQ(Texts(Left()), QStringList{QStringLiteral("inside.txt")});
+    EXPECT_EQ(Categories(Left()), QStringList{QStringLiteral("Newer")});
+}
+
 TEST_F(MainWindowCompareTest, ClosingDuringARunCancelsItAndThenCloses)
 {
     PrepareFolders();
