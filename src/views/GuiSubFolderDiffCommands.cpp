@@ -5,7 +5,7 @@
 #include "views/GuiResultPane.h"
 #include "views/GuiResultsFrame.h"
 #include "views/ResultTableModel.h"
-#include "views/frmSpecifySubFolder.h"
+#include "views/frmSubFolderChoice.h"
 #include "views/frmSubDirDiffs.h"
 
 #include <QApplication>

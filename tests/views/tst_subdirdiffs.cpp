@@ -3,7 +3,7 @@
 #include "app/GuiCommandRegistry.h"
 #include "sync/GuiSyncCommands.h"
 #include "sync/frmFileOpProgress.h"
-#include "views/frmSpecifySubFolder.h"
+#include "views/frmSubFolderChoice.h"
 #include "views/frmSubDirDiffs.h"
 
 #include <QApplication>

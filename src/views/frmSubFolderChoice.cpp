@@ -1,4 +1,4 @@
-#include "views/frmSpecifySubFolder.h"
+#include "views/frmSubFolderChoice.h"
 
 #include "base/UserDialogs.h"
 #include "views/GuiResultPane.h"
