@@ -72,6 +72,22 @@ protected:
 
     QString Panel(int n) const { return window->PanelText(n); }
 
+    // Selects the rows of pane whose texts are given (the last one current) and makes it the pane commands
+    // act on, as the user's clicks do.
+    void Select(GuiResultPane* pane, std::initializer_list<const char*> texts)
+    {
+        Q_EMIT pane->FocusTaken();
+        pane->clearSelection();
+        const QStringList rows = Texts(pane);
+        for (const char* text : texts) {
+            const int row = int(rows.indexOf(QString::fromUtf8(text)));
+            ASSERT_GE(row, 0) << text;
+            pane->selectionModel()->setCurrentIndex(pane->model()->index(row, 0),
+                                                    QItemSelectionModel::Select | QItemSelectionModel::Rows);
+        }
+        ASSERT_EQ(window->CurrentListview(), pane);
+    }
+
     TempDir appFolder;
     FakeUserDialogs dialogs;
     std::unique_ptr<AppContext> ctx;

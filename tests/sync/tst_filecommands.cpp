@@ -77,21 +77,6 @@ protected:
         dialogs.clear();
     }
 
-    // Selects the visible rows of pane whose texts are given, and makes it the pane commands act on.
-    void Select(GuiResultPane* pane, std::initializer_list<const char*> texts)
-    {
-        // The pane the user last clicked into.
-        Q_EMIT pane->FocusTaken();
-        pane->clearSelection();
-        const QStringList rows = Texts(pane);
-        for (const char* text : texts) {
-            const int row = int(rows.indexOf(QString::fromUtf8(text)));
-            ASSERT_GE(row, 0) << text;
-            pane->selectionModel()->select(pane->model()->index(row, 0),
-                                           QItemSelectionModel::Select | QItemSelectionModel::Rows);
-        }
-        ASSERT_EQ(window->CurrentListview(), pane);
-    }
 
     void Run(const char* command) { ASSERT_TRUE(window->Commands().Run(QString::fromLatin1(command))) << command; }
 

@@ -237,18 +237,6 @@ protected:
         dialogs.clear();
     }
 
-    void Select(GuiResultPane* pane, std::initializer_list<const char*> texts)
-    {
-        Q_EMIT pane->FocusTaken();
-        pane->clearSelection();
-        const QStringList rows = Texts(pane);
-        for (const char* text : texts) {
-            const int row = int(rows.indexOf(QString::fromUtf8(text)));
-            ASSERT_GE(row, 0) << text;
-            pane->selectionModel()->setCurrentIndex(pane->model()->index(row, 0),
-                                                    QItemSelectionModel::Select | QItemSelectionModel::Rows);
-        }
-    }
 
     Category CategoryOf(const GuiResultPane* pane, const char* text) const
     {
