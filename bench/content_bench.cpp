@@ -10,6 +10,7 @@
 // Reads are from the page cache unless the caller drops it first (bench/content_bench.sh does with
 // --cold when run as root).
 
+#include "BenchDialogs.h"
 #include "app/AppContext.h"
 #include "base/UserDialogs.h"
 #include "compare/CCompare.h"
@@ -32,20 +33,6 @@ namespace {
 
 // Processor time of this process in ms: the machine may be shared, so wall time alone misleads.
 double CpuMs() { return double(std::clock()) * 1000.0 / CLOCKS_PER_SEC; }
-
-class SilentDialogs final : public UserDialogs
-{
-public:
-    Answer Message(const QString& text, const QString&, Icon, Buttons, int) override
-    {
-        std::fprintf(stderr, "message: %s\n", qPrintable(text));
-        return Answer::Ok;
-    }
-    std::optional<QString> InputBox(const QString&, const QString&, const QString&) override { return {}; }
-    QString PickOpenFile(const QString&, const QString&, const QString&) override { return {}; }
-    QString PickSaveFile(const QString&, const QString&, const QString&) override { return {}; }
-    QString PickFolder(const QString&, const QString&) override { return {}; }
-};
 
 const char* MethodName(int method)
 {
@@ -205,7 +192,7 @@ int main(int argc, char** argv)
     QCoreApplication app(argc, argv);
     const QStringList args = app.arguments().mid(1);
     const QString mode = args.value(0);
-    SilentDialogs dialogs;
+    SilentDialogs dialogs(true);
     const QTemporaryDir appFolder;
     AppContext ctx(appFolder.path(), dialogs);
     if (mode == QLatin1String("big") && args.size() >= 2)

@@ -4,6 +4,7 @@
 // window add, against the two files' size.
 //   diff_bench [LINES] [FOLDER]   defaults 200000 and a temporary folder; RUNS (environment) rounds,
 //                                 default 5. The helper library comes from PARVEX_BIN_DIR.
+#include "BenchDialogs.h"
 #include "app/AppContext.h"
 #include "base/UserDialogs.h"
 #include "diff/DiffRun.h"
@@ -22,16 +23,6 @@
 #include <vector>
 
 namespace {
-
-class SilentDialogs final : public UserDialogs
-{
-public:
-    Answer Message(const QString&, const QString&, Icon, Buttons, int) override { return Answer::Ok; }
-    std::optional<QString> InputBox(const QString&, const QString&, const QString&) override { return std::nullopt; }
-    QString PickOpenFile(const QString&, const QString&, const QString&) override { return {}; }
-    QString PickSaveFile(const QString&, const QString&, const QString&) override { return {}; }
-    QString PickFolder(const QString&, const QString&) override { return {}; }
-};
 
 // Source-like lines of 20 to 100 characters; the second file changes, drops or adds about 2% of them.
 void Generate(const QString& one, const QString& two, int lines)

@@ -3,6 +3,7 @@
 // synchronised scrolling on.
 //   panes_bench [pairs]        default 1000000; the helper library is taken from PARVEX_BIN_DIR or the
 //                              bin folder beside this program's folder.
+#include "BenchDialogs.h"
 #include "app/AppContext.h"
 #include "base/UserDialogs.h"
 #include "app/frmMain.h"
@@ -24,20 +25,6 @@
 #include <cstdio>
 
 namespace {
-
-// Answers every question with the choice that changes nothing and shows nothing.
-class SilentDialogs final : public UserDialogs
-{
-public:
-    Answer Message(const QString&, const QString&, Icon, Buttons buttons, int) override
-    {
-        return buttons == Buttons::Ok ? Answer::Ok : buttons == Buttons::OkCancel ? Answer::Cancel : Answer::No;
-    }
-    std::optional<QString> InputBox(const QString&, const QString&, const QString&) override { return std::nullopt; }
-    QString PickOpenFile(const QString&, const QString&, const QString&) override { return {}; }
-    QString PickSaveFile(const QString&, const QString&, const QString&) override { return {}; }
-    QString PickFolder(const QString&, const QString&) override { return {}; }
-};
 
 void Settle()
 {

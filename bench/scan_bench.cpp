@@ -3,6 +3,7 @@
 //
 //   scan_bench <folder> [files]   creates <files> files in <folder> when it holds none yet (default 200000)
 
+#include "BenchDialogs.h"
 #include "app/AppContext.h"
 #include "base/UserDialogs.h"
 #include "model/CDir.h"
@@ -21,20 +22,6 @@
 namespace {
 
 QString AddSlash(const QString& s) { return s.endsWith(QLatin1Char('/')) ? s : s + QLatin1Char('/'); }
-
-class SilentDialogs final : public UserDialogs
-{
-public:
-    Answer Message(const QString& text, const QString&, Icon, Buttons, int) override
-    {
-        std::fprintf(stderr, "message: %s\n", qPrintable(text));
-        return Answer::Cancel;
-    }
-    std::optional<QString> InputBox(const QString&, const QString&, const QString&) override { return std::nullopt; }
-    QString PickOpenFile(const QString&, const QString&, const QString&) override { return {}; }
-    QString PickSaveFile(const QString&, const QString&, const QString&) override { return {}; }
-    QString PickFolder(const QString&, const QString&) override { return {}; }
-};
 
 void CreateFiles(const QString& folder, int count)
 {
@@ -83,7 +70,7 @@ int main(int argc, char** argv)
         std::printf("created %d files in %.1f s\n", files, static_cast<double>(t.elapsed()) / 1000.0);
     }
 
-    SilentDialogs dialogs;
+    SilentDialogs dialogs(true);
     AppContext ctx(QDir::tempPath(), dialogs);
     qsizetype kept = 0;
     Scan(ctx, folder, QString(), QString(), &kept); // warm the cache

@@ -3,6 +3,7 @@
 // selecting every row.
 //   subdir_bench [files]       default 200000; the helper library is taken from PARVEX_BIN_DIR or the
 //                              bin folder beside this program's folder.
+#include "BenchDialogs.h"
 #include "app/AppContext.h"
 #include "app/GuiCommandRegistry.h"
 #include "app/frmMain.h"
@@ -19,19 +20,6 @@
 #include <cstdio>
 
 namespace {
-
-class SilentDialogs final : public UserDialogs
-{
-public:
-    Answer Message(const QString&, const QString&, Icon, Buttons buttons, int) override
-    {
-        return buttons == Buttons::Ok ? Answer::Ok : buttons == Buttons::OkCancel ? Answer::Cancel : Answer::No;
-    }
-    std::optional<QString> InputBox(const QString&, const QString&, const QString&) override { return std::nullopt; }
-    QString PickOpenFile(const QString&, const QString&, const QString&) override { return {}; }
-    QString PickSaveFile(const QString&, const QString&, const QString&) override { return {}; }
-    QString PickFolder(const QString&, const QString&) override { return {}; }
-};
 
 void Settle()
 {

@@ -141,10 +141,9 @@ void GuiObjectCommands::GoToSubFolder(bool bothSidesAndCompare)
         return;
     try {
         GuiResultPane* current = m_frame.CurrentListview();
-        const ResultRow* r = CurrentRow(current);
-        if (r == nullptr || !r->IsFolder())
+        const QString name = SubFolderName(current);
+        if (name.isEmpty())
             return;
-        const QString name = r->text.mid(1) + QLatin1Char('/');
         if (!bothSidesAndCompare) {
             m_frame.SetFolderText(current != m_frame.TargetPane(), m_frame.PaneFolder(current) + name);
             return;
@@ -159,6 +158,12 @@ void GuiObjectCommands::GoToSubFolder(bool bothSidesAndCompare)
     }
 }
 
+QString GuiObjectCommands::SubFolderName(const GuiResultPane* pane) const
+{
+    const ResultRow* r = CurrentRow(pane);
+    return r == nullptr || !r->IsFolder() ? QString() : r->text.mid(1) + QLatin1Char('/');
+}
+
 // "Compare this sub-folder with another folder...": the selected folder row's sub-folder on its own side
 // against a folder the user picks on the other side, compared at once.
 void GuiObjectCommands::CompareSubFolderToOtherFolder()
@@ -167,11 +172,11 @@ void GuiObjectCommands::CompareSubFolderToOtherFolder()
         return;
     try {
         GuiResultPane* current = m_frame.CurrentListview();
-        const ResultRow* r = CurrentRow(current);
-        if (r == nullptr || !r->IsFolder())
+        const QString name = SubFolderName(current);
+        if (name.isEmpty())
             return;
         const bool left = current != m_frame.TargetPane();
-        const QString subFolder = m_frame.PaneFolder(current) + r->text.mid(1) + QLatin1Char('/');
+        const QString subFolder = m_frame.PaneFolder(current) + name;
         const QString other = m_ctx.Dialogs().PickFolder(QStringLiteral("Browse for Folder"),
                                                          m_frame.PaneFolder(left ? m_frame.TargetPane() : m_frame.SourcePane()));
         if (other.isEmpty())

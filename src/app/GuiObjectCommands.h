@@ -27,6 +27,8 @@ private:
     void ExploreCurrentFolder();
     void GoToSubFolder(bool bothSidesAndCompare);
     void CompareSubFolderToOtherFolder();
+    // The current folder row's name with a trailing "/" ("Docs/"); empty when the row is not a folder.
+    QString SubFolderName(const GuiResultPane* pane) const;
     bool CanGoToSubFolder(bool bothSides) const;
     void ViewErrorLog();
     // The help, at topic (an anchor of the help file) when one is given.

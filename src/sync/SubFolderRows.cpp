@@ -155,35 +155,43 @@ CSubFolderDiffs DiffsOfRows(const SubFolderRows& rows, const RowIndexes* only, s
     return diffs;
 }
 
-void MarkCopied(SubFolderRows& rows, bool fromLeft, int row, const QString& target)
+namespace {
+
+// The other side's row becomes this row under the name it got there; answers the row it came from, or
+// nullptr when there is nothing to carry over.
+ResultRow* CarryOver(SubFolderRows& rows, bool fromLeft, int row, const QString& target, ResultRow*& other)
 {
     if (!InRange(rows, row))
-        return;
+        return nullptr;
     ResultRow& mine = At(fromLeft ? rows.left : rows.right, row);
-    ResultRow& other = At(fromLeft ? rows.right : rows.left, row);
     if (mine.IsPlaceholder())
-        return;
-    other = mine;
-    other.text = Relative(fromLeft ? rows.rightFolder : rows.leftFolder, target);
-    other.selected = false;
-    mine.icon = Category::Same;
-    other.icon = Category::Same;
+        return nullptr;
+    other = &At(fromLeft ? rows.right : rows.left, row);
+    *other = mine;
+    other->text = Relative(fromLeft ? rows.rightFolder : rows.leftFolder, target);
+    other->selected = false;
+    return &mine;
+}
+
+} // namespace
+
+void MarkCopied(SubFolderRows& rows, bool fromLeft, int row, const QString& target)
+{
+    ResultRow* other = nullptr;
+    if (ResultRow* mine = CarryOver(rows, fromLeft, row, target, other)) {
+        mine->icon = Category::Same;
+        other->icon = Category::Same;
+    }
 }
 
 void MarkMoved(SubFolderRows& rows, bool fromLeft, int row, const QString& target)
 {
-    if (!InRange(rows, row))
-        return;
-    ResultRow& mine = At(fromLeft ? rows.left : rows.right, row);
-    ResultRow& other = At(fromLeft ? rows.right : rows.left, row);
-    if (mine.IsPlaceholder())
-        return;
-    other = mine;
-    other.text = Relative(fromLeft ? rows.rightFolder : rows.leftFolder, target);
-    other.selected = false;
-    // The file is on one side only now, whatever it was before.
-    other.icon = Category::Orphan;
-    mine = ResultRow();
+    ResultRow* other = nullptr;
+    if (ResultRow* mine = CarryOver(rows, fromLeft, row, target, other)) {
+        // The file is on one side only now, whatever it was before.
+        other->icon = Category::Orphan;
+        *mine = ResultRow();
+    }
 }
 
 void MarkDeleted(SubFolderRows& rows, bool onLeft, int row)
