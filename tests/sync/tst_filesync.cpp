@@ -4,6 +4,8 @@
 
 #include "app/AppContext.h"
 #include "sync/frmFileSync.h"
+#include "platform/FileOps.h"
+#include "sync/FileSync.h"
 
 #include <QDir>
 #include <QFile>
@@ -15,6 +17,8 @@
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace {
 
@@ -153,6 +157,43 @@ TEST_F(FileSyncTest, AFailedCopyLeavesTheOldTargetWhole)
     ASSERT_EQ(dialogs.messages.size(), 1);
     EXPECT_EQ(dialogs.last().title, U("API Error"));
     EXPECT_TRUE(dialogs.last().text.startsWith(QString::number(EFBIG) + U(" - "))) << qPrintable(dialogs.last().text);
+}
+
+TEST_F(FileSyncTest, AKilledReplacementLeavesTheOldTargetWhole)
+{
+    const QByteArray data(32 << 20, 'n');
+    files.createFile(U("one/report.txt"), data);
+    const QByteArray before = FileBytes(two);
+    int started[2];
+    int never[2];
+    ASSERT_EQ(::pipe(started), 0);
+    ASSERT_EQ(::pipe(never), 0);
+    const pid_t child = ::fork();
+    if (child == 0) {
+        FileOps::Control control;
+        control.onProgress = [&](const FileOps::Progress& p) {
+            if (p.bytesDone == 0)
+                return;
+            char byte = 1;
+            (void)!::write(started[1], &byte, 1);
+            (void)!::read(never[0], &byte, 1); // blocks until the parent kills us
+        };
+        SynchronizeFile({dialogs, ctx.Errors(), DriveQueries::System()}, one, two, FileSyncDirection::FileTwoSameAsFileOne,
+                        control);
+        ::_exit(0);
+    }
+    ASSERT_GT(child, 0);
+    char byte = 0;
+    ASSERT_EQ(::read(started[0], &byte, 1), 1);
+    ::kill(child, SIGKILL);
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFSIGNALED(status));
+    for (int fd : {started[0], started[1], never[0], never[1]})
+        ::close(fd);
+    // The old file keeps its name and bytes; the half copy lies only under a hidden temporary name.
+    EXPECT_EQ(FileBytes(two), before);
+    EXPECT_EQ(FileBytes(one), data);
 }
 
 TEST_F(FileSyncTest, AGoneTargetFolderIsAProblemOfTheTargetDrive)
