@@ -7,7 +7,7 @@
 #include "cmd/ConsoleProgressView.h"
 #include "cmd/Interruption.h"
 #include "compare/CompareRun.h"
-#include "sync/DriveQueries.h"
+#include "platform/DriveQueries.h"
 #include "sync/SyncHistory.h"
 #include "sync/SyncPlan.h"
 #include "sync/SyncRun.h"

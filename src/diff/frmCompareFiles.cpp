@@ -10,7 +10,7 @@
 #include "base/UserDialogs.h"
 #include "compare/Sha1.h"
 #include "model/PathUtils.h"
-#include "sync/DriveQueries.h"
+#include "platform/DriveQueries.h"
 #include "sync/frmFileSync.h"
 
 #include <QCloseEvent>

@@ -3,7 +3,7 @@
 #include "base/ErrorHandler.h"
 #include "base/Failure.h"
 #include "base/UserDialogs.h"
-#include "sync/DriveQueries.h"
+#include "platform/DriveQueries.h"
 #include "sync/SyncPlan.h"
 #include "sync/SyncRun.h"
 

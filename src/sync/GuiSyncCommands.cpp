@@ -2,10 +2,10 @@
 
 #include "app/AppContext.h"
 #include "app/GuiCommandRegistry.h"
-#include "sync/DriveQueries.h"
+#include "platform/DriveQueries.h"
 #include "sync/SyncHistory.h"
 #include "sync/frmConfirmSync.h"
-#include "sync/frmFileOpProgress.h"
+#include "fileops/frmFileOpProgress.h"
 #include "sync/frmSyncWizard.h"
 #include "views/GuiResultPane.h"
 #include "views/GuiResultsFrame.h"

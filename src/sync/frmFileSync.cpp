@@ -2,7 +2,7 @@
 
 #include "app/AppContext.h"
 #include "base/UserDialogs.h"
-#include "sync/DriveQueries.h"
+#include "platform/DriveQueries.h"
 #include "sync/FileSync.h"
 
 #include <QDialogButtonBox>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "sync/SubFolderRows.h"
+#include "fileops/SubFolderRows.h"
 #include "views/GuiResultsFrame.h"
 
 #include <QDialog>

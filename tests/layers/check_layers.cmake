@@ -1,8 +1,9 @@
 # Reads every #include of the sources under SRC and fails on an edge that the table below does not allow.
 #   cmake -DSRC=<folder holding base/, platform/, ...> -P check_layers.cmake
 #
-# Engine layers point one way: base -> platform -> model -> compare -> views / sync / diff -> settings ->
-# app and cmd. views, sync and diff are siblings and never include each other. A window (a file whose
+# Engine layers point one way: base -> platform -> model -> compare -> views / sync / diff -> fileops ->
+# settings -> app and cmd. views, sync and diff are siblings and never include each other; fileops (the
+# file operations on result rows) may use all three, sync's planning above all. A window (a file whose
 # name begins with "frm" or "Gui") may use any engine code, the AppContext and other windows. Engine
 # code never includes a window, anything of app/ or a widget module, and never names the AppContext;
 # the headless front end cmd/ may use app/AppContext.h (QtCore only) but no window.
@@ -12,7 +13,7 @@ if(NOT SRC)
 endif()
 
 get_filename_component(SRC "${SRC}" ABSOLUTE)
-set(LAYERS base platform model compare views sync diff settings app cmd)
+set(LAYERS base platform model compare views sync diff fileops settings app cmd)
 set(allowed_base base)
 set(allowed_platform base platform)
 set(allowed_model base platform model)
@@ -20,10 +21,11 @@ set(allowed_compare base platform model compare)
 set(allowed_views base platform model compare views)
 set(allowed_sync base platform model compare sync)
 set(allowed_diff base platform model compare diff)
-set(allowed_settings base platform model compare views sync diff settings)
-set(allowed_app base platform model compare views sync diff settings app)
-set(allowed_cmd base platform model compare views sync diff settings cmd)
-set(windows_may base platform model compare views sync diff settings app)
+set(allowed_fileops base platform model compare views sync diff fileops)
+set(allowed_settings base platform model compare views sync diff fileops settings)
+set(allowed_app base platform model compare views sync diff fileops settings app)
+set(allowed_cmd base platform model compare views sync diff fileops settings cmd)
+set(windows_may base platform model compare views sync diff fileops settings app)
 
 set(problems "")
 set(edges 0)

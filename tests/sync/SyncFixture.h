@@ -1,7 +1,7 @@
 #pragma once
 
 #include "compare/ResultList.h"
-#include "sync/DriveQueries.h"
+#include "platform/DriveQueries.h"
 
 #include <QString>
 #include <QStringList>

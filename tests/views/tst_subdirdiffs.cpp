@@ -2,7 +2,7 @@
 
 #include "app/GuiCommandRegistry.h"
 #include "sync/GuiSyncCommands.h"
-#include "sync/frmFileOpProgress.h"
+#include "fileops/frmFileOpProgress.h"
 #include "views/frmSubFolderChoice.h"
 #include "views/frmSubDirDiffs.h"
 

@@ -1,4 +1,4 @@
-#include "sync/frmRenameMultiple.h"
+#include "fileops/frmRenameMultiple.h"
 
 #include "app/AppContext.h"
 

@@ -1,8 +1,8 @@
-#include "sync/frmFileDateTimes.h"
+#include "fileops/frmFileDateTimes.h"
 
 #include "app/AppContext.h"
 #include "app/frmHelp.h"
-#include "sync/FileTimeStamps.h"
+#include "fileops/FileTimeStamps.h"
 
 #include <QCalendarWidget>
 #include <QFocusEvent>

@@ -1,11 +1,11 @@
-#include "sync/RowOperations.h"
+#include "fileops/RowOperations.h"
 
 #include "base/ErrorHandler.h"
 #include "base/Failure.h"
 #include "base/UserDialogs.h"
 #include "model/CDir.h"
 #include "platform/ParvexLib.h"
-#include "sync/DriveQueries.h"
+#include "platform/DriveQueries.h"
 #include "sync/SyncRun.h"
 
 #include <QFile>

@@ -1,4 +1,4 @@
-#include "sync/DriveQueries.h"
+#include "platform/DriveQueries.h"
 
 #include "platform/Volume.h"
 

@@ -1,4 +1,4 @@
-#include "sync/RenameObjects.h"
+#include "fileops/RenameObjects.h"
 
 #include "base/UserDialogs.h"
 #include "model/NameFold.h"

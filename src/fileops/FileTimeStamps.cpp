@@ -1,4 +1,4 @@
-#include "sync/FileTimeStamps.h"
+#include "fileops/FileTimeStamps.h"
 
 #include "base/ErrorHandler.h"
 #include "base/UserDialogs.h"

@@ -1,4 +1,4 @@
-#include "sync/frmFileOpProgress.h"
+#include "fileops/frmFileOpProgress.h"
 
 #include "base/QtEventPump.h"
 

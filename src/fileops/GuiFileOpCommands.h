@@ -1,7 +1,7 @@
 #pragma once
 
-#include "sync/DriveQueries.h"
-#include "sync/RowOperations.h"
+#include "platform/DriveQueries.h"
+#include "fileops/RowOperations.h"
 
 #include <QString>
 #include <QStringList>

@@ -1,11 +1,11 @@
 #include "ModalSupport.h"
 #include "../app/MainWindowFixture.h"
-#include "SyncFixture.h"
+#include "../sync/SyncFixture.h"
 #include "Unprivileged.h"
 
 #include "compare/RowFormat.h"
-#include "sync/FileTimeStamps.h"
-#include "sync/frmFileDateTimes.h"
+#include "fileops/FileTimeStamps.h"
+#include "fileops/frmFileDateTimes.h"
 
 #include <QApplication>
 #include <QCalendarWidget>

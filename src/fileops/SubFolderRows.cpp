@@ -1,4 +1,4 @@
-#include "sync/SubFolderRows.h"
+#include "fileops/SubFolderRows.h"
 
 #include "base/ErrorHandler.h"
 #include "base/UserDialogs.h"

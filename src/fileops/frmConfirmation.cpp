@@ -1,4 +1,4 @@
-#include "sync/frmConfirmation.h"
+#include "fileops/frmConfirmation.h"
 
 #include "app/GuiToolbarPictures.h"
 

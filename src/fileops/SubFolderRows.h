@@ -2,7 +2,7 @@
 
 #include "compare/CSubFolderDiffs.h"
 #include "compare/ResultList.h"
-#include "sync/RowOperations.h"
+#include "fileops/RowOperations.h"
 #include "sync/SyncRun.h"
 
 #include <QString>

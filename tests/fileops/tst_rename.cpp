@@ -1,10 +1,10 @@
 #include "ModalSupport.h"
 #include "../app/MainWindowFixture.h"
-#include "SyncFixture.h"
+#include "../sync/SyncFixture.h"
 
 #include "platform/ParvexLib.h"
-#include "sync/RenameObjects.h"
-#include "sync/frmRenameMultiple.h"
+#include "fileops/RenameObjects.h"
+#include "fileops/frmRenameMultiple.h"
 
 #include <QApplication>
 #include <QCheckBox>

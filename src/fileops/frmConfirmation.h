@@ -1,6 +1,6 @@
 #pragma once
 
-#include "sync/RowOperations.h"
+#include "fileops/RowOperations.h"
 
 #include <QDialog>
 #include <QStringList>

@@ -1,4 +1,4 @@
-#include "sync/frmCreateSubFolder.h"
+#include "fileops/frmCreateSubFolder.h"
 
 #include "base/UserDialogs.h"
 

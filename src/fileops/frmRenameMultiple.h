@@ -1,6 +1,6 @@
 #pragma once
 
-#include "sync/RenameObjects.h"
+#include "fileops/RenameObjects.h"
 
 #include <QDialog>
 #include <QStringList>

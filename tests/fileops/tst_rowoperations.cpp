@@ -1,11 +1,11 @@
 #include "FakeUserDialogs.h"
 #include "Tmpfs.h"
-#include "SyncFixture.h"
+#include "../sync/SyncFixture.h"
 #include "TestSupport.h"
 #include "base/ErrorHandler.h"
 #include "base/ProgressSink.h"
 #include "platform/ParvexLib.h"
-#include "sync/RowOperations.h"
+#include "fileops/RowOperations.h"
 
 #include <QDir>
 #include <QDirIterator>

@@ -1,10 +1,10 @@
 #include "../app/MainWindowFixture.h"
 
 #include "app/GuiCommandRegistry.h"
-#include "sync/GuiFileOpCommands.h"
-#include "sync/frmConfirmation.h"
-#include "sync/frmCreateSubFolder.h"
-#include "sync/frmFileOpProgress.h"
+#include "fileops/GuiFileOpCommands.h"
+#include "fileops/frmConfirmation.h"
+#include "fileops/frmCreateSubFolder.h"
+#include "fileops/frmFileOpProgress.h"
 
 #include <QApplication>
 #include <QDateTime>
