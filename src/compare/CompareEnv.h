@@ -1,0 +1,19 @@
+#pragma once
+
+class CompareProgressView;
+class ContentComparer;
+class EventPump;
+struct CompareServices;
+
+// What the steps of a comparison run share: the process-wide objects, the progress view and the pump
+// that lets events run. All of it belongs to the window thread.
+struct CompareEnv
+{
+    const CompareServices& services;
+    CompareProgressView& view;
+    EventPump& pump;
+    // Reads contents under the content methods; one per run, so its buffers serve every file.
+    ContentComparer& comparer;
+    // Whether the two sides of a step may be read at the same time on two threads.
+    bool parallel = true;
+};
