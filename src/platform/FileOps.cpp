@@ -1,13 +1,12 @@
 #include "platform/FileOps.h"
 
 #include "base/Failure.h"
+#include "base/Path.h"
 #include "base/ProgressSink.h"
 #include "platform/FileDescriptor.h"
-#include "platform/Volume.h"
+#include "platform/FileOpsTrash.h"
 
-#include <QDir>
 #include <QFile>
-#include <QFileInfo>
 #include <QHash>
 #include <QStandardPaths>
 
@@ -135,7 +134,7 @@ public:
             m_result.error = err;
             m_result.number = Failure::NumberForErrno(err, onFile);
             m_result.errorText = QString::fromLocal8Bit(std::strerror(err));
-            m_result.failedPath = QFile::decodeName(path);
+            m_result.failedPath = DecodeFileName(path);
         }
         return false;
     }
@@ -176,7 +175,7 @@ public:
     {
         if (!m_reporting)
             return;
-        m_progress.current = QFile::decodeName(path);
+        m_progress.current = DecodeFileName(path);
         if (m_control.sink != nullptr)
             m_control.sink->SetText(m_progress.current);
     }
@@ -197,7 +196,7 @@ public:
     // Skips node (and whatever is inside it), counting it as done for the progress report.
     void Skip(const QByteArray& path, const Node& node, Skipped::Reason reason)
     {
-        m_result.skipped.append({QFile::decodeName(path), reason});
+        m_result.skipped.append({DecodeFileName(path), reason});
         qint64 objects = 0;
         qint64 bytes = 0;
         CountTree(node, objects, bytes);
@@ -207,7 +206,7 @@ public:
     // Something left behind by a move; already counted.
     void Keep(const QByteArray& path, Skipped::Reason reason)
     {
-        m_result.skipped.append({QFile::decodeName(path), reason});
+        m_result.skipped.append({DecodeFileName(path), reason});
     }
 
     pid_t pid() const { return m_pid; }
@@ -292,7 +291,7 @@ public:
 
     bool Claim(const QByteArray& name)
     {
-        const QString folded = QFile::decodeName(name).toCaseFolded();
+        const QString folded = DecodeFileName(name).toCaseFolded();
         const auto it = m_given.constFind(folded);
         if (it == m_given.cend()) {
             m_given.insert(folded, name);
@@ -361,6 +360,36 @@ private:
     bool m_live = false;
 };
 
+constexpr int FolderFlags = O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC;
+
+// Opens a folder by a path of any length; an invalid descriptor with errno set when it fails. A path the
+// system takes in one call is opened as any path is. A longer one (a deep tree below the chosen folders)
+// is opened in parts: the longest leading part that fits as usual, the rest one level at a time without
+// following links, since below the chosen folders a link is never walked into.
+FileDescriptor OpenFolderPath(const QByteArray& path)
+{
+    const int flags = O_RDONLY | O_DIRECTORY | O_CLOEXEC;
+    if (path.size() < PATH_MAX)
+        return FileDescriptor(::open(path.constData(), flags));
+    const qsizetype cut = path.lastIndexOf('/', PATH_MAX - 1);
+    FileDescriptor fd(::open(cut < 0 ? "." : cut == 0 ? "/" : path.left(cut).constData(), flags));
+    for (qsizetype start = cut + 1; fd.valid() && start < path.size();) {
+        qsizetype end = path.indexOf('/', start);
+        if (end < 0)
+            end = path.size();
+        const QByteArray part = path.mid(start, end - start);
+        start = end + 1;
+        if (part.isEmpty() || part == ".")
+            continue;
+        if (part.size() > NAME_MAX) {
+            errno = ENAMETOOLONG;
+            return FileDescriptor();
+        }
+        fd = FileDescriptor(::openat(fd.get(), part.constData(), FolderFlags));
+    }
+    return fd;
+}
+
 // The folder of a listed object, kept open while the following objects share it.
 class ParentFolder final
 {
@@ -368,7 +397,7 @@ public:
     int Open(const QByteArray& path)
     {
         if (!m_fd.valid() || path != m_path) {
-            m_fd.reset(::open(path.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+            m_fd = OpenFolderPath(path);
             m_path = path;
             if (!m_fd.valid()) {
                 const int err = errno;
@@ -398,7 +427,7 @@ struct Listed
 
 int SplitPath(const QString& path, Listed& out)
 {
-    QByteArray native = QFile::encodeName(path);
+    QByteArray native = EncodeFileName(path);
     while (native.size() > 1 && native.endsWith('/'))
         native.chop(1);
     if (native.isEmpty() || native == "/" || native.contains('\0'))
@@ -409,13 +438,6 @@ int SplitPath(const QString& path, Listed& out)
     out.parent = slash < 0 ? QByteArray(".") : slash == 0 ? QByteArray("/") : native.left(slash);
     out.name = native.mid(slash + 1);
     return out.name == "." || out.name == ".." ? EINVAL : 0;
-}
-
-// Real path of a folder, with no trailing "/" (apart from the root); empty when it cannot be resolved.
-QByteArray RealPath(const QByteArray& path)
-{
-    char resolved[PATH_MAX];
-    return ::realpath(path.constData(), resolved) != nullptr ? QByteArray(resolved) : QByteArray();
 }
 
 // A target folder as the copy writes into it.
@@ -439,28 +461,48 @@ bool OpenInto(int fd, Into& into)
     return true;
 }
 
+struct FolderId
+{
+    dev_t dev;
+    ino_t ino;
+    bool operator==(const FolderId&) const = default;
+};
+
 struct Target
 {
     QByteArray native;
-    QByteArray real;
     FileDescriptor fd;
     dev_t dev = 0;
     Into into;
+    // The target folder and every folder above it, as ".." reaches them: a path of any length and any
+    // link on the way lead to the same answer.
+    std::vector<FolderId> chain;
 };
 
-bool OpenTarget(const QString& folder, Run& run, Target& target)
+void ReadChain(int fd, std::vector<FolderId>& chain)
 {
-    target.native = QFile::encodeName(folder);
-    target.fd.reset(::open(target.native.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    FileDescriptor current(::openat(fd, ".", FolderFlags));
+    struct stat st {};
+    while (current.valid() && ::fstat(current.get(), &st) == 0) {
+        const FolderId id{st.st_dev, st.st_ino};
+        if (!chain.empty() && chain.back() == id)
+            return; // the root is its own parent
+        chain.push_back(id);
+        current = FileDescriptor(::openat(current.get(), "..", FolderFlags));
+    }
+}
+
+bool OpenTarget(const QByteArray& folder, Run& run, Target& target)
+{
+    target.native = folder;
+    target.fd = OpenFolderPath(target.native);
     struct stat st {};
     if (!target.fd.valid() || ::fstat(target.fd.get(), &st) != 0)
         return run.Fail(errno, target.native, false);
     target.dev = st.st_dev;
     if (!OpenInto(target.fd.get(), target.into))
         return run.Fail(errno, target.native, false);
-    target.real = RealPath(target.native);
-    if (target.real.isEmpty())
-        return run.Fail(errno, target.native, false);
+    ReadChain(target.fd.get(), target.chain);
     return true;
 }
 
@@ -469,11 +511,10 @@ bool NotIntoItself(const Listed& item, const Target& target, Run& run)
 {
     if (!S_ISDIR(item.node.mode))
         return true;
-    const QByteArray source = RealPath(item.native);
-    if (source.isEmpty())
-        return run.Fail(errno, item.native);
-    if (target.real == source || target.real.startsWith(source + '/'))
-        return run.Fail(EINVAL, item.native);
+    const FolderId source{item.dev, item.node.ino};
+    for (const FolderId& folder : target.chain)
+        if (folder == source)
+            return run.Fail(EINVAL, item.native);
     return true;
 }
 
@@ -550,7 +591,7 @@ bool ListObjects(const QStringList& objects, Run& run, std::vector<Listed>& list
     for (const QString& object : objects) {
         Listed item;
         if (const int err = SplitPath(object, item); err != 0)
-            return run.Fail(err, QFile::encodeName(object));
+            return run.Fail(err, EncodeFileName(object));
         const int parentFd = parents.Open(item.parent);
         if (parentFd < 0)
             return run.Fail(errno, item.parent, false);
@@ -627,7 +668,8 @@ int CopyData(int in, int out, qint64 size, dev_t from, dev_t to, Run& run)
 // Permission bits on a file system without them (vfat, exfat) cannot be set; the data is still whole.
 bool ModeUnsupported(int err) { return err == EPERM || err == EOPNOTSUPP || err == ENOTSUP; }
 
-Step CopyFile(int srcFd, const Into& into, Node& node, const QByteArray& path, Run& run)
+// Each copy writes node under the name as in the target folder (node's own name unless given).
+Step CopyFile(int srcFd, const Into& into, Node& node, const QByteArray& path, Run& run, const QByteArray& as)
 {
     const int dstFd = into.fd;
     // O_NONBLOCK: a FIFO put in the file's place since the scan must not hang the call.
@@ -667,7 +709,7 @@ Step CopyFile(int srcFd, const Into& into, Node& node, const QByteArray& path, R
     if (const int closeErr = out.close(); err == 0)
         err = closeErr;
     if (err == 0)
-        err = temp.Commit(node.name);
+        err = temp.Commit(as);
     if (err == ECANCELED)
         return Step::Stop;
     if (err != 0)
@@ -681,7 +723,7 @@ Step CopyFile(int srcFd, const Into& into, Node& node, const QByteArray& path, R
     return Step::Done;
 }
 
-Step CopyLink(int srcFd, const Into& into, Node& node, const QByteArray& path, Run& run)
+Step CopyLink(int srcFd, const Into& into, Node& node, const QByteArray& path, Run& run, const QByteArray& as)
 {
     const int dstFd = into.fd;
     QByteArray text(qMax<qint64>(node.size, 64) + 1, Qt::Uninitialized);
@@ -698,7 +740,7 @@ Step CopyLink(int srcFd, const Into& into, Node& node, const QByteArray& path, R
         // Not every file system keeps a link's own times; the link is whole without them.
         const timespec times[2] = {node.atime, node.mtime};
         ::utimensat(dstFd, temp.name(), times, AT_SYMLINK_NOFOLLOW);
-        err = temp.Commit(node.name);
+        err = temp.Commit(as);
     }
     if (err != 0)
         return run.StopWith(err, path);
@@ -707,17 +749,17 @@ Step CopyLink(int srcFd, const Into& into, Node& node, const QByteArray& path, R
     return Step::Done;
 }
 
-Step CopyNode(int srcFd, const Into& into, Node& node, const QByteArray& path, Run& run);
+Step CopyNode(int srcFd, const Into& into, Node& node, const QByteArray& path, Run& run, const QByteArray* as = nullptr);
 
-Step CopyFolder(int srcFd, const Into& into, Node& node, const QByteArray& path, Run& run)
+Step CopyFolder(int srcFd, const Into& into, Node& node, const QByteArray& path, Run& run, const QByteArray& as)
 {
     const int dstFd = into.fd;
-    if (::mkdirat(dstFd, node.name.constData(), 0700) != 0) {
+    if (::mkdirat(dstFd, as.constData(), 0700) != 0) {
         if (errno != EEXIST)
             return run.StopWith(errno, path);
         // Merge into an existing folder, but never write through a link or over a file of that name.
         struct stat st {};
-        if (::fstatat(dstFd, node.name.constData(), &st, AT_SYMLINK_NOFOLLOW) != 0)
+        if (::fstatat(dstFd, as.constData(), &st, AT_SYMLINK_NOFOLLOW) != 0)
             return run.StopWith(errno, path);
         if (!S_ISDIR(st.st_mode))
             return run.StopWith(EEXIST, path);
@@ -726,7 +768,7 @@ Step CopyFolder(int srcFd, const Into& into, Node& node, const QByteArray& path,
     const FileDescriptor src(::openat(srcFd, node.name.constData(), flags));
     if (!src.valid())
         return run.StopWith(errno, path);
-    const FileDescriptor dst(::openat(dstFd, node.name.constData(), flags));
+    const FileDescriptor dst(::openat(dstFd, as.constData(), flags));
     Into inside;
     if (!dst.valid() || !OpenInto(dst.get(), inside))
         return run.StopWith(errno, path);
@@ -755,15 +797,16 @@ Step CopyFolder(int srcFd, const Into& into, Node& node, const QByteArray& path,
     return Step::Done;
 }
 
-Step CopyNode(int srcFd, const Into& into, Node& node, const QByteArray& path, Run& run)
+Step CopyNode(int srcFd, const Into& into, Node& node, const QByteArray& path, Run& run, const QByteArray* as)
 {
     run.Begin(path);
+    const QByteArray& name = as != nullptr ? *as : node.name;
     if (S_ISREG(node.mode))
-        return CopyFile(srcFd, into, node, path, run);
+        return CopyFile(srcFd, into, node, path, run, name);
     if (S_ISLNK(node.mode))
-        return CopyLink(srcFd, into, node, path, run);
+        return CopyLink(srcFd, into, node, path, run, name);
     if (S_ISDIR(node.mode))
-        return CopyFolder(srcFd, into, node, path, run);
+        return CopyFolder(srcFd, into, node, path, run, name);
     run.Skip(path, node, Skipped::Reason::SpecialFile);
     return Step::Skipped;
 }
@@ -831,13 +874,14 @@ bool RemoveCopied(int fd, const Node& node, const QByteArray& path, Run& run, bo
     return ::unlinkat(fd, node.name.constData(), 0) == 0 || errno == ENOENT || run.Fail(errno, path);
 }
 
-// A move across file systems, now: copy, make the copy durable, then delete the source.
-Step MoveAcross(int srcFd, int dstFd, Node& node, const QByteArray& path, Run& run)
+// A move across file systems, now: copy (under the name as), make the copy durable, then delete the
+// source where it is still what was copied.
+Step MoveAcross(int srcFd, int dstFd, Node& node, const QByteArray& path, Run& run, const QByteArray& as)
 {
     Into into;
     if (!OpenInto(dstFd, into))
         return run.StopWith(errno, path);
-    const Step step = CopyNode(srcFd, into, node, path, run);
+    const Step step = CopyNode(srcFd, into, node, path, run, &as);
     if (step != Step::Done)
         return step;
     if (::syncfs(dstFd) != 0)
@@ -870,11 +914,11 @@ std::vector<QByteArray> ReadNames(int fd, int& err)
     return names;
 }
 
-// Moves one object within a file system by renaming it; a folder onto an existing folder is merged
-// entry by entry. A part that turns out to live on another file system (a mount inside) is copied.
-Step MoveByRename(int srcFd, int dstFd, const QByteArray& name, const QByteArray& path, Run& run)
+// Moves one object within a file system by renaming it to as; a folder onto an existing folder is
+// merged entry by entry. A part that turns out to live on another file system (a mount inside) is copied.
+Step MoveByRename(int srcFd, int dstFd, const QByteArray& name, const QByteArray& as, const QByteArray& path, Run& run)
 {
-    if (::renameat(srcFd, name.constData(), dstFd, name.constData()) == 0)
+    if (::renameat(srcFd, name.constData(), dstFd, as.constData()) == 0)
         return Step::Done;
     const int err = errno;
     if (err == EXDEV) {
@@ -882,20 +926,20 @@ Step MoveByRename(int srcFd, int dstFd, const QByteArray& name, const QByteArray
         node.name = name;
         if (!ScanNode(srcFd, node, path, run))
             return Step::Stop;
-        return MoveAcross(srcFd, dstFd, node, path, run);
+        return MoveAcross(srcFd, dstFd, node, path, run, as);
     }
     struct stat from {};
     struct stat to {};
     const bool merge = (err == ENOTEMPTY || err == EEXIST)
                        && ::fstatat(srcFd, name.constData(), &from, AT_SYMLINK_NOFOLLOW) == 0
-                       && ::fstatat(dstFd, name.constData(), &to, AT_SYMLINK_NOFOLLOW) == 0 && S_ISDIR(from.st_mode)
+                       && ::fstatat(dstFd, as.constData(), &to, AT_SYMLINK_NOFOLLOW) == 0 && S_ISDIR(from.st_mode)
                        && S_ISDIR(to.st_mode);
     if (!merge)
         return run.StopWith(err, path);
 
     const int flags = O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC;
     const FileDescriptor src(::openat(srcFd, name.constData(), flags));
-    const FileDescriptor dst(src.valid() ? ::openat(dstFd, name.constData(), flags) : -1);
+    const FileDescriptor dst(src.valid() ? ::openat(dstFd, as.constData(), flags) : -1);
     if (!dst.valid())
         return run.StopWith(errno, path);
     int readErr = 0;
@@ -913,7 +957,7 @@ Step MoveByRename(int srcFd, int dstFd, const QByteArray& name, const QByteArray
             run.Keep(childPath, Skipped::Reason::NameTaken);
             continue;
         }
-        if (MoveByRename(src.get(), dst.get(), child, childPath, run) == Step::Stop)
+        if (MoveByRename(src.get(), dst.get(), child, child, childPath, run) == Step::Stop)
             return Step::Stop;
     }
     if (::unlinkat(srcFd, name.constData(), AT_REMOVEDIR) == 0)
@@ -1005,7 +1049,8 @@ Result Copy(const QStringList& objects, const QString& targetFolder, const Contr
     return Perform(control, [&](Run& run) {
         Target target;
         std::vector<Listed> listed;
-        if (!OpenTarget(targetFolder, run, target) || !ListObjects(objects, run, listed, [](const Listed&) { return true; }))
+        if (!OpenTarget(EncodeFileName(targetFolder), run, target)
+            || !ListObjects(objects, run, listed, [](const Listed&) { return true; }))
             return;
         for (const Listed& item : listed) {
             if (!NotIntoItself(item, target, run))
@@ -1032,7 +1077,7 @@ Result Move(const QStringList& objects, const QString& targetFolder, const Contr
     return Perform(control, [&](Run& run) {
         Target target;
         std::vector<Listed> listed;
-        if (!OpenTarget(targetFolder, run, target)
+        if (!OpenTarget(EncodeFileName(targetFolder), run, target)
             || !ListObjects(objects, run, listed, [&](const Listed& item) { return item.dev != target.dev; }))
             return;
         for (const Listed& item : listed)
@@ -1068,7 +1113,7 @@ Result Move(const QStringList& objects, const QString& targetFolder, const Contr
                 continue;
             }
             run.Begin(item.native);
-            if (MoveByRename(parentFd, target.fd.get(), item.name, item.native, run) == Step::Stop)
+            if (MoveByRename(parentFd, target.fd.get(), item.name, item.name, item.native, run) == Step::Stop)
                 break;
             run.ObjectsDone();
             run.result().completed.append(item.path);
@@ -1079,52 +1124,167 @@ Result Move(const QStringList& objects, const QString& targetFolder, const Contr
 
 namespace {
 
-// Whether folder is one of the trash folders an object at source may go to: the user's trash in the data
-// folder, or a trash at the top of source's file system.
-bool IsTrashFolder(const QString& folder, const QString& source)
+QByteArray AbsolutePath(const QByteArray& path)
 {
-    const QString real = QFileInfo(folder).canonicalFilePath();
-    if (real.isEmpty())
-        return false;
-    const QString uid = QString::number(::getuid());
-    QStringList trashes{QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + QStringLiteral("/Trash")};
-    QString top = Volume::MountPointOf(source);
-    if (!top.isEmpty()) {
-        if (!top.endsWith(QLatin1Char('/')))
-            top += QLatin1Char('/');
-        trashes << top + QStringLiteral(".Trash/") + uid << top + QStringLiteral(".Trash-") + uid;
-    }
-    for (const QString& trash : trashes)
-        if (QFileInfo(trash).canonicalFilePath() == real)
-            return true;
-    return false;
+    if (path.startsWith('/'))
+        return path;
+    const std::unique_ptr<char, void (*)(void*)> cwd(::getcwd(nullptr, 0), &std::free);
+    return cwd ? ChildPath(QByteArray(cwd.get()), path) : path;
 }
 
-// Qt answers success even when it found no trash to use: it then puts the object into files/ below the
-// current folder (and its note into info/). Puts such an object back where it was and answers the errno
-// for the failure; 0 when the object is in a trash.
-int UndoMisplacedTrash(const QString& source, const QString& placed)
+// The target of CopyAs and MoveAs: its folder, open, and the name in it.
+bool OpenTargetPath(const QString& targetPath, Run& run, Target& target, QByteArray& name)
 {
-    const QFileInfo info(placed);
-    const QString folder = info.absolutePath();
-    const QString trash = QFileInfo(folder).absolutePath();
-    if (QFileInfo(folder).fileName() == QLatin1String("files") && IsTrashFolder(trash, source))
-        return 0;
-    if (::rename(QFile::encodeName(info.absoluteFilePath()).constData(), QFile::encodeName(source).constData()) != 0)
-        return errno;
-    QFile::remove(trash + QStringLiteral("/info/") + info.fileName() + QStringLiteral(".trashinfo"));
-    // Only the folders Qt made for this object go, and only when nothing else is in them.
-    ::rmdir(QFile::encodeName(folder).constData());
-    ::rmdir(QFile::encodeName(trash + QStringLiteral("/info")).constData());
-    // The user's trash could not be made: say why when the system can tell.
-    const QString home = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + QStringLiteral("/Trash");
-    struct stat st {};
-    if (::stat(QFile::encodeName(home).constData(), &st) != 0)
-        return errno == ENOENT ? EACCES : errno;
-    return S_ISDIR(st.st_mode) ? EACCES : ENOTDIR;
+    Listed there;
+    if (const int err = SplitPath(targetPath, there); err != 0)
+        return run.Fail(err, EncodeFileName(targetPath));
+    name = there.name;
+    return OpenTarget(there.parent, run, target);
+}
+
+// Whether the target name already reaches the listed object itself.
+bool ReachesItself(const Target& target, const QByteArray& name, const Listed& item, struct stat& there)
+{
+    return ::fstatat(target.fd.get(), name.constData(), &there, AT_SYMLINK_NOFOLLOW) == 0 && there.st_dev == item.dev
+           && there.st_ino == item.node.ino;
 }
 
 } // namespace
+
+Result CopyAs(const QString& source, const QString& targetPath, const Control& control)
+{
+    return Perform(control, [&](Run& run) {
+        Target target;
+        QByteArray name;
+        std::vector<Listed> listed;
+        if (!OpenTargetPath(targetPath, run, target, name)
+            || !ListObjects({source}, run, listed, [](const Listed&) { return true; }))
+            return;
+        Listed& item = listed.front();
+        if (!NotIntoItself(item, target, run))
+            return;
+        // Onto itself (the same path, or another hard link of the file): nothing to gain.
+        struct stat there {};
+        if (ReachesItself(target, name, item, there)) {
+            run.Fail(EINVAL, item.native);
+            return;
+        }
+        run.Start();
+        if (run.Cancelled())
+            return;
+        ParentFolder parents;
+        const int parentFd = parents.Open(item.parent);
+        if (parentFd < 0) {
+            run.Fail(errno, item.parent, false);
+            return;
+        }
+        if (CopyNode(parentFd, target.into, item.node, item.native, run, &name) == Step::Done)
+            run.result().completed.append(item.path);
+    });
+}
+
+Result MoveAs(const QString& source, const QString& targetPath, const Control& control)
+{
+    return Perform(control, [&](Run& run) {
+        Target target;
+        QByteArray name;
+        std::vector<Listed> listed;
+        if (!OpenTargetPath(targetPath, run, target, name)
+            || !ListObjects({source}, run, listed, [&](const Listed& item) { return item.dev != target.dev; }))
+            return;
+        Listed& item = listed.front();
+        if (!NotIntoItself(item, target, run))
+            return;
+        // A rename onto another hard link of the same file does nothing and answers success, which would
+        // report a move that never happened. The object itself under a spelling its folder folds onto it
+        // is a change of case, which the rename makes.
+        struct stat there {};
+        if (ReachesItself(target, name, item, there) && !S_ISDIR(there.st_mode) && there.st_nlink > 1) {
+            run.Fail(EINVAL, item.native);
+            return;
+        }
+        run.Start();
+        if (run.Cancelled())
+            return;
+        ParentFolder parents;
+        const int parentFd = parents.Open(item.parent);
+        if (parentFd < 0) {
+            run.Fail(errno, item.parent, false);
+            return;
+        }
+        if (item.scanned) {
+            // Across file systems: the source goes only once the copy is on the target's disk, and only
+            // what is still as it was copied.
+            if (CopyNode(parentFd, target.into, item.node, item.native, run, &name) != Step::Done)
+                return;
+            if (::syncfs(target.fd.get()) != 0) {
+                run.Fail(errno, target.native, false);
+                return;
+            }
+            bool kept = false;
+            if (RemoveCopied(parentFd, item.node, item.native, run, kept))
+                run.result().completed.append(item.path);
+            return;
+        }
+        run.Begin(item.native);
+        if (MoveByRename(parentFd, target.fd.get(), item.name, name, item.native, run) == Step::Stop)
+            return;
+        run.ObjectsDone();
+        run.result().completed.append(item.path);
+    });
+}
+
+Result MakeFolders(const QString& path, const Control& control)
+{
+    return Perform(control, [&](Run& run) {
+        QByteArray native = EncodeFileName(path);
+        while (native.size() > 1 && native.endsWith('/'))
+            native.chop(1);
+        if (native.isEmpty() || native.contains('\0')) {
+            run.Fail(EINVAL, native, false);
+            return;
+        }
+        // Up to the deepest folder that is there already; the names below it are made.
+        std::vector<QByteArray> missing;
+        QByteArray existing = native;
+        FileDescriptor fd;
+        for (;;) {
+            fd = OpenFolderPath(existing);
+            if (fd.valid())
+                break;
+            const int err = errno;
+            if (err != ENOENT || existing == "/" || existing == ".") {
+                run.Fail(err, existing, false);
+                return;
+            }
+            const qsizetype slash = existing.lastIndexOf('/');
+            const QByteArray name = existing.mid(slash + 1);
+            if (!name.isEmpty() && name != ".")
+                missing.push_back(name);
+            existing = slash < 0 ? QByteArray(".") : slash == 0 ? QByteArray("/") : existing.left(slash);
+        }
+        run.AddTotals(qint64(missing.size()), 0);
+        run.Start();
+        QByteArray made = existing == "." ? QByteArray() : existing;
+        for (auto it = missing.rbegin(); it != missing.rend(); ++it) {
+            made = made.isEmpty() ? *it : ChildPath(made, *it);
+            run.Begin(made);
+            if (::mkdirat(fd.get(), it->constData(), 0777) != 0 && errno != EEXIST) {
+                run.Fail(errno, made, false);
+                return;
+            }
+            // Made by someone else meanwhile is as good, but a link or a file in its place is not.
+            FileDescriptor next(::openat(fd.get(), it->constData(), FolderFlags));
+            if (!next.valid()) {
+                run.Fail(errno, made, false);
+                return;
+            }
+            fd = std::move(next);
+            run.ObjectsDone();
+        }
+        run.result().completed.append(path);
+    });
+}
 
 Result MoveToTrash(const QStringList& objects, const Control& control)
 {
@@ -1133,23 +1293,19 @@ Result MoveToTrash(const QStringList& objects, const Control& control)
         if (!ListObjects(objects, run, listed, [](const Listed&) { return false; }))
             return;
         run.Start();
-        // The user's own trash lives in the data folder, which a fresh account may not have yet.
-        const QString dataFolder = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
-        if (!dataFolder.isEmpty())
-            QDir().mkpath(dataFolder);
+        const QByteArray dataFolder = EncodeFileName(QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation));
+        ParentFolder parents;
         for (const Listed& item : listed) {
             if (run.Cancelled())
                 return;
             run.Begin(item.native);
-            errno = 0;
-            const QString source = QFile::decodeName(item.native);
-            QString placed;
-            if (!QFile::moveToTrash(source, &placed)) {
-                run.Fail(errno != 0 ? errno : EIO, item.native);
+            const int parentFd = parents.Open(item.parent);
+            if (parentFd < 0) {
+                run.Fail(errno, item.parent, false);
                 return;
             }
-            if (const int misplaced = UndoMisplacedTrash(source, placed); misplaced != 0) {
-                run.Fail(misplaced, item.native);
+            if (const int err = FileOpsTrash::Put(parentFd, item.name, AbsolutePath(item.native), dataFolder); err != 0) {
+                run.Fail(err, item.native);
                 return;
             }
             run.ObjectsDone();
@@ -1198,7 +1354,7 @@ Result Rename(const QString& object, const QString& newName, const Control& cont
             return;
         }
         run.Begin(item.native);
-        const QByteArray name = QFile::encodeName(newName);
+        const QByteArray name = EncodeFileName(newName);
         if (name != item.name && ::renameat2(fd, item.name.constData(), fd, name.constData(), RENAME_NOREPLACE) != 0) {
             int err = errno;
             struct stat there {};
@@ -1207,7 +1363,7 @@ Result Rename(const QString& object, const QString& newName, const Control& cont
             // case, which only a plain rename makes. A second hard link of the file looks the same, but
             // a rename onto it does nothing and answers success, so it counts only for a change of case
             // of an object with one name. EINVAL: this file system has no RENAME_NOREPLACE.
-            const bool caseChange = QString::compare(QFile::decodeName(item.name), newName, Qt::CaseInsensitive) == 0;
+            const bool caseChange = QString::compare(DecodeFileName(item.name), newName, Qt::CaseInsensitive) == 0;
             const bool itself = exists && caseChange && there.st_dev == item.dev && there.st_ino == item.node.ino
                                 && (S_ISDIR(there.st_mode) || there.st_nlink == 1);
             if (itself || (err == EINVAL && !exists))

@@ -32,6 +32,8 @@ class ProgressSink;
 //   two source folders, or names differing only in case on a file system that ignores case) never
 //   overwrite each other: the first is copied, the second is listed under skipped.
 // - Cancel is tested between objects and between chunks of a large file, after the pump has run.
+// - Paths of any length work: a folder whose path is too long for one system call is reached level by
+//   level, and a failure names the object with the system's reason.
 //
 // Durability: files are not fsync'ed by default. The rename only ever publishes a complete file, and a
 // plain copy leaves its source in place, so a power cut costs at most a copy that can be made again.
@@ -101,9 +103,23 @@ Result Copy(const QStringList& objects, const QString& targetFolder, const Contr
 // that changed after they were copied, and skipped special files, stay in the source.
 Result Move(const QStringList& objects, const QString& targetFolder, const Control& control = {});
 
-// Sends each object to the freedesktop trash. An object the trash refuses (another file system without
-// a trash of its own, an unwritable trash, a dangling link) is reported and kept: nothing is ever
-// deleted instead.
+// Copy and Move of one object (file, link or folder) to the full path targetPath, under that path's name,
+// with everything promised above: what is there is replaced (a folder merged) only when the new object
+// is whole, and a move across file systems deletes its source only after a syncfs() of the target and
+// only where the source is still what was copied. The folder of targetPath must exist (MakeFolders).
+// Another hard link of the source at targetPath is refused (EINVAL): there is nothing to copy, and a
+// rename onto it would do nothing.
+Result CopyAs(const QString& source, const QString& targetPath, const Control& control = {});
+Result MoveAs(const QString& source, const QString& targetPath, const Control& control = {});
+
+// Makes the folder path and every missing folder above it (mode 0777 less the umask). Folders that are
+// there already are fine; a file or a link where a missing folder was to be made is the failure.
+Result MakeFolders(const QString& path, const Control& control = {});
+
+// Sends each object to the freedesktop trash of its own file system (see FileOpsTrash.h), by renaming:
+// an object is never copied into a trash. An object no trash takes (another file system without a
+// usable trash: EXDEV; an unwritable trash; a data folder that cannot be made) is reported and kept:
+// nothing is ever deleted instead.
 Result MoveToTrash(const QStringList& objects, const Control& control = {});
 
 // Deletes each object and, for a folder, everything in it that was seen when the call began; something

@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QByteArray>
+
+// The freedesktop trash as FileOps uses it; no other code calls this.
+//
+// An object goes to the trash of its own file system: the user's trash in the data folder when that is
+// on the same file system, otherwise a trash at the top of the object's file system ($topdir/.Trash/$uid
+// when .Trash is a sticky folder and not a link, else $topdir/.Trash-$uid). Its note in info/ is created
+// first and exclusively, under a name no other object of that trash has, so that the object is never
+// in files/ without saying where it came from; then the object is renamed into files/. The object is
+// never copied: where no trash of its file system can be had, or the rename is refused, the note is
+// removed again and the object stays where it was.
+namespace FileOpsTrash {
+
+struct Placed
+{
+    QByteArray trash; // the trash folder (holding files/ and info/)
+    QByteArray name;  // the object's name in files/; its note is info/<name>.trashinfo
+};
+
+// Trashes the object name of the folder open at folderFd. path is the object's absolute path (bytes), as
+// the note keeps it; dataFolder is the user's data folder, made when missing. Answers 0 or the errno.
+int Put(int folderFd, const QByteArray& name, const QByteArray& path, const QByteArray& dataFolder,
+        Placed* placed = nullptr);
+
+// The percent-encoded form of a path as a note's "Path=" keeps it: every byte but letters, digits,
+// "-._~" and "/" as %XX.
+QByteArray EncodeNotePath(const QByteArray& path);
+
+} // namespace FileOpsTrash
