@@ -183,8 +183,8 @@ FileOps::Result RunFileOp(Kind kind, const QStringList& objects, const QString& 
     case Kind::Copy: return FileOps::Copy(objects, destination, control);
     case Kind::Move: return FileOps::Move(objects, destination, control);
     case Kind::Trash: return FileOps::MoveToTrash(objects, control);
-    case Kind::CopyAs: return CopyObjectAs(objects.value(0), destination, control);
-    case Kind::MoveAs: return MoveObjectAs(objects.value(0), destination, control);
+    case Kind::CopyAs: return FileOps::CopyAs(objects.value(0), destination, control);
+    case Kind::MoveAs: return FileOps::MoveAs(objects.value(0), destination, control);
     case Kind::Delete: break;
     }
     return FileOps::DeletePermanently(objects, control);
@@ -536,18 +536,11 @@ bool CreateNewSubFolder(UserDialogs& dialogs, const ParvexLib& lib, ErrorHandler
                             QStringLiteral("Unable to Create New Folder"), Icon::Warning);
             return false;
         }
-        CDir::CreateNestedFoldersByPath(path);
-        if (!QFileInfo(path).isDir()) {
-            // Ask once more for the reason the user needs to hear.
-            errno = 0;
-            const int made = ::mkdir(QFile::encodeName(path).constData(), 0777);
-            const int error = made == 0 ? 0 : errno;
-            if (error != 0) {
-                dialogs.Message(QStringLiteral("The folder \"") + name + QStringLiteral("\" could not be created.") + CrLf
-                                    + CrLf + DescribeSystemError(error),
-                                QStringLiteral("Unable to Create New Folder"), Icon::Warning);
-                return false;
-            }
+        if (const FileOps::Result made = FileOps::MakeFolders(path); !made.ok()) {
+            dialogs.Message(QStringLiteral("The folder \"") + name + QStringLiteral("\" could not be created.") + CrLf
+                                + CrLf + DescribeSystemError(made.error),
+                            QStringLiteral("Unable to Create New Folder"), Icon::Warning);
+            return false;
         }
         dialogs.Message(QStringLiteral("The folder \"") + name + QStringLiteral("\" was created."),
                         QStringLiteral("New Folder Created"), Icon::Information);

@@ -341,7 +341,7 @@ Outcome RunSubFolderOp(const RowOpServices& services, SubFolderRows& rows, SubFo
             } else {
                 const QString folder = QFileInfo(target).absolutePath();
                 if (!QFileInfo(folder).isDir())
-                    CDir::CreateNestedFoldersByPath(folder);
+                    FileOps::MakeFolders(folder);
                 transfers.emplace_back(path, target);
             }
         }

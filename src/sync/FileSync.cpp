@@ -65,7 +65,7 @@ FileSyncResult SynchronizeFile(const FileSyncServices& services, const QString& 
             }
         }
         if (!SameObject(source, target)) {
-            const FileOps::Result result = CopyObjectAs(source, target, control);
+            const FileOps::Result result = FileOps::CopyAs(source, target, control);
             if (result.number == Failure::PathNotFound)
                 throw Failure(result.number, result.errorText, Failure::ProgramSource(), result.error);
             if (!result.ok()) {

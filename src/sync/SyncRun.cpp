@@ -132,10 +132,11 @@ FileOps::Result Carry(const SyncStep& step, const FileOps::Control& control, QSt
     if (step.inSubFolder && targetFolder != lastMadeFolder) {
         // A file of a sub-folder below folders the other side lacks: those are made first.
         if (!QFileInfo(targetFolder).isDir())
-            CDir::CreateNestedFoldersByPath(targetFolder);
+            if (FileOps::Result made = FileOps::MakeFolders(targetFolder, control); !made.ok())
+                return made;
         lastMadeFolder = targetFolder;
     }
-    return CopyObjectAs(step.source, step.target, control);
+    return FileOps::CopyAs(step.source, step.target, control);
 }
 
 } // namespace
@@ -242,53 +243,6 @@ SyncReport CarryOutSync(const std::vector<SyncStep>& plan, const FileOps::Contro
         }
     }
     return report;
-}
-
-FileOps::Result CopyObjectAs(const QString& source, const QString& targetPath, const FileOps::Control& control)
-{
-    const QFileInfo target(targetPath);
-    const QString folder = target.absolutePath();
-    QString clean = source;
-    while (clean.size() > 1 && clean.endsWith(QLatin1Char('/')))
-        clean.chop(1);
-    const QString name = QFileInfo(clean).fileName();
-    if (name == target.fileName())
-        return FileOps::Copy({clean}, folder, control);
-
-    // Another name: the copy is made whole in a hidden folder beside the target, then renamed over it.
-    QByteArray pattern = QFile::encodeName(folder + QStringLiteral("/.parvex-copy-XXXXXX"));
-    if (mkdtemp(pattern.data()) == nullptr)
-        return Failed(errno, folder);
-    const QString staging = QFile::decodeName(pattern);
-    FileOps::Result result = FileOps::Copy({clean}, staging, control);
-    if (result.ok()) {
-        const QByteArray from = QFile::encodeName(staging + QLatin1Char('/') + name);
-        if (::rename(from.constData(), QFile::encodeName(target.absoluteFilePath()).constData()) != 0) {
-            const int error = errno;
-            result = Failed(error, targetPath);
-        }
-    }
-    FileOps::DeletePermanently({staging});
-    return result;
-}
-
-FileOps::Result MoveObjectAs(const QString& source, const QString& targetPath, const FileOps::Control& control)
-{
-    if (::rename(QFile::encodeName(source).constData(), QFile::encodeName(targetPath).constData()) == 0) {
-        FileOps::Result moved;
-        moved.completed << source;
-        moved.objectsDone = 1;
-        return moved;
-    }
-    if (errno != EXDEV)
-        return Failed(errno, source);
-    FileOps::Result result = CopyObjectAs(source, targetPath, control);
-    if (!result.ok())
-        return result;
-    const FileOps::Result removed = FileOps::DeletePermanently({source}, control);
-    if (!removed.ok())
-        return removed;
-    return result;
 }
 
 QString LowDiskSpaceText(const ParvexLib& lib, const SpaceCheck& check)

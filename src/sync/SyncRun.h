@@ -100,13 +100,5 @@ SyncReport CarryOutSync(const std::vector<SyncStep>& plan, const FileOps::Contro
 
 // The question when a synchronisation may not fit: "There may not be enough space available on drive ..."
 // with the sizes, ending in "Press OK to continue with the synchronization, or Cancel to abort.".
-// Moves one file or link to targetPath, replacing what is there: a rename within one file system,
-// otherwise CopyObjectAs and then the source's deletion once the copy is whole.
-FileOps::Result MoveObjectAs(const QString& source, const QString& targetPath, const FileOps::Control& control);
-
 QString LowDiskSpaceText(const ParvexLib& lib, const SpaceCheck& check);
 QString LowDiskSpaceTitle();
-
-// Copies one file or link to targetPath, under that path's name, replacing what is there: fail-safe as
-// FileOps::Copy (the old target stays whole until the new one is complete).
-FileOps::Result CopyObjectAs(const QString& source, const QString& targetPath, const FileOps::Control& control);

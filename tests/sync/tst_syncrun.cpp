@@ -469,7 +469,7 @@ TEST_F(SyncRunTest, AnObjectThatChangedKindSinceThePlanIsNotDeleted)
     EXPECT_TRUE(Entries(TrashFiles()).isEmpty());
 }
 
-TEST_F(SyncRunTest, CopyObjectAsReplacesUnderTheTargetNameOrKeepsTheOldTargetWhole)
+TEST_F(SyncRunTest, CopyAsReplacesUnderTheTargetNameOrKeepsTheOldTargetWhole)
 {
     const QString source = L(U("b.txt"), QByteArray(256 << 10, 'n'), T0);
     const QString target = R(U("B.txt"), "old target", T0);
@@ -480,7 +480,7 @@ TEST_F(SyncRunTest, CopyObjectAsReplacesUnderTheTargetNameOrKeepsTheOldTargetWho
         struct rlimit limit {64 << 10, 64 << 10};
         if (::setrlimit(RLIMIT_FSIZE, &limit) != 0)
             return 1;
-        const FileOps::Result r = CopyObjectAs(source, target, {});
+        const FileOps::Result r = FileOps::CopyAs(source, target, {});
         return r.error == EFBIG ? 0 : 2;
     }, false);
     EXPECT_EQ(failed, 0);
@@ -488,13 +488,13 @@ TEST_F(SyncRunTest, CopyObjectAsReplacesUnderTheTargetNameOrKeepsTheOldTargetWho
     EXPECT_EQ(Entries(tmp.file(U("right"))), QStringList{U("B.txt")});
 
     // Whole: under the target's own name, and the source's spelling never appears.
-    EXPECT_TRUE(CopyObjectAs(source, target, {}).ok());
+    EXPECT_TRUE(FileOps::CopyAs(source, target, {}).ok());
     EXPECT_EQ(FileBytes(target), FileBytes(source));
     EXPECT_EQ(Entries(tmp.file(U("right"))), QStringList{U("B.txt")});
 
     // A link is copied as a link, under another name too.
     ASSERT_TRUE(QFile::link(U("b.txt"), tmp.file(U("left/link"))));
-    EXPECT_TRUE(CopyObjectAs(tmp.file(U("left/link")), RightFile("LINK"), {}).ok());
+    EXPECT_TRUE(FileOps::CopyAs(tmp.file(U("left/link")), RightFile("LINK"), {}).ok());
     char text[64] = {};
     EXPECT_EQ(::readlink(QFile::encodeName(RightFile("LINK")).constData(), text, sizeof text - 1), 5);
     EXPECT_STREQ(text, "b.txt");
@@ -505,7 +505,7 @@ TEST_F(SyncRunTest, CopyObjectAsReplacesUnderTheTargetNameOrKeepsTheOldTargetWho
     if (!fs.mounted())
         GTEST_SKIP() << qPrintable(fs.why());
     const QString onSmall = tmp.createFile(U("small/B.txt"), "old target");
-    const FileOps::Result full = CopyObjectAs(source, onSmall, {});
+    const FileOps::Result full = FileOps::CopyAs(source, onSmall, {});
     EXPECT_EQ(full.error, ENOSPC);
     EXPECT_EQ(FileBytes(onSmall), "old target");
     EXPECT_EQ(Entries(small), QStringList{U("B.txt")});
