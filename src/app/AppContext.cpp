@@ -1,5 +1,6 @@
 #include "app/AppContext.h"
 
+#include "base/Path.h"
 #include "base/UserDialogs.h"
 #include "model/PathUtils.h"
 
@@ -24,7 +25,7 @@ namespace {
 
 bool IsWritableFolder(const QString& folder)
 {
-    return !folder.isEmpty() && ::access(QFile::encodeName(folder).constData(), W_OK) == 0;
+    return !folder.isEmpty() && ::access(EncodeFileName(folder).constData(), W_OK) == 0;
 }
 
 // A folder below the program's folder, given as the build's relative path from bin/ to it.

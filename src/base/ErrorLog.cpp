@@ -1,11 +1,11 @@
 #include "base/ErrorLog.h"
 
 #include "base/ErrorHandler.h"
+#include "base/Path.h"
 #include "base/UserDialogs.h"
 
 #include <QDateTime>
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QLocale>
 #include <QStandardPaths>
@@ -17,6 +17,17 @@
 #include <unistd.h>
 
 namespace {
+
+// The failure's description followed by what the system said, unless the description says it already.
+QString FailureWithReason(const Failure& failure)
+{
+    if (failure.systemCode() == 0)
+        return failure.description();
+    const QString reason = DescribeSystemError(failure.systemCode());
+    if (reason.isEmpty() || failure.description().contains(reason))
+        return failure.description();
+    return failure.description() + QStringLiteral(" (") + reason + QLatin1Char(')');
+}
 
 QString InUseByAnotherRun() { return QStringLiteral("it is in use by another comparison"); }
 
@@ -62,7 +73,7 @@ int CopyStart(int from, int to, qint64 size)
 bool PrepareFolder(const QString& folder)
 {
     QDir().mkpath(QFileInfo(folder).absolutePath());
-    const QByteArray path = QFile::encodeName(folder);
+    const QByteArray path = EncodeFileName(folder);
     ::mkdir(path.constData(), 0700);
     struct stat st {};
     return ::lstat(path.constData(), &st) == 0 && S_ISDIR(st.st_mode) && st.st_uid == ::geteuid();
@@ -118,12 +129,12 @@ bool ErrorLog::OpenAt(const QString& path, bool unique, bool fresh, QString* why
     int fd = -1;
     QString opened = path;
     if (unique) {
-        QByteArray pattern = QFile::encodeName(path);
+        QByteArray pattern = EncodeFileName(path);
         fd = ::mkostemps(pattern.data(), 4, O_CLOEXEC);
-        opened = QFile::decodeName(pattern);
+        opened = DecodeFileName(pattern);
     } else {
         // Non-blocking, so that a FIFO in the log's place cannot hold the run up.
-        fd = ::open(QFile::encodeName(path).constData(), O_RDWR | O_CREAT | O_CLOEXEC | O_NONBLOCK, 0666);
+        fd = ::open(EncodeFileName(path).constData(), O_RDWR | O_CREAT | O_CLOEXEC | O_NONBLOCK, 0666);
     }
     if (fd < 0) {
         *why = DescribeSystemError(errno);
@@ -186,7 +197,7 @@ bool ErrorLog::StillInPlace() const
     struct stat open {};
     struct stat named {};
     return ::fstat(m_fd, &open) == 0 && open.st_nlink > 0
-        && ::stat(QFile::encodeName(m_current).constData(), &named) == 0 && named.st_dev == open.st_dev
+        && ::stat(EncodeFileName(m_current).constData(), &named) == 0 && named.st_dev == open.st_dev
         && named.st_ino == open.st_ino;
 }
 
@@ -232,15 +243,14 @@ QStringList ErrorLog::EntryLines(const QString& fileName, const QString& process
     lines << QString();
     lines << QLocale::system().toString(QDateTime::currentDateTime(), QLocale::ShortFormat);
     lines << QStringLiteral("Errors encountered during comparison");
-    if (failure.number() == Failure::BadFileNameOrNumber)
-        lines << QStringLiteral("File Name: Contains an invalid character \\/:*?<>|");
-    else
-        lines << QStringLiteral("File Name: ") + fileName;
+    // Any name can be listed and opened, so a failure is never the name's own fault: the entry names the
+    // object as parvexcmd writes names (one line, its bytes recoverable) and gives the system's reason.
+    lines << QStringLiteral("File Name: ") + EscapedFileName(fileName);
     lines << QStringLiteral("Process: ") + process;
     if (failure.number() == Failure::OutOfStringSpace)
         lines << QStringLiteral("Error: Insufficient memory.  Try cutting your chunk size in half.");
     else
-        lines << QStringLiteral("Error: ") + failure.description();
+        lines << QStringLiteral("Error: ") + FailureWithReason(failure);
     return lines;
 }
 

@@ -2,6 +2,7 @@
 
 #include <QHash>
 #include <QUtf8StringView>
+#include <algorithm>
 #include <cstring>
 
 namespace {
@@ -178,6 +179,28 @@ QString DisplayFileName(const QString& text)
         out += QLatin1Char(hex[byte & 0xF]);
     }
     return out;
+}
+
+QString EscapedFileName(const QString& text)
+{
+    const auto special = [](QChar c) {
+        return c == QLatin1Char('\\') || c == QLatin1Char('\t') || c == QLatin1Char('\n') || c == QLatin1Char('\r');
+    };
+    if (std::none_of(text.cbegin(), text.cend(), special))
+        return DisplayFileName(text);
+    QString out;
+    out.reserve(text.size() + 8);
+    for (const QChar c : text) {
+        switch (c.unicode()) {
+        case u'\\': out += QLatin1String("\\\\"); break;
+        case u'\t': out += QLatin1String("\\t"); break;
+        case u'\n': out += QLatin1String("\\n"); break;
+        case u'\r': out += QLatin1String("\\r"); break;
+        default: out += c; break;
+        }
+    }
+    // Escaped bytes are untouched by the doubling above, so "\xff" typed in a name stays apart from 0xff.
+    return DisplayFileName(out);
 }
 
 QString Path::WithSlash(const QString& text)

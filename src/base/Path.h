@@ -21,6 +21,11 @@ QString DecodeFileName(const char* bytes, qsizetype length);
 // writes it. Only for showing: the result no longer names the object.
 QString DisplayFileName(const QString& text);
 
+// The name as one field of a line: DisplayFileName, with a backslash, tab, line feed and carriage return
+// of the name written as \\, \t, \n and \r, so that a field never splits and can be read back byte for
+// byte. parvexcmd writes names so, and the error log too.
+QString EscapedFileName(const QString& text);
+
 // Whether text holds a byte that is not UTF-8 (an escaped byte, see above).
 bool HasEscapedBytes(const QString& text);
 

@@ -2,6 +2,7 @@
 
 #include "app/AppContext.h"
 #include "base/ErrorHandler.h"
+#include "base/Path.h"
 #include "cmd/ConsoleDialogs.h"
 #include "cmd/Interruption.h"
 #include "compare/CCompare.h"
@@ -182,24 +183,7 @@ void LoadCommandSettings(AppContext& ctx, ConsoleDialogs& dialogs, std::initiali
 
 QString FolderArgument(const QString& text) { return text.isEmpty() ? text : AbsolutePath(text); }
 
-QByteArray EscapedField(const QString& field)
-{
-    const QByteArray bytes = field.toUtf8();
-    if (std::none_of(bytes.cbegin(), bytes.cend(), [](char c) { return c == '\\' || c == '\t' || c == '\n' || c == '\r'; }))
-        return bytes;
-    QByteArray out;
-    out.reserve(bytes.size() + 8);
-    for (const char c : bytes) {
-        switch (c) {
-        case '\\': out += "\\\\"; break;
-        case '\t': out += "\\t"; break;
-        case '\n': out += "\\n"; break;
-        case '\r': out += "\\r"; break;
-        default: out += c; break;
-        }
-    }
-    return out;
-}
+QByteArray EscapedField(const QString& field) { return EscapedFileName(field).toUtf8(); }
 
 CommandSession::CommandSession() : CommandSession(AppContext::LocateProgramFolders()) {}
 

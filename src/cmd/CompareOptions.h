@@ -63,7 +63,9 @@ void LoadCommandSettings(AppContext& ctx, ConsoleDialogs& dialogs, std::initiali
 QString FolderArgument(const QString& text);
 
 // Linux names may hold tabs and line ends, which would split a field or a line; so within a field a
-// backslash, tab, line feed and carriage return are written as \\, \t, \n and \r.
+// backslash, tab, line feed and carriage return are written as \\, \t, \n and \r; and they may hold bytes
+// that are not UTF-8, each written as \xHH (lower-case hex), so the output stays UTF-8 text and the name
+// can be read back byte for byte.
 QByteArray EscapedField(const QString& field);
 
 // What every command that compares sets up: the console's dialogs and progress line, the context over

@@ -3,8 +3,11 @@
 #include "cmd/CmdFiles.h"
 #include "cmd/CmdSync.h"
 
+#include "base/Path.h"
+
 #include <QCoreApplication>
 #include <cstdio>
+#include <cstring>
 
 namespace {
 QString Usage() { return QStringLiteral("Usage: parvexcmd COMMAND [options]\n\nCommands:\n") + CompareUsage() + SyncUsage() + DiffUsage() + FilesUsage(); }
@@ -15,8 +18,11 @@ void PrintUsage(FILE* out) { std::fputs(Usage().toUtf8().constData(), out); }
 int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
-    QStringList args = QCoreApplication::arguments();
-    args.removeFirst();
+    // Folder arguments are names too: taken as the bytes they are, so a folder whose name is not UTF-8
+    // can be given (QCoreApplication::arguments would replace such bytes).
+    QStringList args;
+    for (int i = 1; i < argc; ++i)
+        args << DecodeFileName(argv[i], static_cast<qsizetype>(std::strlen(argv[i])));
     if (args.isEmpty()) {
         PrintUsage(stderr);
         return 2;

@@ -3,6 +3,7 @@
 #include "base/ErrorHandler.h"
 #include "base/ErrorLog.h"
 #include "base/Failure.h"
+#include "base/Path.h"
 #include "base/ProgressSink.h"
 #include "base/SideBySide.h"
 #include "base/UserDialogs.h"
@@ -47,12 +48,6 @@ QString RealPath(const QString& text)
 }
 
 } // namespace
-
-QString UnreadableNameStep(const QString& path)
-{
-    // The log words failure 52 without the file's name, so the step carries it.
-    return Text("Reading the name of ") + path + Text(" (not valid UTF-8)");
-}
 
 QString FolderPathPrompt() { return Text("Press the folder icon with three dots -->"); }
 
@@ -273,17 +268,10 @@ bool CompareRun::CheckListing(const ScanResult& result, const CDir& dir)
     // A failure that broke the listing off has been reported already.
     if (result.failed)
         return false;
-    if (!result.unreadableNames.isEmpty()) {
-        // Not a reason to stop: the rest of the folder compares, and the report names what was left out.
-        const Failure badName = Failure::FromErrno(EILSEQ, false);
-        for (const QString& name : result.unreadableNames)
-            m_services.log.AppendEntry(name, UnreadableNameStep(name), badName);
-        m_services.compare.SetErrorsDuringCompare(true);
-    }
     if (result.listError == 0)
         return true;
     Failure failure = Failure::FromErrno(result.listError, false);
-    failure = Failure(failure.number(), failure.description() + Text(": ") + dir.Path(), failure.source(),
+    failure = Failure(failure.number(), failure.description() + Text(": ") + EscapedFileName(dir.Path()), failure.source(),
                       failure.systemCode());
     m_services.errors.Report(failure, QStringLiteral("CDir.PopulateSelfWithFiles"));
     return false;

@@ -38,9 +38,6 @@ struct CompareRunHooks
 
 // The prompt the path boxes show until a folder is chosen.
 QString FolderPathPrompt();
-// The step the error log names for an entry whose name could not be read as text (path: the folder and
-// the name with replacement characters).
-QString UnreadableNameStep(const QString& path);
 
 // Runs comparisons of two folders into a CompareResults. One object per owner; one run at a time.
 //

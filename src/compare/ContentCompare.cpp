@@ -7,8 +7,8 @@
 #include "compare/FileReader.h"
 #include "compare/Sha1.h"
 #include "compare/TimeRules.h"
+#include "platform/PathOpen.h"
 
-#include <QFile>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -34,10 +34,9 @@ struct FileFacts
 // the link itself, and a missing path answers exists = false.
 FileFacts Examine(const QString& path)
 {
-    const QByteArray native = QFile::encodeName(path);
     struct stat st{};
     FileFacts facts;
-    if (::stat(native.constData(), &st) != 0 && ::lstat(native.constData(), &st) != 0)
+    if (!StatPath(path, st, true) && !StatPath(path, st, false))
         return facts;
     facts.exists = true;
     facts.regular = S_ISREG(st.st_mode);

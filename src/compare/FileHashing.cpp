@@ -5,8 +5,8 @@
 #include "base/Failure.h"
 #include "base/ProgressSink.h"
 #include "compare/ContentCompare.h"
+#include "platform/PathOpen.h"
 
-#include <QFile>
 #include <algorithm>
 #include <cerrno>
 #include <cmath>
@@ -19,13 +19,12 @@ int32_t EffectiveChunkSize(int32_t configured) { return configured > 0 ? configu
 
 FileReader::FileReader(const QString& path, bool knownRegular, qint64 chunkSize)
 {
-    const QByteArray native = QFile::encodeName(path);
     struct stat st{};
-    if (!knownRegular && ::stat(native.constData(), &st) == 0 && !S_ISREG(st.st_mode))
+    if (!knownRegular && StatPath(path, st, true) && !S_ISREG(st.st_mode))
         throw Failure(Failure::BadFileMode, Failure::DescriptionOf(Failure::BadFileMode));
     // The path may have been replaced by a FIFO since it was examined: opening without blocking and checking
     // what was opened keeps a run from hanging on it.
-    m_fd = ::open(native.constData(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+    m_fd = OpenPath(path, O_RDONLY | O_NOCTTY | O_NONBLOCK);
     if (m_fd < 0)
         throw Failure::FromErrno(errno, true);
     if (::fstat(m_fd, &st) != 0 || !S_ISREG(st.st_mode)) {

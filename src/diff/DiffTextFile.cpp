@@ -1,10 +1,10 @@
 #include "diff/DiffTextFile.h"
 
+#include "base/Path.h"
 #include "base/ProgressSink.h"
 #include "diff/LineDiffEngine.h"
 #include "platform/FileDescriptor.h"
 
-#include <QFile>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -24,7 +24,7 @@ DiffTextFile::LoadResult DiffTextFile::Load(const QString& path, const Control& 
     m_bytes.clear();
     m_starts.clear();
     m_errorNumber = 0;
-    FileDescriptor fd(::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC));
+    FileDescriptor fd(::open(EncodeFileName(path).constData(), O_RDONLY | O_CLOEXEC));
     struct stat st {};
     if (fd.get() < 0 || ::fstat(fd.get(), &st) != 0) {
         m_errorNumber = errno;

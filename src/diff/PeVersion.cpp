@@ -1,6 +1,7 @@
 #include "diff/PeVersion.h"
 
-#include <QFile>
+#include "base/Path.h"
+
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -204,7 +205,7 @@ std::optional<FileVersion> ParsePeFileVersion(const QByteArray& bytes)
 std::optional<FileVersion> ReadPeFileVersion(const QString& path)
 {
     // Not blocking, and only a regular file once open: a FIFO put in the path's place must not hang us.
-    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+    const int fd = ::open(EncodeFileName(path).constData(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
     if (fd < 0)
         return std::nullopt;
     struct stat st{};

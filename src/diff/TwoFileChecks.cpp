@@ -3,6 +3,7 @@
 #include "base/ErrorHandler.h"
 #include "base/ErrorLog.h"
 #include "base/Failure.h"
+#include "base/Path.h"
 #include "base/ProgressSink.h"
 #include "base/UserDialogs.h"
 #include "compare/CCRC32.h"
@@ -15,7 +16,6 @@
 #include "diff/PeVersion.h"
 #include "platform/ParvexLib.h"
 
-#include <QFile>
 #include <cerrno>
 #include <optional>
 #include <sys/stat.h>
@@ -36,7 +36,7 @@ struct FileFacts
 FileFacts Facts(const QString& path)
 {
     struct stat st{};
-    if (::stat(QFile::encodeName(path).constData(), &st) != 0)
+    if (::stat(EncodeFileName(path).constData(), &st) != 0)
         throw Failure::FromErrno(errno, true);
     return {qint64(st.st_size), qint64(st.st_mtim.tv_sec) * TicksPerSecond + qint64(st.st_mtim.tv_nsec) / 100 + UnixEpochTicks};
 }
@@ -73,7 +73,7 @@ bool IsExistingFile(const QString& path)
     if (path.isEmpty())
         return false;
     struct stat st{};
-    return ::stat(QFile::encodeName(path).constData(), &st) == 0 && S_ISREG(st.st_mode);
+    return ::stat(EncodeFileName(path).constData(), &st) == 0 && S_ISREG(st.st_mode);
 }
 
 bool CheckTwoFilePaths(UserDialogs& dialogs, const QString& fileOne, const QString& fileTwo)

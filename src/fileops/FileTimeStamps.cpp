@@ -1,11 +1,11 @@
 #include "fileops/FileTimeStamps.h"
 
 #include "base/ErrorHandler.h"
+#include "base/Path.h"
 #include "base/UserDialogs.h"
 #include "compare/RowFormat.h"
 #include "model/CFile.h"
 
-#include <QFile>
 #include <QLocale>
 
 #include <cerrno>
@@ -43,7 +43,7 @@ bool SetTimes(const QString& path, const timespec (&times)[2], int* error)
 {
     if (path.isEmpty())
         return Fail(error, ENOENT);
-    if (::utimensat(AT_FDCWD, QFile::encodeName(path).constData(), times, AT_SYMLINK_NOFOLLOW) != 0)
+    if (::utimensat(AT_FDCWD, EncodeFileName(path).constData(), times, AT_SYMLINK_NOFOLLOW) != 0)
         return Fail(error, errno);
     return true;
 }
@@ -79,7 +79,7 @@ bool GetFileDateTimes(const QString& path, FileDateTimes& times, int* error)
     if (path.isEmpty())
         return Fail(error, ENOENT);
     struct statx st {};
-    if (::statx(AT_FDCWD, QFile::encodeName(path).constData(), AT_SYMLINK_NOFOLLOW | AT_STATX_SYNC_AS_STAT,
+    if (::statx(AT_FDCWD, EncodeFileName(path).constData(), AT_SYMLINK_NOFOLLOW | AT_STATX_SYNC_AS_STAT,
                 STATX_ATIME | STATX_MTIME | STATX_BTIME, &st)
         != 0)
         return Fail(error, errno);
@@ -107,7 +107,7 @@ bool SetLastModifiedTime(const QString& path, const FileStamp& modified, int* er
 
 bool IsReadOnlyForUser(const QString& path)
 {
-    if (::faccessat(AT_FDCWD, QFile::encodeName(path).constData(), W_OK, AT_EACCESS | AT_SYMLINK_NOFOLLOW) == 0)
+    if (::faccessat(AT_FDCWD, EncodeFileName(path).constData(), W_OK, AT_EACCESS | AT_SYMLINK_NOFOLLOW) == 0)
         return false;
     return errno == EACCES || errno == EROFS || errno == EPERM;
 }
@@ -128,7 +128,7 @@ bool SyncTimeStampWithCounterpart(UserDialogs& dialogs, const ResultList& own, c
     const ResultRow* pair = at(other);
     const QString otherPath = pair != nullptr && !pair->IsFolder() ? RowObjectPath(otherFolder, *pair) : QString();
     struct stat st {};
-    if (otherPath.isEmpty() || ::lstat(QFile::encodeName(otherPath).constData(), &st) != 0) {
+    if (otherPath.isEmpty() || ::lstat(EncodeFileName(otherPath).constData(), &st) != 0) {
         dialogs.Message(QStringLiteral("The selected file is an Orphan"), UnableTitle(), Icon::Warning);
         return false;
     }

@@ -1,11 +1,11 @@
 #include "fileops/RenameObjects.h"
 
+#include "base/Path.h"
 #include "base/UserDialogs.h"
 #include "model/NameFold.h"
 #include "platform/ParvexLib.h"
 
 #include <QDir>
-#include <QFile>
 #include <QHash>
 #include <QRandomGenerator>
 #include <QSet>
@@ -37,7 +37,7 @@ bool SameSingleObject(const QString& a, const QString& b)
 {
     struct stat sa {};
     struct stat sb {};
-    return ::lstat(QFile::encodeName(a).constData(), &sa) == 0 && ::lstat(QFile::encodeName(b).constData(), &sb) == 0
+    return ::lstat(EncodeFileName(a).constData(), &sa) == 0 && ::lstat(EncodeFileName(b).constData(), &sb) == 0
            && sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino && (S_ISDIR(sa.st_mode) || sa.st_nlink == 1);
 }
 

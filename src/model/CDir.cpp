@@ -2,10 +2,10 @@
 
 #include "base/ErrorHandler.h"
 #include "base/Failure.h"
+#include "base/Path.h"
 #include "model/PathUtils.h"
 #include "platform/Volume.h"
 
-#include <QFile>
 #include <cerrno>
 #include <sys/stat.h>
 
@@ -100,7 +100,7 @@ int CDir::CreateNestedFoldersByPath(const QString& path)
             current += piece + QLatin1Char('/');
             ++levels;
             // An existing level, or one that cannot be made, is passed over: the caller checks the result.
-            ::mkdir(QFile::encodeName(current).constData(), 0777);
+            ::mkdir(EncodeFileName(current).constData(), 0777);
         }
     } catch (...) {
     }
@@ -109,15 +109,6 @@ int CDir::CreateNestedFoldersByPath(const QString& path)
 
 QString CDir::GetParentDir(const QString& path)
 {
-    if (path.isEmpty() || path == QLatin1String("/"))
-        return path;
-    QString trimmed = path;
-    while (trimmed.size() > 1 && trimmed.endsWith(QLatin1Char('/')))
-        trimmed.chop(1);
-    const qsizetype slash = trimmed.lastIndexOf(QLatin1Char('/'));
-    if (slash < 0)
-        return path;
-    if (slash == 0)
-        return QStringLiteral("/");
-    return trimmed.left(slash);
+    const ::Path parent = ::Path(path).ParentPath();
+    return parent.IsEmpty() ? path : parent.Text();
 }

@@ -1,9 +1,9 @@
 #include "model/FolderListing.h"
 
+#include "base/Path.h"
 #include "model/CFile.h"
+#include "platform/PathOpen.h"
 
-#include <QFile>
-#include <QUtf8StringView>
 #include <cerrno>
 #include <cstring>
 #include <dirent.h>
@@ -47,9 +47,20 @@ void Fill(const struct stat& st, FolderListing::Details& out)
 
 } // namespace
 
-FolderListing::FolderListing(const QString& folder)
+FolderListing::FolderListing(const QString& folder) { Read(OpenFolderPath(folder)); }
+
+FolderListing::FolderListing(const FolderListing& parent, qsizetype i)
 {
-    const int fd = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (parent.Fd() < 0) {
+        m_error = EBADF;
+        m_complete = false;
+        return;
+    }
+    Read(OpenSubFolder(parent.Fd(), parent.RawName(i)));
+}
+
+void FolderListing::Read(int fd)
+{
     if (fd < 0) {
         m_error = errno;
         m_complete = false;
@@ -142,13 +153,4 @@ bool FolderListing::Stat(qsizetype i, Details& out, int* error) const
     return false;
 }
 
-bool FolderListing::NameIsText(qsizetype i) const
-{
-    const char* name = RawName(i);
-    const int length = RawNameLength(i);
-    for (int k = 0; k < length; ++k) {
-        if (static_cast<unsigned char>(name[k]) >= 0x80)
-            return QUtf8StringView(name, length).isValidUtf8();
-    }
-    return true;
-}
+QString FolderListing::Name(qsizetype i) const { return DecodeFileName(RawName(i), RawNameLength(i)); }

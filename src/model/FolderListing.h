@@ -9,6 +9,11 @@
 // each. Stat() completes one entry through the folder's descriptor (fstatat), so a scan pays for a stat
 // only for the entries it keeps, and never builds a full path or a QFileInfo per entry.
 //
+// Names are kept as the bytes the folder holds; Name() is their reversible text (base/Path.h), so a name
+// that is not UTF-8 is listed like any other and can be found again. A walk opens each sub-folder from
+// its parent's listing, by descriptor, so a tree deeper than the longest path the system takes in one
+// call is walked like any other.
+//
 // Symbolic links: a link to a file is the file it points to. A link to anything else that is no file (a
 // folder above all) and a link whose target is missing or loops are objects of their own: reported as
 // file entries with the link's own size and time and Details::linkObject set, so that no walk ever
@@ -32,7 +37,11 @@ public:
         ino_t inode = 0;
     };
 
+    // Lists the folder at folder (a path of any length).
     explicit FolderListing(const QString& folder);
+    // Lists the sub-folder that is entry i of parent, opened through parent's descriptor and never through
+    // a symbolic link (a link in its place since the listing fails with ELOOP or ENOTDIR).
+    FolderListing(const FolderListing& parent, qsizetype i);
     ~FolderListing();
     Q_DISABLE_COPY_MOVE(FolderListing)
 
@@ -48,11 +57,8 @@ public:
     Type TypeOf(qsizetype i) const { return m_entries[static_cast<size_t>(i)].type; }
     const char* RawName(qsizetype i) const { return m_names.constData() + m_entries[static_cast<size_t>(i)].offset; }
     int RawNameLength(qsizetype i) const { return m_entries[static_cast<size_t>(i)].length; }
-    QString Name(qsizetype i) const { return QString::fromUtf8(RawName(i), RawNameLength(i)); }
-    // Whether the name is valid UTF-8. Names are text in UTF-8 here; a name in another encoding would be
-    // read with replacement characters, under which two such names look alike and neither can be opened
-    // again, so scans leave such entries out and report them.
-    bool NameIsText(qsizetype i) const;
+    // The name as reversible text: EncodeFileName(Name(i)) gives back the raw name.
+    QString Name(qsizetype i) const;
     // Names beginning with "." are this platform's hidden entries.
     bool IsHidden(qsizetype i) const { return RawName(i)[0] == '.'; }
 
@@ -64,6 +70,8 @@ public:
     int Fd() const;
 
 private:
+    void Read(int fd);
+
     struct Entry
     {
         qsizetype offset;

@@ -77,10 +77,6 @@ ScanResult CDir::PopulateSelfWithFiles(const QString& includeFilters, const QStr
         qint64 count = 0;
         for (qsizetype i = 0; i < listing.Count(); ++i) {
             const QString name = listing.Name(i);
-            if (!listing.NameIsText(i)) {
-                result.unreadableNames << m_path + name;
-                continue;
-            }
             const bool hidden = listing.IsHidden(i);
             FolderListing::Type type = listing.TypeOf(i);
             FolderListing::Details details;

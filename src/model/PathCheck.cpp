@@ -1,12 +1,12 @@
 #include "model/PathCheck.h"
 
 #include "base/ErrorHandler.h"
+#include "base/Path.h"
 #include "model/CDir.h"
 #include "model/PathUtils.h"
 #include "platform/ParvexLib.h"
 #include "platform/Volume.h"
 
-#include <QFile>
 #include <cerrno>
 #include <dirent.h>
 #include <memory>
@@ -50,7 +50,7 @@ PathVerdict CheckPathOnce(const QString& pathIn, const VolumeQueries& volumes, c
         int lastError = 0;
         if (FolderExists(lib, errors, path)) {
             // Existing is not enough: the comparison has to list it.
-            const std::unique_ptr<DIR, int (*)(DIR*)> dir(::opendir(QFile::encodeName(path).constData()),
+            const std::unique_ptr<DIR, int (*)(DIR*)> dir(::opendir(EncodeFileName(path).constData()),
                                                            &::closedir);
             if (!dir)
                 throw Failure::FromErrno(errno, false);

@@ -2,26 +2,16 @@
 
 #include "base/ErrorHandler.h"
 #include "base/Failure.h"
+#include "base/Path.h"
 #include "platform/ParvexLib.h"
 #include "platform/Volume.h"
 
 #include <QDir>
-#include <QFile>
 #include <sys/stat.h>
 
-QString AddTrailingBackslash(const QString& text)
-{
-    if (text.isEmpty() || text.endsWith(QLatin1Char('/')))
-        return text;
-    return text + QLatin1Char('/');
-}
+QString AddTrailingBackslash(const QString& text) { return Path::WithSlash(text); }
 
-QString RemoveTrailingBackslash(const QString& text)
-{
-    if (text.endsWith(QLatin1Char('/')))
-        return text.left(text.size() - 1);
-    return text;
-}
+QString RemoveTrailingBackslash(const QString& text) { return Path::WithoutSlash(text); }
 
 QString AbsolutePath(const QString& path)
 {
@@ -29,8 +19,8 @@ QString AbsolutePath(const QString& path)
         return QDir::currentPath();
     QString absolute =
         QDir::cleanPath(QDir::isAbsolutePath(path) ? path : QDir::currentPath() + QLatin1Char('/') + path);
-    if (path.endsWith(QLatin1Char('/')))
-        absolute = AddTrailingBackslash(absolute);
+    if (Path(path).EndsWithSlash())
+        absolute = Path::WithSlash(absolute);
     return absolute;
 }
 
@@ -45,7 +35,7 @@ bool FolderExists(const ParvexLib& lib, ErrorHandler& errors, const QString& pat
         if (folder.isEmpty())
             return false;
         struct stat st;
-        return ::stat(QFile::encodeName(folder).constData(), &st) == 0 && S_ISDIR(st.st_mode);
+        return ::stat(EncodeFileName(folder).constData(), &st) == 0 && S_ISDIR(st.st_mode);
     } catch (...) {
         const Failure failure = CurrentFailure();
         if (failure.number() != Failure::BadFileNameOrNumber)

@@ -3,7 +3,6 @@
 #include "base/Failure.h"
 
 #include <QString>
-#include <QStringList>
 #include <atomic>
 #include <functional>
 #include <optional>
@@ -49,7 +48,4 @@ struct ScanResult
     // N: entries of the folder that are not folders (symbolic links counted among them).
     qint64 fileEntries = 0;
     qint64 elapsedMs = 0;
-    // Entries left out because their names are not valid UTF-8 (see FolderListing::NameIsText), as the
-    // folder path plus the name read with replacement characters. The caller reports them.
-    QStringList unreadableNames;
 };

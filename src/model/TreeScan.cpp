@@ -1,11 +1,11 @@
 #include "model/TreeScan.h"
 
 #include "base/Failure.h"
+#include "base/Path.h"
 #include "model/CDir.h"
 #include "model/FolderListing.h"
-#include "model/PathUtils.h"
+#include "platform/PathOpen.h"
 
-#include <QFile>
 #include <algorithm>
 #include <cerrno>
 #include <sys/stat.h>
@@ -36,7 +36,7 @@ public:
     void Walk(const QString& path, const QString& prefix)
     {
         struct stat st {};
-        if (::stat(QFile::encodeName(path).constData(), &st) != 0) {
+        if (!StatPath(path, st, true)) {
             Unreadable(prefix, path, errno);
             return;
         }
@@ -45,18 +45,19 @@ public:
             return;
         }
         m_onPath.push_back({st.st_dev, st.st_ino});
-        WalkFolder(AddTrailingBackslash(path), prefix, m_total != nullptr);
+        const FolderListing listing(path);
+        WalkFolder(listing, Path::WithSlash(path), prefix, m_total != nullptr);
         m_onPath.pop_back();
     }
 
 private:
     // counted: whether the files below belong to the total, which never takes in a folder reached
-    // through a link (the link may lead out of the tree or back into it).
-    void WalkFolder(const QString& path, const QString& prefix, bool counted)
+    // through a link (the link may lead out of the tree or back into it). Each sub-folder is opened from
+    // its parent's descriptor, so depth alone never puts a folder out of reach.
+    void WalkFolder(const FolderListing& listing, const QString& path, const QString& prefix, bool counted)
     {
         if (m_showFolder)
             m_showFolder(path);
-        const FolderListing listing(path);
         if (!listing.IsOpen()) {
             Unreadable(prefix, path, listing.Error());
             return;
@@ -79,10 +80,6 @@ private:
             const QString name = listing.Name(i);
             const bool hidden = listing.IsHidden(i);
             const QString key = prefix.isEmpty() ? name : prefix + QLatin1Char('/') + name;
-            if (!listing.NameIsText(i)) {
-                Unreadable(key, path + name, EILSEQ);
-                continue;
-            }
             if (details.type == FolderListing::Type::Folder) {
                 // Folders are never special files here: only the hidden exclusion can drop one.
                 if (m_filters.excludeHiddenFolders && hidden) {
@@ -94,7 +91,8 @@ private:
                 if (std::find(m_onPath.begin(), m_onPath.end(), id) != m_onPath.end())
                     continue; // a link back to a folder we are inside: following it would never end
                 m_onPath.push_back(id);
-                WalkFolder(path + name + QLatin1Char('/'), key, counted && !details.link);
+                const FolderListing sub(listing, i);
+                WalkFolder(sub, path + name + QLatin1Char('/'), key, counted && !details.link);
                 m_onPath.pop_back();
                 continue;
             }
@@ -131,9 +129,6 @@ private:
 
 QString UnreadableFolder::LogStep() const
 {
-    // The log words failure 52 without the file's name, so the step carries it.
-    if (error == EILSEQ)
-        return QStringLiteral("Reading the name of ") + path + QStringLiteral(" (not valid UTF-8)");
     return QStringLiteral("Listing the folder");
 }
 

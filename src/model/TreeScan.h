@@ -23,14 +23,14 @@ struct TreeFilters
     bool excludeHiddenFolders = false;
 };
 
-// A folder (or a name) the walk could not read and passed over.
+// A folder the walk could not read and passed over.
 struct UnreadableFolder
 {
     QString key;  // as the folder's files would be keyed ("" for path itself)
     QString path; // the folder
     int error = 0; // errno
 
-    // The step the error log names for it: listing the folder, or reading a name that is not text.
+    // The step the error log names for it.
     QString LogStep() const;
 };
 

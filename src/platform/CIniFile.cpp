@@ -1,20 +1,14 @@
 #include "platform/CIniFile.h"
 
+#include "base/Path.h"
 #include "base/UserDialogs.h"
 #include "platform/IniProfile.h"
 
 namespace {
 const QString Title = QStringLiteral("CIniFile Error");
-
-QString WithSlash(const QString& folder)
-{
-    if (folder.isEmpty() || folder.endsWith(QLatin1Char('/')))
-        return folder;
-    return folder + QLatin1Char('/');
-}
 } // namespace
 
-CIniFile::CIniFile(const QString& folder, UserDialogs& dialogs) : m_folder(WithSlash(folder)), m_dialogs(dialogs) {}
+CIniFile::CIniFile(const QString& folder, UserDialogs& dialogs) : m_folder(Path::WithSlash(folder)), m_dialogs(dialogs) {}
 
 void CIniFile::SetName(const QString& name)
 {

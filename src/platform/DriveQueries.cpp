@@ -1,8 +1,8 @@
 #include "platform/DriveQueries.h"
 
+#include "base/Path.h"
 #include "platform/Volume.h"
 
-#include <QFile>
 #include <cerrno>
 #include <dirent.h>
 #include <fcntl.h>
@@ -57,14 +57,14 @@ DriveQueries::Type DriveQueries::DriveType(const QString& path) const
 int DriveQueries::FolderState(const QString& path) const
 {
     struct stat st {};
-    if (stat(QFile::encodeName(path).constData(), &st) != 0)
+    if (stat(EncodeFileName(path).constData(), &st) != 0)
         return errno;
     return S_ISDIR(st.st_mode) ? 0 : ENOTDIR;
 }
 
 qint64 DriveQueries::ObjectSize(const QString& path) const
 {
-    QByteArray native = QFile::encodeName(path);
+    QByteArray native = EncodeFileName(path);
     while (native.size() > 1 && native.endsWith('/'))
         native.chop(1);
     struct stat st {};

@@ -1,9 +1,9 @@
 #include "platform/IniDocument.h"
 
 #include "base/ErrorHandler.h"
+#include "base/Path.h"
 #include "platform/AtomicFile.h"
 
-#include <QFile>
 #include <QStringDecoder>
 #include <cerrno>
 #include <fcntl.h>
@@ -98,7 +98,7 @@ IniDocument IniDocument::Load(const QString& file)
     IniDocument doc;
     doc.m_file = file;
     doc.m_blocks.emplace_back();
-    const int fd = ::open(QFile::encodeName(file).constData(), O_RDONLY | O_CLOEXEC);
+    const int fd = ::open(EncodeFileName(file).constData(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) {
         // A missing file, or one that cannot exist because a parent is no folder, simply holds nothing yet.
         if (errno != ENOENT && errno != ENOTDIR) {

@@ -1,5 +1,7 @@
 #include "platform/Volume.h"
 
+#include "base/Path.h"
+
 #include <QDir>
 #include <QFile>
 #include <QStorageInfo>
@@ -95,7 +97,7 @@ QByteArray NearestExistingRealPath(const QString& path, int* error)
     }
     for (;;) {
         char resolved[PATH_MAX];
-        if (::realpath(QFile::encodeName(candidate).constData(), resolved) != nullptr)
+        if (::realpath(EncodeFileName(candidate).constData(), resolved) != nullptr)
             return QByteArray(resolved);
         if (candidate == QLatin1String("/")) {
             if (error != nullptr)
@@ -135,7 +137,7 @@ QString WithoutTrailingSlash(QString mountPoint)
 
 QByteArray ReadSmallFile(const QByteArray& file)
 {
-    QFile f(QFile::decodeName(file));
+    QFile f(DecodeFileName(file));
     if (!f.open(QIODevice::ReadOnly))
         return {};
     return f.read(64 * 1024);
@@ -167,7 +169,7 @@ QString MountPointOf(const QString& path, int* error)
     const QByteArray real = NearestExistingRealPath(path, error);
     if (real.isEmpty())
         return {};
-    const QStorageInfo storage(QFile::decodeName(real));
+    const QStorageInfo storage(DecodeFileName(real));
     if (!storage.isValid())
         return {};
     if (error != nullptr)
@@ -186,8 +188,8 @@ std::optional<Info> InfoOf(const QString& path)
     if (e == nullptr)
         return std::nullopt;
     Info info;
-    info.mountPoint = WithoutTrailingSlash(QFile::decodeName(e->mountPoint));
-    info.source = QFile::decodeName(e->source);
+    info.mountPoint = WithoutTrailingSlash(DecodeFileName(e->mountPoint));
+    info.source = DecodeFileName(e->source);
     info.fsType = QString::fromUtf8(e->fsType);
     info.major = e->major;
     info.minor = e->minor;
@@ -205,7 +207,7 @@ QStringList MountPoints()
         return list;
     }
     for (const MountEntry& e : entries)
-        list << WithoutTrailingSlash(QFile::decodeName(e.mountPoint));
+        list << WithoutTrailingSlash(DecodeFileName(e.mountPoint));
     return list;
 }
 
@@ -219,7 +221,7 @@ bool IsMounted(const QString& mountPoint)
 bool IsReady(const QString& mountPoint, int* error)
 {
     struct statfs st;
-    if (!mountPoint.isEmpty() && ::statfs(QFile::encodeName(mountPoint).constData(), &st) == 0) {
+    if (!mountPoint.isEmpty() && ::statfs(EncodeFileName(mountPoint).constData(), &st) == 0) {
         if (error != nullptr)
             *error = 0;
         return true;
@@ -293,7 +295,7 @@ bool IsNetwork(const QString& path)
 qint64 FreeBytesForUser(const QString& path, int* error)
 {
     struct statvfs st;
-    if (::statvfs(QFile::encodeName(path).constData(), &st) != 0) {
+    if (::statvfs(EncodeFileName(path).constData(), &st) != 0) {
         if (error != nullptr)
             *error = errno;
         return -1;

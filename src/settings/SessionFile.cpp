@@ -1,11 +1,11 @@
 #include "settings/SessionFile.h"
 
 #include "base/Failure.h"
+#include "base/Path.h"
 #include "platform/AtomicFile.h"
 #include "platform/FileDescriptor.h"
 #include "platform/IniDocument.h"
 
-#include <QFile>
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -63,7 +63,7 @@ QString Problem(const QByteArray& data)
 Contents Read(const QString& file)
 {
     // Non-blocking, so that a named pipe chosen by mistake cannot hang the program while it opens.
-    FileDescriptor fd(::open(QFile::encodeName(file).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+    FileDescriptor fd(::open(EncodeFileName(file).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
     if (!fd.valid())
         throw Failure::FromErrno(errno, true);
     struct stat st {};

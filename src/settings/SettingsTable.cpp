@@ -1,6 +1,7 @@
 #include "settings/SettingsTable.h"
 
 #include "base/Failure.h"
+#include "base/Path.h"
 #include "base/UserDialogs.h"
 #include "model/PathUtils.h"
 #include "platform/CIniFile.h"
@@ -8,7 +9,6 @@
 #include "settings/OptionTable.h"
 #include "views/CViewSelections.h"
 
-#include <QFile>
 #include <QLocale>
 #include <cerrno>
 #include <cmath>
@@ -276,7 +276,7 @@ void RestoreDefaultOptions(const SettingsFile& settings, const SettingsOwners& o
     const QString file = AddTrailingBackslash(settings.appFolder) + CIniFile::SettingsFileName();
     // A file that stays (a read-only application folder) would load the old settings again under the
     // name of the defaults: report it instead.
-    if (::unlink(QFile::encodeName(file).constData()) != 0 && errno != ENOENT)
+    if (::unlink(EncodeFileName(file).constData()) != 0 && errno != ENOENT)
         throw Failure::FromErrno(errno, true);
     if (beforeLoad)
         beforeLoad();

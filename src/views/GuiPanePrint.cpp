@@ -1,5 +1,6 @@
 #include "views/GuiPanePrint.h"
 
+#include "base/Path.h"
 #include "base/UserDialogs.h"
 
 #include <QDateTime>
@@ -67,7 +68,7 @@ void PaintPanes(const PanePrintout& printout, QPrinter& printer)
                 const ResultRow* row = printout.Row(left, r);
                 if (row == nullptr)
                     continue;
-                const QString cells[] = {row->text, row->sizeText, row->dateText, CategoryKey(row->icon)};
+                const QString cells[] = {DisplayFileName(row->text), row->sizeText, row->dateText, CategoryKey(row->icon)};
                 double x = left ? 0 : half + 6;
                 for (int c = 0; c < 4; ++c) {
                     const double w = (half - 6) * shares[c];

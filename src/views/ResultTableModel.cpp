@@ -1,5 +1,7 @@
 #include "views/ResultTableModel.h"
 
+#include "base/Path.h"
+
 ResultTableModel::ResultTableModel(const ResultList& hold, QObject* parent) : QAbstractTableModel(parent), m_hold(hold)
 {
 }
@@ -48,7 +50,8 @@ QVariant ResultTableModel::data(const QModelIndex& index, int role) const
         if (row == nullptr)
             return QString();
         switch (index.column()) {
-        case NameColumn: return row->text;
+        // The row's text names the object; a name's bytes that are not UTF-8 are shown as \xHH.
+        case NameColumn: return DisplayFileName(row->text);
         case SizeColumn: return row->sizeText;
         case DateColumn: return row->dateText;
         default: return {};

@@ -129,7 +129,7 @@ TEST(ErrorLogFile, EntriesAreWrittenLineByLineWithTheSpecialCases)
     EXPECT_EQ(lines[3], QStringLiteral("File Name: /data/a.txt"));
     EXPECT_EQ(lines[4], QStringLiteral("Process: Reading bytes"));
     EXPECT_EQ(lines[5], QStringLiteral("Error: Device I/O error"));
-    EXPECT_EQ(lines[9], QStringLiteral("File Name: Contains an invalid character \\/:*?<>|"));
+    EXPECT_EQ(lines[9], QStringLiteral("File Name: /data/b?.txt"));
     EXPECT_EQ(lines[10], QStringLiteral("Process: Opening the file"));
     EXPECT_EQ(lines[17], QStringLiteral("Error: Insufficient memory.  Try cutting your chunk size in half."));
     EXPECT_EQ(lines[18], QString());

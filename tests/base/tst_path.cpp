@@ -99,6 +99,16 @@ TEST(FileNameBoundary, MalformedSequencesEscapeByteByByte)
     EXPECT_EQ(DisplayFileName(DecodeFileName(Bytes({0xff, 0xfe}))), QStringLiteral("\\xff\\xfe"));
 }
 
+// A field written for a line says exactly which bytes the name holds: a backslash of the name is doubled,
+// so the name "\xff" (four characters) and the byte 0xff are told apart.
+TEST(FileNameBoundary, EscapedFieldsStayOnOneLineAndApart)
+{
+    EXPECT_EQ(EscapedFileName(QStringLiteral("plain name.txt")), QStringLiteral("plain name.txt"));
+    EXPECT_EQ(EscapedFileName(QStringLiteral("a\tb\nc\rd\\e")), QStringLiteral("a\\tb\\nc\\rd\\\\e"));
+    EXPECT_EQ(EscapedFileName(DecodeFileName(QByteArray("\\xff"))), QStringLiteral("\\\\xff"));
+    EXPECT_EQ(EscapedFileName(DecodeFileName(QByteArray("\xff\tx"))), QStringLiteral("\\xff\\tx"));
+}
+
 TEST(Path, TrailingSlash)
 {
     EXPECT_EQ(Path::WithSlash(QString()), QString());

@@ -312,7 +312,7 @@ TEST_F(ContentCompareTest, AVanishedFileIsLoggedAtOpeningAndDiffersByTheFallback
     EXPECT_EQ(lines[2], QStringLiteral("Errors encountered during comparison"));
     EXPECT_EQ(lines[3], QStringLiteral("File Name: ") + files.second);
     EXPECT_EQ(lines[4], QStringLiteral("Process: Opening the file"));
-    EXPECT_EQ(lines[5], QStringLiteral("Error: File not found"));
+    EXPECT_EQ(lines[5], QStringLiteral("Error: File not found (No such file or directory)"));
 }
 
 TEST_F(ContentCompareTest, BothFilesGoneNeverCountAsEqual)
