@@ -34,16 +34,16 @@ CSubFolderDiffs Make(int files)
 {
     RowFormatter format;
     const qint64 base = 133'000'000'000'000'000LL;
-    std::vector<SubFolderDiffEntry> one(static_cast<size_t>(files));
-    std::vector<SubFolderDiffEntry> two(static_cast<size_t>(files));
+    ResultList one(static_cast<size_t>(files));
+    ResultList two(static_cast<size_t>(files));
     for (int i = 0; i < files; ++i) {
         const QString name = QStringLiteral("dir_%1/file_%2.dat").arg(i / 1000).arg(i);
         const qint64 size = 1000 + (i % 7919) * 13;
         const bool orphan = i % 10 == 0;
-        SubFolderDiffEntry& l = one[size_t(i)];
-        l = {name, format.SizeText(size), format.DateText(base + i), int16_t(orphan ? 4 : (i % 2 ? 1 : 2)), size, base + i};
+        one[size_t(i)] = format.FileRow(name, size, base + i,
+                                        orphan ? Category::Orphan : (i % 2 ? Category::Newer : Category::Older));
         if (!orphan)
-            two[size_t(i)] = {name, format.SizeText(size + 1), format.DateText(base), int16_t(i % 2 ? 2 : 1), size + 1, base};
+            two[size_t(i)] = format.FileRow(name, size + 1, base, i % 2 ? Category::Older : Category::Newer);
     }
     CSubFolderDiffs diffs;
     diffs.SetStrSubFolderName(QStringLiteral("Big"));

@@ -79,12 +79,6 @@ bool IsSamePair(Category left, Category right)
     return same(left) && same(right);
 }
 
-// The category key of a sub-folder difference entry; empty for an absent file (-1).
-QString EntryCategory(int16_t compareResult)
-{
-    return compareResult < 0 ? QString() : CategoryKey(static_cast<Category>(compareResult));
-}
-
 } // namespace
 
 int WriteStandardOutput(const QString& text)
@@ -166,11 +160,10 @@ int RunCompareCommand(const QStringList& args)
             const QString targetPrefix = diffs.TargetSubFolderName() + QLatin1Char('/');
             const size_t n = std::min(diffs.DiffOne().size(), diffs.DiffTwo().size());
             for (size_t i = 0; i < n; ++i) {
-                const SubFolderDiffEntry& l = diffs.DiffOne()[i];
-                const SubFolderDiffEntry& r = diffs.DiffTwo()[i];
-                out.Line(l.IsAbsent() ? QString() : prefix + l.fileName, l.IsAbsent() ? QString() : QString::number(l.size),
-                         EntryCategory(l.compareResult), r.IsAbsent() ? QString() : targetPrefix + r.fileName,
-                         r.IsAbsent() ? QString() : QString::number(r.size), EntryCategory(r.compareResult));
+                const ResultRow& l = diffs.DiffOne()[i];
+                const ResultRow& r = diffs.DiffTwo()[i];
+                out.Line(l.IsPlaceholder() ? QString() : prefix + l.text, SizeField(l), CategoryKey(l.icon),
+                         r.IsPlaceholder() ? QString() : targetPrefix + r.text, SizeField(r), CategoryKey(r.icon));
             }
         }
     }

@@ -1,72 +1,75 @@
 #include "compare/CSubFolderDiffs.h"
 
 namespace {
-SubFolderDiffEntry MakeEntry(const QString& fileName, const QString& sizeText, const QString& timeStamp,
-                             int16_t compareResult)
+
+// A category number outside the known ones is kept as no category: the row then shows no icon.
+ResultRow MakeRow(const QString& fileName, const QString& sizeText, const QString& timeStamp, int16_t compareResult)
 {
-    SubFolderDiffEntry e;
-    e.fileName = fileName;
-    e.sizeText = sizeText;
-    e.timeStamp = timeStamp;
-    e.compareResult = compareResult;
-    return e;
+    ResultRow row;
+    row.text = fileName;
+    row.sizeText = sizeText;
+    row.dateText = timeStamp;
+    if (compareResult > 0 && compareResult <= CategoryCount)
+        row.icon = static_cast<Category>(compareResult);
+    return row;
 }
 
-bool Read(const SubFolderDiffEntry* e, QString& fileName, QString& sizeText, QString& timeStamp, int16_t& compareResult)
+bool Read(const ResultRow* row, QString& fileName, QString& sizeText, QString& timeStamp, int16_t& compareResult)
 {
-    if (e == nullptr)
+    if (row == nullptr)
         return false;
-    fileName = e->fileName;
-    sizeText = e->sizeText;
-    timeStamp = e->timeStamp;
-    compareResult = e->compareResult;
+    fileName = row->text;
+    sizeText = row->sizeText;
+    timeStamp = row->dateText;
+    compareResult = row->icon == Category::None ? int16_t(-1) : static_cast<int16_t>(row->icon);
     return true;
 }
+
 } // namespace
 
-void CSubFolderDiffs::Redim(std::vector<SubFolderDiffEntry>& v, int& lowerField, int lower, int upper)
+void CSubFolderDiffs::Redim(ResultList& rows, int& lowerField, int lower, int upper)
 {
     if (upper < lower) {
-        v.clear();
+        rows.clear();
         lowerField = lower;
         return;
     }
-    // Entries keep their index: shift what survives when the lower bound moves.
-    std::vector<SubFolderDiffEntry> resized(static_cast<size_t>(upper - lower + 1));
-    for (size_t i = 0; i < v.size(); ++i) {
+    // Rows keep their index: shift what survives when the lower bound moves.
+    ResultList resized(static_cast<size_t>(upper - lower + 1));
+    for (size_t i = 0; i < rows.size(); ++i) {
         const int index = lowerField + static_cast<int>(i);
         if (index >= lower && index <= upper)
-            resized[static_cast<size_t>(index - lower)] = std::move(v[i]);
+            resized[static_cast<size_t>(index - lower)] = std::move(rows[i]);
     }
-    v = std::move(resized);
+    rows = std::move(resized);
     lowerField = lower;
 }
 
-bool CSubFolderDiffs::Put(std::vector<SubFolderDiffEntry>& v, int lowerField, int index, const SubFolderDiffEntry& e)
+bool CSubFolderDiffs::Put(ResultList& rows, int lowerField, int index, const ResultRow& row)
 {
-    if (index < lowerField || index - lowerField >= static_cast<int>(v.size()))
+    if (index < lowerField || index - lowerField >= static_cast<int>(rows.size()))
         return false;
-    v[static_cast<size_t>(index - lowerField)] = e;
+    rows[static_cast<size_t>(index - lowerField)] = row;
     return true;
 }
 
-const SubFolderDiffEntry* CSubFolderDiffs::At(const std::vector<SubFolderDiffEntry>& v, int lowerField, int index)
+const ResultRow* CSubFolderDiffs::At(const ResultList& rows, int lowerField, int index)
 {
-    if (index < lowerField || index - lowerField >= static_cast<int>(v.size()))
+    if (index < lowerField || index - lowerField >= static_cast<int>(rows.size()))
         return nullptr;
-    return &v[static_cast<size_t>(index - lowerField)];
+    return &rows[static_cast<size_t>(index - lowerField)];
 }
 
 bool CSubFolderDiffs::AddUDTToArrayDiffOne(int index, const QString& fileName, const QString& sizeText,
                                            const QString& timeStamp, int16_t compareResult)
 {
-    return Put(m_one, m_lowerOne, index, MakeEntry(fileName, sizeText, timeStamp, compareResult));
+    return Put(m_one, m_lowerOne, index, MakeRow(fileName, sizeText, timeStamp, compareResult));
 }
 
 bool CSubFolderDiffs::AddUDTToArrayDiffTwo(int index, const QString& fileName, const QString& sizeText,
                                            const QString& timeStamp, int16_t compareResult)
 {
-    return Put(m_two, m_lowerTwo, index, MakeEntry(fileName, sizeText, timeStamp, compareResult));
+    return Put(m_two, m_lowerTwo, index, MakeRow(fileName, sizeText, timeStamp, compareResult));
 }
 
 bool CSubFolderDiffs::GetUDTFromArrayDiffOne(int index, QString& fileName, QString& sizeText, QString& timeStamp,
@@ -93,7 +96,7 @@ void CSubFolderDiffs::GetArrayDiffTwoDimensions(int& lower, int& upper) const
     upper = m_lowerTwo + static_cast<int>(m_two.size()) - 1;
 }
 
-void CSubFolderDiffs::Assign(std::vector<SubFolderDiffEntry> one, std::vector<SubFolderDiffEntry> two)
+void CSubFolderDiffs::Assign(ResultList one, ResultList two)
 {
     m_one = std::move(one);
     m_two = std::move(two);

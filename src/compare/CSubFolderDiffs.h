@@ -1,29 +1,20 @@
 #pragma once
 
+#include "compare/ResultList.h"
+
 #include <QString>
-#include <QtGlobal>
 #include <cstdint>
 #include <vector>
 
-// One file of a differing sub-folder, on one side. An absent file has an empty name, empty texts and
-// compare result -1.
-struct SubFolderDiffEntry
-{
-    QString fileName;          // relative to the compared sub-folder ("b.txt", "Old/b.txt")
-    QString sizeText;          // digit-grouped byte count
-    QString timeStamp;         // local date/time text
-    int16_t compareResult = -1; // 1 Newer, 2 Older, 4 Orphan, 5 Binary; -1 absent
-    qint64 size = 0;            // the bytes behind sizeText
-    qint64 ticks = 0;           // last-write time stamp, 100-ns ticks since 1601 UTC
-
-    bool IsAbsent() const { return fileName.isEmpty(); }
-};
-
-// The file-level differences found inside one compared sub-folder: two row-aligned arrays, entry i of
-// DiffOne (left) and of DiffTwo (right) describing the same relative name. Indexes run from the lower
-// bound to the upper bound given to the Redim operations (1..count as the comparison fills them); an
-// object that was never sized answers the bounds 1..0. Index operations outside the bounds do nothing
-// and answer false.
+// The file-level differences found inside one compared sub-folder: two row-aligned result lists, row i of
+// DiffOne (left) and of DiffTwo (right) describing the same relative name. A row's text is the file's
+// path below the sub-folder ("Old/b.txt") in its own side's spelling, its icon the category; a side
+// without the file holds a placeholder row.
+//
+// The index operations address rows from the lower bound to the upper bound given to the Redim
+// operations (1..count as the comparison fills them); an object that was never sized answers the bounds
+// 1..0. Index operations outside the bounds do nothing and answer false. They speak of a category as its
+// number (1 Newer, 2 Older, 4 Orphan, 5 Binary), -1 for a placeholder row.
 class CSubFolderDiffs final
 {
 public:
@@ -36,16 +27,16 @@ public:
     void SetTargetSubFolderName(const QString& name) { m_targetName = name; }
 
     // Part of either side could not be read (a folder that could not be listed, a name that is not text):
-    // what was not seen is not in the arrays, so nothing of this sub-folder may be deleted on its account.
+    // what was not seen is not in the lists, so nothing of this sub-folder may be deleted on its account.
     bool Incomplete() const { return m_incomplete; }
     void SetIncomplete(bool incomplete) { m_incomplete = incomplete; }
 
-    // Resize to lower..upper, keeping the entries whose indexes survive.
+    // Resize to lower..upper, keeping the rows whose indexes survive.
     void RedimArrayDiffOne(int lower, int upper) { Redim(m_one, m_lowerOne, lower, upper); }
     void RedimArrayDiffTwo(int lower, int upper) { Redim(m_two, m_lowerTwo, lower, upper); }
 
-    bool AddUDTToArrayDiffOne(int index, const SubFolderDiffEntry& entry) { return Put(m_one, m_lowerOne, index, entry); }
-    bool AddUDTToArrayDiffTwo(int index, const SubFolderDiffEntry& entry) { return Put(m_two, m_lowerTwo, index, entry); }
+    bool AddUDTToArrayDiffOne(int index, const ResultRow& row) { return Put(m_one, m_lowerOne, index, row); }
+    bool AddUDTToArrayDiffTwo(int index, const ResultRow& row) { return Put(m_two, m_lowerTwo, index, row); }
     bool AddUDTToArrayDiffOne(int index, const QString& fileName, const QString& sizeText, const QString& timeStamp,
                               int16_t compareResult);
     bool AddUDTToArrayDiffTwo(int index, const QString& fileName, const QString& sizeText, const QString& timeStamp,
@@ -59,21 +50,21 @@ public:
     void GetArrayDiffOneDimensions(int& lower, int& upper) const;
     void GetArrayDiffTwoDimensions(int& lower, int& upper) const;
 
-    // Direct read access, in index order, for code that walks every entry.
-    const std::vector<SubFolderDiffEntry>& DiffOne() const { return m_one; }
-    const std::vector<SubFolderDiffEntry>& DiffTwo() const { return m_two; }
-    // Takes both arrays whole (equal lengths), indexed from 1.
-    void Assign(std::vector<SubFolderDiffEntry> one, std::vector<SubFolderDiffEntry> two);
+    // The rows in index order, for code that walks every one.
+    const ResultList& DiffOne() const { return m_one; }
+    const ResultList& DiffTwo() const { return m_two; }
+    // Takes both lists whole (equal lengths), indexed from 1.
+    void Assign(ResultList one, ResultList two);
 
 private:
-    static void Redim(std::vector<SubFolderDiffEntry>& v, int& lowerField, int lower, int upper);
-    static bool Put(std::vector<SubFolderDiffEntry>& v, int lowerField, int index, const SubFolderDiffEntry& e);
-    static const SubFolderDiffEntry* At(const std::vector<SubFolderDiffEntry>& v, int lowerField, int index);
+    static void Redim(ResultList& rows, int& lowerField, int lower, int upper);
+    static bool Put(ResultList& rows, int lowerField, int index, const ResultRow& row);
+    static const ResultRow* At(const ResultList& rows, int lowerField, int index);
 
     QString m_name;
     QString m_targetName;
-    std::vector<SubFolderDiffEntry> m_one;
-    std::vector<SubFolderDiffEntry> m_two;
+    ResultList m_one;
+    ResultList m_two;
     int m_lowerOne = 1;
     int m_lowerTwo = 1;
     bool m_incomplete = false;

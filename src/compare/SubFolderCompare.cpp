@@ -151,19 +151,12 @@ bool AreFoldersIdentical(CompareEnv& env, const QString& leftPath, const QString
             return false;
 
         RowFormatter format;
-        std::vector<SubFolderDiffEntry> one;
-        std::vector<SubFolderDiffEntry> two;
+        ResultList one;
+        ResultList two;
         const QString leftBase = AddTrailingBackslash(leftPath);
         const QString rightBase = AddTrailingBackslash(rightPath);
-        auto entry = [&format](const CFile& f, Category category) {
-            SubFolderDiffEntry e;
-            e.fileName = f.FileName();
-            e.size = f.Size();
-            e.ticks = f.ModifiedDate();
-            e.sizeText = format.SizeText(f.Size());
-            e.timeStamp = format.DateText(f.ModifiedDate());
-            e.compareResult = static_cast<int16_t>(category);
-            return e;
+        auto row = [&format](const CFile& f, Category category) {
+            return format.FileRow(f.FileName(), f.Size(), f.ModifiedDate(), category);
         };
         std::vector<signed char> verdicts(pairs.size(), -1);
         if (env.parallel && unknown.isEmpty())
@@ -184,14 +177,14 @@ bool AreFoldersIdentical(CompareEnv& env, const QString& leftPath, const QString
                     return false;
                 if (lc == Category::Same)
                     continue;
-                one.push_back(entry(*l, lc));
-                two.push_back(entry(*r, rc));
+                one.push_back(row(*l, lc));
+                two.push_back(row(*r, rc));
             } else if (l != nullptr) {
-                one.push_back(entry(*l, Category::Orphan));
+                one.push_back(row(*l, Category::Orphan));
                 two.emplace_back();
             } else if (r != nullptr) {
                 one.emplace_back();
-                two.push_back(entry(*r, Category::Orphan));
+                two.push_back(row(*r, Category::Orphan));
             }
         }
         if (one.empty())

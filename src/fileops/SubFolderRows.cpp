@@ -24,34 +24,6 @@ QString WithSlash(const QString& folder)
     return folder.isEmpty() || folder.endsWith(QLatin1Char('/')) ? folder : folder + QLatin1Char('/');
 }
 
-ResultRow RowOf(const SubFolderDiffEntry& entry)
-{
-    ResultRow row;
-    if (entry.IsAbsent())
-        return row;
-    row.text = entry.fileName;
-    row.sizeText = entry.sizeText;
-    row.dateText = entry.timeStamp;
-    row.size = entry.size;
-    row.ticks = entry.ticks;
-    row.icon = entry.compareResult > 0 ? Category(entry.compareResult) : Category::None;
-    return row;
-}
-
-SubFolderDiffEntry EntryOf(const ResultRow& row)
-{
-    SubFolderDiffEntry entry;
-    if (row.IsPlaceholder())
-        return entry;
-    entry.fileName = row.text;
-    entry.sizeText = row.sizeText;
-    entry.timeStamp = row.dateText;
-    entry.size = row.size;
-    entry.ticks = row.ticks;
-    entry.compareResult = row.icon == Category::None ? int16_t(-1) : int16_t(row.icon);
-    return entry;
-}
-
 ResultRow& At(ResultList& list, int row) { return list[size_t(row)]; }
 
 bool InRange(const SubFolderRows& rows, int row)
@@ -118,13 +90,12 @@ SubFolderRows MakeSubFolderRows(const CSubFolderDiffs& diffs, const QString& lef
     rows.leftFolder = WithSlash(leftParent) + rows.name + QLatin1Char('/');
     rows.rightFolder = WithSlash(rightParent) + rows.targetName + QLatin1Char('/');
     rows.incomplete = diffs.Incomplete();
-    const size_t n = std::max(diffs.DiffOne().size(), diffs.DiffTwo().size());
-    rows.left.reserve(n);
-    rows.right.reserve(n);
-    for (size_t i = 0; i < n; ++i) {
-        rows.left.push_back(i < diffs.DiffOne().size() ? RowOf(diffs.DiffOne()[i]) : ResultRow());
-        rows.right.push_back(i < diffs.DiffTwo().size() ? RowOf(diffs.DiffTwo()[i]) : ResultRow());
-    }
+    rows.left = diffs.DiffOne();
+    rows.right = diffs.DiffTwo();
+    // Row-aligned lists: a side that ran short is made up with placeholders.
+    const size_t n = std::max(rows.left.size(), rows.right.size());
+    rows.left.resize(n);
+    rows.right.resize(n);
     return rows;
 }
 
@@ -139,13 +110,21 @@ CSubFolderDiffs DiffsOfRows(const SubFolderRows& rows, const RowIndexes* only, s
         for (int i = 0; InRange(rows, i); ++i)
             rowOf.push_back(i);
     }
-    std::vector<SubFolderDiffEntry> one;
-    std::vector<SubFolderDiffEntry> two;
+    // The differences carry no selection, and a placeholder nothing but its place.
+    const auto unselected = [](const ResultRow& row) {
+        if (row.IsPlaceholder())
+            return ResultRow();
+        ResultRow copy = row;
+        copy.selected = false;
+        return copy;
+    };
+    ResultList one;
+    ResultList two;
     one.reserve(rowOf.size());
     two.reserve(rowOf.size());
     for (const int i : rowOf) {
-        one.push_back(EntryOf(rows.left[size_t(i)]));
-        two.push_back(EntryOf(rows.right[size_t(i)]));
+        one.push_back(unselected(rows.left[size_t(i)]));
+        two.push_back(unselected(rows.right[size_t(i)]));
     }
     CSubFolderDiffs diffs;
     diffs.SetStrSubFolderName(rows.name);

@@ -197,12 +197,12 @@ qint64 GetSizeOfFilesInSubFolderToBeCopiedMinusCompliment(const CSubFolderDiffs&
     const auto& other = side == CSyncSettings::Left ? diffs.DiffTwo() : diffs.DiffOne();
     qint64 total = 0;
     for (size_t i = 0; i < mine.size(); ++i) {
-        const SubFolderDiffEntry& entry = mine[i];
-        if (entry.IsAbsent() || ActionFor(rules, side, entry.compareResult) != CSyncSettings::Copy)
+        const ResultRow& row = mine[i];
+        if (row.IsPlaceholder() || ActionFor(rules, side, int(row.icon)) != CSyncSettings::Copy)
             continue;
-        if (!entry.sizeText.isEmpty())
-            total += entry.size;
-        if (i < other.size() && !other[i].IsAbsent() && !other[i].sizeText.isEmpty())
+        if (!row.sizeText.isEmpty())
+            total += row.size;
+        if (i < other.size() && !other[i].IsPlaceholder() && !other[i].sizeText.isEmpty())
             total -= other[i].size;
     }
     return total;

@@ -68,24 +68,24 @@ void AddSubFolderSteps(std::vector<SyncStep>& plan, const SyncInput& in, const C
         const auto& mine = leftSide ? one : two;
         const auto& other = leftSide ? two : one;
         for (size_t i = 0; i < mine.size(); ++i) {
-            const SubFolderDiffEntry& entry = mine[i];
-            if (entry.IsAbsent()
-                || !RuleIs(in.rules, leftSide ? CSyncSettings::Left : CSyncSettings::Right, entry.compareResult, wanted))
+            const ResultRow& row = mine[i];
+            if (row.IsPlaceholder()
+                || !RuleIs(in.rules, leftSide ? CSyncSettings::Left : CSyncSettings::Right, int(row.icon), wanted))
                 continue;
             SyncStep step;
             step.inSubFolder = true;
             step.entry = int(i);
-            step.category = entry.compareResult > 0 ? Category(entry.compareResult) : Category::None;
-            step.text = (leftSide ? leftName : rightName) + QLatin1Char('/') + entry.fileName;
-            step.source = (leftSide ? leftBase : rightBase) + entry.fileName;
+            step.category = row.icon;
+            step.text = (leftSide ? leftName : rightName) + QLatin1Char('/') + row.text;
+            step.source = (leftSide ? leftBase : rightBase) + row.text;
             if (wanted == CSyncSettings::Delete) {
                 step.action = leftSide ? Action::DeleteLeft : Action::DeleteRight;
             } else {
                 step.action = leftSide ? Action::CopyToRight : Action::CopyToLeft;
-                const bool paired = i < other.size() && !other[i].IsAbsent();
-                step.target = paired ? (leftSide ? rightBase : leftBase) + other[i].fileName
+                const bool paired = i < other.size() && !other[i].IsPlaceholder();
+                step.target = paired ? (leftSide ? rightBase : leftBase) + other[i].text
                                      : folders.Target(leftSide ? leftBase : rightBase, leftSide ? rightBase : leftBase,
-                                                      entry.fileName);
+                                                      row.text);
             }
             plan.push_back(std::move(step));
         }

@@ -45,10 +45,10 @@ protected:
         QStringList names;
         for (const CSubFolderDiffs& diffs : results->allSubFolderDiffs) {
             for (size_t i = 0; i < diffs.DiffOne().size(); ++i) {
-                const SubFolderDiffEntry& l = diffs.DiffOne()[i];
-                const SubFolderDiffEntry& r = diffs.DiffTwo()[i];
-                names << (l.IsAbsent() ? QString() : diffs.strSubFolderName() + QLatin1Char('/') + l.fileName) + QLatin1Char('|')
-                             + (r.IsAbsent() ? QString() : diffs.TargetSubFolderName() + QLatin1Char('/') + r.fileName);
+                const ResultRow& l = diffs.DiffOne()[i];
+                const ResultRow& r = diffs.DiffTwo()[i];
+                names << (l.IsPlaceholder() ? QString() : diffs.strSubFolderName() + QLatin1Char('/') + l.text) + QLatin1Char('|')
+                             + (r.IsPlaceholder() ? QString() : diffs.TargetSubFolderName() + QLatin1Char('/') + r.text);
             }
         }
         return names;

@@ -13,12 +13,12 @@ QString Pair(const char* l, const char* lk, const char* r, const char* rk)
         .join(QLatin1Char('|'));
 }
 
-// "name|size text|result" of every entry of one side.
-QStringList Entries(const std::vector<SubFolderDiffEntry>& side)
+// "name|category number" of every row of one side (-1 for a placeholder).
+QStringList Entries(const ResultList& side)
 {
     QStringList out;
-    for (const SubFolderDiffEntry& e : side)
-        out << e.fileName + QLatin1Char('|') + QString::number(e.compareResult);
+    for (const ResultRow& row : side)
+        out << row.text + QLatin1Char('|') + QString::number(row.IsPlaceholder() ? -1 : int(row.icon));
     return out;
 }
 } // namespace
@@ -189,6 +189,61 @@ TEST(CSubFolderDiffsTest, RedimKeepsEntriesByIndex)
     EXPECT_EQ(upper - lower + 1, 0) << "the two arrays are sized separately";
 }
 
+// The index operations address the same rows that DiffOne/DiffTwo walk, whatever the lower bound.
+TEST(CSubFolderDiffsTest, IndexOperationsStayWithinTheirBounds)
+{
+    CSubFolderDiffs d;
+    QString name;
+    QString size;
+    QString time;
+    int16_t result = 7;
+    EXPECT_FALSE(d.GetUDTFromArrayDiffOne(1, name, size, time, result)) << "never sized: no row 1";
+    EXPECT_FALSE(d.AddUDTToArrayDiffTwo(0, QStringLiteral("x"), QString(), QString(), 4));
+
+    d.RedimArrayDiffOne(-1, 1);
+    EXPECT_TRUE(d.AddUDTToArrayDiffOne(-1, QStringLiteral("first"), QStringLiteral("1"), QStringLiteral("t"), 4));
+    EXPECT_TRUE(d.AddUDTToArrayDiffOne(1, QStringLiteral("last"), QStringLiteral("2"), QStringLiteral("u"), 5));
+    EXPECT_FALSE(d.AddUDTToArrayDiffOne(-2, QStringLiteral("below"), QString(), QString(), 4));
+    EXPECT_FALSE(d.AddUDTToArrayDiffOne(2, QStringLiteral("above"), QString(), QString(), 4));
+    ASSERT_EQ(d.DiffOne().size(), 3u);
+    EXPECT_EQ(d.DiffOne()[0].text, QStringLiteral("first"));
+    EXPECT_EQ(d.DiffOne()[0].icon, Category::Orphan);
+    EXPECT_TRUE(d.DiffOne()[1].IsPlaceholder());
+    EXPECT_EQ(d.DiffOne()[2].dateText, QStringLiteral("u"));
+
+    // An unset row reads back as a placeholder: empty texts and -1.
+    ASSERT_TRUE(d.GetUDTFromArrayDiffOne(0, name, size, time, result));
+    EXPECT_TRUE(name.isEmpty());
+    EXPECT_TRUE(size.isEmpty());
+    EXPECT_EQ(result, -1);
+
+    // Moving the lower bound keeps each row at its index and drops those that fall outside.
+    d.RedimArrayDiffOne(1, 3);
+    ASSERT_TRUE(d.GetUDTFromArrayDiffOne(1, name, size, time, result));
+    EXPECT_EQ(name, QStringLiteral("last"));
+    EXPECT_EQ(result, 5);
+    EXPECT_FALSE(d.GetUDTFromArrayDiffOne(0, name, size, time, result));
+    EXPECT_EQ(d.DiffOne().size(), 3u);
+
+    // A whole row keeps what the four texts cannot carry.
+    d.RedimArrayDiffTwo(1, 1);
+    ResultRow row;
+    row.text = QStringLiteral("sized");
+    row.size = 12345;
+    row.ticks = 42;
+    row.icon = Category::Newer;
+    EXPECT_TRUE(d.AddUDTToArrayDiffTwo(1, row));
+    EXPECT_FALSE(d.AddUDTToArrayDiffTwo(2, row));
+    EXPECT_EQ(d.DiffTwo()[0].size, 12345);
+    EXPECT_EQ(d.DiffTwo()[0].ticks, 42);
+    ASSERT_TRUE(d.GetUDTFromArrayDiffTwo(1, name, size, time, result));
+    EXPECT_EQ(result, 1);
+
+    d.RedimArrayDiffTwo(1, 0);
+    EXPECT_TRUE(d.DiffTwo().empty());
+    EXPECT_FALSE(d.GetUDTFromArrayDiffTwo(1, name, size, time, result));
+}
+
 TEST_F(SubFolderTest, AnUnreadableFolderIsLoggedAndItsCounterpartNotTakenForOrphans)
 {
     if (::geteuid() == 0)
@@ -210,7 +265,7 @@ TEST_F(SubFolderTest, AnUnreadableFolderIsLoggedAndItsCounterpartNotTakenForOrph
     const CSubFolderDiffs& s = results->allSubFolderDiffs.front();
     EXPECT_TRUE(s.Incomplete());
     ASSERT_EQ(s.DiffTwo().size(), 1u);
-    EXPECT_EQ(s.DiffTwo().front().fileName, QStringLiteral("extra"));
+    EXPECT_EQ(s.DiffTwo().front().text, QStringLiteral("extra"));
     EXPECT_TRUE(ctx->Compare().ErrorsDuringCompare());
     ASSERT_FALSE(dialogs.messages.isEmpty());
     EXPECT_EQ(dialogs.last().title, QStringLiteral("Errors Occurred"));

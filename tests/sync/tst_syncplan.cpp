@@ -18,19 +18,19 @@ Rules MethodRules(int32_t method)
     return rules;
 }
 
-SubFolderDiffEntry Entry(const char* name, int16_t result, qint64 size)
+ResultRow Entry(const char* name, int result, qint64 size)
 {
-    SubFolderDiffEntry entry;
-    entry.fileName = QString::fromUtf8(name);
-    entry.compareResult = result;
-    entry.size = size;
-    entry.sizeText = QString::number(size);
-    return entry;
+    ResultRow row;
+    row.text = QString::fromUtf8(name);
+    row.icon = static_cast<Category>(result);
+    row.size = size;
+    row.sizeText = QString::number(size);
+    return row;
 }
 
-SubFolderDiffEntry Absent() { return {}; }
+ResultRow Absent() { return {}; }
 
-CSubFolderDiffs SubFolder(const char* name, std::vector<SubFolderDiffEntry> left, std::vector<SubFolderDiffEntry> right)
+CSubFolderDiffs SubFolder(const char* name, ResultList left, ResultList right)
 {
     CSubFolderDiffs diffs;
     diffs.SetStrSubFolderName(QString::fromUtf8(name));

@@ -517,12 +517,12 @@ TEST(SyncPlanOfAnIncompleteSubFolder, WithholdsItsDeletionsAndKeepsItsCopies)
 {
     SubFolderDiffsList subFolders(2);
     for (CSubFolderDiffs& diffs : subFolders) {
-        SubFolderDiffEntry only;
-        only.fileName = QStringLiteral("a.txt");
+        ResultRow only;
+        only.text = QStringLiteral("a.txt");
         only.sizeText = QStringLiteral("1");
-        only.compareResult = 4;
-        SubFolderDiffEntry orphan = only;
-        orphan.fileName = QStringLiteral("b.txt");
+        only.icon = Category::Orphan;
+        ResultRow orphan = only;
+        orphan.text = QStringLiteral("b.txt");
         diffs.Assign({only, {}}, {{}, orphan});
     }
     subFolders[0].SetStrSubFolderName(QStringLiteral("Docs"));
