@@ -1252,8 +1252,12 @@ Result MakeFolders(const QString& path, const Control& control)
             fd = OpenFolderPath(existing);
             if (fd.valid())
                 break;
-            const int err = errno;
-            if (err != ENOENT || existing == "/" || existing == ".") {
+            int err = errno;
+            // Something that is no folder has the name: what mkdir says of it.
+            struct stat st {};
+            if (err == ENOTDIR && ::lstat(existing.constData(), &st) == 0 && !S_ISDIR(st.st_mode))
+                err = EEXIST;
+            if ((err != ENOENT && err != ENOTDIR) || existing == "/" || existing == ".") {
                 run.Fail(err, existing, false);
                 return;
             }

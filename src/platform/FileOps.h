@@ -32,6 +32,8 @@ class ProgressSink;
 //   two source folders, or names differing only in case on a file system that ignores case) never
 //   overwrite each other: the first is copied, the second is listed under skipped.
 // - Cancel is tested between objects and between chunks of a large file, after the pump has run.
+// - Names are bytes: every path in and out is text in the reversible form of base/Path.h, so a name that
+//   is not UTF-8 is copied, moved, trashed and reported under exactly its own bytes.
 // - Paths of any length work: a folder whose path is too long for one system call is reached level by
 //   level, and a failure names the object with the system's reason.
 //
@@ -113,7 +115,7 @@ Result CopyAs(const QString& source, const QString& targetPath, const Control& c
 Result MoveAs(const QString& source, const QString& targetPath, const Control& control = {});
 
 // Makes the folder path and every missing folder above it (mode 0777 less the umask). Folders that are
-// there already are fine; a file or a link where a missing folder was to be made is the failure.
+// there already are fine; a file (or a link to one) in the way is the failure, EEXIST on its path.
 Result MakeFolders(const QString& path, const Control& control = {});
 
 // Sends each object to the freedesktop trash of its own file system (see FileOpsTrash.h), by renaming:

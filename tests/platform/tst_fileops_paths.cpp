@@ -362,9 +362,14 @@ TEST_F(FileOpsPathsTest, MakeFoldersMakesEveryMissingLevelAndNamesTheOneItCouldN
     EXPECT_TRUE(again.ok());
     EXPECT_EQ(again.objectsDone, 0);
 
+    // A file, or a link to one, in the way is named, as mkdir names it.
     dir.createFile(QStringLiteral("dst/file"), "f");
-    const Result onFile = FileOps::MakeFolders(Dst(QStringLiteral("file/x")));
-    EXPECT_EQ(onFile.error, ENOTDIR);
+    MakeLink(QStringLiteral("file"), Dst(QStringLiteral("link")));
+    for (const char* path : {"file", "file/x/y", "link/x"}) {
+        const Result inTheWay = FileOps::MakeFolders(Dst(QLatin1String(path)));
+        EXPECT_EQ(inTheWay.error, EEXIST) << path;
+        EXPECT_EQ(inTheWay.failedPath, Dst(QLatin1String(path).left(4))) << path;
+    }
     EXPECT_EQ(FileBytes(Dst(QStringLiteral("file"))), "f");
 
     ::chmod(Native(dir.path()).constData(), 0755);
