@@ -1,5 +1,6 @@
 #include "compare/PairClassify.h"
 
+#include "base/Path.h"
 #include "base/ProgressSink.h"
 #include "base/SideBySide.h"
 #include "compare/CCompare.h"
@@ -11,7 +12,6 @@
 #include "compare/TimeRules.h"
 #include "model/CDir.h"
 
-#include <QFile>
 #include <atomic>
 #include <unistd.h>
 
@@ -31,7 +31,7 @@ std::optional<QByteArray> LinkTarget(const QString& path)
 {
     QByteArray target(256, Qt::Uninitialized);
     for (;;) {
-        const ssize_t n = ::readlink(QFile::encodeName(path).constData(), target.data(), static_cast<size_t>(target.size()));
+        const ssize_t n = ::readlink(EncodeFileName(path).constData(), target.data(), static_cast<size_t>(target.size()));
         if (n < 0)
             return std::nullopt;
         if (n < target.size()) {

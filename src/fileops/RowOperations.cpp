@@ -2,13 +2,13 @@
 
 #include "base/ErrorHandler.h"
 #include "base/Failure.h"
+#include "base/Path.h"
 #include "base/UserDialogs.h"
 #include "model/CDir.h"
-#include "platform/ParvexLib.h"
 #include "platform/DriveQueries.h"
+#include "platform/ParvexLib.h"
 #include "sync/SyncRun.h"
 
-#include <QFile>
 #include <QFileInfo>
 #include <cerrno>
 #include <functional>
@@ -463,7 +463,7 @@ Outcome TransferDropped(const RowOpServices& services, const QStringList& paths,
         struct stat st {};
         DroppedObject object;
         object.name = QFileInfo(clean).fileName();
-        if (lstat(QFile::encodeName(clean).constData(), &st) == 0 && S_ISDIR(st.st_mode)) {
+        if (lstat(EncodeFileName(clean).constData(), &st) == 0 && S_ISDIR(st.st_mode)) {
             object.name.prepend(QLatin1Char('/'));
             object.size = qMax<qint64>(0, services.drives.ObjectSize(clean));
         } else {

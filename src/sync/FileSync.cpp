@@ -2,12 +2,12 @@
 
 #include "base/ErrorHandler.h"
 #include "base/Failure.h"
+#include "base/Path.h"
 #include "base/UserDialogs.h"
 #include "platform/DriveQueries.h"
 #include "sync/SyncPlan.h"
 #include "sync/SyncRun.h"
 
-#include <QFile>
 #include <QFileInfo>
 #include <cerrno>
 #include <sys/stat.h>
@@ -19,7 +19,7 @@ bool SameObject(const QString& a, const QString& b)
 {
     struct stat sa{};
     struct stat sb{};
-    return ::lstat(QFile::encodeName(a).constData(), &sa) == 0 && ::lstat(QFile::encodeName(b).constData(), &sb) == 0
+    return ::lstat(EncodeFileName(a).constData(), &sa) == 0 && ::lstat(EncodeFileName(b).constData(), &sb) == 0
            && sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
 }
 
