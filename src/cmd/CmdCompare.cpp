@@ -19,9 +19,10 @@
 namespace {
 // Standard output gets up to a million lines: gather them and write in large blocks.
 //
-// Linux names may hold tabs and line ends, which would split a field or a line; so within a field a
-// backslash, tab, line feed and carriage return are written as \\, \t, \n and \r. Every line then has
-// exactly six fields, and reading the escapes back gives the name exactly.
+// Linux names may hold tabs and line ends, which would split a field or a line, and bytes that are not
+// UTF-8; so within a field a backslash, tab, line feed and carriage return are written as \\, \t, \n
+// and \r, and such a byte as \xHH (EscapedField). Every line then has exactly six fields, and reading
+// the escapes back gives the name exactly.
 //
 // A write that fails (a full disk) ends the writing: output cut short must not pass for the results.
 class LineWriter final
@@ -97,8 +98,8 @@ QString CompareUsage()
         "  compare [options] LEFT RIGHT\n"
         "      Compares two folders. Writes one line per row pair: left text, left size, left category,\n"
         "      right text, right size, right category, separated by tabs. A backslash, tab, line feed or\n"
-        "      carriage return inside a name is written as \\\\, \\t, \\n or \\r. Exit status: 0 when\n"
-        "      everything is the same, 1 when anything differs, 2 on trouble.\n"
+        "      carriage return inside a name is written as \\\\, \\t, \\n or \\r, a byte that is not UTF-8\n"
+        "      as \\xHH. Exit status: 0 when everything is the same, 1 when anything differs, 2 on trouble.\n"
         "    --method quick|contents|crc|sha      --chunk-size BYTES\n"
         "    --subfolders | --no-subfolders       --details\n"
         "    --include TEXT  --exclude TEXT       (filter texts as in the Options window; \"\" means none)\n"
