@@ -8,13 +8,11 @@
 #include "cmd/Interruption.h"
 #include "compare/CompareRun.h"
 #include "platform/DriveQueries.h"
-#include "sync/SyncHistory.h"
-#include "sync/SyncPlan.h"
-#include "sync/SyncRun.h"
+#include "sync/SyncSession.h"
 #include "views/PaneRows.h"
 
-#include <QDateTime>
 #include <algorithm>
+#include <atomic>
 #include <cstdio>
 #include <optional>
 
@@ -129,6 +127,67 @@ QByteArray StepLine(const SyncStep& step)
     return ActionWord(step.action).toUtf8() + '\t' + EscapedField(step.text) + '\n';
 }
 
+// The command's side of a synchronisation: the plan of a dry run, each operation as it ends on standard
+// output (failures on standard error), what was withheld on standard error.
+class ConsoleSyncFrontEnd final : public SyncFrontEnd
+{
+public:
+    ConsoleSyncFrontEnd(const SyncOptions& options, ConsoleDialogs& dialogs, const std::atomic<bool>* cancel)
+        : m_options(options), m_dialogs(dialogs), m_cancel(cancel)
+    {
+    }
+
+    // The plan is confirmed without a question; a dry run writes it and ends the session there.
+    bool ConfirmPlan(const std::vector<SyncStep>& plan, const QStringList&) override
+    {
+        if (!m_options.dryRun)
+            return true;
+        for (const SyncStep& step : plan)
+            m_writeFailed = m_writeFailed || !WriteLine(StepLine(step), stdout);
+        return false;
+    }
+    bool ConfirmLowSpace(const SpaceCheck&, const QString& text) override
+    {
+        m_dialogs.Print(text, LowDiskSpaceTitle());
+        m_spaceShort = !m_options.ignoreSpace;
+        return m_options.ignoreSpace;
+    }
+    void RunWork(size_t, const std::function<void(const FileOps::Control&)>& work) override
+    {
+        FileOps::Control control;
+        control.cancel = m_cancel;
+        work(control);
+    }
+    void StepEnded(const SyncStep& step, const FileOps::Result& result, size_t, size_t) override
+    {
+        if (result.ok()) {
+            m_writeFailed = m_writeFailed || !WriteLine(StepLine(step), stdout);
+            return;
+        }
+        const QString reason = QString::number(result.error) + QStringLiteral(" - ") + result.errorText
+                               + (result.failedPath.isEmpty() ? QString() : QStringLiteral(" (") + result.failedPath + QLatin1Char(')'));
+        WriteLine("failed\t" + EscapedField(step.text) + '\t' + EscapedField(reason) + '\n', stderr);
+    }
+    void PlayCompletionSound() override {}
+    void Finished(const SyncOutcome& outcome) override
+    {
+        for (const QString& folder : outcome.withheld)
+            WriteLine("withheld\t" + EscapedField(folder)
+                          + "\tnothing was deleted here: the comparison could not read it completely\n",
+                      stderr);
+    }
+
+    bool WriteFailed() const { return m_writeFailed; }
+    bool SpaceShort() const { return m_spaceShort; }
+
+private:
+    const SyncOptions& m_options;
+    ConsoleDialogs& m_dialogs;
+    const std::atomic<bool>* m_cancel;
+    bool m_writeFailed = false;
+    bool m_spaceShort = false;
+};
+
 } // namespace
 
 QString SyncUsage()
@@ -190,11 +249,9 @@ int RunSyncCommand(const QStringList& args)
     }
     if (outcome == CompareOutcome::Cancelled || IsNoResultsList(results.holdSource))
         return ExitTrouble;
-    // A comparison that could not read everything is no ground for deleting or overwriting anything.
-    if (compare.ErrorsDuringCompare() || dialogs.TroubleShown()) {
-        std::fprintf(stderr, "parvexcmd: the comparison could not read everything; nothing was synchronised\n");
-        return ExitTrouble;
-    }
+    // A comparison that could not read everything still copies; the session withholds the deletions it
+    // cannot vouch for, and the exit status says that not everything was read.
+    const bool incomplete = compare.ErrorsDuringCompare() || dialogs.TroubleShown();
 
     QStringList missing;
     const RowIndexes selected = SelectedRows(results, sync.only, &missing);
@@ -205,48 +262,25 @@ int RunSyncCommand(const QStringList& args)
     }
     const QString leftFolder = results.source.Path();
     const QString rightFolder = results.target.Path();
-    const SyncInput input{results.holdSource, results.holdTarget, leftFolder, rightFolder, results.allSubFolderDiffs,
-                          settings.AllRules(), sync.only.isEmpty() ? nullptr : &selected};
-    const std::vector<SyncStep> plan = PlanSync(input);
+    SyncRequest request({results.holdSource, results.holdTarget, leftFolder, rightFolder, results.allSubFolderDiffs,
+                         settings.AllRules(), sync.only.isEmpty() ? nullptr : &selected});
+    request.confirm = true;
+    request.historyLeft = leftFolder;
+    request.historyRight = rightFolder;
+    request.appFolder = ctx.AppFolder();
+    request.historyEntries = ctx.MainOptions().NumSyncLogEntries;
+    request.errorLabel = QStringLiteral("parvexcmd.sync");
 
-    if (sync.dryRun) {
-        for (const SyncStep& step : plan)
-            if (!WriteLine(StepLine(step), stdout))
-                return ExitTrouble;
-        return ExitSame;
-    }
-
-    const SyncLists lists = GetListOfFilesAffectedBySync(results.holdSource, results.holdTarget, settings.AllRules(),
-                                                         input.selectedOnly);
-    const SpaceCheck space = EnoughSpaceForSync({dialogs, ctx.Errors(), DriveQueries::System()},
-                                                {results.holdSource, leftFolder}, {results.holdTarget, rightFolder},
-                                                lists, results.allSubFolderDiffs, settings.AllRules(), input.selectedOnly);
-    if (space.reported)
-        return ExitTrouble;
-    if (!space.enough) {
-        dialogs.Print(LowDiskSpaceText(ctx.Lib(), space), LowDiskSpaceTitle());
-        if (!sync.ignoreSpace)
-            return ExitTrouble;
-    }
-
-    FileOps::Control control;
-    control.cancel = compare.CancelFlag();
-    bool writeFailed = false;
-    const SyncReport report = CarryOutSync(plan, control, [&](const SyncStep& step, const FileOps::Result& result) {
-        if (result.ok()) {
-            writeFailed = writeFailed || !WriteLine(StepLine(step), stdout);
-            return;
-        }
-        const QString reason = QString::number(result.error) + QStringLiteral(" - ") + result.errorText
-                               + (result.failedPath.isEmpty() ? QString() : QStringLiteral(" (") + result.failedPath + QLatin1Char(')'));
-        WriteLine("failed\t" + EscapedField(step.text) + '\t' + EscapedField(reason) + '\n', stderr);
-    });
-    AppendSyncRecord(ctx.AppFolder(), QDateTime::currentDateTime(), leftFolder, rightFolder, !report.cancelled,
-                     ctx.MainOptions().NumSyncLogEntries, ctx.Errors(), QStringLiteral("parvexcmd.sync"));
+    ConsoleSyncFrontEnd frontEnd(sync, dialogs, compare.CancelFlag());
+    const SyncOutcome done = RunSyncSession(request, {dialogs, ctx.Errors(), DriveQueries::System(), ctx.Lib()}, frontEnd);
     ctx.Lib().SetMessageHandler(nullptr, nullptr);
+    if (frontEnd.WriteFailed())
+        return ExitTrouble;
+    if (!done.Ran())
+        return sync.dryRun && !frontEnd.SpaceShort() && done.end == SyncEnd::Declined ? ExitSame : ExitTrouble;
     if (Interruption::Happened()) {
         std::fprintf(stderr, "parvexcmd: synchronisation cancelled\n");
         return ExitTrouble;
     }
-    return report.cancelled || report.failures > 0 || writeFailed ? ExitTrouble : ExitSame;
+    return done.end == SyncEnd::Completed && !incomplete ? ExitSame : ExitTrouble;
 }

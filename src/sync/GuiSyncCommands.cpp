@@ -2,10 +2,9 @@
 
 #include "app/AppContext.h"
 #include "app/GuiCommandRegistry.h"
-#include "platform/DriveQueries.h"
-#include "sync/SyncHistory.h"
-#include "sync/frmConfirmSync.h"
 #include "fileops/frmFileOpProgress.h"
+#include "platform/DriveQueries.h"
+#include "sync/frmConfirmSync.h"
 #include "sync/frmSyncWizard.h"
 #include "views/GuiResultPane.h"
 #include "views/GuiResultsFrame.h"
@@ -13,19 +12,73 @@
 #include "views/ResultTableModel.h"
 
 #include <QApplication>
-#include <QDateTime>
-#include <algorithm>
 
 namespace {
 
 const QString CrLf = QStringLiteral("\r\n");
 
-QString FailureText(const SyncStep& step, const FileOps::Result& result)
+QString FailureText(const SyncFailure& failure)
 {
-    return step.text + QStringLiteral(": ") + QString::number(result.error) + QStringLiteral(" - ") + result.errorText;
+    const FileOps::Result& result = failure.result;
+    return failure.step.text + QStringLiteral(": ") + QString::number(result.error) + QStringLiteral(" - ") + result.errorText;
 }
 
 } // namespace
+
+// The windows of a synchronisation: the plan's confirmation, the low-space question, one progress window
+// with Cancel for the whole run, and at its end what failed and what was withheld.
+class GuiSyncCommands::FrontEnd final : public SyncFrontEnd
+{
+public:
+    FrontEnd(GuiSyncCommands& owner, bool confirm) : m_owner(owner), m_confirm(confirm) {}
+
+    bool ConfirmPlan(const std::vector<SyncStep>& plan, const QStringList&) override
+    {
+        return !m_confirm || m_owner.ConfirmPlan(plan);
+    }
+    bool ConfirmLowSpace(const SpaceCheck&, const QString& text) override
+    {
+        return m_owner.m_ctx.Dialogs().Message(text, LowDiskSpaceTitle(), UserDialogs::Icon::Information,
+                                               UserDialogs::Buttons::OkCancel)
+               == UserDialogs::Answer::Ok;
+    }
+    void RunWork(size_t, const std::function<void(const FileOps::Control&)>& work) override
+    {
+        // The rows may go when a message box lets the window repaint; the run keeps its own plan.
+        m_owner.m_frame.SetMenusEnabled(false);
+        frmFileOpProgress progress(QStringLiteral("Synchronization"), QStringLiteral("Synchronizing..."),
+                                   m_owner.m_frame.FrameWindow());
+        m_progress = &progress;
+        progress.RunWork(work);
+        m_progress = nullptr;
+        m_owner.m_frame.SetMenusEnabled(true);
+    }
+    void StepEnded(const SyncStep&, const FileOps::Result&, size_t number, size_t total) override
+    {
+        if (m_progress != nullptr)
+            m_progress->SetActionText(QStringLiteral("Synchronizing... (") + QString::number(number)
+                                      + QStringLiteral(" of ") + QString::number(total) + QLatin1Char(')'));
+    }
+    void PlayCompletionSound() override { m_owner.m_ctx.Sounds().PlaySyncCompleteSound(); }
+    void Finished(const SyncOutcome& outcome) override
+    {
+        UserDialogs& dialogs = m_owner.m_ctx.Dialogs();
+        if (!outcome.failures.empty()) {
+            QStringList lines;
+            for (const SyncFailure& failure : outcome.failures)
+                lines << FailureText(failure);
+            dialogs.Message(lines.join(CrLf), QStringLiteral("API Error"), UserDialogs::Icon::Warning);
+        }
+        if (!outcome.withheld.isEmpty())
+            dialogs.Message(WithheldDeletionsText(outcome.withheld), QStringLiteral("Synchronization"),
+                            UserDialogs::Icon::Warning);
+    }
+
+private:
+    GuiSyncCommands& m_owner;
+    bool m_confirm;
+    frmFileOpProgress* m_progress = nullptr;
+};
 
 GuiSyncCommands::GuiSyncCommands(AppContext& ctx, GuiResultsFrame& frame, GuiCommandRegistry& registry)
     : m_ctx(ctx), m_frame(frame), m_registry(registry)
@@ -74,15 +127,9 @@ bool GuiSyncCommands::ConfirmPlan(const std::vector<SyncStep>& plan)
     return window.Proceed();
 }
 
-void GuiSyncCommands::RecordHistory(const QString& leftFolder, const QString& rightFolder, bool cancelled)
-{
-    AppendSyncRecord(m_ctx.AppFolder(), QDateTime::currentDateTime(), leftFolder, rightFolder, !cancelled,
-                     m_ctx.MainOptions().NumSyncLogEntries, m_ctx.Errors());
-}
-
-
 void GuiSyncCommands::AutoSynch(bool showConfirmation, bool selectedOnly)
 {
+    const QString label = m_scope.diffs ? m_scope.errorLabel : QStringLiteral("frmMain.AutoSync()");
     try {
         if (m_ctx.MainOptions().PromptForSyncMethod && !AskMethod(selectedOnly))
             return;
@@ -90,75 +137,36 @@ void GuiSyncCommands::AutoSynch(bool showConfirmation, bool selectedOnly)
         const ResultList none;
         const ResultList& left = scoped ? none : m_frame.SourcePane()->ResultModel()->Hold();
         const ResultList& right = scoped ? none : m_frame.TargetPane()->ResultModel()->Hold();
-        const QString leftFolder = scoped ? m_scope.leftParent : m_frame.ComparedFolder(m_frame.SourcePane());
-        const QString rightFolder = scoped ? m_scope.rightParent : m_frame.ComparedFolder(m_frame.TargetPane());
         const RowIndexes selected = selectedOnly ? m_frame.CurrentListview()->SelectedHoldRows() : RowIndexes{};
-        const CSyncSettings::Rules rules = m_ctx.SyncSettings().AllRules();
         // The differences are copied: the run compares again at its end, which refills the window's own.
         std::vector<int> rowOf;
         const SubFolderDiffsList subFolders =
             scoped ? SubFolderDiffsList{m_scope.diffs(selectedOnly ? &selected : nullptr, rowOf)} : m_frame.SubFolderDifferences();
         // A sub-folder's own run is limited by the entries it was given, not by rows of the folder above.
-        const SyncInput input{left, right, leftFolder, rightFolder, subFolders, rules,
-                              selectedOnly && !scoped ? &selected : nullptr};
-        QStringList withheld;
-        const std::vector<SyncStep> plan = PlanSync(input, &withheld);
-        if (showConfirmation && !ConfirmPlan(plan))
-            return;
+        SyncRequest request({left, right, scoped ? m_scope.leftParent : m_frame.ComparedFolder(m_frame.SourcePane()),
+                             scoped ? m_scope.rightParent : m_frame.ComparedFolder(m_frame.TargetPane()), subFolders,
+                             m_ctx.SyncSettings().AllRules(), selectedOnly && !scoped ? &selected : nullptr});
+        request.confirm = showConfirmation;
+        request.sound = m_ctx.Sounds().SoundOn();
+        request.historyLeft = m_frame.ComparedFolder(m_frame.SourcePane());
+        request.historyRight = m_frame.ComparedFolder(m_frame.TargetPane());
+        request.appFolder = m_ctx.AppFolder();
+        request.historyEntries = m_ctx.MainOptions().NumSyncLogEntries;
+        request.errorLabel = label;
 
-        const SyncLists lists = GetListOfFilesAffectedBySync(left, right, rules, input.selectedOnly);
-        const SpaceCheck space = EnoughSpaceForSync({m_ctx.Dialogs(), m_ctx.Errors(), DriveQueries::System()},
-                                                    {left, leftFolder}, {right, rightFolder}, lists, subFolders, rules,
-                                                    input.selectedOnly);
-        if (space.reported)
+        FrontEnd frontEnd(*this, showConfirmation);
+        const SyncOutcome outcome = RunSyncSession(
+            request, {m_ctx.Dialogs(), m_ctx.Errors(), DriveQueries::System(), m_ctx.Lib()}, frontEnd);
+        if (!outcome.Ran())
             return;
-        if (!space.enough
-            && m_ctx.Dialogs().Message(LowDiskSpaceText(m_ctx.Lib(), space), LowDiskSpaceTitle(),
-                                       UserDialogs::Icon::Information, UserDialogs::Buttons::OkCancel)
-                   != UserDialogs::Answer::Ok)
-            return;
-
-        // The rows may go when a message box lets the window repaint; the run keeps its own plan.
-        m_frame.SetMenusEnabled(false);
-        QStringList failures;
-        std::vector<SyncStep> done;
-        SyncReport report;
-        {
-            frmFileOpProgress progress(QStringLiteral("Synchronization"), QStringLiteral("Synchronizing..."),
-                                       m_frame.FrameWindow());
-            size_t stepNumber = 0;
-            progress.RunWork([&](const FileOps::Control& control) {
-                report = CarryOutSync(plan, control, [&](const SyncStep& step, const FileOps::Result& result) {
-                    ++stepNumber;
-                    progress.SetActionText(QStringLiteral("Synchronizing... (") + QString::number(stepNumber)
-                                           + QStringLiteral(" of ") + QString::number(plan.size()) + QLatin1Char(')'));
-                    if (!result.ok())
-                        failures << FailureText(step, result);
-                    else
-                        done.push_back(step);
-                });
-            });
-        }
-        m_frame.SetMenusEnabled(true);
-        if (!failures.isEmpty())
-            m_ctx.Dialogs().Message(failures.join(CrLf), QStringLiteral("API Error"), UserDialogs::Icon::Warning);
-        if (!withheld.isEmpty())
-            m_ctx.Dialogs().Message(QStringLiteral("Nothing was deleted in these sub-folders, because the comparison could not "
-                                                   "read them completely:")
-                                        + CrLf + CrLf + withheld.join(CrLf),
-                                    QStringLiteral("Synchronization"), UserDialogs::Icon::Warning);
-        RecordHistory(m_frame.ComparedFolder(m_frame.SourcePane()), m_frame.ComparedFolder(m_frame.TargetPane()),
-                      report.cancelled);
-        if (!report.cancelled)
-            m_ctx.Sounds().PlaySyncCompleteSound();
         if (scoped)
-            m_scope.afterRun(rowOf, done);
+            m_scope.afterRun(rowOf, outcome.done);
         else if (m_ctx.MainOptions().AutoCompareAfterSync)
             m_frame.CompareDirs(false, false);
         else
             m_frame.RemoveListItemsAndShowNoCompareMsg();
     } catch (...) {
         m_frame.SetMenusEnabled(true);
-        m_ctx.Errors().HandleUnexpectedError(m_scope.diffs ? m_scope.errorLabel : QStringLiteral("frmMain.AutoSync()"));
+        m_ctx.Errors().HandleUnexpectedError(label);
     }
 }

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "sync/SyncRun.h"
+#include "sync/SyncSession.h"
 
 #include <QtGlobal>
 #include <functional>
@@ -11,8 +11,8 @@ class GuiResultPane;
 class GuiResultsFrame;
 
 // "&Synchronize Folder Contents", "Synchronize Selected Object(s) Only" and the Sync toolbar button: the
-// method question, the plan and its confirmation, the free-space question, the run under one progress
-// window with Cancel, the history record, the sound, and the results compared again or cleared.
+// method question, then the one synchronisation session (RunSyncSession) with this window's answers and
+// progress, then the results compared again or cleared.
 class GuiSyncCommands final
 {
 public:
@@ -41,10 +41,11 @@ public:
     void SetPlanConfirmation(std::function<bool(const std::vector<SyncStep>&)> confirm) { m_confirmPlan = std::move(confirm); }
 
 private:
+    class FrontEnd;
+
     void Start(bool selectedOnly);
     bool AskMethod(bool& selectedOnly);
     bool ConfirmPlan(const std::vector<SyncStep>& plan);
-    void RecordHistory(const QString& leftFolder, const QString& rightFolder, bool cancelled);
 
     AppContext& m_ctx;
     GuiResultsFrame& m_frame;

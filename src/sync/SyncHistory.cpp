@@ -267,12 +267,12 @@ int KeepNewest(const QString& appFolder, qint64 keep)
 } // namespace SyncHistory
 
 bool AppendSyncRecord(const QString& appFolder, const QDateTime& when, const QString& left, const QString& right,
-                      bool completed, qint64 maxEntries, ErrorHandler& errors, const QString& label)
+                      const QString& outcome, qint64 maxEntries, ErrorHandler& errors, const QString& label)
 {
     using namespace SyncHistory;
     try {
         Append(appFolder,
-               Encode(OleDateFromDateTime(when), left, right, completed ? CompletedText() : CancelledText()),
+               Encode(OleDateFromDateTime(when), left, right, outcome),
                maxEntries);
         return true;
     } catch (...) {

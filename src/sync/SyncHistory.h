@@ -32,6 +32,10 @@ constexpr int MaxEntries = 32000;
 inline QString FileName() { return QStringLiteral("SyncHist.Log"); }
 inline QString CompletedText() { return QStringLiteral("Completed Successfully"); }
 inline QString CancelledText() { return QStringLiteral("Cancelled"); }
+// A run that went through to its end although some of its operations failed or were withheld.
+inline QString CompletedWithErrorsText() { return QStringLiteral("Completed With Errors"); }
+// A run that a failed operation ended before its last step.
+inline QString StoppedByErrorText() { return QStringLiteral("Stopped By An Error"); }
 
 // The history file of an application folder (with or without its trailing "/").
 QString FilePath(const QString& appFolder);
@@ -83,11 +87,10 @@ int KeepNewest(const QString& appFolder, qint64 keep);
 
 } // namespace SyncHistory
 
-// What a synchronisation run calls at its end: appends the record of the run ("Completed Successfully",
-// or "Cancelled" when it was cancelled) under the maximum. A failure goes to errors under label and
-// answers false.
+// What a synchronisation run calls at its end: appends the record of the run with its outcome text (one
+// of the texts above) under the maximum. A failure goes to errors under label and answers false.
 bool AppendSyncRecord(const QString& appFolder, const QDateTime& when, const QString& left, const QString& right,
-                      bool completed, qint64 maxEntries, ErrorHandler& errors,
+                      const QString& outcome, qint64 maxEntries, ErrorHandler& errors,
                       const QString& label = QStringLiteral("frmMain.AutoSync()"));
 
 // Makes newMax the maximum number of records (into maximum). When the file holds more, the oldest are

@@ -233,45 +233,32 @@ qint64 GetAvailableDriveSpace(const DriveQueries& drives, const QString& drive)
     return free < 0 ? UnknownFreeSpace : free;
 }
 
-SpaceCheck EnoughSpaceForSync(const PlanServices& services, const SyncSide& left, const SyncSide& right,
-                              const SyncLists& lists, const SubFolderDiffsList& subFolders, const Rules& rules,
-                              const RowIndexes* selectedOnly)
+SpaceCheck EnoughSpaceForSync(const PlanServices& services, const QString& leftFolder, const QString& rightFolder,
+                              const SyncBytes& need)
 {
     return Guarded(services, "modParvex.EnoughSpaceForSync", QStringLiteral("Sync"),
                    QStringLiteral("Problems accessing drive."), [&] {
-        RequireFolder(services.drives, left.folder);
-        RequireFolder(services.drives, right.folder);
-        const QString leftDrive = services.drives.DriveName(left.folder);
-        const QString rightDrive = services.drives.DriveName(right.folder);
+        RequireFolder(services.drives, leftFolder);
+        RequireFolder(services.drives, rightFolder);
+        const QString leftDrive = services.drives.DriveName(leftFolder);
+        const QString rightDrive = services.drives.DriveName(rightFolder);
         const bool oneDrive = leftDrive == rightDrive;
         const qint64 leftFree = GetAvailableDriveSpace(services.drives, leftDrive);
         const qint64 rightFree = oneDrive ? leftFree : GetAvailableDriveSpace(services.drives, rightDrive);
-
-        // A copied row replaces its pair, the row at the same position on the other side.
-        const qint64 toRight = SizeOfRows(left.rows, lists.copyLeftToRight)
-                               + GetSizeOfFilesInSubFoldersToBeCopied(subFolders, CSyncSettings::Left, rules, left.rows,
-                                                                      selectedOnly);
-        const qint64 toLeft = SizeOfRows(right.rows, lists.copyRightToLeft)
-                              + GetSizeOfFilesInSubFoldersToBeCopied(subFolders, CSyncSettings::Right, rules, left.rows,
-                                                                     selectedOnly);
-        const qint64 replacedRight = SizeOfRows(right.rows, lists.copyLeftToRight);
-        const qint64 replacedLeft = SizeOfRows(left.rows, lists.copyRightToLeft);
-        const qint64 needLeft = toLeft - replacedLeft;
-        const qint64 needRight = toRight - replacedRight;
 
         SpaceCheck answer;
         bool leftOk = false;
         bool rightOk = false;
         if (oneDrive) {
-            leftOk = rightOk = leftFree - (needLeft + needRight) >= 0;
+            leftOk = rightOk = leftFree - (need.toLeft + need.toRight) >= 0;
         } else {
-            leftOk = leftFree - needLeft >= 0;
-            rightOk = rightFree - needRight >= 0;
+            leftOk = leftFree - need.toLeft >= 0;
+            rightOk = rightFree - need.toRight >= 0;
         }
         if (!leftOk) {
-            answer = {false, oneDrive ? needLeft + needRight : needLeft, leftFree, leftDrive};
+            answer = {false, oneDrive ? need.toLeft + need.toRight : need.toLeft, leftFree, leftDrive};
         } else if (!rightOk) {
-            answer = {false, needRight, rightFree, rightDrive};
+            answer = {false, need.toRight, rightFree, rightDrive};
         }
         return answer;
     });

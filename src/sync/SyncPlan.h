@@ -106,19 +106,18 @@ struct SpaceCheck
     bool reported = false;
 };
 
-// One side of a synchronisation: its list and its folder.
-struct SyncSide
+// The bytes each side of a synchronisation receives: the copies from the other side less the objects they
+// replace (negative when the copies are smaller). Deletions are not credited.
+struct SyncBytes
 {
-    const ResultList& rows;
-    QString folder;
+    qint64 toLeft = 0;
+    qint64 toRight = 0;
 };
 
-// Whether both folders can take what a synchronisation writes: each side receives the copies from the
-// other (top-level rows and sub-folder files) less the bytes of the files they replace; deletions are not
-// credited. Two folders on one drive are checked against one free figure.
-SpaceCheck EnoughSpaceForSync(const PlanServices& services, const SyncSide& left, const SyncSide& right,
-                              const SyncLists& lists, const SubFolderDiffsList& subFolders,
-                              const CSyncSettings::Rules& rules, const RowIndexes* selectedOnly);
+// Whether both folders can take what a synchronisation writes, as the plan counts it. Two folders on one
+// drive are checked against one free figure.
+SpaceCheck EnoughSpaceForSync(const PlanServices& services, const QString& leftFolder, const QString& rightFolder,
+                              const SyncBytes& need);
 
 // The selected rows of a list and the folder they are in.
 struct RowSource

@@ -27,6 +27,9 @@ QString WithSlash(const QString& folder)
 // The name a row's object has in its folder (a folder row without its "/").
 QString ObjectName(const ResultRow& row) { return row.IsFolder() ? row.text.mid(1) : row.text; }
 
+// A row's bytes as the space checks count them: nothing for a row without a size.
+qint64 SizeOf(const ResultRow& row) { return row.sizeText.isEmpty() ? 0 : row.size; }
+
 void AddRowSteps(std::vector<SyncStep>& plan, const SyncInput& in, const RowIndexes& rows, Action action)
 {
     const bool fromLeft = action == Action::DeleteLeft || action == Action::CopyToRight;
@@ -44,6 +47,8 @@ void AddRowSteps(std::vector<SyncStep>& plan, const SyncInput& in, const RowInde
             const ResultRow* pair = size_t(i) < other.size() ? &other[size_t(i)] : nullptr;
             step.target = pair != nullptr && IsRealRow(*pair) ? RowObjectPath(otherFolder, *pair)
                                                               : WithSlash(otherFolder) + ObjectName(row);
+            step.bytes = SizeOf(row);
+            step.replaced = pair != nullptr ? SizeOf(*pair) : 0;
         }
         plan.push_back(std::move(step));
     }
@@ -86,6 +91,8 @@ void AddSubFolderSteps(std::vector<SyncStep>& plan, const SyncInput& in, const C
                 step.target = paired ? (leftSide ? rightBase : leftBase) + other[i].text
                                      : folders.Target(leftSide ? leftBase : rightBase, leftSide ? rightBase : leftBase,
                                                       row.text);
+                step.bytes = row.sizeText.isEmpty() ? 0 : row.size;
+                step.replaced = paired && !other[i].sizeText.isEmpty() ? other[i].size : 0;
             }
             plan.push_back(std::move(step));
         }
@@ -238,11 +245,23 @@ SyncReport CarryOutSync(const std::vector<SyncStep>& plan, const FileOps::Contro
         // A row the trash would not take is kept and reported; the run goes on. Any other failure of a
         // row's operation ends the run.
         if (!step.inSubFolder && !step.IsDelete()) {
-            report.cancelled = true;
+            report.stopped = true;
             break;
         }
     }
     return report;
+}
+
+SyncBytes BytesOfPlan(const std::vector<SyncStep>& plan)
+{
+    SyncBytes need;
+    for (const SyncStep& step : plan) {
+        if (step.action == Action::CopyToRight)
+            need.toRight += step.bytes - step.replaced;
+        else if (step.action == Action::CopyToLeft)
+            need.toLeft += step.bytes - step.replaced;
+    }
+    return need;
 }
 
 QString LowDiskSpaceText(const ParvexLib& lib, const SpaceCheck& check)

@@ -53,6 +53,9 @@ struct SyncStep
     // A file of a differing sub-folder: its position in the sub-folder's two arrays (from 0), so that a
     // window showing those arrays can follow what the run did to each entry.
     int entry = -1;
+    // A copy: the bytes it writes, and the bytes of the object it replaces (0 when there is none).
+    qint64 bytes = 0;
+    qint64 replaced = 0;
 
     bool IsDelete() const { return action == Action::DeleteLeft || action == Action::DeleteRight; }
     bool OnLeft() const { return action == Action::DeleteLeft || action == Action::CopyToRight; }
@@ -82,8 +85,10 @@ std::vector<SyncStep> PlanSync(const SyncInput& input, QStringList* withheld = n
 
 struct SyncReport
 {
-    // Stopped by the user, or by a failure of a row operation (the phases after it were skipped).
+    // Stopped by the user's cancel.
     bool cancelled = false;
+    // Stopped by a failed copy of a row: the steps after it were skipped.
+    bool stopped = false;
     int failures = 0;
     int done = 0;
 };
@@ -92,11 +97,14 @@ struct SyncReport
 using SyncStepObserver = std::function<void(const SyncStep& step, const FileOps::Result& result)>;
 
 // Carries out the plan. A failed copy of a row stops the run (what was done stays done); a row the trash
-// refuses, and a failure inside a sub-folder, are reported and the run goes on with the next step. The cancel flag of control is
-// tested between files (and between chunks of a large one): the current file is finished or rolled back,
-// never left half.
+// refuses, and a failure inside a sub-folder, are reported and the run goes on with the next step. The
+// cancel flag of control is tested between files (and between chunks of a large one): the current file is
+// finished or rolled back, never left half.
 SyncReport CarryOutSync(const std::vector<SyncStep>& plan, const FileOps::Control& control,
                         const SyncStepObserver& observer = {});
+
+// What each side receives from the copies of the plan, less what they replace.
+SyncBytes BytesOfPlan(const std::vector<SyncStep>& plan);
 
 // The question when a synchronisation may not fit: "There may not be enough space available on drive ..."
 // with the sizes, ending in "Press OK to continue with the synchronization, or Cancel to abort.".

@@ -20,10 +20,6 @@
 namespace {
 constexpr qint64 T0 = 1685620800;
 
-inline QString U(const char* text) { return QString::fromUtf8(text); }
-
-inline void PrintTo(const QString& text, std::ostream* os) { *os << '"' << text.toStdString() << '"'; }
-
 struct Result
 {
     int exitCode = -1;
@@ -371,4 +367,40 @@ TEST_F(ParvexCmdSyncTest, TerminatedDuringALargeCopyLeavesNoHalfFileAndExitsTwo)
         // What the run did not get to stays undone.
         EXPECT_EQ(QFileInfo::exists(right + U("/z.txt")), r.lines.contains(U("copy-to-right\tz.txt")));
     }
+}
+
+// A comparison that could not read a sub-folder still copies; nothing in that sub-folder is deleted on
+// account of what was not seen, the run names it on standard error and exits 2. Run as an unprivileged
+// user, for whom a folder without permissions cannot be read.
+TEST_F(ParvexCmdSyncTest, AnUnreadableSubFolderStillCopiesWithholdsItsDeletionsAndExitsTwo)
+{
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "runs parvexcmd as another user, which needs root";
+    L("new.txt", "left only", T0);
+    L("Docs/a.txt", "a", T0);
+    L("Docs/Secret/s.txt", "s", T0);
+    R("Docs/right-only.txt", "keep me", T0);
+    R("Docs/Secret/old.txt", "keep me too", T0);
+    const QString home = tmp.createFolder(QStringLiteral("home"));
+    ASSERT_EQ(QProcess::execute(U("chown"), {U("-R"), U("65534:65534"), tmp.path()}), 0);
+    ASSERT_EQ(::chmod(QFile::encodeName(left + U("/Docs/Secret")).constData(), 0), 0);
+    env.insert(U("HOME"), home);
+    env.insert(U("XDG_CONFIG_HOME"), home);
+
+    QProcess p;
+    p.setProcessEnvironment(env);
+    p.start(U("setpriv"), QStringList{U("--reuid=65534"), U("--regid=65534"), U("--clear-groups"), bin + U("/parvexcmd"),
+                                      U("sync")}
+                              + Explicit() + QStringList{U("--sync"), U("right-same-as-left"), left, right});
+    const Result r = Finish(p);
+    EXPECT_EQ(r.exitCode, 2) << qPrintable(r.errors);
+    EXPECT_TRUE(r.lines.contains(U("copy-to-right\tnew.txt"))) << qPrintable(r.lines.join(U("\n")));
+    EXPECT_TRUE(r.lines.contains(U("copy-to-right\tDocs/a.txt"))) << qPrintable(r.lines.join(U("\n")));
+    EXPECT_TRUE(r.errors.contains(U("withheld\tDocs\t"))) << qPrintable(r.errors);
+    EXPECT_EQ(FileBytes(right + U("/new.txt")), "left only");
+    EXPECT_EQ(FileBytes(right + U("/Docs/a.txt")), "a");
+    EXPECT_EQ(FileBytes(right + U("/Docs/right-only.txt")), "keep me");
+    EXPECT_EQ(FileBytes(right + U("/Docs/Secret/old.txt")), "keep me too");
+    // The record says the run was not clean.
+    EXPECT_TRUE(FileBytes(bin + U("/SyncHist.Log")).mid(518).startsWith("Completed With Errors"));
 }

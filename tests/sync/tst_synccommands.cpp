@@ -11,19 +11,15 @@
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
+#include <QProcess>
 #include <QTreeView>
 #include <map>
 #include <ostream>
 #include <sys/mount.h>
 
-// Texts in failure reports as text.
-inline void PrintTo(const QString& text, std::ostream* os) { *os << '"' << text.toStdString() << '"'; }
-
 namespace {
 
 const qint64 Noon = QDateTime(QDate(2023, 5, 4), QTime(12, 0, 0), Qt::UTC).toSecsSinceEpoch();
-
-QString U(const char* text) { return QString::fromUtf8(text); }
 
 // Every object below folder with its size, time and (short) content.
 std::map<QString, QString> Tree(const QString& folder)
@@ -273,4 +269,51 @@ TEST_F(SyncCommandsTest, LowSpaceAsksAndCancelChangesNothing)
     // a.txt came before it; the failure stopped the run, so /Only and the sub-folder never came.
     EXPECT_EQ(QDir(target).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot), Strings({"a.txt", "big"}));
     EXPECT_TRUE(window->MenusEnabled());
+}
+
+// The window and the headless command are two front ends of one session: on the same folders they plan
+// the same steps, leave the same folders behind and write the same record.
+TEST_F(SyncCommandsTest, TheWindowAndParvexcmdPlanTheSameStepsAndWriteTheSameRecord)
+{
+    TempDir copies;
+    // Tree() names objects below the folder it is given, which ends in "/" like the fixture's own.
+    const QString left2 = copies.file(U("left")) + QLatin1Char('/');
+    const QString right2 = copies.file(U("right")) + QLatin1Char('/');
+    ASSERT_EQ(QProcess::execute(U("cp"), {U("-a"), left.path() + U("/."), left2}), 0);
+    ASSERT_EQ(QProcess::execute(U("cp"), {U("-a"), right.path() + U("/."), right2}), 0);
+    ASSERT_EQ(Tree(right.path()), Tree(right2));
+
+    QStringList windowPlan;
+    ctx->MainOptions().ShowSynchronizeConfirmations = true;
+    Sync().SetPlanConfirmation([&](const std::vector<SyncStep>& plan) {
+        for (const SyncStep& step : plan)
+            windowPlan << ActionWord(step.action) + QLatin1Char('\t') + step.text;
+        return true;
+    });
+    Folders(left.path(), right.path());
+    Compare();
+    Run("mnuFileAutoSynch");
+    ExpectRightSameAsLeft();
+
+    TempDir cmd;
+    const QString bin = PrivateParvexCmdFolder(cmd);
+    const QStringList compare{U("--method"), U("quick"), U("--subfolders"), U("--no-ignore-2sec"), U("--no-ignore-dst"),
+                              U("--include"), QString(), U("--exclude"), QString(), U("--sync"), U("right-same-as-left")};
+    const auto parvexcmd = [&](const QStringList& extra) {
+        QProcess p;
+        p.start(bin + U("/parvexcmd"), QStringList{U("sync")} + compare + extra + QStringList{left2, right2});
+        EXPECT_TRUE(p.waitForFinished(60000));
+        EXPECT_EQ(p.exitCode(), 0) << p.readAllStandardError().constData();
+        return QString::fromUtf8(p.readAllStandardOutput()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    };
+    EXPECT_EQ(parvexcmd({U("--dry-run")}), windowPlan);
+    EXPECT_EQ(parvexcmd({}), windowPlan);
+
+    EXPECT_EQ(Tree(right.path()), Tree(right2));
+    EXPECT_EQ(Tree(left.path()), Tree(left2));
+    const QByteArray windowRecord = FileBytes(ctx->AppFile(U("SyncHist.Log")));
+    const QByteArray cmdRecord = FileBytes(bin + U("/SyncHist.Log"));
+    ASSERT_EQ(windowRecord.size(), 773);
+    ASSERT_EQ(cmdRecord.size(), 773);
+    EXPECT_EQ(windowRecord.mid(518), cmdRecord.mid(518));
 }

@@ -1,4 +1,5 @@
 #include "../app/MainWindowFixture.h"
+#include "Unprivileged.h"
 
 #include "base/ErrorHandler.h"
 #include "compare/RowFormat.h"
@@ -17,14 +18,10 @@
 #include <cmath>
 #include <cstring>
 #include <functional>
-#include <grp.h>
 #include <sys/mount.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
-
-// Texts in failure reports as text, not as arrays of UTF-16 units.
-inline void PrintTo(const QString& text, std::ostream* os) { *os << '"' << text.toStdString() << '"'; }
 
 namespace {
 
@@ -82,25 +79,6 @@ QStringList Entries(const QString& folder)
     return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
 }
 
-// Runs check where permissions apply: directly for an ordinary user; as root in a forked child that has
-// dropped to the user "nobody", since root writes into every folder. check answers 0 when everything
-// held, or the number of the first expectation that failed.
-int RunWithoutPrivileges(const std::function<int()>& check)
-{
-    if (::geteuid() != 0)
-        return check();
-    const pid_t child = ::fork();
-    if (child == 0) {
-        if (::setgroups(0, nullptr) != 0 || ::setgid(65534) != 0 || ::setuid(65534) != 0)
-            ::_exit(100);
-        ::_exit(check());
-    }
-    int status = 0;
-    if (child < 0 || ::waitpid(child, &status, 0) != child || !WIFEXITED(status))
-        return 101;
-    return WEXITSTATUS(status);
-}
-
 class SyncHistoryTest : public ::testing::Test
 {
 protected:
@@ -108,7 +86,7 @@ protected:
     bool Append(int i, qint64 maxEntries)
     {
         return AppendSyncRecord(app.path(), FirstSync.addSecs(60 * i), QStringLiteral("/left/%1").arg(i),
-                                QStringLiteral("/right/%1").arg(i), true, maxEntries, errors);
+                                QStringLiteral("/right/%1").arg(i), CompletedText(), maxEntries, errors);
     }
 
     TempDir app;
@@ -124,9 +102,9 @@ TEST_F(SyncHistoryTest, ARecordIs773BytesWithTheTimeAndThreeBlankPaddedFields)
 {
     EXPECT_FALSE(QFile::exists(File()));
     ASSERT_TRUE(AppendSyncRecord(app.path(), FirstSync, QStringLiteral("/home/ann/Documents"),
-                                 QStringLiteral("/media/usb/Documents"), true, 20, errors));
-    ASSERT_TRUE(AppendSyncRecord(app.path(), FirstSync.addSecs(3600), QStringLiteral("/a"), QStringLiteral("/b"), false,
-                                 20, errors));
+                                 QStringLiteral("/media/usb/Documents"), CompletedText(), 20, errors));
+    ASSERT_TRUE(AppendSyncRecord(app.path(), FirstSync.addSecs(3600), QStringLiteral("/a"), QStringLiteral("/b"),
+                                 CancelledText(), 20, errors));
     EXPECT_TRUE(dialogs.messages.isEmpty());
 
     const QByteArray data = Bytes(File());
@@ -184,7 +162,7 @@ TEST(SyncHistoryFields, LongTextsAreCutAt255BytesWithoutSplittingACharacter)
     FakeUserDialogs dialogs;
     ErrorHandler errors(dialogs);
     const QString longPath = QStringLiteral("/") + QString(299, QLatin1Char('p'));
-    ASSERT_TRUE(AppendSyncRecord(app.path(), FirstSync, longPath, longPath, true, 20, errors));
+    ASSERT_TRUE(AppendSyncRecord(app.path(), FirstSync, longPath, longPath, CompletedText(), 20, errors));
     EXPECT_EQ(QFileInfo(FilePath(app.path())).size(), 773);
     EXPECT_EQ(DisplayText(ReadAll(app.path()).value(0).left), longPath.left(255));
 }
@@ -285,12 +263,12 @@ TEST_F(SyncHistoryTest, AnAppendThatFailsLeavesTheFileAsItWas)
     const QByteArray five = TestRecords(1, 5);
     WriteBytes(file, five);
     // Below the maximum: the half-written sixth record is cut off again.
-    EXPECT_FALSE(AppendSyncRecord(small, FirstSync, QStringLiteral("/l"), QStringLiteral("/r"), true, 20, errors));
+    EXPECT_FALSE(AppendSyncRecord(small, FirstSync, QStringLiteral("/l"), QStringLiteral("/r"), CompletedText(), 20, errors));
     EXPECT_EQ(Bytes(file), five);
     ASSERT_EQ(dialogs.messages.size(), 1);
     EXPECT_TRUE(dialogs.last().text.contains(QStringLiteral("Source: frmMain.AutoSync()"))) << qPrintable(dialogs.last().text);
     // At the maximum: the new content cannot be written, the old file stays and no temporary file is left.
-    EXPECT_FALSE(AppendSyncRecord(small, FirstSync, QStringLiteral("/l"), QStringLiteral("/r"), true, 5, errors));
+    EXPECT_FALSE(AppendSyncRecord(small, FirstSync, QStringLiteral("/l"), QStringLiteral("/r"), CompletedText(), 5, errors));
     EXPECT_EQ(Bytes(file), five);
     EXPECT_EQ(Entries(small), QStringList{FileName()});
 }
@@ -394,10 +372,10 @@ TEST_F(SyncHistoryTest, ATrimInAFolderThatCannotBeWrittenKeepsTheOldFileWhole)
             || !dialogs.last().text.contains(QStringLiteral("Source: frmSyncLog.AdjustNumLogEntries")))
             return 3;
         // Appending at the maximum rewrites the file too, and fails the same way.
-        if (AppendSyncRecord(app.path(), FirstSync, QStringLiteral("/l"), QStringLiteral("/r"), true, 12, errors))
+        if (AppendSyncRecord(app.path(), FirstSync, QStringLiteral("/l"), QStringLiteral("/r"), CompletedText(), 12, errors))
             return 4;
         // Below the maximum the record goes onto the end of the file, which is still writable.
-        if (!AppendSyncRecord(app.path(), FirstSync, QStringLiteral("/l"), QStringLiteral("/r"), true, 20, errors))
+        if (!AppendSyncRecord(app.path(), FirstSync, QStringLiteral("/l"), QStringLiteral("/r"), CompletedText(), 20, errors))
             return 5;
         return 0;
     });

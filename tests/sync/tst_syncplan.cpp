@@ -3,6 +3,7 @@
 #include "TestSupport.h"
 #include "base/ErrorHandler.h"
 #include "sync/SyncPlan.h"
+#include "sync/SyncRun.h"
 
 #include <gtest/gtest.h>
 
@@ -82,11 +83,13 @@ protected:
         drives.freeBytes = {{QStringLiteral("/a/"), leftFree}, {QStringLiteral("/b/"), rightFree}};
     }
 
+    // The check of a synchronisation, from the bytes its plan counts.
     SpaceCheck Sync(const Rules& rules, const SubFolderDiffsList& subFolders = {}, const RowIndexes* selected = nullptr)
     {
-        const SyncLists plan = GetListOfFilesAffectedBySync(lists.left, lists.right, rules, selected);
-        return EnoughSpaceForSync(services, {lists.left, QStringLiteral("/vol/left")},
-                                  {lists.right, QStringLiteral("/vol/right")}, plan, subFolders, rules, selected);
+        const QString left = QStringLiteral("/vol/left");
+        const QString right = QStringLiteral("/vol/right");
+        const std::vector<SyncStep> plan = PlanSync({lists.left, lists.right, left, right, subFolders, rules, selected});
+        return EnoughSpaceForSync(services, left, right, BytesOfPlan(plan));
     }
 
     void ExpectMessage(const char* text, const char* title)

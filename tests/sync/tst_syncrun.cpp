@@ -1,5 +1,6 @@
 #include "../compare/CompareFixture.h"
 #include "Tmpfs.h"
+#include "Unprivileged.h"
 
 #include "base/ErrorHandler.h"
 #include "sync/SyncRun.h"
@@ -9,7 +10,6 @@
 #include <atomic>
 #include <csignal>
 #include <functional>
-#include <grp.h>
 #include <sys/mount.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -19,9 +19,6 @@
 namespace {
 
 using Rules = CSyncSettings::Rules;
-constexpr uid_t Nobody = 65534;
-
-QString U(const char* text) { return QString::fromUtf8(text); }
 
 QStringList Entries(const QString& folder)
 {
@@ -53,23 +50,6 @@ QStringList Lines(const std::vector<SyncStep>& plan)
     for (const SyncStep& step : plan)
         lines << ActionWord(step.action) + QLatin1Char('\t') + step.text;
     return lines;
-}
-
-// Runs body in a forked child, as the unprivileged user "nobody" when the tests run as root; answers the
-// child's exit code (0 when every check held, else the number of the first that failed).
-int InChild(const std::function<int()>& body, bool unprivileged)
-{
-    const pid_t child = ::fork();
-    if (child == 0) {
-        if (unprivileged && ::geteuid() == 0
-            && (::setgroups(0, nullptr) != 0 || ::setgid(Nobody) != 0 || ::setuid(Nobody) != 0))
-            ::_exit(100);
-        ::_exit(body());
-    }
-    int status = 0;
-    if (child < 0 || ::waitpid(child, &status, 0) != child || !WIFEXITED(status))
-        return 101;
-    return WEXITSTATUS(status);
 }
 
 // Calls a function at the Nth pump of a file operation.
@@ -293,7 +273,8 @@ TEST_F(SyncRunTest, AFailedRowOperationStopsTheRunAndLaterStepsAreNotDone)
             if (step.text != U("a1") || result.ok() || result.error != EACCES)
                 ::_exit(10);
         });
-        if (!report.cancelled)
+        // Stopped by the failure, which is no cancel of the user's.
+        if (!report.stopped || report.cancelled)
             return 1;
         if (report.failures != 1 || report.done != 0 || heard != 1)
             return 2;
@@ -318,7 +299,8 @@ TEST_F(SyncRunTest, AFullDriveStopsTheRunWithTheOldTargetWhole)
 
     int error = 0;
     const SyncReport report = CarryOutSync(plan, {}, [&](const SyncStep&, const FileOps::Result& result) { error = result.error; });
-    EXPECT_TRUE(report.cancelled);
+    EXPECT_TRUE(report.stopped);
+    EXPECT_FALSE(report.cancelled);
     EXPECT_EQ(report.failures, 1);
     EXPECT_EQ(report.done, 0);
     EXPECT_EQ(error, ENOSPC);
