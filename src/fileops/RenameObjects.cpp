@@ -2,10 +2,10 @@
 
 #include "base/Path.h"
 #include "base/UserDialogs.h"
+#include "model/FolderListing.h"
 #include "model/NameFold.h"
 #include "platform/ParvexLib.h"
 
-#include <QDir>
 #include <QHash>
 #include <QRandomGenerator>
 #include <QSet>
@@ -160,7 +160,14 @@ std::vector<RenamePreviewRow> PreviewRenames(const ParvexLib& lib, const QString
 
 QStringList NamesInFolder(const QString& folder)
 {
-    return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+    // Listed as the bytes they are: QDir would read a name that is not UTF-8 as another name, and the
+    // conflict test would miss the object that really holds it.
+    const FolderListing listing(folder);
+    QStringList names;
+    names.reserve(listing.Count());
+    for (qsizetype i = 0; i < listing.Count(); ++i)
+        names << listing.Name(i);
+    return names;
 }
 
 FileOps::Result RenameObject(const QString& folder, const QString& oldName, const QString& newName)
