@@ -20,7 +20,6 @@ namespace {
 constexpr uid_t Nobody = 65534;
 constexpr qint64 T0 = 1685620800;
 
-QString U(const char* text) { return QString::fromUtf8(text); }
 QByteArray Native(const QString& path) { return QFile::encodeName(path); }
 
 struct Ran

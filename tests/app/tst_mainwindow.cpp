@@ -6,7 +6,6 @@
 
 #include <QApplication>
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QHeaderView>
 #include <QScreen>
@@ -18,6 +17,7 @@
 #include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QTabWidget>
+#include <QTest>
 #include <QTimer>
 #include <QUrl>
 #include <QToolBar>
@@ -53,8 +53,7 @@ void ShowAndSettle(QWidget& w)
 {
     w.resize(900, 600);
     w.show();
-    for (int i = 0; i < 5; ++i)
-        QApplication::processEvents();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
 }
 
 } // namespace
@@ -525,11 +524,7 @@ TEST_F(MainWindowTest, FirstRunWindowIsRoomyAndAStoredPlaceRoundTrips)
     window->HoldTarget() = many;
     window->ApplyViewTypes();
     // The views lay out their rows on a zero timer: wait for the scroll bars those rows bring.
-    QElapsedTimer waited;
-    waited.start();
-    while (!(Left()->verticalScrollBar()->isVisible() && Right()->verticalScrollBar()->isVisible())
-           && waited.elapsed() < 5000)
-        QApplication::processEvents(QEventLoop::AllEvents, 50);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return Left()->verticalScrollBar()->isVisible() && Right()->verticalScrollBar()->isVisible(); }, 5000));
     for (const GuiResultPane* pane : {Left(), Right()}) {
         EXPECT_TRUE(pane->verticalScrollBar()->isVisible());
         EXPECT_GT(pane->header()->sectionSize(ResultTableModel::NameColumn), 250);

@@ -16,7 +16,10 @@
 #include <QFile>
 #include <QLabel>
 #include <QMouseEvent>
+#include <QSignalSpy>
+#include <QTest>
 #include <gtest/gtest.h>
+#include <atomic>
 #include <memory>
 #include <thread>
 
@@ -153,8 +156,7 @@ TEST(Splash, HandsOverAfterTwoSeconds)
     splash.show();
     QElapsedTimer clock;
     clock.start();
-    while (handedOver == 0 && clock.elapsed() < 5000)
-        QApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return handedOver != 0; }, 5000));
     EXPECT_EQ(handedOver, 1);
     // Timers may fire a little early; the splash stays for about two seconds, not a moment.
     EXPECT_GE(clock.elapsed(), frmSplash::DisplayMs * 3 / 4);
@@ -189,21 +191,21 @@ TEST(SingleInstance, ASecondInstanceBringsTheFirstToTheFront)
     const QString title = QStringLiteral("Parvex test %1").arg(QCoreApplication::applicationPid());
     GuiSingleInstance first(title);
     ASSERT_TRUE(first.Listen());
-    int requests = 0;
-    QObject::connect(&first, &GuiSingleInstance::ShowRequested, [&] { ++requests; });
+    QSignalSpy requests(&first, &GuiSingleInstance::ShowRequested);
 
     // The second instance blocks while it asks; the first answers from its event loop.
+    std::atomic<bool> asked = false;
     bool found = false;
-    std::thread second([&] { found = GuiSingleInstance(title).AskRunningInstanceToShow(3000); });
-    QElapsedTimer clock;
-    clock.start();
-    while (requests == 0 && clock.elapsed() < 5000)
-        QApplication::processEvents(QEventLoop::WaitForMoreEvents, 20);
-    for (int i = 0; i < 20; ++i)
-        QApplication::processEvents(QEventLoop::AllEvents, 10);
+    std::thread second([&] {
+        found = GuiSingleInstance(title).AskRunningInstanceToShow(3000);
+        asked = true;
+    });
+    EXPECT_TRUE(requests.wait(5000));
+    // The answer goes out from this thread's event loop while the second instance still waits for it.
+    EXPECT_TRUE(QTest::qWaitFor([&] { return asked.load(); }, 5000));
     second.join();
     EXPECT_TRUE(found);
-    EXPECT_EQ(requests, 1);
+    EXPECT_EQ(requests.size(), 1);
 
     // Another title (another version) finds nobody and starts normally.
     bool other = true;

@@ -11,8 +11,6 @@
 
 namespace {
 
-QString U(const char* text) { return QString::fromUtf8(text); }
-
 struct Result
 {
     int exitCode = -1;

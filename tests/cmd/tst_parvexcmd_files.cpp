@@ -16,10 +16,6 @@ namespace {
 
 constexpr qint64 Noon = 1685620800; // 2023-06-01 12:00 UTC
 
-QString U(const char* text) { return QString::fromUtf8(text); }
-
-[[maybe_unused]] void PrintTo(const QString& text, std::ostream* os) { *os << '"' << text.toStdString() << '"'; }
-
 struct Result
 {
     int exitCode = -1;

@@ -15,9 +15,6 @@
 #include <memory>
 #include <ostream>
 
-// Readable failure output for texts.
-inline void PrintTo(const QString& text, std::ostream* os) { *os << '"' << text.toStdString() << '"'; }
-
 // Sets the cancel flag at the Nth pump: cancellation at a chosen point of a run.
 class CancellingPump final : public EventPump
 {

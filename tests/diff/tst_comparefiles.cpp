@@ -28,11 +28,6 @@ namespace {
 using Icon = UserDialogs::Icon;
 constexpr qint64 Noon = 1685620800; // 2023-06-01 12:00 UTC
 
-QString U(const char* text) { return QString::fromUtf8(text); }
-
-// Texts in failure reports as text, not as arrays of UTF-16 units.
-[[maybe_unused]] void PrintTo(const QString& text, std::ostream* os) { *os << '"' << text.toStdString() << '"'; }
-
 enum Row { SizeRow, DateRow, VersionRow, ContentsRow, CrcRow, ShaRow };
 enum Column { Method, FileOne, FileTwo, Result };
 

@@ -22,8 +22,6 @@
 
 namespace {
 
-QString U(const char* s) { return QString::fromUtf8(s); }
-
 // The red (and underlined) stretches of a detail box, as "text" or "_text_".
 QStringList RedRuns(const QTextEdit* box)
 {

@@ -9,8 +9,6 @@
 
 namespace {
 
-QString U(const char* s) { return QString::fromUtf8(s); }
-
 // A side written compactly: a line number, "-" for a filler row; "+" marks the addition colour and "~"
 // the change colour ("3+", "-~").
 std::vector<QString> Side(const std::vector<AlignedRow>& rows)

@@ -2,6 +2,7 @@
 #include "Tmpfs.h"
 #include "../sync/SyncFixture.h"
 #include "TestSupport.h"
+#include "Unprivileged.h"
 #include "base/ErrorHandler.h"
 #include "base/ProgressSink.h"
 #include "platform/ParvexLib.h"
@@ -18,7 +19,6 @@
 #include <csignal>
 #include <deque>
 #include <functional>
-#include <grp.h>
 #include <sys/mount.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -31,10 +31,7 @@ using Kind = FileOpRunner::Kind;
 using Icon = UserDialogs::Icon;
 using Answer = UserDialogs::Answer;
 
-constexpr uid_t Nobody = 65534;
 const QString CrLf = QStringLiteral("\r\n");
-
-QString U(const char* text) { return QString::fromUtf8(text); }
 
 QStringList Entries(const QString& folder)
 {
@@ -57,26 +54,6 @@ bool IsFolder(const QString& path)
     const QFileInfo info(path);
     return info.isDir() && !info.isSymLink();
 }
-
-// Runs body in a forked child, optionally as the unprivileged user "nobody" when the tests run as root
-// (root passes every permission check); answers its exit code: 0 when everything held, else the number of
-// the first failed check.
-int InChild(const std::function<int()>& body, bool unprivileged)
-{
-    const pid_t child = ::fork();
-    if (child == 0) {
-        if (unprivileged && ::geteuid() == 0
-            && (::setgroups(0, nullptr) != 0 || ::setgid(Nobody) != 0 || ::setuid(Nobody) != 0))
-            ::_exit(100);
-        ::_exit(body());
-    }
-    int status = 0;
-    if (child < 0 || ::waitpid(child, &status, 0) != child || !WIFEXITED(status))
-        return 101;
-    return WEXITSTATUS(status);
-}
-
-int AsNobody(const std::function<int()>& body) { return InChild(body, true); }
 
 int Quietly(const QString& program, const QStringList& arguments)
 {
@@ -567,7 +544,7 @@ TEST_F(RowOpsTest, AnUnwritableTargetGivesApiErrorAndChangesNothing)
     const RowIndexes selected{0};
     ::chmod(QFile::encodeName(dir.path()).constData(), 0755);
     // The right folder stays root's: the unprivileged user may read it but not write to it.
-    const int failed = AsNobody([&]() -> int {
+    const int failed = RunAsNobody([&]() -> int {
         const Outcome outcome = CopyFilesToOtherDirAndLVW(Services(), {rows, selected, left}, Placeholders(1), right, false, false);
         if (!outcome.cancelled)
             return 1;
@@ -881,7 +858,7 @@ TEST_F(RowOpsTest, NewSubFolderIsCreatedOnceAndEveryRefusalIsSaid)
     // A parent the user may not write to.
     dialogs.clear();
     ::chmod(QFile::encodeName(dir.path()).constData(), 0755);
-    const int failed = AsNobody([&]() -> int {
+    const int failed = RunAsNobody([&]() -> int {
         if (CreateNewSubFolder(dialogs, lib, errors, left, U("Mine")))
             return 1;
         if (dialogs.messages.size() != 1 || dialogs.messages[0].title != U("Unable to Create New Folder"))

@@ -20,9 +20,6 @@
 #include <thread>
 #include <unistd.h>
 
-// Readable failure output for texts.
-void PrintTo(const QString& text, std::ostream* out) { *out << '"' << text.toStdString() << '"'; }
-
 namespace {
 
 // Bound once for the whole run, the way the program binds it at start-up.
@@ -53,8 +50,6 @@ protected:
         return result;
     }
 };
-
-QString U(const char* utf8) { return QString::fromUtf8(utf8); }
 
 // 100-ns ticks since 1601 for a UTC date and time.
 qint64 Ticks(int year, int month, int day, int hour = 0, int minute = 0, int second = 0)

@@ -1,5 +1,7 @@
+#include "KilledChild.h"
 #include "TestSupport.h"
 #include "Tmpfs.h"
+#include "Unprivileged.h"
 #include "base/ProgressSink.h"
 #include "platform/FileOps.h"
 
@@ -11,7 +13,6 @@
 #include <gtest/gtest.h>
 #include <csignal>
 #include <functional>
-#include <grp.h>
 #include <sys/mount.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -22,8 +23,6 @@ using FileOps::Result;
 using Reason = FileOps::Skipped::Reason;
 
 namespace {
-
-constexpr uid_t Nobody = 65534;
 
 QByteArray Native(const QString& path) { return QFile::encodeName(path); }
 
@@ -60,27 +59,11 @@ QStringList Entries(const QString& folder)
     return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
 }
 
-// Runs body in a forked child, optionally as the unprivileged user "nobody" (permissions do not apply to
-// root); answers its exit code: 0 when everything held, else the number of the first check that failed.
-int InChild(const std::function<int()>& body, bool unprivileged = false)
-{
-    const pid_t child = ::fork();
-    if (child == 0) {
-        if (unprivileged && ::geteuid() == 0 && (::setgroups(0, nullptr) != 0 || ::setgid(Nobody) != 0 || ::setuid(Nobody) != 0))
-            ::_exit(100);
-        ::_exit(body());
-    }
-    int status = 0;
-    if (child < 0 || ::waitpid(child, &status, 0) != child || !WIFEXITED(status))
-        return 101;
-    return WEXITSTATUS(status);
-}
-
 // An ordinary user running the tests owns the folders already.
 void GiveToNobody(const QString& path)
 {
     if (::geteuid() == 0) {
-        ASSERT_EQ(::chown(Native(path).constData(), Nobody, Nobody), 0);
+        ASSERT_EQ(::chown(Native(path).constData(), NobodyUid, NobodyUid), 0);
     }
 }
 
@@ -396,32 +379,16 @@ TEST_F(FileOpsTest, KillInTheMiddleOfACopyLeavesTheOldTargetWhole)
     const QByteArray data(48 << 20, 'n');
     dir.createFile(QStringLiteral("src/big"), data);
     dir.createFile(QStringLiteral("dst/big"), "old target");
-    int started[2];
-    int never[2];
-    ASSERT_EQ(::pipe(started), 0);
-    ASSERT_EQ(::pipe(never), 0);
-    const pid_t child = ::fork();
-    if (child == 0) {
+    const KilledChild child = KillChildAtStop([&](const std::function<void()>& stop) {
         FileOps::Control control;
         control.onProgress = [&](const FileOps::Progress& p) {
-            if (p.bytesDone == 0)
-                return;
-            char byte = 1;
-            (void)!::write(started[1], &byte, 1);
-            (void)!::read(never[0], &byte, 1); // blocks until the parent kills us
+            if (p.bytesDone != 0)
+                stop();
         };
         FileOps::Copy({Src(QStringLiteral("big"))}, Dst(), control);
-        ::_exit(0);
-    }
-    ASSERT_GT(child, 0);
-    char byte = 0;
-    ASSERT_EQ(::read(started[0], &byte, 1), 1);
-    ::kill(child, SIGKILL);
-    int status = 0;
-    ASSERT_EQ(::waitpid(child, &status, 0), child);
-    EXPECT_TRUE(WIFSIGNALED(status));
-    for (int fd : {started[0], started[1], never[0], never[1]})
-        ::close(fd);
+    });
+    ASSERT_TRUE(child.reachedStop);
+    EXPECT_TRUE(child.killed);
 
     EXPECT_EQ(FileBytes(Dst(QStringLiteral("big"))), "old target");
     // The half copy exists only under its hidden temporary name.

@@ -1,3 +1,4 @@
+#include "KilledChild.h"
 #include "TestSupport.h"
 #include "Tmpfs.h"
 #include "Unprivileged.h"
@@ -60,19 +61,6 @@ QStringList Temporaries(const QString& folder)
 QStringList Entries(const QString& folder)
 {
     return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
-}
-
-// Runs body in a forked child (a limit set there stays there) and answers its exit code: 0 when every
-// check held, else the number of the first one that failed.
-int InOwnProcess(const std::function<int()>& body)
-{
-    const pid_t child = ::fork();
-    if (child == 0)
-        ::_exit(body());
-    int status = 0;
-    if (child < 0 || ::waitpid(child, &status, 0) != child || !WIFEXITED(status))
-        return 101;
-    return WEXITSTATUS(status);
 }
 
 // Points an environment variable elsewhere for the life of the object.
@@ -218,32 +206,16 @@ TEST_F(FileOpsPathsTest, CopyAsKeepsTheOldTargetWholeWhenKilledFullOrUnreadable)
     const QByteArray data(48 << 20, 'n');
     const QString big = dir.createFile(QStringLiteral("src/big"), data);
     dir.createFile(QStringLiteral("dst/Other"), "old target");
-    int started[2];
-    int never[2];
-    ASSERT_EQ(::pipe(started), 0);
-    ASSERT_EQ(::pipe(never), 0);
-    const pid_t child = ::fork();
-    if (child == 0) {
+    const KilledChild child = KillChildAtStop([&](const std::function<void()>& stop) {
         FileOps::Control control;
         control.onProgress = [&](const FileOps::Progress& p) {
-            if (p.bytesDone == 0)
-                return;
-            char byte = 1;
-            (void)!::write(started[1], &byte, 1);
-            (void)!::read(never[0], &byte, 1); // blocks until the parent kills us
+            if (p.bytesDone != 0)
+                stop();
         };
         FileOps::CopyAs(big, Dst(QStringLiteral("Other")), control);
-        ::_exit(0);
-    }
-    ASSERT_GT(child, 0);
-    char byte = 0;
-    ASSERT_EQ(::read(started[0], &byte, 1), 1);
-    ::kill(child, SIGKILL);
-    int status = 0;
-    ASSERT_EQ(::waitpid(child, &status, 0), child);
-    EXPECT_TRUE(WIFSIGNALED(status));
-    for (int fd : {started[0], started[1], never[0], never[1]})
-        ::close(fd);
+    });
+    ASSERT_TRUE(child.reachedStop);
+    EXPECT_TRUE(child.killed);
     EXPECT_EQ(FileBytes(Dst(QStringLiteral("Other"))), "old target");
     const QStringList left = Entries(Dst());
     ASSERT_EQ(left.size(), 2);
@@ -251,7 +223,7 @@ TEST_F(FileOpsPathsTest, CopyAsKeepsTheOldTargetWholeWhenKilledFullOrUnreadable)
     EXPECT_EQ(left[1], QStringLiteral("Other"));
     ASSERT_TRUE(FileOps::DeletePermanently({Dst(left[0])}).ok());
 
-    const int failed = InOwnProcess([&] {
+    const int failed = InChild([&] {
         std::signal(SIGXFSZ, SIG_IGN);
         struct rlimit limit {64 << 10, 64 << 10};
         if (::setrlimit(RLIMIT_FSIZE, &limit) != 0)

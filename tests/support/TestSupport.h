@@ -4,8 +4,9 @@
 #include <QDateTime>
 #include <QString>
 #include <QStringList>
-#include <initializer_list>
 #include <QTemporaryDir>
+#include <initializer_list>
+#include <ostream>
 
 class AppContext;
 class ParvexLib;
@@ -43,8 +44,14 @@ void BindTestLibrary(AppContext& ctx);
 // The bytes of a file; "<unreadable>" when it cannot be read (a file that must be missing is tested so).
 QByteArray FileBytes(const QString& file);
 
-// A list of texts written as literals (UTF-8); the project builds without implicit casts from char*.
+// A text written as a literal (UTF-8); the project builds without implicit casts from char*.
+inline QString U(const char* text) { return QString::fromUtf8(text); }
+
+// A list of texts written as literals (UTF-8).
 QStringList Strings(std::initializer_list<const char*> texts);
+
+// Failed comparisons show a text as text, not as the bytes of a QString.
+inline void PrintTo(const QString& text, std::ostream* os) { *os << '"' << text.toStdString() << '"'; }
 
 // Copies the freshly built parvexcmd and helper library into dir's folder "bin", so that the program's
 // application folder (and so its parvex.ini) is the test's own; answers that folder.

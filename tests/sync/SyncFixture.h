@@ -1,5 +1,7 @@
 #pragma once
 
+#include "TestSupport.h"
+
 #include "compare/ResultList.h"
 #include "platform/DriveQueries.h"
 
@@ -12,9 +14,6 @@
 #include <optional>
 #include <utility>
 #include <vector>
-
-// Texts in failure reports as text, not as arrays of UTF-16 units.
-inline void PrintTo(const QString& text, std::ostream* os) { *os << '"' << text.toStdString() << '"'; }
 
 // Drive queries that answer from tables where a test filled them and ask the system otherwise, and
 // record what was asked. Free space is looked up by the drive text exactly as the caller passes it.

@@ -1,5 +1,6 @@
 #include "FakeUserDialogs.h"
 #include "SyncFixture.h"
+#include "KilledChild.h"
 #include "TestSupport.h"
 
 #include "app/AppContext.h"
@@ -24,8 +25,6 @@ namespace {
 
 using Icon = UserDialogs::Icon;
 constexpr qint64 Noon = 1685620800; // 2023-06-01 12:00 UTC
-
-QString U(const char* text) { return QString::fromUtf8(text); }
 
 QStringList Temporaries(const QString& folder)
 {
@@ -164,33 +163,17 @@ TEST_F(FileSyncTest, AKilledReplacementLeavesTheOldTargetWhole)
     const QByteArray data(32 << 20, 'n');
     files.createFile(U("one/report.txt"), data);
     const QByteArray before = FileBytes(two);
-    int started[2];
-    int never[2];
-    ASSERT_EQ(::pipe(started), 0);
-    ASSERT_EQ(::pipe(never), 0);
-    const pid_t child = ::fork();
-    if (child == 0) {
+    const KilledChild child = KillChildAtStop([&](const std::function<void()>& stop) {
         FileOps::Control control;
         control.onProgress = [&](const FileOps::Progress& p) {
-            if (p.bytesDone == 0)
-                return;
-            char byte = 1;
-            (void)!::write(started[1], &byte, 1);
-            (void)!::read(never[0], &byte, 1); // blocks until the parent kills us
+            if (p.bytesDone != 0)
+                stop();
         };
         SynchronizeFile({dialogs, ctx.Errors(), DriveQueries::System()}, one, two, FileSyncDirection::FileTwoSameAsFileOne,
                         control);
-        ::_exit(0);
-    }
-    ASSERT_GT(child, 0);
-    char byte = 0;
-    ASSERT_EQ(::read(started[0], &byte, 1), 1);
-    ::kill(child, SIGKILL);
-    int status = 0;
-    ASSERT_EQ(::waitpid(child, &status, 0), child);
-    EXPECT_TRUE(WIFSIGNALED(status));
-    for (int fd : {started[0], started[1], never[0], never[1]})
-        ::close(fd);
+    });
+    ASSERT_TRUE(child.reachedStop);
+    EXPECT_TRUE(child.killed);
     // The old file keeps its name and bytes; the half copy lies only under a hidden temporary name.
     EXPECT_EQ(FileBytes(two), before);
     EXPECT_EQ(FileBytes(one), data);

@@ -22,8 +22,6 @@
 
 namespace {
 
-QString U(const char* s) { return QString::fromUtf8(s); }
-
 // 100-ns ticks since 1601 of a local date at noon.
 qint64 TicksOf(const QDate& date)
 {

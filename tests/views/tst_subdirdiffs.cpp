@@ -20,8 +20,6 @@ namespace {
 
 const qint64 Noon = QDateTime(QDate(2023, 5, 4), QTime(12, 0, 0), Qt::UTC).toSecsSinceEpoch();
 
-QString U(const char* text) { return QString::fromUtf8(text); }
-
 class Answers final : public ConfirmationAsker
 {
 public:
