@@ -50,6 +50,13 @@ QAction* GuiCommandRegistry::Appearance(const char* nameText, const char* captio
     return action;
 }
 
+QString GuiCommandRegistry::CommandOf(const QString& name) const
+{
+    if (const auto it = m_commandOf.constFind(name); it != m_commandOf.constEnd())
+        return *it;
+    return m_actions.contains(name) ? name : QString();
+}
+
 void GuiCommandRegistry::SetHandler(const QString& command, std::function<void()> handler,
                                     std::function<bool()> enabledWhen)
 {

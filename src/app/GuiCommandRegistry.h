@@ -43,6 +43,9 @@ public:
     // Gives command its handler; enabledWhen (optional) is asked by RefreshEnabled.
     void SetHandler(const QString& command, std::function<void()> handler, std::function<bool()> enabledWhen = {});
     bool HasHandler(const QString& command) const { return m_handlers.contains(command); }
+    // The command that the action named name runs: itself for a command, its command for an appearance;
+    // empty for a name the registry does not know.
+    QString CommandOf(const QString& name) const;
 
     // The command's action or an appearance, by object name; nullptr when there is none.
     QAction* Action(const QString& name) const { return m_actions.value(name, nullptr); }
