@@ -15,6 +15,7 @@
 #include "views/CViewSelections.h"
 
 #include <QString>
+#include <functional>
 #include <memory>
 
 class UserDialogs;
@@ -87,9 +88,20 @@ public:
         return {m_compare, m_syncSettings, m_viewSelections, m_sounds, m_diffOptions, m_mainOptions};
     }
 
+    // A window that changed settings from its own menus or dialogs (the method wizard, the differences
+    // options) says so here, so that the main window's check marks show the same settings. One listener,
+    // the main window; an empty function removes it.
+    void SetSettingsChangedListener(std::function<void()> listener) { m_settingsChanged = std::move(listener); }
+    void SettingsChanged() const
+    {
+        if (m_settingsChanged)
+            m_settingsChanged();
+    }
+
     // Process-wide objects are added below as their classes land; each is created in the constructor.
 
 private:
+    std::function<void()> m_settingsChanged;
     QString m_appFolder;
     QString m_assetFolder;
     QString m_startUpFolder;

@@ -68,10 +68,12 @@ frmMain::frmMain(AppContext& ctx, QWidget* parent) : QMainWindow(parent), m_ctx(
     // Before any comparison there are no totals to show, only the view type.
     SetPanelText(4, ViewTypeText(CurrentViewType()));
     m_cboSource->setFocus();
+    m_ctx.SetSettingsChangedListener([this] { RefreshOptionMarks(); });
 }
 
 frmMain::~frmMain()
 {
+    m_ctx.SetSettingsChangedListener({});
     // The panes outlive this body (QWidget deletes its children later) but the hold lists do not.
     m_sourceModel->Reset(PaneRows{});
     m_targetModel->Reset(PaneRows{});

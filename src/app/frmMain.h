@@ -64,8 +64,6 @@ public:
     Q_DISABLE_COPY_MOVE(frmMain)
 
     static QString Caption();
-    // The text a folder box shows while no folder has been chosen.
-    static QString FolderPromptText() { return QStringLiteral("Press the folder icon with three dots -->"); }
 
     // The hold lists: every row pair of the last comparison (or the single "No Comparison Results" row).
     ResultList& HoldSource() { return m_results.holdSource; }
@@ -113,6 +111,8 @@ public:
     bool MenusEnabled() const override;
     // Enables or disables the five top-level menus while a long operation runs.
     void SetMenusEnabled(bool enabled) override;
+    // Closes the window when the user asked to leave during a long operation and none runs any more.
+    void CloseIfAsked();
 
     // Status bar panels 1 .. 4.
     QString PanelText(int panel) const;

@@ -54,11 +54,8 @@ void frmMain::CompareDirs(bool byUserCommand, bool byToolbar)
     } catch (...) {
         m_ctx.Errors().HandleUnexpectedError(QStringLiteral("frmMain.CompareDirs"));
     }
-    if (m_closeAfterRun) {
-        // The user already said yes to leaving.
-        m_closeAfterRun = false;
-        ExitWithoutAsking();
-    }
+    // The user already said yes to leaving.
+    CloseIfAsked();
 }
 
 // The progress window names ESC as the way out, but a click on this window during the run takes the

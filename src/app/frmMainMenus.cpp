@@ -110,4 +110,17 @@ void frmMain::SetMenusEnabled(bool enabled)
     for (const char* name : {"mnuFile", "mnuOptions", "mnuSelect", "mnuView", "mnuHelp"})
         if (QMenu* menu = TopMenu(QString::fromLatin1(name)))
             menu->menuAction()->setEnabled(enabled);
+    // The user said yes to leaving while a long operation ran (a synchronisation, a file operation, a
+    // differences run): the window closes once control is back in the event loop, unless another
+    // operation has started meanwhile (a comparison after a synchronisation), whose end closes it.
+    if (enabled && m_closeAfterRun)
+        QMetaObject::invokeMethod(this, [this] { CloseIfAsked(); }, Qt::QueuedConnection);
+}
+
+void frmMain::CloseIfAsked()
+{
+    if (!m_closeAfterRun || !MenusEnabled())
+        return;
+    m_closeAfterRun = false;
+    ExitWithoutAsking();
 }

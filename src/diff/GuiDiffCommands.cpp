@@ -23,6 +23,7 @@ GuiDiffCommands::GuiDiffCommands(AppContext& ctx, GuiResultsFrame& frame, GuiCom
 void GuiDiffCommands::RefreshMarks()
 {
     ::RefreshOptionMarks([this](const QString& name) { return m_registry.Action(name); }, m_ctx.SettingOwners());
+    m_ctx.SettingsChanged();
 }
 
 void GuiDiffCommands::ShowFileDiffs()

@@ -130,6 +130,7 @@ void frmSyncWizard::Confirm()
         m_ctx.SyncSettings().SetSyncMethod(m_method->SelectedMethod());
         if (m_menuItems)
             RefreshOptionMarks(m_menuItems, m_ctx.SettingOwners());
+        m_ctx.SettingsChanged();
         m_proceed = true;
     } catch (...) {
         m_ctx.Errors().HandleUnexpectedError(QStringLiteral("frmSyncWizard.OKButton_Click"));

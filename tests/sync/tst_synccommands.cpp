@@ -12,6 +12,7 @@
 #include <QDirIterator>
 #include <QFile>
 #include <QProcess>
+#include <QTest>
 #include <QTreeView>
 #include <map>
 #include <ostream>
@@ -316,4 +317,28 @@ TEST_F(SyncCommandsTest, TheWindowAndParvexcmdPlanTheSameStepsAndWriteTheSameRec
     ASSERT_EQ(windowRecord.size(), 773);
     ASSERT_EQ(cmdRecord.size(), 773);
     EXPECT_EQ(windowRecord.mid(518), cmdRecord.mid(518));
+}
+
+// A user who closes the main window while a synchronisation runs is not refused: the run goes on to its
+// end (a synchronisation stopped half way helps no one), then the window closes.
+TEST_F(SyncCommandsTest, ClosingTheWindowDuringARunClosesItWhenTheRunEnds)
+{
+    window->show();
+    Folders(left.path(), right.path());
+    Compare();
+    ctx->MainOptions().ShowSynchronizeConfirmations = true;
+    ctx->MainOptions().AutoCompareAfterSync = false;
+    Sync().SetPlanConfirmation([&](const std::vector<SyncStep>&) {
+        // The user's close arrives once the run has the menus: it is deferred, not refused.
+        QMetaObject::invokeMethod(window.get(), [&] {
+            EXPECT_FALSE(window->MenusEnabled());
+            dialogs.answers.push_back(UserDialogs::Answer::Yes);
+            EXPECT_FALSE(window->close());
+            EXPECT_TRUE(window->isVisible());
+        }, Qt::QueuedConnection);
+        return true;
+    });
+    Run("mnuFileAutoSynch");
+    ExpectRightSameAsLeft();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !window->isVisible(); }));
 }

@@ -338,3 +338,20 @@ TEST_F(CustomSyncTest, CancelAndEscapeStoreNothing)
     editor.exec();
     EXPECT_EQ(ctx.SyncSettings().AllRules(), rules);
 }
+
+// Opened from another window (the sub-folder differences window, with menus of its own), the wizard's
+// choice still moves the main window's marks: both windows show one set of settings.
+TEST_F(SyncWizardMenuTest, AWizardOfAnotherWindowMovesTheMainWindowsMarksToo)
+{
+    Item("mnuOptionsSyncReplaceOlderCopyOrphans")->trigger();
+    bool selectedOnly = false;
+    OnNextModal([](QDialog* wizard) {
+        Choose(wizard, "cboSyncMethod", QStringLiteral("Add Orphan Objects to Left Folder"));
+        Click(wizard, "OKButton");
+    });
+    const ActionByName otherWindowsItems = [](const QString&) -> QAction* { return nullptr; };
+    EXPECT_TRUE(frmSyncWizard::Ask(*ctx, window.get(), LeftFolder, RightFolder, selectedOnly, otherWindowsItems));
+    EXPECT_EQ(ctx->SyncSettings().SyncMethod(), S::AddOrphansToLeft);
+    EXPECT_TRUE(Item("mnuOptionsSyncAddOrphansToLeft")->isChecked());
+    EXPECT_FALSE(Item("mnuOptionsSyncReplaceOlderCopyOrphans")->isChecked());
+}
