@@ -2,6 +2,7 @@
 
 #include "app/AppContext.h"
 #include "base/UserDialogs.h"
+#include "compare/CompareRun.h"
 
 #include <QComboBox>
 #include <QScopeGuard>
@@ -20,7 +21,7 @@ void frmMain::BuildFolderBox(QComboBox* box)
     box->setMaxCount(20);
     box->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
     box->setMinimumContentsLength(12);
-    box->addItem(FolderPromptText());
+    box->addItem(FolderPathPrompt());
     box->setAcceptDrops(true);
     box->lineEdit()->setAcceptDrops(true);
     box->installEventFilter(this);
@@ -50,7 +51,7 @@ void frmMain::OnFolderTextChanged()
 {
     // The prompt reads from its start, where it says what to do.
     for (QComboBox* box : {m_cboSource, m_cboTarget})
-        if (box->currentText() == FolderPromptText() && box->lineEdit()->cursorPosition() != 0)
+        if (box->currentText() == FolderPathPrompt() && box->lineEdit()->cursorPosition() != 0)
             box->lineEdit()->setCursorPosition(0);
     if (PopulatingFolderCombos || m_replacingFolderTexts || !MenusEnabled())
         return;
@@ -79,7 +80,7 @@ void frmMain::BrowseForFolder(bool source)
     if (!MenusEnabled())
         return;
     QComboBox* box = source ? m_cboSource : m_cboTarget;
-    const QString current = box->currentText() == FolderPromptText() ? QString() : box->currentText();
+    const QString current = box->currentText() == FolderPathPrompt() ? QString() : box->currentText();
     const QString chosen = m_ctx.Dialogs().PickFolder(
         source ? QStringLiteral("Select the Left Folder") : QStringLiteral("Select the Right Folder"), current);
     if (chosen.isEmpty())

@@ -1,8 +1,11 @@
 #include "settings/FolderLists.h"
 
+#include "compare/CompareRun.h"
 #include "platform/CIniFile.h"
 
 namespace FolderLists {
+
+QString Placeholder() { return FolderPathPrompt(); }
 
 namespace {
 QString DirKey(int i) { return QStringLiteral("Dir") + QString::number(i); }

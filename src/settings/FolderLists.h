@@ -13,8 +13,9 @@ namespace FolderLists {
 constexpr int MaxFolders = 20;
 inline QString SourceSection() { return QStringLiteral("Source"); }
 inline QString TargetSection() { return QStringLiteral("Target"); }
-// The item a folder box shows while its list is empty; never an entry of a list.
-inline QString Placeholder() { return QStringLiteral("Press the folder icon with three dots -->"); }
+// The item a folder box shows while its list is empty (the comparison's folder prompt); never an entry
+// of a list.
+QString Placeholder();
 
 // path with a trailing "/" (an empty path stays empty).
 QString WithTrailingSlash(const QString& path);

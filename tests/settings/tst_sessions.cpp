@@ -1,5 +1,6 @@
 #include "../app/MainWindowFixture.h"
 
+#include "compare/CompareRun.h"
 #include "model/FilterStore.h"
 #include "platform/CIniFile.h"
 #include "settings/SessionFile.h"
@@ -218,7 +219,7 @@ TEST_F(SessionTest, AFileThatIsNoSessionIsRefusedAndChangesNothing)
     dialogs.clear();
     Load(sessions.createFile(QStringLiteral("small.pvs"), "[Options]\r\nCompareSubFolders=False\r\n"));
     EXPECT_FALSE(ctx->Compare().CompareSubFolders());
-    EXPECT_EQ(Items("cboSourcePath"), QStringList{frmMain::FolderPromptText()});
+    EXPECT_EQ(Items("cboSourcePath"), QStringList{FolderPathPrompt()});
 }
 
 TEST_F(SessionTest, FailuresAreReportedUnderTheCommandAndLoseNothing)
