@@ -1,14 +1,13 @@
 #include "fileops/SubFolderRows.h"
 
 #include "base/ErrorHandler.h"
+#include "base/Path.h"
 #include "base/UserDialogs.h"
 #include "compare/RowFormat.h"
-#include "model/CDir.h"
 #include "platform/ParvexLib.h"
+#include "platform/PathOpen.h"
 #include "sync/SyncPlan.h"
 
-#include <QFile>
-#include <QFileInfo>
 #include <QHash>
 #include <sys/stat.h>
 
@@ -19,10 +18,10 @@ using Kind = FileOpRunner::Kind;
 
 const QString CrLf = QStringLiteral("\r\n");
 
-QString WithSlash(const QString& folder)
-{
-    return folder.isEmpty() || folder.endsWith(QLatin1Char('/')) ? folder : folder + QLatin1Char('/');
-}
+QString WithSlash(const QString& folder) { return Path::WithSlash(folder); }
+
+// lstat of a path of any length and any bytes.
+bool LinkStat(const QString& path, struct stat& st) { return StatPath(path, st, false); }
 
 ResultRow& At(ResultList& list, int row) { return list[size_t(row)]; }
 
@@ -34,7 +33,7 @@ bool InRange(const SubFolderRows& rows, int row)
 // The path of target below base, for the row that now stands for it.
 QString Relative(const QString& base, const QString& target)
 {
-    return target.startsWith(base) ? target.mid(base.size()) : QFileInfo(target).fileName();
+    return target.startsWith(base) ? target.mid(base.size()) : Path(target).FileName();
 }
 
 // Whether the object at path is still a file or link, as the row says it is: a folder that took its
@@ -42,7 +41,7 @@ QString Relative(const QString& base, const QString& target)
 bool StillAFile(const QString& path)
 {
     struct stat st {};
-    if (lstat(QFile::encodeName(path).constData(), &st) != 0)
+    if (!LinkStat(path, st))
         return true; // gone: the operation itself says so
     return !S_ISDIR(st.st_mode);
 }
@@ -208,7 +207,7 @@ bool RefreshSubFolderRows(SubFolderRows& rows)
                 continue;
             struct stat st {};
             const QString path = (left ? rows.leftFolder : rows.rightFolder) + row.text;
-            if (lstat(QFile::encodeName(path).constData(), &st) != 0) {
+            if (!LinkStat(path, st)) {
                 row = ResultRow();
                 changed = true;
                 continue;
@@ -318,8 +317,9 @@ Outcome RunSubFolderOp(const RowOpServices& services, SubFolderRows& rows, SubFo
             if (target.isEmpty()) {
                 paths << path;
             } else {
-                const QString folder = QFileInfo(target).absolutePath();
-                if (!QFileInfo(folder).isDir())
+                const QString folder = Path(target).ParentPath().Text();
+                struct stat st {};
+                if (!StatPath(folder, st, true) || !S_ISDIR(st.st_mode))
                     FileOps::MakeFolders(folder);
                 transfers.emplace_back(path, target);
             }

@@ -4,6 +4,7 @@
 #include "base/Failure.h"
 #include "base/Path.h"
 #include "model/PathUtils.h"
+#include "platform/FileOps.h"
 #include "platform/Volume.h"
 
 #include <cerrno>
@@ -84,24 +85,15 @@ int CDir::CreateNestedFoldersByPath(const QString& path)
     int levels = 0;
     try {
         const QString full = AddTrailingBackslash(path);
-        QString current;
-        qsizetype start = 0;
-        if (full.startsWith(QLatin1Char('/'))) {
-            current = QStringLiteral("/");
+        if (full.startsWith(QLatin1Char('/')))
             ++levels;
-            start = 1;
-        }
-        while (start < full.size()) {
-            const qsizetype slash = full.indexOf(QLatin1Char('/'), start);
-            const QString piece = full.mid(start, slash - start);
-            start = slash + 1;
-            if (piece.isEmpty())
-                continue; // "//" names no level
-            current += piece + QLatin1Char('/');
-            ++levels;
-            // An existing level, or one that cannot be made, is passed over: the caller checks the result.
-            ::mkdir(EncodeFileName(current).constData(), 0777);
-        }
+        for (const QString& piece : full.split(QLatin1Char('/')))
+            if (!piece.isEmpty()) // "//" names no level
+                ++levels;
+        // The folders are made like every other change to the user's folders; a level that cannot be
+        // made is passed over: the caller checks the result.
+        if (levels > 0)
+            FileOps::MakeFolders(AbsolutePath(full));
     } catch (...) {
     }
     return levels;

@@ -1,12 +1,11 @@
 #include "sync/SyncRun.h"
 
 #include "base/Failure.h"
-#include "model/CDir.h"
+#include "base/Path.h"
+#include "model/FolderListing.h"
 #include "platform/ParvexLib.h"
+#include "platform/PathOpen.h"
 
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -19,10 +18,10 @@ namespace {
 
 using Action = SyncStep::Action;
 
-QString WithSlash(const QString& folder)
-{
-    return folder.isEmpty() || folder.endsWith(QLatin1Char('/')) ? folder : folder + QLatin1Char('/');
-}
+QString WithSlash(const QString& folder) { return Path::WithSlash(folder); }
+
+// lstat of a path of any length and any bytes.
+bool LinkStat(const QString& path, struct stat& st) { return StatPath(path, st, false); }
 
 // The name a row's object has in its folder (a folder row without its "/").
 QString ObjectName(const ResultRow& row) { return row.IsFolder() ? row.text.mid(1) : row.text; }
@@ -54,10 +53,32 @@ void AddRowSteps(std::vector<SyncStep>& plan, const SyncInput& in, const RowInde
     }
 }
 
+bool Exists(const QString& path)
+{
+    struct stat st {};
+    return LinkStat(path, st);
+}
+
+// The names of the real folders (no links) in folder, as the reversible text of their bytes.
+QStringList RealFolderNames(const QString& folder)
+{
+    QStringList names;
+    const FolderListing listing(folder);
+    FolderListing::Details details;
+    for (qsizetype i = 0; i < listing.Count(); ++i) {
+        const FolderListing::Type type = listing.TypeOf(i);
+        if (type == FolderListing::Type::Folder
+            || (type == FolderListing::Type::Unknown && listing.Stat(i, details, nullptr) && !details.link
+                && details.type == FolderListing::Type::Folder))
+            names << listing.Name(i);
+    }
+    return names;
+}
+
 bool IsRealFolder(const QString& path)
 {
     struct stat st {};
-    return lstat(QFile::encodeName(path).constData(), &st) == 0 && S_ISDIR(st.st_mode);
+    return LinkStat(path, st) && S_ISDIR(st.st_mode);
 }
 
 void AddSubFolderSteps(std::vector<SyncStep>& plan, const SyncInput& in, const CSubFolderDiffs& diffs)
@@ -121,7 +142,7 @@ FileOps::Result Failed(int error, const QString& path, const QString& text = {})
 bool StillAsSeen(const SyncStep& step)
 {
     struct stat st {};
-    if (lstat(QFile::encodeName(step.source).constData(), &st) != 0)
+    if (!LinkStat(step.source, st))
         return true; // gone, or not to be looked at: the operation itself says so
     const bool folderRow = !step.inSubFolder && step.text.startsWith(QLatin1Char('/'));
     return S_ISDIR(st.st_mode) == folderRow;
@@ -135,10 +156,10 @@ FileOps::Result Carry(const SyncStep& step, const FileOps::Control& control, QSt
         return step.inSubFolder ? FileOps::DeletePermanently({step.source}, control)
                                 : FileOps::MoveToTrash({step.source}, control);
     }
-    const QString targetFolder = QFileInfo(step.target).absolutePath();
+    const QString targetFolder = Path(step.target).ParentPath().Text();
     if (step.inSubFolder && targetFolder != lastMadeFolder) {
         // A file of a sub-folder below folders the other side lacks: those are made first.
-        if (!QFileInfo(targetFolder).isDir())
+        if (!IsRealFolder(targetFolder))
             if (FileOps::Result made = FileOps::MakeFolders(targetFolder, control); !made.ok())
                 return made;
         lastMadeFolder = targetFolder;
@@ -156,11 +177,11 @@ QString SubFolderTargets::Target(const QString& fromBase, const QString& toBase,
     bool there = true; // the other side has the folder so far
     for (int i = 0; i + 1 < parts.size(); ++i) {
         QString part = parts[i];
-        if (there && !QFileInfo::exists(to + part)) {
+        if (there && !Exists(to + part)) {
             QString found;
             int variants = 0;
             for (const QString& name : Folders(to))
-                if (name.compare(part, Qt::CaseInsensitive) == 0 && !QFileInfo::exists(from + name)) {
+                if (name.compare(part, Qt::CaseInsensitive) == 0 && !Exists(from + name)) {
                     found = name;
                     ++variants;
                 }
@@ -180,8 +201,7 @@ const QStringList& SubFolderTargets::Folders(const QString& folder)
 {
     auto it = m_listed.find(folder);
     if (it == m_listed.end())
-        it = m_listed.emplace(folder, QDir(folder).entryList(QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden
-                                                             | QDir::System | QDir::NoSymLinks)).first;
+        it = m_listed.emplace(folder, RealFolderNames(folder)).first;
     return it->second;
 }
 

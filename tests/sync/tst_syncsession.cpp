@@ -1,7 +1,9 @@
 #include "../compare/CompareFixture.h"
+#include "RawNames.h"
 
 #include "base/ErrorHandler.h"
 #include "platform/DriveQueries.h"
+#include "platform/PathOpen.h"
 #include "sync/SyncHistory.h"
 #include "sync/SyncSession.h"
 
@@ -210,4 +212,64 @@ TEST_F(SyncSessionTest, AnIncompleteSubFolderCopiesWithholdsItsDeletionsAndSaysS
     EXPECT_EQ(FileBytes(RightFile("Docs/new.txt")), "new");
     EXPECT_EQ(FileBytes(RightFile("Docs/right-only.txt")), "keep me");
     EXPECT_EQ(Records(), QStringList{SyncHistory::CompletedWithErrorsText()});
+}
+
+namespace {
+
+// Whether the raw name exists in folder, byte for byte.
+bool HasRawName(const QString& folder, const QByteArray& name)
+{
+    struct stat st {};
+    return ::lstat((EncodeFileName(Path::WithSlash(folder)) + name).constData(), &st) == 0;
+}
+
+QByteArray RawBytes(const QString& folder, const QByteArray& name)
+{
+    const int fd = ::open((EncodeFileName(Path::WithSlash(folder)) + name).constData(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return "(unreadable)";
+    char buffer[256];
+    const ssize_t n = ::read(fd, buffer, sizeof buffer);
+    ::close(fd);
+    return n < 0 ? QByteArray("(unreadable)") : QByteArray(buffer, qsizetype(n));
+}
+
+} // namespace
+
+// Names are bytes: a name that is not UTF-8 is copied, trashed and deleted under its own bytes, at the top
+// and inside a differing sub-folder, and a file below a path of more than 5,000 bytes is copied like any
+// other.
+TEST_F(SyncSessionTest, NamesThatAreNotUtf8AndDeepPathsSurviveAMirrorByteForByte)
+{
+    const RawTreeCleanup cleanLeft(left);
+    const RawTreeCleanup cleanRight(right);
+    const QByteArray odd("\xff\xfe.bin");
+    const QByteArray latin("caf\xe9.txt");
+    CreateRawFile(left, odd, "left odd", T0);
+    CreateRawFile(right, latin, "right only", T0);
+    L(QStringLiteral("Docs/keep.txt"), "keep", T0);
+    R(QStringLiteral("Docs/keep.txt"), "keep", T0);
+    CreateRawFile(left + QStringLiteral("/Docs"), latin, "inside", T0);
+    CreateRawFile(right + QStringLiteral("/Docs"), odd, "gone inside", T0);
+    ASSERT_TRUE(QDir().mkpath(left + QStringLiteral("/Deep")));
+    ASSERT_TRUE(QDir().mkpath(right + QStringLiteral("/Deep")));
+    L(QStringLiteral("Deep/top.txt"), "top", T0);
+    R(QStringLiteral("Deep/top.txt"), "top", T0);
+    const QString bottom = MakeDeepTree(left + QStringLiteral("/Deep"), 26, "deep data", T0);
+    ASSERT_GT(EncodeFileName(bottom).size(), 5000);
+
+    const SyncOutcome outcome = Session(MethodRules(CSyncSettings::MakeRightSameAsLeft));
+    EXPECT_EQ(outcome.end, SyncEnd::Completed);
+    for (const SyncFailure& failure : outcome.failures)
+        ADD_FAILURE() << qPrintable(DisplayFileName(failure.step.text)) << ": " << qPrintable(failure.result.errorText);
+
+    EXPECT_EQ(RawBytes(right, odd), "left odd");
+    EXPECT_FALSE(HasRawName(right, latin)) << "the right-only file went to the trash";
+    EXPECT_TRUE(HasRawName(QString::fromLocal8Bit(qgetenv("XDG_DATA_HOME")) + QStringLiteral("/Trash/files"), latin));
+    EXPECT_EQ(RawBytes(right + QStringLiteral("/Docs"), latin), "inside");
+    EXPECT_FALSE(HasRawName(right + QStringLiteral("/Docs"), odd));
+    const QString copied = right + bottom.mid(left.size());
+    struct stat st {};
+    EXPECT_TRUE(StatPath(copied + QStringLiteral("/deep.txt"), st, false));
+    EXPECT_EQ(st.st_size, 9);
 }
