@@ -30,12 +30,9 @@ QString FailureText(const SyncFailure& failure)
 class GuiSyncCommands::FrontEnd final : public SyncFrontEnd
 {
 public:
-    FrontEnd(GuiSyncCommands& owner, bool confirm) : m_owner(owner), m_confirm(confirm) {}
+    explicit FrontEnd(GuiSyncCommands& owner) : m_owner(owner) {}
 
-    bool ConfirmPlan(const std::vector<SyncStep>& plan, const QStringList&) override
-    {
-        return !m_confirm || m_owner.ConfirmPlan(plan);
-    }
+    bool ConfirmPlan(const std::vector<SyncStep>& plan, const QStringList&) override { return m_owner.ConfirmPlan(plan); }
     bool ConfirmLowSpace(const SpaceCheck&, const QString& text) override
     {
         return m_owner.m_ctx.Dialogs().Message(text, LowDiskSpaceTitle(), UserDialogs::Icon::Information,
@@ -76,7 +73,6 @@ public:
 
 private:
     GuiSyncCommands& m_owner;
-    bool m_confirm;
     frmFileOpProgress* m_progress = nullptr;
 };
 
@@ -154,7 +150,7 @@ void GuiSyncCommands::AutoSynch(bool showConfirmation, bool selectedOnly)
         request.historyEntries = m_ctx.MainOptions().NumSyncLogEntries;
         request.errorLabel = label;
 
-        FrontEnd frontEnd(*this, showConfirmation);
+        FrontEnd frontEnd(*this);
         const SyncOutcome outcome = RunSyncSession(
             request, {m_ctx.Dialogs(), m_ctx.Errors(), DriveQueries::System(), m_ctx.Lib()}, frontEnd);
         if (!outcome.Ran())

@@ -48,16 +48,6 @@ std::map<QString, QString> Tree(const QString& folder)
     return tree;
 }
 
-QStringList Leftovers(const QString& folder)
-{
-    QStringList found;
-    QDirIterator it(folder, {QStringLiteral(".parvex-*")}, QDir::AllEntries | QDir::Hidden | QDir::System,
-                    QDirIterator::Subdirectories);
-    while (it.hasNext())
-        found << it.next();
-    return found;
-}
-
 // A private copy of parvexcmd with its own application folder (and so parvex.ini), and a trash of its own.
 class ParvexCmdSyncTest : public ::testing::Test
 {

@@ -45,12 +45,6 @@ public:
     std::deque<bool> answers;
 };
 
-// Entries of a folder whose name starts with the temporary prefix of a copy.
-QStringList Leftovers(const QString& folder)
-{
-    return QDir(folder).entryList({QStringLiteral(".parvex-*")}, QDir::AllEntries | QDir::Hidden | QDir::System);
-}
-
 } // namespace
 
 class FileCommandsTest : public MainWindowTest

@@ -21,11 +21,6 @@ namespace {
 
 using Conflict = RenameConflict;
 
-QStringList Entries(const QString& folder)
-{
-    return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
-}
-
 struct Expected
 {
     const char* revised;

@@ -33,22 +33,6 @@ using Answer = UserDialogs::Answer;
 
 const QString CrLf = QStringLiteral("\r\n");
 
-QStringList Entries(const QString& folder)
-{
-    return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
-}
-
-// Temporary files a copy left below folder; there must never be one after an operation returned.
-QStringList Temporaries(const QString& folder)
-{
-    QStringList found;
-    QDirIterator it(folder, {QStringLiteral(".parvex-*")}, QDir::AllEntries | QDir::Hidden | QDir::System,
-                    QDirIterator::Subdirectories);
-    while (it.hasNext())
-        found << it.next();
-    return found;
-}
-
 bool IsFolder(const QString& path)
 {
     const QFileInfo info(path);
@@ -493,7 +477,7 @@ TEST_F(RowOpsTest, ACancelHalfWayKeepsWhatWasDoneWholeAndLeavesNoTemporaryFile)
     EXPECT_TRUE(within.cancelled);
     EXPECT_GT(within.result.bytesDone, 0);
     EXPECT_EQ(FileBytes(right + U("large")), "old target");
-    EXPECT_EQ(Temporaries(right), QStringList());
+    EXPECT_EQ(Leftovers(right), QStringList());
     EXPECT_TRUE(dialogs.messages.isEmpty());
 }
 
@@ -518,7 +502,7 @@ TEST_F(RowOpsTest, AFullDiskOrAFileSizeLimitGivesApiErrorAndKeepsTheOldTargetWho
     EXPECT_TRUE(dialogs.messages[0].text.startsWith(QString::number(ENOSPC) + U(" - ") + DescribeSystemError(ENOSPC)))
         << qPrintable(dialogs.messages[0].text);
     EXPECT_EQ(FileBytes(target + U("big")), "old target");
-    EXPECT_EQ(Temporaries(target), QStringList());
+    EXPECT_EQ(Leftovers(target), QStringList());
 
     // Over the process's file size limit on an ordinary folder: the same message with its own number.
     dir.createFile(QStringLiteral("R/big"), "old target");
@@ -535,7 +519,7 @@ TEST_F(RowOpsTest, AFullDiskOrAFileSizeLimitGivesApiErrorAndKeepsTheOldTargetWho
     }, false);
     EXPECT_EQ(failed, 0);
     EXPECT_EQ(FileBytes(right + U("big")), "old target");
-    EXPECT_EQ(Temporaries(right), QStringList());
+    EXPECT_EQ(Leftovers(right), QStringList());
 }
 
 TEST_F(RowOpsTest, AnUnwritableTargetGivesApiErrorAndChangesNothing)

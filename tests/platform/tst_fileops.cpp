@@ -43,22 +43,6 @@ QString LinkText(const QString& path)
 
 void MakeLink(const QString& text, const QString& link) { ASSERT_EQ(::symlink(Native(text).constData(), Native(link).constData()), 0); }
 
-// Every temporary file a copy left below folder; there must never be one after a call returned.
-QStringList Temporaries(const QString& folder)
-{
-    QStringList found;
-    QDirIterator it(folder, {QStringLiteral(".parvex-*")}, QDir::AllEntries | QDir::Hidden | QDir::System,
-                    QDirIterator::Subdirectories);
-    while (it.hasNext())
-        found << it.next();
-    return found;
-}
-
-QStringList Entries(const QString& folder)
-{
-    return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
-}
-
 // An ordinary user running the tests owns the folders already.
 void GiveToNobody(const QString& path)
 {
@@ -146,7 +130,7 @@ TEST_F(FileOpsTest, CopiesATreeWithTimesModesAndLinksAsLinksAndSkipsSpecialFiles
         EXPECT_TRUE(S_ISLNK(Lstat(copy).st_mode)) << link;
         EXPECT_EQ(LinkText(copy), LinkText(Src(QStringLiteral("tree/") + QLatin1String(link)))) << link;
     }
-    EXPECT_EQ(Temporaries(Dst()), QStringList());
+    EXPECT_EQ(Leftovers(Dst()), QStringList());
 
     // One report for the whole list: tree, a.txt, sub, b.bin, ro, three links, the pipe, top.txt.
     ASSERT_FALSE(reports.empty());
@@ -190,7 +174,7 @@ TEST_F(FileOpsTest, CopyMergesFoldersReplacesFilesAndNeverWritesThroughALinkOrOv
     EXPECT_EQ(FileBytes(Dst(QStringLiteral("folderOverFile"))), "a file");
     EXPECT_EQ(FileBytes(Dst(QStringLiteral("fileOverFolder/inside"))), "inside");
     EXPECT_EQ(Entries(dir.file(QStringLiteral("elsewhere"))), QStringList());
-    EXPECT_EQ(Temporaries(Dst()), QStringList());
+    EXPECT_EQ(Leftovers(Dst()), QStringList());
 }
 
 TEST_F(FileOpsTest, FolderIntoItselfOrBelowAndObjectOntoItselfAreRefusedBeforeAnythingHappens)
@@ -302,7 +286,7 @@ TEST_F(FileOpsTest, CancelBetweenFilesAndBetweenChunksKeepsWhatIsDoneWholeAndThe
     EXPECT_GT(within.bytesDone, 0);
     EXPECT_LT(within.bytesDone, 24 << 20);
     EXPECT_EQ(FileBytes(Dst(QStringLiteral("big"))), "old target");
-    EXPECT_EQ(Temporaries(Dst()), QStringList());
+    EXPECT_EQ(Leftovers(Dst()), QStringList());
 }
 
 TEST_F(FileOpsTest, FullDiskKeepsTheOldTargetAndWhatWasCopiedBefore)
@@ -369,7 +353,7 @@ TEST_F(FileOpsTest, ReadErrorsKeepTheOldTargetAndStopAFolderCopyAtTheFailingFile
         for (const QString& name : Entries(Dst(QStringLiteral("tree"))))
             if (name != QStringLiteral("c") && FileBytes(Dst(QStringLiteral("tree/") + name)) != "new " + Native(name))
                 return 3;
-        return Temporaries(Dst()).isEmpty() ? 0 : 4;
+        return Leftovers(Dst()).isEmpty() ? 0 : 4;
     }, true);
     EXPECT_EQ(failed, 0);
 }

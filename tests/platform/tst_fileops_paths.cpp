@@ -47,22 +47,6 @@ QString LinkText(const QString& path)
 
 void MakeLink(const QString& text, const QString& link) { ASSERT_EQ(::symlink(Native(text).constData(), Native(link).constData()), 0); }
 
-// Every temporary file a copy left below folder; there must never be one after a call returned.
-QStringList Temporaries(const QString& folder)
-{
-    QStringList found;
-    QDirIterator it(folder, {QStringLiteral(".parvex-*")}, QDir::AllEntries | QDir::Hidden | QDir::System,
-                    QDirIterator::Subdirectories);
-    while (it.hasNext())
-        found << it.next();
-    return found;
-}
-
-QStringList Entries(const QString& folder)
-{
-    return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
-}
-
 // Points an environment variable elsewhere for the life of the object.
 class ScopedEnv final
 {
@@ -181,7 +165,7 @@ TEST_F(FileOpsPathsTest, CopyAsWritesUnderTheTargetNameReplacingAFileOrALinkAndM
     EXPECT_EQ(FileBytes(Dst(QStringLiteral("Tree/sub/y"))), "y");
     EXPECT_EQ(FileBytes(Dst(QStringLiteral("Tree/keep"))), "keep");
     EXPECT_EQ(Entries(Dst()), Strings({"B", "L", "Tree", "toOutside"}));
-    EXPECT_EQ(Temporaries(Dst()), QStringList());
+    EXPECT_EQ(Leftovers(Dst()), QStringList());
 
     // Refusals, each before anything is written.
     ASSERT_EQ(::link(Native(a).constData(), Native(Dst(QStringLiteral("hard"))).constData()), 0);
@@ -198,7 +182,7 @@ TEST_F(FileOpsPathsTest, CopyAsWritesUnderTheTargetNameReplacingAFileOrALinkAndM
     }
     EXPECT_EQ(FileBytes(Dst(QStringLiteral("B"))), "new");
     EXPECT_EQ(Entries(Src(QStringLiteral("tree/sub"))), Strings({"y"}));
-    EXPECT_EQ(Temporaries(dir.path()), QStringList());
+    EXPECT_EQ(Leftovers(dir.path()), QStringList());
 }
 
 TEST_F(FileOpsPathsTest, CopyAsKeepsTheOldTargetWholeWhenKilledFullOrUnreadable)
@@ -321,7 +305,7 @@ TEST_F(FileOpsPathsTest, MoveAsAcrossFileSystemsDeletesTheSourceOnlyWhenItArrive
     EXPECT_TRUE(full.completed.isEmpty());
     EXPECT_EQ(FileBytes(target + QStringLiteral("/Full")), "old full");
     EXPECT_EQ(FileBytes(source), huge);
-    EXPECT_EQ(Temporaries(target), QStringList());
+    EXPECT_EQ(Leftovers(target), QStringList());
 }
 
 TEST_F(FileOpsPathsTest, MakeFoldersMakesEveryMissingLevelAndNamesTheOneItCouldNotMake)

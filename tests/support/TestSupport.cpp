@@ -3,6 +3,7 @@
 #include "app/AppContext.h"
 
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
 #include <gtest/gtest.h>
@@ -107,4 +108,19 @@ QString PrivateParvexCmdFolder(const TempDir& dir)
     EXPECT_TRUE(QFile::copy(TestLibraryFile(), bin + QStringLiteral("/libparvexlib.so")));
     QFile(program).setPermissions(QFileDevice::ExeOwner | QFileDevice::ReadOwner);
     return bin;
+}
+
+QStringList Entries(const QString& folder)
+{
+    return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
+}
+
+QStringList Leftovers(const QString& folder)
+{
+    QStringList found;
+    QDirIterator it(folder, {QStringLiteral(".parvex-*")}, QDir::AllEntries | QDir::Hidden | QDir::System,
+                    QDirIterator::Subdirectories);
+    while (it.hasNext())
+        found << it.next();
+    return found;
 }

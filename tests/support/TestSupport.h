@@ -50,6 +50,12 @@ inline QString U(const char* text) { return QString::fromUtf8(text); }
 // A list of texts written as literals (UTF-8).
 QStringList Strings(std::initializer_list<const char*> texts);
 
+// The names in folder (hidden ones included), sorted.
+QStringList Entries(const QString& folder);
+// Everything below folder whose name carries the temporary prefix of a copy (".parvex-*"): what an
+// operation may never leave behind once it has returned.
+QStringList Leftovers(const QString& folder);
+
 // Failed comparisons show a text as text, not as the bytes of a QString.
 inline void PrintTo(const QString& text, std::ostream* os) { *os << '"' << text.toStdString() << '"'; }
 

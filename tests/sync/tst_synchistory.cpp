@@ -74,11 +74,6 @@ QStringList LeftsNumbered(int first, int last)
     return lefts;
 }
 
-QStringList Entries(const QString& folder)
-{
-    return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
-}
-
 class SyncHistoryTest : public ::testing::Test
 {
 protected:

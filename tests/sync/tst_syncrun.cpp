@@ -20,22 +20,6 @@ namespace {
 
 using Rules = CSyncSettings::Rules;
 
-QStringList Entries(const QString& folder)
-{
-    return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
-}
-
-// What a copy or a staging folder may leave behind below folder; there must never be anything.
-QStringList Leftovers(const QString& folder)
-{
-    QStringList found;
-    QDirIterator it(folder, {QStringLiteral(".parvex-*")}, QDir::AllEntries | QDir::Hidden | QDir::System,
-                    QDirIterator::Subdirectories);
-    while (it.hasNext())
-        found << it.next();
-    return found;
-}
-
 Rules MethodRules(int32_t method)
 {
     Rules rules{};
