@@ -39,15 +39,6 @@ bool IsFolder(const QString& path)
     return info.isDir() && !info.isSymLink();
 }
 
-int Quietly(const QString& program, const QStringList& arguments)
-{
-    QProcess process;
-    process.start(program, arguments);
-    if (!process.waitForFinished(-1) || process.exitStatus() != QProcess::NormalExit)
-        return -1;
-    return process.exitCode();
-}
-
 class FakeConfirmation final : public ConfirmationAsker
 {
 public:

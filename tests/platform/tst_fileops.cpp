@@ -52,19 +52,6 @@ void GiveToNobody(const QString& path)
 }
 
 // Runs a tool to its end without its output; answers its exit code (-1 when it did not start).
-int Quietly(const QString& program, const QStringList& arguments)
-{
-    QProcess process;
-    process.start(program, arguments);
-    if (!process.waitForFinished(-1) || process.exitStatus() != QProcess::NormalExit)
-        return -1;
-    return process.exitCode();
-}
-
-#define MOUNT_OR_SKIP(fs)                                                                                              \
-    if (!(fs).mounted())                                                                                               \
-    GTEST_SKIP() << qPrintable((fs).why())
-
 class FileOpsTest : public ::testing::Test
 {
 protected:

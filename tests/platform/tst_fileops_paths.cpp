@@ -111,10 +111,6 @@ QByteArray NoteLine(const QByteArray& note, const QByteArray& key)
     return "<missing>";
 }
 
-#define MOUNT_OR_SKIP(fs)                                                                                              \
-    if (!(fs).mounted())                                                                                               \
-    GTEST_SKIP() << qPrintable((fs).why())
-
 class FileOpsPathsTest : public ::testing::Test
 {
 protected:

@@ -50,6 +50,10 @@ inline QString U(const char* text) { return QString::fromUtf8(text); }
 // A list of texts written as literals (UTF-8).
 QStringList Strings(std::initializer_list<const char*> texts);
 
+// Runs program with arguments, its output dropped, and answers its exit code (-1 when it did not end
+// normally).
+int Quietly(const QString& program, const QStringList& arguments);
+
 // The names in folder (hidden ones included), sorted.
 QStringList Entries(const QString& folder);
 // Everything below folder whose name carries the temporary prefix of a copy (".parvex-*"): what an

@@ -32,3 +32,8 @@ private:
     bool m_mounted = false;
     int m_error = 0;
 };
+
+// Skips the test, saying why, when the file system could not be mounted.
+#define MOUNT_OR_SKIP(fs)                                                                                              \
+    if (!(fs).mounted())                                                                                               \
+    GTEST_SKIP() << qPrintable((fs).why())
