@@ -165,6 +165,13 @@ void GuiSelectionCommands::SelectFileTypesInList(GuiResultPane* pane, const Sele
         const std::vector<int> rows = RowsMatchingSelection(pane->ResultModel()->Hold(), pane->ResultModel()->Rows(),
                                                             criteria, m_ctx.Errors(), QDate::currentDate());
         SelectRuns(pane, rows, criteria.select, criteria.select);
+        // The wizard's pane is the side the next command acts on, whatever it matched: a match of
+        // nothing must not leave the other pane's old selection standing for a Delete to take.
+        GuiResultPane* other = pane == m_frame.SourcePane() ? m_frame.TargetPane() : m_frame.SourcePane();
+        m_changing = true;
+        other->selectionModel()->clear();
+        m_changing = false;
+        UpdateStatus();
     } catch (...) {
         m_ctx.Errors().HandleUnexpectedError(QStringLiteral("frmmain.SelectFileTypesInList"));
     }

@@ -28,7 +28,8 @@ public:
     void InvertSelection(GuiResultPane* pane);
     void ShowNextSelected(GuiResultPane* pane);
     void ShowOnlySelectedObjects();
-    // Selects (or deselects) the rows of pane that the criteria pick.
+    // Selects (or deselects) the rows of pane that the criteria pick; the other pane's selection is
+    // cleared, also when nothing matched.
     void SelectFileTypesInList(GuiResultPane* pane, const SelectCriteria& criteria);
     void OpenSelectWizard();
     // The summary of the last comparison (View menu; after a comparison when the option says so).

@@ -15,6 +15,15 @@ namespace {
 // 2 less or earlier).
 int Criterion(int wizardOperator) { return wizardOperator == 1 ? 2 : wizardOperator == 2 ? 1 : 0; }
 
+// Folder rows carry no time stamp of their own (a tick count of 0, which would read as the epoch), so
+// a date criterion never picks them: "is before" a date would otherwise take every sub-folder, and a
+// Delete that follows would act on whole trees. Any other row without a time stamp is treated alike.
+bool HasNoDate(const ResultRow& row)
+{
+    return row.IsFolder() || row.icon == Category::IdenticalFolder || row.icon == Category::DifferentFolder
+           || row.icon == Category::OrphanFolder || row.ticks == 0;
+}
+
 QDate RowDate(const ResultRow& row)
 {
     // A row's date is the date part of its time stamp: ticks are 100 ns since 1601.
@@ -55,7 +64,11 @@ std::vector<int> RowsMatchingSelection(const ResultList& hold, const PaneRows& r
             if (!matches)
                 continue;
         }
+        // A folder row's size is the total of the files below it, the figure its Size column shows, so the
+        // size criterion tests that total.
         if (sizeActive && !FileMatchesSizeCriteria(errors, c.byteSize.trimmed(), row.size, Criterion(c.sizeOperator)))
+            continue;
+        if (dateActive && HasNoDate(row))
             continue;
         if (dateActive
             && !FileMatchesDateCriteria(errors, c.dateText, QDateTime(RowDate(row), QTime(0, 0)), Criterion(c.dateOperator)))

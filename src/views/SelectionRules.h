@@ -23,7 +23,9 @@ struct SelectCriteria
 };
 
 // The visible rows of a pane (positions into rows) that the criteria pick, ascending. today decides
-// the wizard's starting state ("is before" tomorrow), which is no date criterion at all.
+// the wizard's starting state ("is before" tomorrow), which is no date criterion at all. A date
+// criterion never picks a folder row (folder rows have no date); a size criterion tests a folder row's
+// total, the size it shows.
 std::vector<int> RowsMatchingSelection(const ResultList& hold, const PaneRows& rows, const SelectCriteria& criteria,
                                        ErrorHandler& errors, const QDate& today);
 

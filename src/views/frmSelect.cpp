@@ -18,6 +18,7 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSet>
 #include <QTabWidget>
 #include <QVBoxLayout>
 
@@ -95,8 +96,9 @@ frmSelect::frmSelect(AppContext& ctx, GuiResultsFrame& frame, GuiSelectionComman
     m_lstFileTypes = new QListWidget(filePage);
     m_lstFileTypes->setObjectName(QStringLiteral("lstFileTypes"));
     m_lstFileTypes->setSelectionMode(QAbstractItemView::MultiSelection);
-    GuiResultPane* pane = frame.CurrentListview() != nullptr ? frame.CurrentListview() : frame.SourcePane();
-    m_lstFileTypes->addItems(FileTypeEntries(pane->ResultModel()->Hold()));
+    FillFileTypes();
+    // Each pane has its own files: the list follows the pane chosen.
+    connect(m_optPane[1], &QRadioButton::toggled, this, [this] { FillFileTypes(); });
     connect(m_lstFileTypes, &QListWidget::itemClicked, this, [this](QListWidgetItem* item) {
         if (item->isSelected() && item->text().startsWith(QLatin1String("User-defined...")))
             ChooseUserDefined(m_lstFileTypes->row(item));
@@ -122,6 +124,30 @@ frmSelect::frmSelect(AppContext& ctx, GuiResultsFrame& frame, GuiSelectionComman
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(tabs);
     layout->addLayout(buttons);
+}
+
+GuiResultPane* frmSelect::ChosenPane() const
+{
+    return m_optPane[1]->isChecked() ? m_frame.TargetPane() : m_frame.SourcePane();
+}
+
+void frmSelect::FillFileTypes()
+{
+    QSet<QString> chosen;
+    for (const QListWidgetItem* item : m_lstFileTypes->selectedItems())
+        chosen.insert(item->text());
+    QString userDefined;
+    if (m_lstFileTypes->count() > 0)
+        userDefined = m_lstFileTypes->item(m_lstFileTypes->count() - 1)->text();
+    m_lstFileTypes->clear();
+    QStringList entries = FileTypeEntries(ChosenPane()->ResultModel()->Hold());
+    if (!userDefined.isEmpty())
+        entries.back() = userDefined;
+    m_lstFileTypes->addItems(entries);
+    for (int r = 0; r < m_lstFileTypes->count(); ++r) {
+        QListWidgetItem* item = m_lstFileTypes->item(r);
+        item->setSelected(chosen.contains(item->text()));
+    }
 }
 
 void frmSelect::ValidateByteSize()
@@ -171,7 +197,7 @@ void frmSelect::Run(bool select)
 {
     try {
         BusyPointer busy(m_ctx.Dialogs());
-        GuiResultPane* pane = m_optPane[1]->isChecked() ? m_frame.TargetPane() : m_frame.SourcePane();
+        GuiResultPane* pane = ChosenPane();
         // The chosen pane is the one the next command acts on.
         Q_EMIT pane->FocusTaken();
         m_commands.SelectFileTypesInList(pane, Criteria(select));

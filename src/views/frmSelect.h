@@ -5,6 +5,7 @@
 #include <QDialog>
 
 class AppContext;
+class GuiResultPane;
 class GuiResultsFrame;
 class GuiSelectionCommands;
 class QCheckBox;
@@ -35,6 +36,11 @@ public:
 
 private:
     void ChooseUserDefined(int row);
+    // The pane the wizard works on: the one its pane buttons name.
+    GuiResultPane* ChosenPane() const;
+    // Fills the file-type list from the chosen pane's rows, keeping the entries chosen so far that it
+    // still lists and the user-defined patterns.
+    void FillFileTypes();
 
     AppContext& m_ctx;
     GuiResultsFrame& m_frame;

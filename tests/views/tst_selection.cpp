@@ -1,6 +1,7 @@
 #include "../app/MainWindowFixture.h"
 
 #include "app/GuiCommandRegistry.h"
+#include "base/ErrorHandler.h"
 #include "views/GuiPanePrint.h"
 #include "views/GuiSelectionCommands.h"
 #include "views/SelectionRules.h"
@@ -10,8 +11,11 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QComboBox>
+#include <QDateEdit>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QPrinter>
 #include <QProcess>
 #include <QPushButton>
@@ -160,7 +164,9 @@ TEST_F(SelectionTest, TheWizardSelectsByCategoryPatternSizeAndDate)
     };
     EXPECT_EQ(run([&](SelectCriteria& c) { date(c, QDate(2024, 3, 12), 0); }), Strings({"c.doc"}));
     EXPECT_EQ(run([&](SelectCriteria& c) { date(c, QDate(2024, 3, 12), 1); }), Strings({"a.txt", "b.txt"}));
-    EXPECT_EQ(run([&](SelectCriteria& c) { date(c, QDate(2024, 3, 15), 2); }), Strings({"/Diff", "/Only"}));
+    // Folder rows never by date, even when they carry a time stamp.
+    EXPECT_EQ(run([&](SelectCriteria& c) { date(c, QDate(2024, 3, 13), 2); }), Strings({"e.bin"}));
+    EXPECT_TRUE(run([&](SelectCriteria& c) { date(c, QDate(2024, 3, 15), 2); }).isEmpty());
     // "is before" tomorrow is the wizard's starting state: no date criterion.
     EXPECT_EQ(run([&](SelectCriteria& c) { date(c, QDate::currentDate().addDays(1), 1); }).size(), 8);
 }
@@ -182,6 +188,113 @@ TEST_F(SelectionTest, TheWizardWindowWorksOnTheChosenPane)
     size->setText(U("2000.0"));
     wizard.ValidateByteSize();
     EXPECT_EQ(size->text(), U("2000"));
+}
+
+TEST_F(SelectionTest, TheWizardsFileTypesFollowTheChosenPane)
+{
+    window->HoldTarget()[2].text = U("c.pdf");
+    window->ApplyViewTypes();
+    Q_EMIT Left()->FocusTaken();
+    frmSelect wizard(*ctx, *window, Commands());
+    auto* list = wizard.findChild<QListWidget*>(U("lstFileTypes"));
+    const auto entries = [list] {
+        QStringList texts;
+        for (int r = 0; r < list->count(); ++r)
+            texts << list->item(r)->text();
+        return texts;
+    };
+    EXPECT_EQ(entries(), Strings({"All Files  (*)", "TXT Files  (*.txt)", "DOC Files  (*.doc)", "BIN Files  (*.bin)", "User-defined..."}));
+    // A choice the other pane also lists, and the user's own patterns, survive the change of pane.
+    list->item(1)->setSelected(true);
+    list->item(4)->setSelected(true);
+    dialogs.inputs.push_back(U("*.bin"));
+    Q_EMIT list->itemClicked(list->item(4));
+    wizard.findChild<QRadioButton*>(U("optPane1"))->setChecked(true);
+    EXPECT_EQ(entries(), Strings({"All Files  (*)", "TXT Files  (*.txt)", "PDF Files  (*.pdf)", "BIN Files  (*.bin)", "User-defined...  (*.bin)"}));
+    ASSERT_EQ(list->selectedItems().size(), 2);
+    EXPECT_EQ(wizard.Criteria(true).patterns, U("*.txt,*.bin"));
+    wizard.findChild<QPushButton*>(U("cmdSelect1"))->click();
+    EXPECT_EQ(Selected(Right()), Strings({"a.txt", "b.txt", "e.bin"}));
+    wizard.findChild<QRadioButton*>(U("optPane0"))->setChecked(true);
+    EXPECT_EQ(entries()[2], U("DOC Files  (*.doc)"));
+
+    // Opened over the right pane, the list is the right pane's from the start.
+    frmSelect overRight(*ctx, *window, Commands());
+    EXPECT_TRUE(overRight.findChild<QRadioButton*>(U("optPane1"))->isChecked());
+    EXPECT_EQ(overRight.findChild<QListWidget*>(U("lstFileTypes"))->item(2)->text(), U("PDF Files  (*.pdf)"));
+}
+
+TEST_F(SelectionTest, AWizardRunThatMatchesNothingClearsBothPanes)
+{
+    Q_EMIT Right()->FocusTaken();
+    Key(Right(), Qt::Key_A);
+    ASSERT_EQ(Right()->SelectedRows().size(), 6);
+    frmSelect wizard(*ctx, *window, Commands());
+    wizard.findChild<QRadioButton*>(U("optPane0"))->setChecked(true);
+    wizard.findChild<QComboBox*>(U("cboDateOperator"))->setCurrentIndex(0);
+    wizard.findChild<QDateEdit*>(U("dtpDate"))->setDate(QDate(2000, 1, 1));
+    wizard.findChild<QPushButton*>(U("cmdSelect1"))->click();
+    EXPECT_EQ(window->CurrentListview(), Left());
+    EXPECT_TRUE(Left()->SelectedRows().isEmpty());
+    EXPECT_TRUE(Right()->SelectedRows().isEmpty());
+    EXPECT_FALSE(Right()->currentIndex().isValid());
+    EXPECT_EQ(Panel(2), U("Total 6 object(s)  (2.16KB)"));
+
+    // A deselection makes the chosen pane the one acted on, too.
+    Key(Right(), Qt::Key_A);
+    SelectCriteria none;
+    none.patterns = U("*.none");
+    none.select = false;
+    Commands().SelectFileTypesInList(Left(), none);
+    EXPECT_TRUE(Right()->SelectedRows().isEmpty());
+}
+
+TEST(SelectionRules, ADateNeverPicksAFolderRow)
+{
+    FakeUserDialogs dialogs;
+    ErrorHandler errors(dialogs);
+    const auto at = [](const QDate& d) { return QDateTime(d, QTime(12, 0)).toMSecsSinceEpoch() * 10000 + 116444736000000000LL; };
+    // Folder rows as a comparison makes them: no time stamp, their total size.
+    ResultList hold = {TestRow("old.txt", Category::Same, 10), TestRow("new.txt", Category::Newer, 200),
+                       TestRow("/Big", Category::IdenticalFolder, 5000), TestRow("/Diff", Category::DifferentFolder, 50),
+                       TestRow("/Only", Category::OrphanFolder, 0), ResultRow{}};
+    hold[0].ticks = at(QDate(2000, 1, 1));
+    hold[1].ticks = at(QDate(2024, 3, 10));
+    const PaneRows rows = {0, 1, 2, 3, 4, 5, EmptyRow};
+    const QDate today(2024, 6, 1);
+    const auto pick = [&](const std::function<void(SelectCriteria&)>& set) {
+        SelectCriteria c;
+        set(c);
+        return RowsMatchingSelection(hold, rows, c, errors, today);
+    };
+    const auto date = [](const QDate& d, int op) {
+        return [d, op](SelectCriteria& c) {
+            c.date = d;
+            c.dateText = d.toString(Qt::ISODate);
+            c.dateOperator = op;
+        };
+    };
+    using Picked = std::vector<int>;
+    EXPECT_EQ(pick(date(QDate(2024, 1, 1), 1)), (Picked{0}));
+    EXPECT_EQ(pick(date(QDate(2100, 1, 1), 1)), (Picked{0, 1}));
+    EXPECT_EQ(pick(date(QDate(1970, 1, 1), 0)), Picked{});
+    EXPECT_EQ(pick(date(QDate(1900, 1, 2), 2)), (Picked{0, 1}));
+    // Only folder categories chosen: a date picks none of them, whatever the operator.
+    for (const int op : {0, 1, 2}) {
+        EXPECT_EQ(pick([&](SelectCriteria& c) {
+                      date(QDate(1970, 1, 1), op)(c);
+                      c.categories[5] = c.categories[6] = c.categories[7] = true;
+                  }),
+                  Picked{})
+            << op;
+    }
+    // Without a date (the starting state "is before" tomorrow counts as none) folder rows take part.
+    EXPECT_EQ(pick([](SelectCriteria&) {}), (Picked{0, 1, 2, 3, 4}));
+    EXPECT_EQ(pick(date(today.addDays(1), 1)), (Picked{0, 1, 2, 3, 4}));
+    // Size tests a folder row's total, the size it shows.
+    EXPECT_EQ(pick([](SelectCriteria& c) { c.byteSize = U("100"); c.sizeOperator = 2; }), (Picked{1, 2}));
+    EXPECT_EQ(pick([](SelectCriteria& c) { c.byteSize = U("0"); c.sizeOperator = 0; }), (Picked{4}));
+    EXPECT_TRUE(dialogs.messages.isEmpty());
 }
 
 TEST(SelectionRules, FileTypeEntriesAndTheirPatterns)
