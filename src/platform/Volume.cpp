@@ -234,7 +234,9 @@ bool IsReady(const QString& mountPoint, int* error)
 QString MapFileSystemName(const QString& fsType, const QString& udevFsType)
 {
     const QString type = fsType.toLower();
-    if (type == QLatin1String("vfat") || type == QLatin1String("msdos") || type == QLatin1String("exfat"))
+    // fusefat serves a FAT image through FUSE: the volume keeps FAT's times and names all the same.
+    if (type == QLatin1String("vfat") || type == QLatin1String("msdos") || type == QLatin1String("exfat")
+        || type == QLatin1String("fuse.fusefat"))
         return QStringLiteral("FAT");
     if (type == QLatin1String("ntfs") || type == QLatin1String("ntfs3"))
         return QStringLiteral("NTFS");

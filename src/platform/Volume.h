@@ -36,7 +36,7 @@ bool IsMounted(const QString& mountPoint);
 // network share or an ejected medium whose mount lingers answers false with the errno in *error.
 bool IsReady(const QString& mountPoint, int* error = nullptr);
 
-// "FAT" for vfat, msdos and exfat; "NTFS" for ntfs, ntfs3 and an ntfs-3g fuseblk mount (an exfat-fuse
+// "FAT" for vfat, msdos, exfat and a fusefat mount; "NTFS" for ntfs, ntfs3 and an ntfs-3g fuseblk mount (an exfat-fuse
 // fuseblk mount is "FAT"); otherwise the
 // kernel's name. "" when the path's file system cannot be found.
 QString FileSystemName(const QString& path);
