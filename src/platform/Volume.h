@@ -36,9 +36,9 @@ bool IsMounted(const QString& mountPoint);
 // network share or an ejected medium whose mount lingers answers false with the errno in *error.
 bool IsReady(const QString& mountPoint, int* error = nullptr);
 
-// "FAT" for vfat, msdos, exfat and a fusefat mount; "NTFS" for ntfs, ntfs3 and an ntfs-3g fuseblk mount (an exfat-fuse
-// fuseblk mount is "FAT"); otherwise the
-// kernel's name. "" when the path's file system cannot be found.
+// "FAT" for vfat, msdos, exfat and a fusefat mount; "NTFS" for ntfs, ntfs3 and an ntfs-3g fuseblk mount
+// (an exfat-fuse fuseblk mount is "FAT"); otherwise the kernel's name. "" when the path's file system
+// cannot be found.
 QString FileSystemName(const QString& path);
 // The mapping behind FileSystemName. udevFsType is the ID_FS_TYPE udev recorded for the device, which is
 // the only way to tell an ntfs-3g mount from other fuseblk mounts.

@@ -291,8 +291,9 @@ TEST_F(RealMountsTest, AFatImageIsCaseInsensitiveAndTakesACopyWhole)
     EXPECT_EQ(::stat(QFile::encodeName(fat.path() + U("/a")).constData(), &st), 0) << "FAT finds a name in any case";
     EXPECT_EQ(FileBytes(fat.path() + U("/a")), "upper");
     const int fd = ::open(QFile::encodeName(fat.path() + U("/a")).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+    const int error = errno;
     EXPECT_LT(fd, 0) << "a second file under the other case";
-    EXPECT_EQ(errno, EEXIST);
+    EXPECT_EQ(error, EEXIST);
     if (fd >= 0)
         ::close(fd);
     EXPECT_EQ(Entries(fat.path()), QStringList({U("A")})) << "the case it was made with is kept";

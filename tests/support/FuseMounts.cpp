@@ -182,8 +182,10 @@ bool RealMount::PrepareMountPoint(const QString& mountPoint)
 
 bool RealMount::DeviceChanged() const
 {
-    const dev_t now = DeviceOf(m_mountPoint);
-    return now != 0 && now != m_deviceBefore;
+    struct stat st {};
+    if (::stat(QFile::encodeName(m_mountPoint).constData(), &st) != 0)
+        return errno == ENOTCONN;  // a FUSE mount whose daemon is gone is still a mount
+    return st.st_dev != m_deviceBefore;
 }
 
 bool RealMount::WaitForMount(QProcess* daemon, const QString& what)
@@ -211,6 +213,7 @@ bool RealMount::WaitForMount(QProcess* daemon, const QString& what)
         if (daemon != nullptr) {
             if (daemon->state() == QProcess::NotRunning)
                 said = QStringLiteral(" (ended with exit %1)").arg(daemon->exitCode());
+            Stop(daemon);
             said += QStringLiteral(": ") + QString::fromLocal8Bit(daemon->readAll()).trimmed();
         }
         m_why = QStringLiteral("cannot mount %1 at %2%3").arg(what, m_mountPoint, said);
