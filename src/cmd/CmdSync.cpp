@@ -1,5 +1,7 @@
 #include "cmd/CmdSync.h"
 
+#include "compare/SubFolderCompare.h"
+
 #include "app/AppContext.h"
 #include "cmd/CmdCompare.h"
 #include "cmd/CompareOptions.h"
@@ -262,8 +264,9 @@ int RunSyncCommand(const QStringList& args)
     }
     const QString leftFolder = results.source.Path();
     const QString rightFolder = results.target.Path();
+    const TreeFilters filters = MakeTreeFilters(compare);
     SyncRequest request({results.holdSource, results.holdTarget, leftFolder, rightFolder, results.allSubFolderDiffs,
-                         settings.AllRules(), sync.only.isEmpty() ? nullptr : &selected});
+                         settings.AllRules(), sync.only.isEmpty() ? nullptr : &selected, &filters});
     request.confirm = true;
     request.historyLeft = leftFolder;
     request.historyRight = rightFolder;

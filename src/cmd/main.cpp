@@ -6,6 +6,7 @@
 #include "base/Path.h"
 
 #include <QCoreApplication>
+#include <csignal>
 #include <cstdio>
 #include <cstring>
 
@@ -17,6 +18,9 @@ void PrintUsage(FILE* out) { std::fputs(Usage().toUtf8().constData(), out); }
 
 int main(int argc, char** argv)
 {
+    // A file larger than the process may write (ulimit -f) is a failure like any other (EFBIG): the copy
+    // removes its temporary file and says so, instead of the signal ending the run half way.
+    std::signal(SIGXFSZ, SIG_IGN);
     QCoreApplication app(argc, argv);
     // Folder arguments are names too: taken as the bytes they are, so a folder whose name is not UTF-8
     // can be given (QCoreApplication::arguments would replace such bytes).

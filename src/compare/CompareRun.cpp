@@ -361,6 +361,8 @@ void CompareRun::ShowAllFilesInBothDirs()
             }
             ResultRow leftRow = l != nullptr ? format.FileRow(l->FileName(), l->Size(), l->ModifiedDate(), lc) : ResultRow();
             ResultRow rightRow = r != nullptr ? format.FileRow(r->FileName(), r->Size(), r->ModifiedDate(), rc) : ResultRow();
+            leftRow.mode = l != nullptr ? l->Mode() : 0;
+            rightRow.mode = r != nullptr ? r->Mode() : 0;
             left.push_back(std::move(leftRow));
             right.push_back(std::move(rightRow));
         } catch (...) {

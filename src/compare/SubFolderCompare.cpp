@@ -83,6 +83,7 @@ TreeFilters MakeTreeFilters(const CCompare& compare)
     f.excludeHiddenFiles = compare.ExcludeHiddenFiles();
     f.excludeSystemFolders = compare.ExcludeSystemFolders();
     f.excludeHiddenFolders = compare.ExcludeHiddenFolders();
+    f.withFolders = true;
     return f;
 }
 
@@ -156,7 +157,22 @@ bool AreFoldersIdentical(CompareEnv& env, const QString& leftPath, const QString
         const QString leftBase = AddTrailingBackslash(leftPath);
         const QString rightBase = AddTrailingBackslash(rightPath);
         auto row = [&format](const CFile& f, Category category) {
-            return format.FileRow(f.FileName(), f.Size(), f.ModifiedDate(), category);
+            if (f.IsFolder()) {
+                // A folder below the sub-folder: its name ("Old/Empty/"), no size and no time of its own.
+                ResultRow folder;
+                folder.text = f.FileName();
+                folder.icon = category;
+                folder.mode = f.Mode();
+                return folder;
+            }
+            ResultRow file = format.FileRow(f.FileName(), f.Size(), f.ModifiedDate(), category);
+            file.mode = f.Mode();
+            return file;
+        };
+        // Equal objects whose permission bits differ, or whose names differ in case, are a difference of their
+        // own: a mirror carries it.
+        auto modesDiffer = [](const CFile& a, const CFile& b) {
+            return (a.Mode() != 0 && b.Mode() != 0 && a.Mode() != b.Mode()) || a.FileName() != b.FileName();
         };
         std::vector<signed char> verdicts(pairs.size(), -1);
         if (env.parallel && unknown.isEmpty())
@@ -170,12 +186,20 @@ bool AreFoldersIdentical(CompareEnv& env, const QString& leftPath, const QString
             const CFile* r = pair.right >= 0 ? &rightDir.Files().At(pair.right) : nullptr;
             if (!unknown.isEmpty() && (isUnknown(l) || isUnknown(r)))
                 continue;
+            if (l != nullptr && r != nullptr && (l->IsFolder() || r->IsFolder())) {
+                // Both are folders (their names end in "/"): the same folder, apart from its mode.
+                if (modesDiffer(*l, *r)) {
+                    one.push_back(row(*l, Category::Same));
+                    two.push_back(row(*r, Category::Same));
+                }
+                continue;
+            }
             if (l != nullptr && r != nullptr) {
                 const std::optional<bool> known = verdicts[k] < 0 ? std::nullopt : std::optional<bool>(verdicts[k] != 0);
                 const auto [lc, rc] = ClassifyFilePair(env, *l, *r, leftBase, rightBase, known);
                 if (Cancelled(cancel))
                     return false;
-                if (lc == Category::Same)
+                if (lc == Category::Same && !modesDiffer(*l, *r))
                     continue;
                 one.push_back(row(*l, lc));
                 two.push_back(row(*r, rc));

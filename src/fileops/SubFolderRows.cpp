@@ -89,12 +89,18 @@ SubFolderRows MakeSubFolderRows(const CSubFolderDiffs& diffs, const QString& lef
     rows.leftFolder = WithSlash(leftParent) + rows.name + QLatin1Char('/');
     rows.rightFolder = WithSlash(rightParent) + rows.targetName + QLatin1Char('/');
     rows.incomplete = diffs.Incomplete();
-    rows.left = diffs.DiffOne();
-    rows.right = diffs.DiffTwo();
-    // Row-aligned lists: a side that ran short is made up with placeholders.
-    const size_t n = std::max(rows.left.size(), rows.right.size());
-    rows.left.resize(n);
-    rows.right.resize(n);
+    // The window lists the files; the folder entries of the differences (a folder on one side only, the
+    // mode or spelling of a folder) are carried by the synchronisation of the whole comparison.
+    const auto isFolderEntry = [](const ResultRow& row) { return row.text.endsWith(QLatin1Char('/')); };
+    const size_t n = std::max(diffs.DiffOne().size(), diffs.DiffTwo().size());
+    for (size_t i = 0; i < n; ++i) {
+        const ResultRow left = i < diffs.DiffOne().size() ? diffs.DiffOne()[i] : ResultRow();
+        const ResultRow right = i < diffs.DiffTwo().size() ? diffs.DiffTwo()[i] : ResultRow();
+        if (isFolderEntry(left) || isFolderEntry(right))
+            continue;
+        rows.left.push_back(left);
+        rows.right.push_back(right);
+    }
     return rows;
 }
 
@@ -192,6 +198,7 @@ void MarkSyncStep(SubFolderRows& rows, const std::vector<int>& rowOf, const Sync
     case SyncStep::Action::DeleteRight: MarkDeleted(rows, false, row); break;
     case SyncStep::Action::CopyToRight: MarkCopied(rows, true, row, step.target); break;
     case SyncStep::Action::CopyToLeft: MarkCopied(rows, false, row, step.target); break;
+    default: break; // modes and spellings leave the rows as they are until the next comparison
     }
 }
 

@@ -46,15 +46,22 @@ public:
     void SetIsDanglingLink(bool on) { SetFlag(DanglingLink, on); }
     bool IsLinkObject() const { return (m_flags & LinkObject) != 0; }
     void SetIsLinkObject(bool on) { SetFlag(LinkObject, on); }
+    // A folder entry of a walk that lists folders too (its name ends in "/"): no contents of its own.
+    bool IsFolder() const { return (m_flags & Folder) != 0; }
+    void SetIsFolder(bool on) { SetFlag(Folder, on); }
+    // The permission bits with set-ID and sticky (07777); 0 when not known.
+    quint16 Mode() const { return m_mode; }
+    void SetMode(unsigned mode) { m_mode = quint16(mode & 07777); }
     // False for entries whose contents must not be read (see above).
     bool CanBeOpened() const { return m_flags == 0; }
 
 private:
-    enum Flag : quint8 { Special = 1, DanglingLink = 2, LinkObject = 4 };
+    enum Flag : quint8 { Special = 1, DanglingLink = 2, LinkObject = 4, Folder = 8 };
     void SetFlag(Flag flag, bool on) { m_flags = on ? quint8(m_flags | flag) : quint8(m_flags & ~flag); }
 
     QString m_fileName;
     qint64 m_size = 0;
     qint64 m_modified = 0;
     quint8 m_flags = 0;
+    quint16 m_mode = 0;
 };

@@ -1,5 +1,7 @@
 #include "model/FolderListing.h"
 
+#include "platform/FileOps.h"
+
 #include "base/Path.h"
 #include "model/CFile.h"
 #include "platform/PathOpen.h"
@@ -43,6 +45,43 @@ void Fill(const struct stat& st, FolderListing::Details& out)
     out.modified = UnixToFileTime(st.st_mtim.tv_sec, st.st_mtim.tv_nsec);
     out.device = st.st_dev;
     out.inode = st.st_ino;
+    out.mode = st.st_mode & 07777;
+}
+
+// Whether the folder open at fd is the top of its file system, where the trash folders of the freedesktop
+// trash live.
+bool IsMountTop(int fd)
+{
+    struct stat here;
+    struct stat up;
+    return ::fstat(fd, &here) == 0 && ::fstatat(fd, "..", &up, 0) == 0
+           && (here.st_dev != up.st_dev || here.st_ino == up.st_ino);
+}
+
+// Names that belong to the system around the user's objects, not to them: this program's own temporary
+// files (a killed run's half copy is no user data) and the trash folders at the top of a file system
+// (".Trash", ".Trash-1000"), which file managers do not show either and which no run may copy or
+// delete. mountTop caches whether the folder is such a top (-1: not asked yet).
+bool IsOwnName(int fd, const char* name, int& mountTop)
+{
+    if (FileOps::IsTemporaryName(name))
+        return true;
+    if (std::strncmp(name, ".Trash", 6) != 0)
+        return false;
+    const char* rest = name + 6;
+    if (*rest == '-') {
+        ++rest;
+        if (*rest == 0)
+            return false;
+        for (const char* p = rest; *p != 0; ++p)
+            if (*p < '0' || *p > '9')
+                return false;
+    } else if (*rest != 0) {
+        return false;
+    }
+    if (mountTop < 0)
+        mountTop = IsMountTop(fd) ? 1 : 0;
+    return mountTop == 1;
 }
 
 } // namespace
@@ -74,6 +113,7 @@ void FolderListing::Read(int fd)
         return;
     }
     m_dir = dir;
+    int mountTop = -1; // not asked yet
     for (;;) {
         errno = 0;
         const dirent* e = ::readdir(dir);
@@ -86,6 +126,8 @@ void FolderListing::Read(int fd)
         }
         const char* name = e->d_name;
         if (name[0] == '.' && (name[1] == 0 || (name[1] == '.' && name[2] == 0)))
+            continue;
+        if (name[0] == '.' && IsOwnName(fd, name, mountTop))
             continue;
         const size_t length = std::strlen(name);
         m_entries.push_back({m_names.size(), static_cast<int>(length), TypeOfDirent(e->d_type)});
@@ -107,50 +149,24 @@ bool FolderListing::Stat(qsizetype i, Details& out, int* error) const
     const char* name = RawName(i);
     struct stat st;
     out = Details{};
-    const Type reported = TypeOf(i);
-    if (reported != Type::Link) {
-        // Not a link when listed (or the directory did not say); a link in its place now is resolved
-        // like any other.
-        if (::fstatat(fd, name, &st, AT_SYMLINK_NOFOLLOW) != 0) {
-            if (error != nullptr)
-                *error = errno;
-            return false;
-        }
-        if (!S_ISLNK(st.st_mode)) {
-            Fill(st, out);
-            return true;
-        }
+    if (::fstatat(fd, name, &st, AT_SYMLINK_NOFOLLOW) != 0) {
+        if (error != nullptr)
+            *error = errno;
+        return false;
     }
-    if (::fstatat(fd, name, &st, 0) == 0) {
-        if (!S_ISDIR(st.st_mode)) {
-            Fill(st, out);
-            out.link = true;
-            return true;
-        }
-        // A link to a folder is the link itself: its own size and time, never the folder behind it.
-        if (::fstatat(fd, name, &st, AT_SYMLINK_NOFOLLOW) != 0) {
-            if (error != nullptr)
-                *error = errno;
-            return false;
-        }
-        Fill(st, out);
-        out.type = Type::File;
-        out.link = true;
-        out.linkObject = true;
+    Fill(st, out);
+    if (!S_ISLNK(st.st_mode))
         return true;
-    }
-    const int followError = errno;
-    if (::fstatat(fd, name, &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISLNK(st.st_mode)) {
-        Fill(st, out);
-        out.type = Type::File;
-        out.danglingLink = true;
-        out.link = true;
-        out.linkObject = true;
-        return true;
-    }
-    if (error != nullptr)
-        *error = followError;
-    return false;
+    // A link is an object of its own, whatever it points to: its own size and time, compared by its target
+    // text, never the file or folder behind it.
+    out.type = Type::File;
+    out.link = true;
+    out.linkObject = true;
+    struct stat target;
+    out.danglingLink = ::fstatat(fd, name, &target, 0) != 0;
+    if (!out.danglingLink && S_ISREG(target.st_mode))
+        out.linkedFileSize = target.st_size;
+    return true;
 }
 
 QString FolderListing::Name(qsizetype i) const { return DecodeFileName(RawName(i), RawNameLength(i)); }

@@ -14,11 +14,14 @@
 // its parent's listing, by descriptor, so a tree deeper than the longest path the system takes in one
 // call is walked like any other.
 //
-// Symbolic links: a link to a file is the file it points to. A link to anything else that is no file (a
-// folder above all) and a link whose target is missing or loops are objects of their own: reported as
-// file entries with the link's own size and time and Details::linkObject set, so that no walk ever
-// enters a folder through a link (a link to "/" or to "..", or two links to the next folder at every
-// level, would make a walk endless or exponential and list another tree's files as this one's).
+// Symbolic links are objects of their own, whatever they point to (a file, a folder, nothing): reported as
+// file entries with the link's own size and time and Details::linkObject set, compared by their target
+// text, so that no walk ever enters a folder through a link (a link to "/" or to "..", or two links to
+// the next folder at every level, would make a walk endless or exponential and list another tree's files
+// as this one's) and no link is taken for the file it happens to point to today.
+//
+// Left out of every listing: this program's own temporary files (".parvex-PID-N.tmp") and, at the top of
+// a file system, the trash folders ".Trash" and ".Trash-UID".
 class FolderListing final
 {
 public:
@@ -29,12 +32,14 @@ public:
         Type type = Type::File;    // Folder, File or Special, links resolved
         bool danglingLink = false;
         bool link = false;         // the entry itself is a symbolic link (dangling or not)
-        // A link compared by its target text, never followed: a dangling link or a link to a folder.
+        // A link compared by its target text, never followed (every link is one).
         bool linkObject = false;
         qint64 size = 0;
         qint64 modified = 0;       // FILETIME ticks of st_mtim
         dev_t device = 0;
         ino_t inode = 0;
+        unsigned mode = 0;         // permission bits with set-ID and sticky (07777)
+        qint64 linkedFileSize = 0; // a link to a regular file: that file's size (for folder totals)
     };
 
     // Lists the folder at folder (a path of any length).

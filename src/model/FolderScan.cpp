@@ -126,6 +126,7 @@ ScanResult CDir::PopulateSelfWithFiles(const QString& includeFilters, const QStr
             file.SetIsSpecial(details.type == FolderListing::Type::Special);
             file.SetIsDanglingLink(details.danglingLink);
             file.SetIsLinkObject(details.linkObject);
+            file.SetMode(details.mode);
             m_files.Add(std::move(file));
         }
         if (!listing.Complete())

@@ -75,8 +75,9 @@ private:
                 throw Failure::FromErrno(error, true);
             }
             const bool isFolder = details.type == FolderListing::Type::Folder;
-            if (counted && !isFolder && !details.linkObject)
-                m_total->bytes += details.size; // before any filter: the total is of the whole folder
+            // Before any filter: the total is of the whole folder. A link to a file counts as that file.
+            if (counted && !isFolder)
+                m_total->bytes += details.link ? details.linkedFileSize : details.size;
             const QString name = listing.Name(i);
             const bool hidden = listing.IsHidden(i);
             const QString key = prefix.isEmpty() ? name : prefix + QLatin1Char('/') + name;
@@ -90,6 +91,12 @@ private:
                 const FolderId id{details.device, details.inode};
                 if (std::find(m_onPath.begin(), m_onPath.end(), id) != m_onPath.end())
                     continue; // a link back to a folder we are inside: following it would never end
+                if (m_filters.withFolders) {
+                    CFile folder(key + QLatin1Char('/'), 0, 0);
+                    folder.SetIsFolder(true);
+                    folder.SetMode(details.mode);
+                    m_dir.AddFile(std::move(folder));
+                }
                 m_onPath.push_back(id);
                 const FolderListing sub(listing, i);
                 WalkFolder(sub, path + name + QLatin1Char('/'), key, counted && !details.link);
@@ -106,6 +113,7 @@ private:
             file.SetIsSpecial(special);
             file.SetIsDanglingLink(details.danglingLink);
             file.SetIsLinkObject(details.linkObject);
+            file.SetMode(details.mode);
             m_dir.AddFile(std::move(file));
         }
     }
@@ -137,4 +145,45 @@ void PopulateDirTree(CDir& dir, const QString& path, const QString& prefix, cons
                      std::vector<UnreadableFolder>* unreadable, TreeTotal* total)
 {
     TreeWalker(dir, filters, cancel, showFolder, unreadable, total).Walk(path, prefix);
+}
+
+namespace {
+
+bool HoldsExcludedIn(const FolderListing& listing, const TreeFilters& filters)
+{
+    if (!listing.IsOpen() || !listing.Complete())
+        return true;
+    for (qsizetype i = 0; i < listing.Count(); ++i) {
+        FolderListing::Details details;
+        int error = 0;
+        if (!listing.Stat(i, details, &error)) {
+            if (error == ENOENT)
+                continue;
+            return true;
+        }
+        const QString name = listing.Name(i);
+        const bool hidden = listing.IsHidden(i);
+        if (details.type == FolderListing::Type::Folder) {
+            if (filters.excludeHiddenFolders && hidden)
+                return true;
+            const FolderListing sub(listing, i);
+            if (HoldsExcludedIn(sub, filters))
+                return true;
+            continue;
+        }
+        const bool special = details.type == FolderListing::Type::Special;
+        const bool keep = (filters.noFilters || filters.include.MatchesAny(name)) && !filters.exclude.MatchesAny(name)
+                          && !(filters.excludeSystemFiles && special) && !(filters.excludeHiddenFiles && hidden);
+        if (!keep)
+            return true;
+    }
+    return false;
+}
+
+} // namespace
+
+bool HoldsExcludedObjects(const QString& path, const TreeFilters& filters)
+{
+    const FolderListing listing(path);
+    return HoldsExcludedIn(listing, filters);
 }

@@ -21,7 +21,15 @@ struct TreeFilters
     bool excludeHiddenFiles = false;
     bool excludeSystemFolders = false;
     bool excludeHiddenFolders = false;
+    // List every folder below the walked one as an entry of its own (key ending in "/", CFile::IsFolder),
+    // so that empty folders and folders found on one side only are seen.
+    bool withFolders = false;
 };
+
+// Whether the filters leave out anything below path (a file they exclude, a hidden folder passed over),
+// or anything below it cannot be read: such a folder may not be deleted whole, since what was left out
+// or not seen would go with it.
+bool HoldsExcludedObjects(const QString& path, const TreeFilters& filters);
 
 // A folder the walk could not read and passed over.
 struct UnreadableFolder

@@ -8,6 +8,7 @@
 
 #include <QFile>
 #include <QHash>
+#include <QSet>
 #include <QStandardPaths>
 
 #include <cerrno>
@@ -18,13 +19,67 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <memory>
+#include <csignal>
+#include <linux/magic.h>
+#include <map>
 #include <sys/stat.h>
+#include <sys/statfs.h>
+#include <sys/sysmacros.h>
 #include <sys/xattr.h>
 #include <unistd.h>
 #include <utility>
 #include <vector>
 
 namespace FileOps {
+
+struct RunMemory::Impl
+{
+    struct Key
+    {
+        dev_t dev;
+        ino_t ino;
+        bool operator<(const Key& o) const { return dev != o.dev ? dev < o.dev : ino < o.ino; }
+    };
+    // Where the first name of a hard-linked source file was copied to.
+    struct Copied
+    {
+        QByteArray folder; // the target folder's path
+        QByteArray name;
+        dev_t dev = 0;     // the copy's identity, so a copy replaced since is not linked to
+        ino_t ino = 0;
+    };
+    std::map<Key, Copied> links;
+    // Per target folder (its path, folded where the folder ignores case): folded name -> name given.
+    std::map<QString, QHash<QString, QByteArray>> names;
+    std::map<Key, bool> swept;
+    // Whether a target folder (by path) folds names that differ only in case onto one object.
+    std::map<QByteArray, bool> ignoresCase;
+};
+
+RunMemory::RunMemory() : m_impl(std::make_unique<Impl>()) {}
+RunMemory::~RunMemory() = default;
+
+bool IsTemporaryName(const char* name, long* pid)
+{
+    static constexpr char prefix[] = ".parvex-";
+    if (std::strncmp(name, prefix, sizeof prefix - 1) != 0)
+        return false;
+    const char* p = name + sizeof prefix - 1;
+    char* end = nullptr;
+    if (*p < '0' || *p > '9')
+        return false;
+    const long number = std::strtol(p, &end, 10);
+    if (*end != '-' || end[1] < '0' || end[1] > '9')
+        return false;
+    p = end + 1;
+    std::strtoul(p, &end, 10);
+    if (std::strcmp(end, ".tmp") != 0)
+        return false;
+    if (pid != nullptr)
+        *pid = number;
+    return true;
+}
+
 namespace {
 
 // Large enough that a 1 GiB copy costs about a hundred calls, small enough that Cancel answers within
@@ -40,6 +95,75 @@ constexpr size_t PendingMovesPerSync = 1024;
 // copy, so they would hand the copier's identity to the file.
 constexpr mode_t CopiedModeBits = 0777 | S_ISVTX;
 
+bool RunningAsRoot()
+{
+    static const bool root = ::geteuid() == 0;
+    return root;
+}
+
+// The mode bits a copy of an object with st gets: set-user-ID and set-group-ID only where the copy keeps
+// the owner they belong to (root copies the owner; otherwise only our own files and groups).
+mode_t ModeToCopy(mode_t source, uid_t uid, gid_t gid)
+{
+    mode_t mode = source & CopiedModeBits;
+    if (RunningAsRoot() || uid == ::geteuid()) {
+        if ((source & S_ISUID) != 0)
+            mode |= S_ISUID;
+        if ((source & S_ISGID) != 0 && (RunningAsRoot() || gid == ::getegid()))
+            mode |= S_ISGID;
+    }
+    return mode;
+}
+
+// Copies the extended attributes of in to out: user.* always; the others (security.*, trusted.*,
+// system.posix_acl_*) where the system lets us, silently otherwise. A target file system without
+// extended attributes (vfat) keeps the data without them. Answers 0 or the errno of a failure that
+// matters.
+int CopyXattrs(int in, int out)
+{
+    char small[1024];
+    std::vector<char> large;
+    char* names = small;
+    ssize_t length = ::flistxattr(in, small, sizeof small);
+    if (length < 0 && errno == ERANGE) {
+        const ssize_t needed = ::flistxattr(in, nullptr, 0);
+        if (needed < 0)
+            return 0;
+        large.resize(size_t(needed) + 1);
+        names = large.data();
+        length = ::flistxattr(in, names, large.size());
+    }
+    if (length <= 0)
+        return 0; // none, or a file system without them
+    std::vector<char> value(4096);
+    for (const char* name = names; name < names + length; name += std::strlen(name) + 1) {
+        const bool user = std::strncmp(name, "user.", 5) == 0;
+        ssize_t size = ::fgetxattr(in, name, value.data(), value.size());
+        if (size < 0 && errno == ERANGE) {
+            const ssize_t needed = ::fgetxattr(in, name, nullptr, 0);
+            if (needed < 0)
+                continue;
+            value.resize(size_t(needed));
+            size = ::fgetxattr(in, name, value.data(), value.size());
+        }
+        if (size < 0)
+            continue;
+        if (::fsetxattr(out, name, value.data(), size_t(size), 0) != 0) {
+            const int err = errno;
+            if (user && err != ENOTSUP && err != EOPNOTSUPP && err != EPERM && err != EACCES)
+                return err;
+        }
+    }
+    return 0;
+}
+
+// Owner and group of the source, where we may give them (root).
+void CopyOwner(int out, uid_t uid, gid_t gid)
+{
+    if (RunningAsRoot())
+        (void)::fchown(out, uid, gid);
+}
+
 
 bool SameTime(const timespec& a, const timespec& b) { return a.tv_sec == b.tv_sec && a.tv_nsec == b.tv_nsec; }
 
@@ -54,6 +178,9 @@ struct Node
     timespec atime{};
     timespec mtime{};
     timespec ctime{};
+    dev_t rdev = 0;
+    uid_t uid = 0;
+    gid_t gid = 0;
     std::vector<Node> children;
     bool copied = false;
 
@@ -65,6 +192,9 @@ struct Node
         atime = st.st_atim;
         mtime = st.st_mtim;
         ctime = st.st_ctim;
+        rdev = st.st_rdev;
+        uid = st.st_uid;
+        gid = st.st_gid;
     }
     bool IsSpecial() const { return !S_ISREG(mode) && !S_ISDIR(mode) && !S_ISLNK(mode); }
 };
@@ -116,6 +246,13 @@ public:
     Run(const Control& control, Result& result)
         : m_control(control), m_result(result), m_reporting(control.onProgress || control.sink != nullptr)
     {
+        for (const QString& root : control.roots) {
+            QByteArray native = EncodeFileName(root);
+            while (native.size() > 1 && native.endsWith('/'))
+                native.chop(1);
+            if (!native.isEmpty())
+                m_roots.push_back(native);
+        }
     }
     ~Run()
     {
@@ -126,6 +263,8 @@ public:
 
     const Control& control() const { return m_control; }
     Result& result() { return m_result; }
+    const std::vector<QByteArray>& roots() const { return m_roots; }
+    RunMemory::Impl* memory() const { return m_control.memory != nullptr ? &m_control.memory->impl() : nullptr; }
 
     // Records the first failure; answers false so that callers can return it.
     bool Fail(int err, const QByteArray& path, bool onFile = true)
@@ -270,6 +409,7 @@ private:
 
     const Control& m_control;
     Result& m_result;
+    std::vector<QByteArray> m_roots;
     const bool m_reporting;
     bool m_started = false;
     Progress m_progress;
@@ -282,37 +422,9 @@ private:
     dev_t m_refusedTo = 0;
 };
 
-// Names given out in one target folder during this call. A name is taken when an earlier object of
-// the call went to the same name, or to a name differing only in case that the folder folds onto it.
-class NameGuard final
-{
-public:
-    NameGuard(int folderFd, bool ignoresCase) : m_fd(folderFd), m_ignoresCase(ignoresCase) {}
-
-    bool Claim(const QByteArray& name)
-    {
-        const QString folded = DecodeFileName(name).toCaseFolded();
-        const auto it = m_given.constFind(folded);
-        if (it == m_given.cend()) {
-            m_given.insert(folded, name);
-            return true;
-        }
-        if (*it == name || m_ignoresCase)
-            return false;
-        // Ask the folder itself: on vfat or exfat the second name already reaches the first one's object.
-        struct stat first {};
-        struct stat second {};
-        return !(::fstatat(m_fd, it->constData(), &first, AT_SYMLINK_NOFOLLOW) == 0
-                 && ::fstatat(m_fd, name.constData(), &second, AT_SYMLINK_NOFOLLOW) == 0
-                 && first.st_dev == second.st_dev && first.st_ino == second.st_ino);
-    }
-
-private:
-    int m_fd;
-    bool m_ignoresCase;
-    QHash<QString, QByteArray> m_given;
-};
-
+// Whether name may be given out in the folder open at fd, where given holds the names given out there
+// before (folded -> name). A name is taken when an earlier object went to the same name, or to a name
+// differing only in case that the folder folds onto it.
 // A hidden name in a target folder for an object under construction; removed again unless committed.
 class TempName final
 {
@@ -360,6 +472,78 @@ private:
     bool m_live = false;
 };
 
+// Whether the folder folds names differing only in case onto one object: known from the file system type
+// where it says (ext4, btrfs, xfs, tmpfs respect case; vfat and exfat ignore it), else asked with a probe
+// name (FUSE drivers, network folders). A folder we may not write in is taken to respect case: nothing
+// will be written there anyway.
+bool FolderIgnoresCase(int fd, Run& run)
+{
+    struct statfs fs {};
+    if (::fstatfs(fd, &fs) == 0) {
+        switch (static_cast<unsigned long>(fs.f_type)) {
+        case EXT4_SUPER_MAGIC:
+        case BTRFS_SUPER_MAGIC:
+        case XFS_SUPER_MAGIC:
+        case TMPFS_MAGIC:
+        case 0x2FC12FC1UL: // zfs
+        case 0x794C7630UL: // overlayfs
+            return false;
+        case MSDOS_SUPER_MAGIC:
+        case 0x2011BAB0UL: // exfat
+            return true;
+        default:
+            break;
+        }
+    }
+    TempName probe(fd, run.pid());
+    if (probe.Make([&](const char* name) {
+            const int made = ::openat(fd, name, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+            if (made >= 0)
+                ::close(made);
+            return made >= 0;
+        }) != 0)
+        return false;
+    const QByteArray upper = QByteArray(probe.name()).toUpper();
+    struct stat st {};
+    return ::fstatat(fd, upper.constData(), &st, AT_SYMLINK_NOFOLLOW) == 0;
+}
+
+bool ClaimName(QHash<QString, QByteArray>& given, int fd, bool ignoresCase, const QByteArray& name, Run& run)
+{
+    const QString folded = DecodeFileName(name).toCaseFolded();
+    const auto it = given.constFind(folded);
+    if (it == given.cend()) {
+        given.insert(folded, name);
+        return true;
+    }
+    if (*it == name || ignoresCase)
+        return false;
+    // Ask the folder itself: on vfat or exfat the second name already reaches the first one's object (a
+    // FUSE driver may give the two names different inode numbers, hence the probe).
+    struct stat first {};
+    struct stat second {};
+    if (::fstatat(fd, it->constData(), &first, AT_SYMLINK_NOFOLLOW) == 0
+        && ::fstatat(fd, name.constData(), &second, AT_SYMLINK_NOFOLLOW) == 0 && first.st_dev == second.st_dev
+        && first.st_ino == second.st_ino)
+        return false;
+    return !FolderIgnoresCase(fd, run);
+}
+
+// Names given out in one target folder during this call.
+class NameGuard final
+{
+public:
+    NameGuard(int folderFd, bool ignoresCase, Run& run) : m_fd(folderFd), m_ignoresCase(ignoresCase), m_run(run) {}
+
+    bool Claim(const QByteArray& name) { return ClaimName(m_given, m_fd, m_ignoresCase, name, m_run); }
+
+private:
+    int m_fd;
+    bool m_ignoresCase;
+    Run& m_run;
+    QHash<QString, QByteArray> m_given;
+};
+
 constexpr int FolderFlags = O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC;
 
 // Opens a folder by a path of any length; an invalid descriptor with errno set when it fails. A path the
@@ -390,14 +574,59 @@ FileDescriptor OpenFolderPath(const QByteArray& path)
     return fd;
 }
 
+// The root of roots that path lies in or below (the longest), or nullptr.
+const QByteArray* RootOf(const QByteArray& path, const std::vector<QByteArray>& roots)
+{
+    const QByteArray* best = nullptr;
+    for (const QByteArray& root : roots) {
+        const bool inside = path == root
+                            || (path.startsWith(root) && (root.endsWith('/') || path.at(root.size()) == '/'));
+        if (inside && (best == nullptr || root.size() > best->size()))
+            best = &root;
+    }
+    return best;
+}
+
+// OpenFolderPath, except that below a root every folder after the root is opened from its parent with
+// O_NOFOLLOW: a link in place of a folder fails (ELOOP, ENOTDIR) instead of being walked into. The root
+// itself may be reached through links, as the user chose it.
+FileDescriptor OpenFolderIn(const QByteArray& path, const std::vector<QByteArray>& roots)
+{
+    const QByteArray* root = RootOf(path, roots);
+    if (root == nullptr)
+        return OpenFolderPath(path);
+    FileDescriptor fd = OpenFolderPath(*root);
+    for (qsizetype start = root->size(); fd.valid() && start < path.size();) {
+        if (path.at(start) == '/') {
+            ++start;
+            continue;
+        }
+        qsizetype end = path.indexOf('/', start);
+        if (end < 0)
+            end = path.size();
+        const QByteArray part = path.mid(start, end - start);
+        start = end;
+        if (part == ".")
+            continue;
+        if (part == ".." || part.size() > NAME_MAX) {
+            errno = part == ".." ? EINVAL : ENAMETOOLONG;
+            return FileDescriptor();
+        }
+        fd = FileDescriptor(::openat(fd.get(), part.constData(), FolderFlags));
+    }
+    return fd;
+}
+
 // The folder of a listed object, kept open while the following objects share it.
 class ParentFolder final
 {
 public:
+    explicit ParentFolder(const Run& run) : m_roots(run.roots()) {}
+
     int Open(const QByteArray& path)
     {
         if (!m_fd.valid() || path != m_path) {
-            m_fd = OpenFolderPath(path);
+            m_fd = OpenFolderIn(path, m_roots);
             m_path = path;
             if (!m_fd.valid()) {
                 const int err = errno;
@@ -409,6 +638,7 @@ public:
     }
 
 private:
+    const std::vector<QByteArray>& m_roots;
     QByteArray m_path;
     FileDescriptor m_fd;
 };
@@ -445,6 +675,11 @@ struct Into
 {
     int fd = -1;
     dev_t dev = 0;
+    ino_t ino = 0;
+    QByteArray path; // the folder's path, where known (for the hard links of a run)
+    // A FUSE file system: sshfs applies a link's times to the file the link names, so a link's own
+    // times are not set there.
+    bool fuse = false;
     // No default ACL decides the bits of new files here, so the umask is all that can change them.
     bool umaskOnly = false;
 };
@@ -456,6 +691,9 @@ bool OpenInto(int fd, Into& into)
         return false;
     into.fd = fd;
     into.dev = st.st_dev;
+    into.ino = st.st_ino;
+    struct statfs fs {};
+    into.fuse = ::fstatfs(fd, &fs) == 0 && static_cast<unsigned long>(fs.f_type) == 0x65735546UL;
     into.umaskOnly = ::fgetxattr(fd, "system.posix_acl_default", nullptr, 0) < 0
                      && (errno == ENODATA || errno == ENOTSUP || errno == EOPNOTSUPP);
     return true;
@@ -495,13 +733,14 @@ void ReadChain(int fd, std::vector<FolderId>& chain)
 bool OpenTarget(const QByteArray& folder, Run& run, Target& target)
 {
     target.native = folder;
-    target.fd = OpenFolderPath(target.native);
+    target.fd = OpenFolderIn(target.native, run.roots());
     struct stat st {};
     if (!target.fd.valid() || ::fstat(target.fd.get(), &st) != 0)
         return run.Fail(errno, target.native, false);
     target.dev = st.st_dev;
     if (!OpenInto(target.fd.get(), target.into))
         return run.Fail(errno, target.native, false);
+    target.into.path = target.native;
     ReadChain(target.fd.get(), target.chain);
     return true;
 }
@@ -586,7 +825,7 @@ bool ScanNode(int parentFd, Node& node, const QByteArray& path, Run& run)
 template <typename ScanTree>
 bool ListObjects(const QStringList& objects, Run& run, std::vector<Listed>& listed, ScanTree scanTree)
 {
-    ParentFolder parents;
+    ParentFolder parents(run);
     listed.reserve(size_t(objects.size()));
     for (const QString& object : objects) {
         Listed item;
@@ -666,7 +905,77 @@ int CopyData(int in, int out, qint64 size, dev_t from, dev_t to, Run& run)
 }
 
 // Permission bits on a file system without them (vfat, exfat) cannot be set; the data is still whole.
-bool ModeUnsupported(int err) { return err == EPERM || err == EOPNOTSUPP || err == ENOTSUP; }
+bool ModeUnsupported(int err) { return err == EPERM || err == EOPNOTSUPP || err == ENOTSUP || err == ENOSYS; }
+
+// Copies a file with holes extent by extent, so the copy has the same holes: a 5 GiB disk image with 1 MiB
+// of data stays 1 MiB on disk. The holes count as done bytes for the progress report.
+int CopySparse(int in, int out, qint64 size, dev_t from, dev_t to, Run& run)
+{
+    qint64 offset = 0;
+    while (offset < size) {
+        off_t data = ::lseek(in, offset, SEEK_DATA);
+        if (data < 0) {
+            if (errno != ENXIO)
+                return errno;
+            data = size; // only a hole is left
+        }
+        off_t end = data < size ? ::lseek(in, data, SEEK_HOLE) : size;
+        if (end < 0)
+            return errno;
+        end = qMin<qint64>(end, size);
+        if (data > offset)
+            run.BytesDone(qMin<qint64>(data, size) - offset);
+        if (end > data) {
+            if (::lseek(in, data, SEEK_SET) < 0 || ::lseek(out, data, SEEK_SET) < 0)
+                return errno;
+            if (const int err = CopyData(in, out, end - data, from, to, run); err != 0)
+                return err;
+        }
+        offset = qMax<qint64>(end, data);
+    }
+    return ::ftruncate(out, size) == 0 ? 0 : errno;
+}
+
+// A file of the run whose other name was copied before becomes another link to that copy, when the copy
+// is still there as it was made. Answers Done, or Skipped when it must be copied after all.
+Step LinkToEarlierCopy(const struct stat& st, const Into& into, Node& node, const QByteArray& path, Run& run,
+                       const QByteArray& as)
+{
+    RunMemory::Impl* memory = run.memory();
+    if (memory == nullptr || st.st_nlink < 2)
+        return Step::Skipped;
+    const auto it = memory->links.find({st.st_dev, st.st_ino});
+    if (it == memory->links.end())
+        return Step::Skipped;
+    const RunMemory::Impl::Copied& copied = it->second;
+    const FileDescriptor folder = OpenFolderIn(copied.folder, run.roots());
+    struct stat there {};
+    if (!folder.valid() || ::fstatat(folder.get(), copied.name.constData(), &there, AT_SYMLINK_NOFOLLOW) != 0
+        || there.st_dev != copied.dev || there.st_ino != copied.ino || !S_ISREG(there.st_mode) || there.st_dev != into.dev)
+        return Step::Skipped;
+    struct stat current {};
+    if (::fstatat(into.fd, as.constData(), &current, AT_SYMLINK_NOFOLLOW) == 0 && current.st_dev == there.st_dev
+        && current.st_ino == there.st_ino) {
+        run.ObjectsDone(1, st.st_size); // already that link
+    } else {
+        TempName temp(into.fd, run.pid());
+        int err = temp.Make([&](const char* name) {
+            return ::linkat(folder.get(), copied.name.constData(), into.fd, name, 0) == 0;
+        });
+        if (err == EMLINK || err == EPERM || err == EOPNOTSUPP || err == ENOTSUP)
+            return Step::Skipped; // no (more) hard links here: a copy of its own
+        if (err == 0)
+            err = temp.Commit(as);
+        if (err != 0)
+            return run.StopWith(err, path);
+        run.ObjectsDone(1, st.st_size);
+    }
+    node.size = st.st_size;
+    node.ino = st.st_ino;
+    node.ctime = st.st_ctim;
+    node.copied = true;
+    return Step::Done;
+}
 
 // Each copy writes node under the name as in the target folder (node's own name unless given).
 Step CopyFile(int srcFd, const Into& into, Node& node, const QByteArray& path, Run& run, const QByteArray& as)
@@ -686,25 +995,39 @@ Step CopyFile(int srcFd, const Into& into, Node& node, const QByteArray& path, R
         run.Skip(path, node, Skipped::Reason::SpecialFile);
         return Step::Skipped;
     }
+    if (const Step linked = LinkToEarlierCopy(st, into, node, path, run, as); linked != Step::Skipped)
+        return linked;
     if (st.st_size >= qint64(BufferSize))
         ::posix_fadvise(in.get(), 0, 0, POSIX_FADV_SEQUENTIAL);
 
-    // Created with its final bits, so that only a umask or a sticky bit costs an fchmod.
-    const mode_t mode = st.st_mode & CopiedModeBits;
+    // Created with its final permission bits, so that only a umask, a sticky or set-ID bit or a new owner
+    // costs an fchmod.
+    const mode_t mode = ModeToCopy(st.st_mode, st.st_uid, st.st_gid);
     TempName temp(dstFd, run.pid());
     FileDescriptor out;
     int err = temp.Make([&](const char* name) {
-        out.reset(::openat(dstFd, name, O_WRONLY | O_CREAT | O_EXCL | O_NOCTTY | O_CLOEXEC, mode));
+        out.reset(::openat(dstFd, name, O_WRONLY | O_CREAT | O_EXCL | O_NOCTTY | O_CLOEXEC, mode & 0777));
         return out.valid();
     });
+    const bool sparse = st.st_size > 0 && qint64(st.st_blocks) * 512 < st.st_size;
     if (err == 0)
-        err = CopyData(in.get(), out.get(), st.st_size, st.st_dev, into.dev, run);
-    if (err == 0 && !(into.umaskOnly && run.CreatesWithMode(mode)) && ::fchmod(out.get(), mode) != 0 && !ModeUnsupported(errno))
+        err = sparse ? CopySparse(in.get(), out.get(), st.st_size, st.st_dev, into.dev, run)
+                     : CopyData(in.get(), out.get(), st.st_size, st.st_dev, into.dev, run);
+    if (err == 0)
+        err = CopyXattrs(in.get(), out.get());
+    const bool chowned = RunningAsRoot() && (st.st_uid != ::geteuid() || st.st_gid != ::getegid());
+    if (err == 0 && chowned)
+        CopyOwner(out.get(), st.st_uid, st.st_gid);
+    if (err == 0 && (chowned || !(into.umaskOnly && run.CreatesWithMode(mode))) && ::fchmod(out.get(), mode) != 0
+        && !ModeUnsupported(errno))
         err = errno;
     const timespec times[2] = {st.st_atim, st.st_mtim};
     if (err == 0 && ::futimens(out.get(), times) != 0)
         err = errno;
     if (err == 0 && run.control().durable && ::fdatasync(out.get()) != 0)
+        err = errno;
+    struct stat made {};
+    if (err == 0 && ::fstat(out.get(), &made) != 0)
         err = errno;
     if (const int closeErr = out.close(); err == 0)
         err = closeErr;
@@ -714,6 +1037,8 @@ Step CopyFile(int srcFd, const Into& into, Node& node, const QByteArray& path, R
         return Step::Stop;
     if (err != 0)
         return run.StopWith(err, path);
+    if (RunMemory::Impl* memory = run.memory(); memory != nullptr && st.st_nlink > 1 && !into.path.isEmpty())
+        memory->links[{st.st_dev, st.st_ino}] = {into.path, as, made.st_dev, made.st_ino};
     // The identity of what was read: a move deletes the source only while it still is this file.
     node.size = st.st_size;
     node.ino = st.st_ino;
@@ -737,10 +1062,45 @@ Step CopyLink(int srcFd, const Into& into, Node& node, const QByteArray& path, R
     TempName temp(dstFd, run.pid());
     int err = temp.Make([&](const char* name) { return ::symlinkat(text.constData(), dstFd, name) == 0; });
     if (err == 0) {
+        if (RunningAsRoot())
+            (void)::fchownat(dstFd, temp.name(), node.uid, node.gid, AT_SYMLINK_NOFOLLOW);
         // Not every file system keeps a link's own times; the link is whole without them.
         const timespec times[2] = {node.atime, node.mtime};
-        ::utimensat(dstFd, temp.name(), times, AT_SYMLINK_NOFOLLOW);
+        if (!into.fuse)
+            ::utimensat(dstFd, temp.name(), times, AT_SYMLINK_NOFOLLOW);
         err = temp.Commit(as);
+    }
+    if (err != 0)
+        return run.StopWith(err, path);
+    node.copied = true;
+    run.ObjectsDone();
+    return Step::Done;
+}
+
+// A FIFO, socket or device node is never opened: it is made anew from its type, mode and device number.
+// One this system will not make here (a device node without root, a FIFO on vfat) is left as it was and
+// listed under skipped.
+Step CopySpecial(const Into& into, Node& node, const QByteArray& path, Run& run, const QByteArray& as)
+{
+    const int dstFd = into.fd;
+    TempName temp(dstFd, run.pid());
+    int err = temp.Make([&](const char* name) {
+        return ::mknodat(dstFd, name, (node.mode & S_IFMT) | (node.mode & 0777), node.rdev) == 0;
+    });
+    if (err == EPERM || err == EACCES || err == EOPNOTSUPP || err == ENOTSUP || err == EINVAL) {
+        run.Skip(path, node, Skipped::Reason::SpecialFile);
+        return Step::Skipped;
+    }
+    if (err == 0) {
+        if (RunningAsRoot())
+            (void)::fchownat(dstFd, temp.name(), node.uid, node.gid, AT_SYMLINK_NOFOLLOW);
+        if (::fchmodat(dstFd, temp.name(), ModeToCopy(node.mode, node.uid, node.gid), 0) != 0 && !ModeUnsupported(errno))
+            err = errno;
+        const timespec times[2] = {node.atime, node.mtime};
+        if (err == 0 && ::utimensat(dstFd, temp.name(), times, AT_SYMLINK_NOFOLLOW) != 0)
+            err = errno;
+        if (err == 0)
+            err = temp.Commit(as);
     }
     if (err != 0)
         return run.StopWith(err, path);
@@ -754,7 +1114,9 @@ Step CopyNode(int srcFd, const Into& into, Node& node, const QByteArray& path, R
 Step CopyFolder(int srcFd, const Into& into, Node& node, const QByteArray& path, Run& run, const QByteArray& as)
 {
     const int dstFd = into.fd;
-    if (::mkdirat(dstFd, as.constData(), 0700) != 0) {
+    // Never more open than the source while it fills (a killed copy of a private folder stays private),
+    // and writable by us until its contents are in.
+    if (::mkdirat(dstFd, as.constData(), (node.mode & 0777) | S_IRWXU) != 0) {
         if (errno != EEXIST)
             return run.StopWith(errno, path);
         // Merge into an existing folder, but never write through a link or over a file of that name.
@@ -772,22 +1134,27 @@ Step CopyFolder(int srcFd, const Into& into, Node& node, const QByteArray& path,
     Into inside;
     if (!dst.valid() || !OpenInto(dst.get(), inside))
         return run.StopWith(errno, path);
+    if (!into.path.isEmpty())
+        inside.path = ChildPath(into.path, as);
 
-    NameGuard guard(dst.get(), run.control().targetIgnoresCase);
+    NameGuard guard(dst.get(), run.control().targetIgnoresCase, run);
     for (Node& child : node.children) {
         const QByteArray childPath = ChildPath(path, child.name);
         if (run.Cancelled())
             return Step::Stop;
-        if (!child.IsSpecial() && !guard.Claim(child.name)) {
+        if (!guard.Claim(child.name)) {
             run.Skip(childPath, child, Skipped::Reason::NameTaken);
             continue;
         }
         if (CopyNode(src.get(), inside, child, childPath, run) == Step::Stop)
             return Step::Stop;
     }
+    if (const int err = CopyXattrs(src.get(), dst.get()); err != 0)
+        return run.StopWith(err, path);
+    CopyOwner(dst.get(), node.uid, node.gid);
     // Last, because every entry written above changed the folder's time, and a read-only folder
     // had to stay writable until its contents were in.
-    if (::fchmod(dst.get(), node.mode & CopiedModeBits) != 0 && !ModeUnsupported(errno))
+    if (::fchmod(dst.get(), ModeToCopy(node.mode, node.uid, node.gid)) != 0 && !ModeUnsupported(errno))
         return run.StopWith(errno, path);
     const timespec times[2] = {node.atime, node.mtime};
     if (::futimens(dst.get(), times) != 0)
@@ -807,8 +1174,7 @@ Step CopyNode(int srcFd, const Into& into, Node& node, const QByteArray& path, R
         return CopyLink(srcFd, into, node, path, run, name);
     if (S_ISDIR(node.mode))
         return CopyFolder(srcFd, into, node, path, run, name);
-    run.Skip(path, node, Skipped::Reason::SpecialFile);
-    return Step::Skipped;
+    return CopySpecial(into, node, path, run, name);
 }
 
 // Copies the listed objects into the target; the first object refused by the guard is skipped.
@@ -817,7 +1183,7 @@ bool CopyListed(Listed& item, ParentFolder& parents, const Target& target, NameG
 {
     if (run.Cancelled())
         return false;
-    if (!item.node.IsSpecial() && !guard.Claim(item.name)) {
+    if (!guard.Claim(item.name)) {
         run.Begin(item.native);
         run.Skip(item.native, item.node, Skipped::Reason::NameTaken);
         return true;
@@ -946,7 +1312,7 @@ Step MoveByRename(int srcFd, int dstFd, const QByteArray& name, const QByteArray
     const std::vector<QByteArray> names = ReadNames(src.get(), readErr);
     if (readErr != 0)
         return run.StopWith(readErr, path);
-    NameGuard guard(dst.get(), run.control().targetIgnoresCase);
+    NameGuard guard(dst.get(), run.control().targetIgnoresCase, run);
     bool kept = false;
     for (const QByteArray& child : names) {
         const QByteArray childPath = ChildPath(path, child);
@@ -1064,8 +1430,8 @@ Result Copy(const QStringList& objects, const QString& targetFolder, const Contr
             }
         }
         run.Start();
-        ParentFolder parents;
-        NameGuard guard(target.fd.get(), control.targetIgnoresCase);
+        ParentFolder parents(run);
+        NameGuard guard(target.fd.get(), control.targetIgnoresCase, run);
         for (Listed& item : listed)
             if (!CopyListed(item, parents, target, guard, run))
                 return;
@@ -1084,15 +1450,13 @@ Result Move(const QStringList& objects, const QString& targetFolder, const Contr
             if (!NotIntoItself(item, target, run))
                 return;
         run.Start();
-        ParentFolder parents;
-        NameGuard guard(target.fd.get(), control.targetIgnoresCase);
+        ParentFolder parents(run);
+        NameGuard guard(target.fd.get(), control.targetIgnoresCase, run);
         PendingMoves pending(target);
         for (Listed& item : listed) {
             if (run.Cancelled())
                 break;
-            // A special file is renamed like anything else, but never copied, so it claims no name then.
-            const bool writes = !item.scanned || !item.node.IsSpecial();
-            if (writes && !guard.Claim(item.name)) {
+            if (!guard.Claim(item.name)) {
                 run.Begin(item.native);
                 run.Skip(item.native, item.node, Skipped::Reason::NameTaken);
                 continue;
@@ -1142,6 +1506,62 @@ bool OpenTargetPath(const QString& targetPath, Run& run, Target& target, QByteAr
     return OpenTarget(there.parent, run, target);
 }
 
+bool IsNetworkFileSystem(const struct statfs& fs)
+{
+    switch (static_cast<unsigned long>(fs.f_type)) {
+    case NFS_SUPER_MAGIC:
+    case SMB_SUPER_MAGIC:
+    case 0xFF534D42UL: // cifs
+    case 0xFE534D42UL: // smb2
+    case 0x65735546UL: // fuse: sshfs and friends may be shared with another machine
+    case V9FS_MAGIC:
+    case AFS_SUPER_MAGIC:
+    case 0x00C36400UL: // ceph
+        return true;
+    default:
+        return false;
+    }
+}
+
+// Removes the temporary files that killed runs of this program left in the target folder, once per folder
+// and run: our names whose process is gone. Only on a local file system, since a network folder may be
+// written by the same program on another machine, whose process numbers mean nothing here.
+void SweepLeftovers(const Target& target, Run& run)
+{
+    RunMemory::Impl* memory = run.memory();
+    if (memory == nullptr || !memory->swept.try_emplace({target.into.dev, target.into.ino}, true).second)
+        return;
+    struct statfs fs {};
+    if (::fstatfs(target.fd.get(), &fs) != 0 || IsNetworkFileSystem(fs))
+        return;
+    int err = 0;
+    for (const QByteArray& name : ReadNames(target.fd.get(), err)) {
+        long pid = 0;
+        if (!IsTemporaryName(name.constData(), &pid) || pid <= 0 || pid == long(run.pid()))
+            continue;
+        if (::kill(pid_t(pid), 0) == 0 || errno != ESRCH)
+            continue;
+        struct stat st {};
+        if (::fstatat(target.fd.get(), name.constData(), &st, AT_SYMLINK_NOFOLLOW) == 0 && !S_ISDIR(st.st_mode))
+            ::unlinkat(target.fd.get(), name.constData(), 0);
+    }
+}
+
+// Whether the run lets this call give out name in the target folder (see RunMemory).
+bool ClaimInRun(const Target& target, const QByteArray& name, Run& run)
+{
+    RunMemory::Impl* memory = run.memory();
+    if (memory == nullptr)
+        return true;
+    auto known = memory->ignoresCase.find(target.native);
+    if (known == memory->ignoresCase.end())
+        known = memory->ignoresCase.emplace(target.native, run.control().targetIgnoresCase
+                                                                || FolderIgnoresCase(target.fd.get(), run)).first;
+    const bool ignoresCase = known->second;
+    const QString folder = DecodeFileName(target.native);
+    return ClaimName(memory->names[ignoresCase ? folder.toCaseFolded() : folder], target.fd.get(), ignoresCase, name, run);
+}
+
 // Whether the target name already reaches the listed object itself.
 bool ReachesItself(const Target& target, const QByteArray& name, const Listed& item, struct stat& there)
 {
@@ -1172,7 +1592,13 @@ Result CopyAs(const QString& source, const QString& targetPath, const Control& c
         run.Start();
         if (run.Cancelled())
             return;
-        ParentFolder parents;
+        SweepLeftovers(target, run);
+        if (!ClaimInRun(target, name, run)) {
+            run.Begin(item.native);
+            run.Skip(item.native, item.node, Skipped::Reason::NameTaken);
+            return;
+        }
+        ParentFolder parents(run);
         const int parentFd = parents.Open(item.parent);
         if (parentFd < 0) {
             run.Fail(errno, item.parent, false);
@@ -1206,7 +1632,7 @@ Result MoveAs(const QString& source, const QString& targetPath, const Control& c
         run.Start();
         if (run.Cancelled())
             return;
-        ParentFolder parents;
+        ParentFolder parents(run);
         const int parentFd = parents.Open(item.parent);
         if (parentFd < 0) {
             run.Fail(errno, item.parent, false);
@@ -1249,7 +1675,7 @@ Result MakeFolders(const QString& path, const Control& control)
         QByteArray existing = native;
         FileDescriptor fd;
         for (;;) {
-            fd = OpenFolderPath(existing);
+            fd = OpenFolderIn(existing, run.roots());
             if (fd.valid())
                 break;
             int err = errno;
@@ -1298,7 +1724,7 @@ Result MoveToTrash(const QStringList& objects, const Control& control)
             return;
         run.Start();
         const QByteArray dataFolder = EncodeFileName(QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation));
-        ParentFolder parents;
+        ParentFolder parents(run);
         for (const Listed& item : listed) {
             if (run.Cancelled())
                 return;
@@ -1325,7 +1751,7 @@ Result DeletePermanently(const QStringList& objects, const Control& control)
         if (!ListObjects(objects, run, listed, [](const Listed&) { return true; }))
             return;
         run.Start();
-        ParentFolder parents;
+        ParentFolder parents(run);
         for (const Listed& item : listed) {
             const int parentFd = parents.Open(item.parent);
             if (parentFd < 0) {
@@ -1336,6 +1762,107 @@ Result DeletePermanently(const QStringList& objects, const Control& control)
                 return;
             run.result().completed.append(item.path);
         }
+    });
+}
+
+Result RemoveFolder(const QString& path, const Control& control)
+{
+    return Perform(control, [&](Run& run) {
+        Listed item;
+        if (const int err = SplitPath(path, item); err != 0) {
+            run.Fail(err, EncodeFileName(path));
+            return;
+        }
+        run.AddTotals(1, 0);
+        run.Start();
+        ParentFolder parents(run);
+        const int fd = parents.Open(item.parent);
+        if (fd < 0) {
+            run.Fail(errno, item.parent, false);
+            return;
+        }
+        run.Begin(item.native);
+        struct stat st {};
+        if (::fstatat(fd, item.name.constData(), &st, AT_SYMLINK_NOFOLLOW) != 0) {
+            run.Fail(errno, item.native);
+            return;
+        }
+        if (!S_ISDIR(st.st_mode)) {
+            run.Fail(ENOTDIR, item.native);
+            return;
+        }
+        if (::unlinkat(fd, item.name.constData(), AT_REMOVEDIR) != 0) {
+            run.Fail(errno == EEXIST ? ENOTEMPTY : errno, item.native);
+            return;
+        }
+        run.ObjectsDone();
+        run.result().completed.append(path);
+    });
+}
+
+Result CopyAttributes(const QString& source, const QString& target, const Control& control)
+{
+    return Perform(control, [&](Run& run) {
+        Listed from;
+        Listed to;
+        if (const int err = SplitPath(source, from); err != 0) {
+            run.Fail(err, EncodeFileName(source));
+            return;
+        }
+        if (const int err = SplitPath(target, to); err != 0) {
+            run.Fail(err, EncodeFileName(target));
+            return;
+        }
+        run.AddTotals(1, 0);
+        run.Start();
+        ParentFolder fromParent(run);
+        ParentFolder toParent(run);
+        const int fromFd = fromParent.Open(from.parent);
+        if (fromFd < 0) {
+            run.Fail(errno, from.parent, false);
+            return;
+        }
+        const int toFd = toParent.Open(to.parent);
+        if (toFd < 0) {
+            run.Fail(errno, to.parent, false);
+            return;
+        }
+        struct stat st {};
+        struct stat there {};
+        if (::fstatat(fromFd, from.name.constData(), &st, AT_SYMLINK_NOFOLLOW) != 0) {
+            run.Fail(errno, from.native);
+            return;
+        }
+        if (::fstatat(toFd, to.name.constData(), &there, AT_SYMLINK_NOFOLLOW) != 0) {
+            run.Fail(errno, to.native);
+            return;
+        }
+        run.Begin(to.native);
+        if ((st.st_mode & S_IFMT) != (there.st_mode & S_IFMT)) {
+            run.Fail(EINVAL, to.native); // not the same kind of object: nothing to take over
+            return;
+        }
+        if (!S_ISLNK(st.st_mode)) {
+            if (RunningAsRoot() && (st.st_uid != there.st_uid || st.st_gid != there.st_gid))
+                (void)::fchownat(toFd, to.name.constData(), st.st_uid, st.st_gid, AT_SYMLINK_NOFOLLOW);
+            const mode_t mode = ModeToCopy(st.st_mode, st.st_uid, st.st_gid);
+            if ((there.st_mode & 07777) != mode && ::fchmodat(toFd, to.name.constData(), mode, 0) != 0
+                && !ModeUnsupported(errno)) {
+                run.Fail(errno, to.native);
+                return;
+            }
+        }
+        const timespec times[2] = {st.st_atim, st.st_mtim};
+        struct statfs fs {};
+        const bool linkOnFuse = S_ISLNK(st.st_mode) && ::fstatfs(toFd, &fs) == 0
+                                && static_cast<unsigned long>(fs.f_type) == 0x65735546UL;
+        if (!SameTime(there.st_mtim, st.st_mtim) && !linkOnFuse
+            && ::utimensat(toFd, to.name.constData(), times, AT_SYMLINK_NOFOLLOW) != 0 && !S_ISLNK(st.st_mode)) {
+            run.Fail(errno, to.native);
+            return;
+        }
+        run.ObjectsDone();
+        run.result().completed.append(target);
     });
 }
 
@@ -1351,7 +1878,7 @@ Result Rename(const QString& object, const QString& newName, const Control& cont
             return;
         }
         run.Start();
-        ParentFolder parents;
+        ParentFolder parents(run);
         const int fd = parents.Open(item.parent);
         if (fd < 0) {
             run.Fail(errno, item.parent, false);

@@ -6,6 +6,7 @@
 #include <QtGlobal>
 #include <atomic>
 #include <functional>
+#include <memory>
 
 class EventPump;
 class ProgressSink;
@@ -21,11 +22,19 @@ class ProgressSink;
 //   own folder and renames it over the target only when every byte is in, so a full disk, a read error,
 //   a cancel or a kill leaves the old target whole (or no target). Every failure that the process
 //   survives removes the temporary file again; only a killed process can leave one behind.
-// - Copied files get the source's modification and access times (nanoseconds) and permission bits
-//   (rwx and sticky; set-user-ID and set-group-ID are dropped because the owner is not copied).
+// - A copy keeps what `cp -a` keeps: modification and access times (nanoseconds), permission bits,
+//   extended attributes (user.* always, the others where the system lets us), the holes of a sparse
+//   file, owner and group when running as root, and set-user-ID/set-group-ID only where the owner is
+//   kept (root, or our own file). A folder gets its mode and times after its contents are in, and is made
+//   with no more permissions than the source's, so a killed copy never exposes a private folder.
 // - Symbolic links are objects of their own: a listed link and every link inside a folder is copied
 //   as a link (the same target text), moved and deleted as a link and never followed.
-// - FIFOs, sockets and devices are never opened: a copy lists them under Result::skipped and goes on.
+// - Below the folders named in Control::roots no link is followed on the way to an object either: every
+//   folder of the path after the root is opened from its parent's descriptor with O_NOFOLLOW, so a link
+//   put in place of a folder is refused (ELOOP, ENOTDIR) instead of leading the call outside the tree.
+// - FIFOs, sockets and devices are never opened: a copy makes them anew on the target (mknod, with the
+//   source's mode and times); one that cannot be made (a device without root) is listed under
+//   Result::skipped and the call goes on.
 // - Folders are merged: a folder copied or moved onto an existing folder fills it, files of the same
 //   name are replaced, other files stay. A folder onto a file, or a file onto a folder, is refused.
 // - Two objects of one call that would land on the same name in one target folder (the same name from
@@ -53,6 +62,8 @@ struct Progress
     QString current;         // full path of the object being handled
 };
 
+class RunMemory;
+
 struct Control
 {
     // Set by the user's Cancel; tested between objects and chunks.
@@ -69,13 +80,41 @@ struct Control
     // Treat names that differ only in case as one name in every target folder. Without it the target
     // folder is asked: a second name counts as taken when it already reaches the first one's object.
     bool targetIgnoresCase = false;
+    // The folders the user chose (the two compared folders): below them no link is followed.
+    QStringList roots;
+    // What the calls of one larger run share (see RunMemory); none for a call on its own.
+    RunMemory* memory = nullptr;
 };
+
+// What the calls of one synchronisation share, so that each call knows what the others did:
+// - hard links: a file whose other name was copied earlier in the run becomes another link to that copy,
+//   so hard-link groups among the copied files stay groups;
+// - names: two calls that would put names differing only in case into one target folder that folds them
+//   onto one object never overwrite each other (the second is skipped, NameTaken);
+// - leftovers: the first call writing into a folder removes the temporary files (".parvex-PID-N.tmp") that
+//   a killed run of this program left there, where their process is gone and the folder is local.
+class RunMemory final
+{
+public:
+    RunMemory();
+    ~RunMemory();
+    Q_DISABLE_COPY_MOVE(RunMemory)
+
+    struct Impl;
+    Impl& impl() { return *m_impl; }
+
+private:
+    std::unique_ptr<Impl> m_impl;
+};
+
+// Whether name is one of this program's temporary names (".parvex-PID-N.tmp"); pid receives PID.
+bool IsTemporaryName(const char* name, long* pid = nullptr);
 
 struct Skipped
 {
     enum class Reason {
-        SpecialFile,        // a FIFO, socket or device: never opened
-        NameTaken,          // another object of this call already went to that name
+        SpecialFile,        // a FIFO, socket or device that could not be made on the target
+        NameTaken,          // another object of this call (or of the run) already went to that name
         ChangedDuringMove,  // changed after it was copied, so its source was kept
     };
     QString path;
@@ -127,6 +166,15 @@ Result MoveToTrash(const QStringList& objects, const Control& control = {});
 // Deletes each object and, for a folder, everything in it that was seen when the call began; something
 // that appears meanwhile keeps its folder, which is reported as the failure (ENOTEMPTY).
 Result DeletePermanently(const QStringList& objects, const Control& control = {});
+
+// Removes the folder at path when it is empty; one that holds anything (objects the caller never saw) is
+// kept and reported (ENOTEMPTY). A link or file in its place is refused (ENOTDIR).
+Result RemoveFolder(const QString& path, const Control& control = {});
+
+// Gives target the permission bits and times of source (and, running as root, its owner and group), as a
+// copy would have: the folders a synchronisation wrote into, once their contents are in, and the mode of
+// an equal file whose bits differ. A link keeps its bits; only its times are set.
+Result CopyAttributes(const QString& source, const QString& target, const Control& control = {});
 
 // Gives object a new name in its own folder. An existing object of that name is never replaced (EEXIST);
 // a name with "/" or "." or ".." is refused (EINVAL).

@@ -1,5 +1,7 @@
 #include "sync/GuiSyncCommands.h"
 
+#include "compare/SubFolderCompare.h"
+
 #include "app/AppContext.h"
 #include "app/GuiCommandRegistry.h"
 #include "fileops/frmFileOpProgress.h"
@@ -139,9 +141,10 @@ void GuiSyncCommands::AutoSynch(bool showConfirmation, bool selectedOnly)
         const SubFolderDiffsList subFolders =
             scoped ? SubFolderDiffsList{m_scope.diffs(selectedOnly ? &selected : nullptr, rowOf)} : m_frame.SubFolderDifferences();
         // A sub-folder's own run is limited by the entries it was given, not by rows of the folder above.
+        const TreeFilters filters = MakeTreeFilters(m_ctx.Compare());
         SyncRequest request({left, right, scoped ? m_scope.leftParent : m_frame.ComparedFolder(m_frame.SourcePane()),
                              scoped ? m_scope.rightParent : m_frame.ComparedFolder(m_frame.TargetPane()), subFolders,
-                             m_ctx.SyncSettings().AllRules(), selectedOnly && !scoped ? &selected : nullptr});
+                             m_ctx.SyncSettings().AllRules(), selectedOnly && !scoped ? &selected : nullptr, &filters});
         request.confirm = showConfirmation;
         request.sound = m_ctx.Sounds().SoundOn();
         request.historyLeft = m_frame.ComparedFolder(m_frame.SourcePane());

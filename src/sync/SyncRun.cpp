@@ -5,7 +5,9 @@
 #include "model/FolderListing.h"
 #include "platform/ParvexLib.h"
 #include "platform/PathOpen.h"
+#include "platform/Volume.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -29,6 +31,52 @@ QString ObjectName(const ResultRow& row) { return row.IsFolder() ? row.text.mid(
 // A row's bytes as the space checks count them: nothing for a row without a size.
 qint64 SizeOf(const ResultRow& row) { return row.sizeText.isEmpty() ? 0 : row.size; }
 
+// The objects of folder that may go when it holds objects the filters leave out: everything they let
+// through, a sub-folder whole where nothing below it is left out.
+void DeletableContents(const QString& folder, const TreeFilters& filters, QStringList& objects)
+{
+    const FolderListing listing(folder);
+    const QString base = WithSlash(folder);
+    for (qsizetype i = 0; i < listing.Count(); ++i) {
+        FolderListing::Details details;
+        if (!listing.Stat(i, details, nullptr))
+            continue;
+        const QString name = listing.Name(i);
+        const bool hidden = listing.IsHidden(i);
+        if (details.type == FolderListing::Type::Folder) {
+            if (filters.excludeHiddenFolders && hidden)
+                continue;
+            if (HoldsExcludedObjects(base + name, filters))
+                DeletableContents(base + name, filters, objects);
+            else
+                objects << base + name;
+            continue;
+        }
+        const bool special = details.type == FolderListing::Type::Special;
+        if ((filters.noFilters || filters.include.MatchesAny(name)) && !filters.exclude.MatchesAny(name)
+            && !(filters.excludeSystemFiles && special) && !(filters.excludeHiddenFiles && hidden))
+            objects << base + name;
+    }
+}
+
+// Whether a folder to delete holds objects the filters left out (and so must keep them).
+bool KeepsExcluded(const SyncInput& in, const QString& folder)
+{
+    if (in.filters == nullptr)
+        return false;
+    const TreeFilters& f = *in.filters;
+    if (f.noFilters && !f.excludeSystemFiles && !f.excludeHiddenFiles && !f.excludeHiddenFolders)
+        return false;
+    return HoldsExcludedObjects(folder, f);
+}
+
+void MarkMirror(SyncStep& step, const SyncInput& in)
+{
+    const int mirror = MirrorSource(in.rules);
+    step.mirrorFromLeft = mirror == CSyncSettings::Left;
+    step.mirrorFromRight = mirror == CSyncSettings::Right;
+}
+
 void AddRowSteps(std::vector<SyncStep>& plan, const SyncInput& in, const RowIndexes& rows, Action action)
 {
     const bool fromLeft = action == Action::DeleteLeft || action == Action::CopyToRight;
@@ -42,15 +90,92 @@ void AddRowSteps(std::vector<SyncStep>& plan, const SyncInput& in, const RowInde
         if (source.isEmpty())
             continue;
         SyncStep step{action, row.text, source, QString(), row.icon, false};
+        step.leftBase = WithSlash(in.leftFolder);
+        step.rightBase = WithSlash(in.rightFolder);
+        MarkMirror(step, in);
         if (action == Action::CopyToRight || action == Action::CopyToLeft) {
             const ResultRow* pair = size_t(i) < other.size() ? &other[size_t(i)] : nullptr;
             step.target = pair != nullptr && IsRealRow(*pair) ? RowObjectPath(otherFolder, *pair)
                                                               : WithSlash(otherFolder) + ObjectName(row);
             step.bytes = SizeOf(row);
             step.replaced = pair != nullptr ? SizeOf(*pair) : 0;
+        } else if (row.IsFolder()) {
+            step.keepExcluded = KeepsExcluded(in, source);
+            if (step.keepExcluded) {
+                DeletableContents(source, *in.filters, step.deletable);
+                if (step.deletable.isEmpty())
+                    continue; // it holds only what the filters leave out: nothing of it goes
+            }
         }
         plan.push_back(std::move(step));
     }
+}
+
+// The name at the end of a path ("Old/Empty/" gives "Empty").
+QString LastName(const QString& path)
+{
+    QString p = path;
+    while (p.endsWith(QLatin1Char('/')))
+        p.chop(1);
+    return p.mid(p.lastIndexOf(QLatin1Char('/')) + 1);
+}
+
+// A mirror's steps for a pair the copies leave alone: the source's permission bits for an equal object
+// whose bits differ, and the source's spelling for a counterpart spelled otherwise (kept in renames, which
+// run last and deepest first).
+// What a mirror's target file system keeps: permission bits (not on FAT and NTFS, which show one mode for
+// everything) and spellings (not where names differing in case are one name).
+struct MirrorTarget
+{
+    bool modes = true;
+    bool spellings = true;
+};
+
+MirrorTarget MirrorTargetOf(const QString& folder)
+{
+    const QString fs = Volume::FileSystemName(folder);
+    const bool fat = fs == QLatin1String("FAT");
+    return {!fat && fs != QLatin1String("NTFS"), !fat};
+}
+
+void AddMirrorSteps(std::vector<SyncStep>& plan, std::vector<SyncStep>& renames, const SyncStep& base,
+                    const ResultRow& from, const ResultRow& to, const QString& fromPath, const QString& toPath,
+                    bool fromLeft, const MirrorTarget& keeps)
+{
+    if (from.IsPlaceholder() || to.IsPlaceholder())
+        return;
+    if (keeps.modes && from.icon == Category::Same && from.mode != 0 && to.mode != 0 && from.mode != to.mode) {
+        SyncStep step = base;
+        step.action = fromLeft ? Action::ModeToRight : Action::ModeToLeft;
+        step.text = base.text;
+        step.source = fromPath;
+        step.target = toPath;
+        plan.push_back(std::move(step));
+    }
+    const QString fromName = LastName(from.text);
+    const QString toName = LastName(to.text);
+    if (keeps.spellings && fromName != toName && fromName.compare(toName, Qt::CaseInsensitive) == 0) {
+        SyncStep step = base;
+        step.action = fromLeft ? Action::RenameRight : Action::RenameLeft;
+        step.source = toPath;
+        QString parent = toPath;
+        while (parent.endsWith(QLatin1Char('/')))
+            parent.chop(1);
+        parent.truncate(parent.lastIndexOf(QLatin1Char('/')) + 1);
+        step.target = parent + fromName;
+        renames.push_back(std::move(step));
+    }
+}
+
+// Renames deepest first, so that the paths of the ones after stay valid.
+void AppendRenames(std::vector<SyncStep>& plan, std::vector<SyncStep>& renames)
+{
+    std::stable_sort(renames.begin(), renames.end(), [](const SyncStep& a, const SyncStep& b) {
+        return a.source.count(QLatin1Char('/')) > b.source.count(QLatin1Char('/'));
+    });
+    for (SyncStep& step : renames)
+        plan.push_back(std::move(step));
+    renames.clear();
 }
 
 bool Exists(const QString& path)
@@ -81,7 +206,8 @@ bool IsRealFolder(const QString& path)
     return LinkStat(path, st) && S_ISDIR(st.st_mode);
 }
 
-void AddSubFolderSteps(std::vector<SyncStep>& plan, const SyncInput& in, const CSubFolderDiffs& diffs)
+void AddSubFolderSteps(std::vector<SyncStep>& plan, std::vector<SyncStep>& renames, const SyncInput& in,
+                       const CSubFolderDiffs& diffs)
 {
     SubFolderTargets folders;
     const QString leftName = diffs.strSubFolderName();
@@ -90,22 +216,36 @@ void AddSubFolderSteps(std::vector<SyncStep>& plan, const SyncInput& in, const C
     const QString rightBase = WithSlash(in.rightFolder) + rightName + QLatin1Char('/');
     const auto& one = diffs.DiffOne();
     const auto& two = diffs.DiffTwo();
+    const auto newStep = [&](size_t i, const ResultRow& row, bool leftSide) {
+        SyncStep step;
+        step.inSubFolder = true;
+        step.entry = int(i);
+        step.category = row.icon;
+        step.text = (leftSide ? leftName : rightName) + QLatin1Char('/') + row.text;
+        step.source = (leftSide ? leftBase : rightBase) + row.text;
+        step.leftBase = leftBase;
+        step.rightBase = rightBase;
+        MarkMirror(step, in);
+        return step;
+    };
     const auto pass = [&](bool leftSide, int32_t wanted) {
         const auto& mine = leftSide ? one : two;
         const auto& other = leftSide ? two : one;
+        std::vector<SyncStep> folderDeletes;
         for (size_t i = 0; i < mine.size(); ++i) {
             const ResultRow& row = mine[i];
             if (row.IsPlaceholder()
                 || !RuleIs(in.rules, leftSide ? CSyncSettings::Left : CSyncSettings::Right, int(row.icon), wanted))
                 continue;
-            SyncStep step;
-            step.inSubFolder = true;
-            step.entry = int(i);
-            step.category = row.icon;
-            step.text = (leftSide ? leftName : rightName) + QLatin1Char('/') + row.text;
-            step.source = (leftSide ? leftBase : rightBase) + row.text;
+            SyncStep step = newStep(i, row, leftSide);
             if (wanted == CSyncSettings::Delete) {
                 step.action = leftSide ? Action::DeleteLeft : Action::DeleteRight;
+                if (step.IsFolderEntry()) {
+                    // After the files, deepest first; one that keeps objects the filters left out stays.
+                    if (!KeepsExcluded(in, step.source))
+                        folderDeletes.push_back(std::move(step));
+                    continue;
+                }
             } else {
                 step.action = leftSide ? Action::CopyToRight : Action::CopyToLeft;
                 const bool paired = i < other.size() && !other[i].IsPlaceholder();
@@ -117,6 +257,8 @@ void AddSubFolderSteps(std::vector<SyncStep>& plan, const SyncInput& in, const C
             }
             plan.push_back(std::move(step));
         }
+        for (auto it = folderDeletes.rbegin(); it != folderDeletes.rend(); ++it)
+            plan.push_back(std::move(*it));
     };
     // Nothing is deleted because of what was never seen.
     if (!diffs.Incomplete()) {
@@ -125,6 +267,21 @@ void AddSubFolderSteps(std::vector<SyncStep>& plan, const SyncInput& in, const C
     }
     pass(true, CSyncSettings::Copy);
     pass(false, CSyncSettings::Copy);
+
+    const int mirror = MirrorSource(in.rules);
+    if (mirror < 0)
+        return;
+    const bool fromLeft = mirror == CSyncSettings::Left;
+    const MirrorTarget keeps = MirrorTargetOf(fromLeft ? in.rightFolder : in.leftFolder);
+    for (size_t i = 0; i < one.size() && i < two.size(); ++i) {
+        const ResultRow& from = fromLeft ? one[i] : two[i];
+        const ResultRow& to = fromLeft ? two[i] : one[i];
+        if (from.IsPlaceholder())
+            continue;
+        const SyncStep base = newStep(i, from, fromLeft);
+        AddMirrorSteps(plan, renames, base, from, to, (fromLeft ? leftBase : rightBase) + from.text,
+                       (fromLeft ? rightBase : leftBase) + to.text, fromLeft, keeps);
+    }
 }
 
 FileOps::Result Failed(int error, const QString& path, const QString& text = {})
@@ -144,17 +301,139 @@ bool StillAsSeen(const SyncStep& step)
     struct stat st {};
     if (!LinkStat(step.source, st))
         return true; // gone, or not to be looked at: the operation itself says so
-    const bool folderRow = !step.inSubFolder && step.text.startsWith(QLatin1Char('/'));
+    const bool folderRow = step.inSubFolder ? step.IsFolderEntry() : step.text.startsWith(QLatin1Char('/'));
     return S_ISDIR(st.st_mode) == folderRow;
 }
 
-FileOps::Result Carry(const SyncStep& step, const FileOps::Control& control, QString& lastMadeFolder)
+// An object a call left as it was is a step not done: the run says so and goes on.
+FileOps::Result NotAllDone(const FileOps::Result& result)
 {
+    if (!result.ok() || result.skipped.isEmpty())
+        return result;
+    const FileOps::Skipped& first = result.skipped.front();
+    FileOps::Result failed;
+    switch (first.reason) {
+    case FileOps::Skipped::Reason::SpecialFile:
+        failed = Failed(EPERM, first.path, QStringLiteral("this special file cannot be made there, so it was left as it was"));
+        break;
+    case FileOps::Skipped::Reason::NameTaken:
+        failed = Failed(EEXIST, first.path,
+                        QStringLiteral("the target folder ignores case and another name of this run already took that "
+                                       "name, so it was left as it was"));
+        break;
+    case FileOps::Skipped::Reason::ChangedDuringMove:
+        failed = Failed(ESTALE, first.path, QStringLiteral("it changed while it was copied, so it was left as it was"));
+        break;
+    }
+    failed.skipped = result.skipped;
+    failed.completed = result.completed;
+    return failed;
+}
+
+// The folders a step's target lies in, below its base, paired with the source's (the deepest first).
+// made: only the ones that do not exist yet.
+void FolderChain(const SyncStep& step, bool made, std::vector<std::pair<QString, QString>>& chain)
+{
+    const bool fromLeft = step.action == Action::CopyToRight || step.action == Action::ModeToRight;
+    const QString& fromBase = fromLeft ? step.leftBase : step.rightBase;
+    QString toBase = fromLeft ? step.rightBase : step.leftBase;
+    if (!step.source.startsWith(fromBase) || !step.target.startsWith(toBase))
+        return;
+    QStringList from = step.source.mid(fromBase.size()).split(QLatin1Char('/'), Qt::SkipEmptyParts);
+    QStringList to = step.target.mid(toBase.size()).split(QLatin1Char('/'), Qt::SkipEmptyParts);
+    const bool mirror = step.mirrorFromLeft || step.mirrorFromRight;
+    if (mirror && !made) {
+        // Set at the end of a mirror, after its renames: the target has the source's spelling by then.
+        to = from;
+        if (step.inSubFolder) {
+            QString parent = toBase;
+            parent.chop(1);
+            parent.truncate(parent.lastIndexOf(QLatin1Char('/')) + 1);
+            toBase = parent + LastName(fromBase) + QLatin1Char('/');
+        }
+    }
+    // A folder entry is itself one of the folders.
+    if (!step.IsFolderEntry()) {
+        if (!from.isEmpty())
+            from.removeLast();
+        if (!to.isEmpty())
+            to.removeLast();
+    }
+    while (!from.isEmpty() && !to.isEmpty()) {
+        const QString source = fromBase + from.join(QLatin1Char('/'));
+        const QString target = toBase + to.join(QLatin1Char('/'));
+        if (made && IsRealFolder(target))
+            break;
+        chain.emplace_back(source, target);
+        from.removeLast();
+        to.removeLast();
+    }
+    if (step.inSubFolder && !made) {
+        // The differing sub-folder itself.
+        QString source = fromBase;
+        QString target = toBase;
+        source.chop(1);
+        target.chop(1);
+        chain.emplace_back(source, target);
+    }
+}
+
+// What CarryOutSync keeps for the folders it sets at the end.
+struct FolderFixes
+{
+    std::vector<std::pair<QString, QString>> pairs; // source folder, target folder
+    std::unordered_set<QString> seen;
+
+    void Add(const std::vector<std::pair<QString, QString>>& chain)
+    {
+        for (const auto& pair : chain)
+            if (seen.insert(pair.second).second)
+                pairs.push_back(pair);
+    }
+};
+
+FileOps::Result Carry(const SyncStep& step, const FileOps::Control& control, QString& lastMadeFolder,
+                      FolderFixes& fixes)
+{
+    const bool mirror = step.mirrorFromLeft || step.mirrorFromRight;
     if (step.IsDelete()) {
+        if (mirror) {
+            // The folder it leaves takes its source's time again once the run is over.
+            SyncStep up = step;
+            const bool left = step.action == Action::DeleteLeft;
+            up.action = left ? Action::CopyToLeft : Action::CopyToRight;
+            up.target = step.source;
+            up.source = (left ? step.rightBase : step.leftBase) + step.source.mid((left ? step.leftBase : step.rightBase).size());
+            std::vector<std::pair<QString, QString>> chain;
+            FolderChain(up, false, chain);
+            fixes.Add(chain);
+        }
         if (!StillAsSeen(step))
             return Failed(ESTALE, step.source, QStringLiteral("it changed since the comparison, so it was kept"));
-        return step.inSubFolder ? FileOps::DeletePermanently({step.source}, control)
-                                : FileOps::MoveToTrash({step.source}, control);
+        if (step.IsFolderEntry())
+            return FileOps::RemoveFolder(step.source, control);
+        if (step.inSubFolder)
+            return FileOps::DeletePermanently({step.source}, control);
+        if (step.keepExcluded) // only what the filters let through goes; the folder keeps the rest, and so stays
+            return step.deletable.isEmpty() ? FileOps::Result() : FileOps::MoveToTrash(step.deletable, control);
+        return FileOps::MoveToTrash({step.source}, control);
+    }
+    if (step.action == Action::ModeToRight || step.action == Action::ModeToLeft)
+        return FileOps::CopyAttributes(step.source, step.target, control);
+    if (step.action == Action::RenameLeft || step.action == Action::RenameRight)
+        return FileOps::Rename(step.source, LastName(step.target), control);
+
+    // A copy. The folders it needs are made first; those it makes (a mirror: all it writes into) get their
+    // source's mode and times at the end.
+    std::vector<std::pair<QString, QString>> chain;
+    FolderChain(step, !mirror, chain);
+    fixes.Add(chain);
+    if (step.IsFolderEntry()) {
+        QString folder = step.target;
+        while (folder.size() > 1 && folder.endsWith(QLatin1Char('/')))
+            folder.chop(1);
+        lastMadeFolder.clear();
+        return IsRealFolder(folder) ? FileOps::Result() : FileOps::MakeFolders(folder, control);
     }
     const QString targetFolder = Path(step.target).ParentPath().Text();
     if (step.inSubFolder && targetFolder != lastMadeFolder) {
@@ -164,7 +443,7 @@ FileOps::Result Carry(const SyncStep& step, const FileOps::Control& control, QSt
                 return made;
         lastMadeFolder = targetFolder;
     }
-    return FileOps::CopyAs(step.source, step.target, control);
+    return NotAllDone(FileOps::CopyAs(step.source, step.target, control));
 }
 
 } // namespace
@@ -178,6 +457,12 @@ QString SubFolderTargets::Target(const QString& fromBase, const QString& toBase,
     for (int i = 0; i + 1 < parts.size(); ++i) {
         QString part = parts[i];
         if (there && !Exists(to + part)) {
+            // This side's own spellings of the folder: with two (Docs and docs), each keeps its own, or
+            // both would land in one folder of the other side.
+            int mine = 0;
+            for (const QString& name : Folders(from))
+                if (name.compare(part, Qt::CaseInsensitive) == 0)
+                    ++mine;
             QString found;
             int variants = 0;
             for (const QString& name : Folders(to))
@@ -185,7 +470,7 @@ QString SubFolderTargets::Target(const QString& fromBase, const QString& toBase,
                     found = name;
                     ++variants;
                 }
-            if (variants == 1)
+            if (variants == 1 && mine <= 1)
                 part = found;
             else
                 there = false;
@@ -211,9 +496,26 @@ QString ActionWord(Action action)
     case Action::DeleteLeft: return QStringLiteral("delete-left");
     case Action::DeleteRight: return QStringLiteral("delete-right");
     case Action::CopyToRight: return QStringLiteral("copy-to-right");
+    case Action::ModeToRight: return QStringLiteral("mode-to-right");
+    case Action::ModeToLeft: return QStringLiteral("mode-to-left");
+    case Action::RenameLeft: return QStringLiteral("rename-left");
+    case Action::RenameRight: return QStringLiteral("rename-right");
     case Action::CopyToLeft: break;
     }
     return QStringLiteral("copy-to-left");
+}
+
+int MirrorSource(const CSyncSettings::Rules& rules)
+{
+    using S = CSyncSettings;
+    for (const S::Side side : {S::Left, S::Right}) {
+        const S::Side other = side == S::Left ? S::Right : S::Left;
+        if (rules[S::RuleIndex(side, S::New)] == S::Copy && rules[S::RuleIndex(side, S::Old)] == S::Copy
+            && rules[S::RuleIndex(side, S::Binary)] == S::Copy && rules[S::RuleIndex(side, S::Orphan)] == S::Copy
+            && rules[S::RuleIndex(other, S::Orphan)] == S::Delete)
+            return side;
+    }
+    return -1;
 }
 
 std::vector<SyncStep> PlanSync(const SyncInput& in, QStringList* withheld)
@@ -224,6 +526,28 @@ std::vector<SyncStep> PlanSync(const SyncInput& in, QStringList* withheld)
     AddRowSteps(plan, in, lists.deleteFromRight, Action::DeleteRight);
     AddRowSteps(plan, in, lists.copyLeftToRight, Action::CopyToRight);
     AddRowSteps(plan, in, lists.copyRightToLeft, Action::CopyToLeft);
+    std::vector<SyncStep> renames;
+    std::vector<SyncStep> rowRenames;
+    if (const int mirror = MirrorSource(in.rules); mirror >= 0) {
+        const bool fromLeft = mirror == CSyncSettings::Left;
+        const MirrorTarget keeps = MirrorTargetOf(fromLeft ? in.rightFolder : in.leftFolder);
+        const ResultList& from = fromLeft ? in.left : in.right;
+        const ResultList& to = fromLeft ? in.right : in.left;
+        RowIndexes chosenRows = in.selectedOnly != nullptr ? *in.selectedOnly : RowIndexes{};
+        std::sort(chosenRows.begin(), chosenRows.end());
+        for (size_t i = 0; i < from.size() && i < to.size(); ++i) {
+            if (in.selectedOnly != nullptr && !std::binary_search(chosenRows.begin(), chosenRows.end(), int(i)))
+                continue;
+            if (!IsRealRow(from[i]) || !IsRealRow(to[i]))
+                continue;
+            SyncStep base{Action::CopyToRight, from[i].text, QString(), QString(), from[i].icon, false};
+            base.leftBase = WithSlash(in.leftFolder);
+            base.rightBase = WithSlash(in.rightFolder);
+            MarkMirror(base, in);
+            AddMirrorSteps(plan, rowRenames, base, from[i], to[i], RowObjectPath(fromLeft ? in.leftFolder : in.rightFolder, from[i]),
+                           RowObjectPath(fromLeft ? in.rightFolder : in.leftFolder, to[i]), fromLeft, keeps);
+        }
+    }
 
     std::unordered_set<QString> chosen;
     if (in.selectedOnly != nullptr)
@@ -233,10 +557,13 @@ std::vector<SyncStep> PlanSync(const SyncInput& in, QStringList* withheld)
     for (const CSubFolderDiffs& diffs : in.subFolders) {
         if (in.selectedOnly != nullptr && chosen.count(diffs.strSubFolderName()) == 0)
             continue;
-        AddSubFolderSteps(plan, in, diffs);
+        AddSubFolderSteps(plan, renames, in, diffs);
         if (diffs.Incomplete() && withheld != nullptr)
             withheld->push_back(diffs.strSubFolderName());
     }
+    // The sub-folders' renames first: a rename of a compared sub-folder itself would move their paths.
+    AppendRenames(plan, renames);
+    AppendRenames(plan, rowRenames);
     return plan;
 }
 
@@ -245,12 +572,39 @@ SyncReport CarryOutSync(const std::vector<SyncStep>& plan, const FileOps::Contro
 {
     SyncReport report;
     QString lastMadeFolder;
+    FileOps::RunMemory memory;
+    FileOps::Control confined = control;
+    confined.memory = &memory;
+    FolderFixes fixes;
+    // Below the compared folders nothing is reached through a link. A mirror gives the compared target
+    // folder the source's mode and times too.
+    std::pair<QString, QString> top;
+    bool mirror = false;
+    for (const SyncStep& step : plan) {
+        if (step.leftBase.isEmpty() || step.rightBase.isEmpty())
+            continue;
+        const auto compared = [&](const QString& base) {
+            QString folder = base;
+            folder.chop(1);
+            if (step.inSubFolder)
+                folder.truncate(folder.lastIndexOf(QLatin1Char('/')) + 1);
+            return folder;
+        };
+        if (top.first.isEmpty())
+            top = {compared(step.leftBase), compared(step.rightBase)};
+        mirror = mirror || step.mirrorFromLeft || step.mirrorFromRight;
+        if (step.mirrorFromRight)
+            std::swap(top.first, top.second);
+        break;
+    }
+    if (!top.first.isEmpty() && confined.roots.isEmpty())
+        confined.roots = QStringList{top.first, top.second};
     for (const SyncStep& step : plan) {
         if (control.cancel != nullptr && control.cancel->load()) {
             report.cancelled = true;
             break;
         }
-        const FileOps::Result result = Carry(step, control, lastMadeFolder);
+        const FileOps::Result result = Carry(step, confined, lastMadeFolder, fixes);
         if (result.aborted) {
             report.cancelled = true;
             break;
@@ -263,12 +617,23 @@ SyncReport CarryOutSync(const std::vector<SyncStep>& plan, const FileOps::Contro
         }
         ++report.failures;
         // A row the trash would not take is kept and reported; the run goes on. Any other failure of a
-        // row's operation ends the run.
-        if (!step.inSubFolder && !step.IsDelete()) {
+        // row's copy ends the run.
+        if (!step.inSubFolder && step.IsCopy() && result.skipped.isEmpty() && result.error != EPERM
+            && result.error != EEXIST) {
             report.stopped = true;
             break;
         }
     }
+    if (report.cancelled)
+        return report;
+    // The folders written into, deepest first: their times only settle once nothing more is written there.
+    std::stable_sort(fixes.pairs.begin(), fixes.pairs.end(), [](const auto& a, const auto& b) {
+        return a.second.count(QLatin1Char('/')) > b.second.count(QLatin1Char('/'));
+    });
+    for (const auto& [source, target] : fixes.pairs)
+        FileOps::CopyAttributes(source, target, confined);
+    if (mirror && top.first.size() > 1 && top.second.size() > 1)
+        FileOps::CopyAttributes(Path::WithoutSlash(top.first), Path::WithoutSlash(top.second), confined);
     return report;
 }
 

@@ -2,6 +2,7 @@
 
 #include "compare/CSubFolderDiffs.h"
 #include "compare/ResultList.h"
+#include "model/TreeScan.h"
 #include "platform/FileOps.h"
 #include "sync/CSyncSettings.h"
 #include "sync/SyncPlan.h"
@@ -20,8 +21,15 @@ class ParvexLib;
 //
 // The order is fixed: deletes on the left, deletes on the right, copies from left to right, copies from
 // right to left (rows of the two lists), then the differing sub-folders one by one, each again deletes
-// left, deletes right, copies to the right, copies to the left. Deleted rows go to the trash; files inside
-// a differing sub-folder are deleted for good, as the methods that delete them ask.
+// left, deletes right (files first, then the folders they leave empty, deepest first), copies to the
+// right, copies to the left; last, for a mirror, the permission bits of equal objects and the spelling of
+// counterparts that differ only in case (deepest first). Deleted rows go to the trash; files inside a
+// differing sub-folder are deleted for good, as the methods that delete them ask.
+//
+// A mirror ("Make Right Same As Left" and its twin, and custom rules that copy every difference one way
+// and delete the other side's orphans) leaves the target as the source: names in the source's spelling,
+// permission bits, and the modes and times of every folder it wrote into, set after its contents. Other
+// methods give the folders they make the source's modes and times.
 
 struct SyncInput
 {
@@ -33,20 +41,26 @@ struct SyncInput
     CSyncSettings::Rules rules;
     // Rows (positions in the lists) a selected-only synchronisation is limited to; none for all.
     const RowIndexes* selectedOnly = nullptr;
+    // The comparison's filters: a folder to delete that holds objects they leave out keeps those (and so
+    // itself). None: nothing was left out.
+    const TreeFilters* filters = nullptr;
 };
+
+// The side a mirror copies from (CSyncSettings::Left or Right), or -1 when the rules are no mirror.
+int MirrorSource(const CSyncSettings::Rules& rules);
 
 struct SyncStep
 {
-    enum class Action { DeleteLeft, DeleteRight, CopyToRight, CopyToLeft };
+    enum class Action { DeleteLeft, DeleteRight, CopyToRight, CopyToLeft, ModeToRight, ModeToLeft, RenameLeft, RenameRight };
 
     Action action;
     // The row as the headless command names it: "a.txt", "/Docs", or a file of a differing sub-folder as
     // "Docs/Old/b.txt"; each in the spelling of the side it is taken from.
     QString text;
-    // The object deleted, or the source of a copy.
+    // The object deleted, the source of a copy or of a mode, or the object renamed.
     QString source;
     // A copy's full target path: the counterpart's own name where there is one, never the other side's
-    // spelling of it.
+    // spelling of it. A mode: the object that takes it. A rename: the new path.
     QString target;
     Category category = Category::None;
     bool inSubFolder = false;
@@ -56,9 +70,30 @@ struct SyncStep
     // A copy: the bytes it writes, and the bytes of the object it replaces (0 when there is none).
     qint64 bytes = 0;
     qint64 replaced = 0;
+    // A folder to delete that holds objects the filters left out: only what they let through goes (a
+    // folder inside a differing sub-folder is then left alone, its files having steps of their own).
+    bool keepExcluded = false;
+    // Such a folder row's objects that do go: those the filters let through, a sub-folder whole where
+    // nothing below it was left out.
+    QStringList deletable{};
+    // The folders the step's paths are below on each side (ending in "/"): the differing sub-folder for a
+    // step inside one, else the compared folders.
+    QString leftBase{};
+    QString rightBase{};
+    // Part of a mirror from the left (MirrorSource Left) or from the right.
+    bool mirrorFromLeft = false;
+    bool mirrorFromRight = false;
 
     bool IsDelete() const { return action == Action::DeleteLeft || action == Action::DeleteRight; }
-    bool OnLeft() const { return action == Action::DeleteLeft || action == Action::CopyToRight; }
+    bool IsCopy() const { return action == Action::CopyToRight || action == Action::CopyToLeft; }
+    // The side whose list names the step.
+    bool OnLeft() const
+    {
+        return action == Action::DeleteLeft || action == Action::CopyToRight || action == Action::ModeToRight
+               || action == Action::RenameLeft;
+    }
+    // A folder entry of a differing sub-folder ("Old/Empty/").
+    bool IsFolderEntry() const { return inSubFolder && text.endsWith(QLatin1Char('/')); }
 };
 
 // Where a file without a counterpart goes below toBase: the folders above it in the spelling the other
@@ -76,7 +111,8 @@ private:
     std::unordered_map<QString, QStringList> m_listed;
 };
 
-// "delete-left", "delete-right", "copy-to-right", "copy-to-left".
+// "delete-left", "delete-right", "copy-to-right", "copy-to-left", "mode-to-right", "mode-to-left",
+// "rename-left", "rename-right".
 QString ActionWord(SyncStep::Action action);
 
 // The deletions of a sub-folder that could not be read completely are left out of the plan (its copies
@@ -97,9 +133,13 @@ struct SyncReport
 using SyncStepObserver = std::function<void(const SyncStep& step, const FileOps::Result& result)>;
 
 // Carries out the plan. A failed copy of a row stops the run (what was done stays done); a row the trash
-// refuses, and a failure inside a sub-folder, are reported and the run goes on with the next step. The
-// cancel flag of control is tested between files (and between chunks of a large one): the current file is
-// finished or rolled back, never left half.
+// refuses, a failure inside a sub-folder, and an object a copy left as it was (a special file this system
+// will not make, a second name a case-ignoring target folds onto the first) are reported and the run goes
+// on with the next step. The cancel flag of control is tested between files (and between chunks of a
+// large one): the current file is finished or rolled back, never left half. Below the compared folders no
+// link is followed (control.roots is set to them), and the calls share one FileOps::RunMemory. At the end
+// the folders the run made (a mirror: every folder it wrote into, and the compared folder itself) get the
+// modes and times of their source folders, deepest first.
 SyncReport CarryOutSync(const std::vector<SyncStep>& plan, const FileOps::Control& control,
                         const SyncStepObserver& observer = {});
 

@@ -71,17 +71,26 @@ Rows frmConfirmSync::SideRows(const std::vector<SyncStep>& plan, bool left)
 {
     Rows rows;
     const QString copy = left ? QStringLiteral("Copy -->") : QStringLiteral("<-- Copy");
+    const QString mode = left ? QStringLiteral("Mode -->") : QStringLiteral("<-- Mode");
     const QString del = QStringLiteral("Delete");
+    const QString rename = QStringLiteral("Rename");
+    const auto caption = [&](const SyncStep& step) {
+        if (step.IsDelete())
+            return del;
+        if (step.IsCopy())
+            return copy;
+        return step.action == SyncStep::Action::ModeToRight || step.action == SyncStep::Action::ModeToLeft ? mode : rename;
+    };
     // The lists' rows: copies, then deletes; then the sub-folders' files in the order they are done.
     for (const SyncStep& step : plan)
         if (!step.inSubFolder && step.OnLeft() == left && !step.IsDelete())
-            rows.emplace_back(&step, copy);
+            rows.emplace_back(&step, caption(step));
     for (const SyncStep& step : plan)
         if (!step.inSubFolder && step.OnLeft() == left && step.IsDelete())
             rows.emplace_back(&step, del);
     for (const SyncStep& step : plan)
         if (step.inSubFolder && step.OnLeft() == left)
-            rows.emplace_back(&step, step.IsDelete() ? del : copy);
+            rows.emplace_back(&step, caption(step));
     return rows;
 }
 

@@ -7,6 +7,7 @@
 #include <csignal>
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/mount.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -404,13 +405,20 @@ TEST_F(ParvexCmdTest, SignalsCancelTheRunWithExitTwo)
 TEST_F(ParvexCmdTest, TheErrorLogIsNamedWhereItIsAndNeverOffered)
 {
     // A file that gives less than its size says cannot be compared: the run logs it. A kernel attribute
-    // file is one (a page long by its size, a few bytes when read), reached through a link to a file,
-    // which the comparison takes for the file itself.
+    // file is one (a page long by its size, a few bytes when read), mounted over a file of the left (a link
+    // would be compared as a link).
     const char* attribute = "/sys/kernel/profiling";
     struct stat st {};
     if (::stat(attribute, &st) != 0 || st.st_size <= 16)
         GTEST_SKIP() << "no kernel attribute file to read";
-    ASSERT_EQ(::symlink(attribute, (QFile::encodeName(left) + "/short").constData()), 0);
+    const QByteArray shortFile = QFile::encodeName(tmp.createFile(QStringLiteral("left/short"), QByteArray()));
+    if (::mount(attribute, shortFile.constData(), nullptr, MS_BIND, nullptr) != 0)
+        GTEST_SKIP() << "cannot mount a kernel attribute file here";
+    struct Unmount
+    {
+        QByteArray path;
+        ~Unmount() { ::umount2(path.constData(), MNT_DETACH); }
+    } unmount{shortFile};
     tmp.createFileAt(QStringLiteral("right/short"), QByteArray(st.st_size, 'x'), st.st_mtim.tv_sec, st.st_mtim.tv_nsec);
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("XDG_CACHE_HOME"), tmp.file(QStringLiteral("cache")));

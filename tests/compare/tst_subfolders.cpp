@@ -29,7 +29,8 @@ class SubFolderTest : public CompareFixture
 
 TEST_F(SubFolderTest, FolderRowsIdenticalDifferentAndOrphan)
 {
-    // Same files, names differing in case at both levels.
+    // Same files, names differing in case at both levels: equal contents, but the spelling inside is a
+    // difference a mirror carries over, so the folders differ.
     L(QStringLiteral("Docs/a.txt"), "12345", T0);
     R(QStringLiteral("DOCS/A.TXT"), "12345", T0);
     // One file newer by 10 seconds two levels down, one only on the right.
@@ -45,7 +46,7 @@ TEST_F(SubFolderTest, FolderRowsIdenticalDifferentAndOrphan)
 
     ASSERT_EQ(Run(), CompareOutcome::Completed);
     EXPECT_EQ(Rows(), (QStringList{Pair("top.txt", "Same", "top.txt", "Same"),
-                                   Pair("/Docs", "IdenticalFolder", "/DOCS", "IdenticalFolder"),
+                                   Pair("/Docs", "DifferentFolder", "/DOCS", "DifferentFolder"),
                                    Pair("/Lonely", "OrphanFolder", "", ""),
                                    Pair("/Work", "DifferentFolder", "/Work", "DifferentFolder")}));
     const ResultRow& lonely = results->holdSource[2];
@@ -53,8 +54,10 @@ TEST_F(SubFolderTest, FolderRowsIdenticalDifferentAndOrphan)
     EXPECT_TRUE(lonely.dateText.isEmpty());
     EXPECT_TRUE(results->holdTarget[2].IsPlaceholder());
 
-    ASSERT_EQ(results->allSubFolderDiffs.size(), 1u);
-    const CSubFolderDiffs& work = results->allSubFolderDiffs[0];
+    ASSERT_EQ(results->allSubFolderDiffs.size(), 2u);
+    EXPECT_EQ(Entries(results->allSubFolderDiffs[0].DiffOne()), QStringList{QStringLiteral("a.txt|3")});
+    EXPECT_EQ(Entries(results->allSubFolderDiffs[0].DiffTwo()), QStringList{QStringLiteral("A.TXT|3")});
+    const CSubFolderDiffs& work = results->allSubFolderDiffs[1];
     EXPECT_EQ(work.strSubFolderName(), QStringLiteral("Work"));
     EXPECT_EQ(Entries(work.DiffOne()), (QStringList{QStringLiteral("|-1"), QStringLiteral("Old/b.txt|1")}));
     EXPECT_EQ(Entries(work.DiffTwo()), (QStringList{QStringLiteral("extra.txt|4"), QStringLiteral("Old/b.txt|2")}));
