@@ -223,7 +223,7 @@ TEST_F(RealMountsTest, AMirrorOntoAnSshfsFolderLeavesWholeFilesAndNothingToDo)
 // A link copied onto sshfs stays a link, and the file it names, outside both folders, keeps its time.
 // Disabled while the copy sets the new link's time: sftp has no call for a link's own times, so sshfs
 // sets them on the file the link names instead.
-TEST_F(RealMountsTest, DISABLED_ALinkCopiedOntoSshfsLeavesTheFileItNamesAlone)
+TEST_F(RealMountsTest, ALinkCopiedOntoSshfsLeavesTheFileItNamesAlone)
 {
     const QString outside = tmp.createFileAt(U("outside/secret"), "s", T0);
     const QString left = tmp.createFolder(U("left"));
@@ -325,7 +325,7 @@ TEST_F(RealMountsTest, AFatImageIsCaseInsensitiveAndTakesACopyWhole)
 
 // Folders copied onto a volume that cannot keep modes: FAT has none to set. Disabled while a folder's copy
 // fails when setting its mode fails (fusefat answers ENOSYS), where a file's copy goes on.
-TEST_F(RealMountsTest, DISABLED_FoldersCopiedOntoFatNeedNoModes)
+TEST_F(RealMountsTest, FoldersCopiedOntoFatNeedNoModes)
 {
     FatImage fat;
     MOUNT_OR_SKIP(fat);
