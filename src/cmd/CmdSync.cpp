@@ -285,5 +285,9 @@ int RunSyncCommand(const QStringList& args)
         std::fprintf(stderr, "parvexcmd: synchronisation cancelled\n");
         return ExitTrouble;
     }
+    if (!done.recorded) {
+        std::fprintf(stderr, "parvexcmd: the synchronization history could not be written\n");
+        return ExitTrouble;
+    }
     return done.end == SyncEnd::Completed && !incomplete ? ExitSame : ExitTrouble;
 }

@@ -907,6 +907,19 @@ int CopyData(int in, int out, qint64 size, dev_t from, dev_t to, Run& run)
 // Permission bits on a file system without them (vfat, exfat) cannot be set; the data is still whole.
 bool ModeUnsupported(int err) { return err == EPERM || err == EOPNOTSUPP || err == ENOTSUP || err == ENOSYS; }
 
+// The failures that belong to the target side of a copy, whatever call met them: they are named with the
+// target's path, where the user must look (a full or read-only disk is not the source's fault).
+bool TargetFailure(int err) { return err == ENOSPC || err == EDQUOT || err == EROFS || err == EFBIG; }
+
+// The path a copy's failure is named with: the target for a failure of the target side (or of a call that
+// only writes), the source otherwise.
+QByteArray FailedPath(int err, bool writing, const Into& into, const QByteArray& as, const QByteArray& source)
+{
+    if ((writing || TargetFailure(err)) && !into.path.isEmpty())
+        return ChildPath(into.path, as);
+    return source;
+}
+
 // Copies a file with holes extent by extent, so the copy has the same holes: a 5 GiB disk image with 1 MiB
 // of data stays 1 MiB on disk. The holes count as done bytes for the progress report.
 int CopySparse(int in, int out, qint64 size, dev_t from, dev_t to, Run& run)
@@ -1010,9 +1023,11 @@ Step CopyFile(int srcFd, const Into& into, Node& node, const QByteArray& path, R
         return out.valid();
     });
     const bool sparse = st.st_size > 0 && qint64(st.st_blocks) * 512 < st.st_size;
+    bool writing = err != 0; // the temporary file could not be made
     if (err == 0)
         err = sparse ? CopySparse(in.get(), out.get(), st.st_size, st.st_dev, into.dev, run)
                      : CopyData(in.get(), out.get(), st.st_size, st.st_dev, into.dev, run);
+    writing = writing || err == 0;
     if (err == 0)
         err = CopyXattrs(in.get(), out.get());
     const bool chowned = RunningAsRoot() && (st.st_uid != ::geteuid() || st.st_gid != ::getegid());
@@ -1036,7 +1051,7 @@ Step CopyFile(int srcFd, const Into& into, Node& node, const QByteArray& path, R
     if (err == ECANCELED)
         return Step::Stop;
     if (err != 0)
-        return run.StopWith(err, path);
+        return run.StopWith(err, FailedPath(err, writing, into, as, path));
     if (RunMemory::Impl* memory = run.memory(); memory != nullptr && st.st_nlink > 1 && !into.path.isEmpty())
         memory->links[{st.st_dev, st.st_ino}] = {into.path, as, made.st_dev, made.st_ino};
     // The identity of what was read: a move deletes the source only while it still is this file.
@@ -1071,7 +1086,7 @@ Step CopyLink(int srcFd, const Into& into, Node& node, const QByteArray& path, R
         err = temp.Commit(as);
     }
     if (err != 0)
-        return run.StopWith(err, path);
+        return run.StopWith(err, FailedPath(err, true, into, as, path));
     node.copied = true;
     run.ObjectsDone();
     return Step::Done;
@@ -1103,7 +1118,7 @@ Step CopySpecial(const Into& into, Node& node, const QByteArray& path, Run& run,
             err = temp.Commit(as);
     }
     if (err != 0)
-        return run.StopWith(err, path);
+        return run.StopWith(err, FailedPath(err, true, into, as, path));
     node.copied = true;
     run.ObjectsDone();
     return Step::Done;
@@ -1118,13 +1133,13 @@ Step CopyFolder(int srcFd, const Into& into, Node& node, const QByteArray& path,
     // and writable by us until its contents are in.
     if (::mkdirat(dstFd, as.constData(), (node.mode & 0777) | S_IRWXU) != 0) {
         if (errno != EEXIST)
-            return run.StopWith(errno, path);
+            return run.StopWith(errno, FailedPath(errno, true, into, as, path));
         // Merge into an existing folder, but never write through a link or over a file of that name.
         struct stat st {};
         if (::fstatat(dstFd, as.constData(), &st, AT_SYMLINK_NOFOLLOW) != 0)
-            return run.StopWith(errno, path);
-        if (!S_ISDIR(st.st_mode))
-            return run.StopWith(EEXIST, path);
+            return run.StopWith(errno, FailedPath(errno, true, into, as, path));
+        if (!S_ISDIR(st.st_mode)) // named with the object in the way
+            return run.StopWith(EEXIST, FailedPath(EEXIST, true, into, as, path));
     }
     const int flags = O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC;
     const FileDescriptor src(::openat(srcFd, node.name.constData(), flags));

@@ -160,8 +160,12 @@ int OpenTrash(int folderFd, const QByteArray& path, const QByteArray& dataFolder
         trash.path = dataFolder + "/Trash";
         return OpenParts(home.get(), trash);
     }
-    // No trash of the object's own file system can be had: it is never copied to another one.
-    return OpenTopTrash(folderFd, folder.st_dev, path, trash) == 0 ? 0 : EXDEV;
+    // No trash of the object's own file system can be had: it is never copied to another one. A file
+    // system that takes no writes says so; otherwise the trash is on another device.
+    const int err = OpenTopTrash(folderFd, folder.st_dev, path, trash);
+    if (err == 0)
+        return 0;
+    return err == EROFS ? EROFS : EXDEV;
 }
 
 QByteArray Note(const Trash& trash, const QByteArray& path)

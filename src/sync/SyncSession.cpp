@@ -63,7 +63,7 @@ SyncOutcome RunSyncSession(const SyncRequest& request, const SyncServices& servi
         else
             outcome.end = SyncEnd::Completed;
 
-        AppendSyncRecord(request.appFolder, QDateTime::currentDateTime(), request.historyLeft, request.historyRight,
+        outcome.recorded = AppendSyncRecord(request.appFolder, QDateTime::currentDateTime(), request.historyLeft, request.historyRight,
                          outcome.RecordText(), request.historyEntries, services.errors, request.errorLabel);
         // The chime means "done": a run that was cancelled or stopped by a failure is not.
         if ((outcome.end == SyncEnd::Completed || outcome.end == SyncEnd::CompletedWithErrors) && request.sound)

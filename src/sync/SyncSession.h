@@ -72,6 +72,8 @@ struct SyncOutcome
     std::vector<SyncFailure> failures;
     // The sub-folders whose deletions were left out because the comparison could not read them whole.
     QStringList withheld;
+    // False when the history record of the run could not be written (the failure was reported).
+    bool recorded = true;
 
     // Whether anything may have changed in the folders.
     bool Ran() const { return end != SyncEnd::Declined && end != SyncEnd::Refused; }

@@ -14,7 +14,9 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 #include <fcntl.h>
+#include <sys/mount.h>
 #include <sys/resource.h>
+#include <cstring>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
 #include <sys/xattr.h>
@@ -425,4 +427,31 @@ TEST_F(Mirror, AFileSizeLimitIsAFailureLikeAnyOther)
     EXPECT_EQ(code, 0);
     EXPECT_EQ(ReadText(right + QStringLiteral("/big.bin")), QStringLiteral("the old one"));
     EXPECT_EQ(Leftovers(right), QStringList());
+}
+
+TEST_F(Mirror, ReasonsNameTheRightObject)
+{
+    // A read-only target: the deletion's trash and the copy both fail there, each named with the target's
+    // own path and the system's reason.
+    Tmpfs fs(tmp.path() + QStringLiteral("/ro"), "size=1m");
+    MOUNT_OR_SKIP(fs);
+    const QString target = tmp.path() + QStringLiteral("/ro");
+    tmp.createFileAt(QStringLiteral("ro/old.txt"), "old", T0);
+    ASSERT_EQ(::mount(nullptr, Native(target).constData(), nullptr, MS_REMOUNT | MS_RDONLY, nullptr), 0);
+    tmp.createFileAt(QStringLiteral("left/new.txt"), "new", T0);
+    EXPECT_EQ(Sync(QStringLiteral("right-same-as-left"), {}, left, target), 2);
+    EXPECT_TRUE(errors.contains(QStringLiteral("failed\told.txt\t") + QString::number(EROFS) + QStringLiteral(" - ")))
+        << qPrintable(Out());
+    EXPECT_TRUE(errors.contains(QStringLiteral("/ro/old.txt)\n"))) << qPrintable(Out());
+    EXPECT_TRUE(errors.contains(QStringLiteral("failed\tnew.txt\t") + QString::number(EROFS) + QStringLiteral(" - ")))
+        << qPrintable(Out());
+    EXPECT_TRUE(errors.contains(QStringLiteral("/ro/new.txt)\n"))) << qPrintable(Out());
+
+    // A run whose history record cannot be written does not end as a success.
+    const QString history = bin + QStringLiteral("/SyncHist.Log");
+    QFile::remove(history);
+    ASSERT_TRUE(QDir().mkpath(history + QStringLiteral("/in-the-way")));
+    EXPECT_EQ(Sync(QStringLiteral("right-same-as-left")), 2) << qPrintable(Out());
+    EXPECT_EQ(ReadText(right + QStringLiteral("/new.txt")), QStringLiteral("new"));
+    EXPECT_TRUE(errors.contains(QStringLiteral("history"))) << qPrintable(Out());
 }
