@@ -1,5 +1,6 @@
 #include "../compare/CompareFixture.h"
 #include "RawNames.h"
+#include "VariedTree.h"
 
 #include "base/ErrorHandler.h"
 #include "platform/DriveQueries.h"
@@ -272,4 +273,17 @@ TEST_F(SyncSessionTest, NamesThatAreNotUtf8AndDeepPathsSurviveAMirrorByteForByte
     struct stat st {};
     EXPECT_TRUE(StatPath(copied + QStringLiteral("/deep.txt"), st, false));
     EXPECT_EQ(st.st_size, 9);
+}
+
+TEST_F(SyncSessionTest, TheWindowsEngineMirrorsEveryKindOfObjectWithItsMetadata)
+{
+    const RawTreeCleanup cleanup(tmp.path());
+    MakeVariedTree(tmp, left);
+    R(QStringLiteral("stale/old.txt"), "stale", 1685620800);
+    const SyncOutcome outcome = Session(MethodRules(CSyncSettings::MakeRightSameAsLeft), false);
+    EXPECT_EQ(outcome.end, SyncEnd::Completed);
+    EXPECT_TRUE(outcome.failures.empty());
+    const QStringList source = TreeManifest(left, Everything());
+    const QStringList target = TreeManifest(right, Everything());
+    EXPECT_EQ(source, target) << qPrintable(ManifestDiffText(source, target));
 }
