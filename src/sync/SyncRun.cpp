@@ -616,10 +616,9 @@ SyncReport CarryOutSync(const std::vector<SyncStep>& plan, const FileOps::Contro
             continue;
         }
         ++report.failures;
-        // A row the trash would not take is kept and reported; the run goes on. Any other failure of a
-        // row's copy ends the run.
-        if (!step.inSubFolder && step.IsCopy() && result.skipped.isEmpty() && result.error != EPERM
-            && result.error != EEXIST) {
+        // A row the trash would not take is kept and reported, and an object a copy left as it was is
+        // named; the run goes on. Any other failure of a row's copy ends the run.
+        if (!step.inSubFolder && step.IsCopy() && result.skipped.isEmpty()) {
             report.stopped = true;
             break;
         }
