@@ -91,6 +91,8 @@ void GuiFileOpCommands::RunCommand(Command command)
     m_frame.SetMenusEnabled(false);
     Outcome outcome;
     const RowOpServices services = Services();
+    // Below the compared folders no link is followed on the way to a row's object.
+    services.runner.roots = QStringList{m_frame.ComparedFolder(m_frame.SourcePane()), m_frame.ComparedFolder(m_frame.TargetPane())};
     switch (command) {
     case Command::CopyToOther:
         outcome = CopyFilesToOtherDirAndLVW(services, list, otherRows, otherFolder, options.ShowCopyConfirmations, false);

@@ -196,6 +196,7 @@ FileOps::Result DirectFileOpRunner::Run(Kind kind, const QStringList& objects, c
     control.cancel = m_cancel;
     control.pump = m_pump;
     control.sink = m_sink;
+    control.roots = roots;
     return RunFileOp(kind, objects, destination, control);
 }
 

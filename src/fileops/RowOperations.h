@@ -43,6 +43,9 @@ public:
     enum class Kind { Copy, Move, Trash, Delete, CopyAs, MoveAs };
     virtual ~FileOpRunner() = default;
     virtual FileOps::Result Run(Kind kind, const QStringList& objects, const QString& destination) = 0;
+
+    // The compared folders of the rows operated on: below them no link is followed (FileOps::Control::roots).
+    QStringList roots;
 };
 
 // A runner without a window: reports to an optional sink, lets an optional pump run, stops when the

@@ -79,10 +79,14 @@ frmFileOpProgress::frmFileOpProgress(const QString& caption, const QString& acti
     connect(&m_refresh, &QTimer::timeout, this, &frmFileOpProgress::Refresh);
 }
 
-FileOps::Result frmFileOpProgress::Run(const QStringList& objects, const QString& destination)
+FileOps::Result frmFileOpProgress::Run(const QStringList& objects, const QString& destination, const QStringList& roots)
 {
     FileOps::Result result;
-    RunWork([&](const FileOps::Control& control) { result = RunFileOp(m_kind, objects, destination, control); });
+    RunWork([&](const FileOps::Control& control) {
+        FileOps::Control confined = control;
+        confined.roots = roots;
+        result = RunFileOp(m_kind, objects, destination, confined);
+    });
     return result;
 }
 
@@ -174,5 +178,5 @@ void frmFileOpProgress::closeEvent(QCloseEvent* event)
 FileOps::Result GuiFileOpRunner::Run(Kind kind, const QStringList& objects, const QString& destination)
 {
     frmFileOpProgress window(kind, m_parent);
-    return window.Run(objects, destination);
+    return window.Run(objects, destination, roots);
 }

@@ -30,7 +30,7 @@ public:
     frmFileOpProgress(const QString& caption, const QString& action, QWidget* parent = nullptr);
 
     // Runs the operation with this window as its progress and Cancel.
-    FileOps::Result Run(const QStringList& objects, const QString& destination);
+    FileOps::Result Run(const QStringList& objects, const QString& destination, const QStringList& roots = {});
     // Runs work, which hands control to every file operation it makes, with this window as their progress
     // and Cancel.
     void RunWork(const std::function<void(const FileOps::Control&)>& work);

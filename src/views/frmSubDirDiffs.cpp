@@ -326,6 +326,8 @@ void frmSubDirDiffs::RunOp(SubFolderOp op, GuiResultPane* pane, bool confirm)
                                  DriveQueries::System(),
                                  m_confirmationOverride != nullptr ? *m_confirmationOverride : *m_confirmation,
                                  m_runnerOverride != nullptr ? *m_runnerOverride : *m_runner};
+    // Below the sub-folder on each side no link is followed on the way to an entry's object.
+    services.runner.roots = QStringList{m_rows.leftFolder, m_rows.rightFolder};
     const RowIndexes selected = pane->SelectedHoldRows();
     static const char* const Doing[] = {"Copying ", "Moving ", "Deleting ", "Recycling "};
     SetMenusEnabled(false);

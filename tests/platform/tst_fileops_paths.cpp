@@ -461,3 +461,27 @@ TEST_F(FileOpsPathsTest, TrashOfAnotherFileSystemIsAtItsTop)
     EXPECT_EQ(NoteLine(FileBytes(shared + QStringLiteral("/info/second.trashinfo")), "Path"), "second");
     EXPECT_EQ(Entries(data), QStringList());
 }
+
+TEST_F(FileOpsPathsTest, BelowARootNoLinkIsFollowedOnTheWayToAnObject)
+{
+    const QString a = dir.createFile(QStringLiteral("src/a"), "new");
+    dir.createFile(QStringLiteral("elsewhere/a"), "outside");
+    dir.createFolder(QStringLiteral("dst/real"));
+    MakeLink(dir.file(QStringLiteral("elsewhere")), Dst(QStringLiteral("sub")));
+    FileOps::Control confined;
+    confined.roots = QStringList{Src(), Dst()};
+    // Every call that reaches a folder below a root through a link is refused, and nothing outside changes.
+    const Result copied = FileOps::CopyAs(a, Dst(QStringLiteral("sub/a")), confined);
+    EXPECT_TRUE(copied.error == ELOOP || copied.error == ENOTDIR) << copied.error;
+    EXPECT_FALSE(FileOps::Copy({a}, Dst(QStringLiteral("sub")), confined).ok());
+    EXPECT_FALSE(FileOps::MakeFolders(Dst(QStringLiteral("sub/deeper")), confined).ok());
+    EXPECT_FALSE(FileOps::DeletePermanently({Dst(QStringLiteral("sub/a"))}, confined).ok());
+    EXPECT_FALSE(FileOps::MoveToTrash({Dst(QStringLiteral("sub/a"))}, confined).ok());
+    EXPECT_EQ(FileBytes(dir.file(QStringLiteral("elsewhere/a"))), "outside");
+    EXPECT_EQ(Entries(dir.file(QStringLiteral("elsewhere"))), QStringList{QStringLiteral("a")});
+    // A real folder below the root is reached as before, and a root reached through a link is the user's choice.
+    EXPECT_TRUE(FileOps::CopyAs(a, Dst(QStringLiteral("real/a")), confined).ok());
+    FileOps::Control linkedRoot;
+    linkedRoot.roots = QStringList{Dst(QStringLiteral("sub"))};
+    EXPECT_TRUE(FileOps::CopyAs(a, Dst(QStringLiteral("sub/b")), linkedRoot).ok());
+}
