@@ -655,6 +655,15 @@ struct Listed
     bool scanned = false;
 };
 
+// The folder of item, open; -1 once the failure is recorded.
+int OpenParent(ParentFolder& parents, const Listed& item, Run& run)
+{
+    const int fd = parents.Open(item.parent);
+    if (fd < 0)
+        run.Fail(errno, item.parent, false);
+    return fd;
+}
+
 int SplitPath(const QString& path, Listed& out)
 {
     QByteArray native = EncodeFileName(path);
@@ -1791,11 +1800,9 @@ Result RemoveFolder(const QString& path, const Control& control)
         run.AddTotals(1, 0);
         run.Start();
         ParentFolder parents(run);
-        const int fd = parents.Open(item.parent);
-        if (fd < 0) {
-            run.Fail(errno, item.parent, false);
+        const int fd = OpenParent(parents, item, run);
+        if (fd < 0)
             return;
-        }
         run.Begin(item.native);
         struct stat st {};
         if (::fstatat(fd, item.name.constData(), &st, AT_SYMLINK_NOFOLLOW) != 0) {
@@ -1832,16 +1839,10 @@ Result CopyAttributes(const QString& source, const QString& target, const Contro
         run.Start();
         ParentFolder fromParent(run);
         ParentFolder toParent(run);
-        const int fromFd = fromParent.Open(from.parent);
-        if (fromFd < 0) {
-            run.Fail(errno, from.parent, false);
+        const int fromFd = OpenParent(fromParent, from, run);
+        const int toFd = fromFd < 0 ? -1 : OpenParent(toParent, to, run);
+        if (toFd < 0)
             return;
-        }
-        const int toFd = toParent.Open(to.parent);
-        if (toFd < 0) {
-            run.Fail(errno, to.parent, false);
-            return;
-        }
         struct stat st {};
         struct stat there {};
         if (::fstatat(fromFd, from.name.constData(), &st, AT_SYMLINK_NOFOLLOW) != 0) {
@@ -1894,11 +1895,9 @@ Result Rename(const QString& object, const QString& newName, const Control& cont
         }
         run.Start();
         ParentFolder parents(run);
-        const int fd = parents.Open(item.parent);
-        if (fd < 0) {
-            run.Fail(errno, item.parent, false);
+        const int fd = OpenParent(parents, item, run);
+        if (fd < 0)
             return;
-        }
         run.Begin(item.native);
         const QByteArray name = EncodeFileName(newName);
         if (name != item.name && ::renameat2(fd, item.name.constData(), fd, name.constData(), RENAME_NOREPLACE) != 0) {
