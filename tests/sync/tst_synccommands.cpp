@@ -230,6 +230,15 @@ TEST_F(SyncCommandsTest, TheConfirmationListsCopiesBeforeDeletesPerSideAndCancel
     };
     EXPECT_EQ(text(frmConfirmSync::SideRows(plan, true)), Strings({"y|Copy -->", "x|Delete", "S/z|Delete", "S/w|Copy -->"}));
     EXPECT_TRUE(frmConfirmSync::SideRows(plan, false).empty());
+
+    // A mirror's own steps: a mode listed under the side it comes from, a new spelling under the side renamed.
+    const std::vector<SyncStep> mirror{
+        {SyncStep::Action::ModeToRight, U("run.sh"), U("/l/run.sh"), U("/r/run.sh"), Category::Same, false},
+        {SyncStep::Action::RenameRight, U("FindCARES.cmake"), U("/r/FindCares.cmake"), U("/r/FindCARES.cmake"),
+         Category::Same, false},
+    };
+    EXPECT_EQ(text(frmConfirmSync::SideRows(mirror, true)), Strings({"run.sh|Mode -->"}));
+    EXPECT_EQ(text(frmConfirmSync::SideRows(mirror, false)), Strings({"FindCARES.cmake|Rename"}));
 }
 
 TEST_F(SyncCommandsTest, LowSpaceAsksAndCancelChangesNothing)
