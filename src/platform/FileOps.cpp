@@ -664,19 +664,21 @@ int OpenParent(ParentFolder& parents, const Listed& item, Run& run)
     return fd;
 }
 
-int SplitPath(const QString& path, Listed& out)
+// Splits path into its folder and name; a path that names no object ("", "/", "x/..") is the failure
+// (EINVAL) and answers false.
+bool SplitPath(const QString& path, Listed& out, Run& run)
 {
     QByteArray native = EncodeFileName(path);
     while (native.size() > 1 && native.endsWith('/'))
         native.chop(1);
     if (native.isEmpty() || native == "/" || native.contains('\0'))
-        return EINVAL;
+        return run.Fail(EINVAL, native);
     const qsizetype slash = native.lastIndexOf('/');
     out.path = path;
     out.native = native;
     out.parent = slash < 0 ? QByteArray(".") : slash == 0 ? QByteArray("/") : native.left(slash);
     out.name = native.mid(slash + 1);
-    return out.name == "." || out.name == ".." ? EINVAL : 0;
+    return out.name == "." || out.name == ".." ? run.Fail(EINVAL, native) : true;
 }
 
 // A target folder as the copy writes into it.
@@ -838,8 +840,8 @@ bool ListObjects(const QStringList& objects, Run& run, std::vector<Listed>& list
     listed.reserve(size_t(objects.size()));
     for (const QString& object : objects) {
         Listed item;
-        if (const int err = SplitPath(object, item); err != 0)
-            return run.Fail(err, EncodeFileName(object));
+        if (!SplitPath(object, item, run))
+            return false;
         const int parentFd = parents.Open(item.parent);
         if (parentFd < 0)
             return run.Fail(errno, item.parent, false);
@@ -1524,8 +1526,8 @@ QByteArray AbsolutePath(const QByteArray& path)
 bool OpenTargetPath(const QString& targetPath, Run& run, Target& target, QByteArray& name)
 {
     Listed there;
-    if (const int err = SplitPath(targetPath, there); err != 0)
-        return run.Fail(err, EncodeFileName(targetPath));
+    if (!SplitPath(targetPath, there, run))
+        return false;
     name = there.name;
     return OpenTarget(there.parent, run, target);
 }
@@ -1793,10 +1795,8 @@ Result RemoveFolder(const QString& path, const Control& control)
 {
     return Perform(control, [&](Run& run) {
         Listed item;
-        if (const int err = SplitPath(path, item); err != 0) {
-            run.Fail(err, EncodeFileName(path));
+        if (!SplitPath(path, item, run))
             return;
-        }
         run.AddTotals(1, 0);
         run.Start();
         ParentFolder parents(run);
@@ -1827,14 +1827,8 @@ Result CopyAttributes(const QString& source, const QString& target, const Contro
     return Perform(control, [&](Run& run) {
         Listed from;
         Listed to;
-        if (const int err = SplitPath(source, from); err != 0) {
-            run.Fail(err, EncodeFileName(source));
+        if (!SplitPath(source, from, run) || !SplitPath(target, to, run))
             return;
-        }
-        if (const int err = SplitPath(target, to); err != 0) {
-            run.Fail(err, EncodeFileName(target));
-            return;
-        }
         run.AddTotals(1, 0);
         run.Start();
         ParentFolder fromParent(run);

@@ -18,7 +18,8 @@ struct Result
     QString errors;
 };
 
-Result RunProgram(const QString& program, const QStringList& args)
+// The output is kept as bytes: the differences of files that are not UTF-8 are compared byte for byte.
+Result RunForBytes(const QString& program, const QStringList& args)
 {
     QProcess p;
     p.start(program, args);
@@ -30,7 +31,7 @@ Result RunProgram(const QString& program, const QStringList& args)
     return r;
 }
 
-Result Diff(const QStringList& args) { return RunProgram(TestBinDir() + U("/parvexcmd"), QStringList{U("diff")} + args); }
+Result Diff(const QStringList& args) { return RunForBytes(TestBinDir() + U("/parvexcmd"), QStringList{U("diff")} + args); }
 
 class ParvexCmdDiffTest : public ::testing::Test
 {
@@ -44,13 +45,13 @@ TEST_F(ParvexCmdDiffTest, UnixPrintsDiffsOwnBytes)
     const QString a = dir.createFile(U("a.txt"), "caf\xe9\r\nkeep\nend");
     const QString b = dir.createFile(U("b.txt"), "cafe\r\nkeep\nEND");
     const Result mine = Diff({U("--format"), U("unix"), a, b});
-    const Result gnu = RunProgram(U("diff"), {a, b});
+    const Result gnu = RunForBytes(U("diff"), {a, b});
     EXPECT_EQ(mine.exitCode, 1);
     EXPECT_EQ(mine.out, gnu.out);
     EXPECT_TRUE(mine.errors.isEmpty());
 
     const Result ignoring = Diff({U("--format"), U("unix"), U("--ignore-case"), a, b});
-    EXPECT_EQ(ignoring.out, RunProgram(U("diff"), {U("-i"), a, b}).out);
+    EXPECT_EQ(ignoring.out, RunForBytes(U("diff"), {U("-i"), a, b}).out);
 }
 
 TEST_F(ParvexCmdDiffTest, VisualPrintsTheRowsTheWindowShows)

@@ -29,12 +29,7 @@ namespace {
 constexpr qint64 T0 = 1685620800;
 constexpr qint64 Second = 1000000000;
 
-struct Result
-{
-    int exitCode = -1;
-    QStringList lines;
-    QString errors;
-};
+using Result = ProgramRun;
 
 QString Said(const Result& r) { return r.lines.join(QLatin1Char('\n')) + QLatin1Char('\n') + r.errors; }
 
@@ -69,18 +64,7 @@ protected:
                 QStringLiteral("--exclude"), QString()};
     }
 
-    Result Run(const QStringList& arguments)
-    {
-        QProcess p;
-        p.setProcessEnvironment(env);
-        p.start(bin + QStringLiteral("/parvexcmd"), arguments);
-        EXPECT_TRUE(p.waitForFinished(120000));
-        Result r;
-        r.exitCode = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
-        r.lines = QString::fromUtf8(p.readAllStandardOutput()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
-        r.errors = QString::fromUtf8(p.readAllStandardError());
-        return r;
-    }
+    Result Run(const QStringList& arguments) { return RunProgram(bin + QStringLiteral("/parvexcmd"), arguments, env); }
 
     Result Mirror(const QString& left, const QString& right, bool ignoreTwoSeconds = false)
     {

@@ -134,3 +134,16 @@ int Quietly(const QString& program, const QStringList& arguments)
         return -1;
     return process.exitCode();
 }
+
+ProgramRun RunProgram(const QString& program, const QStringList& arguments, const QProcessEnvironment& environment)
+{
+    QProcess p;
+    p.setProcessEnvironment(environment);
+    p.start(program, arguments);
+    EXPECT_TRUE(p.waitForFinished(120000)) << qPrintable(program);
+    ProgramRun run;
+    run.exitCode = p.exitStatus() == QProcess::NormalExit && p.state() == QProcess::NotRunning ? p.exitCode() : -1;
+    run.lines = QString::fromUtf8(p.readAllStandardOutput()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    run.errors = QString::fromUtf8(p.readAllStandardError());
+    return run;
+}

@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QDateTime>
+#include <QProcessEnvironment>
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
@@ -66,3 +67,14 @@ inline void PrintTo(const QString& text, std::ostream* os) { *os << '"' << text.
 // Copies the freshly built parvexcmd and helper library into dir's folder "bin", so that the program's
 // application folder (and so its parvex.ini) is the test's own; answers that folder.
 QString PrivateParvexCmdFolder(const TempDir& dir);
+
+// What one run of a program said: its exit code (-1 when it did not end normally or within two minutes),
+// its standard output as lines and its standard error.
+struct ProgramRun
+{
+    int exitCode = -1;
+    QStringList lines;
+    QString errors;
+};
+ProgramRun RunProgram(const QString& program, const QStringList& arguments,
+                      const QProcessEnvironment& environment = QProcessEnvironment::systemEnvironment());

@@ -11,7 +11,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QProcess>
+
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 #include <fcntl.h>
@@ -80,12 +80,10 @@ protected:
     }
     int Run(const QStringList& arguments)
     {
-        QProcess p;
-        p.start(bin + QStringLiteral("/parvexcmd"), arguments);
-        EXPECT_TRUE(p.waitForFinished(120000));
-        lines = QString::fromUtf8(p.readAllStandardOutput()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
-        errors = QString::fromUtf8(p.readAllStandardError());
-        return p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+        const ProgramRun run = RunProgram(bin + QStringLiteral("/parvexcmd"), arguments);
+        lines = run.lines;
+        errors = run.errors;
+        return run.exitCode;
     }
     QString Out() const { return lines.join(QLatin1Char('\n')) + QStringLiteral("\n--- stderr:\n") + errors; }
 
