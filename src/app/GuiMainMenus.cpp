@@ -76,6 +76,7 @@ const MenuLine MenuBar[] = {
     {Kind::Separator},
     {Kind::Item, "mnuViewCompareResultsSummary", "Comparison &Results Summary"},
     {Kind::Item, "mnuViewSyncHistory", "&Synchronization History"},
+    {Kind::Item, "mnuViewUndoLastSync", "&Undo Last Synchronization..."},
     {Kind::Item, "mnuViewErrorLog", "&Error Log"},
     {Kind::End},
 
@@ -112,6 +113,7 @@ const MenuLine MenuBar[] = {
     {Kind::Separator},
     {Kind::Check, "mnuOptionsPromptForSyncMethod", "Prompt for Sync Method"},
     {Kind::End},
+    {Kind::Check, "mnuOptionsKeepForUndo", "Keep Replaced and Deleted Objects for Undo"},
     {Kind::Sub, "mnuOptionsConfirmations", "Confirmations"},
     {Kind::Check, "mnuOptionsConfirmCopy", "Confirm Before Copy"},
     {Kind::Check, "mnuOptionsConfirmMove", "Confirm Before Move"},

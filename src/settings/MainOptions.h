@@ -18,6 +18,14 @@ struct MainOptions
     static constexpr int DefaultHeightTwips = 6945;
     static constexpr int DefaultWidthTwips = 9435;
     static constexpr int DefaultNumSyncLogEntries = 20;
+    static constexpr int DefaultDeletionGuardShare = 50;
+    static constexpr int DefaultDeletionGuardFloor = 20;
+    // The ranges the settings file and the Options window accept for the deletion guard.
+    static constexpr int MinDeletionGuardShare = 1;
+    static constexpr int MaxDeletionGuardShare = 100;
+    static constexpr int MaxDeletionGuardFloor = 1000000000;
+    static bool DeletionGuardShareIsValid(int n) { return n >= MinDeletionGuardShare && n <= MaxDeletionGuardShare; }
+    static bool DeletionGuardFloorIsValid(int n) { return n >= 0 && n <= MaxDeletionGuardFloor; }
     static constexpr std::array<int, 3> DefaultColumnWidths{159, 72, 115};
 
     bool ShowCopyConfirmations = true;
@@ -45,6 +53,13 @@ struct MainOptions
 
     // How many records the synchronisation history keeps.
     int32_t NumSyncLogEntries = DefaultNumSyncLogEntries;
+
+    // A synchronisation keeps what it replaces or deletes in the trash, so that it can be undone.
+    bool KeepForUndo = true;
+    // A synchronisation that would delete more than this percentage of the objects of a side holding at
+    // least DeletionGuardFloor of them waits for an explicit yes.
+    int32_t DeletionGuardShare = DefaultDeletionGuardShare;
+    int32_t DeletionGuardFloor = DefaultDeletionGuardFloor;
 
     WindowState State = WindowState::Normal;
     int HeightTwips = DefaultHeightTwips;

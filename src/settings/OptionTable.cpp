@@ -313,6 +313,11 @@ const std::vector<OptionRow>& OptionRows()
         Row(Options, "FontSize", 55, FontSizeForm{&M::FontSize}),
         Flag("GradientFillTitlebar", 56, Field<&M::GradientFillTitlebar>(), true),
         Flag("AutoCompleteFolderPath", 57, Field<&M::AutoCompleteFolderPath>(), true, "mnuOptionsAutoCompleteFolderPath"),
+        Flag("KeepForUndo", 58, Field<&M::KeepForUndo>(), true, "mnuOptionsKeepForUndo"),
+        Row(Options, "DeletionGuardShare", 59,
+            WholeForm{Field<&M::DeletionGuardShare>(), M::DefaultDeletionGuardShare, M::DeletionGuardShareIsValid}),
+        Row(Options, "DeletionGuardFloor", 60,
+            WholeForm{Field<&M::DeletionGuardFloor>(), M::DefaultDeletionGuardFloor, M::DeletionGuardFloorIsValid}),
 
         // The state first: it decides how the size is read.
         Row(FormDimensions, "WindowState", 5, WindowStateForm{&M::State}),

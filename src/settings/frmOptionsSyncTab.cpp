@@ -1,12 +1,17 @@
 #include "settings/frmOptionsSyncTab.h"
 
 #include "app/AppContext.h"
+#include "settings/GuiOptionWidgets.h"
+#include "settings/MainOptions.h"
 #include "sync/GuiSyncMethodChoice.h"
 #include "sync/GuiSyncRuleFrame.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QGridLayout>
+#include <QGroupBox>
 #include <QLabel>
+#include <QSpinBox>
 #include <QVBoxLayout>
 
 frmOptionsSyncTab::frmOptionsSyncTab(AppContext& ctx, QWidget* parent) : QWidget(parent), m_ctx(ctx)
@@ -28,11 +33,49 @@ frmOptionsSyncTab::frmOptionsSyncTab(AppContext& ctx, QWidget* parent) : QWidget
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(top);
     layout->addWidget(m_fraCustomSync);
+    layout->addWidget(MakeSafetyBox());
     layout->addStretch();
 
     m_fraCustomSync->ShowRules(sync.AllRules());
     connect(m_method, &GuiSyncMethodChoice::MethodChanged, this, &frmOptionsSyncTab::MethodChanged);
     MethodChanged();
+}
+
+QWidget* frmOptionsSyncTab::MakeSafetyBox()
+{
+    const MainOptions& o = m_ctx.MainOptions();
+    auto* box = new QGroupBox(QStringLiteral("Undo and Deletion Guard"), this);
+    m_chkKeepForUndo = MakeCheck(box, "chkKeepForUndo", QStringLiteral("&Keep replaced and deleted objects for undo"));
+    m_chkKeepForUndo->setToolTip(QStringLiteral("What a synchronization replaces or deletes goes to the trash, so that "
+                                                "\"Undo Last Synchronization\" can bring it back."));
+    m_chkKeepForUndo->setChecked(o.KeepForUndo);
+
+    const auto spin = [box](const char* name, int low, int high, int value) {
+        auto* s = new QSpinBox(box);
+        s->setObjectName(QString::fromLatin1(name));
+        s->setRange(low, high);
+        s->setValue(value);
+        return s;
+    };
+    m_spnGuardShare = spin("spnDeletionGuardShare", MainOptions::MinDeletionGuardShare, MainOptions::MaxDeletionGuardShare,
+                           o.DeletionGuardShare);
+    m_spnGuardShare->setSuffix(QStringLiteral(" %"));
+    m_spnGuardFloor = spin("spnDeletionGuardFloor", 0, MainOptions::MaxDeletionGuardFloor, o.DeletionGuardFloor);
+
+    auto* shareLabel = new QLabel(QStringLiteral("&Ask before a synchronization deletes more than"), box);
+    shareLabel->setBuddy(m_spnGuardShare);
+    auto* floorLabel = new QLabel(QStringLiteral("... when that side holds at &least"), box);
+    floorLabel->setBuddy(m_spnGuardFloor);
+    auto* grid = new QGridLayout(box);
+    grid->addWidget(m_chkKeepForUndo, 0, 0, 1, 3);
+    grid->addWidget(shareLabel, 1, 0);
+    grid->addWidget(m_spnGuardShare, 1, 1);
+    grid->addWidget(new QLabel(QStringLiteral("of the objects on a side"), box), 1, 2);
+    grid->addWidget(floorLabel, 2, 0);
+    grid->addWidget(m_spnGuardFloor, 2, 1);
+    grid->addWidget(new QLabel(QStringLiteral("objects"), box), 2, 2);
+    grid->setColumnStretch(3, 1);
+    return box;
 }
 
 void frmOptionsSyncTab::MethodChanged()
@@ -53,4 +96,8 @@ void frmOptionsSyncTab::Apply()
     sync.SetSyncMethod(method);
     if (method == CSyncSettings::Custom)
         sync.SetAllRules(m_fraCustomSync->ChosenRules());
+    MainOptions& o = m_ctx.MainOptions();
+    o.KeepForUndo = m_chkKeepForUndo->isChecked();
+    o.DeletionGuardShare = m_spnGuardShare->value();
+    o.DeletionGuardFloor = m_spnGuardFloor->value();
 }

@@ -6,6 +6,7 @@
 #include "app/GuiCommandRegistry.h"
 #include "fileops/frmFileOpProgress.h"
 #include "platform/DriveQueries.h"
+#include "sync/SyncMethodTexts.h"
 #include "sync/frmConfirmSync.h"
 #include "sync/frmSyncWizard.h"
 #include "views/GuiResultPane.h"
@@ -25,7 +26,21 @@ QString FailureText(const SyncFailure& failure)
     return failure.step.text + QStringLiteral(": ") + QString::number(result.error) + QStringLiteral(" - ") + result.errorText;
 }
 
+// The method as the journal names the run: its caption in the method lists.
+QString MethodText(int32_t method)
+{
+    for (const SyncMethodItem& item : SyncMethodListItems())
+        if (item.method == method)
+            return item.text;
+    return {};
+}
+
 } // namespace
+
+QString JournalProblemText(const QString& problem)
+{
+    return QStringLiteral("The synchronization ran, but it could not be recorded for undo: ") + problem;
+}
 
 // The windows of a synchronisation: the plan's confirmation, the low-space question, one progress window
 // with Cancel for the whole run, and at its end what failed and what was withheld.
@@ -34,7 +49,10 @@ class GuiSyncCommands::FrontEnd final : public SyncFrontEnd
 public:
     explicit FrontEnd(GuiSyncCommands& owner) : m_owner(owner) {}
 
-    bool ConfirmPlan(const std::vector<SyncStep>& plan, const QStringList&) override { return m_owner.ConfirmPlan(plan); }
+    bool ConfirmPlan(const std::vector<SyncStep>& plan, const QStringList&, const QString& guardReason) override
+    {
+        return m_owner.ConfirmPlan(plan, guardReason);
+    }
     bool ConfirmLowSpace(const SpaceCheck&, const QString& text) override
     {
         return m_owner.m_ctx.Dialogs().Message(text, LowDiskSpaceTitle(), UserDialogs::Icon::Information,
@@ -70,6 +88,9 @@ public:
         }
         if (!outcome.withheld.isEmpty())
             dialogs.Message(WithheldDeletionsText(outcome.withheld), QStringLiteral("Synchronization"),
+                            UserDialogs::Icon::Warning);
+        if (!outcome.journalProblem.isEmpty())
+            dialogs.Message(JournalProblemText(outcome.journalProblem), QStringLiteral("Synchronization"),
                             UserDialogs::Icon::Warning);
     }
 
@@ -114,12 +135,12 @@ bool GuiSyncCommands::AskMethod(bool& selectedOnly)
     return proceed;
 }
 
-bool GuiSyncCommands::ConfirmPlan(const std::vector<SyncStep>& plan)
+bool GuiSyncCommands::ConfirmPlan(const std::vector<SyncStep>& plan, const QString& guardReason)
 {
     if (m_confirmPlan)
-        return m_confirmPlan(plan);
+        return m_confirmPlan(plan, guardReason);
     frmConfirmSync window(plan, m_frame.ComparedFolder(m_frame.SourcePane()), m_frame.ComparedFolder(m_frame.TargetPane()),
-                          m_frame.FrameWindow());
+                          m_frame.FrameWindow(), guardReason);
     window.exec();
     QApplication::processEvents();
     return window.Proceed();
@@ -152,6 +173,11 @@ void GuiSyncCommands::AutoSynch(bool showConfirmation, bool selectedOnly)
         request.appFolder = m_ctx.AppFolder();
         request.historyEntries = m_ctx.MainOptions().NumSyncLogEntries;
         request.errorLabel = label;
+        const ::MainOptions& options = m_ctx.MainOptions();
+        request.keepForUndo = options.KeepForUndo;
+        request.guard.sharePercent = options.DeletionGuardShare;
+        request.guard.floor = options.DeletionGuardFloor;
+        request.methodText = MethodText(m_ctx.SyncSettings().SyncMethod());
 
         FrontEnd frontEnd(*this);
         const SyncOutcome outcome = RunSyncSession(

@@ -13,6 +13,10 @@ class GuiResultsFrame;
 // "&Synchronize Folder Contents", "Synchronize Selected Object(s) Only" and the Sync toolbar button: the
 // method question, then the one synchronisation session (RunSyncSession) with this window's answers and
 // progress, then the results compared again or cleared.
+//
+// The run keeps what it replaces and deletes for undo as the option KeepForUndo says, and the deletion
+// guard stops it as the options DeletionGuardShare and DeletionGuardFloor say: a stopped plan is always
+// shown for an explicit yes, even with synchronisation confirmations turned off.
 class GuiSyncCommands final
 {
 public:
@@ -36,21 +40,31 @@ public:
     void SetSubFolderScope(SubFolderScope scope) { m_scope = std::move(scope); }
 
     // Tests answer the windows: the method question (proceed, and the selected-only flag), the
-    // confirmation of the plan.
+    // confirmation of the plan (with the deletion guard's reason, empty when it did not stop the run).
+    using PlanConfirmation = std::function<bool(const std::vector<SyncStep>& plan, const QString& guardReason)>;
     void SetMethodQuestion(std::function<bool(bool& selectedOnly)> ask) { m_askMethod = std::move(ask); }
-    void SetPlanConfirmation(std::function<bool(const std::vector<SyncStep>&)> confirm) { m_confirmPlan = std::move(confirm); }
+    void SetPlanConfirmation(PlanConfirmation confirm) { m_confirmPlan = std::move(confirm); }
+    void SetPlanConfirmation(std::function<bool(const std::vector<SyncStep>&)> confirm)
+    {
+        m_confirmPlan = [confirm = std::move(confirm)](const std::vector<SyncStep>& plan, const QString&) {
+            return confirm(plan);
+        };
+    }
 
 private:
     class FrontEnd;
 
     void Start(bool selectedOnly);
     bool AskMethod(bool& selectedOnly);
-    bool ConfirmPlan(const std::vector<SyncStep>& plan);
+    bool ConfirmPlan(const std::vector<SyncStep>& plan, const QString& guardReason);
 
     AppContext& m_ctx;
     GuiResultsFrame& m_frame;
     GuiCommandRegistry& m_registry;
     std::function<bool(bool&)> m_askMethod;
-    std::function<bool(const std::vector<SyncStep>&)> m_confirmPlan;
+    PlanConfirmation m_confirmPlan;
     SubFolderScope m_scope;
 };
+
+// What the user is told when a run went ahead but the journal could not record it for undo.
+QString JournalProblemText(const QString& problem);

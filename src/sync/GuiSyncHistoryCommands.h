@@ -6,7 +6,10 @@ class AppContext;
 class GuiCommandRegistry;
 class GuiResultsFrame;
 
-// The View menu's "Synchronization History": shows the history window modally over the main window.
+// The View menu's "Synchronization History" (the history window, modal over the main window) and "Undo Last
+// Synchronization" (GuiSyncUndo). After an undo, from the menu or from the history window's button, the
+// results are compared again or cleared as after a synchronisation; results not shown stay as they are.
+// The undo command is enabled once the application folder holds a journal.
 class GuiSyncHistoryCommands final
 {
 public:
@@ -15,6 +18,8 @@ public:
 
 private:
     void ShowSyncHistory();
+    void UndoLastSync();
+    void AfterUndo();
 
     AppContext& m_ctx;
     GuiResultsFrame& m_frame;

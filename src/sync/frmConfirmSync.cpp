@@ -3,6 +3,7 @@
 #include "views/GuiCategoryPictures.h"
 
 #include <QAbstractTableModel>
+#include <QCheckBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
@@ -95,7 +96,7 @@ Rows frmConfirmSync::SideRows(const std::vector<SyncStep>& plan, bool left)
 }
 
 frmConfirmSync::frmConfirmSync(const std::vector<SyncStep>& plan, const QString& leftFolder,
-                               const QString& rightFolder, QWidget* parent)
+                               const QString& rightFolder, QWidget* parent, const QString& guardReason)
     : QDialog(parent)
 {
     setObjectName(QStringLiteral("frmConfirmSync"));
@@ -103,6 +104,21 @@ frmConfirmSync::frmConfirmSync(const std::vector<SyncStep>& plan, const QString&
     setModal(true);
 
     auto* layout = new QVBoxLayout(this);
+    QCheckBox* allow = nullptr;
+    if (!guardReason.isEmpty()) {
+        auto* reason = WrappedLabel("lblGuardReason", guardReason, this);
+        reason->setTextFormat(Qt::PlainText);
+        QPalette palette = reason->palette();
+        palette.setColor(QPalette::WindowText, Qt::red);
+        reason->setPalette(palette);
+        QFont bold = reason->font();
+        bold.setBold(true);
+        reason->setFont(bold);
+        layout->addWidget(reason);
+        allow = new QCheckBox(QStringLiteral("I &understand; synchronize anyway"), this);
+        allow->setObjectName(QStringLiteral("chkGuardAllow"));
+        layout->addWidget(allow);
+    }
     layout->addWidget(WrappedLabel(
         "lblConfirmMsg",
         QStringLiteral("The following file operations are about to be performed.  Please look over the changes carefully.  "
@@ -138,6 +154,12 @@ frmConfirmSync::frmConfirmSync(const std::vector<SyncStep>& plan, const QString&
         accept();
     });
     connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
+    if (allow != nullptr) {
+        ok->setEnabled(false);
+        ok->setAutoDefault(false);
+        cancel->setDefault(true);
+        connect(allow, &QCheckBox::toggled, ok, &QPushButton::setEnabled);
+    }
 
     // The main window's size and place.
     if (parent != nullptr)

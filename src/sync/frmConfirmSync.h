@@ -11,13 +11,17 @@ class QTreeView;
 // folder's, each row with its category picture and its action ("Copy -->", "<-- Copy", "Delete"); rows
 // of the lists first (copies before deletes), then the files of the differing sub-folders. Continue
 // proceeds; Cancel, Escape or closing the window cancel.
+//
+// A plan the deletion guard stopped shows the guard's reason in red above the lists (lblGuardReason) and a
+// check box of its own (chkGuardAllow): Continue stays disabled until the user ticks it, so a run that
+// deletes most of a side never goes ahead on a reflex press of Enter.
 class frmConfirmSync final : public QDialog
 {
     Q_OBJECT
 
 public:
     frmConfirmSync(const std::vector<SyncStep>& plan, const QString& leftFolder, const QString& rightFolder,
-                   QWidget* parent = nullptr);
+                   QWidget* parent = nullptr, const QString& guardReason = {});
 
     bool Proceed() const { return m_proceed; }
 

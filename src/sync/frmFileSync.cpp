@@ -105,7 +105,9 @@ void frmFileSync::cmdOK_Click()
     FileSyncResult result = FileSyncResult::Failed;
     {
         BusyPointer busy(m_ctx.Dialogs());
-        result = SynchronizeFile({m_ctx.Dialogs(), m_ctx.Errors(), m_drives}, m_fileOne, m_fileTwo, direction);
+        const FileSyncServices services{m_ctx.Dialogs(), m_ctx.Errors(), m_drives, m_ctx.AppFolder(),
+                                        m_ctx.MainOptions().KeepForUndo};
+        result = SynchronizeFile(services, m_fileOne, m_fileTwo, direction);
     }
     if (result != FileSyncResult::Synchronised)
         return;

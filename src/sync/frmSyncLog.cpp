@@ -2,6 +2,7 @@
 
 #include "app/AppContext.h"
 #include "compare/RowFormat.h"
+#include "sync/GuiSyncUndo.h"
 #include "sync/SyncHistory.h"
 
 #include <QApplication>
@@ -18,7 +19,8 @@
 frmSyncLog::frmSyncLog(AppContext& ctx, QWidget* parent)
     : QDialog(parent), m_ctx(ctx), m_lvwSyncHistory(new QTreeWidget(this)),
       m_lblNumEntries(new QLabel(QStringLiteral("Store this many entries in the Synchronization Log:"), this)),
-      m_txtNumEntries(new QLineEdit(this)), m_cmdOK(new QPushButton(QStringLiteral("OK"), this))
+      m_txtNumEntries(new QLineEdit(this)), m_cmdOK(new QPushButton(QStringLiteral("OK"), this)),
+      m_cmdUndoLastSync(new QPushButton(QStringLiteral("&Undo Last Synchronization..."), this))
 {
     setObjectName(QStringLiteral("frmSyncLog"));
     setWindowTitle(QStringLiteral("Synchronization History"));
@@ -46,6 +48,13 @@ frmSyncLog::frmSyncLog(AppContext& ctx, QWidget* parent)
     m_cmdOK->setDefault(true);
     connect(m_cmdOK, &QPushButton::clicked, this, [this] { cmdOK_Click(); });
 
+    m_cmdUndoLastSync->setObjectName(QStringLiteral("cmdUndoLastSync"));
+    m_cmdUndoLastSync->setAutoDefault(false);
+    connect(m_cmdUndoLastSync, &QPushButton::clicked, this, [this] { cmdUndoLastSync_Click(); });
+
+    auto* undo = new QHBoxLayout;
+    undo->addWidget(m_cmdUndoLastSync);
+    undo->addStretch(1);
     auto* entries = new QHBoxLayout;
     entries->addWidget(m_lblNumEntries);
     entries->addWidget(m_txtNumEntries);
@@ -53,6 +62,7 @@ frmSyncLog::frmSyncLog(AppContext& ctx, QWidget* parent)
     entries->addWidget(m_cmdOK);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(m_lvwSyncHistory, 1);
+    layout->addLayout(undo);
     layout->addLayout(entries);
     resize(760, 360);
 
@@ -65,7 +75,16 @@ void frmSyncLog::FormLoad()
         qint32& maximum = m_ctx.MainOptions().NumSyncLogEntries;
         AdjustNumLogEntries(m_ctx.AppFolder(), maximum, false, maximum, m_ctx.Dialogs(), m_ctx.Errors());
         m_txtNumEntries->setText(QString::number(maximum));
+        FillList();
+    } catch (...) {
+        m_ctx.Errors().HandleUnexpectedError(QStringLiteral("frmSyncLog.Form_Load"));
+    }
+}
 
+void frmSyncLog::FillList()
+{
+    try {
+        m_lvwSyncHistory->clear();
         const QList<SyncHistory::Record> records = SyncHistory::ReadAll(m_ctx.AppFolder());
         const QLocale locale;
         const QString dateFormat = RowFormatter(locale).DateTimeFormat();
@@ -82,6 +101,7 @@ void frmSyncLog::FormLoad()
         }
         m_lvwSyncHistory->addTopLevelItems(items);
         m_lvwSyncHistory->resizeColumnToContents(0);
+        m_cmdUndoLastSync->setEnabled(GuiSyncUndo::HasRunToUndo(m_ctx.AppFolder()));
     } catch (...) {
         m_ctx.Errors().HandleUnexpectedError(QStringLiteral("frmSyncLog.Form_Load"));
     }
@@ -127,4 +147,13 @@ void frmSyncLog::cmdOK_Click()
     AdjustNumLogEntries(m_ctx.AppFolder(), *SyncHistory::NumEntriesFromText(m_txtNumEntries->text()), true, maximum,
                         m_ctx.Dialogs(), m_ctx.Errors());
     accept();
+}
+
+void frmSyncLog::cmdUndoLastSync_Click()
+{
+    GuiSyncUndo undo(m_ctx, this, QStringLiteral("frmSyncLog.cmdUndoLastSync_Click"));
+    if (!undo.UndoLast())
+        return;
+    m_undone = true;
+    FillList();
 }

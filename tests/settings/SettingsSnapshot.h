@@ -55,12 +55,15 @@ inline QStringList Snapshot(AppContext& ctx)
                    m.ShowSynchronizeConfirmations, m.ShowDateTimeChangeConfirmations, m.AutoCompareAfterFilter,
                    m.AutoCompareAfterFileOp, m.AutoCompareAfterSync, m.AutoCompareAfterDateTimeChange,
                    m.AutoCompareAfterCreationOfNewFolder, m.AutoCompareAfterCompareMethodChange, m.SyncScrolling,
-                   m.ShowGraphAfterCompare, m.PromptForSyncMethod, m.GradientFillTitlebar, m.AutoCompleteFolderPath})
+                   m.ShowGraphAfterCompare, m.PromptForSyncMethod, m.GradientFillTitlebar, m.AutoCompleteFolderPath,
+                   m.KeepForUndo})
         add("MainFlag", b);
     add("CoolbarStyle", m.CoolbarStyle);
     add("FontName", m.FontName);
     add("FontSize", m.FontSize);
     add("NumSyncLogEntries", m.NumSyncLogEntries);
+    add("DeletionGuardShare", m.DeletionGuardShare);
+    add("DeletionGuardFloor", m.DeletionGuardFloor);
     add("Maximized", m.State == MainOptions::WindowState::Maximized);
     add("Height", m.HeightTwips);
     add("Width", m.WidthTwips);
@@ -112,12 +115,14 @@ inline void ChangeEverything(AppContext& ctx)
                     &m.AutoCompareAfterFileOp, &m.AutoCompareAfterSync, &m.AutoCompareAfterDateTimeChange,
                     &m.AutoCompareAfterCreationOfNewFolder, &m.AutoCompareAfterCompareMethodChange, &m.SyncScrolling,
                     &m.ShowGraphAfterCompare, &m.PromptForSyncMethod, &m.GradientFillTitlebar,
-                    &m.AutoCompleteFolderPath})
+                    &m.AutoCompleteFolderPath, &m.KeepForUndo})
         *b = false;
     m.CoolbarStyle = MainOptions::Toolbar;
     m.FontName = QStringLiteral("DejaVu Sans Mono");
     m.FontSize = 10.5;
     m.NumSyncLogEntries = 55;
+    m.DeletionGuardShare = 75;
+    m.DeletionGuardFloor = 0;
     m.HeightTwips = 8000;
     m.WidthTwips = 12000;
     m.TopTwips = 300;

@@ -56,6 +56,9 @@ TEST_F(SettingsTableTest, FirstStartWithoutFileGivesEveryDefault)
     EXPECT_EQ(m.FontName, QStringLiteral("Sans"));
     EXPECT_EQ(m.FontSize, 9);
     EXPECT_EQ(m.NumSyncLogEntries, 20);
+    EXPECT_TRUE(m.KeepForUndo);
+    EXPECT_EQ(m.DeletionGuardShare, 50);
+    EXPECT_EQ(m.DeletionGuardFloor, 20);
     EXPECT_EQ(m.State, MainOptions::WindowState::Normal);
     EXPECT_EQ(m.HeightTwips, 6945);
     EXPECT_EQ(m.WidthTwips, 9435);
@@ -115,6 +118,14 @@ TEST_F(SettingsTableTest, StoredValuesAreInterpretedByTheirRules)
         {"log-entries-words", "NumSyncLogEntries=many", [](AppContext& c) { return c.MainOptions().NumSyncLogEntries == 20; },
          "\"many\" of key NumSyncLogEntries"},
         {"log-entries-unpadded", "NumSyncLogEntries=35", [](AppContext& c) { return c.MainOptions().NumSyncLogEntries == 35; }},
+        {"guard-share-zero", "DeletionGuardShare=0000000000", [](AppContext& c) { return c.MainOptions().DeletionGuardShare == 50; },
+         "\"0000000000\" of key DeletionGuardShare"},
+        {"guard-share-above-100", "DeletionGuardShare=0000000101", [](AppContext& c) { return c.MainOptions().DeletionGuardShare == 50; },
+         "\"0000000101\" of key DeletionGuardShare"},
+        {"guard-share-all", "DeletionGuardShare=0000000100", [](AppContext& c) { return c.MainOptions().DeletionGuardShare == 100; }},
+        {"guard-floor-zero", "DeletionGuardFloor=0000000000", [](AppContext& c) { return c.MainOptions().DeletionGuardFloor == 0; }},
+        {"guard-floor-negative", "DeletionGuardFloor=-000000001", [](AppContext& c) { return c.MainOptions().DeletionGuardFloor == 20; },
+         "\"-000000001\" of key DeletionGuardFloor"},
         {"chunk-negative", "ChunkSize=-000000005", [](AppContext& c) { return c.Compare().ChunkSize() == 500000; },
          "\"-000000005\" of key ChunkSize"},
         {"chunk-beyond-ten-million", "ChunkSize=2000000000", [](AppContext& c) { return c.Compare().ChunkSize() == 500000; },
@@ -472,7 +483,8 @@ TEST_F(SettingsTableTest, DefaultsAreWrittenInTableOrderAndInTheirWords)
         QStringLiteral("AutoCompareAfterCompareMethodChange=True"), QStringLiteral("SyncScrolling=True"),
         QStringLiteral("PromptForSyncMethod=True"), QStringLiteral("CoolbarStyle=Coolbar"),
         QStringLiteral("FontName=Sans"), QStringLiteral("FontSize=09"), QStringLiteral("GradientFillTitlebar=True"),
-        QStringLiteral("AutoCompleteFolderPath=True"),
+        QStringLiteral("AutoCompleteFolderPath=True"), QStringLiteral("KeepForUndo=True"),
+        QStringLiteral("DeletionGuardShare=0000000050"), QStringLiteral("DeletionGuardFloor=0000000020"),
     };
     EXPECT_EQ(written, expected);
 }
