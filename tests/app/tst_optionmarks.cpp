@@ -57,7 +57,7 @@ TEST_F(OptionMarksTest, EveryItemOfTheTableIsACheckableItemOfTheMainWindow)
     }
     // The flags of the Options menu, the two output formats, the comparison and synchronisation methods and
     // the toolbar styles.
-    EXPECT_EQ(items, 27 + 2 + 4 + 8 + 3);
+    EXPECT_EQ(items, 28 + 2 + 4 + 8 + 3);
 }
 
 TEST_F(OptionMarksTest, AClickChangesTheSettingAndTheKeyItIsStoredIn)

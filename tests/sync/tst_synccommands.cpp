@@ -152,7 +152,7 @@ TEST_F(SyncCommandsTest, WithoutQuestionsTheRunShowsNoWindowAndThePanesAreCompar
     ExpectRightSameAsLeft();
     EXPECT_TRUE(dialogs.messages.isEmpty()) << qPrintable(dialogs.last().text);
     EXPECT_EQ(FileBytes(xdg.file(U("Trash/files/orphan.txt"))), "right only") << "row deletes go to the trash";
-    EXPECT_FALSE(QFile::exists(xdg.file(U("Trash/files/gone.txt")))) << "sub-folder deletes do not";
+    EXPECT_EQ(FileBytes(xdg.file(U("Trash/files/gone.txt"))), "gone") << "kept for undo, sub-folder deletes too";
     EXPECT_EQ(Texts(Right()), Strings({"a.txt", "/Only", "/Work"}));
     // One record in the history, which the history window lists.
     const QString history = ctx->AppFile(U("SyncHist.Log"));
