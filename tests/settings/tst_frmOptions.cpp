@@ -15,6 +15,7 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSpinBox>
 #include <QTabWidget>
 #include <QTreeWidget>
 #include <gtest/gtest.h>
@@ -141,7 +142,8 @@ TEST_F(OptionsTest, OkAppliesEveryControl)
                              "chkAutoCompareAfterFilterChange", "chkAutoCompareAfterCompareMethodChange",
                              "chkAutoCompareAfterNewSubFolder", "chkAutoCompareAfterDateTimeChange", "chkSyncScrolling",
                              "chkAutoShowGraphAfterCompare", "chkPromptForSyncMethod", "chkAutoCompleteFolderPath",
-                             "chkGradientFill", "chkCompareSubFolders", "chkRemindAboutFATNTFSIssue", "chkIgnore2SecDiff"})
+                             "chkGradientFill", "chkCompareSubFolders", "chkRemindAboutFATNTFSIssue", "chkIgnore2SecDiff",
+                             "chkKeepForUndo"})
         Check(*window, name, false);
     for (const char* name : {"chkIgnoreDaylightSavings", "chkExcludeHiddenFiles", "chkExcludeSystemFiles",
                              "chkExcludeHiddenFolders", "chkExcludeSystemFolders", "chkIgnoreWhiteSpace",
@@ -157,6 +159,11 @@ TEST_F(OptionsTest, OkAppliesEveryControl)
     Find<QLineEdit>(*window, "txtFilter")->setText(QStringLiteral("/temp"));
     Click(*window, "cmdAdd");
     Choose(*window, "cboSyncMethod", QStringLiteral("Replace Older Files in Left Folder"));
+    auto* share = Find<QSpinBox>(*window, "spnDeletionGuardShare");
+    share->setValue(0);
+    EXPECT_EQ(share->value(), 1) << "a share of nothing would stop every run";
+    share->setValue(80);
+    Find<QSpinBox>(*window, "spnDeletionGuardFloor")->setValue(0);
     Check(*window, "chkSoundsOn", false);
     auto* events = Find<QTreeWidget>(*window, "lvwEvents");
     events->setCurrentItem(events->topLevelItem(1));
@@ -174,8 +181,11 @@ TEST_F(OptionsTest, OkAppliesEveryControl)
                       m.ShowSynchronizeConfirmations, m.ShowDateTimeChangeConfirmations, m.AutoCompareAfterFileOp,
                       m.AutoCompareAfterSync, m.AutoCompareAfterFilter, m.AutoCompareAfterCompareMethodChange,
                       m.AutoCompareAfterCreationOfNewFolder, m.AutoCompareAfterDateTimeChange, m.SyncScrolling,
-                      m.ShowGraphAfterCompare, m.PromptForSyncMethod, m.AutoCompleteFolderPath, m.GradientFillTitlebar})
+                      m.ShowGraphAfterCompare, m.PromptForSyncMethod, m.AutoCompleteFolderPath, m.GradientFillTitlebar,
+                      m.KeepForUndo})
         EXPECT_FALSE(flag);
+    EXPECT_EQ(m.DeletionGuardShare, 80);
+    EXPECT_EQ(m.DeletionGuardFloor, 0);
     EXPECT_EQ(m.CoolbarStyle, MainOptions::Toolbar);
     EXPECT_EQ(m.FontName, QStringLiteral("DejaVu Serif"));
     EXPECT_EQ(m.FontSize, 11.5);
@@ -216,6 +226,9 @@ TEST_F(OptionsTest, CancelChangesNothing)
     Click(*window, "cmdAdd");
     Choose(*window, "cboNew_0", Leave);
     Choose(*window, "cboSyncMethod", QStringLiteral("Make Right Folder Same As Left Folder"));
+    Find<QAbstractButton>(*window, "chkKeepForUndo")->toggle();
+    Find<QSpinBox>(*window, "spnDeletionGuardShare")->setValue(33);
+    Find<QSpinBox>(*window, "spnDeletionGuardFloor")->setValue(7);
     Find<QLineEdit>(*window, "txtWaveFileSpec")->setText(QStringLiteral("/other.wav"));
     pickedFont = frmOptionsAppearanceTab::FontChoice{QStringLiteral("Serif"), 20};
     Click(*window, "cmdChangeFont");
