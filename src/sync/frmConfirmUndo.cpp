@@ -122,6 +122,7 @@ frmConfirmUndo::frmConfirmUndo(const UndoPlan& plan, const std::optional<SyncJou
     no->setObjectName(QStringLiteral("cmdNo"));
     // Enter alone does not take a run back.
     no->setDefault(true);
+    no->setFocus(Qt::OtherFocusReason);
     buttons->addWidget(yes);
     buttons->addWidget(no);
     layout->addLayout(buttons);
