@@ -350,6 +350,15 @@ public:
 
     pid_t pid() const { return m_pid; }
 
+    Keeper* keeper() const { return m_control.keeper; }
+    // The user's data folder, whose Trash is the trash of its own file system.
+    const QByteArray& DataFolder()
+    {
+        if (m_dataFolder.isNull())
+            m_dataFolder = EncodeFileName(QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation));
+        return m_dataFolder;
+    }
+
     // Opens a source file without touching its access time where we may (we own it, or are root).
     int OpenSource(int folderFd, const char* name)
     {
@@ -416,6 +425,7 @@ private:
     std::unique_ptr<char, FreeDeleter> m_buffer;
     const pid_t m_pid = ::getpid();
     bool m_noAtime = true;
+    QByteArray m_dataFolder;
     mode_t m_umask = mode_t(-1);
     bool m_kernelRefused = false;
     dev_t m_refusedFrom = 0;
@@ -461,6 +471,37 @@ public:
             return errno;
         m_live = false;
         return 0;
+    }
+
+    // Renames the object to target where nothing has that name (EEXIST otherwise).
+    int CommitNew(const QByteArray& target)
+    {
+        if (::renameat2(m_fd, m_name.constData(), m_fd, target.constData(), RENAME_NOREPLACE) != 0) {
+            if (errno != EINVAL)
+                return errno;
+            // No RENAME_NOREPLACE on this file system.
+            struct stat st {};
+            if (::fstatat(m_fd, target.constData(), &st, AT_SYMLINK_NOFOLLOW) == 0)
+                return EEXIST;
+            return Commit(target);
+        }
+        m_live = false;
+        return 0;
+    }
+
+    // Removes the temporary name now.
+    void Discard()
+    {
+        if (m_live)
+            ::unlinkat(m_fd, m_name.constData(), 0);
+        m_live = false;
+    }
+
+    // Swaps the object with target, which must exist; the temporary name then holds what target held and
+    // is still removed unless committed. Answers the errno.
+    int Exchange(const QByteArray& target)
+    {
+        return ::renameat2(m_fd, m_name.constData(), m_fd, target.constData(), RENAME_EXCHANGE) == 0 ? 0 : errno;
     }
 
     const char* name() const { return m_name.constData(); }
@@ -960,6 +1001,107 @@ int CopySparse(int in, int out, qint64 size, dev_t from, dev_t to, Run& run)
     return ::ftruncate(out, size) == 0 ? 0 : errno;
 }
 
+Identity IdentityFrom(const struct stat& st)
+{
+    Identity id;
+    id.mode = st.st_mode;
+    id.size = st.st_size;
+    id.mtimeNs = qint64(st.st_mtim.tv_sec) * 1000000000LL + st.st_mtim.tv_nsec;
+    id.atimeNs = qint64(st.st_atim.tv_sec) * 1000000000LL + st.st_atim.tv_nsec;
+    id.ino = quint64(st.st_ino);
+    id.dev = quint64(st.st_dev);
+    return id;
+}
+
+QByteArray AbsolutePath(const QByteArray& path)
+{
+    if (path.startsWith('/'))
+        return path;
+    const std::unique_ptr<char, void (*)(void*)> cwd(::getcwd(nullptr, 0), &std::free);
+    return cwd ? ChildPath(QByteArray(cwd.get()), path) : path;
+}
+
+// Tells the keeper that the call made the object name in the folder open at fd (path: its full path).
+void ReportCreated(int fd, const QByteArray& name, const QByteArray& path, Run& run)
+{
+    Keeper* keeper = run.keeper();
+    struct stat st {};
+    if (keeper != nullptr && ::fstatat(fd, name.constData(), &st, AT_SYMLINK_NOFOLLOW) == 0)
+        keeper->Created(DecodeFileName(AbsolutePath(path)), IdentityFrom(st));
+}
+
+// Puts the finished object under its temporary name in place as the name as of the target folder. Without
+// a keeper it simply replaces what is there. With one, what is there is kept (see Keeper): a second name in
+// the trash, then the swap; where the file system has neither hard links nor the swap, the old object
+// itself goes to the trash just before the new one is renamed in; where no trash takes it, it is replaced
+// as without a keeper and the keeper hears why.
+int Publish(TempName& temp, const Into& into, const QByteArray& as, Run& run)
+{
+    Keeper* keeper = run.keeper();
+    if (keeper == nullptr)
+        return temp.Commit(as);
+    const QByteArray path = AbsolutePath(into.path.isEmpty() ? as : ChildPath(into.path, as));
+    struct stat old {};
+    if (::fstatat(into.fd, as.constData(), &old, AT_SYMLINK_NOFOLLOW) != 0) {
+        if (errno != ENOENT)
+            return errno;
+        const int err = temp.CommitNew(as);
+        if (err == 0)
+            ReportCreated(into.fd, as, path, run);
+        return err;
+    }
+    if (S_ISDIR(old.st_mode))
+        return temp.Commit(as); // refused by the rename (EISDIR): a folder is never replaced by a file
+    const QString shown = DecodeFileName(path);
+    const Identity was = IdentityFrom(old);
+    FileOpsTrash::Placed placed;
+    int err = FileOpsTrash::Put(into.fd, as, path, run.DataFolder(), &placed, FileOpsTrash::Hand::Link);
+    if (err == 0) {
+        const TrashPlace place{DecodeFileName(placed.trash), DecodeFileName(placed.name)};
+        keeper->Displaced(shown, was, place, 0);
+        err = temp.Exchange(as);
+        if (err == 0) {
+            // The temporary name now holds the old object, which lives on in the trash.
+            temp.Discard();
+            ReportCreated(into.fd, as, path, run);
+            return 0;
+        }
+        if (err != EINVAL && err != ENOSYS && err != EOPNOTSUPP) {
+            FileOpsTrash::Remove(placed.trash, placed.name);
+            return err;
+        }
+        // No swap here: the old object is safe in the trash, so a plain rename over it loses nothing.
+        err = temp.Commit(as);
+        if (err == 0)
+            ReportCreated(into.fd, as, path, run);
+        else
+            FileOpsTrash::Remove(placed.trash, placed.name);
+        return err;
+    }
+    if (err == EPERM || err == EMLINK || err == EOPNOTSUPP || err == ENOSYS) {
+        // No hard links here: the old object itself goes to the trash, and the new one takes its name.
+        err = FileOpsTrash::Put(into.fd, as, path, run.DataFolder(), &placed);
+        if (err == 0) {
+            const TrashPlace place{DecodeFileName(placed.trash), DecodeFileName(placed.name)};
+            keeper->Displaced(shown, was, place, 0);
+            err = temp.CommitNew(as);
+            if (err == 0) {
+                ReportCreated(into.fd, as, path, run);
+                return 0;
+            }
+            // The old object goes back where it was.
+            FileOpsTrash::Take(placed.trash, placed.name, into.fd, as);
+            return err;
+        }
+    }
+    // No trash takes it: replaced as without a keeper, and recorded so.
+    keeper->Displaced(shown, was, {}, err);
+    err = temp.Commit(as);
+    if (err == 0)
+        ReportCreated(into.fd, as, path, run);
+    return err;
+}
+
 // A file of the run whose other name was copied before becomes another link to that copy, when the copy
 // is still there as it was made. Answers Done, or Skipped when it must be copied after all.
 Step LinkToEarlierCopy(const struct stat& st, const Into& into, Node& node, const QByteArray& path, Run& run,
@@ -989,7 +1131,7 @@ Step LinkToEarlierCopy(const struct stat& st, const Into& into, Node& node, cons
         if (err == EMLINK || err == EPERM || err == EOPNOTSUPP || err == ENOTSUP)
             return Step::Skipped; // no (more) hard links here: a copy of its own
         if (err == 0)
-            err = temp.Commit(as);
+            err = Publish(temp, into, as, run);
         if (err != 0)
             return run.StopWith(err, path);
         run.ObjectsDone(1, st.st_size);
@@ -1058,7 +1200,7 @@ Step CopyFile(int srcFd, const Into& into, Node& node, const QByteArray& path, R
     if (const int closeErr = out.close(); err == 0)
         err = closeErr;
     if (err == 0)
-        err = temp.Commit(as);
+        err = Publish(temp, into, as, run);
     if (err == ECANCELED)
         return Step::Stop;
     if (err != 0)
@@ -1094,7 +1236,7 @@ Step CopyLink(int srcFd, const Into& into, Node& node, const QByteArray& path, R
         const timespec times[2] = {node.atime, node.mtime};
         if (!into.fuse)
             ::utimensat(dstFd, temp.name(), times, AT_SYMLINK_NOFOLLOW);
-        err = temp.Commit(as);
+        err = Publish(temp, into, as, run);
     }
     if (err != 0)
         return run.StopWith(err, FailedPath(err, true, into, as, path));
@@ -1126,7 +1268,7 @@ Step CopySpecial(const Into& into, Node& node, const QByteArray& path, Run& run,
         if (err == 0 && ::utimensat(dstFd, temp.name(), times, AT_SYMLINK_NOFOLLOW) != 0)
             err = errno;
         if (err == 0)
-            err = temp.Commit(as);
+            err = Publish(temp, into, as, run);
     }
     if (err != 0)
         return run.StopWith(err, FailedPath(err, true, into, as, path));
@@ -1142,7 +1284,9 @@ Step CopyFolder(int srcFd, const Into& into, Node& node, const QByteArray& path,
     const int dstFd = into.fd;
     // Never more open than the source while it fills (a killed copy of a private folder stays private),
     // and writable by us until its contents are in.
-    if (::mkdirat(dstFd, as.constData(), (node.mode & 0777) | S_IRWXU) != 0) {
+    if (::mkdirat(dstFd, as.constData(), (node.mode & 0777) | S_IRWXU) == 0) {
+        ReportCreated(dstFd, as, into.path.isEmpty() ? as : ChildPath(into.path, as), run);
+    } else {
         if (errno != EEXIST)
             return run.StopWith(errno, FailedPath(errno, true, into, as, path));
         // Merge into an existing folder, but never write through a link or over a file of that name.
@@ -1514,14 +1658,6 @@ Result Move(const QStringList& objects, const QString& targetFolder, const Contr
 
 namespace {
 
-QByteArray AbsolutePath(const QByteArray& path)
-{
-    if (path.startsWith('/'))
-        return path;
-    const std::unique_ptr<char, void (*)(void*)> cwd(::getcwd(nullptr, 0), &std::free);
-    return cwd ? ChildPath(QByteArray(cwd.get()), path) : path;
-}
-
 // The target of CopyAs and MoveAs: its folder, open, and the name in it.
 bool OpenTargetPath(const QString& targetPath, Run& run, Target& target, QByteArray& name)
 {
@@ -1735,6 +1871,7 @@ Result MakeFolders(const QString& path, const Control& control)
                 run.Fail(errno, made, false);
                 return;
             }
+            ReportCreated(fd.get(), *it, made, run);
             fd = std::move(next);
             run.ObjectsDone();
         }
@@ -1760,10 +1897,17 @@ Result MoveToTrash(const QStringList& objects, const Control& control)
                 run.Fail(errno, item.parent, false);
                 return;
             }
-            if (const int err = FileOpsTrash::Put(parentFd, item.name, AbsolutePath(item.native), dataFolder); err != 0) {
+            struct stat was {};
+            const bool known = run.keeper() != nullptr && ::fstatat(parentFd, item.name.constData(), &was, AT_SYMLINK_NOFOLLOW) == 0;
+            FileOpsTrash::Placed placed;
+            const QByteArray path = AbsolutePath(item.native);
+            if (const int err = FileOpsTrash::Put(parentFd, item.name, path, dataFolder, &placed); err != 0) {
                 run.Fail(err, item.native);
                 return;
             }
+            if (known)
+                run.keeper()->Displaced(DecodeFileName(path), IdentityFrom(was),
+                                        {DecodeFileName(placed.trash), DecodeFileName(placed.name)}, 0);
             run.ObjectsDone();
             run.result().completed.append(item.path);
         }
@@ -1812,6 +1956,29 @@ Result RemoveFolder(const QString& path, const Control& control)
         if (!S_ISDIR(st.st_mode)) {
             run.Fail(ENOTDIR, item.native);
             return;
+        }
+        if (run.keeper() != nullptr) {
+            // Kept: the folder goes to the trash, but only while it is empty.
+            const FileDescriptor folder(::openat(fd, item.name.constData(), FolderFlags));
+            int err = folder.valid() ? 0 : errno;
+            if (err == 0 && !ReadNames(folder.get(), err).empty())
+                err = ENOTEMPTY;
+            FileOpsTrash::Placed placed;
+            const QByteArray full = AbsolutePath(item.native);
+            if (err == 0)
+                err = FileOpsTrash::Put(fd, item.name, full, run.DataFolder(), &placed);
+            if (err == 0) {
+                run.keeper()->Displaced(DecodeFileName(full), IdentityFrom(st),
+                                        {DecodeFileName(placed.trash), DecodeFileName(placed.name)}, 0);
+                run.ObjectsDone();
+                run.result().completed.append(path);
+                return;
+            }
+            if (err == ENOTEMPTY || err == ENOENT) {
+                run.Fail(err, item.native);
+                return;
+            }
+            run.keeper()->Displaced(DecodeFileName(full), IdentityFrom(st), {}, err);
         }
         if (::unlinkat(fd, item.name.constData(), AT_REMOVEDIR) != 0) {
             run.Fail(errno == EEXIST ? ENOTEMPTY : errno, item.native);
@@ -1916,6 +2083,110 @@ Result Rename(const QString& object, const QString& newName, const Control& cont
         }
         run.ObjectsDone();
         run.result().completed.append(item.path);
+    });
+}
+
+bool IdentityOf(const QString& path, Identity& identity)
+{
+    struct stat st {};
+    if (::lstat(EncodeFileName(path).constData(), &st) != 0)
+        return false;
+    identity = IdentityFrom(st);
+    return true;
+}
+
+Result RestoreFromTrash(const TrashPlace& place, const QString& path, const Control& control)
+{
+    return Perform(control, [&](Run& run) {
+        Listed item;
+        if (!SplitPath(path, item, run))
+            return;
+        run.AddTotals(1, 0);
+        run.Start();
+        ParentFolder parents(run);
+        const int fd = OpenParent(parents, item, run);
+        if (fd < 0)
+            return;
+        run.Begin(item.native);
+        if (const int err = FileOpsTrash::Take(EncodeFileName(place.trash), EncodeFileName(place.name), fd, item.name);
+            err != 0) {
+            run.Fail(err, item.native);
+            return;
+        }
+        run.ObjectsDone();
+        run.result().completed.append(path);
+    });
+}
+
+Result ForgetTrashLink(const TrashPlace& place, const QString& path, const Control& control)
+{
+    return Perform(control, [&](Run& run) {
+        Listed item;
+        if (!SplitPath(path, item, run))
+            return;
+        run.AddTotals(1, 0);
+        run.Start();
+        ParentFolder parents(run);
+        const int fd = OpenParent(parents, item, run);
+        if (fd < 0)
+            return;
+        run.Begin(item.native);
+        const QByteArray trash = EncodeFileName(place.trash);
+        const QByteArray name = EncodeFileName(place.name);
+        struct stat here {};
+        struct stat kept {};
+        if (::fstatat(fd, item.name.constData(), &here, AT_SYMLINK_NOFOLLOW) != 0) {
+            run.Fail(errno, item.native);
+            return;
+        }
+        if (::lstat((trash + "/files/" + name).constData(), &kept) != 0) {
+            run.Fail(errno, trash + "/files/" + name);
+            return;
+        }
+        if (here.st_dev != kept.st_dev || here.st_ino != kept.st_ino || S_ISDIR(kept.st_mode)) {
+            run.Fail(ESTALE, trash + "/files/" + name);
+            return;
+        }
+        if (const int err = FileOpsTrash::Remove(trash, name); err != 0) {
+            run.Fail(err, trash + "/files/" + name);
+            return;
+        }
+        run.ObjectsDone();
+        run.result().completed.append(path);
+    });
+}
+
+Result SetModeAndTimes(const QString& path, const Identity& to, const Control& control)
+{
+    return Perform(control, [&](Run& run) {
+        Listed item;
+        if (!SplitPath(path, item, run))
+            return;
+        run.AddTotals(1, 0);
+        run.Start();
+        ParentFolder parents(run);
+        const int fd = OpenParent(parents, item, run);
+        if (fd < 0)
+            return;
+        run.Begin(item.native);
+        struct stat st {};
+        if (::fstatat(fd, item.name.constData(), &st, AT_SYMLINK_NOFOLLOW) != 0) {
+            run.Fail(errno, item.native);
+            return;
+        }
+        if (!S_ISLNK(st.st_mode) && (st.st_mode & 07777) != (to.mode & 07777)
+            && ::fchmodat(fd, item.name.constData(), to.mode & 07777, 0) != 0 && !ModeUnsupported(errno)) {
+            run.Fail(errno, item.native);
+            return;
+        }
+        const timespec times[2] = {{time_t(to.atimeNs / 1000000000LL), long(to.atimeNs % 1000000000LL)},
+                                   {time_t(to.mtimeNs / 1000000000LL), long(to.mtimeNs % 1000000000LL)}};
+        if (::utimensat(fd, item.name.constData(), times, AT_SYMLINK_NOFOLLOW) != 0 && !S_ISLNK(st.st_mode)) {
+            run.Fail(errno, item.native);
+            return;
+        }
+        run.ObjectsDone();
+        run.result().completed.append(path);
     });
 }
 

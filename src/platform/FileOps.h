@@ -63,6 +63,7 @@ struct Progress
 };
 
 class RunMemory;
+class Keeper;
 
 struct Control
 {
@@ -84,7 +85,50 @@ struct Control
     QStringList roots;
     // What the calls of one larger run share (see RunMemory); none for a call on its own.
     RunMemory* memory = nullptr;
+    // Keeps what the calls replace and hears what they create (see Keeper); none: a replaced object is
+    // gone once its successor is in.
+    Keeper* keeper = nullptr;
 };
+
+// Where a kept object went: files/<name> of the trash folder trash, with its note info/<name>.trashinfo.
+struct TrashPlace
+{
+    QString trash;
+    QString name;
+};
+
+// What an object was when a call displaced or created it, for telling later whether it changed since.
+struct Identity
+{
+    quint32 mode = 0;   // type and permission bits (st_mode)
+    qint64 size = 0;
+    qint64 mtimeNs = 0; // nanoseconds since 1970
+    qint64 atimeNs = 0;
+    quint64 ino = 0;
+    quint64 dev = 0;
+};
+
+// A run that can be taken back: with Control::keeper set, an object a copy replaces is kept in the trash of
+// its own file system instead of being destroyed. The new object is written whole under a temporary name,
+// the old one gets a second name in the trash (a hard link, with its note), the two are swapped with
+// renameat2(RENAME_EXCHANGE) and the temporary name (now the old object) is removed: at no moment is there
+// no whole object under the name, and a killed call leaves the old object in the trash or in place. Where
+// the file system has no hard links or no exchange, the old object is renamed into the trash just before
+// the new one is renamed in. Where no trash takes it, the object is replaced as without a keeper, and
+// Displaced says why. MoveToTrash, RemoveFolder and Restore report to it too.
+class Keeper
+{
+public:
+    virtual ~Keeper() = default;
+    // The object at path is in the trash at place (before the call changes anything under path), or, when
+    // error is not 0, could not be kept and is about to be replaced or deleted for good.
+    virtual void Displaced(const QString& path, const Identity& was, const TrashPlace& place, int error) = 0;
+    // The call made the object at path (a copy, a link, a special file or a folder, inside copied folders too).
+    virtual void Created(const QString& path, const Identity& made) = 0;
+};
+
+// The identity of the object at path (not followed); false when there is none.
+bool IdentityOf(const QString& path, Identity& identity);
 
 // What the calls of one synchronisation share, so that each call knows what the others did:
 // - hard links: a file whose other name was copied earlier in the run becomes another link to that copy,
@@ -175,6 +219,19 @@ Result RemoveFolder(const QString& path, const Control& control = {});
 // copy would have: the folders a synchronisation wrote into, once their contents are in, and the mode of
 // an equal file whose bits differ. A link keeps its bits; only its times are set.
 Result CopyAttributes(const QString& source, const QString& target, const Control& control = {});
+
+// Puts an object kept in the trash back at path (its folder must exist): a rename, never over anything
+// (EEXIST when path is taken), then its note is removed. The object keeps its own mode and times.
+// ENOENT: the trash no longer holds it.
+Result RestoreFromTrash(const TrashPlace& place, const QString& path, const Control& control = {});
+
+// Removes a trash entry that is only a second name of the object still at path (a replacement that was
+// killed before its swap): nothing is lost, the object stays at path. Refused (ESTALE) when the entry is
+// another object.
+Result ForgetTrashLink(const TrashPlace& place, const QString& path, const Control& control = {});
+
+// Gives the object at path the permission bits of mode and the two times (a link: only the times).
+Result SetModeAndTimes(const QString& path, const Identity& to, const Control& control = {});
 
 // Gives object a new name in its own folder. An existing object of that name is never replaced (EEXIST);
 // a name with "/" or "." or ".." is refused (EINVAL).

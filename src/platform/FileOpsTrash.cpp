@@ -3,6 +3,7 @@
 #include "platform/FileDescriptor.h"
 
 #include <QDateTime>
+#include <QRandomGenerator>
 #include <QString>
 
 #include <cerrno>
@@ -222,15 +223,19 @@ int RenameNoReplace(int fromFd, const char* from, int toFd, const char* to)
 
 QByteArray EncodeNotePath(const QByteArray& path) { return path.toPercentEncoding("/"); }
 
-int Put(int folderFd, const QByteArray& name, const QByteArray& path, const QByteArray& dataFolder, Placed* placed)
+int Put(int folderFd, const QByteArray& name, const QByteArray& path, const QByteArray& dataFolder, Placed* placed,
+        Hand hand)
 {
     Trash trash;
     if (const int err = OpenTrash(folderFd, path, dataFolder, trash); err != 0)
         return err;
     const QByteArray note = Note(trash, path);
-    const QByteArray base = TrashName(name);
+    const QByteArray base = TrashName(path.mid(path.lastIndexOf('/') + 1));
     for (int attempt = 1; attempt <= MaxAttempts; ++attempt) {
-        const QByteArray candidate = attempt == 1 ? base : base + '.' + QByteArray::number(attempt);
+        // A name many objects share (every folder's "index.html") would cost one try per earlier one: after
+        // a few tries the number is drawn at random.
+        const quint32 number = attempt <= 4 ? quint32(attempt) : 5 + QRandomGenerator::global()->bounded(99999995U);
+        const QByteArray candidate = attempt == 1 ? base : base + '.' + QByteArray::number(number);
         const QByteArray noteName = candidate + NoteSuffix;
         FileDescriptor out(::openat(trash.info.get(), noteName.constData(),
                                     O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_NOCTTY | O_CLOEXEC, 0600));
@@ -242,7 +247,9 @@ int Put(int folderFd, const QByteArray& name, const QByteArray& path, const QByt
         int err = WriteAll(out.get(), note);
         if (const int closeErr = out.close(); err == 0)
             err = closeErr;
-        if (err == 0)
+        if (err == 0 && hand == Hand::Link)
+            err = ::linkat(folderFd, name.constData(), trash.files.get(), candidate.constData(), 0) == 0 ? 0 : errno;
+        else if (err == 0)
             err = RenameNoReplace(folderFd, name.constData(), trash.files.get(), candidate.constData());
         if (err == 0) {
             if (placed != nullptr)
@@ -254,6 +261,41 @@ int Put(int folderFd, const QByteArray& name, const QByteArray& path, const QByt
             return err;
     }
     return EEXIST;
+}
+
+namespace {
+
+int OpenTrashPart(const QByteArray& trash, const char* part)
+{
+    return ::open((trash + '/' + part).constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+}
+
+} // namespace
+
+int Take(const QByteArray& trash, const QByteArray& name, int folderFd, const QByteArray& as)
+{
+    const FileDescriptor files(OpenTrashPart(trash, "files"));
+    if (!files.valid())
+        return errno;
+    if (const int err = RenameNoReplace(files.get(), name.constData(), folderFd, as.constData()); err != 0)
+        return err;
+    const FileDescriptor info(OpenTrashPart(trash, "info"));
+    if (info.valid())
+        ::unlinkat(info.get(), (name + NoteSuffix).constData(), 0);
+    return 0;
+}
+
+int Remove(const QByteArray& trash, const QByteArray& name)
+{
+    const FileDescriptor files(OpenTrashPart(trash, "files"));
+    if (!files.valid())
+        return errno;
+    if (::unlinkat(files.get(), name.constData(), 0) != 0)
+        return errno;
+    const FileDescriptor info(OpenTrashPart(trash, "info"));
+    if (info.valid())
+        ::unlinkat(info.get(), (name + NoteSuffix).constData(), 0);
+    return 0;
 }
 
 } // namespace FileOpsTrash

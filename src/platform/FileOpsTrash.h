@@ -19,10 +19,22 @@ struct Placed
     QByteArray name;  // the object's name in files/; its note is info/<name>.trashinfo
 };
 
+// How Put hands the object to the trash: renamed into it, or given a second name there (a hard link) while
+// it stays where it is.
+enum class Hand { Rename, Link };
+
 // Trashes the object name of the folder open at folderFd. path is the object's absolute path (bytes), as
-// the note keeps it; dataFolder is the user's data folder, made when missing. Answers 0 or the errno.
+// the note keeps it (and whose last name the trash entry is called after); dataFolder is the user's data
+// folder, made when missing. Answers 0 or the errno.
 int Put(int folderFd, const QByteArray& name, const QByteArray& path, const QByteArray& dataFolder,
-        Placed* placed = nullptr);
+        Placed* placed = nullptr, Hand hand = Hand::Rename);
+
+// Takes the object of the entry name of the trash folder trash out to the name as of the folder open at
+// folderFd (never over an existing object: EEXIST), then removes its note. ENOENT: no such entry.
+int Take(const QByteArray& trash, const QByteArray& name, int folderFd, const QByteArray& as);
+
+// Removes the entry name of the trash folder trash and its note.
+int Remove(const QByteArray& trash, const QByteArray& name);
 
 // The percent-encoded form of a path as a note's "Path=" keeps it: every byte but letters, digits,
 // "-._~" and "/" as %XX.
