@@ -2,7 +2,7 @@
 # Installs the Debian packages the build and the tests need; does nothing when all are present.
 set -e
 PACKAGES="cmake ninja-build g++ pkg-config qt6-base-dev qt6-multimedia-dev libdeflate-dev libssl-dev \
-libgtest-dev diffutils libgl-dev dosfstools poppler-utils desktop-file-utils \
+libgtest-dev libsqlite3-dev diffutils libgl-dev dosfstools poppler-utils desktop-file-utils \
 fuse3 fusefat openssh-server openssh-client sshfs btrfs-progs e2fsprogs attr"
 missing=""
 for p in $PACKAGES; do

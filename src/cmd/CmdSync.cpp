@@ -10,6 +10,7 @@
 #include "cmd/Interruption.h"
 #include "compare/CompareRun.h"
 #include "platform/DriveQueries.h"
+#include "sync/SyncMethodTexts.h"
 #include "sync/SyncSession.h"
 #include "views/PaneRows.h"
 
@@ -27,7 +28,11 @@ struct SyncOptions
     QStringList only;
     bool dryRun = false;
     bool ignoreSpace = false;
+    qint64 maxDeleteCount = -1;
+    int maxDeletePercent = -1;
 };
+
+constexpr int ExitGuarded = 3;
 
 const char* const MethodNames[] = {"right-same-as-left", "left-same-as-right", "both-ways", "custom",
                                    "orphans-to-left", "orphans-to-right", "newer-to-left", "newer-to-right"};
@@ -88,6 +93,20 @@ ExtraOptionParser SyncOptionParser(SyncOptions& s)
         } else if (name == QLatin1String("--dry-run")) {
             s.dryRun = true;
             noValue();
+        } else if (name == QLatin1String("--max-delete")) {
+            const auto v = value();
+            bool ok = false;
+            if (v && v->endsWith(QLatin1Char('%'))) {
+                const int percent = v->chopped(1).toInt(&ok);
+                ok = ok && percent >= 0 && percent <= 100;
+                s.maxDeletePercent = ok ? percent : -1;
+            } else if (v) {
+                const qint64 count = v->toLongLong(&ok);
+                ok = ok && count >= 0;
+                s.maxDeleteCount = ok ? count : -1;
+            }
+            if (!ok)
+                error = QStringLiteral("option --max-delete needs a count of objects (N) or a share of a side (N%)");
         } else if (name == QLatin1String("--ignore-space")) {
             s.ignoreSpace = true;
             noValue();
@@ -140,13 +159,17 @@ public:
     }
 
     // The plan is confirmed without a question; a dry run writes it and ends the session there.
-    bool ConfirmPlan(const std::vector<SyncStep>& plan, const QStringList&) override
+    // A plan the deletion guard stops is refused with its reason: a command asks nobody.
+    bool ConfirmPlan(const std::vector<SyncStep>& plan, const QStringList&, const QString& guardReason) override
     {
-        if (!m_options.dryRun)
-            return true;
-        for (const SyncStep& step : plan)
-            m_writeFailed = m_writeFailed || !WriteLine(StepLine(step), stdout);
-        return false;
+        if (m_options.dryRun)
+            for (const SyncStep& step : plan)
+                m_writeFailed = m_writeFailed || !WriteLine(StepLine(step), stdout);
+        if (!guardReason.isEmpty())
+            WriteLine("parvexcmd: " + guardReason.toUtf8()
+                          + " Nothing was changed; --max-delete N or N% allows such a run.\n",
+                      stderr);
+        return !m_options.dryRun && guardReason.isEmpty();
     }
     bool ConfirmLowSpace(const SpaceCheck&, const QString& text) override
     {
@@ -195,7 +218,8 @@ private:
 QString SyncUsage()
 {
     return QStringLiteral(
-        "  sync [compare options] [--sync METHOD] [--rules R] [--only NAME]... [--dry-run] [--ignore-space] LEFT RIGHT\n"
+        "  sync [compare options] [--sync METHOD] [--rules R] [--only NAME]... [--dry-run] [--ignore-space]\n"
+        "       [--max-delete N|N%] LEFT RIGHT\n"
         "      Compares two folders, then synchronises them. Writes one line per operation as it succeeds:\n"
         "      delete-left, delete-right, copy-to-right or copy-to-left, a tab, the row text (\"a.txt\",\n"
         "      \"/Docs\", \"Docs/Old/b.txt\" inside a differing sub-folder), escaped as compare escapes names.\n"
@@ -207,6 +231,11 @@ QString SyncUsage()
         "    --only NAME     synchronise only this row (a folder as \"/Docs\"); may be repeated\n"
         "    --dry-run       write the plan and change nothing\n"
         "    --ignore-space  go on when the free space looks short\n"
+        "    --max-delete N  allow a run that deletes up to N objects on a side (N%: up to N percent of a side);\n"
+        "                    without it a run that would delete more than half of a side holding 20 or more\n"
+        "                    objects, or whose folder is on another file system than at the last run, is\n"
+        "                    stopped with exit status 3\n"
+        "    What a run replaces or deletes is kept in the trash and recorded, for \"parvexcmd undo\".\n"
         "    Without --sync the method (and the custom rules) come from parvex.ini.\n");
 }
 
@@ -224,7 +253,9 @@ int RunSyncCommand(const QStringList& args)
 
     CommandSession session;
     // The history's length is the one key of the window's own a synchronisation needs.
-    if (!session.Start({SettingOwner::Compare, SettingOwner::Sync}, options, {QStringLiteral("NumSyncLogEntries")}))
+    if (!session.Start({SettingOwner::Compare, SettingOwner::Sync}, options,
+                       {QStringLiteral("NumSyncLogEntries"), QStringLiteral("KeepForUndo"), QStringLiteral("DeletionGuardShare"),
+                        QStringLiteral("DeletionGuardFloor")}))
         return ExitTrouble;
     AppContext& ctx = session.ctx;
     ConsoleDialogs& dialogs = session.dialogs;
@@ -273,12 +304,24 @@ int RunSyncCommand(const QStringList& args)
     request.appFolder = ctx.AppFolder();
     request.historyEntries = ctx.MainOptions().NumSyncLogEntries;
     request.errorLabel = QStringLiteral("parvexcmd.sync");
+    request.keepForUndo = ctx.MainOptions().KeepForUndo;
+    request.guard.sharePercent = ctx.MainOptions().DeletionGuardShare;
+    request.guard.floor = ctx.MainOptions().DeletionGuardFloor;
+    request.guard.maxCount = sync.maxDeleteCount;
+    request.guard.maxPercent = sync.maxDeletePercent;
+    for (const SyncMethodItem& item : SyncMethodListItems())
+        if (item.method == settings.SyncMethod())
+            request.methodText = item.text;
 
     ConsoleSyncFrontEnd frontEnd(sync, dialogs, compare.CancelFlag());
     const SyncOutcome done = RunSyncSession(request, {dialogs, ctx.Errors(), DriveQueries::System(), ctx.Lib()}, frontEnd);
     ctx.Lib().SetMessageHandler(nullptr, nullptr);
+    if (!done.journalProblem.isEmpty())
+        std::fprintf(stderr, "parvexcmd: %s\n", done.journalProblem.toUtf8().constData());
     if (frontEnd.WriteFailed())
         return ExitTrouble;
+    if (done.end == SyncEnd::Guarded)
+        return ExitGuarded;
     if (!done.Ran())
         return sync.dryRun && !frontEnd.SpaceShort() && done.end == SyncEnd::Declined ? ExitSame : ExitTrouble;
     if (Interruption::Happened()) {

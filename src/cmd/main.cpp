@@ -2,6 +2,7 @@
 #include "cmd/CmdDiff.h"
 #include "cmd/CmdFiles.h"
 #include "cmd/CmdSync.h"
+#include "cmd/CmdUndo.h"
 
 #include "base/Path.h"
 
@@ -11,7 +12,8 @@
 #include <cstring>
 
 namespace {
-QString Usage() { return QStringLiteral("Usage: parvexcmd COMMAND [options]\n\nCommands:\n") + CompareUsage() + SyncUsage() + DiffUsage() + FilesUsage(); }
+QString Usage() { return QStringLiteral("Usage: parvexcmd COMMAND [options]\n\nCommands:\n") + CompareUsage() + SyncUsage() + DiffUsage() + FilesUsage() + HistoryUsage()
+                                                                                     + UndoUsage(); }
 
 void PrintUsage(FILE* out) { std::fputs(Usage().toUtf8().constData(), out); }
 } // namespace
@@ -43,6 +45,10 @@ int main(int argc, char** argv)
         return RunDiffCommand(args);
     if (command == QLatin1String("files"))
         return RunFilesCommand(args);
+    if (command == QLatin1String("history"))
+        return RunHistoryCommand(args);
+    if (command == QLatin1String("undo"))
+        return RunUndoCommand(args);
     std::fprintf(stderr, "parvexcmd: unknown command \"%s\"\n", command.toUtf8().constData());
     PrintUsage(stderr);
     return 2;

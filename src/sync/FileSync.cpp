@@ -6,8 +6,11 @@
 #include "base/UserDialogs.h"
 #include "platform/DriveQueries.h"
 #include "sync/SyncPlan.h"
+#include "sync/SyncHistory.h"
+#include "sync/SyncJournal.h"
 #include "sync/SyncRun.h"
 
+#include <QDateTime>
 #include <QFileInfo>
 #include <cerrno>
 #include <sys/stat.h>
@@ -42,6 +45,42 @@ QString NotEnoughSpaceForFileSyncText(const QString& drive)
     return QStringLiteral("Not enough space on drive ") + drive + QStringLiteral(" to synchronize files.");
 }
 
+namespace {
+
+// The replacement as a synchronisation of one step, recorded in the journal (when there is one) so that
+// "Undo Last Synchronization" takes it back; the replaced file is kept in the trash when asked.
+FileOps::Result ReplaceRecorded(const FileSyncServices& services, const QString& source, const QString& target,
+                                bool toFileOne, const FileOps::Control& control)
+{
+    if (services.appFolder.isEmpty())
+        return FileOps::CopyAs(source, target, control);
+    SyncStep step{toFileOne ? SyncStep::Action::CopyToLeft : SyncStep::Action::CopyToRight, QFileInfo(target).fileName(),
+                  source, target};
+    SyncJournal journal(services.appFolder);
+    SyncRecording recording;
+    if (journal.IsOpen()) {
+        SyncJournal::RunRecord run;
+        run.started = QDateTime::currentDateTime();
+        run.left = QFileInfo(toFileOne ? target : source).absolutePath();
+        run.right = QFileInfo(toFileOne ? source : target).absolutePath();
+        run.method = FileSyncTitle();
+        run.kept = services.keepForUndo;
+        recording = {&journal, journal.BeginRun(run), services.keepForUndo};
+    }
+    FileOps::Result result;
+    result.aborted = true; // until the step ends
+    const SyncReport report = CarryOutSync({step}, control, [&](const SyncStep&, const FileOps::Result& r) { result = r; },
+                                           recording);
+    if (recording.run != 0)
+        journal.EndRun(recording.run,
+                       result.ok() ? SyncHistory::CompletedText()
+                                   : report.cancelled ? SyncHistory::CancelledText() : SyncHistory::StoppedByErrorText(),
+                       report.copied, 0, report.replaced, report.failures);
+    return result;
+}
+
+} // namespace
+
 FileSyncResult SynchronizeFile(const FileSyncServices& services, const QString& fileOne, const QString& fileTwo,
                                FileSyncDirection direction, const FileOps::Control& control)
 {
@@ -65,7 +104,7 @@ FileSyncResult SynchronizeFile(const FileSyncServices& services, const QString& 
             }
         }
         if (!SameObject(source, target)) {
-            const FileOps::Result result = FileOps::CopyAs(source, target, control);
+            const FileOps::Result result = ReplaceRecorded(services, source, target, toFileOne, control);
             if (result.number == Failure::PathNotFound)
                 throw Failure(result.number, result.errorText, Failure::ProgramSource(), result.error);
             if (!result.ok()) {

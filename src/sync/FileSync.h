@@ -32,6 +32,10 @@ struct FileSyncServices
     UserDialogs& dialogs;
     ErrorHandler& errors;
     const DriveQueries& drives;
+    // Where the journal is (the application folder; none: the replacement is not recorded), and whether the
+    // replaced file is kept in the trash so that "Undo Last Synchronization" can bring it back.
+    QString appFolder{};
+    bool keepForUndo = false;
 };
 
 // The space check, then the replacement, each outcome told to the user: "Not enough space on drive ..."

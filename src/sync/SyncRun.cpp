@@ -6,12 +6,14 @@
 #include "platform/ParvexLib.h"
 #include "platform/PathOpen.h"
 #include "platform/Volume.h"
+#include "sync/SyncJournal.h"
 
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <optional>
 #include <sys/stat.h>
 #include <unordered_map>
 #include <unordered_set>
@@ -378,6 +380,88 @@ void FolderChain(const SyncStep& step, bool made, std::vector<std::pair<QString,
     }
 }
 
+// Errors of a trash that will not take an object (none on its file system, not writable, full), as opposed
+// to errors of the object itself.
+bool TrashRefused(int error)
+{
+    return error == EXDEV || error == EACCES || error == EPERM || error == ENOSPC || error == EDQUOT || error == EMLINK;
+}
+
+QString ParentOf(const QString& path)
+{
+    QString p = path;
+    while (p.size() > 1 && p.endsWith(QLatin1Char('/')))
+        p.chop(1);
+    return p.left(qMax(1, int(p.lastIndexOf(QLatin1Char('/')))));
+}
+
+// The journal's side of a run: every object a call creates or displaces goes into the journal under the
+// step being carried out.
+class JournalKeeper final : public FileOps::Keeper
+{
+public:
+    explicit JournalKeeper(SyncJournal& journal) : m_journal(journal) {}
+
+    void SetOperation(qint64 op) { m_op = op; }
+    void Displaced(const QString& path, const FileOps::Identity& was, const FileOps::TrashPlace& place, int error) override
+    {
+        if (m_op != 0)
+            m_journal.AddObject(m_op, {SyncJournal::ObjectRole::Displaced, path, was, place, error});
+    }
+    void Created(const QString& path, const FileOps::Identity& made) override
+    {
+        if (m_op != 0)
+            m_journal.AddObject(m_op, {SyncJournal::ObjectRole::Created, path, made, {}, 0});
+    }
+    // What an object was before the step changes its mode, times or name.
+    void Before(const QString& path)
+    {
+        FileOps::Identity was;
+        if (m_op != 0 && FileOps::IdentityOf(path, was))
+            m_journal.AddObject(m_op, {SyncJournal::ObjectRole::Before, path, was, {}, 0});
+    }
+    // The mode and times of a folder before the run first changes anything in it (once per folder).
+    void FolderBefore(const QString& folder)
+    {
+        QString path = folder;
+        while (path.size() > 1 && path.endsWith(QLatin1Char('/')))
+            path.chop(1);
+        // A folder the step is about to make: the first one above it that is there changes instead.
+        while (m_seen.insert(path).second) {
+            FileOps::Identity was;
+            if (FileOps::IdentityOf(path, was)) {
+                if (m_op != 0)
+                    m_journal.AddObject(m_op, {SyncJournal::ObjectRole::Before, path, was, {}, 0});
+                return;
+            }
+            const QString up = ParentOf(path);
+            if (up == path)
+                return;
+            path = up;
+        }
+    }
+
+private:
+    SyncJournal& m_journal;
+    qint64 m_op = 0;
+    std::unordered_set<QString> m_seen;
+};
+
+SyncJournal::OpKind KindOf(const SyncStep& step)
+{
+    switch (step.action) {
+    case Action::DeleteLeft:
+    case Action::DeleteRight: return SyncJournal::OpKind::Delete;
+    case Action::ModeToLeft:
+    case Action::ModeToRight: return SyncJournal::OpKind::Mode;
+    case Action::RenameLeft:
+    case Action::RenameRight: return SyncJournal::OpKind::Rename;
+    case Action::CopyToLeft:
+    case Action::CopyToRight: break;
+    }
+    return step.IsFolderEntry() ? SyncJournal::OpKind::MakeFolder : SyncJournal::OpKind::Copy;
+}
+
 // What CarryOutSync keeps for the folders it sets at the end.
 struct FolderFixes
 {
@@ -412,6 +496,17 @@ FileOps::Result Carry(const SyncStep& step, const FileOps::Control& control, QSt
             return Failed(ESTALE, step.source, QStringLiteral("it changed since the comparison, so it was kept"));
         if (step.IsFolderEntry())
             return FileOps::RemoveFolder(step.source, control);
+        if (step.inSubFolder && control.keeper != nullptr) {
+            // Kept where a trash takes it; where none does, deleted as the method asks, and recorded so.
+            FileOps::Result trashed = FileOps::MoveToTrash({step.source}, control);
+            if (!trashed.aborted && TrashRefused(trashed.error)) {
+                FileOps::Identity was;
+                FileOps::IdentityOf(step.source, was);
+                control.keeper->Displaced(step.source, was, {}, trashed.error);
+                return FileOps::DeletePermanently({step.source}, control);
+            }
+            return trashed;
+        }
         if (step.inSubFolder)
             return FileOps::DeletePermanently({step.source}, control);
         if (step.keepExcluded) // only what the filters let through goes; the folder keeps the rest, and so stays
@@ -568,13 +663,21 @@ std::vector<SyncStep> PlanSync(const SyncInput& in, QStringList* withheld)
 }
 
 SyncReport CarryOutSync(const std::vector<SyncStep>& plan, const FileOps::Control& control,
-                        const SyncStepObserver& observer)
+                        const SyncStepObserver& observer, const SyncRecording& recording)
 {
     SyncReport report;
     QString lastMadeFolder;
     FileOps::RunMemory memory;
     FileOps::Control confined = control;
     confined.memory = &memory;
+    SyncJournal* journal = recording.journal != nullptr && recording.journal->IsOpen() && recording.run != 0
+                               ? recording.journal : nullptr;
+    std::optional<JournalKeeper> keeper;
+    if (journal != nullptr)
+        keeper.emplace(*journal);
+    if (keeper && recording.keep)
+        confined.keeper = &*keeper;
+    qint64 seq = 0;
     FolderFixes fixes;
     // Below the compared folders nothing is reached through a link. A mirror gives the compared target
     // folder the source's mode and times too.
@@ -604,10 +707,32 @@ SyncReport CarryOutSync(const std::vector<SyncStep>& plan, const FileOps::Contro
             report.cancelled = true;
             break;
         }
+        qint64 op = 0;
+        if (journal != nullptr) {
+            op = journal->BeginOperation(recording.run, ++seq, KindOf(step), step.source, step.target);
+            keeper->SetOperation(op);
+            if (recording.keep) {
+                if (step.action == Action::ModeToLeft || step.action == Action::ModeToRight)
+                    keeper->Before(step.target);
+                else
+                    keeper->FolderBefore(ParentOf(step.IsCopy() ? step.target : step.source));
+            }
+        }
         const FileOps::Result result = Carry(step, confined, lastMadeFolder, fixes);
+        if (journal != nullptr && op != 0)
+            journal->EndOperation(op, result.ok());
         if (result.aborted) {
             report.cancelled = true;
             break;
+        }
+        if (result.ok()) {
+            if (step.IsDelete() && !step.IsFolderEntry())
+                ++report.deleted;
+            else if (step.IsCopy() && !step.IsFolderEntry())
+                ++(step.replaced > 0 || step.category == Category::Newer || step.category == Category::Older
+                           || step.category == Category::Binary
+                       ? report.replaced
+                       : report.copied);
         }
         if (observer)
             observer(step, result);
@@ -629,10 +754,20 @@ SyncReport CarryOutSync(const std::vector<SyncStep>& plan, const FileOps::Contro
     std::stable_sort(fixes.pairs.begin(), fixes.pairs.end(), [](const auto& a, const auto& b) {
         return a.second.count(QLatin1Char('/')) > b.second.count(QLatin1Char('/'));
     });
+    if (mirror && top.first.size() > 1 && top.second.size() > 1)
+        fixes.pairs.emplace_back(Path::WithoutSlash(top.first), Path::WithoutSlash(top.second));
+    qint64 fixOp = 0;
+    if (journal != nullptr && recording.keep && !fixes.pairs.empty()) {
+        // The folders' modes and times as they were, so that an undo gives them back.
+        fixOp = journal->BeginOperation(recording.run, ++seq, SyncJournal::OpKind::FolderAttributes, QString(), QString());
+        keeper->SetOperation(fixOp);
+        for (const auto& pair : fixes.pairs)
+            keeper->FolderBefore(pair.second);
+    }
     for (const auto& [source, target] : fixes.pairs)
         FileOps::CopyAttributes(source, target, confined);
-    if (mirror && top.first.size() > 1 && top.second.size() > 1)
-        FileOps::CopyAttributes(Path::WithoutSlash(top.first), Path::WithoutSlash(top.second), confined);
+    if (fixOp != 0)
+        journal->EndOperation(fixOp, true);
     return report;
 }
 

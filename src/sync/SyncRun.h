@@ -14,6 +14,7 @@
 #include <vector>
 
 class ParvexLib;
+class SyncJournal;
 
 // A synchronisation of one comparison: the plan (every operation, in the order it is carried out) and
 // carrying it out. The window and the headless command run the same plan through the same code; they
@@ -127,6 +128,22 @@ struct SyncReport
     bool stopped = false;
     int failures = 0;
     int done = 0;
+    // Objects the run copied (new or replacing), replaced, and deleted (rows, files of sub-folders).
+    qint64 copied = 0;
+    qint64 replaced = 0;
+    qint64 deleted = 0;
+};
+
+// Where CarryOutSync records what it does, so that the run can be undone: each step as an intent before it
+// starts and done (or failed) after, and every object it creates or displaces the moment it happens. With
+// keep, what the run replaces or deletes goes to the trash of its own file system (a file of a differing
+// sub-folder too, where the trash takes it; where none does, it is deleted as the method asks, and the
+// journal says so), and the modes, times and names it changes are recorded as they were.
+struct SyncRecording
+{
+    SyncJournal* journal = nullptr;
+    qint64 run = 0;
+    bool keep = false;
 };
 
 // Hears each step as it ends: result.ok() for success; otherwise the failure (result.error and errorText).
@@ -141,7 +158,7 @@ using SyncStepObserver = std::function<void(const SyncStep& step, const FileOps:
 // the folders the run made (a mirror: every folder it wrote into, and the compared folder itself) get the
 // modes and times of their source folders, deepest first.
 SyncReport CarryOutSync(const std::vector<SyncStep>& plan, const FileOps::Control& control,
-                        const SyncStepObserver& observer = {});
+                        const SyncStepObserver& observer = {}, const SyncRecording& recording = {});
 
 // What each side receives from the copies of the plan, less what they replace.
 SyncBytes BytesOfPlan(const std::vector<SyncStep>& plan);

@@ -278,6 +278,17 @@ QStringList TreeManifest(const QString& root, const ManifestOptions& options)
         }
         objects.push_back(std::move(top));
         Walk(fd, {}, options, objects);
+        // At the top of a mount, the trash folders there belong to the file system, not to the tree (the
+        // scan does not list them either).
+        struct stat up {};
+        if (::fstatat(fd, "..", &up, 0) == 0 && up.st_dev != objects.front().st.st_dev) {
+            const auto isTrash = [](const QByteArray& path) {
+                const QByteArray first = path.left(path.indexOf('/') < 0 ? path.size() : path.indexOf('/'));
+                return first == ".Trash" || first.startsWith(".Trash-");
+            };
+            objects.erase(std::remove_if(objects.begin() + 1, objects.end(), [&](const Object& o) { return isTrash(o.path); }),
+                          objects.end());
+        }
     }
     if (fd >= 0)
         ::close(fd);
