@@ -26,6 +26,9 @@ frmCreateSubFolder::frmCreateSubFolder(UserDialogs& dialogs, QWidget* parent)
     for (int column = 1; column < m_model->columnCount(); ++column)
         m_folders->hideColumn(column);
     m_folders->setHeaderHidden(true);
+    // A member function, so the connection is made once here: Qt refuses UniqueConnection for a lambda,
+    // which left the choice of another folder unanswered.
+    connect(m_folders->selectionModel(), &QItemSelectionModel::currentChanged, this, &frmCreateSubFolder::FolderChosen);
     m_txtNewSubFolderName->setObjectName(QStringLiteral("txtNewSubFolderName"));
 
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
@@ -69,8 +72,6 @@ void frmCreateSubFolder::Prepare(const QString& parentFolder)
     m_folders->setCurrentIndex(m_parentIndex);
     m_folders->expand(m_parentIndex);
     m_folders->scrollTo(m_parentIndex);
-    connect(m_folders->selectionModel(), &QItemSelectionModel::currentChanged, this,
-            [this](const QModelIndex& current) { FolderChosen(current); }, Qt::UniqueConnection);
     m_txtNewSubFolderName->setFocus();
     m_txtNewSubFolderName->selectAll();
     m_name.clear();
@@ -93,7 +94,7 @@ void frmCreateSubFolder::ShowForm(const QString& pstrParentFolder)
 
 void frmCreateSubFolder::FolderChosen(const QModelIndex& current)
 {
-    if (m_restoring || current == m_parentIndex)
+    if (m_restoring || !m_parentIndex.isValid() || current == m_parentIndex)
         return;
     m_restoring = true;
     m_dialogs.Message(QStringLiteral("The parent folder cannot be changed here."), windowTitle(),

@@ -9,12 +9,14 @@
 #include <QApplication>
 #include <QDateTime>
 #include <QDir>
+#include <QFileSystemModel>
 #include <QDropEvent>
 #include <QFile>
 #include <QLineEdit>
 #include <QMimeData>
 #include <QPushButton>
 #include <QTimer>
+#include <QTreeView>
 #include <QUrl>
 
 namespace {
@@ -291,6 +293,34 @@ TEST_F(FileCommandsTest, NewSubFolderFromTheFolderButtonsMenu)
     menu->actions().front()->trigger();
     EXPECT_TRUE(dialogs.messages.isEmpty());
     EXPECT_FALSE(QDir(right.file(QStringLiteral("Never"))).exists());
+}
+
+TEST(CreateSubFolderWindow, AnotherFolderChosenInTheTreeIsRefusedAndTheParentStays)
+{
+    TempDir dir;
+    dir.createFolder(QStringLiteral("Inner"));
+    FakeUserDialogs dialogs;
+    frmCreateSubFolder form(dialogs);
+    // Twice, as the window is shown again for each use: the answer must come once per choice all the same.
+    form.Prepare(dir.path());
+    form.Prepare(dir.path());
+    auto* tree = form.findChild<QTreeView*>(QStringLiteral("tvwParentFolder"));
+    ASSERT_NE(tree, nullptr);
+    auto* model = qobject_cast<QFileSystemModel*>(tree->model());
+    ASSERT_NE(model, nullptr);
+    QString parentPath = dir.path();
+    parentPath.chop(1); // without its trailing "/"
+    const QModelIndex parent = model->index(parentPath);
+    ASSERT_EQ(tree->currentIndex(), parent);
+
+    tree->setCurrentIndex(model->index(dir.file(QStringLiteral("Inner"))));
+    ASSERT_EQ(dialogs.messages.size(), 1);
+    EXPECT_EQ(dialogs.last().text, QStringLiteral("The parent folder cannot be changed here."));
+    EXPECT_EQ(dialogs.last().title, QStringLiteral("Create New Sub-Folder"));
+    EXPECT_EQ(tree->currentIndex(), parent);
+    // Back on the parent itself: nothing to say.
+    tree->setCurrentIndex(parent);
+    EXPECT_EQ(dialogs.messages.size(), 1);
 }
 
 TEST(ConfirmationWindow, DetailsListEveryObjectAndHideClearsThem)
