@@ -6,7 +6,8 @@
 
 const AlignedRow* DiffNavigator::Row(Side side, int32_t row) const
 {
-    const std::vector<AlignedRow>& rows = side == Side::Left ? m_run.alignment.left : m_run.alignment.right;
+    const DiffAlignment& alignment = m_sides.Alignment();
+    const std::vector<AlignedRow>& rows = side == Side::Left ? alignment.left : alignment.right;
     if (row < 0 || row >= static_cast<int32_t>(rows.size()))
         return nullptr;
     return &rows[static_cast<std::size_t>(row)];
@@ -15,16 +16,28 @@ const AlignedRow* DiffNavigator::Row(Side side, int32_t row) const
 QString DiffNavigator::RowText(Side side, int32_t row) const
 {
     if (row == 0)
-        return File(side).Path();
+        return m_sides.Buffer(side).Path();
     const AlignedRow* r = Row(side, row);
-    return r == nullptr || r->line == 0 ? QString() : File(side).DisplayText(r->line);
+    return r == nullptr || r->line == 0 ? QString()
+                                        : DiffTextFile::DisplayTextOf(r->line, m_sides.Buffer(side).LineText(r->line));
 }
 
 QString DiffNavigator::LineText(Side side, int32_t row) const
 {
-    const QString text = RowText(side, row);
-    const qsizetype dot = text.indexOf(QLatin1Char('.'));
-    return dot < 0 ? text : text.mid(dot + 1);
+    if (row == 0)
+        return m_sides.Buffer(side).Path();
+    const AlignedRow* r = Row(side, row);
+    if (r == nullptr || r->line == 0)
+        return {};
+    QString text = m_sides.Buffer(side).LineText(r->line);
+    text.replace(QLatin1Char('\t'), QLatin1String("   "));
+    return text;
+}
+
+void DiffNavigator::RowsChanged()
+{
+    const int32_t count = RowCount();
+    std::erase_if(m_bookmarks, [count](int32_t row) { return row >= count; });
 }
 
 RowColour DiffNavigator::Colour(Side side, int32_t row) const
@@ -56,14 +69,14 @@ int32_t Before(const std::vector<int32_t>& list, int32_t current)
 
 int32_t DiffNavigator::NextDiff(int32_t current) const
 {
-    for (const int32_t row : m_run.alignment.differences) {
+    for (const int32_t row : m_sides.Alignment().differences) {
         if (row > current)
             return row;
     }
     return -1;
 }
 
-int32_t DiffNavigator::PreviousDiff(int32_t current) const { return Before(m_run.alignment.differences, current); }
+int32_t DiffNavigator::PreviousDiff(int32_t current) const { return Before(m_sides.Alignment().differences, current); }
 int32_t DiffNavigator::NextBookmark(int32_t current) const { return After(m_bookmarks, current); }
 int32_t DiffNavigator::PreviousBookmark(int32_t current) const { return Before(m_bookmarks, current); }
 
@@ -83,31 +96,31 @@ bool DiffNavigator::ToggleBookmark(int32_t row)
     return true;
 }
 
-int32_t DiffNavigator::FindIn(Side side, const QString& text, int32_t from, int32_t to, int32_t step) const
+bool DiffNavigator::RowHolds(int32_t row, const QString& text) const
 {
-    for (int32_t row = from; step > 0 ? row <= to : row >= to; row += step) {
-        if (RowText(side, row).contains(text, Qt::CaseInsensitive))
-            return row;
-    }
-    return -1;
+    return LineText(Side::Left, row).contains(text, Qt::CaseInsensitive)
+           || LineText(Side::Right, row).contains(text, Qt::CaseInsensitive);
 }
 
-int32_t DiffNavigator::Find(const QString& text, Direction direction, int32_t current) const
+DiffNavigator::Hit DiffNavigator::Find(const QString& text, Direction direction, int32_t current) const
 {
     const int32_t last = RowCount() - 1;
-    if (direction != Direction::Previous) {
-        for (const Side side : {Side::Left, Side::Right}) {
-            if (const int32_t row = FindIn(side, text, std::max(current + 1, 1), last, 1); row >= 0)
-                return row;
-        }
-        if (direction == Direction::Next)
-            return -1;
+    if (last < 1 || text.isEmpty())
+        return {};
+    current = std::clamp(current, 1, last);
+    const int32_t step = direction == Direction::Previous ? -1 : 1;
+    // Every row once, starting next to current and ending on it.
+    int32_t row = current;
+    for (int32_t n = 0; n < last; ++n) {
+        row += step;
+        if (row > last)
+            row = 1;
+        else if (row < 1)
+            row = last;
+        if (RowHolds(row, text))
+            return {row, step > 0 ? row <= current : row >= current};
     }
-    for (const Side side : {Side::Left, Side::Right}) {
-        if (const int32_t row = FindIn(side, text, std::min(current - 1, last), 1, -1); row >= 0)
-            return row;
-    }
-    return -1;
+    return {};
 }
 
 namespace {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "diff/DiffMerge.h"
 #include "diff/DiffRun.h"
 
 #include <QString>
@@ -8,24 +9,35 @@
 
 class ParvexLib;
 
-// What the differences window does with one run's aligned rows, without the widgets: the rows' texts
-// and colours, stepping between differences and bookmarks, the bookmark list, the search and the
-// character marking of a line pair. Rows are numbered as the alignment numbers them (0 is the header).
+// What the differences window does with the aligned rows of its two sides (as the merge has them now),
+// without the widgets: the rows' texts and colours, stepping between differences and bookmarks, the
+// bookmark list, the search and the character marking of a line pair. Rows are numbered as the alignment
+// numbers them (0 is the header).
 class DiffNavigator final
 {
 public:
-    enum class Side { Left, Right };
+    using Side = DiffSide;
     enum class Direction { Next, Previous, Both };
 
-    explicit DiffNavigator(const DiffRunResult& run) : m_run(run) {}
+    explicit DiffNavigator(const DiffMerge& sides) : m_sides(sides) {}
     Q_DISABLE_COPY_MOVE(DiffNavigator)
 
-    int32_t RowCount() const { return static_cast<int32_t>(m_run.alignment.left.size()); }
-    // The grid's text of a row: " 12.text", empty for a filler row, the file's path for row 0.
+    int32_t RowCount() const { return static_cast<int32_t>(m_sides.Alignment().left.size()); }
+    // The printed text of a row: " 12.text", empty for a filler row, the file's path for row 0.
     QString RowText(Side side, int32_t row) const;
-    // The row's text after its first "." (the whole text when it has none; empty for a filler row).
+    // The row's line as shown (every tab as three blanks), without its number; empty for a filler row.
     QString LineText(Side side, int32_t row) const;
+    // The row's line as it is in its file (tabs as tabs), for editing; empty for a filler row.
+    QString RawLineText(Side side, int32_t row) const
+    {
+        const int32_t line = m_sides.LineAt(side, row);
+        return line > 0 ? m_sides.Buffer(side).LineText(line) : QString();
+    }
+    // The row's line number in its file; 0 for a filler row and the header.
+    int32_t LineNumber(Side side, int32_t row) const { return m_sides.LineAt(side, row); }
     RowColour Colour(Side side, int32_t row) const;
+    // The rows changed: bookmarks past the last row go.
+    void RowsChanged();
 
     // -1 when there is none.
     int32_t NextDiff(int32_t current) const;
@@ -39,16 +51,21 @@ public:
     void ClearAllBookmarks() { m_bookmarks.clear(); }
     const std::vector<int32_t>& Bookmarks() const { return m_bookmarks; }
 
-    // The first row, next to current (never current itself, never the header), whose text holds text
-    // without regard to case: left rows first, then right rows; -1 when none does.
-    int32_t Find(const QString& text, Direction direction, int32_t current) const;
+    struct Hit
+    {
+        int32_t row = -1;     // -1: no row holds the text
+        bool wrapped = false; // the search passed the last row (the first, going back) and went on
+    };
+    // The nearest row after current (before it for Previous; Both is Next) whose line, in either side,
+    // holds text without regard to case; line numbers are not searched. Past the end the search goes on
+    // from the other end, up to current itself.
+    Hit Find(const QString& text, Direction direction, int32_t current) const;
 
 private:
-    int32_t FindIn(Side side, const QString& text, int32_t from, int32_t to, int32_t step) const;
-    const DiffTextFile& File(Side side) const { return side == Side::Left ? m_run.left : m_run.right; }
+    bool RowHolds(int32_t row, const QString& text) const;
     const AlignedRow* Row(Side side, int32_t row) const;
 
-    const DiffRunResult& m_run;
+    const DiffMerge& m_sides;
     std::vector<int32_t> m_bookmarks; // ascending, no duplicates
 };
 

@@ -12,14 +12,6 @@ namespace {
 const QString CrLf = QStringLiteral("\r\n");
 const QString CompareFilesTitle = QStringLiteral("Compare Files");
 
-DiffMessage BinaryMessage()
-{
-    return {QStringLiteral("The files differ but the differences are not viewable.") + CrLf
-                + QStringLiteral("Only differences between text files can be viewed. ") + CrLf + CrLf
-                + QStringLiteral("See the View File Differences topic in the Help file for details."),
-            CompareFilesTitle, UserDialogs::Icon::Information};
-}
-
 // diff takes a file with a NUL byte in its first block for binary; one further in is text to it, but
 // not to a grid, so the whole file is looked at.
 bool HasNulBytes(const QString& path)
@@ -55,6 +47,14 @@ private:
 };
 
 } // namespace
+
+DiffMessage BinaryFilesMessage()
+{
+    return {QStringLiteral("The files differ but the differences are not viewable.") + CrLf
+                + QStringLiteral("Only differences between text files can be viewed. ") + CrLf + CrLf
+                + QStringLiteral("See the %1 topic in the Help file (Help > Contents) for details.").arg(DiffHelpTopicTitle()),
+            CompareFilesTitle, UserDialogs::Icon::Information};
+}
 
 DiffMessage NotComputedMessage()
 {
@@ -106,14 +106,14 @@ DiffRunResult RunFileDiffs(const DiffRequest& request, LineDiffEngine& engine, c
     }
     if (IsBinaryFilesLine(engine.Line(0), request.fileOne, request.fileTwo)) {
         result.outcome = DiffRunResult::Outcome::Binary;
-        result.message = BinaryMessage();
+        result.message = BinaryFilesMessage();
         return result;
     }
 
     if (request.format == 1) {
         if (HasNulBytes(request.fileOne) || HasNulBytes(request.fileTwo)) {
             result.outcome = DiffRunResult::Outcome::Binary;
-            result.message = BinaryMessage();
+            result.message = BinaryFilesMessage();
             return result;
         }
         result.outcome = DiffRunResult::Outcome::Unix;
@@ -138,7 +138,7 @@ DiffRunResult RunFileDiffs(const DiffRequest& request, LineDiffEngine& engine, c
     }
     if (result.left.HasNulBytes() || result.right.HasNulBytes()) {
         result.outcome = DiffRunResult::Outcome::Binary;
-        result.message = BinaryMessage();
+        result.message = BinaryFilesMessage();
         result.left = {};
         result.right = {};
         return result;

@@ -64,6 +64,12 @@ struct DiffRunControl
 
 DiffRunResult RunFileDiffs(const DiffRequest& request, LineDiffEngine& engine, const DiffRunControl& control = {});
 
+// The help topic (an anchor of the help file) of the differences window, and its heading there, which
+// the message about binary files names.
+inline QString DiffHelpTopic() { return QStringLiteral("view-file-differences"); }
+inline QString DiffHelpTopicTitle() { return QStringLiteral("View File Differences"); }
+// The message for two files that differ but are not text.
+DiffMessage BinaryFilesMessage();
 // The message for output that does not fit the files, or a run that never finished.
 DiffMessage NotComputedMessage();
 // Whether diff's first output line says the two files are binary.

@@ -30,6 +30,13 @@ DiffTextFile::LoadResult DiffTextFile::Load(const QString& path, const Control& 
         m_errorNumber = errno;
         return LoadResult::Failed;
     }
+    m_loaded = {};
+    m_loaded.mode = st.st_mode;
+    m_loaded.size = st.st_size;
+    m_loaded.mtimeNs = qint64(st.st_mtim.tv_sec) * 1000000000LL + st.st_mtim.tv_nsec;
+    m_loaded.atimeNs = qint64(st.st_atim.tv_sec) * 1000000000LL + st.st_atim.tv_nsec;
+    m_loaded.ino = quint64(st.st_ino);
+    m_loaded.dev = quint64(st.st_dev);
     ::posix_fadvise(fd.get(), 0, 0, POSIX_FADV_SEQUENTIAL);
     // The size is a hint only: a file that grows or shrinks meanwhile is read to its real end.
     m_bytes.reserve((S_ISREG(st.st_mode) ? static_cast<qsizetype>(st.st_size) : 0) + ChunkBytes + 1);
@@ -80,18 +87,35 @@ void DiffTextFile::IndexLines()
     m_starts.shrink_to_fit();
 }
 
-QString DiffTextFile::LineText(int32_t number) const
+QByteArrayView DiffTextFile::LineBytes(int32_t number) const
 {
     if (number < 1 || number > LineCount())
         return {};
     const auto i = static_cast<std::size_t>(number - 1);
     const qsizetype start = m_starts[i];
-    qsizetype end = i + 1 < m_starts.size() ? m_starts[i + 1] - 1 : m_bytes.size();
+    const qsizetype stop = i + 1 < m_starts.size() ? m_starts[i + 1] : m_bytes.size();
+    qsizetype end = stop;
     if (end > start && m_bytes.at(end - 1) == '\n')
         --end;
     if (end > start && m_bytes.at(end - 1) == '\r')
         --end;
-    const QByteArrayView bytes(m_bytes.constData() + start, end - start);
+    return QByteArrayView(m_bytes.constData() + start, end - start);
+}
+
+QByteArrayView DiffTextFile::LineEnd(int32_t number) const
+{
+    const QByteArrayView bytes = LineBytes(number);
+    if (bytes.data() == nullptr)
+        return {};
+    const auto i = static_cast<std::size_t>(number - 1);
+    const qsizetype stop = i + 1 < m_starts.size() ? m_starts[i + 1] : m_bytes.size();
+    const qsizetype end = (bytes.data() - m_bytes.constData()) + bytes.size();
+    return QByteArrayView(m_bytes.constData() + end, stop - end);
+}
+
+QString DiffTextFile::LineText(int32_t number) const
+{
+    const QByteArrayView bytes = LineBytes(number);
     return m_utf8 ? QString::fromUtf8(bytes) : QString::fromLatin1(bytes);
 }
 

@@ -1,6 +1,9 @@
 #pragma once
 
+#include "platform/FileOps.h"
+
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QString>
 #include <atomic>
 #include <cstdint>
@@ -36,6 +39,12 @@ public:
     int32_t LineCount() const { return static_cast<int32_t>(m_starts.size()); }
     // Line number (1-based) as text, without its line end.
     QString LineText(int32_t number) const;
+    // The bytes of a line without its line end, and its line end ("\n", "\r\n", or empty for a last
+    // line that has none).
+    QByteArrayView LineBytes(int32_t number) const;
+    QByteArrayView LineEnd(int32_t number) const;
+    // The file as it was opened (the object a link leads to), for telling later whether it changed.
+    const FileOps::Identity& Loaded() const { return m_loaded; }
     // What the grid shows for the line: " " + number + "." + text with every tab as three blanks.
     QString DisplayText(int32_t number) const;
     bool IsUtf8() const { return m_utf8; }
@@ -55,4 +64,5 @@ private:
     bool m_utf8 = true;
     bool m_hasNul = false;
     int m_errorNumber = 0;
+    FileOps::Identity m_loaded;
 };

@@ -26,6 +26,14 @@ void GuiDiffCommands::RefreshMarks()
     m_ctx.SettingsChanged();
 }
 
+void GuiDiffCommands::ResultsOutdated()
+{
+    if (m_ctx.MainOptions().AutoCompareAfterSync)
+        m_frame.CompareDirs(false, false);
+    else
+        m_frame.RemoveListItemsAndShowNoCompareMsg();
+}
+
 void GuiDiffCommands::ShowFileDiffs()
 {
     const QString title = QStringLiteral("Show File Differences");
@@ -62,10 +70,12 @@ void GuiDiffCommands::ShowFileDiffs()
         m_frame.SourcePane()->setEnabled(false);
         m_frame.TargetPane()->setEnabled(false);
         const DiffCallerFolders folders{m_frame.ComparedFolder(m_frame.SourcePane()), m_frame.ComparedFolder(m_frame.TargetPane())};
-        ShowFileDifferences(m_ctx, m_frame.FrameWindow(), folders, [this] { RefreshMarks(); });
+        const bool saved = ShowFileDifferences(m_ctx, m_frame.FrameWindow(), folders, [this] { RefreshMarks(); });
         m_frame.SourcePane()->setEnabled(true);
         m_frame.TargetPane()->setEnabled(true);
         m_frame.SetMenusEnabled(true);
+        if (saved)
+            ResultsOutdated();
     } catch (...) {
         m_frame.SourcePane()->setEnabled(true);
         m_frame.TargetPane()->setEnabled(true);
@@ -91,22 +101,19 @@ void GuiDiffCommands::CompareFiles()
         const DiffCallerFolders folders{start.leftFolder, start.rightFolder};
         QWidget* owner = m_frame.FrameWindow();
         bool synchronised = false;
+        bool saved = false;
         {
             frmCompareFiles window(
                 m_ctx, start,
-                [this, folders, &window](const QString&, const QString&) {
-                    ShowFileDifferences(m_ctx, &window, folders, [this] { RefreshMarks(); });
+                [this, folders, &window, &saved](const QString&, const QString&) {
+                    saved = ShowFileDifferences(m_ctx, &window, folders, [this] { RefreshMarks(); }) || saved;
                 },
                 owner);
             window.exec();
             synchronised = window.FileSynchronised();
         }
-        if (synchronised) {
-            if (m_ctx.MainOptions().AutoCompareAfterSync)
-                m_frame.CompareDirs(false, false);
-            else
-                m_frame.RemoveListItemsAndShowNoCompareMsg();
-        }
+        if (synchronised || saved)
+            ResultsOutdated();
     } catch (...) {
         m_ctx.Errors().HandleUnexpectedError(QStringLiteral("frmMain.mnuFileCompareFiles_Click"));
     }

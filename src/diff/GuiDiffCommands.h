@@ -25,6 +25,8 @@ public:
 
 private:
     void RefreshMarks();
+    // A file of the compared folders changed here: compared again, or the results cleared.
+    void ResultsOutdated();
 
     AppContext& m_ctx;
     GuiResultsFrame& m_frame;

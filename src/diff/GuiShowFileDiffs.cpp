@@ -53,7 +53,7 @@ private:
 
 } // namespace
 
-void RunFileDifferences(AppContext& ctx, QWidget* parent)
+bool RunFileDifferences(AppContext& ctx, QWidget* parent)
 {
     const cViewFileDiffsOptions& o = ctx.DiffOptions();
     const DiffRequest request{o.FileOne(), o.FileTwo(), o.IgnoreCase(), o.IgnoreWhiteSpace(), o.Format()};
@@ -70,22 +70,24 @@ void RunFileDifferences(AppContext& ctx, QWidget* parent)
     if (run.message)
         ctx.Dialogs().Message(run.message->text, run.message->title, run.message->icon);
     if (!run.ShowsWindow())
-        return;
+        return false;
     frmFileDiffs window(ctx, std::move(run), ctx.DiffEngine(), parent);
     window.exec();
+    return window.SavedAFile();
 }
 
-void ShowFileDifferences(AppContext& ctx, QWidget* parent, const DiffCallerFolders& folders,
+bool ShowFileDifferences(AppContext& ctx, QWidget* parent, const DiffCallerFolders& folders,
                          const std::function<void()>& marksChanged)
 {
     try {
         if (ctx.DiffOptions().ShowOptionsDialog()) {
             frmViewFileDiffOptions options(ctx, folders, marksChanged, parent);
             options.exec();
-        } else {
-            RunFileDifferences(ctx, parent);
+            return options.SavedAFile();
         }
+        return RunFileDifferences(ctx, parent);
     } catch (...) {
         ctx.Errors().HandleUnexpectedError(QStringLiteral("frmFileDiffs.Form_Load"));
     }
+    return false;
 }

@@ -2,6 +2,7 @@
 
 #include "app/AppContext.h"
 #include "app/frmHelp.h"
+#include "diff/DiffRun.h"
 #include "diff/GuiShowFileDiffs.h"
 
 #include <QCheckBox>
@@ -91,7 +92,7 @@ frmViewFileDiffOptions::frmViewFileDiffOptions(AppContext& ctx, DiffCallerFolder
     connect(ok, &QPushButton::clicked, this, &frmViewFileDiffOptions::Ok);
     connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
     connect(help, &QPushButton::clicked, this, [this] {
-        ShowHelp(m_ctx.AssetFile(HelpFileName()), this);
+        ShowHelp(m_ctx.AssetFile(HelpFileName()), this, DiffHelpTopic());
     });
 
     auto* groups = new QHBoxLayout;
@@ -150,7 +151,7 @@ void frmViewFileDiffOptions::Ok()
         if (m_marksChanged)
             m_marksChanged();
         hide();
-        RunFileDifferences(m_ctx, parentWidget());
+        m_savedAFile = RunFileDifferences(m_ctx, parentWidget());
         accept();
     } catch (...) {
         m_ctx.Errors().HandleUnexpectedError(QStringLiteral("frmViewFileDiffOptions.cmdShowDiffs_Click"));

@@ -33,6 +33,8 @@ public:
 
     void ChooseFile(bool one);
     void Ok();
+    // The differences window that OK started saved a file.
+    bool SavedAFile() const { return m_savedAFile; }
 
 private:
     AppContext& m_ctx;
@@ -43,6 +45,7 @@ private:
     QCheckBox* m_chkIgnoreWhiteSpace = nullptr;
     QCheckBox* m_chkShowOptionsDialog = nullptr;
     QRadioButton* m_optFormat[2] = {nullptr, nullptr};
+    bool m_savedAFile = false;
 };
 
 // The folder a file picker starts in: the folder part of text when it exists, else the caller's folder

@@ -2190,4 +2190,114 @@ Result SetModeAndTimes(const QString& path, const Identity& to, const Control& c
     });
 }
 
+namespace {
+
+// Whether the object st is still the one identity describes.
+bool IsSameObject(const struct stat& st, const Identity& identity)
+{
+    const Identity now = IdentityFrom(st);
+    return now.ino == identity.ino && now.dev == identity.dev && now.size == identity.size
+           && now.mtimeNs == identity.mtimeNs;
+}
+
+// Answers 0 or the errno of the first failing write.
+int WriteAll(int fd, const QByteArray& bytes)
+{
+    const char* data = bytes.constData();
+    qsizetype left = bytes.size();
+    while (left > 0) {
+        const ssize_t n = ::write(fd, data, static_cast<size_t>(std::min<qsizetype>(left, qsizetype(1) << 30)));
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            return errno;
+        }
+        data += n;
+        left -= n;
+    }
+    return 0;
+}
+
+} // namespace
+
+Result WriteWhole(const QString& path, const QByteArray& bytes, const Identity* expected, const Control& control)
+{
+    return Perform(control, [&](Run& run) {
+        Listed item;
+        if (!SplitPath(path, item, run))
+            return;
+        run.AddTotals(1, bytes.size());
+        run.Start();
+        ParentFolder parents(run);
+        const int fd = OpenParent(parents, item, run);
+        if (fd < 0)
+            return;
+        run.Begin(item.native);
+        struct stat old {};
+        bool exists = ::fstatat(fd, item.name.constData(), &old, AT_SYMLINK_NOFOLLOW) == 0;
+        if (!exists && errno != ENOENT) {
+            run.Fail(errno, item.native);
+            return;
+        }
+        if (exists && (S_ISDIR(old.st_mode) || S_ISLNK(old.st_mode))) {
+            run.Fail(S_ISDIR(old.st_mode) ? EISDIR : ELOOP, item.native);
+            return;
+        }
+        if (expected != nullptr && (!exists || !IsSameObject(old, *expected))) {
+            run.Fail(ESTALE, item.native);
+            return;
+        }
+        TempName temp(fd, run.pid());
+        int out = -1;
+        if (const int err = temp.Make([&](const char* name) {
+                out = ::openat(fd, name, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+                return out >= 0;
+            });
+            err != 0) {
+            run.Fail(err, item.parent, false);
+            return;
+        }
+        FileDescriptor file(out);
+        if (const int err = WriteAll(file.get(), bytes); err != 0) {
+            run.Fail(err, item.native);
+            return;
+        }
+        if (exists) {
+            // The old file's owner and group where we may give them (a group of our own), its xattrs,
+            // then its bits: a set-ID bit survives only once the owner is in place.
+            if (::fchown(file.get(), RunningAsRoot() ? old.st_uid : uid_t(-1), old.st_gid) != 0 && !ModeUnsupported(errno)) {
+                run.Fail(errno, item.native);
+                return;
+            }
+            const FileDescriptor in(::openat(fd, item.name.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
+            if (in.valid())
+                CopyXattrs(in.get(), file.get());
+        }
+        const mode_t mode = exists ? (old.st_mode & 07777) : (0666 & ~ReadUmask());
+        if (::fchmod(file.get(), mode) != 0 && !ModeUnsupported(errno)) {
+            run.Fail(errno, item.native);
+            return;
+        }
+        if (::fsync(file.get()) != 0) {
+            run.Fail(errno, item.native);
+            return;
+        }
+        // Once more just before the rename: a change made while we wrote must not be lost either.
+        if (expected != nullptr) {
+            struct stat now {};
+            if (::fstatat(fd, item.name.constData(), &now, AT_SYMLINK_NOFOLLOW) != 0 || !IsSameObject(now, *expected)) {
+                run.Fail(ESTALE, item.native);
+                return;
+            }
+        }
+        if (const int err = temp.Commit(item.name); err != 0) {
+            run.Fail(err, item.native);
+            return;
+        }
+        ::fsync(fd);
+        run.ObjectsDone(1, bytes.size());
+        run.result().completed.append(path);
+    });
+}
+
 } // namespace FileOps

@@ -237,4 +237,12 @@ Result SetModeAndTimes(const QString& path, const Identity& to, const Control& c
 // a name with "/" or "." or ".." is refused (EINVAL).
 Result Rename(const QString& object, const QString& newName, const Control& control = {});
 
+// Writes bytes as the whole new contents of the file at path: into a temporary file in the same folder,
+// fsync'ed, with the old file's permission bits (and owner and group where we may give them, and its
+// extended attributes), then renamed over it, so the name holds the old file or the new one, never half
+// of either. A missing file is made (mode 0666 less the umask). With expected, the file on disk must
+// still be that object (same inode, size and modification time), otherwise nothing is written and the
+// failure is ESTALE; a folder or a link at path is refused (EISDIR, ELOOP).
+Result WriteWhole(const QString& path, const QByteArray& bytes, const Identity* expected, const Control& control = {});
+
 } // namespace FileOps
