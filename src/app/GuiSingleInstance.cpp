@@ -1,12 +1,18 @@
 #include "app/GuiSingleInstance.h"
 
+#include "base/Path.h"
+
 #include <QLocalServer>
 #include <QLocalSocket>
 #include <unistd.h>
 
 namespace {
 const QByteArray ShowRequest = "show\n";
-const QByteArray ShownReply = "ok\n";
+const QByteArray OpenRequest = "open";
+const QByteArray DoneReply = "ok\n";
+const QByteArray BusyReply = "busy\n";
+// Two folder paths of PATH_MAX bytes in base64 and then some: a longer line is no request of ours.
+constexpr qint64 LongestRequest = 64 * 1024;
 } // namespace
 
 GuiSingleInstance::GuiSingleInstance(const QString& windowTitle, QObject* parent)
@@ -25,20 +31,52 @@ QString GuiSingleInstance::ServerName(const QString& windowTitle)
     return name;
 }
 
-bool GuiSingleInstance::AskRunningInstanceToShow(int timeoutMs)
+GuiSingleInstance::Reply GuiSingleInstance::AskRunningInstance(const QStringList& folders, int timeoutMs)
 {
     QLocalSocket socket;
     socket.connectToServer(m_name);
     if (!socket.waitForConnected(timeoutMs))
-        return false;
-    socket.write(ShowRequest);
+        return Reply::NoInstance;
+    QByteArray request = ShowRequest;
+    if (!folders.isEmpty()) {
+        request = OpenRequest;
+        for (const QString& folder : folders)
+            request += ' ' + EncodeFileName(folder).toBase64();
+        request += '\n';
+    }
+    socket.write(request);
     if (!socket.waitForBytesWritten(timeoutMs))
-        return false;
+        return Reply::NoInstance;
     // Only an answer proves a live instance; a socket file without a listener never gets this far.
-    while (socket.bytesAvailable() < ShownReply.size())
+    while (!socket.canReadLine())
         if (!socket.waitForReadyRead(timeoutMs))
-            return false;
-    return socket.readAll().startsWith(ShownReply);
+            return Reply::NoInstance;
+    const QByteArray reply = socket.readLine();
+    if (reply == DoneReply)
+        return Reply::Done;
+    if (reply == BusyReply)
+        return Reply::Busy;
+    return Reply::NoInstance;
+}
+
+QByteArray GuiSingleInstance::Answer(const QByteArray& request)
+{
+    if (request == ShowRequest) {
+        Q_EMIT ShowRequested();
+        return DoneReply;
+    }
+    const QList<QByteArray> words = request.trimmed().split(' ');
+    if (words.size() < 2 || words.size() > 3 || words.front() != OpenRequest)
+        return {};
+    QStringList folders;
+    for (qsizetype i = 1; i < words.size(); ++i) {
+        const auto decoded = QByteArray::fromBase64Encoding(words[i], QByteArray::AbortOnBase64DecodingErrors);
+        if (!decoded)
+            return {};
+        folders << DecodeFileName(*decoded);
+    }
+    Q_EMIT ShowRequested();
+    return m_folderHandler && m_folderHandler(folders) ? DoneReply : BusyReply;
 }
 
 bool GuiSingleInstance::Listen()
@@ -57,13 +95,18 @@ bool GuiSingleInstance::Listen()
         while (QLocalSocket* client = m_server->nextPendingConnection()) {
             connect(client, &QLocalSocket::disconnected, client, &QObject::deleteLater);
             connect(client, &QLocalSocket::readyRead, this, [this, client] {
-                if (!client->canReadLine())
+                if (!client->canReadLine()) {
+                    if (client->bytesAvailable() > LongestRequest)
+                        client->abort();
                     return;
-                if (client->readLine() == ShowRequest) {
-                    client->write(ShownReply);
-                    client->flush();
-                    Q_EMIT ShowRequested();
                 }
+                const QByteArray reply = Answer(client->readLine(LongestRequest));
+                if (reply.isEmpty()) {
+                    client->abort();
+                    return;
+                }
+                client->write(reply);
+                client->flush();
             });
         }
     });

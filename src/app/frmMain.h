@@ -11,6 +11,7 @@
 
 #include <QHash>
 #include <QMainWindow>
+#include <QStringList>
 #include <array>
 #include <functional>
 #include <memory>
@@ -104,6 +105,12 @@ public:
     // Turns synchronised scrolling of the two panes on or off.
     void SetSyncScrolling(bool on);
     bool SyncScrolling() const { return m_syncScrolling; }
+
+    // Folders from the command line or handed over by a later start: one goes into the left box (the
+    // shown results, now stale, are cleared), two into both boxes, which are then compared at once.
+    void OpenFolders(const QStringList& folders);
+    // Whether OpenFolders may run now: not while a long operation runs or a modal window is open.
+    bool CanTakeFolders() const;
 
     // Runs a comparison of the two folder boxes. The flags say a user command started it (either true:
     // errors are offered, the completion sound plays).

@@ -2,8 +2,10 @@
 
 #include "app/AppContext.h"
 #include "base/UserDialogs.h"
+#include "compare/CCompare.h"
 #include "compare/CompareRun.h"
 
+#include <QApplication>
 #include <QComboBox>
 #include <QScopeGuard>
 #include <QCompleter>
@@ -73,6 +75,28 @@ void frmMain::ReplaceFolderTexts(const QString& source, const QString& target)
     const auto restore = qScopeGuard([this] { m_replacingFolderTexts = false; });
     m_cboSource->setEditText(source);
     m_cboTarget->setEditText(target);
+}
+
+bool frmMain::CanTakeFolders() const
+{
+    return MenusEnabled() && !m_ctx.Compare().RunningCompare() && QApplication::activeModalWidget() == nullptr;
+}
+
+void frmMain::OpenFolders(const QStringList& folders)
+{
+    if (folders.isEmpty() || !CanTakeFolders())
+        return;
+    try {
+        if (folders.size() == 1) {
+            SetFolderText(true, folders.front());
+            return;
+        }
+        ReplaceFolderTexts(folders.at(0), folders.at(1));
+        // The user named both folders: a comparison the user asked for (its problems are shown).
+        CompareDirs(true, false);
+    } catch (...) {
+        m_ctx.Errors().HandleUnexpectedError(QStringLiteral("frmMain.OpenFolders"));
+    }
 }
 
 void frmMain::BrowseForFolder(bool source)
