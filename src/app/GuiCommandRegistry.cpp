@@ -17,6 +17,7 @@ QAction* GuiCommandRegistry::Define(const Command& command)
     if (command.shortcut != nullptr) {
         action->setShortcut(QKeySequence(QString::fromLatin1(command.shortcut)));
         action->setShortcutContext(Qt::WindowShortcut);
+        m_keys.insert(name, action->shortcut());
     }
     // Check marks mirror settings: they are live from the start. Everything else waits for a handler.
     action->setEnabled(command.checkable);
@@ -65,6 +66,20 @@ void GuiCommandRegistry::SetHandler(const QString& command, std::function<void()
     ApplyEnabled(command);
 }
 
+void GuiCommandRegistry::AddEnabledRule(const QString& command, std::function<bool()> rule)
+{
+    Q_ASSERT(m_actions.contains(command) && !m_commandOf.contains(command) && !m_extraRules.contains(command));
+    m_extraRules.insert(command, std::move(rule));
+    ApplyEnabled(command);
+}
+
+void GuiCommandRegistry::SetKeysEnabled(bool enabled)
+{
+    for (auto it = m_keys.constBegin(); it != m_keys.constEnd(); ++it)
+        if (QAction* action = Action(it.key()))
+            action->setShortcut(enabled ? it.value() : QKeySequence());
+}
+
 void GuiCommandRegistry::ApplyEnabled(const QString& command)
 {
     QAction* action = Action(command);
@@ -73,13 +88,15 @@ void GuiCommandRegistry::ApplyEnabled(const QString& command)
     const auto it = m_handlers.constFind(command);
     if (it == m_handlers.constEnd())
         return;
-    action->setEnabled(!it->enabledWhen || it->enabledWhen());
+    const auto extra = m_extraRules.constFind(command);
+    action->setEnabled((!it->enabledWhen || it->enabledWhen())
+                       && (extra == m_extraRules.constEnd() || !*extra || (*extra)()));
 }
 
 void GuiCommandRegistry::RefreshEnabled()
 {
     for (auto it = m_handlers.constBegin(); it != m_handlers.constEnd(); ++it)
-        if (it->enabledWhen)
+        if (it->enabledWhen || m_extraRules.contains(it.key()))
             ApplyEnabled(it.key());
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QHash>
+#include <QKeySequence>
 #include <QObject>
 #include <QString>
 #include <functional>
@@ -43,6 +44,12 @@ public:
     // Gives command its handler; enabledWhen (optional) is asked by RefreshEnabled.
     void SetHandler(const QString& command, std::function<void()> handler, std::function<bool()> enabledWhen = {});
     bool HasHandler(const QString& command) const { return m_handlers.contains(command); }
+    // One more enabled rule for command, asked with its handler's rule (both must allow it): for a rule
+    // that the window knows and the command's owner does not.
+    void AddEnabledRule(const QString& command, std::function<bool()> rule);
+    // Turns the commands' keys off while a long operation runs in the window's event loop (its menus are
+    // disabled then, but a key would still reach an item) and back on.
+    void SetKeysEnabled(bool enabled);
     // The command that the action named name runs: itself for a command, its command for an appearance;
     // empty for a name the registry does not know.
     QString CommandOf(const QString& name) const;
@@ -68,6 +75,8 @@ private:
     QWidget* m_owner;
     QHash<QString, QAction*> m_actions;
     QHash<QString, Handler> m_handlers;
+    QHash<QString, std::function<bool()>> m_extraRules;
+    QHash<QString, QKeySequence> m_keys; // command -> its key, kept while keys are off
     QHash<QString, QString> m_commandOf; // appearance -> command
     QList<QAction*> m_ordered;
 };

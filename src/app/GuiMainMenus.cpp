@@ -2,15 +2,18 @@
 
 #include "app/GuiCommandRegistry.h"
 
+#include <QAction>
 #include <QActionGroup>
+#include <QKeySequence>
 #include <QMenu>
 #include <QMenuBar>
 #include <vector>
 
 namespace {
 
-// The menu bar, in order: every command of the window is defined here once, with its caption and
-// whether it carries a check mark. Items whose work lands with a later part of the program are present
+// The menu bar, in order: every command of the window is defined here once, with its caption, its key
+// (shown in the menu next to it; the pop-ups of the panes run the same commands) and whether it carries
+// a check mark. Items whose work lands with a later part of the program are present
 // with their captions and names but no handler yet, which leaves them disabled.
 enum class Kind { Top, Sub, End, Item, Check, Separator };
 struct MenuLine
@@ -23,7 +26,7 @@ struct MenuLine
 
 const MenuLine MenuBar[] = {
     {Kind::Top, "mnuFile", "&File"},
-    {Kind::Item, "mnuFileCompareDirectories", "Compare &Folders"},
+    {Kind::Item, "mnuFileCompareDirectories", "Compare &Folders", "F5"},
     {Kind::Item, "mnuFileCompareFiles", "Compare F&iles..."},
     {Kind::Item, "mnuFileCompareParents", "Compare the Parent Folders"},
     {Kind::Item, "mnuCompareSubFolderToOtherFolder", "Compare this sub-folder with another folder..."},
@@ -37,9 +40,9 @@ const MenuLine MenuBar[] = {
     {Kind::Item, "mnuFileCopySelectedFilesToSpecifiedDirectory", "Copy Selected Object(s) to Any Folder..."},
     {Kind::Item, "mnuFileMoveSelectedFilesToTargetDirectory", "&Move Selected Object(s) to Other Folder"},
     {Kind::Item, "mnuFileMoveSelectedFilesToSpecifiedDirectory", "Move Selected Object(s) to Any Folder..."},
-    {Kind::Item, "mnuFileSendSelectedFilesToRecycleBin", "Send to Recycle &Bin"},
-    {Kind::Item, "mnuFileDeletePermanently", "Delete Permanently"},
-    {Kind::Item, "mnuFileChangeFilename", "Re&name File(s)/Folder(s)..."},
+    {Kind::Item, "mnuFileSendSelectedFilesToRecycleBin", "Send to Recycle &Bin", "Del"},
+    {Kind::Item, "mnuFileDeletePermanently", "Delete Permanently", "Shift+Del"},
+    {Kind::Item, "mnuFileChangeFilename", "Re&name File(s)/Folder(s)...", "F2"},
     {Kind::Item, "mnuSetDateTimeStamp", "Set Date/Time of Selected File(s)"},
     {Kind::Item, "mnuSyncTimeStamp", "Synchronize &Date/Time of Selected File with its Counterpart"},
     {Kind::Separator},
@@ -292,6 +295,17 @@ void BuildMainMenuBar(QMenuBar* bar, GuiCommandRegistry& registry, QHash<QString
     }
 }
 
+namespace {
+// A pop-up item shows its command's key as the menu bar does. It only shows it: a second action with the
+// same key would make the key ambiguous, and then neither would run.
+QAction* KeyShown(QAction* appearance, const QAction* command)
+{
+    if (command != nullptr && !command->shortcut().isEmpty())
+        appearance->setText(appearance->text() + QLatin1Char('\t') + command->shortcut().toString(QKeySequence::NativeText));
+    return appearance;
+}
+} // namespace
+
 void BuildPanePopups(QWidget* parent, GuiCommandRegistry& registry, QHash<QString, QMenu*>& menus)
 {
     const auto popup = [&](const char* name, auto& lines) {
@@ -304,7 +318,8 @@ void BuildPanePopups(QWidget* parent, GuiCommandRegistry& registry, QHash<QStrin
             else if (line.command == nullptr)
                 menu->addAction(registry.Action(QString::fromLatin1(line.name)));
             else
-                menu->addAction(registry.Appearance(line.name, line.caption, QString::fromLatin1(line.command)));
+                menu->addAction(KeyShown(registry.Appearance(line.name, line.caption, QString::fromLatin1(line.command)),
+                                         registry.Action(QString::fromLatin1(line.command))));
         }
         return menu;
     };

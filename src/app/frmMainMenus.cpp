@@ -110,6 +110,7 @@ void frmMain::SetMenusEnabled(bool enabled)
     for (const char* name : {"mnuFile", "mnuOptions", "mnuSelect", "mnuView", "mnuHelp"})
         if (QMenu* menu = TopMenu(QString::fromLatin1(name)))
             menu->menuAction()->setEnabled(enabled);
+    m_commands->SetKeysEnabled(enabled);
     // The user said yes to leaving while a long operation ran (a synchronisation, a file operation, a
     // differences run): the window closes once control is back in the event loop, unless another
     // operation has started meanwhile (a comparison after a synchronisation), whose end closes it.

@@ -376,7 +376,7 @@ bool AskDeleteOffTrash(const RowOpServices& services, const QString& folder, boo
         first + CrLf + QStringLiteral("They are permanently deleted.") + CrLf + CrLf
             + QStringLiteral("Do you still wish to continue?"),
         removable ? QStringLiteral("Delete from Removeable Drive") : QStringLiteral("Delete from Network Drive"),
-        Icon::Question, UserDialogs::Buttons::YesNo);
+        Icon::Question, UserDialogs::Buttons::YesNo, 1); // No first: nothing brings the objects back
     if (answer != UserDialogs::Answer::Yes)
         return false;
     permanent = true;
@@ -442,7 +442,7 @@ Outcome DeletePermanentlyFilesFromLVW(const RowOpServices& services, const OpLis
             && !services.confirmation.Confirm(
                 QStringLiteral("Confirm Delete"),
                 QuestionPrompt(QStringLiteral("You are about to permanently delete "), n, QStringLiteral(" item(s).")),
-                QStringLiteral("Delete"), objects, list.folder, QString()))
+                DeletePermanentlyOperation(), objects, list.folder, QString()))
             return {};
         BusyPointer busy(services.dialogs);
         return RunShellOperation(services, Kind::Delete, objects, QString(), confirm);

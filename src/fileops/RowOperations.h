@@ -25,6 +25,10 @@ class UserDialogs;
 
 // The confirmation window: the caption, the prompt, the operation word ("Copy", "Move", "Delete"), the
 // objects' paths and the two folders; true only for Yes.
+// The operation a confirmation names when objects are deleted without the trash: nothing brings them
+// back, so the question starts on No.
+inline QString DeletePermanentlyOperation() { return QStringLiteral("Delete Permanently"); }
+
 class ConfirmationAsker
 {
 public:

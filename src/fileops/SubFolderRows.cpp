@@ -278,8 +278,8 @@ Outcome RunSubFolderOp(const RowOpServices& services, SubFolderRows& rows, SubFo
                                        : words.start + count + QStringLiteral(" file(s).") + CrLf + CrLf
                                              + QStringLiteral("Do you wish to continue?");
             const bool transfer = op == SubFolderOp::Copy || op == SubFolderOp::Move;
-            if (!services.confirmation.Confirm(words.caption, prompt, words.progress, objects, from,
-                                               transfer ? to : QString()))
+            const QString operation = op == SubFolderOp::Delete ? DeletePermanentlyOperation() : words.progress;
+            if (!services.confirmation.Confirm(words.caption, prompt, operation, objects, from, transfer ? to : QString()))
                 return {};
         }
         const RowSource source{mine, chosen, from};

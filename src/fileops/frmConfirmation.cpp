@@ -21,7 +21,7 @@ QPixmap OperationPicture(const QString& operation, QWidget* owner)
         return ToolbarIcon(ToolbarPicture::Copy).pixmap(32, 32);
     if (operation == QLatin1String("Move"))
         return ToolbarIcon(ToolbarPicture::Move).pixmap(32, 32);
-    if (operation == QLatin1String("Delete"))
+    if (operation == QLatin1String("Delete") || operation == DeletePermanentlyOperation())
         return ToolbarIcon(ToolbarPicture::Delete).pixmap(32, 32);
     return owner->style()->standardIcon(QStyle::SP_MessageBoxQuestion).pixmap(32, 32);
 }
@@ -60,6 +60,7 @@ frmConfirmation::frmConfirmation(QWidget* parent)
     m_yes = yes;
     auto* no = new QPushButton(QStringLiteral("&No"), this);
     no->setObjectName(QStringLiteral("cmdNo"));
+    m_no = no;
     m_cmdDetails->setObjectName(QStringLiteral("cmdDetails"));
     connect(yes, &QPushButton::clicked, this, [this] {
         m_answer = Yes;
@@ -98,7 +99,12 @@ void frmConfirmation::Prepare(const QString& caption, const QString& prompt, con
     m_from = fromPath;
     m_to = toPath;
     m_answer = No;
-    m_yes->setFocus();
+    // Enter answers the default button. An object deleted without the trash cannot be brought back, so
+    // that question starts on No.
+    QPushButton* first = operation == DeletePermanentlyOperation() ? m_no : m_yes;
+    (first == m_yes ? m_no : m_yes)->setDefault(false);
+    first->setDefault(true);
+    first->setFocus();
 }
 
 void frmConfirmation::ShowForm(const QString& pstrCaption, const QString& pstrPrompt, const QString& pstrOperation,

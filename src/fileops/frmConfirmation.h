@@ -11,7 +11,8 @@ class QPushButton;
 
 // The confirmation before a copy, move or delete: the operation's picture, the prompt, "&Yes", "&No" and
 // "&Details...", which opens a list of every object with the folders it goes from and to ("&Hide" closes
-// it again). Closing the window by its title bar or Escape answers No.
+// it again). Closing the window by its title bar or Escape answers No. The default button is Yes, but No
+// for a deletion without the trash (DeletePermanentlyOperation).
 class frmConfirmation final : public QDialog
 {
     Q_OBJECT
@@ -45,6 +46,7 @@ private:
     QPlainTextEdit* m_details;
     QPushButton* m_cmdDetails;
     QPushButton* m_yes;
+    QPushButton* m_no;
     QString m_operation;
     QStringList m_objects;
     QString m_from;
