@@ -2,10 +2,13 @@
 
 #include "app/AppContext.h"
 #include "app/GuiCommandRegistry.h"
+#include "base/Path.h"
 #include "base/UserDialogs.h"
 #include "platform/CIniFile.h"
 #include "settings/SessionFile.h"
 #include "settings/SettingsTable.h"
+
+#include <QFileInfo>
 
 GuiSessionCommands::GuiSessionCommands(AppContext& ctx, GuiCommandRegistry& registry, SessionWindow window)
     : m_ctx(ctx), m_window(std::move(window))
@@ -17,9 +20,17 @@ GuiSessionCommands::GuiSessionCommands(AppContext& ctx, GuiCommandRegistry& regi
 GuiSessionCommands::Saved GuiSessionCommands::SaveSessionSettingsAs()
 {
     try {
-        const QString file = m_ctx.Dialogs().PickSaveFile(QStringLiteral("Save Session Settings As..."),
-                                                          m_ctx.StartUpFolder(), SessionFile::DialogFilter());
-        if (file.isEmpty())
+        const QString title = QStringLiteral("Save Session Settings As...");
+        const QString chosen = m_ctx.Dialogs().PickSaveFile(title, m_ctx.StartUpFolder(), SessionFile::DialogFilter());
+        if (chosen.isEmpty())
+            return Saved::Cancelled;
+        // Load Session lists sessions by their extension. The dialog asked about replacing the name as it
+        // was chosen; a name that the extension makes another existing file is asked about here.
+        const QString file = SessionFile::WithExtension(chosen);
+        if (file != chosen && QFileInfo::exists(file)
+            && m_ctx.Dialogs().Message(DisplayFileName(file) + QStringLiteral(" already exists.\r\nDo you want to replace it?"),
+                                       title, UserDialogs::Icon::Warning, UserDialogs::Buttons::YesNo, 1)
+                   != UserDialogs::Answer::Yes)
             return Saved::Cancelled;
         m_window.saveSettings();
         // Composed from what is in memory rather than read back, so that a settings file that could not
@@ -36,7 +47,7 @@ void GuiSessionCommands::LoadSessionSettings()
 {
     try {
         const QString file = m_ctx.Dialogs().PickOpenFile(QStringLiteral("Load Session Settings"),
-                                                          m_ctx.StartUpFolder(), SessionFile::DialogFilter());
+                                                          m_ctx.StartUpFolder(), SessionFile::LoadDialogFilter());
         if (file.isEmpty())
             return;
         // Read and checked whole before anything changes: the settings file is replaced by exactly these

@@ -88,6 +88,16 @@ Contents Read(const QString& file)
     return contents;
 }
 
+QString WithExtension(const QString& file)
+{
+    const QString name = Path(file).FileName();
+    const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
+    // A leading dot makes a hidden name, not an extension.
+    if (name.isEmpty() || (dot > 0 && dot < name.size() - 1))
+        return file;
+    return dot == name.size() - 1 && dot > 0 ? file + Extension().mid(1) : file + Extension();
+}
+
 QString NotASessionText(const QString& file, const QString& problem)
 {
     return file + QStringLiteral(" is not a Parvex session file: ") + problem

@@ -13,8 +13,14 @@ namespace SessionFile {
 // A settings file holds some kilobytes; even twenty very long folders per list stay far below this.
 constexpr qint64 MaxBytes = 1024 * 1024;
 
-// The file type of both dialogs.
+// The file type of the save dialog, and its extension.
 inline QString DialogFilter() { return QStringLiteral("Parvex Session (*.pvs)"); }
+inline QString Extension() { return QStringLiteral(".pvs"); }
+// The load dialog offers every file too: a session may carry another name (kept by hand, or saved before
+// the extension was added).
+inline QString LoadDialogFilter() { return DialogFilter() + QStringLiteral(";;All files (*)"); }
+// The name a session is saved under: the chosen one, with ".pvs" added when it has no extension at all.
+QString WithExtension(const QString& file);
 
 struct Contents
 {

@@ -101,7 +101,7 @@ TEST_F(SessionTest, ASavedSessionBringsBackOptionsFolderListsAndSize)
     ASSERT_EQ(dialogs.pickers.size(), 1);
     EXPECT_EQ(dialogs.pickers[0].title, QStringLiteral("Load Session Settings"));
     EXPECT_EQ(dialogs.pickers[0].start, ctx->StartUpFolder());
-    EXPECT_EQ(dialogs.pickers[0].filter, QStringLiteral("Parvex Session (*.pvs)"));
+    EXPECT_EQ(dialogs.pickers[0].filter, QStringLiteral("Parvex Session (*.pvs);;All files (*)"));
     ASSERT_EQ(dialogs.messages.size(), 1);
     EXPECT_EQ(dialogs.messages[0].text, QStringLiteral("Do you wish to save the current settings?"));
     EXPECT_EQ(dialogs.messages[0].title, QStringLiteral("Save Current Settings?"));
@@ -159,18 +159,56 @@ TEST_F(SessionTest, YesSavesTheCurrentSettingsFirst)
     Save(first);
     ChangeEverything();
     const State current = Now();
-    const QString kept = sessions.file(QStringLiteral("kept"));
     dialogs.picks.push_back(first);
-    dialogs.picks.push_back(kept); // typed without an extension: used as typed
+    dialogs.picks.push_back(sessions.file(QStringLiteral("kept"))); // typed without an extension: it gets one
     dialogs.answers.push_back(Answer::Yes);
     Item("mnuFileLoadSessionSettings")->trigger();
 
-    Load(kept);
+    Load(sessions.file(QStringLiteral("kept.pvs")));
     EXPECT_TRUE(Now() == current);
     // Every write replaced its file whole: no temporary file stays behind.
-    EXPECT_EQ(QDir(sessions.path()).entryList(QDir::Files | QDir::Hidden), Strings({"first.pvs", "kept"}));
+    EXPECT_EQ(QDir(sessions.path()).entryList(QDir::Files | QDir::Hidden), Strings({"first.pvs", "kept.pvs"}));
     EXPECT_EQ(QDir(appFolder.path()).entryList({QStringLiteral("*parvex*")}, QDir::Files | QDir::Hidden),
               QStringList{QStringLiteral("parvex.ini")});
+}
+
+// Load Session lists sessions by their extension: a name typed without one gets it, and the load dialog
+// offers every file too, for sessions kept under other names.
+TEST_F(SessionTest, ANameWithoutAnExtensionGetsItAndAnyNameCanBeLoaded)
+{
+    CompareFolders(QStringLiteral("first"));
+    dialogs.clear();
+    Save(sessions.file(QStringLiteral("work")));
+    ASSERT_EQ(dialogs.pickers.size(), 1);
+    EXPECT_EQ(dialogs.pickers[0].filter, QStringLiteral("Parvex Session (*.pvs)"));
+    Save(sessions.file(QStringLiteral("notes.txt")));
+    Save(sessions.file(QStringLiteral(".hidden")));
+    Save(sessions.file(QStringLiteral("dot.")));
+    EXPECT_EQ(QDir(sessions.path()).entryList(QDir::Files | QDir::Hidden),
+              Strings({".hidden.pvs", "dot.pvs", "notes.txt", "work.pvs"}));
+    EXPECT_TRUE(dialogs.messages.isEmpty());
+
+    // The dialog asked about "work"; "work.pvs" is another file that would be replaced: asked here, No
+    // first.
+    const QString work = sessions.file(QStringLiteral("work.pvs"));
+    sessions.createFile(QStringLiteral("work.pvs"), "[Options]\nkeep=me\n");
+    Save(sessions.file(QStringLiteral("work")));
+    ASSERT_EQ(dialogs.messages.size(), 1);
+    EXPECT_EQ(dialogs.last().text, work + QStringLiteral(" already exists.\r\nDo you want to replace it?"));
+    EXPECT_EQ(dialogs.last().title, QStringLiteral("Save Session Settings As..."));
+    EXPECT_EQ(dialogs.last().buttons, UserDialogs::Buttons::YesNo);
+    EXPECT_EQ(FileBytes(work), "[Options]\nkeep=me\n");
+    dialogs.answers.push_back(Answer::Yes);
+    Save(sessions.file(QStringLiteral("work")));
+    EXPECT_EQ(FileBytes(work), FileBytes(sessions.file(QStringLiteral("notes.txt"))));
+
+    const State saved = Now();
+    ChangeEverything();
+    dialogs.clear();
+    Load(sessions.file(QStringLiteral("notes.txt")));
+    EXPECT_TRUE(Now() == saved);
+    ASSERT_EQ(dialogs.pickers.size(), 1);
+    EXPECT_EQ(dialogs.pickers[0].filter, QStringLiteral("Parvex Session (*.pvs);;All files (*)"));
 }
 
 TEST_F(SessionTest, AFileThatIsNoSessionIsRefusedAndChangesNothing)
