@@ -64,6 +64,22 @@ void GiveToNobody(const QString& path)
     }
 }
 
+// desktop-file-validate finds nothing to say about entry.
+void ExpectValidDesktopEntry(const QString& entry)
+{
+    const QString validator = QStandardPaths::findExecutable(U("desktop-file-validate"));
+    if (validator.isEmpty()) {
+        ADD_FAILURE() << "desktop-file-validate is missing (Debian desktop-file-utils, installed by scripts/setup.sh)";
+        return;
+    }
+    QProcess validate;
+    validate.setProcessChannelMode(QProcess::MergedChannels);
+    validate.start(validator, {entry});
+    ASSERT_TRUE(validate.waitForFinished(60000));
+    EXPECT_EQ(validate.exitCode(), 0);
+    EXPECT_EQ(validate.readAll(), QByteArray()) << qPrintable(entry);
+}
+
 // Two small folders to compare, the settings folder of XDG_CONFIG_HOME with a settings file whose include
 // filter the commands must obey, and a home; all of it open to the unprivileged user.
 class InstalledProgramTest : public ::testing::Test
@@ -169,22 +185,14 @@ TEST_F(InstalledProgramTest, InstallsIntoAPrefixAndRunsFromThereWritingOnlyToXdg
     EXPECT_EQ(FilesBelow(prefix), expected);
     EXPECT_TRUE(QFileInfo(prefix + U("/bin/parvex")).isExecutable());
 
-    // The menu entry starts the installed program by its path, with our icon, and is a valid entry.
+    // The menu entry starts the installed program by its path, with our icon, offers it for folders, and
+    // is a valid entry.
     const QString entry = prefix + U("/share/applications/parvex.desktop");
     const QStringList lines = QString::fromUtf8(FileBytes(entry)).split(QLatin1Char('\n'));
-    EXPECT_TRUE(lines.contains(U("Exec=") + prefix + U("/bin/parvex"))) << qPrintable(lines.join(QLatin1Char('\n')));
+    EXPECT_TRUE(lines.contains(U("Exec=") + prefix + U("/bin/parvex %F"))) << qPrintable(lines.join(QLatin1Char('\n')));
     EXPECT_TRUE(lines.contains(U("Icon=parvex")));
-    const QString validator = QStandardPaths::findExecutable(U("desktop-file-validate"));
-    if (validator.isEmpty()) {
-        ADD_FAILURE() << "desktop-file-validate is missing (Debian desktop-file-utils, installed by scripts/setup.sh)";
-    } else {
-        QProcess validate;
-        validate.setProcessChannelMode(QProcess::MergedChannels);
-        validate.start(validator, {entry});
-        ASSERT_TRUE(validate.waitForFinished(60000));
-        EXPECT_EQ(validate.exitCode(), 0);
-        EXPECT_EQ(validate.readAll(), QByteArray());
-    }
+    EXPECT_TRUE(lines.contains(U("MimeType=inode/directory;")));
+    ExpectValidDesktopEntry(entry);
 
     // Read-only, as a system prefix is to its users.
     MakeReadOnly(prefix);
@@ -226,4 +234,39 @@ TEST_F(InstalledProgramTest, ABuildFolderItMayNotWriteSendsTheSettingsToXdg)
     CompareAndSync(bin, true);
     EXPECT_EQ(FileBytes(config + U("/parvex") + history).size(), 773);
     EXPECT_FALSE(QFile::exists(bin + history));
+}
+
+// A file manager's "Open With" hands the chosen folders to the program through %F, which follows the
+// program's path however that path had to be quoted.
+TEST(DesktopEntry, OffersTheProgramForFoldersWhateverItsPath)
+{
+    TempDir tmp;
+    const QString source = qEnvironmentVariable("PARVEX_SOURCE_DIR");
+    ASSERT_FALSE(source.isEmpty());
+    struct Case
+    {
+        const char* program;
+        const char* exec;
+    };
+    const Case cases[] = {
+        {"/usr/bin/parvex", "Exec=/usr/bin/parvex %F"},
+        {"/opt/My Programs/bin/parvex", "Exec=\"/opt/My Programs/bin/parvex\" %F"},
+        {"/opt/100%/bin/parvex", "Exec=/opt/100%%/bin/parvex %F"},
+    };
+    int n = 0;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.program);
+        const QString entry = tmp.file(QStringLiteral("parvex%1.desktop").arg(++n));
+        QProcess write;
+        write.setProcessChannelMode(QProcess::MergedChannels);
+        write.start(qEnvironmentVariable("PARVEX_CMAKE", U("cmake")),
+                    {U("-DPARVEX_PROGRAM=") + U(c.program), U("-DPARVEX_DESKTOP_TEMPLATE=") + source + U("/assets/parvex.desktop.in"),
+                     U("-DPARVEX_DESKTOP_FILE=") + entry, U("-P"), source + U("/cmake/WriteDesktopEntry.cmake")});
+        ASSERT_TRUE(write.waitForFinished(60000));
+        ASSERT_EQ(write.exitCode(), 0) << write.readAll().constData();
+        const QStringList lines = QString::fromUtf8(FileBytes(entry)).split(QLatin1Char('\n'));
+        EXPECT_TRUE(lines.contains(U(c.exec))) << qPrintable(lines.join(QLatin1Char('\n')));
+        EXPECT_TRUE(lines.contains(U("MimeType=inode/directory;")));
+        ExpectValidDesktopEntry(entry);
+    }
 }
