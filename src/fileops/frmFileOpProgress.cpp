@@ -139,14 +139,32 @@ void frmFileOpProgress::Refresh()
     const FileOps::Progress& p = m_progress;
     m_lblCurrent->setText(p.current);
     const QLocale locale;
-    m_lblCounts->setText(locale.toString(p.objectsDone) + QStringLiteral(" of ") + locale.toString(p.objectsTotal)
-                         + QStringLiteral(" object(s), ") + locale.toString(p.bytesDone) + QStringLiteral(" of ")
-                         + locale.toString(p.bytesTotal) + QStringLiteral(" bytes"));
+    if (m_steps > 0)
+        m_lblCounts->setText(locale.toString(m_stepsDone) + QStringLiteral(" of ") + locale.toString(m_steps)
+                             + QStringLiteral(" operation(s) done"));
+    else
+        m_lblCounts->setText(locale.toString(p.objectsDone) + QStringLiteral(" of ") + locale.toString(p.objectsTotal)
+                             + QStringLiteral(" object(s), ") + locale.toString(p.bytesDone) + QStringLiteral(" of ")
+                             + locale.toString(p.bytesTotal) + QStringLiteral(" bytes"));
+    m_bar->setValue(BarValue());
+}
+
+int frmFileOpProgress::BarValue() const
+{
+    const FileOps::Progress& p = m_progress;
     // Bytes when there are any to copy, otherwise objects.
-    const double done = p.bytesTotal > 0 ? double(p.bytesDone) / double(p.bytesTotal)
-                        : p.objectsTotal > 0 ? double(p.objectsDone) / double(p.objectsTotal)
-                                             : 0.0;
-    m_bar->setValue(int(qBound(0.0, done, 1.0) * 1000));
+    const double current = p.bytesTotal > 0 ? double(p.bytesDone) / double(p.bytesTotal)
+                           : p.objectsTotal > 0 ? double(p.objectsDone) / double(p.objectsTotal)
+                                                : 0.0;
+    const double done = m_steps > 0 ? (double(m_stepsDone) + qBound(0.0, current, 1.0)) / double(m_steps) : current;
+    return int(qBound(0.0, done, 1.0) * 1000);
+}
+
+void frmFileOpProgress::StepDone(qint64 stepsDone)
+{
+    m_stepsDone = stepsDone;
+    // The finished step's own progress is in the count now; the next one starts from nothing.
+    m_progress = {};
 }
 
 void frmFileOpProgress::Cancel()

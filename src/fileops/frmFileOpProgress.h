@@ -36,6 +36,12 @@ public:
     void RunWork(const std::function<void(const FileOps::Control&)>& work);
     // The line above the current object ("Copying...", "Step 3 of 10").
     void SetActionText(const QString& text);
+    // A run of several operations (a synchronisation's steps): the bar and the counts follow the whole
+    // run, steps done plus the share of the current one, instead of each operation from 0 to 100%.
+    void SetSteps(qint64 steps) { m_steps = steps; }
+    void StepDone(qint64 stepsDone);
+    // The bar's value, 0..1000 (tests).
+    int BarValue() const;
 
     const std::atomic<bool>& CancelFlag() const { return m_cancel; }
     void Cancel();
@@ -67,6 +73,8 @@ private:
     FileOps::Progress m_progress;
     std::atomic<bool> m_cancel{false};
     bool m_running = false;
+    qint64 m_steps = 0;
+    qint64 m_stepsDone = 0;
 };
 
 // Runs every file operation with a progress window over parent.

@@ -37,6 +37,11 @@ QString MethodText(int32_t method)
 
 } // namespace
 
+QString NothingToSynchronizeText()
+{
+    return QStringLiteral("Nothing to synchronize: with this synchronization method the two folders need no changes.");
+}
+
 QString JournalProblemText(const QString& problem)
 {
     return QStringLiteral("The synchronization ran, but it could not be recorded for undo: ") + problem;
@@ -59,19 +64,23 @@ public:
                                                UserDialogs::Buttons::OkCancel)
                == UserDialogs::Answer::Ok;
     }
-    void RunWork(size_t, const std::function<void(const FileOps::Control&)>& work) override
+    void RunWork(size_t steps, const std::function<void(const FileOps::Control&)>& work) override
     {
         // The rows may go when a message box lets the window repaint; the run keeps its own plan.
         m_owner.m_frame.SetMenusEnabled(false);
         frmFileOpProgress progress(QStringLiteral("Synchronization"), QStringLiteral("Synchronizing..."),
                                    m_owner.m_frame.FrameWindow());
         m_progress = &progress;
+        // The bar covers the whole run: a run of thousands of small files otherwise showed each one's 0 to 100%.
+        progress.SetSteps(static_cast<qint64>(steps));
         progress.RunWork(work);
         m_progress = nullptr;
         m_owner.m_frame.SetMenusEnabled(true);
     }
     void StepEnded(const SyncStep&, const FileOps::Result&, size_t number, size_t total) override
     {
+        if (m_progress != nullptr)
+            m_progress->StepDone(static_cast<qint64>(number));
         if (m_progress != nullptr)
             m_progress->SetActionText(QStringLiteral("Synchronizing... (") + QString::number(number)
                                       + QStringLiteral(" of ") + QString::number(total) + QLatin1Char(')'));
@@ -139,6 +148,12 @@ bool GuiSyncCommands::ConfirmPlan(const std::vector<SyncStep>& plan, const QStri
 {
     if (m_confirmPlan)
         return m_confirmPlan(plan, guardReason);
+    if (plan.empty() && guardReason.isEmpty()) {
+        // An empty confirmation window looked like a fault; there is nothing to confirm.
+        m_ctx.Dialogs().Message(NothingToSynchronizeText(), QStringLiteral("Synchronization"),
+                                UserDialogs::Icon::Information);
+        return false;
+    }
     frmConfirmSync window(plan, m_frame.ComparedFolder(m_frame.SourcePane()), m_frame.ComparedFolder(m_frame.TargetPane()),
                           m_frame.FrameWindow(), guardReason);
     window.exec();

@@ -68,3 +68,5 @@ private:
 
 // What the user is told when a run went ahead but the journal could not record it for undo.
 QString JournalProblemText(const QString& problem);
+// What the user is told instead of a confirmation window when the plan holds no step.
+QString NothingToSynchronizeText();

@@ -7,6 +7,7 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
+#include <QLocale>
 #include <QPushButton>
 #include <QTreeView>
 #include <QVBoxLayout>
@@ -66,7 +67,41 @@ QLabel* WrappedLabel(const char* name, const QString& text, QWidget* parent)
     return label;
 }
 
+QString Count(qint64 n, const char* one, const char* many)
+{
+    return QLocale().toString(n) + QLatin1Char(' ') + QString::fromLatin1(n == 1 ? one : many);
+}
+
 } // namespace
+
+QString frmConfirmSync::TotalsText(const std::vector<SyncStep>& plan, int side)
+{
+    qint64 copies = 0, bytes = 0, deletes = 0, others = 0;
+    for (const SyncStep& step : plan) {
+        if (side >= 0 && step.OnLeft() != (side == 0))
+            continue;
+        if (step.IsCopy()) {
+            ++copies;
+            bytes += step.bytes;
+        } else if (step.IsDelete()) {
+            ++deletes;
+        } else {
+            ++others;
+        }
+    }
+    QStringList parts;
+    if (copies > 0)
+        parts << Count(copies, "copy", "copies") + QStringLiteral(" (") + QLocale().formattedDataSize(bytes) + QLatin1Char(')');
+    if (deletes > 0)
+        parts << Count(deletes, "deletion", "deletions");
+    if (others > 0)
+        parts << Count(others, "change of mode or name", "changes of mode or name");
+    const qint64 all = copies + deletes + others;
+    if (side >= 0)
+        return all == 0 ? QStringLiteral("Nothing from this folder.") : parts.join(QStringLiteral(", "));
+    return Count(all, "operation", "operations") + QStringLiteral(" in all: ") + parts.join(QStringLiteral(", "))
+           + QLatin1Char('.');
+}
 
 Rows frmConfirmSync::SideRows(const std::vector<SyncStep>& plan, bool left)
 {
@@ -132,9 +167,16 @@ frmConfirmSync::frmConfirmSync(const std::vector<SyncStep>& plan, const QString&
         caption->setTextFormat(Qt::PlainText);
         column->addWidget(caption);
         column->addWidget(PlanList(left ? "lvwFolderOne" : "lvwFolderTwo", SideRows(plan, left), this), 1);
+        // What each list adds up to: a plan of thousands of rows cannot be judged by scrolling through it.
+        column->addWidget(WrappedLabel(left ? "lblTotalsOne" : "lblTotalsTwo", TotalsText(plan, left ? 0 : 1), this));
         lists->addLayout(column, 1);
     }
     layout->addLayout(lists, 1);
+    auto* totals = WrappedLabel("lblTotals", TotalsText(plan, -1), this);
+    QFont bold = totals->font();
+    bold.setBold(true);
+    totals->setFont(bold);
+    layout->addWidget(totals);
     auto* warning = WrappedLabel("lblWarning",
                                  QStringLiteral("Warning!  If you cancel a synchronization after this point, you may lose "
                                                 "some data.  Check the information above before continuing."),

@@ -10,7 +10,8 @@ class QTreeView;
 // "Confirm Synchronization": every planned operation in two lists, the left folder's and the right
 // folder's, each row with its category picture and its action ("Copy -->", "<-- Copy", "Delete"); rows
 // of the lists first (copies before deletes), then the files of the differing sub-folders. Continue
-// proceeds; Cancel, Escape or closing the window cancel.
+// proceeds; Cancel, Escape or closing the window cancel. Under each list its totals (lblTotalsOne,
+// lblTotalsTwo), and below both the plan's (lblTotals): counts of copies, bytes copied, deletions.
 //
 // A plan the deletion guard stopped shows the guard's reason in red above the lists (lblGuardReason) and a
 // check box of its own (chkGuardAllow): Continue stays disabled until the user ticks it, so a run that
@@ -27,6 +28,10 @@ public:
 
     // The rows of one side's list, in the order shown: (text, action).
     static std::vector<std::pair<const SyncStep*, QString>> SideRows(const std::vector<SyncStep>& plan, bool left);
+
+    // What the plan adds up to: side 0 the left list, 1 the right list ("3 copies (1.2 MB), 1 deletion"),
+    // -1 the whole plan ("4 operations in all: ...").
+    static QString TotalsText(const std::vector<SyncStep>& plan, int side);
 
 private:
     bool m_proceed = false;

@@ -5,12 +5,15 @@
 #include "base/ErrorHandler.h"
 #include "sync/GuiSyncCommands.h"
 #include "sync/frmConfirmSync.h"
+#include "fileops/frmFileOpProgress.h"
 
 #include <QApplication>
 #include <QDateTime>
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
+#include <QLocale>
+#include <QTimer>
 #include <QProcess>
 #include <QTest>
 #include <QTreeView>
@@ -239,6 +242,90 @@ TEST_F(SyncCommandsTest, TheConfirmationListsCopiesBeforeDeletesPerSideAndCancel
     };
     EXPECT_EQ(text(frmConfirmSync::SideRows(mirror, true)), Strings({"run.sh|Mode -->"}));
     EXPECT_EQ(text(frmConfirmSync::SideRows(mirror, false)), Strings({"FindCARES.cmake|Rename"}));
+}
+
+TEST_F(SyncCommandsTest, AnEmptyPlanSaysSoInsteadOfAnEmptyConfirmation)
+{
+    TempDir one;
+    TempDir two;
+    one.createFileAt(U("same.txt"), "same", Noon);
+    two.createFileAt(U("same.txt"), "same", Noon);
+    Folders(one.path(), two.path());
+    Compare();
+    ctx->MainOptions().ShowSynchronizeConfirmations = true;
+    Sync().SetPlanConfirmation(GuiSyncCommands::PlanConfirmation{});
+    // A confirmation window would wait for an answer: close it, and fail.
+    QTimer::singleShot(0, [] {
+        if (QWidget* modal = QApplication::activeModalWidget()) {
+            ADD_FAILURE() << qPrintable(modal->objectName());
+            modal->close();
+        }
+    });
+    Run("mnuFileAutoSynch");
+    ASSERT_EQ(dialogs.messages.size(), 1);
+    EXPECT_EQ(dialogs.last().text, NothingToSynchronizeText());
+    EXPECT_EQ(dialogs.last().title, U("Synchronization"));
+    EXPECT_FALSE(QFile::exists(ctx->AppFile(U("SyncHist.Log")))) << "nothing ran";
+}
+
+TEST(ConfirmSyncWindow, TotalsCountEachListAndTheWholePlan)
+{
+    std::vector<SyncStep> plan{
+        {SyncStep::Action::CopyToRight, U("a"), U("/l/a"), U("/r/a"), Category::Newer, false},
+        {SyncStep::Action::CopyToRight, U("S/b"), U("/l/S/b"), U("/r/S/b"), Category::Orphan, true},
+        {SyncStep::Action::DeleteRight, U("c"), U("/r/c"), {}, Category::Orphan, false},
+        {SyncStep::Action::RenameRight, U("D"), U("/r/d"), U("/r/D"), Category::Same, false},
+    };
+    plan[0].bytes = 3000;
+    plan[1].bytes = 2000;
+    const QLocale locale;
+    const QString size = locale.formattedDataSize(5000);
+    EXPECT_EQ(frmConfirmSync::TotalsText(plan, 0), U("2 copies (") + size + U(")"));
+    EXPECT_EQ(frmConfirmSync::TotalsText(plan, 1), U("1 deletion, 1 change of mode or name"));
+    EXPECT_EQ(frmConfirmSync::TotalsText(plan, -1),
+              U("4 operations in all: 2 copies (") + size + U("), 1 deletion, 1 change of mode or name."));
+    plan.pop_back();
+    plan.pop_back();
+    EXPECT_EQ(frmConfirmSync::TotalsText(plan, 1), U("Nothing from this folder."));
+
+    frmConfirmSync window(plan, U("/l/"), U("/r/"));
+    EXPECT_EQ(window.findChild<QLabel*>(U("lblTotalsOne"))->text(), frmConfirmSync::TotalsText(plan, 0));
+    EXPECT_EQ(window.findChild<QLabel*>(U("lblTotalsTwo"))->text(), U("Nothing from this folder."));
+    EXPECT_EQ(window.findChild<QLabel*>(U("lblTotals"))->text(), frmConfirmSync::TotalsText(plan, -1));
+}
+
+TEST(SyncProgress, TheBarFollowsTheWholeRunNotTheCurrentFile)
+{
+    frmFileOpProgress progress(U("Synchronization"), U("Synchronizing..."));
+    progress.SetSteps(4);
+    progress.RunWork([&progress](const FileOps::Control& control) {
+        FileOps::Progress file;
+        file.objectsTotal = 1;
+        file.bytesTotal = 10;
+        control.onProgress(file);
+        EXPECT_EQ(progress.BarValue(), 0);
+        file.objectsDone = 1;
+        file.bytesDone = 10;
+        control.onProgress(file);
+        EXPECT_EQ(progress.BarValue(), 250) << "one whole file of four steps";
+        progress.StepDone(1);
+        EXPECT_EQ(progress.BarValue(), 250) << "the step counts once";
+        file.objectsDone = 0;
+        file.bytesDone = 5;
+        control.onProgress(file);
+        EXPECT_EQ(progress.BarValue(), 375) << "half of the second";
+        progress.StepDone(4);
+        EXPECT_EQ(progress.BarValue(), 1000);
+    });
+    // One operation on its own still shows its own share.
+    frmFileOpProgress single(U("Copy"), U("Copying..."));
+    single.RunWork([&single](const FileOps::Control& control) {
+        FileOps::Progress file;
+        file.objectsTotal = 2;
+        file.objectsDone = 1;
+        control.onProgress(file);
+        EXPECT_EQ(single.BarValue(), 500);
+    });
 }
 
 TEST_F(SyncCommandsTest, LowSpaceAsksAndCancelChangesNothing)
