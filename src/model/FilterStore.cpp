@@ -20,14 +20,31 @@ Failure FileFailure(bool onFile = true)
 
 } // namespace
 
+QString StoredFilterText(const QString& filters)
+{
+    const QChar quote = QLatin1Char('"');
+    const bool quoted = filters.size() >= 2 && filters.startsWith(quote) && filters.endsWith(quote);
+    const bool needsQuotes = filters.size() == 1 || quoted
+                             || (!filters.isEmpty() && (filters.front().isSpace() || filters.back().isSpace()));
+    return needsQuotes ? quote + filters + quote : filters;
+}
+
+QString FilterTextFromStore(const QString& stored)
+{
+    const QChar quote = QLatin1Char('"');
+    if (stored.size() >= 2 && stored.startsWith(quote) && stored.endsWith(quote))
+        return stored.mid(1, stored.size() - 2);
+    return stored;
+}
+
 void SaveFiltersToIni(const QString& appFolder, UserDialogs& dialogs, ErrorHandler& errors,
                       const QString& includeFilters, const QString& excludeFilters)
 {
     try {
         CIniFile ini(appFolder, dialogs);
         ini.SetName(CIniFile::SettingsFileName());
-        ini.Set(QStringLiteral("Options"), QStringLiteral("IncludeFileTypes"), includeFilters);
-        ini.Set(QStringLiteral("Options"), QStringLiteral("ExcludeFileTypes"), excludeFilters);
+        ini.Set(QStringLiteral("Options"), QStringLiteral("IncludeFileTypes"), StoredFilterText(includeFilters));
+        ini.Set(QStringLiteral("Options"), QStringLiteral("ExcludeFileTypes"), StoredFilterText(excludeFilters));
     } catch (...) {
         errors.HandleUnexpectedError(QStringLiteral("modParvex.SaveFiltersToIni"));
     }

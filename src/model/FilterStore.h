@@ -12,6 +12,13 @@ class UserDialogs;
 void SaveFiltersToIni(const QString& appFolder, UserDialogs& dialogs, ErrorHandler& errors,
                       const QString& includeFilters, const QString& excludeFilters);
 
+// A filter text as the settings file keeps it, and back. The settings file reads a value of fewer than
+// two characters as missing and trims the ends of every value, so a filter such as "*" or " a " is kept
+// between double quotes; every other text is kept as it is, as older files have it. Reading strips one
+// pair of enclosing quotes.
+QString StoredFilterText(const QString& filters);
+QString FilterTextFromStore(const QString& stored);
+
 // The file-type choice of the filter list pickers, in the pickers' "Text (*.ext)" form.
 QString FilterListFileType();
 

@@ -3,6 +3,7 @@
 #include "compare/CCompare.h"
 #include "compare/CompareMethod.h"
 #include "diff/cViewFileDiffsOptions.h"
+#include "model/FilterStore.h"
 #include "settings/CSoundSettings.h"
 #include "settings/ChunkSizeRule.h"
 #include "views/CViewSelections.h"
@@ -90,6 +91,15 @@ auto Field()
     return OwnerProperty<Value>{[](const SettingsOwners& o) -> Value { return Of<Owner>(o).*Member; },
                                 [](const SettingsOwners& o, const Value& v) { Of<Owner>(o).*Member = v; },
                                 OwnerKind<Owner>()};
+}
+
+// A filter text of the comparison, stored so that any text reads back (see StoredFilterText).
+template <const QString& (CCompare::*Getter)() const, void (CCompare::*Setter)(const QString&)>
+OwnerProperty<QString> FilterText()
+{
+    return {[](const SettingsOwners& o) { return StoredFilterText((o.compare.*Getter)()); },
+            [](const SettingsOwners& o, const QString& v) { (o.compare.*Setter)(FilterTextFromStore(v)); },
+            SettingOwner::Compare};
 }
 
 // One of the three column widths of a result pane.
@@ -279,9 +289,9 @@ const std::vector<OptionRow>& OptionRows()
                       // A larger stored value is damaged: the content comparison allocates two buffers of it.
                       [](int n) { return n >= ChunkSizeRule::Smallest && n <= ChunkSizeRule::Largest; }}),
         Row(Options, "IncludeFileTypes", 0,
-            TextForm{Get<&CCompare::IncludeFilters, &CCompare::SetIncludeFilters>(), nullptr}),
+            TextForm{FilterText<&CCompare::IncludeFilters, &CCompare::SetIncludeFilters>(), nullptr}),
         Row(Options, "ExcludeFileTypes", 0,
-            TextForm{Get<&CCompare::ExcludeFilters, &CCompare::SetExcludeFilters>(), nullptr}),
+            TextForm{FilterText<&CCompare::ExcludeFilters, &CCompare::SetExcludeFilters>(), nullptr}),
 
         Flag("SyncScrolling", 51, Field<&M::SyncScrolling>(), true, "mnuOptionsSyncScrolling"),
         Flag("ShowGraphAfterCompare", 43, Field<&M::ShowGraphAfterCompare>(), true, "mnuOptionsShowGraphAfterCompare"),

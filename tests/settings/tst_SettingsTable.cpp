@@ -2,6 +2,7 @@
 #include "SettingsSnapshot.h"
 #include "base/Failure.h"
 #include "compare/CCompare.h"
+#include "model/FilterStore.h"
 #include "diff/cViewFileDiffsOptions.h"
 #include "settings/CSoundSettings.h"
 #include "settings/MainOptions.h"
@@ -499,4 +500,25 @@ TEST_F(SettingsTableTest, LongFilterListsAndSoundPathsComeBackWhole)
     Load();
     EXPECT_EQ(ctx.Compare().IncludeFilters(), include);
     EXPECT_EQ(ctx.Sounds().StartSound(), sound);
+}
+
+TEST_F(SettingsTableTest, AnyFilterTextSurvivesTheSettingsFile)
+{
+    // One character, ends of blanks, quotes of its own: each once read back as something else.
+    const char* const texts[] = {"*", "a", " *.txt ", "\"quoted\"", "\"", "*.txt,/Docs", ""};
+    for (const char* text : texts) {
+        const QString filters = QString::fromUtf8(text);
+        SaveFiltersToIni(ctx.AppFolder(), dialogs, ctx.Errors(), filters, filters + QStringLiteral("x"));
+        SettingsFixture next;
+        QFile::remove(next.IniPath());
+        ASSERT_TRUE(QFile::copy(IniPath(), next.IniPath()));
+        next.Load();
+        EXPECT_EQ(next.ctx.Compare().IncludeFilters(), filters) << text;
+        EXPECT_EQ(next.ctx.Compare().ExcludeFilters(), filters + QStringLiteral("x")) << text;
+    }
+    // Ordinary filters are kept as older files have them, and such files read as before.
+    SaveFiltersToIni(ctx.AppFolder(), dialogs, ctx.Errors(), QStringLiteral("*.txt"), QStringLiteral("*.bak,/temp"));
+    EXPECT_TRUE(IniText().contains("\nIncludeFileTypes=*.txt\nExcludeFileTypes=*.bak,/temp\n"));
+    EXPECT_EQ(StoredFilterText(QStringLiteral("*")), QStringLiteral("\"*\""));
+    EXPECT_EQ(FilterTextFromStore(QStringLiteral("*.txt")), QStringLiteral("*.txt"));
 }
