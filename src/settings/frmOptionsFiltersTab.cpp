@@ -188,8 +188,10 @@ void frmOptionsFiltersTab::cmdNewList_Click()
                                     UserDialogs::Icon::Question, UserDialogs::Buttons::YesNoCancel);
         if (answer == UserDialogs::Answer::Cancel)
             return;
-        if (answer == UserDialogs::Answer::Yes)
-            cmdSaveList_Click();
+        // Lists that were to be saved first and were not (the picker cancelled, the file not written)
+        // are kept: emptying them then would lose what the user just asked to keep.
+        if (answer == UserDialogs::Answer::Yes && !cmdSaveList_Click())
+            return;
         m_include.clear();
         m_exclude.clear();
         FillBothLists();

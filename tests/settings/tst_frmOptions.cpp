@@ -308,6 +308,22 @@ TEST_F(OptionsTest, FilterListsAreEditedByTheirButtons)
     EXPECT_EQ(dialogs.last().title, QStringLiteral("Save Filters"));
     EXPECT_EQ(dialogs.last().buttons, UserDialogs::Buttons::YesNoCancel);
     EXPECT_EQ(exclude->count(), 1);
+    // Yes, then Cancel in the save dialog: nothing was saved, so nothing is emptied.
+    dialogs.answers.push_back(UserDialogs::Answer::Yes);
+    dialogs.picks.clear();
+    Click(*window, "cmdNewList");
+    EXPECT_EQ(dialogs.prompts.last(), QStringLiteral("Save Filter List As..."));
+    EXPECT_EQ(Items(exclude), Strings({"~*"}));
+    // Yes and saved: the file has them, the lists start anew.
+    const QString kept = dir.file(QStringLiteral("kept.lst"));
+    dialogs.answers.push_back(UserDialogs::Answer::Yes);
+    dialogs.picks.push_back(kept);
+    Click(*window, "cmdNewList");
+    EXPECT_EQ(FileBytes(kept), QByteArray("\r\n~*\r\n"));
+    EXPECT_EQ(exclude->count(), 0);
+    dialogs.picks.push_back(kept);
+    Click(*window, "cmdLoadList");
+    EXPECT_EQ(exclude->count(), 1);
     dialogs.answers.push_back(UserDialogs::Answer::No);
     Click(*window, "cmdNewList");
     EXPECT_EQ(exclude->count(), 0);
