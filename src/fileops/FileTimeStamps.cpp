@@ -136,11 +136,11 @@ bool SyncTimeStampWithCounterpart(UserDialogs& dialogs, const ResultList& own, c
     if (!GetFileDateTimes(otherPath, times))
         return false;
     if (confirm) {
+        // Only the times that change are named: Linux never lets a program set a birth ("created") time.
         const QString tab = QStringLiteral("\t");
         const QString question =
             QStringLiteral("The Dates/Times of the selected file, ") + mine->text
-            + QStringLiteral(", are about to be changed to:") + CrLf + CrLf + QStringLiteral("Created: ") + tab + tab
-            + (times.created ? GeneralText(*times.created) : QString()) + CrLf + QStringLiteral("Last Modified: ") + tab
+            + QStringLiteral(", are about to be changed to:") + CrLf + CrLf + QStringLiteral("Last Modified: ") + tab
             + GeneralText(times.modified) + CrLf + QStringLiteral("Last Accessed: ") + tab + GeneralText(times.accessed)
             + CrLf + CrLf + QStringLiteral("Do you wish to continue?");
         if (dialogs.Message(question, QStringLiteral("Confirm Date/Time Change"), Icon::Question,
