@@ -24,8 +24,11 @@ constexpr uint32_t VerticalScrollMessage = 0x115;
 void frmMain::BuildPanes()
 {
     std::array<QVariant, CategoryCount + 1> pictures;
-    for (int c = 1; c <= CategoryCount; ++c)
+    std::array<QVariant, CategoryCount + 1> unreadable;
+    for (int c = 1; c <= CategoryCount; ++c) {
         pictures[static_cast<size_t>(c)] = CategoryIcon(static_cast<Category>(c));
+        unreadable[static_cast<size_t>(c)] = CategoryIcon(static_cast<Category>(c), true);
+    }
 
     m_sourceModel = new ResultTableModel(m_results.holdSource, this);
     m_targetModel = new ResultTableModel(m_results.holdTarget, this);
@@ -36,6 +39,7 @@ void frmMain::BuildPanes()
     m_current = m_lvwSource;
     for (GuiResultPane* pane : {m_lvwSource, m_lvwTarget}) {
         pane->ResultModel()->SetCategoryPictures(pictures);
+        pane->ResultModel()->SetUnreadablePictures(unreadable);
         pane->header()->resizeSection(ResultTableModel::NameColumn, 159);
         pane->header()->resizeSection(ResultTableModel::SizeColumn, 72);
         pane->header()->resizeSection(ResultTableModel::DateColumn, 115);

@@ -354,8 +354,10 @@ void CompareRun::ShowAllFilesInBothDirs()
             m_view.SetFileName(l != nullptr ? l->FileName() : r->FileName());
             Category lc = Category::Orphan;
             Category rc = Category::Orphan;
+            bool unreadable = false;
             if (l != nullptr && r != nullptr) {
-                std::tie(lc, rc) = ClassifyFilePair(env, *l, *r, source.Path(), target.Path());
+                std::tie(lc, rc) = ClassifyFilePair(env, *l, *r, source.Path(), target.Path(), std::nullopt, false,
+                                                    &unreadable);
                 if (IsCancelled())
                     return;
             }
@@ -363,6 +365,7 @@ void CompareRun::ShowAllFilesInBothDirs()
             ResultRow rightRow = r != nullptr ? format.FileRow(r->FileName(), r->Size(), r->ModifiedDate(), rc) : ResultRow();
             leftRow.mode = l != nullptr ? l->Mode() : 0;
             rightRow.mode = r != nullptr ? r->Mode() : 0;
+            leftRow.unreadable = rightRow.unreadable = unreadable;
             left.push_back(std::move(leftRow));
             right.push_back(std::move(rightRow));
         } catch (...) {

@@ -178,6 +178,7 @@ bool ContentComparer::AreFileContentsDifferent(const QString& path1, const QStri
     CCompare& compare = m_compare;
     Run run(*this, pump);
     const QString displayName = LastPathItem(path1);
+    m_lastReadFailed = false;
     try {
         const qint64 chunk = EffectiveChunkSize(compare.ChunkSize());
         if (run.Cancelled())
@@ -263,6 +264,7 @@ bool ContentComparer::AreFileContentsDifferent(const QString& path1, const QStri
         const Failure failure = CurrentFailure();
         // The log marks the comparison as one with errors (ErrorLog::SetOnEntry).
         m_log.AppendEntry(run.FileText(), run.StepText(), failure);
+        m_lastReadFailed = true;
         return AreFilesDifferentBySizeAndTime(path1, path2, compare);
     }
 }

@@ -43,6 +43,9 @@ public:
                                   bool showInTwoFileWindow, ProgressSink* progress = nullptr,
                                   EventPump* pump = nullptr);
 
+    // Whether the last call could not read the files and answered from their sizes and time stamps.
+    bool LastReadFailed() const { return m_lastReadFailed; }
+
     // Bytes read by this comparer so far (both files together).
     qint64 BytesRead() const { return m_bytesRead; }
 
@@ -57,6 +60,7 @@ private:
     unsigned char* m_buffer2 = nullptr;
     size_t m_capacity = 0;
     qint64 m_bytesRead = 0;
+    bool m_lastReadFailed = false;
 };
 
 // The answer without reading contents: true when the sizes differ or the time stamps differ by more than

@@ -46,8 +46,11 @@ std::optional<QByteArray> LinkTarget(const QString& path)
 
 std::pair<Category, Category> ClassifyFilePair(CompareEnv& env, const CFile& left, const CFile& right,
                                                const QString& leftBase, const QString& rightBase,
-                                               std::optional<bool> contentsDiffer)
+                                               std::optional<bool> contentsDiffer, bool knownUnreadable,
+                                               bool* unreadable)
 {
+    if (unreadable != nullptr)
+        *unreadable = false;
     const CCompare& compare = env.services.compare;
     // Objects of different kinds are never the same, whatever their sizes and times say: a FIFO is no
     // empty file, a link is neither the file nor the folder it may point to.
@@ -72,6 +75,8 @@ std::pair<Category, Category> ClassifyFilePair(CompareEnv& env, const CFile& lef
             ? *contentsDiffer
             : env.comparer.AreFileContentsDifferent(leftBase + left.FileName(), rightBase + right.FileName(), method,
                                                     left.Size(), false, &env.view.Progress(), &env.pump);
+        if (unreadable != nullptr)
+            *unreadable = contentsDiffer.has_value() ? knownUnreadable : env.comparer.LastReadFailed();
         if (!differ)
             return {Category::Same, Category::Same};
     }
@@ -113,8 +118,9 @@ void ReadSmallPairsAhead(CompareEnv& env, const CDir& leftDir, const CDir& right
             const NamePair& pair = pairs[todo[i]];
             const CFile& l = leftDir.Files().At(pair.left);
             const CFile& r = rightDir.Files().At(pair.right);
-            verdicts[todo[i]] = comparer.AreFileContentsDifferent(leftBase + l.FileName(), rightBase + r.FileName(), method,
-                                                                  l.Size(), false) ? 1 : 0;
+            const bool differ = comparer.AreFileContentsDifferent(leftBase + l.FileName(), rightBase + r.FileName(),
+                                                                  method, l.Size(), false);
+            verdicts[todo[i]] = static_cast<signed char>((differ ? 1 : 0) + (comparer.LastReadFailed() ? UnreadableVerdict : 0));
         }
     };
     RunSideBySide([&] { work(env.comparer); }, [&] { work(second); }, env.pump);

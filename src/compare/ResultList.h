@@ -35,6 +35,9 @@ struct ResultRow
     qint64 size = 0;  // the bytes behind sizeText
     qint64 ticks = 0; // last-write time stamp, 100-ns ticks since 1601 UTC (0 for folders/placeholders)
     quint16 mode = 0; // permission bits with set-ID and sticky (07777) of a file row; 0 when not known
+    // The contents were to be compared but could not be read: the category comes from size and time alone,
+    // so a "Same" row is not known to hold the same bytes.
+    bool unreadable = false;
 
     bool IsPlaceholder() const { return text.isEmpty(); }
     bool IsFolder() const { return text.startsWith(QLatin1Char('/')); }

@@ -195,14 +195,19 @@ bool AreFoldersIdentical(CompareEnv& env, const QString& leftPath, const QString
                 continue;
             }
             if (l != nullptr && r != nullptr) {
-                const std::optional<bool> known = verdicts[k] < 0 ? std::nullopt : std::optional<bool>(verdicts[k] != 0);
-                const auto [lc, rc] = ClassifyFilePair(env, *l, *r, leftBase, rightBase, known);
+                const signed char verdict = verdicts[k];
+                const std::optional<bool> known =
+                    verdict < 0 ? std::nullopt : std::optional<bool>((verdict % UnreadableVerdict) != 0);
+                bool notRead = false;
+                const auto [lc, rc] = ClassifyFilePair(env, *l, *r, leftBase, rightBase, known,
+                                                       verdict >= UnreadableVerdict, &notRead);
                 if (Cancelled(cancel))
                     return false;
                 if (lc == Category::Same && !modesDiffer(*l, *r))
                     continue;
                 one.push_back(row(*l, lc));
                 two.push_back(row(*r, rc));
+                one.back().unreadable = two.back().unreadable = notRead;
             } else if (l != nullptr) {
                 one.push_back(row(*l, Category::Orphan));
                 two.emplace_back();

@@ -165,6 +165,8 @@ void MarkCopied(SubFolderRows& rows, bool fromLeft, int row, const QString& targ
     if (ResultRow* mine = CarryOver(rows, fromLeft, row, target, other)) {
         mine->icon = Category::Same;
         other->icon = Category::Same;
+        // A copy makes the bytes equal: whatever could not be read before no longer matters.
+        mine->unreadable = other->unreadable = false;
     }
 }
 
@@ -174,6 +176,7 @@ void MarkMoved(SubFolderRows& rows, bool fromLeft, int row, const QString& targe
     if (ResultRow* mine = CarryOver(rows, fromLeft, row, target, other)) {
         // The file is on one side only now, whatever it was before.
         other->icon = Category::Orphan;
+        other->unreadable = false;
         *mine = ResultRow();
     }
 }
@@ -184,8 +187,10 @@ void MarkDeleted(SubFolderRows& rows, bool onLeft, int row)
         return;
     At(onLeft ? rows.left : rows.right, row) = ResultRow();
     ResultRow& other = At(onLeft ? rows.right : rows.left, row);
-    if (!other.IsPlaceholder())
+    if (!other.IsPlaceholder()) {
         other.icon = Category::Orphan;
+        other.unreadable = false;
+    }
 }
 
 void MarkSyncStep(SubFolderRows& rows, const std::vector<int>& rowOf, const SyncStep& step)

@@ -114,7 +114,24 @@ void DrawBadge(QPainter& p, Category category, double s)
     }
 }
 
-QImage Draw(Category category, int size)
+// The amber triangle with "!" of a row whose contents could not be read; the upper right corner is the
+// part of the square the page and the folder leave free.
+void DrawUnreadableMark(QPainter& p, double s)
+{
+    QPainterPath triangle;
+    triangle.moveTo(0.76 * s, 0.0);
+    triangle.lineTo(1.0 * s, 0.42 * s);
+    triangle.lineTo(0.52 * s, 0.42 * s);
+    triangle.closeSubpath();
+    p.setPen(QPen(QColor(0x6b, 0x4a, 0x00), qMax(1.0, s / 24.0), Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    p.setBrush(QColor(0xff, 0xc1, 0x07));
+    p.drawPath(triangle);
+    p.setPen(QPen(Qt::black, qMax(1.2, s / 14.0), Qt::SolidLine, Qt::RoundCap));
+    p.drawLine(QPointF(0.76 * s, 0.13 * s), QPointF(0.76 * s, 0.27 * s));
+    p.drawPoint(QPointF(0.76 * s, 0.35 * s));
+}
+
+QImage Draw(Category category, int size, bool unreadable)
 {
     QImage image(size, size, QImage::Format_ARGB32_Premultiplied);
     image.fill(Qt::transparent);
@@ -126,6 +143,8 @@ QImage Draw(Category category, int size)
     else
         DrawPage(p, s);
     DrawBadge(p, category, s);
+    if (unreadable)
+        DrawUnreadableMark(p, s);
     return image;
 }
 
@@ -145,29 +164,32 @@ QImage Grey(const QImage& coloured)
 
 } // namespace
 
-QPixmap CategoryPixmap(Category category, bool coloured, int size)
+QColor CategoryColour(Category category) { return BadgeColour(category); }
+
+QPixmap CategoryPixmap(Category category, bool coloured, int size, bool unreadable)
 {
     if (category == Category::None || size <= 0)
         return {};
     // Qt's pixmap cache, not a static of our own: it is emptied while the application object still
     // exists, whereas a static would free its pixmaps after the window system has gone.
-    const QString key = QStringLiteral("parvex-category-%1-%2-%3")
+    const QString key = QStringLiteral("parvex-category-%1-%2-%3%4")
                             .arg(static_cast<int>(category))
                             .arg(size)
-                            .arg(coloured ? QLatin1Char('c') : QLatin1Char('g'));
+                            .arg(coloured ? QLatin1Char('c') : QLatin1Char('g'))
+                            .arg(unreadable ? QLatin1Char('u') : QLatin1Char('r'));
     QPixmap pixmap;
     if (QPixmapCache::find(key, &pixmap))
         return pixmap;
-    const QImage image = Draw(category, size);
+    const QImage image = Draw(category, size, unreadable);
     pixmap = QPixmap::fromImage(coloured ? image : Grey(image));
     QPixmapCache::insert(key, pixmap);
     return pixmap;
 }
 
-QIcon CategoryIcon(Category category)
+QIcon CategoryIcon(Category category, bool unreadable)
 {
     QIcon icon;
     for (int size : {16, 20, 24, 32, 48})
-        icon.addPixmap(CategoryPixmap(category, true, size));
+        icon.addPixmap(CategoryPixmap(category, true, size, unreadable));
     return icon;
 }

@@ -2,6 +2,7 @@
 
 #include "compare/ResultList.h"
 
+#include <QColor>
 #include <QIcon>
 #include <QPixmap>
 
@@ -10,5 +11,10 @@
 // category apart. The grey form marks a category button whose rows are hidden.
 //
 // Pictures are drawn once per size and kept; asking again is cheap.
-QPixmap CategoryPixmap(Category category, bool coloured, int size);
-QIcon CategoryIcon(Category category);
+//
+// unreadable adds an amber warning triangle in the upper right corner: the row's contents could not be
+// read, so its category comes from size and time alone.
+QPixmap CategoryPixmap(Category category, bool coloured, int size, bool unreadable = false);
+QIcon CategoryIcon(Category category, bool unreadable = false);
+// The badge colour of a category, for whatever else shows categories (the summary's pie).
+QColor CategoryColour(Category category);

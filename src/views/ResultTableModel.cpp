@@ -30,6 +30,19 @@ void ResultTableModel::SetCategoryPictures(const std::array<QVariant, CategoryCo
         Q_EMIT dataChanged(index(0, NameColumn), index(rowCount() - 1, NameColumn), {Qt::DecorationRole});
 }
 
+void ResultTableModel::SetUnreadablePictures(const std::array<QVariant, CategoryCount + 1>& pictures)
+{
+    m_unreadablePictures = pictures;
+    if (!m_rows.empty())
+        Q_EMIT dataChanged(index(0, NameColumn), index(rowCount() - 1, NameColumn), {Qt::DecorationRole});
+}
+
+QString ResultTableModel::UnreadableTip()
+{
+    return QStringLiteral("The contents could not be read, so this row was compared by size and date/time only "
+                          "(View > Error Log says why).");
+}
+
 int ResultTableModel::rowCount(const QModelIndex& parent) const
 {
     return parent.isValid() ? 0 : static_cast<int>(m_rows.size());
@@ -59,7 +72,16 @@ QVariant ResultTableModel::data(const QModelIndex& index, int role) const
     case Qt::DecorationRole:
         if (row == nullptr || index.column() != NameColumn)
             return {};
+        if (row->unreadable) {
+            const QVariant& marked = m_unreadablePictures[static_cast<size_t>(static_cast<int>(row->icon)) % m_pictures.size()];
+            if (marked.isValid())
+                return marked;
+        }
         return m_pictures[static_cast<size_t>(static_cast<int>(row->icon)) % m_pictures.size()];
+    case Qt::ToolTipRole:
+        return row != nullptr && row->unreadable ? QVariant(UnreadableTip()) : QVariant();
+    case UnreadableRole:
+        return row != nullptr && row->unreadable;
     case Qt::TextAlignmentRole:
         if (index.column() == SizeColumn)
             return QVariant::fromValue(Qt::Alignment(Qt::AlignRight | Qt::AlignVCenter));

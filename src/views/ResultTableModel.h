@@ -22,7 +22,11 @@ public:
         CategoryRole = Qt::UserRole + 1, // int: the row's category (0 for a placeholder)
         HoldIndexRole,                   // int: position in the hold list, or EmptyRow
         PlaceholderRole,                 // bool: not a real result row
+        UnreadableRole,                  // bool: the contents could not be read (judged by size and time)
     };
+
+    // The tool tip of a row whose contents could not be read.
+    static QString UnreadableTip();
 
     explicit ResultTableModel(const ResultList& hold, QObject* parent = nullptr);
 
@@ -36,6 +40,9 @@ public:
 
     // Pictures for the decoration role, indexed by category (0 = none).
     void SetCategoryPictures(const std::array<QVariant, CategoryCount + 1>& pictures);
+    // The same with the mark of a row whose contents could not be read; without them such a row shows its
+    // category's own picture.
+    void SetUnreadablePictures(const std::array<QVariant, CategoryCount + 1>& pictures);
 
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;
@@ -47,4 +54,5 @@ private:
     const ResultList& m_hold;
     PaneRows m_rows;
     std::array<QVariant, CategoryCount + 1> m_pictures;
+    std::array<QVariant, CategoryCount + 1> m_unreadablePictures;
 };

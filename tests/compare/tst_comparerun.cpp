@@ -1,5 +1,6 @@
 #include "CompareFixture.h"
 #include "RawNames.h"
+#include "Unprivileged.h"
 
 #include "compare/frmCompareProgress.h"
 
@@ -11,6 +12,7 @@
 
 #include <QFile>
 #include <optional>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -316,6 +318,62 @@ TEST_F(CompareRunTest, UnreadableFilesAreOfferedFromTheErrorLog)
     EXPECT_EQ(dialogs.last().title, QStringLiteral("Errors Occurred"));
     ASSERT_EQ(results->holdSource.size(), 1u);
     EXPECT_NE(results->holdSource[0].icon, Category::Same) << "a missing file differs from the one that exists";
+}
+
+TEST_F(CompareRunTest, ContentsThatCannotBeReadMarkTheRowAndKeepItsCategory)
+{
+    // Different bytes, same size and time: the fallback to size and time calls them the same, and the
+    // rows must say that this is all that is known.
+    L(QStringLiteral("secret"), "aaaa", T0);
+    R(QStringLiteral("secret"), "bbbb", T0);
+    L(QStringLiteral("plain"), "xy", T0);
+    R(QStringLiteral("plain"), "xy", T0);
+    // In a sub-folder, read ahead on two threads by a parallel run: a newer file that cannot be read.
+    L(QStringLiteral("Sub/locked"), "1234", T0 + 60);
+    R(QStringLiteral("Sub/locked"), "5678", T0);
+    L(QStringLiteral("Sub/open"), "ab", T0 + 60);
+    R(QStringLiteral("Sub/open"), "cd", T0);
+    for (const char* locked : {"left/secret", "left/Sub/locked"})
+        ASSERT_EQ(::chmod(QFile::encodeName(tmp.file(QString::fromLatin1(locked))).constData(), 0), 0);
+    for (const char* folder : {"", "left", "right", "left/Sub", "right/Sub"})
+        ::chmod(QFile::encodeName(tmp.file(QString::fromLatin1(folder))).constData(), 0755);
+    ::chmod(QFile::encodeName(tmp.file(QStringLiteral("app"))).constData(), 0777);
+    ctx->Compare().SetCompareMethod(CCompare::ThoroughString);
+
+    for (const bool parallel : {false, true}) {
+        const int failed = RunWithoutPrivileges([&]() -> int {
+            dialogs.answers.push_back(UserDialogs::Answer::No); // the offer of the error log
+            if (Run(parallel) != CompareOutcome::Completed)
+                return 1;
+            const auto row = [this](const char* text) -> const ResultRow* {
+                for (size_t i = 0; i < results->holdSource.size(); ++i)
+                    if (results->holdSource[i].text == QString::fromLatin1(text))
+                        return &results->holdSource[i];
+                return nullptr;
+            };
+            const ResultRow* secret = row("secret");
+            const ResultRow* plain = row("plain");
+            if (secret == nullptr || plain == nullptr)
+                return 2;
+            if (secret->icon != Category::Same || !secret->unreadable)
+                return 3;
+            const size_t at = size_t(secret - results->holdSource.data());
+            if (!results->holdTarget[at].unreadable)
+                return 4;
+            if (plain->unreadable)
+                return 5;
+            if (results->allSubFolderDiffs.size() != 1)
+                return 6;
+            for (const ResultRow& r : results->allSubFolderDiffs[0].DiffOne()) {
+                if (r.text == QStringLiteral("locked") && (r.icon != Category::Newer || !r.unreadable))
+                    return 7;
+                if (r.text == QStringLiteral("open") && r.unreadable)
+                    return 8;
+            }
+            return 0;
+        });
+        EXPECT_EQ(failed, 0) << (parallel ? "parallel" : "in turn");
+    }
 }
 
 TEST_F(CompareRunTest, NamesThatAreNotUtf8AreComparedLikeAnyOther)

@@ -175,6 +175,31 @@ TEST(ResultTableModel, ShowsRowsByPositionAndKeepsPlaceholdersUnselectable)
     EXPECT_FALSE(noResults.flags(noResults.index(0, 0)).testFlag(Qt::ItemIsSelectable));
 }
 
+TEST(ResultTableModel, ARowWhoseContentsCouldNotBeReadHasItsMarkAndTip)
+{
+    ResultList hold = {Row("locked", Category::Same, 4), Row("plain", Category::Same, 4)};
+    hold[0].unreadable = true;
+    ResultTableModel model(hold);
+    std::array<QVariant, CategoryCount + 1> plain;
+    std::array<QVariant, CategoryCount + 1> marked;
+    plain[size_t(Category::Same)] = QStringLiteral("same");
+    marked[size_t(Category::Same)] = QStringLiteral("same, unread");
+    model.SetCategoryPictures(plain);
+    model.Reset({0, 1});
+    // Without marked pictures the category's own picture is shown all the same.
+    EXPECT_EQ(model.data(model.index(0, 0), Qt::DecorationRole).toString(), QStringLiteral("same"));
+    model.SetUnreadablePictures(marked);
+    EXPECT_EQ(model.data(model.index(0, 0), Qt::DecorationRole).toString(), QStringLiteral("same, unread"));
+    EXPECT_EQ(model.data(model.index(1, 0), Qt::DecorationRole).toString(), QStringLiteral("same"));
+    EXPECT_EQ(model.data(model.index(0, 0), Qt::ToolTipRole).toString(), ResultTableModel::UnreadableTip());
+    EXPECT_EQ(model.data(model.index(0, 2), Qt::ToolTipRole).toString(), ResultTableModel::UnreadableTip());
+    EXPECT_FALSE(model.data(model.index(1, 0), Qt::ToolTipRole).isValid());
+    EXPECT_TRUE(model.data(model.index(0, 0), ResultTableModel::UnreadableRole).toBool());
+    EXPECT_FALSE(model.data(model.index(1, 0), ResultTableModel::UnreadableRole).toBool());
+    // The category stays what size and time said.
+    EXPECT_EQ(model.data(model.index(0, 0), ResultTableModel::CategoryRole).toInt(), int(Category::Same));
+}
+
 TEST(PaneCommands, RowPaths)
 {
     EXPECT_EQ(RowObjectPath(QStringLiteral("/data"), Row("x.txt", Category::Same)), QStringLiteral("/data/x.txt"));
