@@ -19,6 +19,22 @@ const ResultRow* PanePrintout::Row(bool left, int line) const
     return at < hold->size() && IsRealRow((*hold)[at]) ? &(*hold)[at] : nullptr;
 }
 
+QString PrintedCategoryText(Category category)
+{
+    switch (category) {
+    case Category::Newer: return QStringLiteral("Newer");
+    case Category::Older: return QStringLiteral("Older");
+    case Category::Same: return QStringLiteral("Identical");
+    case Category::Orphan: return QStringLiteral("Orphan");
+    case Category::Binary: return QStringLiteral("Different contents");
+    case Category::IdenticalFolder: return QStringLiteral("Identical folder");
+    case Category::DifferentFolder: return QStringLiteral("Different folder");
+    case Category::OrphanFolder: return QStringLiteral("Orphan folder");
+    case Category::None: break;
+    }
+    return {};
+}
+
 void PaintPanes(const PanePrintout& printout, QPrinter& printer)
 {
     QPainter p(&printer);
@@ -68,7 +84,7 @@ void PaintPanes(const PanePrintout& printout, QPrinter& printer)
                 const ResultRow* row = printout.Row(left, r);
                 if (row == nullptr)
                     continue;
-                const QString cells[] = {DisplayFileName(row->text), row->sizeText, row->dateText, CategoryKey(row->icon)};
+                const QString cells[] = {DisplayFileName(row->text), row->sizeText, row->dateText, PrintedCategoryText(row->icon)};
                 double x = left ? 0 : half + 6;
                 for (int c = 0; c < 4; ++c) {
                     const double w = (half - 6) * shares[c];

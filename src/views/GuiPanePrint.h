@@ -25,6 +25,9 @@ struct PanePrintout
     const ResultRow* Row(bool left, int line) const;
 };
 
+// A category as a printout names it for a reader ("Identical folder"), never by its internal key.
+QString PrintedCategoryText(Category category);
+
 // Paints every page of the printout onto printer.
 void PaintPanes(const PanePrintout& printout, QPrinter& printer);
 // Asks for the printer with a preview and prints; "There are no items to print." when the panes show no

@@ -10,6 +10,8 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QDialogButtonBox>
+#include <QGridLayout>
+#include <QLabel>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QPainter>
@@ -18,32 +20,46 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
-QColor SliceColour(Category category)
+QColor SliceColour(Category category) { return CategoryColour(category); }
+
+QBrush SliceBrush(Category category)
 {
-    switch (category) {
-    case Category::Newer:
-        return QColor(46, 137, 179);
-    case Category::Older:
-        return QColor(206, 42, 110);
-    case Category::Orphan:
-        return QColor(224, 128, 48);
-    case Category::Binary:
-        return QColor(143, 48, 224);
-    case Category::Same:
-        return QColor(0, 191, 0);
-    case Category::IdenticalFolder:
-        return QColor(176, 235, 47);
-    case Category::DifferentFolder:
-        return QColor(57, 56, 51);
-    case Category::OrphanFolder:
-        return QColor(247, 192, 6);
-    case Category::None:
-        break;
-    }
-    return {};
+    // A folder category shares its file category's colour (as the rows' badges do), hatched so the two
+    // stay apart in the pie.
+    const bool folder = category == Category::IdenticalFolder || category == Category::DifferentFolder
+                        || category == Category::OrphanFolder;
+    return folder ? QBrush(SliceColour(category), Qt::BDiagPattern) : QBrush(SliceColour(category));
 }
 
 namespace {
+
+void FillSlice(QPainter& p, const QBrush& brush, const std::function<void()>& draw)
+{
+    // A hatched brush over the colour's light form, so a hatched slice still reads as its colour.
+    if (brush.style() != Qt::SolidPattern) {
+        p.setBrush(brush.color().lighter(160));
+        draw();
+        const QPen pen = p.pen();
+        p.setPen(Qt::NoPen);
+        p.setBrush(brush);
+        draw();
+        p.setPen(pen);
+        return;
+    }
+    p.setBrush(brush);
+    draw();
+}
+
+// A square of a slice's colour, as the legend shows it.
+QPixmap Swatch(Category category, int size)
+{
+    QPixmap pixmap(size, size);
+    pixmap.fill(Qt::transparent);
+    QPainter p(&pixmap);
+    p.setPen(QPen(QColor(0x40, 0x40, 0x40), 1));
+    FillSlice(p, SliceBrush(category), [&p, size] { p.drawRect(QRect(0, 0, size - 1, size - 1)); });
+    return pixmap;
+}
 
 // The pie: a shadow, then the slices, centred at (70, 70) with a radius of 68 pixels.
 class PieChart final : public QWidget
@@ -70,15 +86,16 @@ protected:
             return;
         }
         for (const PieSlice& slice : m_slices) {
-            p.setBrush(SliceColour(slice.category));
             if (slice.whole) {
                 p.setPen(Qt::NoPen);
-                p.drawEllipse(circle);
+                FillSlice(p, SliceBrush(slice.category), [&] { p.drawEllipse(circle); });
                 break;
             }
             // Percent to sixteenths of a degree, counter-clockwise from three o'clock.
             p.setPen(QPen(palette().color(QPalette::WindowText), 1));
-            p.drawPie(circle, qRound(slice.start * 3.6 * 16), qRound((slice.end - slice.start) * 3.6 * 16));
+            FillSlice(p, SliceBrush(slice.category), [&] {
+                p.drawPie(circle, qRound(slice.start * 3.6 * 16), qRound((slice.end - slice.start) * 3.6 * 16));
+            });
         }
     }
 
@@ -110,6 +127,9 @@ frmCompareResults::frmCompareResults(AppContext& ctx, GuiResultsFrame& frame, st
     m_list->setMinimumWidth(360);
     m_list->setSelectionMode(QAbstractItemView::NoSelection);
     m_pie = new PieChart(m_slices, this);
+    m_legend = new QWidget(this);
+    m_legend->setObjectName(QStringLiteral("picPieLegend"));
+    new QGridLayout(m_legend);
 
     m_optLeft = new QRadioButton(QStringLiteral("Show Left Folder Summary"), this);
     m_optLeft->setObjectName(QStringLiteral("optLeftFolder"));
@@ -132,6 +152,7 @@ frmCompareResults::frmCompareResults(AppContext& ctx, GuiResultsFrame& frame, st
     top->addWidget(m_list, 1);
     auto* pieColumn = new QVBoxLayout;
     pieColumn->addWidget(m_pie);
+    pieColumn->addWidget(m_legend);
     pieColumn->addStretch();
     top->addLayout(pieColumn);
     auto* layout = new QVBoxLayout(this);
@@ -171,9 +192,42 @@ void frmCompareResults::ShowSide(bool left)
         m_list->resizeColumnToContents(1);
         m_slices = PieSlices(c);
         m_pie->update();
+        FillLegend(c);
     } catch (...) {
         m_ctx.Errors().HandleUnexpectedError(QStringLiteral("frmCompareResults.AddFileCountsToListview"));
     }
+}
+
+void frmCompareResults::FillLegend(const CategoryCounts& c)
+{
+    auto* grid = static_cast<QGridLayout*>(m_legend->layout());
+    while (QLayoutItem* item = grid->takeAt(0)) {
+        delete item->widget();
+        delete item;
+    }
+    grid->setContentsMargins(0, 4, 0, 0);
+    grid->setHorizontalSpacing(6);
+    grid->setVerticalSpacing(2);
+    int line = 0;
+    for (const PieSlice& slice : m_slices) {
+        auto* swatch = new QLabel(m_legend);
+        swatch->setPixmap(Swatch(slice.category, 12));
+        auto* text = new QLabel(LegendText(slice.category, c), m_legend);
+        text->setObjectName(QStringLiteral("lblLegend") + CategoryKey(slice.category));
+        grid->addWidget(swatch, line, 0);
+        grid->addWidget(text, line, 1);
+        ++line;
+    }
+}
+
+QString frmCompareResults::LegendText(Category category, const CategoryCounts& c)
+{
+    const char* names[] = {"Newer", "Older", "Identical", "Orphan", "Different, same date/time",
+                           "Identical folders", "Different folders", "Orphan folders"};
+    const int n = c.Of(category);
+    const int percent = c.total > 0 ? qRound(100.0 * n / c.total) : 0;
+    return QString::fromLatin1(names[static_cast<int>(category) - 1]) + QStringLiteral(" (")
+           + QString::number(percent) + QStringLiteral("%)");
 }
 
 void frmCompareResults::Ok()
@@ -191,6 +245,13 @@ void ShowCompareResultsSummary(AppContext& ctx, GuiResultsFrame& frame, const st
             ctx.Dialogs().Message(QStringLiteral("No comparison has been executed"), QStringLiteral("Comparison Results Summary"),
                                   UserDialogs::Icon::Information);
             return;
+        }
+        // A comparison may end while its window is minimised; its summary belongs in front of it.
+        if (QWidget* main = frame.FrameWindow(); main != nullptr && main->isMinimized()) {
+            main->setWindowState((main->windowState() & ~Qt::WindowMinimized) | Qt::WindowActive);
+            main->show();
+            main->raise();
+            main->activateWindow();
         }
         frmCompareResults window(ctx, frame, [&ctx, actionByName] {
             if (QAction* mark = actionByName(QStringLiteral("mnuOptionsShowGraphAfterCompare")))

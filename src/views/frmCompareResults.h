@@ -2,6 +2,8 @@
 
 #include "views/SummaryCounts.h"
 
+#include <QBrush>
+#include <QColor>
 #include <QDialog>
 #include <functional>
 
@@ -14,6 +16,9 @@ class QTreeWidget;
 
 // "Comparison Results Summary": the rows of the last comparison counted by category for the left or the
 // right folder, as a list and as a pie. OK stores "Show Summary After Comparison".
+//
+// The pie's slices have the colours of the rows' badges (a folder category hatched), and the legend
+// below it (picPieLegend, one lblLegend<Key> per slice) names each with its share.
 //
 // Widgets by name: lvwFileTypes, picPieChart, optLeftFolder, optRightFolder, chkAutoShowGraphAfterCompare,
 // cmdOK, cmdCancel.
@@ -29,10 +34,13 @@ public:
     const CategoryCounts& Counts(bool left) const { return left ? m_left : m_right; }
     // The slices the pie shows now.
     const std::vector<PieSlice>& Slices() const { return m_slices; }
+    // A legend line: "Newer (25%)".
+    static QString LegendText(Category category, const CategoryCounts& counts);
 
 private:
     void ShowSide(bool left);
     void Ok();
+    void FillLegend(const CategoryCounts& counts);
 
     AppContext& m_ctx;
     std::function<void()> m_markChanged;
@@ -43,12 +51,15 @@ private:
     std::vector<PieSlice> m_slices;
     QTreeWidget* m_list = nullptr;
     QWidget* m_pie = nullptr;
+    QWidget* m_legend = nullptr;
     QRadioButton* m_optLeft = nullptr;
     QCheckBox* m_chkAuto = nullptr;
 };
 
-// The colour of a category's slice.
+// The colour of a category's slice: its badge's colour in the rows' pictures.
 QColor SliceColour(Category category);
+// The brush of a category's slice: folder categories are hatched in their colour.
+QBrush SliceBrush(Category category);
 
 // Opens the summary, or says that there is nothing to sum up yet.
 void ShowCompareResultsSummary(AppContext& ctx, GuiResultsFrame& frame, const std::function<QAction*(const QString&)>& actionByName);

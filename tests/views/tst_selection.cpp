@@ -2,6 +2,7 @@
 
 #include "app/GuiCommandRegistry.h"
 #include "base/ErrorHandler.h"
+#include "views/GuiCategoryPictures.h"
 #include "views/GuiPanePrint.h"
 #include "views/GuiSelectionCommands.h"
 #include "views/SelectionRules.h"
@@ -340,6 +341,52 @@ TEST_F(SelectionTest, TheSummaryCountsEveryRowWhateverTheViewHides)
     EXPECT_EQ(dialogs.last().title, U("Comparison Results Summary"));
 }
 
+TEST_F(SelectionTest, TheSummaryRestoresAMinimisedWindowAndItsLegendNamesEverySlice)
+{
+    window->show();
+    window->showMinimized();
+    ASSERT_TRUE(window->isMinimized());
+    bool seen = false;
+    QTimer::singleShot(0, [this, &seen] {
+        auto* w = qobject_cast<frmCompareResults*>(QApplication::activeModalWidget());
+        ASSERT_NE(w, nullptr);
+        seen = true;
+        EXPECT_FALSE(window->isMinimized()) << "the summary would stand in front of nothing";
+        ASSERT_FALSE(w->Slices().empty());
+        for (const PieSlice& slice : w->Slices()) {
+            auto* line = w->findChild<QLabel*>(U("lblLegend") + CategoryKey(slice.category));
+            ASSERT_NE(line, nullptr) << qPrintable(CategoryKey(slice.category));
+            EXPECT_EQ(line->text(), frmCompareResults::LegendText(slice.category, w->Counts(true)));
+        }
+        w->findChild<QPushButton*>(U("cmdCancel"))->click();
+    });
+    Item("mnuViewCompareResultsSummary")->trigger();
+    EXPECT_TRUE(seen);
+}
+
+TEST(PanePrint, CategoriesArePrintedInReadersWords)
+{
+    EXPECT_EQ(PrintedCategoryText(Category::IdenticalFolder), U("Identical folder"));
+    EXPECT_EQ(PrintedCategoryText(Category::DifferentFolder), U("Different folder"));
+    EXPECT_EQ(PrintedCategoryText(Category::Binary), U("Different contents"));
+    EXPECT_EQ(PrintedCategoryText(Category::None), QString());
+}
+
+TEST(SummaryPie, SlicesHaveTheColoursOfTheRowPictures)
+{
+    for (int c = 1; c <= CategoryCount; ++c)
+        EXPECT_EQ(SliceColour(Category(c)), CategoryColour(Category(c))) << c;
+    EXPECT_EQ(SliceColour(Category::Orphan), SliceBrush(Category::OrphanFolder).color());
+    EXPECT_EQ(SliceBrush(Category::Orphan).style(), Qt::SolidPattern);
+    EXPECT_NE(SliceBrush(Category::OrphanFolder).style(), Qt::SolidPattern) << "folders apart from files";
+    CategoryCounts c;
+    c.count[0] = 1;
+    c.count[3] = 3;
+    c.total = 4;
+    EXPECT_EQ(frmCompareResults::LegendText(Category::Newer, c), U("Newer (25%)"));
+    EXPECT_EQ(frmCompareResults::LegendText(Category::Orphan, c), U("Orphan (75%)"));
+}
+
 TEST(SummaryPie, SlicesFollowTheSharesInTheirOrder)
 {
     CategoryCounts c;
@@ -381,8 +428,11 @@ TEST_F(SelectionTest, APrintoutOfThePanesNamesEveryRow)
     p.start(pdftotext, {U("-layout"), pdf, U("-")});
     ASSERT_TRUE(p.waitForFinished(30000));
     const QString text = QString::fromUtf8(p.readAllStandardOutput());
-    for (const char* expected : {"/left/folder", "/right/folder", "a.txt", "/Only", "Newer", "OrphanFolder", "2000"})
+    for (const char* expected : {"/left/folder", "/right/folder", "a.txt", "/Only", "Newer", "Orphan folder", "2000"})
         EXPECT_TRUE(text.contains(U(expected))) << expected << "\n" << text.toStdString();
+    // Readers' words, not the program's internal keys.
+    for (const char* key : {"OrphanFolder", "IdenticalFolder", "DifferentFolder"})
+        EXPECT_FALSE(text.contains(U(key))) << key;
 
     window->RemoveListItemsAndShowNoCompareMsg();
     Item("mnuFilePrint")->trigger();
