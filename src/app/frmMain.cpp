@@ -9,6 +9,8 @@
 #include "sync/GuiSyncCommands.h"
 #include "sync/GuiSyncHistoryCommands.h"
 #include "compare/GuiCompareCommands.h"
+#include "compare/CCompare.h"
+#include "compare/SubFolderCompare.h"
 #include "diff/GuiDiffCommands.h"
 #include "views/GuiSelectionCommands.h"
 #include "settings/GuiSessionCommands.h"
@@ -69,11 +71,16 @@ frmMain::frmMain(AppContext& ctx, QWidget* parent) : QMainWindow(parent), m_ctx(
     SetPanelText(4, ViewTypeText(CurrentViewType()));
     m_cboSource->setFocus();
     m_ctx.SetSettingsChangedListener([this] { RefreshOptionMarks(); });
+    // Differences inside sub-folders that the option no longer gathers would be shown (and synchronised)
+    // as if still current.
+    m_ctx.Compare().SetOnSubFoldersSwitchedOff(
+        [this] { CleanupPreviousSubFolderResults(m_ctx.Errors(), m_results.allSubFolderDiffs); });
 }
 
 frmMain::~frmMain()
 {
     m_ctx.SetSettingsChangedListener({});
+    m_ctx.Compare().SetOnSubFoldersSwitchedOff({});
     // The panes outlive this body (QWidget deletes its children later) but the hold lists do not.
     m_sourceModel->Reset(PaneRows{});
     m_targetModel->Reset(PaneRows{});

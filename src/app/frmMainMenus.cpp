@@ -87,6 +87,8 @@ void frmMain::SetToolbarStyle(int style)
     if (style != ToolbarHidden && style != ToolbarLarge && style != ToolbarSmall)
         style = ToolbarLarge;
     m_toolbarStyle = style;
+    // One value for the menu, the Options window and the settings file.
+    m_ctx.MainOptions().CoolbarStyle = style;
     if (m_toolbar != nullptr) {
         m_toolbar->setVisible(style != ToolbarHidden);
         m_toolbar->setIconSize(style == ToolbarLarge ? QSize(32, 32) : QSize(16, 16));

@@ -6,6 +6,8 @@
 #include "compare/CompareMethod.h"
 #include "compare/RowFormat.h"
 #include "compare/Sha1.h"
+#include "compare/CCompare.h"
+#include "model/CDir.h"
 #include "model/FilterStore.h"
 #include "model/Filters.h"
 #include "platform/CIniFile.h"
@@ -72,6 +74,9 @@ SettingsEnvironment frmMain::Environment()
 void frmMain::ApplyLoadedSettings()
 {
     RefreshOptionMarks();
+    // The filter panel says at once whether the loaded filters narrow the next comparison, not only
+    // after it has run.
+    SetPanelText(3, CDir::FilterStatusText(m_ctx.Compare().IncludeFilters(), m_ctx.Compare().ExcludeFilters()));
     Action(QStringLiteral("mnuOptionsCompareTypeSHA"))->setVisible(IsSHA1Available());
     DisplayViewSelections();
     SetToolbarStyle(m_ctx.MainOptions().CoolbarStyle);
@@ -98,6 +103,9 @@ void frmMain::ApplyLoadedSettings()
         m_lvwSource->header()->resizeSection(c, o.SourceColumnWidths[static_cast<size_t>(c)]);
         m_lvwTarget->header()->resizeSection(c, o.TargetColumnWidths[static_cast<size_t>(c)]);
     }
+    // Stored widths from a smaller font would cut the sizes and dates short.
+    m_lvwSource->FitDataColumnsToFont();
+    m_lvwTarget->FitDataColumnsToFont();
     if (o.State == MainOptions::WindowState::Maximized) {
         setWindowState(Qt::WindowMaximized);
         return;
@@ -291,6 +299,8 @@ void frmMain::ApplyPaneFont()
         font.setPointSizeF(o.FontSize);
     m_lvwSource->setFont(font);
     m_lvwTarget->setFont(font);
+    m_lvwSource->FitDataColumnsToFont();
+    m_lvwTarget->FitDataColumnsToFont();
 }
 
 // The Options window on one of its tabs. Afterwards the menus show what it changed, the panes take its
@@ -311,6 +321,7 @@ void frmMain::OpenOptionsWindow(int tab)
             methodChanged = options.ComparisonMethodChanged();
         }
         RefreshOptionMarks();
+        SetToolbarStyle(m_ctx.MainOptions().CoolbarStyle);
         ApplyPaneFont();
         ResultsChangedByOption(filtersChanged, methodChanged);
     } catch (...) {
@@ -334,6 +345,7 @@ void frmMain::ResultsChangedByOption(bool filtersChanged, bool methodChanged)
 
 void frmMain::AfterFilterChange()
 {
+    SetPanelText(3, CDir::FilterStatusText(m_ctx.Compare().IncludeFilters(), m_ctx.Compare().ExcludeFilters()));
     if (m_ctx.MainOptions().AutoCompareAfterFilter)
         CompareDirs(false, false);
     else

@@ -45,8 +45,8 @@ frmOptionsAppearanceTab::frmOptionsAppearanceTab(AppContext& ctx, QWidget* paren
         styleLayout->addWidget(style);
     const int style = o.CoolbarStyle >= 0 && o.CoolbarStyle < 3 ? o.CoolbarStyle : int(MainOptions::Coolbar);
     m_styles[style]->setChecked(true);
-    auto* note = new QLabel(QStringLiteral("(This particular change will not take effect until the next start of Parvex)"),
-                            styleBox);
+    // OK applies the style at once, as the Toolbar items of the Options menu do.
+    auto* note = new QLabel(QStringLiteral("(Applied when you press OK, as the Options > Toolbar menu does)"), styleBox);
     note->setObjectName(QStringLiteral("lblToolbarNote"));
     note->setWordWrap(true);
     styleLayout->addWidget(note);
@@ -63,11 +63,18 @@ frmOptionsAppearanceTab::frmOptionsAppearanceTab(AppContext& ctx, QWidget* paren
 
     m_chkGradientFill = MakeCheck(this, "chkGradientFill", QStringLiteral("&Gradient Fill Title Bars"));
     m_chkGradientFill->setChecked(o.GradientFillTitlebar);
+    // The window manager draws the windows' own title bars; the program draws only its captions above lists.
+    m_chkGradientFill->setToolTip(QStringLiteral("Draws the folder captions above the lists of the sub-folder "
+                                                 "differences window with a gradient fill"));
+    auto* gradientNote = new QLabel(QStringLiteral("(Applies to the folder captions of View Sub-Folder Differences)"), this);
+    gradientNote->setObjectName(QStringLiteral("lblGradientNote"));
+    gradientNote->setWordWrap(true);
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(styleBox);
     layout->addWidget(fontBox);
     layout->addWidget(m_chkGradientFill);
+    layout->addWidget(gradientNote);
     layout->addStretch();
 
     connect(change, &QPushButton::clicked, this, &frmOptionsAppearanceTab::cmdChangeFont_Click);

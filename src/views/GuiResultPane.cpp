@@ -1,5 +1,6 @@
 #include "views/GuiResultPane.h"
 
+#include "compare/RowFormat.h"
 #include "views/ResultTableModel.h"
 
 #include <QApplication>
@@ -11,11 +12,15 @@
 #include <QUrl>
 #include <QHeaderView>
 #include <QMouseEvent>
+#include <QStyle>
 #include <QStyledItemDelegate>
 
 #include <algorithm>
 
 namespace {
+
+// Room around a column's text: the header's margins and the gap the view leaves.
+int ColumnPadding(const QWidget* pane) { return 2 * pane->style()->pixelMetric(QStyle::PM_HeaderMargin) + 12; }
 
 // Every row is as high as a row with a picture, whatever it shows itself. Uniform row heights take the
 // height of the first row for all: a placeholder row first (no picture) would otherwise make the whole
@@ -212,4 +217,24 @@ void GuiResultPane::mouseDoubleClickEvent(QMouseEvent* event)
 void GuiResultPane::contextMenuEvent(QContextMenuEvent* event)
 {
     Q_EMIT RowContextMenu(RowAtViewport(event->pos()), event->globalPos());
+}
+
+int GuiResultPane::MinimumSizeColumnWidth() const
+{
+    return fontMetrics().horizontalAdvance(FormatSizeText(Q_INT64_C(999999999999))) + ColumnPadding(this);
+}
+
+int GuiResultPane::MinimumDateColumnWidth() const
+{
+    // A late-December evening (2023-12-28 20:58:58 UTC): a two-digit month and day in the locale's form.
+    return fontMetrics().horizontalAdvance(FormatDateText(Q_INT64_C(133482707380000000))) + ColumnPadding(this);
+}
+
+void GuiResultPane::FitDataColumnsToFont()
+{
+    QHeaderView* h = header();
+    if (h->sectionSize(ResultTableModel::SizeColumn) < MinimumSizeColumnWidth())
+        h->resizeSection(ResultTableModel::SizeColumn, MinimumSizeColumnWidth());
+    if (h->sectionSize(ResultTableModel::DateColumn) < MinimumDateColumnWidth())
+        h->resizeSection(ResultTableModel::DateColumn, MinimumDateColumnWidth());
 }

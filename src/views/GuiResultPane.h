@@ -27,6 +27,12 @@ public:
     // The hold-list row of "the selected row": the current row when it is selected, else the first
     // selected row; -1 when no row is selected.
     int CurrentSelectedHoldRow() const;
+    // Widens the size and date columns to their widest texts in the pane's font (a size in the terabytes,
+    // a two-digit day), so a larger font never cuts a date short; wider columns stay as they are.
+    void FitDataColumnsToFont();
+    // The narrowest widths of the size and the date column for the pane's font.
+    int MinimumSizeColumnWidth() const;
+    int MinimumDateColumnWidth() const;
     // The visible row under a point of the viewport, or -1.
     int RowAtViewport(const QPoint& pos) const;
     // The index of the first visible row, or -1 when the pane is empty.

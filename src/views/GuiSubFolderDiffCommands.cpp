@@ -2,6 +2,8 @@
 
 #include "app/AppContext.h"
 #include "app/GuiCommandRegistry.h"
+#include "base/UserDialogs.h"
+#include "compare/CCompare.h"
 #include "views/GuiResultPane.h"
 #include "views/GuiResultsFrame.h"
 #include "views/ResultTableModel.h"
@@ -44,7 +46,7 @@ void GuiSubFolderDiffCommands::ShowSelected()
             return;
         const QString name = SelectedDifferentFolder();
         if (!name.isEmpty())
-            frmSubDirDiffs::ShowSubFolderDifferences(m_ctx, m_frame, name);
+            Show(name);
     } catch (...) {
         m_ctx.Errors().HandleUnexpectedError(QStringLiteral("frmMain.mnuFolderPopupViewDifferences_Click"));
     }
@@ -64,8 +66,25 @@ void GuiSubFolderDiffCommands::ChooseAndShow()
         }
         QApplication::processEvents();
         if (chosen.startsWith(QLatin1Char('/')))
-            frmSubDirDiffs::ShowSubFolderDifferences(m_ctx, m_frame, chosen.mid(1));
+            Show(chosen.mid(1));
     } catch (...) {
         m_ctx.Errors().HandleUnexpectedError(QStringLiteral("frmMain.mnuFileShowSubDirDiffs_Click"));
     }
+}
+
+void GuiSubFolderDiffCommands::Show(const QString& name)
+{
+    if (frmSubDirDiffs::ShowSubFolderDifferences(m_ctx, m_frame, name))
+        return;
+    // A differing sub-folder without a list of its differences: either the comparison did not look inside
+    // sub-folders, or a side's files could not be listed and what was seen matched. Opening nothing
+    // without a word looked like a broken command.
+    const QString why = m_ctx.Compare().CompareSubFolders()
+        ? QStringLiteral("The differences inside the sub-folder \"%1\" are not known: its files could not all be "
+                         "listed, so they were not compared.\n\nView > Error Log names what could not be read.")
+              .arg(name)
+        : QStringLiteral("The differences inside the sub-folder \"%1\" are not known: the last comparison did not "
+                         "look inside sub-folders.\n\nTurn on Options > Compare Sub-Folders and compare again.")
+              .arg(name);
+    m_ctx.Dialogs().Message(why, QStringLiteral("Show Sub-Folder Differences"), UserDialogs::Icon::Information);
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QString>
 #include <QtGlobal>
 
 class AppContext;
@@ -19,6 +20,8 @@ public:
     void ChooseAndShow();
 
 private:
+    // Opens the window on the sub-folder name, or says why its differences cannot be shown.
+    void Show(const QString& name);
     // The selected "DifferentFolder" row's sub-folder name; empty when the selected row is none.
     QString SelectedDifferentFolder() const;
 

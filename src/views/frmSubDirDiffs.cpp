@@ -2,6 +2,8 @@
 
 #include "app/AppContext.h"
 #include "app/GuiCommandRegistry.h"
+#include "app/GuiToolbarPictures.h"
+#include "base/DesktopOpener.h"
 #include "diff/GuiDiffCommands.h"
 #include "platform/DriveQueries.h"
 #include "sync/GuiSyncCommands.h"
@@ -14,6 +16,8 @@
 #include "views/ResultTableModel.h"
 
 #include <QApplication>
+#include <QCursor>
+#include <QDesktopServices>
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -35,6 +39,7 @@ constexpr uint32_t VerticalScrollMessage = 0x115;
 // the second are the commands of the shared controllers that the window's items appear as.
 const GuiCommandRegistry::Command OwnCommands[] = {
     {"mnuFileCompareFiles", "Compare Two Files..."},
+    {"mnuFileOpenFile", "Open File"},
     {"mnuFileCopy", "Copy the Selected Files"},
     {"mnuFileMove", "Move the Selected Files"},
     {"mnuFileDeletePermanently", "Delete Permanently"},
@@ -60,10 +65,27 @@ const GuiCommandRegistry::Command OwnCommands[] = {
 
 } // namespace
 
+void StyleCaption(QLabel* caption, bool gradient)
+{
+    if (!gradient) {
+        caption->setStyleSheet(QString());
+        return;
+    }
+    // The highlight colour fading to a lighter form of itself, with the highlight's own text colour, so the
+    // caption reads in light and dark palettes alike.
+    const QPalette palette = caption->palette();
+    const QColor from = palette.color(QPalette::Highlight);
+    const QColor to = from.lighter(135);
+    caption->setStyleSheet(QStringLiteral("QLabel { background: qlineargradient(x1:0, y1:0, x2:1, y2:0, stop:0 %1, "
+                                          "stop:1 %2); color: %3; padding: 2px 4px; }")
+                               .arg(from.name(), to.name(), palette.color(QPalette::HighlightedText).name()));
+}
+
 frmSubDirDiffs::frmSubDirDiffs(AppContext& ctx, GuiResultsFrame& main, const CSubFolderDiffs& diffs, QWidget* parent)
     : QDialog(parent), m_ctx(ctx), m_main(main),
       m_rows(MakeSubFolderRows(diffs, main.ComparedFolder(main.SourcePane()), main.ComparedFolder(main.TargetPane()))),
-      m_confirmation(std::make_unique<GuiConfirmation>(this)), m_runner(std::make_unique<GuiFileOpRunner>(this))
+      m_confirmation(std::make_unique<GuiConfirmation>(this)), m_runner(std::make_unique<GuiFileOpRunner>(this)),
+      m_openUrl([](const QUrl& url) { return QDesktopServices::openUrl(url); })
 {
     setObjectName(QStringLiteral("frmSubDirDiffs"));
     setWindowTitle(QStringLiteral("View Sub-Folder Differences"));
@@ -79,14 +101,19 @@ void frmSubDirDiffs::BuildWindow()
 {
     resize(900, 560);
     std::array<QVariant, CategoryCount + 1> pictures;
-    for (int c = 1; c <= CategoryCount; ++c)
+    std::array<QVariant, CategoryCount + 1> unreadable;
+    for (int c = 1; c <= CategoryCount; ++c) {
         pictures[size_t(c)] = CategoryIcon(Category(c));
+        unreadable[size_t(c)] = CategoryIcon(Category(c), true);
+    }
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(4, 0, 4, 0);
     m_toolbar = new QToolBar(this);
     m_toolbar->setObjectName(QStringLiteral("SubDirDiffsToolbar"));
-    m_toolbar->setToolButtonStyle(Qt::ToolButtonTextOnly);
+    // Pictures with captions, as the main window's large toolbar shows them.
+    m_toolbar->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+    m_toolbar->setIconSize(QSize(24, 24));
     layout->addWidget(m_toolbar);
 
     auto* sides = new QHBoxLayout;
@@ -95,14 +122,17 @@ void frmSubDirDiffs::BuildWindow()
         m_labels[size_t(side)] = new QLabel(side == 0 ? m_rows.leftFolder : m_rows.rightFolder, this);
         m_labels[size_t(side)]->setObjectName(side == 0 ? QStringLiteral("lblFolderOne") : QStringLiteral("lblFolderTwo"));
         m_labels[size_t(side)]->setTextInteractionFlags(Qt::TextSelectableByMouse);
+        StyleCaption(m_labels[size_t(side)], m_ctx.MainOptions().GradientFillTitlebar);
         m_models[size_t(side)] = new ResultTableModel(side == 0 ? m_rows.left : m_rows.right, this);
         m_models[size_t(side)]->SetCategoryPictures(pictures);
+        m_models[size_t(side)]->SetUnreadablePictures(unreadable);
         auto* pane = new GuiResultPane(m_models[size_t(side)], this);
         pane->setObjectName(side == 0 ? QStringLiteral("lvwDirOneDiffs") : QStringLiteral("lvwDirTwoDiffs"));
         pane->setFont(m_main.SourcePane()->font());
         pane->header()->resizeSection(ResultTableModel::NameColumn, 220);
         pane->header()->resizeSection(ResultTableModel::SizeColumn, 80);
         pane->header()->resizeSection(ResultTableModel::DateColumn, 130);
+        pane->FitDataColumnsToFont();
         m_panes[size_t(side)] = pane;
         column->addWidget(m_labels[size_t(side)]);
         column->addWidget(pane);
@@ -123,6 +153,9 @@ void frmSubDirDiffs::BuildWindow()
 
     for (GuiResultPane* pane : m_panes) {
         connect(pane, &GuiResultPane::FocusTaken, this, [this, pane] { m_current = pane; });
+        connect(pane, &GuiResultPane::RowDoubleClicked, this, [this, pane](int row) { OnDoubleClicked(pane, row); });
+        connect(pane, &GuiResultPane::RowContextMenu, this,
+                [this, pane](int row, const QPoint& at) { OnContextMenu(pane, row, at); });
         // Scrolling is always shared here: row i of one list beside row i of the other.
         connect(pane->verticalScrollBar(), &QScrollBar::valueChanged, this, [this, pane] { OnScrolled(pane); });
         pane->SetDragPaths([this, pane] {
@@ -180,6 +213,8 @@ void frmSubDirDiffs::BuildCommands()
     // Replaces the shared print: the window's message when there is nothing to print.
     m_commands->SetHandler(QStringLiteral("mnuFilePrint"), [this] { Print(); }, enabled);
     m_commands->SetHandler(QStringLiteral("mnuFileClose"), [this] { close(); });
+    m_commands->SetHandler(QStringLiteral("mnuFileOpenFile"), [this] { OpenCurrentRow(); },
+                           [this] { return m_enabled && CurrentFileRow() != nullptr; });
     m_commands->SetHandler(QStringLiteral("mnuSelectNewer"), [this] { SelectCategory(Category::Newer); }, enabled);
     m_commands->SetHandler(QStringLiteral("mnuSelectOlder"), [this] { SelectCategory(Category::Older); }, enabled);
     m_commands->SetHandler(QStringLiteral("mnuSelectOrphans"), [this] { SelectCategory(Category::Orphan); }, enabled);
@@ -208,17 +243,94 @@ void frmSubDirDiffs::BuildCommands()
     for (QMenu* menu : {file, select})
         connect(menu, &QMenu::aboutToShow, m_commands, &GuiCommandRegistry::RefreshEnabled);
 
+    // The pop-up of a right click and the menu of a double click, as the main window's panes have them.
+    m_popup = new QMenu(this);
+    m_popup->setObjectName(QStringLiteral("mnuSubDirPopup"));
+    m_popup->addAction(m_commands->Appearance("mnuPopupOpenFile", "Open File", QStringLiteral("mnuFileOpenFile")));
+    m_popup->addAction(m_commands->Appearance("mnuPopupShowFileDiffs", "Show File Differences",
+                                              QStringLiteral("mnuFileShowFileDiffs")));
+    m_popup->addSeparator();
+    m_popup->addAction(m_commands->Appearance("mnuPopupCopy", "Copy to Other Folder", QStringLiteral("mnuFileCopy")));
+    m_popup->addAction(m_commands->Appearance("mnuPopupMove", "Move to Other Folder", QStringLiteral("mnuFileMove")));
+    m_popup->addAction(m_commands->Appearance("mnuPopupRecycle", "Send to Recycle Bin", QStringLiteral("mnuFileDeleteRecycle")));
+    m_popup->addAction(m_commands->Appearance("mnuPopupDeletePermanently", "Delete Permanently",
+                                              QStringLiteral("mnuFileDeletePermanently")));
+    m_popup->addSeparator();
+    m_popup->addAction(m_commands->Appearance("mnuPopupSyncSelected", "Synchronize Selected Files Only",
+                                              QStringLiteral("mnuFileSyncSelectedObjects")));
+    m_doubleClickMenu = new QMenu(this);
+    m_doubleClickMenu->setObjectName(QStringLiteral("mnuSubDirDblClick"));
+    QAction* open = m_commands->Appearance("mnuDblClickFileOpen", "Open File", QStringLiteral("mnuFileOpenFile"));
+    m_doubleClickMenu->addAction(open);
+    m_doubleClickMenu->addAction(m_commands->Appearance("mnuDblClickShowFileDiffs", "Show File Differences",
+                                                        QStringLiteral("mnuFileShowFileDiffs")));
+    m_doubleClickMenu->setDefaultAction(open);
+
     const struct
     {
         const char* name;
         const char* caption;
         const char* command;
-    } buttons[] = {{"tbrCompare", "Compare", "mnuFileCompareFiles"}, {"tbrSync", "Sync", "mnuFileAutoSynch"},
-                   {"tbrCopy", "Copy", "mnuFileCopy"},             {"tbrMove", "Move", "mnuFileMove"},
-                   {"tbrDelete", "Delete", "mnuFileDeleteRecycle"}, {"tbrPrint", "Print", "mnuFilePrint"},
-                   {"tbrExit", "Exit", "mnuFileClose"}};
-    for (const auto& button : buttons)
-        m_toolbar->addAction(m_commands->Appearance(button.name, button.caption, QString::fromLatin1(button.command)));
+        ToolbarPicture picture;
+    } buttons[] = {{"tbrCompare", "Compare", "mnuFileCompareFiles", ToolbarPicture::CompareFiles},
+                   {"tbrSync", "Sync", "mnuFileAutoSynch", ToolbarPicture::Sync},
+                   {"tbrCopy", "Copy", "mnuFileCopy", ToolbarPicture::Copy},
+                   {"tbrMove", "Move", "mnuFileMove", ToolbarPicture::Move},
+                   {"tbrDelete", "Delete", "mnuFileDeleteRecycle", ToolbarPicture::Delete},
+                   {"tbrPrint", "Print", "mnuFilePrint", ToolbarPicture::Print},
+                   {"tbrExit", "Exit", "mnuFileClose", ToolbarPicture::Exit}};
+    for (const auto& button : buttons) {
+        QAction* action = m_commands->Appearance(button.name, button.caption, QString::fromLatin1(button.command));
+        action->setIcon(ToolbarIcon(button.picture));
+        m_toolbar->addAction(action);
+    }
+}
+
+const ResultRow* frmSubDirDiffs::CurrentFileRow() const
+{
+    const GuiResultPane* pane = m_current;
+    if (pane == nullptr)
+        return nullptr;
+    const QModelIndex current = pane->currentIndex();
+    const ResultRow* r = current.isValid() ? pane->ResultModel()->RowAt(current.row()) : nullptr;
+    return r != nullptr && IsRealRow(*r) && !r->text.endsWith(QLatin1Char('/')) ? r : nullptr;
+}
+
+void frmSubDirDiffs::OpenCurrentRow()
+{
+    if (const ResultRow* r = CurrentFileRow())
+        HandToDesktop(m_ctx.Dialogs(), m_openUrl, RowObjectPath(PaneFolder(m_current), *r), QStringLiteral("Open Object"));
+}
+
+void frmSubDirDiffs::OnDoubleClicked(GuiResultPane* pane, int row)
+{
+    const ResultRow* r = pane->ResultModel()->RowAt(row);
+    if (!m_enabled || r == nullptr || !IsRealRow(*r))
+        return;
+    m_current = pane;
+    pane->selectionModel()->setCurrentIndex(pane->model()->index(row, 0), QItemSelectionModel::NoUpdate);
+    // A file on one side only has nothing to compare with: it opens at once.
+    if (r->icon == Category::Orphan) {
+        OpenCurrentRow();
+        return;
+    }
+    m_commands->RefreshEnabled();
+    m_doubleClickMenu->popup(QCursor::pos());
+}
+
+void frmSubDirDiffs::OnContextMenu(GuiResultPane* pane, int row, const QPoint& globalPos)
+{
+    const ResultRow* r = pane->ResultModel()->RowAt(row);
+    if (!m_enabled || r == nullptr || !IsRealRow(*r))
+        return;
+    m_current = pane;
+    // The row under the pointer joins the selection, as a right click does in a file manager.
+    const QModelIndex index = pane->model()->index(row, 0);
+    if (!pane->selectionModel()->isSelected(index))
+        pane->selectionModel()->select(index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    pane->selectionModel()->setCurrentIndex(index, QItemSelectionModel::NoUpdate);
+    m_commands->RefreshEnabled();
+    m_popup->popup(globalPos);
 }
 
 QString frmSubDirDiffs::PaneFolder(const GuiResultPane* pane) const

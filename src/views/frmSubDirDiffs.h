@@ -5,6 +5,7 @@
 
 #include <QDialog>
 #include <array>
+#include <functional>
 #include <memory>
 
 class AppContext;
@@ -15,12 +16,19 @@ class GuiDiffCommands;
 class GuiSelectionCommands;
 class GuiSyncCommands;
 class QLabel;
+class QMenu;
+class QUrl;
 class QToolBar;
 class ResultTableModel;
 
+// Draws a caption label with the gradient fill of the option GradientFillTitlebar, or plain.
+void StyleCaption(QLabel* caption, bool gradient);
+
 // "View Sub-Folder Differences": the differing files of one sub-folder in two row-aligned lists
 // (lvwDirOneDiffs, lvwDirTwoDiffs) under the two folder labels (lblFolderOne, lblFolderTwo), with the
-// toolbar SubDirDiffsToolbar, the File and Select menus and StatusBar1.
+// toolbar SubDirDiffsToolbar (pictures with captions), the File and Select menus and StatusBar1. A right
+// click on a row opens mnuSubDirPopup; a double click opens a file on one side only, and offers
+// mnuSubDirDblClick (Open File, Show File Differences) for a pair.
 //
 // The window is a results frame of its own: the controllers of the main window's commands (differences,
 // selection, print, synchronisation) work on its lists through it, the file commands through the
@@ -47,6 +55,8 @@ public:
     // Tests stand in for the confirmation window and the progress window.
     void SetConfirmation(ConfirmationAsker* confirmation) { m_confirmationOverride = confirmation; }
     void SetRunner(FileOpRunner* runner) { m_runnerOverride = runner; }
+    // Tests stand in for the desktop that opens a file.
+    void SetUrlOpener(std::function<bool(const QUrl&)> opener) { m_openUrl = std::move(opener); }
     // The selected rows of from dropped onto the other list.
     void ProcessDragDrop(GuiResultPane* from, GuiResultPane* onto);
 
@@ -86,6 +96,11 @@ private:
     void UpdateTotals();
     void OnScrolled(GuiResultPane* source);
     void Print();
+    // The current row of the current list when it is a file, else nullptr.
+    const ResultRow* CurrentFileRow() const;
+    void OpenCurrentRow();
+    void OnDoubleClicked(GuiResultPane* pane, int row);
+    void OnContextMenu(GuiResultPane* pane, int row, const QPoint& globalPos);
 
     AppContext& m_ctx;
     GuiResultsFrame& m_main;
@@ -98,6 +113,8 @@ private:
     GuiResultPane* m_current = nullptr;
     GuiResultPane* m_dragFrom = nullptr;
     QToolBar* m_toolbar = nullptr;
+    QMenu* m_popup = nullptr;
+    QMenu* m_doubleClickMenu = nullptr;
     GuiCommandRegistry* m_commands = nullptr;
     std::unique_ptr<GuiSelectionCommands> m_selection;
     std::unique_ptr<GuiDiffCommands> m_diff;
@@ -109,4 +126,5 @@ private:
     bool m_enabled = true;
     bool m_changed = false;
     bool m_forwardingScroll = false;
+    std::function<bool(const QUrl&)> m_openUrl;
 };

@@ -5,6 +5,7 @@
 #include "fileops/frmFileOpProgress.h"
 #include "views/frmSubFolderChoice.h"
 #include "views/frmSubDirDiffs.h"
+#include "compare/CCompare.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -14,6 +15,9 @@
 #include <QPushButton>
 #include <QScrollBar>
 #include <QTimer>
+#include <QToolBar>
+#include <QUrl>
+#include <algorithm>
 #include <deque>
 
 namespace {
@@ -322,4 +326,92 @@ TEST_F(SubDirDiffsTest, TheChooserListsTheDifferingSubFolders)
     EXPECT_EQ(dialogs.last().title, U("No Sub-Folders To Display"));
     EXPECT_EQ(dialogs.last().text, U("There are no sub-folders with differences"));
     EXPECT_FALSE(chooser.findChild<QPushButton*>(U("cmdOK"))->isEnabled());
+}
+
+TEST_F(SubDirDiffsTest, ASubFolderWithoutKnownDifferencesSaysWhy)
+{
+    sub.reset();
+    // Its files could not all be listed: the comparison kept no differences for it.
+    auto& all = window->AllSubFolderDiffs();
+    all.erase(std::remove_if(all.begin(), all.end(), [](const CSubFolderDiffs& d) { return d.strSubFolderName() == U("Work"); }),
+              all.end());
+    MainWindowTest::Select(Left(), {"/Work"});
+    ASSERT_TRUE(window->Commands().Run(U("mnuFolderPopupViewDifferences")));
+    ASSERT_EQ(dialogs.messages.size(), 1);
+    EXPECT_EQ(dialogs.last().title, U("Show Sub-Folder Differences"));
+    EXPECT_EQ(dialogs.last().text,
+              U("The differences inside the sub-folder \"Work\" are not known: its files could not all be listed, so "
+                "they were not compared.\n\nView > Error Log names what could not be read."));
+}
+
+TEST_F(SubDirDiffsTest, SwitchingSubFolderComparisonOffDropsTheirDifferences)
+{
+    sub.reset();
+    ASSERT_FALSE(window->SubFolderDifferences().empty());
+    QAction* option = Item("mnuOptionsCompareSubFolders");
+    ASSERT_TRUE(option->isChecked());
+    option->trigger();
+    ASSERT_FALSE(ctx->Compare().CompareSubFolders());
+    EXPECT_TRUE(window->SubFolderDifferences().empty());
+    // The folder row is still there from the last comparison; it now says what is missing.
+    MainWindowTest::Select(Left(), {"/Other"});
+    ASSERT_TRUE(window->Commands().Run(U("mnuFolderPopupViewDifferences")));
+    EXPECT_EQ(dialogs.last().text,
+              U("The differences inside the sub-folder \"Other\" are not known: the last comparison did not look "
+                "inside sub-folders.\n\nTurn on Options > Compare Sub-Folders and compare again."));
+    // Back on and compared again, they are gathered again.
+    option->trigger();
+    Item("mnuFileCompareDirectories")->trigger();
+    EXPECT_EQ(window->SubFolderDifferences().size(), 2u);
+}
+
+TEST_F(SubDirDiffsTest, DoubleAndRightClicksOfferWhatTheMainPanesOffer)
+{
+    QStringList opened;
+    sub->SetUrlOpener([&opened](const QUrl& url) {
+        opened << url.toLocalFile();
+        return true;
+    });
+    auto* toolbar = sub->findChild<QToolBar*>(U("SubDirDiffsToolbar"));
+    ASSERT_NE(toolbar, nullptr);
+    EXPECT_EQ(toolbar->toolButtonStyle(), Qt::ToolButtonTextUnderIcon);
+    for (QAction* action : toolbar->actions())
+        EXPECT_FALSE(action->icon().isNull()) << qPrintable(action->objectName());
+
+    // A right click selects the row under the pointer and opens the pop-up.
+    auto* popup = sub->findChild<QMenu*>(U("mnuSubDirPopup"));
+    ASSERT_NE(popup, nullptr);
+    Q_EMIT Two()->RowContextMenu(1, QPoint(40, 40));
+    EXPECT_TRUE(popup->isVisible());
+    EXPECT_EQ(Two()->SelectedRows(), QList<int>{1});
+    EXPECT_TRUE(sub->Commands().Action(U("mnuPopupCopy"))->isEnabled());
+    popup->hide();
+    // Not on a filler row.
+    Q_EMIT One()->RowContextMenu(1, QPoint(40, 40));
+    EXPECT_FALSE(popup->isVisible());
+
+    // A double click opens a file on one side only at once.
+    Q_EMIT Two()->RowDoubleClicked(1);
+    EXPECT_EQ(opened, QStringList{right.file(U("Work/c.txt"))});
+    // A pair offers opening and its differences, opening first.
+    auto* pairMenu = sub->findChild<QMenu*>(U("mnuSubDirDblClick"));
+    ASSERT_NE(pairMenu, nullptr);
+    Select(One(), {U("a.txt")});
+    Q_EMIT One()->RowDoubleClicked(0);
+    EXPECT_TRUE(pairMenu->isVisible());
+    EXPECT_EQ(pairMenu->defaultAction()->objectName(), U("mnuDblClickFileOpen"));
+    pairMenu->defaultAction()->trigger();
+    pairMenu->hide();
+    EXPECT_EQ(opened.last(), left.file(U("Work/a.txt")));
+}
+
+TEST_F(SubDirDiffsTest, TheFolderCaptionsFollowTheGradientOption)
+{
+    ctx->MainOptions().GradientFillTitlebar = true;
+    Open(U("Work"));
+    auto* caption = sub->findChild<QLabel*>(U("lblFolderOne"));
+    EXPECT_TRUE(caption->styleSheet().contains(U("qlineargradient"))) << qPrintable(caption->styleSheet());
+    ctx->MainOptions().GradientFillTitlebar = false;
+    Open(U("Work"));
+    EXPECT_TRUE(sub->findChild<QLabel*>(U("lblFolderTwo"))->styleSheet().isEmpty());
 }
