@@ -155,12 +155,25 @@ void frmRenameMultiple::TieTextOption(QCheckBox* option, QLineEdit* text)
     });
 }
 
+int frmRenameMultiple::RowHeightFor(const QFontMetrics& metrics)
+{
+    // The list's rows are as high as the font's line, which some fonts' accents on capitals (É, Å) and
+    // descenders reach past: the rows take the height of the ink of such letters, with a margin.
+    const QRect ink = metrics.boundingRect(QStringLiteral("\u00C1\u00C9\u00C5\u00D6\u00C7\u0170gjpqy"));
+    return qMax(metrics.height(), ink.height()) + 6;
+}
+
 void frmRenameMultiple::FormLoad()
 {
     try {
         m_lvwObjects->clear();
-        for (const QString& name : m_names)
-            m_lvwObjects->addTopLevelItem(new QTreeWidgetItem(QStringList{name, QString(), QString()}));
+        // A hint needs a width to count; the header sets the real widths.
+        const QSize rowSize(m_lvwObjects->columnWidth(0), RowHeightFor(m_lvwObjects->fontMetrics()));
+        for (const QString& name : m_names) {
+            auto* item = new QTreeWidgetItem(QStringList{name, QString(), QString()});
+            item->setSizeHint(0, rowSize);
+            m_lvwObjects->addTopLevelItem(item);
+        }
     } catch (...) {
         m_ctx.Errors().HandleUnexpectedError(QStringLiteral("frmRenameMultiple.Form_Load"));
     }

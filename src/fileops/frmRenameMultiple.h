@@ -8,6 +8,7 @@
 
 class AppContext;
 class QCheckBox;
+class QFontMetrics;
 class QComboBox;
 class QGroupBox;
 class QLineEdit;
@@ -37,6 +38,8 @@ public:
     void cmdOK_Click();
     // Checks one number box as leaving it does; answers whether it holds a valid value.
     bool ValidateNumberBox(NumberBox box);
+    // The height of the list's rows for a font: room for accents above capitals and for descenders.
+    static int RowHeightFor(const QFontMetrics& metrics);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

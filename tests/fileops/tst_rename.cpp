@@ -250,6 +250,10 @@ TEST_F(RenameCommandsTest, SeveralObjectsArePreviewedAndRenamedInTheWindow)
         auto* objects = In<QTreeWidget>(window, "lvwObjects");
         ASSERT_EQ(objects->topLevelItemCount(), 3);
         EXPECT_EQ(objects->topLevelItem(0)->text(0), QStringLiteral("a b.txt"));
+        // Each row has room for accents above capitals, whatever the font.
+        const int rowHeight = objects->visualItemRect(objects->topLevelItem(0)).height();
+        EXPECT_GE(rowHeight, frmRenameMultiple::RowHeightFor(objects->fontMetrics()));
+        EXPECT_GT(rowHeight, objects->fontMetrics().boundingRect(QString::fromUtf8("\xC3\x89\xC3\x85")).height());
 
         // A text option opens its box and empties it when it is taken back.
         auto* replace = In<QCheckBox>(window, "chkChangeFileName");
