@@ -24,7 +24,9 @@ mkdir -p "$RESULTS"
 trap 'rm -rf "$WORK"' EXIT
 find "$LEFT" "$RIGHT" -type f -exec cat {} + >/dev/null
 
-FRESH="rm -rf $WORK && cp -a $RIGHT $WORK && sync"
+# What a run replaces or deletes goes to the trash: a trash of the bench's own, emptied before each run.
+export XDG_DATA_HOME=$ROOT/data
+FRESH="rm -rf $WORK $XDG_DATA_HOME/Trash && cp -a $RIGHT $WORK && sync"
 hyperfine -N --runs "$RUNS" --style basic --export-json "$RESULTS/sync.json" \
     --prepare "sh -c '$FRESH'" -n parvexcmd-sync "$CMD sync --sync right-same-as-left $LEFT $WORK" \
     --prepare "sh -c '$FRESH'" -n rsync "rsync -a --delete $LEFT/ $WORK/" \

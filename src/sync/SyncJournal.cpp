@@ -58,7 +58,8 @@ constexpr int Intent = 0;
 constexpr int Done = 1;
 constexpr int FailedState = 2;
 
-// One prepared statement, finalised at the end of its scope.
+// One prepared statement, finalised at the end of its scope; or one of the journal's kept statements, reset
+// for the next use instead.
 class Statement final
 {
 public:
@@ -67,7 +68,16 @@ public:
         if (db == nullptr || sqlite3_prepare_v2(db, sql, -1, &m_stmt, nullptr) != SQLITE_OK)
             m_stmt = nullptr;
     }
-    ~Statement() { sqlite3_finalize(m_stmt); }
+    explicit Statement(sqlite3_stmt* kept) : m_stmt(kept), m_kept(true) {}
+    ~Statement()
+    {
+        if (!m_kept) {
+            sqlite3_finalize(m_stmt);
+        } else if (m_stmt != nullptr) {
+            sqlite3_reset(m_stmt);
+            sqlite3_clear_bindings(m_stmt);
+        }
+    }
     Q_DISABLE_COPY_MOVE(Statement)
 
     bool valid() const { return m_stmt != nullptr; }
@@ -105,6 +115,7 @@ public:
 
 private:
     sqlite3_stmt* m_stmt = nullptr;
+    bool m_kept = false;
 };
 
 qint64 Int(sqlite3* db, const char* sql)
@@ -202,8 +213,20 @@ SyncJournal::SyncJournal(const QString& appFolder)
 
 SyncJournal::~SyncJournal()
 {
+    for (const auto& [sql, stmt] : m_kept)
+        sqlite3_finalize(stmt);
     if (m_db != nullptr)
         sqlite3_close_v2(m_db);
+}
+
+sqlite3_stmt* SyncJournal::Kept(const char* sql)
+{
+    if (m_db == nullptr)
+        return nullptr;
+    sqlite3_stmt*& stmt = m_kept[sql];
+    if (stmt == nullptr && sqlite3_prepare_v3(m_db, sql, -1, SQLITE_PREPARE_PERSISTENT, &stmt, nullptr) != SQLITE_OK)
+        stmt = nullptr;
+    return stmt;
 }
 
 bool SyncJournal::Exec(const char* sql)
@@ -221,6 +244,9 @@ void SyncJournal::Fail(const QString& what)
 {
     m_problem = QStringLiteral("The synchronization journal ") + QDir::toNativeSeparators(m_path) + QStringLiteral(" cannot be used: ")
                 + what + QLatin1Char('.');
+    for (const auto& [sql, stmt] : m_kept)
+        sqlite3_finalize(stmt);
+    m_kept.clear();
     if (m_db != nullptr) {
         sqlite3_close_v2(m_db);
         m_db = nullptr;
@@ -245,7 +271,27 @@ qint64 SyncJournal::BeginRun(const RunRecord& run)
         Fail(CodeText(code));
         return 0;
     }
-    return sqlite3_last_insert_rowid(m_db);
+    const qint64 id = sqlite3_last_insert_rowid(m_db);
+    Prune(id);
+    return id;
+}
+
+void SyncJournal::Prune(qint64 newest)
+{
+    // The journal keeps the last KeptRuns runs; older ones (and what their objects were) are forgotten. What
+    // they put in the trash stays there for the user.
+    const qint64 oldest = newest - KeptRuns;
+    if (oldest <= 0 || Int(m_db, "SELECT count(*) FROM runs") <= KeptRuns)
+        return;
+    Statement objects(m_db, "DELETE FROM objects WHERE operation IN (SELECT id FROM operations WHERE run <= ?)");
+    Statement operations(m_db, "DELETE FROM operations WHERE run <= ?");
+    Statement runs(m_db, "DELETE FROM runs WHERE id <= ?");
+    if (!Exec("BEGIN IMMEDIATE"))
+        return;
+    objects.Bind(1, oldest).Step();
+    operations.Bind(1, oldest).Step();
+    runs.Bind(1, oldest).Step();
+    Exec("COMMIT");
 }
 
 void SyncJournal::EndRun(qint64 run, const QString& outcome, qint64 copied, qint64 deleted, qint64 replaced, qint64 failed)
@@ -259,7 +305,7 @@ void SyncJournal::EndRun(qint64 run, const QString& outcome, qint64 copied, qint
 
 qint64 SyncJournal::BeginOperation(qint64 run, qint64 seq, OpKind kind, const QString& path, const QString& target)
 {
-    Statement st(m_db, "INSERT INTO operations (run, seq, kind, path, target, state) VALUES (?, ?, ?, ?, ?, 0)");
+    Statement st(Kept("INSERT INTO operations (run, seq, kind, path, target, state) VALUES (?, ?, ?, ?, ?, 0)"));
     if (!st.valid())
         return 0;
     st.Bind(1, run).Bind(2, seq).Bind(3, qint64(kind)).Bind(4, path).Bind(5, target);
@@ -272,7 +318,7 @@ qint64 SyncJournal::BeginOperation(qint64 run, qint64 seq, OpKind kind, const QS
 
 void SyncJournal::EndOperation(qint64 op, bool ok)
 {
-    Statement st(m_db, "UPDATE operations SET state = ? WHERE id = ?");
+    Statement st(Kept("UPDATE operations SET state = ? WHERE id = ?"));
     st.Bind(1, ok ? Done : FailedState).Bind(2, op);
     if (const int code = st.Step(); st.valid() && code != SQLITE_DONE)
         Fail(CodeText(code));
@@ -280,8 +326,8 @@ void SyncJournal::EndOperation(qint64 op, bool ok)
 
 void SyncJournal::AddObject(qint64 op, const ObjectRecord& object)
 {
-    Statement st(m_db, "INSERT INTO objects (operation, role, path, mode, size, mtime_ns, atime_ns, ino, dev, trash, "
-                       "trash_name, error) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)");
+    Statement st(Kept("INSERT INTO objects (operation, role, path, mode, size, mtime_ns, atime_ns, ino, dev, trash, "
+                      "trash_name, error) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"));
     if (!st.valid())
         return;
     const FileOps::Identity& id = object.identity;

@@ -7,9 +7,11 @@
 #include <QtGlobal>
 #include <memory>
 #include <optional>
+#include <unordered_map>
 #include <vector>
 
 struct sqlite3;
+struct sqlite3_stmt;
 
 // The journal of synchronisations: SyncJournal.db (SQLite) in the application folder. Each run is a row
 // (start, end, the two folders and the devices they were on, method, outcome, counts), each operation of a
@@ -97,11 +99,18 @@ public:
 
     static QString KindWord(OpKind kind);
 
+    // How many runs the journal remembers.
+    static constexpr qint64 KeptRuns = 100;
+
 private:
     bool Exec(const char* sql);
+    void Prune(qint64 newest);
     void Fail(const QString& what);
+    // A statement of the hot writes, prepared once per journal.
+    sqlite3_stmt* Kept(const char* sql);
 
     QString m_path;
     QString m_problem;
     sqlite3* m_db = nullptr;
+    std::unordered_map<const char*, sqlite3_stmt*> m_kept;
 };
