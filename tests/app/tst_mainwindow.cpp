@@ -546,22 +546,23 @@ TEST_F(MainWindowTest, FirstRunWindowIsRoomyAndAStoredPlaceRoundTrips)
         ini.Set(dims, QStringLiteral("Top"), QStringLiteral("0000000300"));
         const char* keys[] = {"SourceColumnOne", "SourceColumnTwo", "SourceColumnThree",
                               "TargetColumnOne", "TargetColumnTwo", "TargetColumnThree"};
-        int width = 101;
+        // Wide enough for the font's dates and sizes, which a narrower stored width would give way to.
+        int width = 201;
         for (const char* key : keys)
             ini.Set(cols, QString::fromLatin1(key), QString::number(width++).rightJustified(10, QLatin1Char('0')));
     }
     window = std::make_unique<frmMain>(*ctx);
     EXPECT_EQ(window->size(), QSize(600, 400));
-    EXPECT_EQ(Left()->header()->sectionSize(ResultTableModel::NameColumn), 101);
-    EXPECT_EQ(Left()->header()->sectionSize(ResultTableModel::DateColumn), 103);
-    EXPECT_EQ(Right()->header()->sectionSize(ResultTableModel::SizeColumn), 105);
+    EXPECT_EQ(Left()->header()->sectionSize(ResultTableModel::NameColumn), 201);
+    EXPECT_EQ(Left()->header()->sectionSize(ResultTableModel::DateColumn), 203);
+    EXPECT_EQ(Right()->header()->sectionSize(ResultTableModel::SizeColumn), 205);
     window->ExitWithoutAsking();
     CIniFile ini(ctx->AppFolder(), ctx->Dialogs());
     ini.SetName(CIniFile::SettingsFileName());
     EXPECT_EQ(ini.Get(QStringLiteral("Form Dimensions"), QStringLiteral("Width"), QString()), QStringLiteral("0000009000"));
     EXPECT_EQ(ini.Get(QStringLiteral("Form Dimensions"), QStringLiteral("Height"), QString()), QStringLiteral("0000006000"));
     EXPECT_EQ(ini.Get(QStringLiteral("ColumnWidths"), QStringLiteral("TargetColumnThree"), QString()),
-              QStringLiteral("0000000106"));
+              QStringLiteral("0000000206"));
 }
 
 // Both panes keep one row height whatever a row shows: a placeholder first (no picture) must not make
