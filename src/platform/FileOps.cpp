@@ -1578,6 +1578,28 @@ template <typename Body> Result Perform(const Control& control, Body body)
     return result;
 }
 
+// A call on the one object at path: its folder opened below the roots, then body(run, folderFd, item), which
+// records its own failure and answers whether the object was handled.
+template <typename Body> Result PerformOnObject(const QString& path, const Control& control, Body body)
+{
+    return Perform(control, [&](Run& run) {
+        Listed item;
+        if (!SplitPath(path, item, run))
+            return;
+        run.AddTotals(1, 0);
+        run.Start();
+        ParentFolder parents(run);
+        const int fd = OpenParent(parents, item, run);
+        if (fd < 0)
+            return;
+        run.Begin(item.native);
+        if (!body(run, fd, item))
+            return;
+        run.ObjectsDone();
+        run.result().completed.append(path);
+    });
+}
+
 } // namespace
 
 Result Copy(const QStringList& objects, const QString& targetFolder, const Control& control)
@@ -1937,25 +1959,15 @@ Result DeletePermanently(const QStringList& objects, const Control& control)
 
 Result RemoveFolder(const QString& path, const Control& control)
 {
-    return Perform(control, [&](Run& run) {
-        Listed item;
-        if (!SplitPath(path, item, run))
-            return;
-        run.AddTotals(1, 0);
-        run.Start();
-        ParentFolder parents(run);
-        const int fd = OpenParent(parents, item, run);
-        if (fd < 0)
-            return;
-        run.Begin(item.native);
+    return PerformOnObject(path, control, [&](Run& run, int fd, const Listed& item) {
         struct stat st {};
         if (::fstatat(fd, item.name.constData(), &st, AT_SYMLINK_NOFOLLOW) != 0) {
             run.Fail(errno, item.native);
-            return;
+            return false;
         }
         if (!S_ISDIR(st.st_mode)) {
             run.Fail(ENOTDIR, item.native);
-            return;
+            return false;
         }
         if (run.keeper() != nullptr) {
             // Kept: the folder goes to the trash, but only while it is empty.
@@ -1970,22 +1982,19 @@ Result RemoveFolder(const QString& path, const Control& control)
             if (err == 0) {
                 run.keeper()->Displaced(DecodeFileName(full), IdentityFrom(st),
                                         {DecodeFileName(placed.trash), DecodeFileName(placed.name)}, 0);
-                run.ObjectsDone();
-                run.result().completed.append(path);
-                return;
+                return true;
             }
             if (err == ENOTEMPTY || err == ENOENT) {
                 run.Fail(err, item.native);
-                return;
+                return false;
             }
             run.keeper()->Displaced(DecodeFileName(full), IdentityFrom(st), {}, err);
         }
         if (::unlinkat(fd, item.name.constData(), AT_REMOVEDIR) != 0) {
             run.Fail(errno == EEXIST ? ENOTEMPTY : errno, item.native);
-            return;
+            return false;
         }
-        run.ObjectsDone();
-        run.result().completed.append(path);
+        return true;
     });
 }
 
@@ -2097,96 +2106,63 @@ bool IdentityOf(const QString& path, Identity& identity)
 
 Result RestoreFromTrash(const TrashPlace& place, const QString& path, const Control& control)
 {
-    return Perform(control, [&](Run& run) {
-        Listed item;
-        if (!SplitPath(path, item, run))
-            return;
-        run.AddTotals(1, 0);
-        run.Start();
-        ParentFolder parents(run);
-        const int fd = OpenParent(parents, item, run);
-        if (fd < 0)
-            return;
-        run.Begin(item.native);
+    return PerformOnObject(path, control, [&](Run& run, int fd, const Listed& item) {
         if (const int err = FileOpsTrash::Take(EncodeFileName(place.trash), EncodeFileName(place.name), fd, item.name);
             err != 0) {
             run.Fail(err, item.native);
-            return;
+            return false;
         }
-        run.ObjectsDone();
-        run.result().completed.append(path);
+        return true;
     });
 }
 
 Result ForgetTrashLink(const TrashPlace& place, const QString& path, const Control& control)
 {
-    return Perform(control, [&](Run& run) {
-        Listed item;
-        if (!SplitPath(path, item, run))
-            return;
-        run.AddTotals(1, 0);
-        run.Start();
-        ParentFolder parents(run);
-        const int fd = OpenParent(parents, item, run);
-        if (fd < 0)
-            return;
-        run.Begin(item.native);
+    return PerformOnObject(path, control, [&](Run& run, int fd, const Listed& item) {
         const QByteArray trash = EncodeFileName(place.trash);
         const QByteArray name = EncodeFileName(place.name);
         struct stat here {};
         struct stat kept {};
         if (::fstatat(fd, item.name.constData(), &here, AT_SYMLINK_NOFOLLOW) != 0) {
             run.Fail(errno, item.native);
-            return;
+            return false;
         }
         if (::lstat((trash + "/files/" + name).constData(), &kept) != 0) {
             run.Fail(errno, trash + "/files/" + name);
-            return;
+            return false;
         }
         if (here.st_dev != kept.st_dev || here.st_ino != kept.st_ino || S_ISDIR(kept.st_mode)) {
             run.Fail(ESTALE, trash + "/files/" + name);
-            return;
+            return false;
         }
         if (const int err = FileOpsTrash::Remove(trash, name); err != 0) {
             run.Fail(err, trash + "/files/" + name);
-            return;
+            return false;
         }
-        run.ObjectsDone();
-        run.result().completed.append(path);
+        return true;
     });
 }
 
 Result SetModeAndTimes(const QString& path, const Identity& to, const Control& control)
 {
-    return Perform(control, [&](Run& run) {
-        Listed item;
-        if (!SplitPath(path, item, run))
-            return;
-        run.AddTotals(1, 0);
-        run.Start();
-        ParentFolder parents(run);
-        const int fd = OpenParent(parents, item, run);
-        if (fd < 0)
-            return;
-        run.Begin(item.native);
+    return PerformOnObject(path, control, [&](Run& run, int fd, const Listed& item) {
         struct stat st {};
         if (::fstatat(fd, item.name.constData(), &st, AT_SYMLINK_NOFOLLOW) != 0) {
             run.Fail(errno, item.native);
-            return;
+            return false;
         }
         if (!S_ISLNK(st.st_mode) && (st.st_mode & 07777) != (to.mode & 07777)
             && ::fchmodat(fd, item.name.constData(), to.mode & 07777, 0) != 0 && !ModeUnsupported(errno)) {
             run.Fail(errno, item.native);
-            return;
+            return false;
         }
         const timespec times[2] = {{time_t(to.atimeNs / 1000000000LL), long(to.atimeNs % 1000000000LL)},
                                    {time_t(to.mtimeNs / 1000000000LL), long(to.mtimeNs % 1000000000LL)}};
         if (::utimensat(fd, item.name.constData(), times, AT_SYMLINK_NOFOLLOW) != 0 && !S_ISLNK(st.st_mode)) {
             run.Fail(errno, item.native);
-            return;
+            return false;
         }
-        run.ObjectsDone();
-        run.result().completed.append(path);
+        return true;
     });
 }
 
