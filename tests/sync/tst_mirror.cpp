@@ -1,4 +1,5 @@
 #include "FuseMounts.h"
+#include "SyncCommandFixture.h"
 #include "RawNames.h"
 #include "TestSupport.h"
 #include "Tmpfs.h"
@@ -54,45 +55,8 @@ QString ReadText(const QString& path)
 
 } // namespace
 
-class Mirror : public ::testing::Test
+class Mirror : public SyncCommandTest
 {
-protected:
-    void SetUp() override
-    {
-        bin = PrivateParvexCmdFolder(tmp);
-        left = tmp.createFolder(QStringLiteral("left"));
-        right = tmp.createFolder(QStringLiteral("right"));
-    }
-
-    // Runs parvexcmd sync with the method and the extra options; answers the exit code and fills lines
-    // (standard output) and errors.
-    int Sync(const QString& method, const QStringList& extra = {}, const QString& l = {}, const QString& r = {})
-    {
-        return Run(QStringList{QStringLiteral("sync"), QStringLiteral("--sync"), method, QStringLiteral("--subfolders"),
-                               QStringLiteral("--include"), QString(), QStringLiteral("--exclude"), QString()}
-                   + extra + QStringList{l.isEmpty() ? left : l, r.isEmpty() ? right : r});
-    }
-    int Compare(const QString& l = {}, const QString& r = {})
-    {
-        return Run({QStringLiteral("compare"), QStringLiteral("--subfolders"), QStringLiteral("--method"),
-                    QStringLiteral("contents"), QStringLiteral("--include"), QString(), QStringLiteral("--exclude"),
-                    QString(), l.isEmpty() ? left : l, r.isEmpty() ? right : r});
-    }
-    int Run(const QStringList& arguments)
-    {
-        const ProgramRun run = RunProgram(bin + QStringLiteral("/parvexcmd"), arguments);
-        lines = run.lines;
-        errors = run.errors;
-        return run.exitCode;
-    }
-    QString Out() const { return lines.join(QLatin1Char('\n')) + QStringLiteral("\n--- stderr:\n") + errors; }
-
-    TempDir tmp;
-    QString bin;
-    QString left;
-    QString right;
-    QStringList lines;
-    QString errors;
 };
 
 TEST_F(Mirror, MakeRightSameAsLeftCopiesEveryKindOfObjectWithItsMetadata)

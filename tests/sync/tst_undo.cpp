@@ -1,4 +1,5 @@
 #include "RawNames.h"
+#include "SyncCommandFixture.h"
 #include "TestSupport.h"
 #include "Tmpfs.h"
 #include "TreeManifest.h"
@@ -50,14 +51,12 @@ QString Trash(const QString& home) { return home + QStringLiteral("/.local/share
 
 } // namespace
 
-class Undo : public ::testing::Test
+class Undo : public SyncCommandTest
 {
 protected:
     void SetUp() override
     {
-        bin = PrivateParvexCmdFolder(tmp);
-        left = tmp.createFolder(QStringLiteral("left"));
-        right = QDir::cleanPath(tmp.path() + QStringLiteral("/right"));
+        SyncCommandTest::SetUp();
         // A trash of each test's own, so that names given out in it are known.
         home = tmp.createFolder(QStringLiteral("home"));
         qputenv("XDG_DATA_HOME", EncodeFileName(home + QStringLiteral("/.local/share")));
@@ -67,7 +66,7 @@ protected:
     void MakePair()
     {
         MakeVariedTree(tmp, left);
-        Shell(QStringLiteral("cp -a '%1' '%2'").arg(left, right));
+        Shell(QStringLiteral("cp -a '%1/.' '%2/'").arg(left, right));
         // Right: an older version of a file, a file of its own, a folder of its own, another mode and a
         // link to another target.
         tmp.createFileAt(QStringLiteral("right/plain.txt"), "plain, but older", T1 - 500);
@@ -85,28 +84,7 @@ protected:
             SetTimes(folder, T1 + 3600);
     }
 
-    int Sync(const QString& method, const QStringList& extra = {})
-    {
-        return Run(QStringList{QStringLiteral("sync"), QStringLiteral("--sync"), method, QStringLiteral("--subfolders"),
-                               QStringLiteral("--include"), QString(), QStringLiteral("--exclude"), QString()}
-                   + extra + QStringList{left, right});
-    }
-    int Run(const QStringList& arguments)
-    {
-        const ProgramRun run = RunProgram(bin + QStringLiteral("/parvexcmd"), arguments);
-        lines = run.lines;
-        errors = run.errors;
-        return run.exitCode;
-    }
-    QString Out() const { return lines.join(QLatin1Char('\n')) + QStringLiteral("\n--- stderr:\n") + errors; }
-
-    TempDir tmp;
-    QString bin;
     QString home;
-    QString left;
-    QString right;
-    QStringList lines;
-    QString errors;
 };
 
 TEST_F(Undo, EveryMethodIsTakenBackByteForByte)
