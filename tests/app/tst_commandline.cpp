@@ -18,26 +18,6 @@ namespace {
 
 using Action = StartArguments::Action;
 
-struct Ran
-{
-    int exitCode = -1;
-    QString out;
-    QString err;
-};
-
-// Runs program to its end with env.
-Ran RunToEnd(const QString& program, const QStringList& args, const QProcessEnvironment& env)
-{
-    QProcess p;
-    p.setProcessEnvironment(env);
-    p.start(program, args);
-    EXPECT_TRUE(p.waitForFinished(60000)) << qPrintable(program);
-    Ran r;
-    r.exitCode = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
-    r.out = QString::fromUtf8(p.readAllStandardOutput());
-    r.err = QString::fromUtf8(p.readAllStandardError());
-    return r;
-}
 
 // The program, its library and a settings file in a folder of the test's own: that folder is its
 // application folder, so nothing lands in the build's.
@@ -124,26 +104,26 @@ TEST(ProgramOnTheTerminal, HelpVersionAndBadArgumentsNeedNoDisplay)
     for (const char* name : {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"})
         env.remove(U(name));
 
-    const Ran help = RunToEnd(program, {U("--help")}, env);
+    const ProgramRun help = RunProgram(program, {U("--help")}, env);
     EXPECT_EQ(help.exitCode, 0);
-    EXPECT_EQ(help.out, HelpText());
-    EXPECT_EQ(help.err, QString());
-    const Ran version = RunToEnd(program, {U("--version")}, env);
+    EXPECT_EQ(help.output, HelpText());
+    EXPECT_EQ(help.errors, QString());
+    const ProgramRun version = RunProgram(program, {U("--version")}, env);
     EXPECT_EQ(version.exitCode, 0);
-    EXPECT_EQ(version.out, U("parvex ") + U(PARVEX_VERSION) + U("\n"));
+    EXPECT_EQ(version.output, U("parvex ") + U(PARVEX_VERSION) + U("\n"));
 
     // Refused arguments are read once the window system is there (it takes its own options out first).
     env.insert(U("QT_QPA_PLATFORM"), U("offscreen"));
     TempDir dir;
     env.insert(U("TMPDIR"), dir.path());
-    const Ran bad = RunToEnd(program, {U("-platform"), U("offscreen"), U("--bogus")}, env);
+    const ProgramRun bad = RunProgram(program, {U("-platform"), U("offscreen"), U("--bogus")}, env);
     EXPECT_EQ(bad.exitCode, 2);
-    EXPECT_EQ(bad.out, QString());
-    EXPECT_EQ(bad.err, U("parvex: Unknown option 'bogus'.\nTry 'parvex --help' for more information.\n"));
-    const Ran missing = RunToEnd(program, {dir.file(U("Nowhere"))}, env);
+    EXPECT_EQ(bad.output, QString());
+    EXPECT_EQ(bad.errors, U("parvex: Unknown option 'bogus'.\nTry 'parvex --help' for more information.\n"));
+    const ProgramRun missing = RunProgram(program, {dir.file(U("Nowhere"))}, env);
     EXPECT_EQ(missing.exitCode, 2);
-    EXPECT_TRUE(missing.err.startsWith(U("parvex: \"") + dir.file(U("Nowhere")) + U("\" is not a folder.\n")))
-        << qPrintable(missing.err);
+    EXPECT_TRUE(missing.errors.startsWith(U("parvex: \"") + dir.file(U("Nowhere")) + U("\" is not a folder.\n")))
+        << qPrintable(missing.errors);
 }
 
 // The program started with two folders compares them at once (a comparison puts its folders at the top
@@ -170,12 +150,12 @@ TEST(ProgramOnTheTerminal, TwoFoldersAreComparedAtOnceAndALaterStartHandsItsFold
         << FileBytes(ini).constData() << first.readAllStandardError().constData();
     EXPECT_EQ(first.state(), QProcess::Running);
 
-    const Ran second = RunToEnd(bin + U("/parvex"), {dir.file(U("HandedLeft")), dir.file(U("HandedRight"))}, env);
-    EXPECT_EQ(second.exitCode, 0) << qPrintable(second.err);
+    const ProgramRun second = RunProgram(bin + U("/parvex"), {dir.file(U("HandedLeft")), dir.file(U("HandedRight"))}, env);
+    EXPECT_EQ(second.exitCode, 0) << qPrintable(second.errors);
     EXPECT_TRUE(QTest::qWaitFor([&] { return listed("HandedLeft") && listed("HandedRight"); }, 60000))
         << FileBytes(ini).constData();
     // Without folders a later start only brings the window to the front.
-    EXPECT_EQ(RunToEnd(bin + U("/parvex"), {}, env).exitCode, 0);
+    EXPECT_EQ(RunProgram(bin + U("/parvex"), {}, env).exitCode, 0);
     EXPECT_EQ(first.state(), QProcess::Running);
     first.kill();
     first.waitForFinished();

@@ -143,7 +143,8 @@ ProgramRun RunProgram(const QString& program, const QStringList& arguments, cons
     EXPECT_TRUE(p.waitForFinished(120000)) << qPrintable(program);
     ProgramRun run;
     run.exitCode = p.exitStatus() == QProcess::NormalExit && p.state() == QProcess::NotRunning ? p.exitCode() : -1;
-    run.lines = QString::fromUtf8(p.readAllStandardOutput()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    run.output = QString::fromUtf8(p.readAllStandardOutput());
+    run.lines = run.output.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
     run.errors = QString::fromUtf8(p.readAllStandardError());
     return run;
 }

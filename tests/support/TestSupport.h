@@ -75,6 +75,7 @@ struct ProgramRun
     int exitCode = -1;
     QStringList lines;
     QString errors;
+    QString output; // standard output as it came, blank lines included
 };
 ProgramRun RunProgram(const QString& program, const QStringList& arguments,
                       const QProcessEnvironment& environment = QProcessEnvironment::systemEnvironment());
