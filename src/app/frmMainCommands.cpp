@@ -39,20 +39,6 @@ void frmMain::WireCommands()
         m_ctx, *m_commands, SessionWindow{[this] { SaveSettings(); }, [this] { ReloadSessionSettings(); }});
     m_subFolderDiffCommands = std::make_unique<GuiSubFolderDiffCommands>(m_ctx, *this, *m_commands);
 
-    // A file without a counterpart to compare with (an orphan, an identical file) has no differences to
-    // show: the item is off for it rather than answering with a message. Without a file row the command
-    // still says what is missing.
-    m_commands->AddEnabledRule(QStringLiteral("mnuFileShowFileDiffs"), [this] {
-        const int row = m_current->CurrentSelectedHoldRow();
-        const ResultList& rows = m_current->ResultModel()->Hold();
-        if (row < 0 || static_cast<std::size_t>(row) >= rows.size())
-            return true;
-        const ResultRow& r = rows[static_cast<std::size_t>(row)];
-        if (!IsRealRow(r) || r.IsFolder())
-            return true;
-        return r.icon == Category::Newer || r.icon == Category::Older || r.icon == Category::Binary;
-    });
-
     // Each folder button opens the folder picker; its arrow opens the folder's own menu.
     for (const bool source : {true, false}) {
         auto* button = findChild<QToolButton*>(source ? QStringLiteral("imgSelectSource") : QStringLiteral("imgSelectTarget"));

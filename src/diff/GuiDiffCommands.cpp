@@ -15,10 +15,29 @@
 GuiDiffCommands::GuiDiffCommands(AppContext& ctx, GuiResultsFrame& frame, GuiCommandRegistry& registry)
     : m_ctx(ctx), m_frame(frame), m_registry(registry)
 {
-    registry.SetHandler(QStringLiteral("mnuFileShowFileDiffs"), [this] { ShowFileDiffs(); });
+    // A file without a counterpart to compare with (an orphan, an identical file) has no differences to
+    // show: the item is off for it rather than answering with a message. Without a file row the command
+    // still says what is missing.
+    registry.SetHandler(QStringLiteral("mnuFileShowFileDiffs"), [this] { ShowFileDiffs(); },
+                        [this] { return CurrentRowMayHaveDiffs(); });
     registry.SetHandler(QStringLiteral("mnuFileCompareFiles"), [this] { CompareFiles(); });
 }
 
+
+bool GuiDiffCommands::CurrentRowMayHaveDiffs() const
+{
+    const GuiResultPane* pane = m_frame.CurrentListview();
+    if (pane == nullptr)
+        return true;
+    const int row = pane->CurrentSelectedHoldRow();
+    const ResultList& rows = pane->ResultModel()->Hold();
+    if (row < 0 || static_cast<std::size_t>(row) >= rows.size())
+        return true;
+    const ResultRow& r = rows[static_cast<std::size_t>(row)];
+    if (!IsRealRow(r) || r.IsFolder())
+        return true;
+    return r.icon == Category::Newer || r.icon == Category::Older || r.icon == Category::Binary;
+}
 
 void GuiDiffCommands::RefreshMarks()
 {

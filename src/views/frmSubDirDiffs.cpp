@@ -242,6 +242,13 @@ void frmSubDirDiffs::BuildCommands()
     AddToMenu(select, *m_commands, {"mnuSelectNewer", "mnuSelectOlder", "mnuSelectOrphans", "mnuSelectBinary"});
     for (QMenu* menu : {file, select})
         connect(menu, &QMenu::aboutToShow, m_commands, &GuiCommandRegistry::RefreshEnabled);
+    // Commands whose rules read the current row follow it at once, not only when a menu opens.
+    for (GuiResultPane* pane : m_panes) {
+        connect(pane, &GuiResultPane::FocusTaken, m_commands, &GuiCommandRegistry::RefreshEnabled);
+        connect(pane->selectionModel(), &QItemSelectionModel::currentChanged, m_commands,
+                &GuiCommandRegistry::RefreshEnabled);
+        connect(pane->model(), &QAbstractItemModel::modelReset, m_commands, &GuiCommandRegistry::RefreshEnabled);
+    }
 
     // The pop-up of a right click and the menu of a double click, as the main window's panes have them.
     m_popup = new QMenu(this);

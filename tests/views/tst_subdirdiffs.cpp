@@ -281,9 +281,15 @@ TEST_F(SubDirDiffsTest, ShowDifferencesSelectionPrintAndDrop)
     Q_EMIT One()->FocusTaken();
     Run("mnuFileShowDifferences");
     EXPECT_EQ(dialogs.last().text, U("No file is selected"));
+    // A file on one side only has nothing to compare with: the item, its pop-up and double-click entries
+    // are off while it is the current row, and on again for a pair.
     Select(One(), {U("Old/b.txt")});
-    Run("mnuFileShowDifferences");
-    EXPECT_EQ(dialogs.last().text, U("The selected file has no counterpart"));
+    One()->selectionModel()->setCurrentIndex(One()->model()->index(2, 0), QItemSelectionModel::NoUpdate);
+    for (const char* name : {"mnuFileShowDifferences", "mnuPopupShowFileDiffs", "mnuDblClickShowFileDiffs"})
+        EXPECT_FALSE(sub->Commands().Action(U(name))->isEnabled()) << name;
+    Select(One(), {U("a.txt")});
+    One()->selectionModel()->setCurrentIndex(One()->model()->index(0, 0), QItemSelectionModel::NoUpdate);
+    EXPECT_TRUE(sub->Commands().Action(U("mnuFileShowDifferences"))->isEnabled());
 
     Q_EMIT Two()->FocusTaken();
     Run("mnuSelectOrphans");
