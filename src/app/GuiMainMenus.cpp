@@ -77,6 +77,8 @@ const MenuLine MenuBar[] = {
     {Kind::Check, "mnuViewSimilarities", "View Similiarities Only"},
     {Kind::Check, "mnuViewOther", "Other..."},
     {Kind::Separator},
+    {Kind::Check, "mnuViewConflicts", "&Conflicts"},
+    {Kind::Separator},
     {Kind::Item, "mnuViewCompareResultsSummary", "Comparison &Results Summary"},
     {Kind::Item, "mnuViewSyncHistory", "&Synchronization History"},
     {Kind::Item, "mnuViewUndoLastSync", "&Undo Last Synchronization..."},

@@ -116,6 +116,9 @@ public:
     // errors are offered, the completion sound plays).
     void CompareDirs(bool byUserCommand, bool byToolbar) override;
     bool MenusEnabled() const override;
+    // What the user is told (once per run of the program) when the memory of earlier synchronizations
+    // cannot be read; the comparison then goes on without it.
+    static QString MemoryProblemText(const QString& problem);
     // Enables or disables the five top-level menus while a long operation runs.
     void SetMenusEnabled(bool enabled) override;
     // Closes the window when the user asked to leave during a long operation and none runs any more.
@@ -178,6 +181,8 @@ private:
     void UpdatePaneTotals();
     void OnPaneScrolled(GuiResultPane* source);
     void OnPaneDoubleClicked(GuiResultPane* pane, int row);
+    // The rows of a finished comparison marked from the pair's memory (frmMainCompare.cpp).
+    void NoteChangesSinceLastSync();
     void OnPaneContextMenu(GuiResultPane* pane, int row, const QPoint& globalPos);
     CategoryFlags CurrentFlags() const;
     int32_t CurrentViewType() const;
@@ -248,6 +253,7 @@ private:
     bool m_fitTargetColumns = false;
     bool m_unloaded = false;
     bool m_closeAfterRun = false;
+    bool m_memoryProblemSaid = false;
     QFont m_startFont;
     QCompleter* m_folderCompleter = nullptr;
 };

@@ -2,8 +2,11 @@
 
 #include "app/AppContext.h"
 #include "base/QtEventPump.h"
+#include "base/UserDialogs.h"
 #include "app/frmErrorLog.h"
 #include "compare/frmCompareProgress.h"
+#include "sync/GuiSyncCommands.h"
+#include "sync/SyncMemory.h"
 #include "views/GuiSelectionCommands.h"
 #include "views/ResultTableModel.h"
 
@@ -30,6 +33,7 @@ void frmMain::CompareDirs(bool byUserCommand, bool byToolbar)
         CompareRunHooks hooks;
         hooks.menusEnabled = [this] { return MenusEnabled(); };
         hooks.setMenusEnabled = [this](bool enabled) { SetMenusEnabled(enabled); };
+        hooks.noteResults = [this] { NoteChangesSinceLastSync(); };
         hooks.applyViewTypes = [this] { ApplyViewTypes(); };
         hooks.addPathsToIni = [this](const QString& left, const QString& right) { AddPathsToIni(left, right); };
         hooks.removeListItemsAndShowNoCompareMsg = [this] { RemoveListItemsAndShowNoCompareMsg(); };
@@ -56,6 +60,27 @@ void frmMain::CompareDirs(bool byUserCommand, bool byToolbar)
     }
     // The user already said yes to leaving.
     CloseIfAsked();
+}
+
+QString frmMain::MemoryProblemText(const QString& problem)
+{
+    return QStringLiteral("The memory of earlier synchronizations could not be read, so the comparison does not show "
+                          "what was deleted, moved or changed on both sides since the last synchronization.\r\n\r\n")
+           + problem;
+}
+
+// The rows learn from the pair's memory what changed since its last synchronization. A memory that cannot
+// be read leaves the comparison as it always was; saying so at every comparison would only nag, so the
+// user hears it once while the program runs (a synchronization that said its journal could not be used
+// has said it already: the memory lives in the journal's database).
+void frmMain::NoteChangesSinceLastSync()
+{
+    const MemoryNotes notes = ::NoteChangesSinceLastSync(m_ctx.AppFolder(), m_results);
+    if (notes.problem.isEmpty() || m_memoryProblemSaid || SyncCommands().JournalProblemSaid())
+        return;
+    m_memoryProblemSaid = true;
+    m_ctx.Dialogs().Message(MemoryProblemText(notes.problem), QStringLiteral("Synchronization Memory"),
+                            UserDialogs::Icon::Information);
 }
 
 // The progress window names ESC as the way out, but a click on this window during the run takes the

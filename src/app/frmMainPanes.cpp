@@ -13,11 +13,47 @@
 #include <QHeaderView>
 #include <QMenu>
 #include <QScrollBar>
+#include <QSet>
 #include <QToolButton>
+#include <algorithm>
 
 namespace {
 // The message number of a vertical scroll, handed to the helper library with each forwarded scroll.
 constexpr uint32_t VerticalScrollMessage = 0x115;
+
+QVariant NotePicture(Category category, bool unreadable, RowNote note)
+{
+    return QIcon(CategoryIcon(category, unreadable, note));
+}
+
+// The row pairs in conflict: a pair of which a row changed on both sides since the last synchronization,
+// and a differing folder whose sub-folder differences hold such a file, so the way to it stays on view.
+void ConflictPanes(const CompareResults& results, PaneRows& leftRows, PaneRows& rightRows)
+{
+    QSet<QString> foldersInConflict;
+    for (const CSubFolderDiffs& diffs : results.allSubFolderDiffs) {
+        const auto conflict = [](const ResultRow& row) { return row.note == RowNote::Conflict; };
+        if (std::any_of(diffs.DiffOne().begin(), diffs.DiffOne().end(), conflict)
+            || std::any_of(diffs.DiffTwo().begin(), diffs.DiffTwo().end(), conflict))
+            foldersInConflict.insert(diffs.strSubFolderName().toCaseFolded());
+    }
+    const ResultList& left = results.holdSource;
+    const ResultList& right = results.holdTarget;
+    leftRows.clear();
+    rightRows.clear();
+    const size_t pairs = std::max(left.size(), right.size());
+    for (size_t i = 0; i < pairs; ++i) {
+        const ResultRow* l = i < left.size() ? &left[i] : nullptr;
+        const ResultRow* r = i < right.size() ? &right[i] : nullptr;
+        bool shown = (l != nullptr && l->note == RowNote::Conflict) || (r != nullptr && r->note == RowNote::Conflict);
+        if (!shown && l != nullptr && l->IsFolder())
+            shown = foldersInConflict.contains(l->text.mid(1).toCaseFolded());
+        if (!shown)
+            continue;
+        leftRows.push_back(l != nullptr ? static_cast<int32_t>(i) : EmptyRow);
+        rightRows.push_back(r != nullptr ? static_cast<int32_t>(i) : EmptyRow);
+    }
+}
 
 } // namespace
 
@@ -40,6 +76,7 @@ void frmMain::BuildPanes()
     for (GuiResultPane* pane : {m_lvwSource, m_lvwTarget}) {
         pane->ResultModel()->SetCategoryPictures(pictures);
         pane->ResultModel()->SetUnreadablePictures(unreadable);
+        pane->ResultModel()->SetNotePictures(NotePicture);
         pane->header()->resizeSection(ResultTableModel::NameColumn, 159);
         pane->header()->resizeSection(ResultTableModel::SizeColumn, 72);
         pane->header()->resizeSection(ResultTableModel::DateColumn, 115);
@@ -75,11 +112,15 @@ void frmMain::ApplyViewTypes()
     BusyPointer busy(m_ctx.Dialogs());
     PaneRows left;
     PaneRows right;
-    FilterPanes(m_results.holdSource, m_results.holdTarget, CurrentViewType(), CurrentFlags(), left, right);
+    const bool conflictsOnly = GuiViewCommands::ConflictsOnly(*m_commands);
+    if (conflictsOnly)
+        ConflictPanes(m_results, left, right);
+    else
+        FilterPanes(m_results.holdSource, m_results.holdTarget, CurrentViewType(), CurrentFlags(), left, right);
     m_sourceModel->Reset(std::move(left));
     m_targetModel->Reset(std::move(right));
     UpdatePaneTotals();
-    SetPanelText(4, ViewTypeText(CurrentViewType()));
+    SetPanelText(4, conflictsOnly ? GuiViewCommands::ConflictsViewText() : ViewTypeText(CurrentViewType()));
 }
 
 void frmMain::UpdatePaneTotals()
@@ -137,6 +178,8 @@ void frmMain::imgViews_Click(int index)
             views.SetShowsCategory(k, m_imgViews[static_cast<size_t>(k - 1)]->property("coloured").toBool());
         views.SetViewType(views.ViewTypeOfFlags());
         CheckViewMenuItem(views.ViewType());
+        // A category chosen means its rows, not the conflicts among them.
+        GuiViewCommands::SetConflictsOnly(*m_commands, false);
         QApplication::processEvents();
         ApplyViewTypes();
     } catch (...) {
@@ -186,6 +229,9 @@ void frmMain::OnPaneDoubleClicked(GuiResultPane* pane, int row)
     if (!r->IsFolder()) {
         if (r->icon == Category::Orphan) {
             m_commands->Run(QStringLiteral("mnuFileOpenFile"));
+        } else if (r->note == RowNote::Conflict) {
+            // Changed on both sides: what differs is the question, so the differences come at once.
+            m_commands->Run(QStringLiteral("mnuFileShowFileDiffs"));
         } else {
             m_commands->RefreshEnabled();
             TopMenu(QStringLiteral("mnuDiffFileDblClick"))->popup(QCursor::pos());

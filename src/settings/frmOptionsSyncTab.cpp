@@ -37,6 +37,7 @@ frmOptionsSyncTab::frmOptionsSyncTab(AppContext& ctx, QWidget* parent) : QWidget
     layout->addStretch();
 
     m_fraCustomSync->ShowRules(sync.AllRules());
+    m_fraCustomSync->ShowFollowDeletions(sync.FollowDeletions());
     connect(m_method, &GuiSyncMethodChoice::MethodChanged, this, &frmOptionsSyncTab::MethodChanged);
     MethodChanged();
 }
@@ -84,8 +85,10 @@ void frmOptionsSyncTab::MethodChanged()
     const bool custom = method == CSyncSettings::Custom;
     // The greyed combos show what the chosen method will do, and are the start of a custom set.
     CSyncSettings::Rules rules;
-    if (!custom && CSyncSettings::PredefinedRules(method, &rules))
+    if (!custom && CSyncSettings::PredefinedRules(method, &rules)) {
         m_fraCustomSync->ShowRules(rules);
+        m_fraCustomSync->ShowFollowDeletions(method == CSyncSettings::ReplaceOlderCopyOrphans);
+    }
     m_fraCustomSync->setEnabled(custom);
 }
 
@@ -94,8 +97,10 @@ void frmOptionsSyncTab::Apply()
     CSyncSettings& sync = m_ctx.SyncSettings();
     const int32_t method = m_method->SelectedMethod();
     sync.SetSyncMethod(method);
-    if (method == CSyncSettings::Custom)
+    if (method == CSyncSettings::Custom) {
         sync.SetAllRules(m_fraCustomSync->ChosenRules());
+        sync.SetFollowDeletions(m_fraCustomSync->ChosenFollowDeletions());
+    }
     MainOptions& o = m_ctx.MainOptions();
     o.KeepForUndo = m_chkKeepForUndo->isChecked();
     o.DeletionGuardShare = m_spnGuardShare->value();

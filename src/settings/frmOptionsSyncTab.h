@@ -9,8 +9,9 @@ class QCheckBox;
 class QSpinBox;
 
 // The "Synchronize" tab: the method list (item data = method number), its description and picture,
-// and the eight rule combos (cboNew_0 .. cboBinary_1, index 0 the left folder), which are enabled only
-// for Custom and keep a copy on one side paired with a replace on the other. Below them, what keeps a
+// and the eight rule combos (cboNew_0 .. cboBinary_1, index 0 the left folder) with the rule "follow the
+// deletion" (chkFollowDeletions), which are enabled only for Custom (a predefined method shows its own)
+// and keep a copy on one side paired with a replace on the other. Below them, what keeps a
 // synchronisation safe: whether it keeps what it replaces and deletes for undo (chkKeepForUndo, the
 // option KeepForUndo) and the deletion guard's share of a side and its smallest side
 // (spnDeletionGuardShare, spnDeletionGuardFloor).

@@ -42,6 +42,20 @@ QString NothingToSynchronizeText()
     return QStringLiteral("Nothing to synchronize: with this synchronization method the two folders need no changes.");
 }
 
+QString ConflictsLeftText(const QStringList& conflicts)
+{
+    return QStringLiteral("These were changed on both sides since the last synchronization and were left as they "
+                          "are:")
+           + CrLf + CrLf + conflicts.join(CrLf);
+}
+
+QString MemoryProblemAfterSyncText(const QString& problem)
+{
+    return QStringLiteral("The synchronization ran, but what it left in both folders could not be remembered, so the "
+                          "next comparison will not show what changed since: ")
+           + problem;
+}
+
 QString JournalProblemText(const QString& problem)
 {
     return QStringLiteral("The synchronization ran, but it could not be recorded for undo: ") + problem;
@@ -54,9 +68,10 @@ class GuiSyncCommands::FrontEnd final : public SyncFrontEnd
 public:
     explicit FrontEnd(GuiSyncCommands& owner) : m_owner(owner) {}
 
-    bool ConfirmPlan(const std::vector<SyncStep>& plan, const QStringList&, const QString& guardReason) override
+    bool ConfirmPlan(const std::vector<SyncStep>& plan, const QStringList&, const QString& guardReason,
+                     const QStringList& conflicts) override
     {
-        return m_owner.ConfirmPlan(plan, guardReason);
+        return m_owner.ConfirmPlan(plan, guardReason, conflicts);
     }
     bool ConfirmLowSpace(const SpaceCheck&, const QString& text) override
     {
@@ -98,9 +113,18 @@ public:
         if (!outcome.withheld.isEmpty())
             dialogs.Message(WithheldDeletionsText(outcome.withheld), QStringLiteral("Synchronization"),
                             UserDialogs::Icon::Warning);
-        if (!outcome.journalProblem.isEmpty())
+        if (!outcome.journalProblem.isEmpty()) {
+            m_owner.m_journalProblemSaid = true;
             dialogs.Message(JournalProblemText(outcome.journalProblem), QStringLiteral("Synchronization"),
                             UserDialogs::Icon::Warning);
+        }
+        if (!outcome.memoryProblem.isEmpty())
+            dialogs.Message(MemoryProblemAfterSyncText(outcome.memoryProblem), QStringLiteral("Synchronization"),
+                            UserDialogs::Icon::Warning);
+        // The run is over, yet these pairs still differ: the user settles them by hand.
+        if (!outcome.conflicts.isEmpty())
+            dialogs.Message(ConflictsLeftText(outcome.conflicts), QStringLiteral("Synchronization"),
+                            UserDialogs::Icon::Information);
     }
 
 private:
@@ -144,18 +168,21 @@ bool GuiSyncCommands::AskMethod(bool& selectedOnly)
     return proceed;
 }
 
-bool GuiSyncCommands::ConfirmPlan(const std::vector<SyncStep>& plan, const QString& guardReason)
+bool GuiSyncCommands::ConfirmPlan(const std::vector<SyncStep>& plan, const QString& guardReason,
+                                  const QStringList& conflicts)
 {
     if (m_confirmPlan)
-        return m_confirmPlan(plan, guardReason);
+        return m_confirmPlan(plan, guardReason, conflicts);
     if (plan.empty() && guardReason.isEmpty()) {
         // An empty confirmation window looked like a fault; there is nothing to confirm.
-        m_ctx.Dialogs().Message(NothingToSynchronizeText(), QStringLiteral("Synchronization"),
-                                UserDialogs::Icon::Information);
+        QString text = NothingToSynchronizeText();
+        if (!conflicts.isEmpty())
+            text += CrLf + CrLf + ConflictsLeftText(conflicts);
+        m_ctx.Dialogs().Message(text, QStringLiteral("Synchronization"), UserDialogs::Icon::Information);
         return false;
     }
     frmConfirmSync window(plan, m_frame.ComparedFolder(m_frame.SourcePane()), m_frame.ComparedFolder(m_frame.TargetPane()),
-                          m_frame.FrameWindow(), guardReason);
+                          m_frame.FrameWindow(), guardReason, conflicts);
     window.exec();
     QApplication::processEvents();
     return window.Proceed();
@@ -181,6 +208,7 @@ void GuiSyncCommands::AutoSynch(bool showConfirmation, bool selectedOnly)
         SyncRequest request({left, right, scoped ? m_scope.leftParent : m_frame.ComparedFolder(m_frame.SourcePane()),
                              scoped ? m_scope.rightParent : m_frame.ComparedFolder(m_frame.TargetPane()), subFolders,
                              m_ctx.SyncSettings().AllRules(), selectedOnly && !scoped ? &selected : nullptr, &filters});
+        request.input.followDeletions = m_ctx.SyncSettings().FollowDeletions();
         request.confirm = showConfirmation;
         request.sound = m_ctx.Sounds().SoundOn();
         request.historyLeft = m_frame.ComparedFolder(m_frame.SourcePane());

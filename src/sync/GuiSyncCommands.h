@@ -16,7 +16,9 @@ class GuiResultsFrame;
 //
 // The run keeps what it replaces and deletes for undo as the option KeepForUndo says, and the deletion
 // guard stops it as the options DeletionGuardShare and DeletionGuardFloor say: a stopped plan is always
-// shown for an explicit yes, even with synchronisation confirmations turned off.
+// shown for an explicit yes, even with synchronisation confirmations turned off. It follows deletions as
+// the sync settings say (CSyncSettings::FollowDeletions); the pairs it then leaves alone because both
+// sides changed them are shown with the plan and named again at the end of the run.
 class GuiSyncCommands final
 {
 public:
@@ -40,23 +42,33 @@ public:
     void SetSubFolderScope(SubFolderScope scope) { m_scope = std::move(scope); }
 
     // Tests answer the windows: the method question (proceed, and the selected-only flag), the
-    // confirmation of the plan (with the deletion guard's reason, empty when it did not stop the run).
-    using PlanConfirmation = std::function<bool(const std::vector<SyncStep>& plan, const QString& guardReason)>;
+    // confirmation of the plan (with the deletion guard's reason, empty when it did not stop the run, and
+    // the pairs left alone because both sides changed them).
+    using PlanConfirmation = std::function<bool(const std::vector<SyncStep>& plan, const QString& guardReason,
+                                                const QStringList& conflicts)>;
     void SetMethodQuestion(std::function<bool(bool& selectedOnly)> ask) { m_askMethod = std::move(ask); }
     void SetPlanConfirmation(PlanConfirmation confirm) { m_confirmPlan = std::move(confirm); }
+    void SetPlanConfirmation(std::function<bool(const std::vector<SyncStep>&, const QString&)> confirm)
+    {
+        m_confirmPlan = [confirm = std::move(confirm)](const std::vector<SyncStep>& plan, const QString& guardReason,
+                                                       const QStringList&) { return confirm(plan, guardReason); };
+    }
     void SetPlanConfirmation(std::function<bool(const std::vector<SyncStep>&)> confirm)
     {
-        m_confirmPlan = [confirm = std::move(confirm)](const std::vector<SyncStep>& plan, const QString&) {
-            return confirm(plan);
-        };
+        m_confirmPlan = [confirm = std::move(confirm)](const std::vector<SyncStep>& plan, const QString&,
+                                                       const QStringList&) { return confirm(plan); };
     }
+
+    // Whether a run said that its journal could not be used: the database that holds the pair's memory
+    // too, so the comparison that follows need not say it again.
+    bool JournalProblemSaid() const { return m_journalProblemSaid; }
 
 private:
     class FrontEnd;
 
     void Start(bool selectedOnly);
     bool AskMethod(bool& selectedOnly);
-    bool ConfirmPlan(const std::vector<SyncStep>& plan, const QString& guardReason);
+    bool ConfirmPlan(const std::vector<SyncStep>& plan, const QString& guardReason, const QStringList& conflicts);
 
     AppContext& m_ctx;
     GuiResultsFrame& m_frame;
@@ -64,9 +76,15 @@ private:
     std::function<bool(bool&)> m_askMethod;
     PlanConfirmation m_confirmPlan;
     SubFolderScope m_scope;
+    bool m_journalProblemSaid = false;
 };
 
 // What the user is told when a run went ahead but the journal could not record it for undo.
 QString JournalProblemText(const QString& problem);
 // What the user is told instead of a confirmation window when the plan holds no step.
 QString NothingToSynchronizeText();
+// The pairs a run left as they are because both sides changed them since the last synchronization, as the
+// end of the run names them.
+QString ConflictsLeftText(const QStringList& conflicts);
+// What the user is told when the run's memory could not be kept for the next comparison.
+QString MemoryProblemAfterSyncText(const QString& problem);

@@ -4,6 +4,7 @@
 #include "sync/SyncMethodTexts.h"
 #include "views/GuiCategoryPictures.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QGridLayout>
 #include <QLabel>
@@ -59,9 +60,21 @@ GuiSyncRuleFrame::GuiSyncRuleFrame(const QString& title, QWidget* parent) : QGro
         }
         ++row;
     }
+    m_chkFollowDeletions = new QCheckBox(
+        QStringLiteral("&Follow deletions: delete on the other side what was deleted since the last synchronization"), this);
+    m_chkFollowDeletions->setObjectName(QStringLiteral("chkFollowDeletions"));
+    m_chkFollowDeletions->setToolTip(
+        QStringLiteral("An object deleted on one side since the last synchronization of the two folders goes to the "
+                       "trash on the other side too, instead of being copied back; files changed on both sides are "
+                       "left as they are."));
+    grid->addWidget(m_chkFollowDeletions, row, 0, 1, 3);
     grid->setColumnStretch(1, 1);
     grid->setColumnStretch(2, 1);
 }
+
+void GuiSyncRuleFrame::ShowFollowDeletions(bool on) { m_chkFollowDeletions->setChecked(on); }
+
+bool GuiSyncRuleFrame::ChosenFollowDeletions() const { return m_chkFollowDeletions->isChecked(); }
 
 QComboBox* GuiSyncRuleFrame::Combo(CSyncSettings::Side side, CSyncSettings::Category category) const
 {

@@ -7,8 +7,10 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
+#include <QListView>
 #include <QLocale>
 #include <QPushButton>
+#include <QStringListModel>
 #include <QTreeView>
 #include <QVBoxLayout>
 
@@ -29,7 +31,7 @@ public:
             return {};
         const auto& [step, action] = m_rows[size_t(index.row())];
         if (role == Qt::DisplayRole)
-            return index.column() == 0 ? step->text : action;
+            return index.column() == 0 ? (step->IsMove() ? frmConfirmSync::MoveText(*step) : step->text) : action;
         if (role == Qt::DecorationRole && index.column() == 0 && step->category != Category::None)
             return CategoryIcon(step->category);
         return {};
@@ -76,7 +78,7 @@ QString Count(qint64 n, const char* one, const char* many)
 
 QString frmConfirmSync::TotalsText(const std::vector<SyncStep>& plan, int side)
 {
-    qint64 copies = 0, bytes = 0, deletes = 0, others = 0;
+    qint64 copies = 0, bytes = 0, deletes = 0, moves = 0, others = 0;
     for (const SyncStep& step : plan) {
         if (side >= 0 && step.OnLeft() != (side == 0))
             continue;
@@ -85,6 +87,8 @@ QString frmConfirmSync::TotalsText(const std::vector<SyncStep>& plan, int side)
             bytes += step.bytes;
         } else if (step.IsDelete()) {
             ++deletes;
+        } else if (step.IsMove()) {
+            ++moves;
         } else {
             ++others;
         }
@@ -94,9 +98,11 @@ QString frmConfirmSync::TotalsText(const std::vector<SyncStep>& plan, int side)
         parts << Count(copies, "copy", "copies") + QStringLiteral(" (") + QLocale().formattedDataSize(bytes) + QLatin1Char(')');
     if (deletes > 0)
         parts << Count(deletes, "deletion", "deletions");
+    if (moves > 0)
+        parts << Count(moves, "move", "moves");
     if (others > 0)
         parts << Count(others, "change of mode or name", "changes of mode or name");
-    const qint64 all = copies + deletes + others;
+    const qint64 all = copies + deletes + moves + others;
     if (side >= 0)
         return all == 0 ? QStringLiteral("Nothing from this folder.") : parts.join(QStringLiteral(", "));
     return Count(all, "operation", "operations") + QStringLiteral(" in all: ") + parts.join(QStringLiteral(", "))
@@ -110,11 +116,14 @@ Rows frmConfirmSync::SideRows(const std::vector<SyncStep>& plan, bool left)
     const QString mode = left ? QStringLiteral("Mode -->") : QStringLiteral("<-- Mode");
     const QString del = QStringLiteral("Delete");
     const QString rename = QStringLiteral("Rename");
+    const QString move = QStringLiteral("Move");
     const auto caption = [&](const SyncStep& step) {
         if (step.IsDelete())
             return del;
         if (step.IsCopy())
             return copy;
+        if (step.IsMove())
+            return move;
         return step.action == SyncStep::Action::ModeToRight || step.action == SyncStep::Action::ModeToLeft ? mode : rename;
     };
     // The lists' rows: copies, then deletes; then the sub-folders' files in the order they are done.
@@ -130,8 +139,19 @@ Rows frmConfirmSync::SideRows(const std::vector<SyncStep>& plan, bool left)
     return rows;
 }
 
+QString frmConfirmSync::MoveText(const SyncStep& step)
+{
+    return QStringLiteral("Move ") + step.text + QStringLiteral(" to ") + step.movedTo;
+}
+
+QString frmConfirmSync::ConflictsHeading()
+{
+    return QStringLiteral("Left as they are (changed on both sides since the last synchronization):");
+}
+
 frmConfirmSync::frmConfirmSync(const std::vector<SyncStep>& plan, const QString& leftFolder,
-                               const QString& rightFolder, QWidget* parent, const QString& guardReason)
+                               const QString& rightFolder, QWidget* parent, const QString& guardReason,
+                               const QStringList& conflicts)
     : QDialog(parent)
 {
     setObjectName(QStringLiteral("frmConfirmSync"));
@@ -172,6 +192,18 @@ frmConfirmSync::frmConfirmSync(const std::vector<SyncStep>& plan, const QString&
         lists->addLayout(column, 1);
     }
     layout->addLayout(lists, 1);
+    if (!conflicts.isEmpty()) {
+        // Not operations: what the run will not touch, so the user can settle these pairs by hand.
+        layout->addWidget(WrappedLabel("lblConflicts", ConflictsHeading(), this));
+        auto* list = new QListView(this);
+        list->setObjectName(QStringLiteral("lvwConflicts"));
+        list->setUniformItemSizes(true);
+        list->setSelectionMode(QAbstractItemView::NoSelection);
+        list->setEditTriggers(QAbstractItemView::NoEditTriggers);
+        list->setModel(new QStringListModel(conflicts, list));
+        list->setMaximumHeight(list->fontMetrics().height() * 6);
+        layout->addWidget(list);
+    }
     auto* totals = WrappedLabel("lblTotals", TotalsText(plan, -1), this);
     QFont bold = totals->font();
     bold.setBold(true);

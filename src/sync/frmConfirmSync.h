@@ -3,6 +3,7 @@
 #include "sync/SyncRun.h"
 
 #include <QDialog>
+#include <QStringList>
 
 class QLabel;
 class QTreeView;
@@ -13,6 +14,10 @@ class QTreeView;
 // proceeds; Cancel, Escape or closing the window cancel. Under each list its totals (lblTotalsOne,
 // lblTotalsTwo), and below both the plan's (lblTotals): counts of copies, bytes copied, deletions.
 //
+// A move (an object the other side renamed since the last synchronization) is one row on the side where it
+// happens: "Move old.txt to Docs/new.txt" with the action "Move". The pairs the plan leaves alone because
+// both sides changed them are listed apart below the lists (lblConflicts, lvwConflicts), when there are any.
+//
 // A plan the deletion guard stopped shows the guard's reason in red above the lists (lblGuardReason) and a
 // check box of its own (chkGuardAllow): Continue stays disabled until the user ticks it, so a run that
 // deletes most of a side never goes ahead on a reflex press of Enter.
@@ -22,7 +27,7 @@ class frmConfirmSync final : public QDialog
 
 public:
     frmConfirmSync(const std::vector<SyncStep>& plan, const QString& leftFolder, const QString& rightFolder,
-                   QWidget* parent = nullptr, const QString& guardReason = {});
+                   QWidget* parent = nullptr, const QString& guardReason = {}, const QStringList& conflicts = {});
 
     bool Proceed() const { return m_proceed; }
 
@@ -32,6 +37,10 @@ public:
     // What the plan adds up to: side 0 the left list, 1 the right list ("3 copies (1.2 MB), 1 deletion"),
     // -1 the whole plan ("4 operations in all: ...").
     static QString TotalsText(const std::vector<SyncStep>& plan, int side);
+    // A move's row: "Move old.txt to Docs/new.txt".
+    static QString MoveText(const SyncStep& step);
+    // The heading of the pairs left as they are.
+    static QString ConflictsHeading();
 
 private:
     bool m_proceed = false;

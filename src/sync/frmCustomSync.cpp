@@ -31,6 +31,7 @@ frmCustomSync::frmCustomSync(CSyncSettings& sync, ErrorHandler& errors, QWidget*
 
     try {
         m_fraCustomSync->ShowRules(m_sync.AllRules());
+        m_fraCustomSync->ShowFollowDeletions(m_sync.FollowDeletions());
     } catch (...) {
         m_errors.HandleUnexpectedError(QStringLiteral("frmCustomSync.Form_Load"));
     }
@@ -40,6 +41,7 @@ void frmCustomSync::Store()
 {
     try {
         m_sync.SetAllRules(m_fraCustomSync->ChosenRules());
+        m_sync.SetFollowDeletions(m_fraCustomSync->ChosenFollowDeletions());
     } catch (...) {
         m_errors.HandleUnexpectedError(QStringLiteral("frmCustomSync.OKButton_Click"));
     }

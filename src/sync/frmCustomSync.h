@@ -7,8 +7,8 @@ class ErrorHandler;
 class GuiSyncRuleFrame;
 
 // "Specify Custom Synchronization Options": the eight rules of the custom method in the frame
-// fraCustomSync (see GuiSyncRuleFrame), loaded from the settings. OKButton stores what the combos show
-// as the eight actions and closes; CancelButton, Escape and the title bar close without storing anything.
+// fraCustomSync (see GuiSyncRuleFrame) and its rule "follow the deletion" (chkFollowDeletions), loaded
+// from the settings. OKButton stores what the combos show as the eight actions, and the rule, and closes; CancelButton, Escape and the title bar close without storing anything.
 // The method itself is not changed here.
 class frmCustomSync final : public QDialog
 {

@@ -131,7 +131,66 @@ void DrawUnreadableMark(QPainter& p, double s)
     p.drawPoint(QPointF(0.76 * s, 0.35 * s));
 }
 
-QImage Draw(Category category, int size, bool unreadable)
+// The mark of what changed since the last synchronization, in the upper left corner over the page's or
+// folder's edge: a dark disc with a white cross for an object deleted on the other side, a teal disc with
+// a white arrow for a moved one, a red diamond with a white flash for a pair changed on both sides. Each
+// has a white rim, so it stands out from a light row and from a dark one alike; the shapes differ as well
+// as the colours, for those who cannot tell the colours apart.
+void DrawNoteMark(QPainter& p, RowNote note, double s)
+{
+    // Large enough to be told apart at 16 pixels, where the mark is 10 pixels across.
+    const QRectF box(0.0, 0.0, 0.62 * s, 0.62 * s);
+    const double rimWidth = qMax(1.0, s / 20.0);
+    const QPointF c = box.center();
+    const double r = box.width() / 2.0 - rimWidth / 2.0;
+    const QPen rim(Qt::white, rimWidth);
+    const QPen mark(Qt::white, qMax(1.2, s / 13.0), Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin);
+    switch (note) {
+    case RowNote::DeletedOnLeft:
+    case RowNote::DeletedOnRight:
+        p.setPen(rim);
+        p.setBrush(QColor(0x26, 0x2b, 0x33));
+        p.drawEllipse(c, r, r);
+        p.setPen(mark);
+        p.drawLine(QPointF(c.x() - 0.38 * r, c.y() - 0.38 * r), QPointF(c.x() + 0.38 * r, c.y() + 0.38 * r));
+        p.drawLine(QPointF(c.x() + 0.38 * r, c.y() - 0.38 * r), QPointF(c.x() - 0.38 * r, c.y() + 0.38 * r));
+        break;
+    case RowNote::MovedFrom:
+    case RowNote::MovedTo:
+        p.setPen(rim);
+        p.setBrush(QColor(0x00, 0x7a, 0x8a));
+        p.drawEllipse(c, r, r);
+        p.setPen(mark);
+        p.drawLine(QPointF(c.x() - 0.5 * r, c.y()), QPointF(c.x() + 0.45 * r, c.y()));
+        p.drawLine(QPointF(c.x() + 0.05 * r, c.y() - 0.4 * r), QPointF(c.x() + 0.45 * r, c.y()));
+        p.drawLine(QPointF(c.x() + 0.05 * r, c.y() + 0.4 * r), QPointF(c.x() + 0.45 * r, c.y()));
+        break;
+    case RowNote::Conflict: {
+        QPainterPath diamond;
+        diamond.moveTo(c.x(), c.y() - r);
+        diamond.lineTo(c.x() + r, c.y());
+        diamond.lineTo(c.x(), c.y() + r);
+        diamond.lineTo(c.x() - r, c.y());
+        diamond.closeSubpath();
+        p.setPen(rim);
+        p.setBrush(QColor(0xd3, 0x1f, 0x1f));
+        p.drawPath(diamond);
+        // Two strokes crossing the other way from each other: a flash, the sides colliding.
+        QPainterPath flash;
+        flash.moveTo(c.x() + 0.12 * r, c.y() - 0.5 * r);
+        flash.lineTo(c.x() - 0.2 * r, c.y() + 0.06 * r);
+        flash.lineTo(c.x() + 0.2 * r, c.y() - 0.06 * r);
+        flash.lineTo(c.x() - 0.12 * r, c.y() + 0.5 * r);
+        p.setPen(mark);
+        p.setBrush(Qt::NoBrush);
+        p.drawPath(flash);
+        break;
+    }
+    case RowNote::None: break;
+    }
+}
+
+QImage Draw(Category category, int size, bool unreadable, RowNote note)
 {
     QImage image(size, size, QImage::Format_ARGB32_Premultiplied);
     image.fill(Qt::transparent);
@@ -145,6 +204,7 @@ QImage Draw(Category category, int size, bool unreadable)
     DrawBadge(p, category, s);
     if (unreadable)
         DrawUnreadableMark(p, s);
+    DrawNoteMark(p, note, s);
     return image;
 }
 
@@ -166,30 +226,31 @@ QImage Grey(const QImage& coloured)
 
 QColor CategoryColour(Category category) { return BadgeColour(category); }
 
-QPixmap CategoryPixmap(Category category, bool coloured, int size, bool unreadable)
+QPixmap CategoryPixmap(Category category, bool coloured, int size, bool unreadable, RowNote note)
 {
     if (category == Category::None || size <= 0)
         return {};
     // Qt's pixmap cache, not a static of our own: it is emptied while the application object still
     // exists, whereas a static would free its pixmaps after the window system has gone.
-    const QString key = QStringLiteral("parvex-category-%1-%2-%3%4")
+    const QString key = QStringLiteral("parvex-category-%1-%2-%3%4-%5")
                             .arg(static_cast<int>(category))
                             .arg(size)
                             .arg(coloured ? QLatin1Char('c') : QLatin1Char('g'))
-                            .arg(unreadable ? QLatin1Char('u') : QLatin1Char('r'));
+                            .arg(unreadable ? QLatin1Char('u') : QLatin1Char('r'))
+                            .arg(static_cast<int>(note));
     QPixmap pixmap;
     if (QPixmapCache::find(key, &pixmap))
         return pixmap;
-    const QImage image = Draw(category, size, unreadable);
+    const QImage image = Draw(category, size, unreadable, note);
     pixmap = QPixmap::fromImage(coloured ? image : Grey(image));
     QPixmapCache::insert(key, pixmap);
     return pixmap;
 }
 
-QIcon CategoryIcon(Category category, bool unreadable)
+QIcon CategoryIcon(Category category, bool unreadable, RowNote note)
 {
     QIcon icon;
     for (int size : {16, 20, 24, 32, 48})
-        icon.addPixmap(CategoryPixmap(category, true, size, unreadable));
+        icon.addPixmap(CategoryPixmap(category, true, size, unreadable, note));
     return icon;
 }

@@ -14,6 +14,19 @@ GuiViewCommands::GuiViewCommands(AppContext& ctx, GuiResultsFrame& frame, GuiCom
     registry.SetHandler(QStringLiteral("mnuViewDifferences"), [this] { SetViewType(ViewDifferent); });
     registry.SetHandler(QStringLiteral("mnuViewSimilarities"), [this] { SetViewType(ViewSimilar); });
     registry.SetHandler(QStringLiteral("mnuViewOther"), [this] { ViewOther(); });
+    registry.SetHandler(QStringLiteral("mnuViewConflicts"), [this] { ViewConflicts(); });
+}
+
+bool GuiViewCommands::ConflictsOnly(const GuiCommandRegistry& registry)
+{
+    const QAction* action = registry.Action(QStringLiteral("mnuViewConflicts"));
+    return action != nullptr && action->isChecked();
+}
+
+void GuiViewCommands::SetConflictsOnly(const GuiCommandRegistry& registry, bool on)
+{
+    if (QAction* action = registry.Action(QStringLiteral("mnuViewConflicts")))
+        action->setChecked(on);
 }
 
 void GuiViewCommands::CheckViewMenuItem(const GuiCommandRegistry& registry, int32_t viewType)
@@ -30,6 +43,8 @@ void GuiViewCommands::SetViewType(int32_t viewType)
 {
     try {
         CheckViewMenuItem(m_registry, viewType);
+        // A view type chosen means the rows of that type, not the conflicts among them.
+        SetConflictsOnly(m_registry, false);
         m_ctx.ViewSelections().SetViewType(viewType);
         m_frame.ApplyViewTypes();
         m_frame.DisplayViewSelections();
@@ -37,6 +52,18 @@ void GuiViewCommands::SetViewType(int32_t viewType)
         m_frame.SetPanelText(4, ViewTypeText(m_ctx.ViewSelections().ViewType()));
     } catch (...) {
         m_ctx.Errors().HandleUnexpectedError(QStringLiteral("frmMain.mnuViewViewAll_Click"));
+    }
+}
+
+// The item's own check mark is the state: the trigger has already toggled it.
+void GuiViewCommands::ViewConflicts()
+{
+    try {
+        m_frame.ApplyViewTypes();
+        m_frame.SetPanelText(4, ConflictsOnly(m_registry) ? ConflictsViewText()
+                                                          : ViewTypeText(m_ctx.ViewSelections().ViewType()));
+    } catch (...) {
+        m_ctx.Errors().HandleUnexpectedError(QStringLiteral("frmMain.mnuViewConflicts_Click"));
     }
 }
 

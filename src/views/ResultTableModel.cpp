@@ -2,6 +2,8 @@
 
 #include "base/Path.h"
 
+#include <QStringList>
+
 ResultTableModel::ResultTableModel(const ResultList& hold, QObject* parent) : QAbstractTableModel(parent), m_hold(hold)
 {
 }
@@ -35,6 +37,46 @@ void ResultTableModel::SetUnreadablePictures(const std::array<QVariant, Category
     m_unreadablePictures = pictures;
     if (!m_rows.empty())
         Q_EMIT dataChanged(index(0, NameColumn), index(rowCount() - 1, NameColumn), {Qt::DecorationRole});
+}
+
+void ResultTableModel::SetNotePictures(NotePictures pictures)
+{
+    m_notePictures = std::move(pictures);
+    m_notePictureCache.clear();
+    if (!m_rows.empty())
+        Q_EMIT dataChanged(index(0, NameColumn), index(rowCount() - 1, NameColumn), {Qt::DecorationRole});
+}
+
+QString ResultTableModel::RowTip(const ResultRow& row)
+{
+    QStringList lines;
+    const QString note = RowNoteText(row);
+    if (!note.isEmpty())
+        lines << note;
+    if (row.unreadable)
+        lines << UnreadableTip();
+    return lines.join(QLatin1Char('\n'));
+}
+
+QVariant ResultTableModel::Picture(const ResultRow& row) const
+{
+    const size_t category = static_cast<size_t>(static_cast<int>(row.icon)) % m_pictures.size();
+    if (row.note != RowNote::None && m_notePictures) {
+        // Kept per category, note and unreadable mark: a pane of thousands of marked rows draws each once.
+        constexpr size_t Notes = static_cast<size_t>(RowNote::Conflict) + 1;
+        const size_t note = static_cast<size_t>(row.note) % Notes;
+        const size_t slot = (note * 2 + (row.unreadable ? 1 : 0)) * m_pictures.size() + category;
+        if (m_notePictureCache.empty())
+            m_notePictureCache.resize(Notes * 2 * m_pictures.size());
+        QVariant& picture = m_notePictureCache[slot];
+        if (!picture.isValid())
+            picture = m_notePictures(row.icon, row.unreadable, row.note);
+        if (picture.isValid())
+            return picture;
+    }
+    if (row.unreadable && m_unreadablePictures[category].isValid())
+        return m_unreadablePictures[category];
+    return m_pictures[category];
 }
 
 QString ResultTableModel::UnreadableTip()
@@ -72,16 +114,15 @@ QVariant ResultTableModel::data(const QModelIndex& index, int role) const
     case Qt::DecorationRole:
         if (row == nullptr || index.column() != NameColumn)
             return {};
-        if (row->unreadable) {
-            const QVariant& marked = m_unreadablePictures[static_cast<size_t>(static_cast<int>(row->icon)) % m_pictures.size()];
-            if (marked.isValid())
-                return marked;
-        }
-        return m_pictures[static_cast<size_t>(static_cast<int>(row->icon)) % m_pictures.size()];
-    case Qt::ToolTipRole:
-        return row != nullptr && row->unreadable ? QVariant(UnreadableTip()) : QVariant();
+        return Picture(*row);
+    case Qt::ToolTipRole: {
+        const QString tip = row != nullptr ? RowTip(*row) : QString();
+        return tip.isEmpty() ? QVariant() : QVariant(tip);
+    }
     case UnreadableRole:
         return row != nullptr && row->unreadable;
+    case NoteRole:
+        return row == nullptr ? 0 : static_cast<int>(row->note);
     case Qt::TextAlignmentRole:
         if (index.column() == SizeColumn)
             return QVariant::fromValue(Qt::Alignment(Qt::AlignRight | Qt::AlignVCenter));

@@ -1,6 +1,6 @@
 #include "views/SummaryCounts.h"
 
-CategoryCounts CountCategories(const ResultList& hold)
+CategoryCounts CountCategories(const ResultList& hold, const SubFolderDiffsList* subFolders, bool left)
 {
     CategoryCounts c;
     for (const ResultRow& row : hold) {
@@ -8,7 +8,15 @@ CategoryCounts CountCategories(const ResultList& hold)
         if (k >= 1 && k <= CategoryCount) {
             ++c.count[static_cast<std::size_t>(k - 1)];
             ++c.total;
+            if (row.note == RowNote::Conflict)
+                ++c.conflicts;
         }
+    }
+    if (subFolders != nullptr) {
+        for (const CSubFolderDiffs& diffs : *subFolders)
+            for (const ResultRow& row : left ? diffs.DiffOne() : diffs.DiffTwo())
+                if (!row.IsPlaceholder() && row.note == RowNote::Conflict)
+                    ++c.conflicts;
     }
     return c;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "compare/CSubFolderDiffs.h"
 #include "compare/ResultList.h"
 
 #include <array>
@@ -7,14 +8,19 @@
 #include <vector>
 
 // The rows of one side of the last comparison counted by category (index category - 1), whatever the
-// view hides; placeholders do not count.
+// view hides; placeholders do not count. conflicts counts the rows changed on both sides since the
+// pair's last synchronization, apart from the categories (such a row is counted in its category too).
 struct CategoryCounts
 {
     std::array<int32_t, CategoryCount> count{};
     int32_t total = 0;
+    int32_t conflicts = 0;
     int32_t Of(Category c) const { return count[static_cast<std::size_t>(static_cast<int>(c) - 1)]; }
 };
-CategoryCounts CountCategories(const ResultList& hold);
+// subFolders, when given, adds the conflicts among the files of the differing sub-folders on that side
+// (left: the first list of each); their files are not counted by category, as their folder's row stands
+// for them.
+CategoryCounts CountCategories(const ResultList& hold, const SubFolderDiffsList* subFolders = nullptr, bool left = true);
 
 // One slice of the summary's pie, in percent of the circle from three o'clock counter-clockwise.
 struct PieSlice

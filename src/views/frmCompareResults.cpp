@@ -112,8 +112,8 @@ frmCompareResults::frmCompareResults(AppContext& ctx, GuiResultsFrame& frame, st
     setObjectName(QStringLiteral("frmCompareResults"));
     setWindowTitle(QStringLiteral("Comparison Results Summary"));
     setModal(true);
-    m_left = CountCategories(frame.SourcePane()->ResultModel()->Hold());
-    m_right = CountCategories(frame.TargetPane()->ResultModel()->Hold());
+    m_left = CountCategories(frame.SourcePane()->ResultModel()->Hold(), &frame.SubFolderDifferences(), true);
+    m_right = CountCategories(frame.TargetPane()->ResultModel()->Hold(), &frame.SubFolderDifferences(), false);
     m_leftFolder = frame.FolderText(true);
     m_rightFolder = frame.FolderText(false);
 
@@ -189,6 +189,12 @@ void frmCompareResults::ShowSide(bool left)
         };
         for (const auto& [text, category] : rows)
             add(QString::fromLatin1(text), QString::number(c.Of(category)), category);
+        // Not a category: a conflict is a row of its category that changed on both sides since the last
+        // synchronization, so it stays out of the pie.
+        add(QString(), QString(), Category::None);
+        add(ConflictsText(), QString::number(c.conflicts), Category::None);
+        m_list->topLevelItem(m_list->topLevelItemCount() - 1)
+            ->setToolTip(0, QStringLiteral("Pairs changed on both sides since the last synchronization"));
         m_list->resizeColumnToContents(1);
         m_slices = PieSlices(c);
         m_pie->update();
@@ -219,6 +225,8 @@ void frmCompareResults::FillLegend(const CategoryCounts& c)
         ++line;
     }
 }
+
+QString frmCompareResults::ConflictsText() { return QStringLiteral("Conflicts:"); }
 
 QString frmCompareResults::LegendText(Category category, const CategoryCounts& c)
 {

@@ -15,7 +15,9 @@ class QRadioButton;
 class QTreeWidget;
 
 // "Comparison Results Summary": the rows of the last comparison counted by category for the left or the
-// right folder, as a list and as a pie. OK stores "Show Summary After Comparison".
+// right folder, as a list and as a pie. OK stores "Show Summary After Comparison". The list ends with the
+// count of the rows in conflict ("Conflicts:", changed on both sides since the last synchronization, the
+// sub-folders' files included), which the pie leaves out: they are counted in their categories already.
 //
 // The pie's slices have the colours of the rows' badges (a folder category hatched), and the legend
 // below it (picPieLegend, one lblLegend<Key> per slice) names each with its share.
@@ -36,6 +38,8 @@ public:
     const std::vector<PieSlice>& Slices() const { return m_slices; }
     // A legend line: "Newer (25%)".
     static QString LegendText(Category category, const CategoryCounts& counts);
+    // The list's line of the pairs in conflict (changed on both sides since the last synchronization).
+    static QString ConflictsText();
 
 private:
     void ShowSide(bool left);

@@ -126,6 +126,8 @@ void frmSubDirDiffs::BuildWindow()
         m_models[size_t(side)] = new ResultTableModel(side == 0 ? m_rows.left : m_rows.right, this);
         m_models[size_t(side)]->SetCategoryPictures(pictures);
         m_models[size_t(side)]->SetUnreadablePictures(unreadable);
+        m_models[size_t(side)]->SetNotePictures(
+            [](Category category, bool unreadableRow, RowNote note) { return QVariant(CategoryIcon(category, unreadableRow, note)); });
         auto* pane = new GuiResultPane(m_models[size_t(side)], this);
         pane->setObjectName(side == 0 ? QStringLiteral("lvwDirOneDiffs") : QStringLiteral("lvwDirTwoDiffs"));
         pane->setFont(m_main.SourcePane()->font());
@@ -319,6 +321,11 @@ void frmSubDirDiffs::OnDoubleClicked(GuiResultPane* pane, int row)
     // A file on one side only has nothing to compare with: it opens at once.
     if (r->icon == Category::Orphan) {
         OpenCurrentRow();
+        return;
+    }
+    // Changed on both sides since the last synchronization: what differs is the question.
+    if (r->note == RowNote::Conflict) {
+        m_commands->Run(QStringLiteral("mnuFileShowFileDiffs"));
         return;
     }
     m_commands->RefreshEnabled();

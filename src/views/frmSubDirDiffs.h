@@ -27,8 +27,10 @@ void StyleCaption(QLabel* caption, bool gradient);
 // "View Sub-Folder Differences": the differing files of one sub-folder in two row-aligned lists
 // (lvwDirOneDiffs, lvwDirTwoDiffs) under the two folder labels (lblFolderOne, lblFolderTwo), with the
 // toolbar SubDirDiffsToolbar (pictures with captions), the File and Select menus and StatusBar1. A right
-// click on a row opens mnuSubDirPopup; a double click opens a file on one side only, and offers
-// mnuSubDirDblClick (Open File, Show File Differences) for a pair.
+// click on a row opens mnuSubDirPopup; a double click opens a file on one side only, shows the differences
+// of a pair changed on both sides since the last synchronization at once, and offers mnuSubDirDblClick
+// (Open File, Show File Differences) for another pair. A row's picture and tool tip carry its note from
+// the pair's memory, as the main window's do.
 //
 // The window is a results frame of its own: the controllers of the main window's commands (differences,
 // selection, print, synchronisation) work on its lists through it, the file commands through the
