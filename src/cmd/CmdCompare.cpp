@@ -1,4 +1,5 @@
 #include "cmd/CmdCompare.h"
+
 #include "cmd/CompareOptions.h"
 
 #include "app/AppContext.h"
@@ -10,6 +11,7 @@
 #include "compare/CompareRun.h"
 #include "settings/OptionTable.h"
 #include "settings/SettingsTable.h"
+#include "sync/SyncMemory.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -28,12 +30,16 @@ namespace {
 class LineWriter final
 {
 public:
-    void Line(const QString& a, const QString& b, const QString& c, const QString& d, const QString& e, const QString& f)
+    // note: the seventh field, written when given.
+    void Line(const QString& a, const QString& b, const QString& c, const QString& d, const QString& e, const QString& f,
+              const QString* note = nullptr)
     {
         if (m_error != 0)
             return;
-        const QString* fields[] = {&a, &b, &c, &d, &e, &f};
+        const QString* fields[] = {&a, &b, &c, &d, &e, &f, note};
         for (const QString* field : fields) {
+            if (field == nullptr)
+                break;
             if (field != fields[0])
                 m_buffer += '\t';
             Append(*field);
@@ -102,6 +108,10 @@ QString CompareUsage()
         "      as \\xHH. Exit status: 0 when everything is the same, 1 when anything differs, 2 on trouble.\n"
         "    --method quick|contents|crc|sha      --chunk-size BYTES\n"
         "    --subfolders | --no-subfolders       --details\n"
+        "    With --details, the files of differing sub-folders follow the rows, and where the folders were\n"
+        "    synchronised before, every line has a seventh field: what changed since then (\"Deleted on the\n"
+        "    left since the last synchronization\", \"Moved from NAME\", \"Changed on both sides since the\n"
+        "    last synchronization\"), empty when nothing is known.\n"
         "    --include TEXT  --exclude TEXT       (filter texts as in the Options window; \"\" means none)\n"
         "    --exclude-hidden-files --exclude-system-files --exclude-hidden-folders --exclude-system-folders\n"
         "    --ignore-2sec | --no-ignore-2sec     --ignore-dst | --no-ignore-dst\n"
@@ -145,13 +155,30 @@ int RunCompareCommand(const QStringList& args)
     if (outcome == CompareOutcome::Cancelled)
         return ExitTrouble;
 
+    // With details, a pair that was synchronised before has a seventh column: what its memory says of the row.
+    const MemoryNotes notes = NoteChangesSinceLastSync(ctx.AppFolder(), results);
+    if (!notes.problem.isEmpty())
+        std::fprintf(stderr, "parvexcmd: %s The folders are compared without the memory of their last "
+                             "synchronization.\n",
+                     notes.problem.toUtf8().constData());
+    const bool noteColumn = options.details && notes.used;
+    QString noteText;
+    const auto noteOf = [&](const ResultRow& l, const ResultRow& r) -> const QString* {
+        if (!noteColumn)
+            return nullptr;
+        noteText = RowNoteText(l);
+        if (noteText.isEmpty())
+            noteText = RowNoteText(r);
+        return &noteText;
+    };
+
     LineWriter out;
     bool allSame = true;
     const size_t rows = std::min(results.holdSource.size(), results.holdTarget.size());
     for (size_t i = 0; i < rows; ++i) {
         const ResultRow& l = results.holdSource[i];
         const ResultRow& r = results.holdTarget[i];
-        out.Line(l.text, SizeField(l), CategoryKey(l.icon), r.text, SizeField(r), CategoryKey(r.icon));
+        out.Line(l.text, SizeField(l), CategoryKey(l.icon), r.text, SizeField(r), CategoryKey(r.icon), noteOf(l, r));
         allSame = allSame && IsSamePair(l.icon, r.icon);
     }
     if (options.details) {
@@ -164,7 +191,8 @@ int RunCompareCommand(const QStringList& args)
                 const ResultRow& l = diffs.DiffOne()[i];
                 const ResultRow& r = diffs.DiffTwo()[i];
                 out.Line(l.IsPlaceholder() ? QString() : prefix + l.text, SizeField(l), CategoryKey(l.icon),
-                         r.IsPlaceholder() ? QString() : targetPrefix + r.text, SizeField(r), CategoryKey(r.icon));
+                         r.IsPlaceholder() ? QString() : targetPrefix + r.text, SizeField(r), CategoryKey(r.icon),
+                         noteOf(l, r));
             }
         }
     }

@@ -10,6 +10,7 @@
 #include "cmd/Interruption.h"
 #include "compare/CompareRun.h"
 #include "platform/DriveQueries.h"
+#include "sync/SyncMemory.h"
 #include "sync/SyncMethodTexts.h"
 #include "sync/SyncSession.h"
 #include "views/PaneRows.h"
@@ -27,6 +28,7 @@ struct SyncOptions
     std::optional<CSyncSettings::Rules> rules;
     QStringList only;
     bool dryRun = false;
+    std::optional<bool> followDeletions;
     bool ignoreSpace = false;
     qint64 maxDeleteCount = -1;
     int maxDeletePercent = -1;
@@ -93,6 +95,9 @@ ExtraOptionParser SyncOptionParser(SyncOptions& s)
         } else if (name == QLatin1String("--dry-run")) {
             s.dryRun = true;
             noValue();
+        } else if (name == QLatin1String("--follow-deletions") || name == QLatin1String("--no-follow-deletions")) {
+            s.followDeletions = name == QLatin1String("--follow-deletions");
+            noValue();
         } else if (name == QLatin1String("--max-delete")) {
             const auto v = value();
             bool ok = false;
@@ -145,7 +150,15 @@ bool WriteLine(const QByteArray& line, FILE* out)
 
 QByteArray StepLine(const SyncStep& step)
 {
+    if (step.IsMove())
+        return ActionWord(step.action).toUtf8() + '\t' + EscapedField(step.text) + '\t' + EscapedField(step.movedTo) + '\n';
     return ActionWord(step.action).toUtf8() + '\t' + EscapedField(step.text) + '\n';
+}
+
+void WriteConflicts(const QStringList& conflicts)
+{
+    for (const QString& path : conflicts)
+        WriteLine("conflict\t" + EscapedField(path) + '\n', stderr);
 }
 
 // The command's side of a synchronisation: the plan of a dry run, each operation as it ends on standard
@@ -160,11 +173,14 @@ public:
 
     // The plan is confirmed without a question; a dry run writes it and ends the session there.
     // A plan the deletion guard stops is refused with its reason: a command asks nobody.
-    bool ConfirmPlan(const std::vector<SyncStep>& plan, const QStringList&, const QString& guardReason) override
+    bool ConfirmPlan(const std::vector<SyncStep>& plan, const QStringList&, const QString& guardReason,
+                     const QStringList& conflicts) override
     {
-        if (m_options.dryRun)
+        if (m_options.dryRun) {
             for (const SyncStep& step : plan)
                 m_writeFailed = m_writeFailed || !WriteLine(StepLine(step), stdout);
+            WriteConflicts(conflicts);
+        }
         if (!guardReason.isEmpty())
             WriteLine("parvexcmd: " + guardReason.toUtf8()
                           + " Nothing was changed; --max-delete N or N% allows such a run.\n",
@@ -196,6 +212,7 @@ public:
     void PlayCompletionSound() override {}
     void Finished(const SyncOutcome& outcome) override
     {
+        WriteConflicts(outcome.conflicts);
         for (const QString& folder : outcome.withheld)
             WriteLine("withheld\t" + EscapedField(folder)
                           + "\tnothing was deleted here: the comparison could not read it completely\n",
@@ -223,13 +240,20 @@ QString SyncUsage()
         "      Compares two folders, then synchronises them. Writes one line per operation as it succeeds:\n"
         "      delete-left, delete-right, copy-to-right or copy-to-left, a tab, the row text (\"a.txt\",\n"
         "      \"/Docs\", \"Docs/Old/b.txt\" inside a differing sub-folder), escaped as compare escapes names.\n"
-        "      A failed operation is written to standard error as failed, the text and the reason.\n"
+        "      An object the other side has under a new name is renamed instead of copied and deleted:\n"
+        "      move-left or move-right, a tab, the old name, a tab, the new name.\n"
+        "      A failed operation is written to standard error as failed, the text and the reason; a pair\n"
+        "      changed on both sides since the last synchronization, left as it is, as conflict and its\n"
+        "      text (exit status 1 when nothing else went wrong).\n"
         "    --sync METHOD   0-7 or right-same-as-left, left-same-as-right, both-ways, custom,\n"
         "                    orphans-to-left, orphans-to-right, newer-to-left, newer-to-right\n"
         "    --rules R       eight action codes 0-3 (leave, copy, replace, delete), comma-separated: left new,\n"
         "                    old, orphan, binary, then right; implies custom\n"
         "    --only NAME     synchronise only this row (a folder as \"/Docs\"); may be repeated\n"
         "    --dry-run       write the plan and change nothing\n"
+        "    --follow-deletions | --no-follow-deletions\n"
+        "                    carry what one side deleted since the last synchronization to the other side\n"
+        "                    and leave pairs changed on both sides alone (the default of both-ways)\n"
         "    --ignore-space  go on when the free space looks short\n"
         "    --max-delete N  allow a run that deletes up to N objects on a side (N%: up to N percent of a side);\n"
         "                    without it a run that would delete more than half of a side holding 20 or more\n"
@@ -268,6 +292,8 @@ int RunSyncCommand(const QStringList& args)
     } else if (sync.method) {
         settings.SetSyncMethod(*sync.method);
     }
+    if (sync.followDeletions)
+        settings.SetFollowDeletions(*sync.followDeletions);
 
     CompareResults results(ctx.Errors());
     NullEventPump pump;
@@ -296,8 +322,14 @@ int RunSyncCommand(const QStringList& args)
     const QString leftFolder = results.source.Path();
     const QString rightFolder = results.target.Path();
     const TreeFilters filters = MakeTreeFilters(compare);
+    const MemoryNotes notes = NoteChangesSinceLastSync(ctx.AppFolder(), results);
+    if (!notes.problem.isEmpty())
+        std::fprintf(stderr, "parvexcmd: %s The folders are compared without the memory of their last "
+                             "synchronization.\n",
+                     notes.problem.toUtf8().constData());
     SyncRequest request({results.holdSource, results.holdTarget, leftFolder, rightFolder, results.allSubFolderDiffs,
                          settings.AllRules(), sync.only.isEmpty() ? nullptr : &selected, &filters});
+    request.input.followDeletions = settings.FollowDeletions();
     request.confirm = true;
     request.historyLeft = leftFolder;
     request.historyRight = rightFolder;
@@ -316,14 +348,18 @@ int RunSyncCommand(const QStringList& args)
     ConsoleSyncFrontEnd frontEnd(sync, dialogs, compare.CancelFlag());
     const SyncOutcome done = RunSyncSession(request, {dialogs, ctx.Errors(), DriveQueries::System(), ctx.Lib()}, frontEnd);
     ctx.Lib().SetMessageHandler(nullptr, nullptr);
-    if (!done.journalProblem.isEmpty())
+    if (!done.journalProblem.isEmpty() && done.journalProblem != notes.problem)
         std::fprintf(stderr, "parvexcmd: %s\n", done.journalProblem.toUtf8().constData());
+    if (!done.memoryProblem.isEmpty() && done.memoryProblem != done.journalProblem)
+        std::fprintf(stderr, "parvexcmd: %s\n", done.memoryProblem.toUtf8().constData());
     if (frontEnd.WriteFailed())
         return ExitTrouble;
     if (done.end == SyncEnd::Guarded)
         return ExitGuarded;
     if (!done.Ran())
-        return sync.dryRun && !frontEnd.SpaceShort() && done.end == SyncEnd::Declined ? ExitSame : ExitTrouble;
+        return sync.dryRun && !frontEnd.SpaceShort() && done.end == SyncEnd::Declined
+                   ? (done.conflicts.isEmpty() ? ExitSame : ExitDifferent)
+                   : ExitTrouble;
     if (Interruption::Happened()) {
         std::fprintf(stderr, "parvexcmd: synchronisation cancelled\n");
         return ExitTrouble;
@@ -332,5 +368,7 @@ int RunSyncCommand(const QStringList& args)
         std::fprintf(stderr, "parvexcmd: the synchronization history could not be written\n");
         return ExitTrouble;
     }
-    return done.end == SyncEnd::Completed && !incomplete ? ExitSame : ExitTrouble;
+    if (done.end != SyncEnd::Completed || incomplete)
+        return ExitTrouble;
+    return done.conflicts.isEmpty() ? ExitSame : ExitDifferent;
 }

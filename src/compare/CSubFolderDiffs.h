@@ -53,6 +53,9 @@ public:
     // The rows in index order, for code that walks every one.
     const ResultList& DiffOne() const { return m_one; }
     const ResultList& DiffTwo() const { return m_two; }
+    // The rows to write into (the notes a comparison adds afterwards).
+    ResultList& DiffOneRows() { return m_one; }
+    ResultList& DiffTwoRows() { return m_two; }
     // Takes both lists whole (equal lengths), indexed from 1.
     void Assign(ResultList one, ResultList two);
 

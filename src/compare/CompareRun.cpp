@@ -157,6 +157,8 @@ CompareRun::StepsEnd CompareRun::RunSteps(const QString& leftText, const QString
             return StepsEnd::Cancelled;
     }
 
+    if (m_hooks.noteResults)
+        m_hooks.noteResults();
     if (m_hooks.applyViewTypes)
         m_hooks.applyViewTypes();
     if (m_hooks.addPathsToIni)

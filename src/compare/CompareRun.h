@@ -24,6 +24,8 @@ struct CompareRunHooks
 {
     std::function<bool()> menusEnabled;             // the main window's top-level menus
     std::function<void(bool)> setMenusEnabled;      // disable during the run, enable at its end
+    std::function<void()> noteResults;              // add to the finished rows what their owner knows
+                                                    // (the pair's memory), before the panes are filled
     std::function<void()> applyViewTypes;           // fill the visible panes from the hold lists
     std::function<void(const QString&, const QString&)> addPathsToIni; // left, right folder
     std::function<void()> removeListItemsAndShowNoCompareMsg;          // the cancelled end

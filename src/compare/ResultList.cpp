@@ -48,3 +48,16 @@ QString RowObjectPath(const QString& folder, const ResultRow& row)
         path += QLatin1Char('/');
     return path + (row.IsFolder() ? row.text.mid(1) : row.text);
 }
+
+QString RowNoteText(const ResultRow& row)
+{
+    switch (row.note) {
+    case RowNote::None: break;
+    case RowNote::DeletedOnLeft: return QStringLiteral("Deleted on the left since the last synchronization");
+    case RowNote::DeletedOnRight: return QStringLiteral("Deleted on the right since the last synchronization");
+    case RowNote::MovedFrom: return QStringLiteral("Moved from ") + row.noteName;
+    case RowNote::MovedTo: return QStringLiteral("Moved to ") + row.noteName + QStringLiteral(" on the other side");
+    case RowNote::Conflict: return QStringLiteral("Changed on both sides since the last synchronization");
+    }
+    return {};
+}

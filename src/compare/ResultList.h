@@ -23,6 +23,18 @@ QString CategoryKey(Category category);
 // The category of a key, None for an unknown key.
 Category CategoryFromKey(const QString& key);
 
+// What the memory of the pair's last synchronisation adds to a row (see sync/SyncMemory.h). A row of an
+// object present on one side only may be one the other side deleted since, or one end of a move; a pair
+// that differs may have changed on both sides since (a conflict).
+enum class RowNote : quint8 {
+    None = 0,
+    DeletedOnLeft,  // on the right row: the left deleted its counterpart since the last synchronization
+    DeletedOnRight, // on the left row: the right deleted its counterpart since the last synchronization
+    MovedFrom,      // this side moved the object here from noteName since the last synchronization
+    MovedTo,        // the other side moved its counterpart of this object to noteName since then
+    Conflict,       // both rows: changed on both sides since the last synchronization
+};
+
 // One row of a result list. A placeholder row (the side where the object does not exist) has empty texts
 // and Category::None. A row whose text begins with "/" is a folder row.
 struct ResultRow
@@ -38,6 +50,9 @@ struct ResultRow
     // The contents were to be compared but could not be read: the category comes from size and time alone,
     // so a "Same" row is not known to hold the same bytes.
     bool unreadable = false;
+    RowNote note = RowNote::None;
+    // A move's other name: the path below the compared folder, as the side it is on spells it.
+    QString noteName;
 
     bool IsPlaceholder() const { return text.isEmpty(); }
     bool IsFolder() const { return text.startsWith(QLatin1Char('/')); }
@@ -49,6 +64,10 @@ using ResultList = std::vector<ResultRow>;
 
 // The text of the single row a pane shows before any comparison and after the results are cleared.
 inline QString NoComparisonResultsText() { return QStringLiteral("No Comparison Results"); }
+
+// The sentence a row's note shows in its tooltip ("Deleted on the left since the last synchronization",
+// "Moved from old.txt", ...); empty for none.
+QString RowNoteText(const ResultRow& row);
 
 // Whether a row counts as a real result: neither an empty placeholder nor "No Comparison Results".
 bool IsRealRow(const ResultRow& row);

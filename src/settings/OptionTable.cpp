@@ -328,6 +328,8 @@ const std::vector<OptionRow>& OptionRows()
             WholeForm{Field<&M::DeletionGuardShare>(), M::DefaultDeletionGuardShare, M::DeletionGuardShareIsValid}),
         Row(Options, "DeletionGuardFloor", 60,
             WholeForm{Field<&M::DeletionGuardFloor>(), M::DefaultDeletionGuardFloor, M::DeletionGuardFloorIsValid}),
+        // Read after the method, which sets it for a predefined one; only Custom takes the stored value.
+        Flag("FollowDeletions", 61, Get<&CSyncSettings::FollowDeletions, &CSyncSettings::LoadFollowDeletions>(), true),
 
         // The state first: it decides how the size is read.
         Row(FormDimensions, "WindowState", 5, WindowStateForm{&M::State}),

@@ -34,6 +34,8 @@ bool CSyncSettings::PredefinedRules(int32_t method, Rules* rules)
 void CSyncSettings::ConvertPredefinedToCustom()
 {
     Rules rules;
-    if (PredefinedRules(m_syncMethod, &rules))
+    if (PredefinedRules(m_syncMethod, &rules)) {
         m_rules = rules;
+        m_followDeletions = m_syncMethod == ReplaceOlderCopyOrphans;
+    }
 }

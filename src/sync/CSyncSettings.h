@@ -59,6 +59,19 @@ public:
     const Rules& AllRules() const { return m_rules; }
     void SetAllRules(const Rules& rules) { m_rules = rules; }
 
+    // The rule "follow the deletion": an object deleted on one side since the pair's last synchronization is
+    // deleted on the other side (to the trash) instead of being copied back, and a pair changed on both
+    // sides is left as it is. On for "Both ways" (ReplaceOlderCopyOrphans), off for the other predefined
+    // methods; Custom keeps what it has.
+    bool FollowDeletions() const { return m_followDeletions; }
+    void SetFollowDeletions(bool on) { m_followDeletions = on; }
+    // The stored rule, which only Custom reads back: a predefined method has its own.
+    void LoadFollowDeletions(bool on)
+    {
+        if (m_syncMethod == Custom)
+            m_followDeletions = on;
+    }
+
     // Overwrites the eight rules with the rule set of the current method; Custom and unknown numbers
     // change nothing.
     void ConvertPredefinedToCustom();
@@ -69,4 +82,5 @@ public:
 private:
     int32_t m_syncMethod = ReplaceOlderCopyOrphans;
     Rules m_rules{};
+    bool m_followDeletions = true;
 };

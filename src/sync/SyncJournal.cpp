@@ -10,7 +10,8 @@ namespace {
 // "PVXJ": marks the file as this program's journal, so another program's database of the same name is
 // never written to.
 constexpr int ApplicationId = 0x50565a4a;
-constexpr int SchemaVersion = 1;
+// 2: the memory of folder pairs (memory_pairs, memory_objects).
+constexpr int SchemaVersion = 2;
 
 const char* const Schema = R"(
 CREATE TABLE runs (
@@ -53,6 +54,28 @@ CREATE TABLE objects (
 CREATE INDEX objects_operation ON objects (operation);
 )";
 
+// Added by version 2; made in a journal of version 1 when it is first opened.
+const char* const MemorySchema = R"(
+CREATE TABLE IF NOT EXISTS memory_pairs (
+    id INTEGER PRIMARY KEY,
+    left_folder BLOB NOT NULL,
+    right_folder BLOB NOT NULL,
+    left_dev INTEGER NOT NULL,
+    right_dev INTEGER NOT NULL,
+    stored INTEGER NOT NULL,
+    UNIQUE (left_folder, right_folder)
+);
+CREATE TABLE IF NOT EXISTS memory_objects (
+    pair INTEGER NOT NULL,
+    path BLOB NOT NULL,
+    left_kind INTEGER NOT NULL, left_size INTEGER, left_mtime_ns INTEGER, left_mode INTEGER,
+    left_dev INTEGER, left_ino INTEGER, left_link BLOB, left_hash BLOB,
+    right_kind INTEGER NOT NULL, right_size INTEGER, right_mtime_ns INTEGER, right_mode INTEGER,
+    right_dev INTEGER, right_ino INTEGER, right_link BLOB, right_hash BLOB,
+    PRIMARY KEY (pair, path)
+) WITHOUT ROWID;
+)";
+
 // Operation states.
 constexpr int Intent = 0;
 constexpr int Done = 1;
@@ -68,14 +91,16 @@ public:
         if (db == nullptr || sqlite3_prepare_v2(db, sql, -1, &m_stmt, nullptr) != SQLITE_OK)
             m_stmt = nullptr;
     }
-    explicit Statement(sqlite3_stmt* kept) : m_stmt(kept), m_kept(true) {}
+    // kept: the journal's slot of the statement, which a failure of the journal empties (and finalises)
+    // while this is still in scope.
+    explicit Statement(sqlite3_stmt** kept) : m_stmt(kept != nullptr ? *kept : nullptr), m_slot(kept) {}
     ~Statement()
     {
-        if (!m_kept) {
+        if (m_slot == nullptr) {
             sqlite3_finalize(m_stmt);
-        } else if (m_stmt != nullptr) {
-            sqlite3_reset(m_stmt);
-            sqlite3_clear_bindings(m_stmt);
+        } else if (*m_slot != nullptr) {
+            sqlite3_reset(*m_slot);
+            sqlite3_clear_bindings(*m_slot);
         }
     }
     Q_DISABLE_COPY_MOVE(Statement)
@@ -115,7 +140,7 @@ public:
 
 private:
     sqlite3_stmt* m_stmt = nullptr;
-    bool m_kept = false;
+    sqlite3_stmt** m_slot = nullptr;
 };
 
 qint64 Int(sqlite3* db, const char* sql)
@@ -200,13 +225,19 @@ SyncJournal::SyncJournal(const QString& appFolder)
     if (!Exec("PRAGMA journal_mode=WAL") || !Exec("PRAGMA synchronous=NORMAL"))
         return;
     if (tables == 0) {
-        const QByteArray setup = QByteArray("BEGIN IMMEDIATE;") + Schema + "PRAGMA application_id=" + QByteArray::number(ApplicationId)
-                                 + ";PRAGMA user_version=" + QByteArray::number(SchemaVersion) + ";COMMIT;";
+        const QByteArray setup = QByteArray("BEGIN IMMEDIATE;") + Schema + MemorySchema + "PRAGMA application_id="
+                                 + QByteArray::number(ApplicationId) + ";PRAGMA user_version="
+                                 + QByteArray::number(SchemaVersion) + ";COMMIT;";
         if (!Exec(setup.constData()))
             return;
-    } else if (Int(m_db, "PRAGMA user_version") > SchemaVersion) {
+    } else if (const qint64 version = Int(m_db, "PRAGMA user_version"); version > SchemaVersion) {
         Fail(QStringLiteral("it was written by a newer version of this program"));
         return;
+    } else if (version < SchemaVersion) {
+        const QByteArray upgrade = QByteArray("BEGIN IMMEDIATE;") + MemorySchema + "PRAGMA user_version="
+                                   + QByteArray::number(SchemaVersion) + ";COMMIT;";
+        if (!Exec(upgrade.constData()))
+            return;
     }
     // A run that was killed before its end stays as it was: it can still be undone up to where it got.
 }
@@ -219,14 +250,14 @@ SyncJournal::~SyncJournal()
         sqlite3_close_v2(m_db);
 }
 
-sqlite3_stmt* SyncJournal::Kept(const char* sql)
+sqlite3_stmt** SyncJournal::Kept(const char* sql)
 {
     if (m_db == nullptr)
         return nullptr;
     sqlite3_stmt*& stmt = m_kept[sql];
     if (stmt == nullptr && sqlite3_prepare_v3(m_db, sql, -1, SQLITE_PREPARE_PERSISTENT, &stmt, nullptr) != SQLITE_OK)
         stmt = nullptr;
-    return stmt;
+    return &stmt;
 }
 
 bool SyncJournal::Exec(const char* sql)
@@ -244,9 +275,11 @@ void SyncJournal::Fail(const QString& what)
 {
     m_problem = QStringLiteral("The synchronization journal ") + QDir::toNativeSeparators(m_path) + QStringLiteral(" cannot be used: ")
                 + what + QLatin1Char('.');
-    for (const auto& [sql, stmt] : m_kept)
+    // The slots stay (a statement in use holds one); emptied, they are never used again.
+    for (auto& [sql, stmt] : m_kept) {
         sqlite3_finalize(stmt);
-    m_kept.clear();
+        stmt = nullptr;
+    }
     if (m_db != nullptr) {
         sqlite3_close_v2(m_db);
         m_db = nullptr;
@@ -443,6 +476,7 @@ QString SyncJournal::KindWord(OpKind kind)
     case OpKind::FolderAttributes: return QStringLiteral("folder-attributes");
     case OpKind::Restore: return QStringLiteral("restore");
     case OpKind::Remove: return QStringLiteral("remove");
+    case OpKind::Move: return QStringLiteral("move");
     }
     return QString();
 }

@@ -37,7 +37,7 @@ public:
     const QString& Problem() const { return m_problem; }
     QString Path() const { return m_path; }
 
-    enum class OpKind { Copy, Delete, Mode, Rename, MakeFolder, FolderAttributes, Restore, Remove };
+    enum class OpKind { Copy, Delete, Mode, Rename, MakeFolder, FolderAttributes, Restore, Remove, Move };
     enum class ObjectRole { Created = 1, Displaced = 2, Before = 3 };
 
     struct RunRecord
@@ -99,6 +99,9 @@ public:
 
     static QString KindWord(OpKind kind);
 
+    // The database itself, for the memory of folder pairs kept in it (sync/SyncMemory); null when not open.
+    sqlite3* Database() const { return m_db; }
+
     // How many runs the journal remembers.
     static constexpr qint64 KeptRuns = 100;
 
@@ -107,7 +110,7 @@ private:
     void Prune(qint64 newest);
     void Fail(const QString& what);
     // A statement of the hot writes, prepared once per journal.
-    sqlite3_stmt* Kept(const char* sql);
+    sqlite3_stmt** Kept(const char* sql);
 
     QString m_path;
     QString m_problem;

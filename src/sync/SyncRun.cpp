@@ -7,6 +7,7 @@
 #include "platform/PathOpen.h"
 #include "platform/Volume.h"
 #include "sync/SyncJournal.h"
+#include "sync/SyncMemory.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -92,6 +93,8 @@ void AddRowSteps(std::vector<SyncStep>& plan, const SyncInput& in, const RowInde
         if (source.isEmpty())
             continue;
         SyncStep step{action, row.text, source, QString(), row.icon, false};
+        step.note = row.note;
+        step.noteName = row.noteName;
         step.leftBase = WithSlash(in.leftFolder);
         step.rightBase = WithSlash(in.rightFolder);
         MarkMirror(step, in);
@@ -208,8 +211,34 @@ bool IsRealFolder(const QString& path)
     return LinkStat(path, st) && S_ISDIR(st.st_mode);
 }
 
+// What "follow the deletion" makes of a row of side left: Delete for one the other side deleted (or moved
+// away) since the last synchronization, Leave for a pair in conflict, otherwise the category's rule.
+int32_t EffectiveAction(const SyncInput& in, const ResultRow& row, bool left)
+{
+    if (in.followDeletions) {
+        if (row.note == RowNote::Conflict)
+            return CSyncSettings::Leave;
+        if (row.note == (left ? RowNote::DeletedOnRight : RowNote::DeletedOnLeft) || row.note == RowNote::MovedTo)
+            return CSyncSettings::Delete;
+    }
+    const int rule = RuleCategoryOf(int(row.icon));
+    if (rule < 0) {
+        if (row.icon != Category::OrphanFolder)
+            return CSyncSettings::Leave;
+        return in.rules[size_t(CSyncSettings::RuleIndex(left ? CSyncSettings::Left : CSyncSettings::Right, CSyncSettings::Orphan))];
+    }
+    return in.rules[size_t(CSyncSettings::RuleIndex(left ? CSyncSettings::Left : CSyncSettings::Right,
+                                                    CSyncSettings::Category(rule)))];
+}
+
+bool CarriesDeletion(const SyncInput& in, const ResultRow& row, bool left)
+{
+    return in.followDeletions
+           && (row.note == (left ? RowNote::DeletedOnRight : RowNote::DeletedOnLeft) || row.note == RowNote::MovedTo);
+}
+
 void AddSubFolderSteps(std::vector<SyncStep>& plan, std::vector<SyncStep>& renames, const SyncInput& in,
-                       const CSubFolderDiffs& diffs)
+                       const CSubFolderDiffs& diffs, QStringList* conflicts)
 {
     SubFolderTargets folders;
     const QString leftName = diffs.strSubFolderName();
@@ -225,19 +254,64 @@ void AddSubFolderSteps(std::vector<SyncStep>& plan, std::vector<SyncStep>& renam
         step.category = row.icon;
         step.text = (leftSide ? leftName : rightName) + QLatin1Char('/') + row.text;
         step.source = (leftSide ? leftBase : rightBase) + row.text;
+        step.note = row.note;
+        step.noteName = row.noteName;
         step.leftBase = leftBase;
         step.rightBase = rightBase;
         MarkMirror(step, in);
         return step;
     };
+    // The folders a carried deletion empties, which the other side no longer has either: they go too, once
+    // their files are gone (only when every object of them here goes; deepest first, as folder deletes run).
+    const auto AddEmptiedFolders = [&](bool leftSide, const ResultList& mine, std::vector<SyncStep>& folderDeletes) {
+        std::unordered_map<QString, std::pair<int, int>> under; // folder -> (objects here, objects that go)
+        std::unordered_set<QString> listed;
+        for (const ResultRow& row : mine) {
+            if (row.IsPlaceholder())
+                continue;
+            QString path = row.text;
+            if (path.endsWith(QLatin1Char('/'))) {
+                path.chop(1);
+                listed.insert(path);
+            }
+            const bool goes = CarriesDeletion(in, row, leftSide);
+            for (qsizetype slash = path.lastIndexOf(QLatin1Char('/')); slash > 0; slash = path.lastIndexOf(QLatin1Char('/'), slash - 1)) {
+                auto& counts = under[path.left(slash)];
+                ++counts.first;
+                counts.second += goes ? 1 : 0;
+            }
+        }
+        std::vector<QString> emptied;
+        for (const auto& [folder, counts] : under)
+            if (counts.second > 0 && counts.first == counts.second && listed.count(folder) == 0
+                && !Exists((leftSide ? rightBase : leftBase) + folder))
+                emptied.push_back(folder);
+        std::sort(emptied.begin(), emptied.end());
+        for (const QString& folder : emptied) {
+            SyncStep step;
+            step.inSubFolder = true;
+            step.category = Category::Orphan;
+            step.action = leftSide ? Action::DeleteLeft : Action::DeleteRight;
+            step.text = (leftSide ? leftName : rightName) + QLatin1Char('/') + folder + QLatin1Char('/');
+            step.source = (leftSide ? leftBase : rightBase) + folder + QLatin1Char('/');
+            step.leftBase = leftBase;
+            step.rightBase = rightBase;
+            MarkMirror(step, in);
+            if (!KeepsExcluded(in, step.source))
+                folderDeletes.push_back(std::move(step));
+        }
+    };
+    if (in.followDeletions && conflicts != nullptr)
+        for (size_t i = 0; i < one.size(); ++i)
+            if (one[i].note == RowNote::Conflict)
+                conflicts->push_back(leftName + QLatin1Char('/') + one[i].text);
     const auto pass = [&](bool leftSide, int32_t wanted) {
         const auto& mine = leftSide ? one : two;
         const auto& other = leftSide ? two : one;
         std::vector<SyncStep> folderDeletes;
         for (size_t i = 0; i < mine.size(); ++i) {
             const ResultRow& row = mine[i];
-            if (row.IsPlaceholder()
-                || !RuleIs(in.rules, leftSide ? CSyncSettings::Left : CSyncSettings::Right, int(row.icon), wanted))
+            if (row.IsPlaceholder() || EffectiveAction(in, row, leftSide) != wanted)
                 continue;
             SyncStep step = newStep(i, row, leftSide);
             if (wanted == CSyncSettings::Delete) {
@@ -259,8 +333,14 @@ void AddSubFolderSteps(std::vector<SyncStep>& plan, std::vector<SyncStep>& renam
             }
             plan.push_back(std::move(step));
         }
-        for (auto it = folderDeletes.rbegin(); it != folderDeletes.rend(); ++it)
-            plan.push_back(std::move(*it));
+        if (wanted == CSyncSettings::Delete && in.followDeletions)
+            AddEmptiedFolders(leftSide, mine, folderDeletes);
+        // Deepest first: a folder is only removed once what was in it is gone.
+        std::stable_sort(folderDeletes.begin(), folderDeletes.end(), [](const SyncStep& a, const SyncStep& b) {
+            return a.source.count(QLatin1Char('/')) > b.source.count(QLatin1Char('/'));
+        });
+        for (SyncStep& step : folderDeletes)
+            plan.push_back(std::move(step));
     };
     // Nothing is deleted because of what was never seen.
     if (!diffs.Incomplete()) {
@@ -456,6 +536,8 @@ SyncJournal::OpKind KindOf(const SyncStep& step)
     case Action::ModeToRight: return SyncJournal::OpKind::Mode;
     case Action::RenameLeft:
     case Action::RenameRight: return SyncJournal::OpKind::Rename;
+    case Action::MoveLeft:
+    case Action::MoveRight: return SyncJournal::OpKind::Move;
     case Action::CopyToLeft:
     case Action::CopyToRight: break;
     }
@@ -517,6 +599,27 @@ FileOps::Result Carry(const SyncStep& step, const FileOps::Control& control, QSt
         return FileOps::CopyAttributes(step.source, step.target, control);
     if (step.action == Action::RenameLeft || step.action == Action::RenameRight)
         return FileOps::Rename(step.source, LastName(step.target), control);
+    if (step.IsMove()) {
+        if (mirror) {
+            // Both folders the move changes take their source's times again once the run is over.
+            const bool toLeft = step.action == Action::MoveLeft;
+            SyncStep up = step;
+            up.action = toLeft ? Action::CopyToLeft : Action::CopyToRight;
+            up.source = step.movedFrom;
+            std::vector<std::pair<QString, QString>> chain;
+            FolderChain(up, false, chain);
+            up.target = step.source;
+            up.source = (toLeft ? step.rightBase : step.leftBase) + step.source.mid((toLeft ? step.leftBase : step.rightBase).size());
+            FolderChain(up, false, chain);
+            fixes.Add(chain);
+        }
+        if (!StillAsSeen(step))
+            return Failed(ESTALE, step.source, QStringLiteral("it changed since the comparison, so it was not moved"));
+        if (Exists(step.target))
+            return Failed(EEXIST, step.target,
+                          QStringLiteral("another object took that name since the comparison, so nothing was moved"));
+        return FileOps::MoveAs(step.source, step.target, control);
+    }
 
     // A copy. The folders it needs are made first; those it makes (a mirror: all it writes into) get their
     // source's mode and times at the end.
@@ -539,6 +642,118 @@ FileOps::Result Carry(const SyncStep& step, const FileOps::Control& control, QSt
         lastMadeFolder = targetFolder;
     }
     return NotAllDone(FileOps::CopyAs(step.source, step.target, control));
+}
+
+// "Follow the deletion" on the rows of the two lists: a row the other side deleted (or moved away) since
+// the last synchronization is deleted instead of copied back, and a pair in conflict is left alone.
+void FollowDeletions(const SyncInput& in, SyncLists& lists, QStringList* conflicts)
+{
+    RowIndexes selected = in.selectedOnly != nullptr ? *in.selectedOnly : RowIndexes{};
+    std::sort(selected.begin(), selected.end());
+    const auto chosen = [&](int i) {
+        return in.selectedOnly == nullptr || std::binary_search(selected.begin(), selected.end(), i);
+    };
+    const auto drop = [](RowIndexes& rows, const ResultList& list, const auto& unwanted) {
+        rows.erase(std::remove_if(rows.begin(), rows.end(), [&](int i) { return unwanted(list[size_t(i)]); }), rows.end());
+    };
+    for (const bool left : {true, false}) {
+        const ResultList& mine = left ? in.left : in.right;
+        RowIndexes& copies = left ? lists.copyLeftToRight : lists.copyRightToLeft;
+        RowIndexes& deletes = left ? lists.deleteFromLeft : lists.deleteFromRight;
+        drop(copies, mine, [&](const ResultRow& row) { return row.note == RowNote::Conflict || CarriesDeletion(in, row, left); });
+        drop(deletes, mine, [](const ResultRow& row) { return row.note == RowNote::Conflict; });
+        for (size_t i = 0; i < mine.size(); ++i)
+            if (IsRealRow(mine[i]) && CarriesDeletion(in, mine[i], left) && chosen(int(i)))
+                deletes.push_back(int(i));
+        std::sort(deletes.begin(), deletes.end());
+        deletes.erase(std::unique(deletes.begin(), deletes.end()), deletes.end());
+    }
+    if (conflicts != nullptr)
+        for (size_t i = 0; i < in.left.size(); ++i)
+            if (in.left[i].note == RowNote::Conflict && chosen(int(i)))
+                conflicts->push_back(in.left[i].text);
+}
+
+// The path a step's object has below the compared folders, without a folder's slashes.
+QString RelativeOf(const SyncStep& step)
+{
+    QString text = step.text;
+    while (text.startsWith(QLatin1Char('/')))
+        text.remove(0, 1);
+    while (text.endsWith(QLatin1Char('/')))
+        text.chop(1);
+    return text;
+}
+
+// A copy of an object to a name the other side lacks, and the deletion there of the same object under
+// another name: one rename on that side instead, where both names are on one file system. The same object
+// is the one the memory saw move (its inode on the side that moved it), or, without memory, one of equal
+// kind, size and time whose contents are equal too.
+void MergeMoves(std::vector<SyncStep>& plan)
+{
+    const auto candidate = [](const SyncStep& step) {
+        return !step.IsFolderEntry() && (step.category == Category::Orphan || step.category == Category::OrphanFolder);
+    };
+    // The deletions on each side that a move may stand in for, by what they are.
+    std::vector<size_t> deletes[2];
+    for (size_t i = 0; i < plan.size(); ++i)
+        if (plan[i].IsDelete() && candidate(plan[i]) && !plan[i].keepExcluded)
+            deletes[plan[i].action == Action::DeleteLeft ? 0 : 1].push_back(i);
+    if (deletes[0].empty() && deletes[1].empty())
+        return;
+    std::vector<bool> gone(plan.size(), false);
+    std::vector<SyncStep> moves;
+    for (size_t c = 0; c < plan.size(); ++c) {
+        const SyncStep& copy = plan[c];
+        if (!copy.IsCopy() || !candidate(copy) || copy.replaced != 0)
+            continue;
+        const int side = copy.action == Action::CopyToLeft ? 0 : 1; // the side the copy writes to
+        struct stat from {};
+        if (deletes[side].empty() || !LinkStat(copy.source, from))
+            continue;
+        for (const size_t d : deletes[side]) {
+            if (gone[d])
+                continue;
+            const SyncStep& del = plan[d];
+            struct stat old {};
+            if (!LinkStat(del.source, old) || (old.st_mode & S_IFMT) != (from.st_mode & S_IFMT))
+                continue;
+            const bool remembered = copy.note == RowNote::MovedFrom && copy.noteName == RelativeOf(del);
+            if (!remembered && (S_ISDIR(from.st_mode) ? false : (from.st_size != old.st_size
+                                                                 || from.st_mtim.tv_sec != old.st_mtim.tv_sec
+                                                                 || from.st_mtim.tv_nsec != old.st_mtim.tv_nsec)))
+                continue;
+            if (!SameObjects(copy.source, del.source, !remembered))
+                continue;
+            // Both names on one file system, the new one free and its folder there.
+            struct stat parent {};
+            if (!LinkStat(ParentOf(copy.target), parent) || !S_ISDIR(parent.st_mode) || parent.st_dev != old.st_dev
+                || Exists(copy.target))
+                continue;
+            SyncStep move = copy;
+            move.action = side == 0 ? Action::MoveLeft : Action::MoveRight;
+            move.source = del.source;
+            move.text = del.text;
+            move.movedTo = copy.text;
+            move.movedFrom = copy.source;
+            move.bytes = 0;
+            move.replaced = 0;
+            moves.push_back(std::move(move));
+            gone[c] = gone[d] = true;
+            break;
+        }
+    }
+    if (moves.empty())
+        return;
+    std::vector<SyncStep> rest;
+    rest.reserve(plan.size() - 2 * moves.size() + moves.size());
+    // Moves first: they only rename what the plan would have deleted, to names nothing else takes.
+    for (SyncStep& move : moves)
+        rest.push_back(std::move(move));
+    for (size_t i = 0; i < plan.size(); ++i)
+        if (!gone[i])
+            rest.push_back(std::move(plan[i]));
+    plan.swap(rest);
 }
 
 } // namespace
@@ -595,6 +810,8 @@ QString ActionWord(Action action)
     case Action::ModeToLeft: return QStringLiteral("mode-to-left");
     case Action::RenameLeft: return QStringLiteral("rename-left");
     case Action::RenameRight: return QStringLiteral("rename-right");
+    case Action::MoveLeft: return QStringLiteral("move-left");
+    case Action::MoveRight: return QStringLiteral("move-right");
     case Action::CopyToLeft: break;
     }
     return QStringLiteral("copy-to-left");
@@ -613,9 +830,11 @@ int MirrorSource(const CSyncSettings::Rules& rules)
     return -1;
 }
 
-std::vector<SyncStep> PlanSync(const SyncInput& in, QStringList* withheld)
+std::vector<SyncStep> PlanSync(const SyncInput& in, QStringList* withheld, QStringList* conflicts)
 {
-    const SyncLists lists = GetListOfFilesAffectedBySync(in.left, in.right, in.rules, in.selectedOnly);
+    SyncLists lists = GetListOfFilesAffectedBySync(in.left, in.right, in.rules, in.selectedOnly);
+    if (in.followDeletions)
+        FollowDeletions(in, lists, conflicts);
     std::vector<SyncStep> plan;
     AddRowSteps(plan, in, lists.deleteFromLeft, Action::DeleteLeft);
     AddRowSteps(plan, in, lists.deleteFromRight, Action::DeleteRight);
@@ -652,10 +871,11 @@ std::vector<SyncStep> PlanSync(const SyncInput& in, QStringList* withheld)
     for (const CSubFolderDiffs& diffs : in.subFolders) {
         if (in.selectedOnly != nullptr && chosen.count(diffs.strSubFolderName()) == 0)
             continue;
-        AddSubFolderSteps(plan, renames, in, diffs);
+        AddSubFolderSteps(plan, renames, in, diffs, conflicts);
         if (diffs.Incomplete() && withheld != nullptr)
             withheld->push_back(diffs.strSubFolderName());
     }
+    MergeMoves(plan);
     // The sub-folders' renames first: a rename of a compared sub-folder itself would move their paths.
     AppendRenames(plan, renames);
     AppendRenames(plan, rowRenames);
@@ -716,6 +936,8 @@ SyncReport CarryOutSync(const std::vector<SyncStep>& plan, const FileOps::Contro
                     keeper->Before(step.target);
                 else
                     keeper->FolderBefore(ParentOf(step.IsCopy() ? step.target : step.source));
+                if (step.IsMove())
+                    keeper->FolderBefore(ParentOf(step.target));
             }
         }
         const FileOps::Result result = Carry(step, confined, lastMadeFolder, fixes);

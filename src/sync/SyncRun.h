@@ -45,6 +45,10 @@ struct SyncInput
     // The comparison's filters: a folder to delete that holds objects they leave out keeps those (and so
     // itself). None: nothing was left out.
     const TreeFilters* filters = nullptr;
+    // The rule "follow the deletion" (CSyncSettings::FollowDeletions): a row the other side deleted since
+    // the last synchronization (RowNote DeletedOnLeft/Right) is deleted on its side instead of following
+    // its category's rule, and a pair in conflict is left as it is on both sides.
+    bool followDeletions = false;
 };
 
 // The side a mirror copies from (CSyncSettings::Left or Right), or -1 when the rules are no mirror.
@@ -52,7 +56,12 @@ int MirrorSource(const CSyncSettings::Rules& rules);
 
 struct SyncStep
 {
-    enum class Action { DeleteLeft, DeleteRight, CopyToRight, CopyToLeft, ModeToRight, ModeToLeft, RenameLeft, RenameRight };
+    enum class Action {
+        DeleteLeft, DeleteRight, CopyToRight, CopyToLeft, ModeToRight, ModeToLeft, RenameLeft, RenameRight,
+        // An object the other side has under a new name: renamed there on this side (source the old path,
+        // target the new one), instead of a copy of the new name and a deletion of the old.
+        MoveLeft, MoveRight,
+    };
 
     Action action;
     // The row as the headless command names it: "a.txt", "/Docs", or a file of a differing sub-folder as
@@ -85,13 +94,22 @@ struct SyncStep
     bool mirrorFromLeft = false;
     bool mirrorFromRight = false;
 
+    // A move: the new path below the compared folders, as text names it ("Docs/new.txt"), and the object on
+    // the other side it follows (the source of the copy it stands for).
+    QString movedTo{};
+    QString movedFrom{};
+    // What the memory of the pair said of the row (a move's old name in noteName).
+    RowNote note = RowNote::None;
+    QString noteName{};
+
+    bool IsMove() const { return action == Action::MoveLeft || action == Action::MoveRight; }
     bool IsDelete() const { return action == Action::DeleteLeft || action == Action::DeleteRight; }
     bool IsCopy() const { return action == Action::CopyToRight || action == Action::CopyToLeft; }
     // The side whose list names the step.
     bool OnLeft() const
     {
         return action == Action::DeleteLeft || action == Action::CopyToRight || action == Action::ModeToRight
-               || action == Action::RenameLeft;
+               || action == Action::RenameLeft || action == Action::MoveLeft;
     }
     // A folder entry of a differing sub-folder ("Old/Empty/").
     bool IsFolderEntry() const { return inSubFolder && text.endsWith(QLatin1Char('/')); }
@@ -113,12 +131,15 @@ private:
 };
 
 // "delete-left", "delete-right", "copy-to-right", "copy-to-left", "mode-to-right", "mode-to-left",
-// "rename-left", "rename-right".
+// "rename-left", "rename-right", "move-left", "move-right".
 QString ActionWord(SyncStep::Action action);
 
 // The deletions of a sub-folder that could not be read completely are left out of the plan (its copies
-// stay); withheld, when given, receives the names of such sub-folders.
-std::vector<SyncStep> PlanSync(const SyncInput& input, QStringList* withheld = nullptr);
+// stay); withheld, when given, receives the names of such sub-folders. With followDeletions, conflicts
+// receives the paths (as a step's text names them) of the pairs left alone because both sides changed.
+// A copy of an object to a name the other side lacks and a deletion there of the same object under
+// another name become one move on that side, where both are on one file system.
+std::vector<SyncStep> PlanSync(const SyncInput& input, QStringList* withheld = nullptr, QStringList* conflicts = nullptr);
 
 struct SyncReport
 {

@@ -4,6 +4,7 @@
 #include "base/Path.h"
 #include "sync/SyncHistory.h"
 #include "sync/SyncJournal.h"
+#include "sync/SyncMemory.h"
 
 #include <QDateTime>
 #include <dirent.h>
@@ -160,7 +161,7 @@ SyncOutcome RunSyncSession(const SyncRequest& request, const SyncServices& servi
 {
     SyncOutcome outcome;
     try {
-        outcome.plan = PlanSync(request.input, &outcome.withheld);
+        outcome.plan = PlanSync(request.input, &outcome.withheld, &outcome.conflicts);
         // The journal never stops a run: one that cannot be used is said once and the run goes ahead.
         std::optional<SyncJournal> journal;
         if (!request.appFolder.isEmpty()) {
@@ -174,7 +175,7 @@ SyncOutcome RunSyncSession(const SyncRequest& request, const SyncServices& servi
             lastDevices = journal->LastDevices(Path::WithoutSlash(left), Path::WithoutSlash(right));
         outcome.guardReason = DeletionGuardReason(request.input, outcome.plan, request.guard, lastDevices);
         if ((request.confirm || !outcome.guardReason.isEmpty())
-            && !frontEnd.ConfirmPlan(outcome.plan, outcome.withheld, outcome.guardReason)) {
+            && !frontEnd.ConfirmPlan(outcome.plan, outcome.withheld, outcome.guardReason, outcome.conflicts)) {
             if (!outcome.guardReason.isEmpty())
                 outcome.end = SyncEnd::Guarded;
             return outcome;
@@ -234,6 +235,9 @@ SyncOutcome RunSyncSession(const SyncRequest& request, const SyncServices& servi
             if (outcome.journalProblem.isEmpty())
                 outcome.journalProblem = recording.journal->Problem();
         }
+        // What both sides hold now is the memory the next comparison of the pair starts from.
+        if (journal && journal->IsOpen())
+            outcome.memoryProblem = RememberPair(*journal, left, right);
         outcome.recorded = AppendSyncRecord(request.appFolder, QDateTime::currentDateTime(), request.historyLeft, request.historyRight,
                          outcome.RecordText(), request.historyEntries, services.errors, request.errorLabel);
         // The chime means "done": a run that was cancelled or stopped by a failure is not.

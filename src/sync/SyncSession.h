@@ -101,6 +101,11 @@ struct SyncOutcome
     QString journalProblem;
     // The journal's number of the run (0 when not recorded).
     qint64 journalRun = 0;
+    // The pairs left as they are because both sides changed them since the last synchronization (paths as
+    // a step's text names them).
+    QStringList conflicts;
+    // Why the memory of the pair could not be written after the run (empty when it was).
+    QString memoryProblem;
 
     // Whether anything may have changed in the folders.
     bool Ran() const { return end != SyncEnd::Declined && end != SyncEnd::Refused && end != SyncEnd::Guarded; }
@@ -124,8 +129,9 @@ public:
     // guardReason: why the deletion guard stops the run (empty when it does not); the front end must then
     // ask for an explicit yes, even where it confirms nothing else. A false answer to a guarded plan ends
     // the session as Guarded.
+    // conflicts: the pairs the plan leaves alone because both sides changed them.
     virtual bool ConfirmPlan(const std::vector<SyncStep>& plan, const QStringList& withheld,
-                             const QString& guardReason) = 0;
+                             const QString& guardReason, const QStringList& conflicts) = 0;
     // text is the low-space question ("There may not be enough space ...").
     virtual bool ConfirmLowSpace(const SpaceCheck& check, const QString& text) = 0;
     virtual void RunWork(size_t steps, const std::function<void(const FileOps::Control&)>& work) = 0;

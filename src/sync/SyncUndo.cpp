@@ -117,7 +117,7 @@ UndoPlan PlanUndo(SyncJournal& journal, qint64 run)
     std::vector<std::pair<QString, FileOps::Identity>> folders; // folder modes and times, given back last
     std::unordered_set<QString> foldersSeen;
     for (auto op = ops.rbegin(); op != ops.rend(); ++op) {
-        if (op->kind == SyncJournal::OpKind::Rename && op->done) {
+        if ((op->kind == SyncJournal::OpKind::Rename || op->kind == SyncJournal::OpKind::Move) && op->done) {
             if (expected.Exists(op->target) && !expected.Exists(op->path)) {
                 plan.steps.push_back({Action::RenameBack, op->path, op->target, {}, {}});
                 expected.Remove(op->target);
@@ -333,7 +333,14 @@ UndoOutcome CarryOutUndo(SyncJournal& journal, const UndoPlan& plan, const FileO
             result = FileOps::ForgetTrashLink(step.place, step.path, confined);
             break;
         case Action::RenameBack:
-            result = FileOps::Rename(step.from, step.path.mid(step.path.lastIndexOf(QLatin1Char('/')) + 1), confined);
+            if (ParentOf(step.from) == ParentOf(step.path)) {
+                result = FileOps::Rename(step.from, step.path.mid(step.path.lastIndexOf(QLatin1Char('/')) + 1), confined);
+            } else if (FileOps::IdentityOf(step.path, now)) {
+                // A move into another folder goes back the same way, never over what took its old name.
+                outcome.left.push_back({step.path, QStringLiteral("another object took its name after the synchronization"), true});
+            } else {
+                result = FileOps::MoveAs(step.from, step.path, confined);
+            }
             break;
         case Action::RestoreMode:
             if (FileOps::IdentityOf(step.path, now) && now.ino == step.identity.ino)

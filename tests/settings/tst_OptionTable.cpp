@@ -31,17 +31,17 @@ QList<std::optional<QString>> StoredTexts(AppContext& ctx)
 // Some rows are only read under a condition of the rows read before them.
 void MakeRowReadable(const OptionRow& row, AppContext& ctx)
 {
-    if (std::holds_alternative<SyncRuleForm>(row.form))
+    if (std::holds_alternative<SyncRuleForm>(row.form) || qstrcmp(row.key, "FollowDeletions") == 0)
         ctx.SyncSettings().SetSyncMethod(CSyncSettings::Custom);
     if (std::holds_alternative<CustomViewForm>(row.form))
         ctx.ViewSelections().SetViewType(CViewSelections::Custom);
 }
 
-// Rows whose stored text follows another row's value: the rules follow the method, the view flags the view
-// type, and the window's place is written only for a normal window.
+// Rows whose stored text follows another row's value: the rules (and "follow the deletion") follow the
+// method, the view flags the view type, and the window's place is written only for a normal window.
 bool Follows(const OptionRow& row, const OptionRow& leader)
 {
-    if (std::holds_alternative<SyncRuleForm>(row.form))
+    if (std::holds_alternative<SyncRuleForm>(row.form) || qstrcmp(row.key, "FollowDeletions") == 0)
         return qstrcmp(leader.key, "SyncMethod") == 0;
     if (std::holds_alternative<CustomViewForm>(row.form))
         return qstrcmp(leader.key, "ViewType") == 0;

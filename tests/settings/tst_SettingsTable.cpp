@@ -486,6 +486,7 @@ TEST_F(SettingsTableTest, DefaultsAreWrittenInTableOrderAndInTheirWords)
         QStringLiteral("FontName=Sans"), QStringLiteral("FontSize=09"), QStringLiteral("GradientFillTitlebar=True"),
         QStringLiteral("AutoCompleteFolderPath=True"), QStringLiteral("KeepForUndo=True"),
         QStringLiteral("DeletionGuardShare=0000000050"), QStringLiteral("DeletionGuardFloor=0000000020"),
+        QStringLiteral("FollowDeletions=True"),
     };
     EXPECT_EQ(written, expected);
 }

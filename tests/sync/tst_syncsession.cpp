@@ -27,7 +27,8 @@ Rules MethodRules(int32_t method)
 class ScriptedFrontEnd final : public SyncFrontEnd
 {
 public:
-    bool ConfirmPlan(const std::vector<SyncStep>& plan, const QStringList& withheld, const QString&) override
+    bool ConfirmPlan(const std::vector<SyncStep>& plan, const QStringList& withheld, const QString&,
+                     const QStringList&) override
     {
         calls << QStringLiteral("confirm %1").arg(plan.size());
         seenWithheld = withheld;
