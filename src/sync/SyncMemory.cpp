@@ -289,8 +289,9 @@ bool SameState(const MemoryState& x, const MemoryState& y)
         return false;
     if (x.kind == Kind::Link)
         return x.link == y.link;
+    // A file's permission bits too: a rename keeps them, where a copy would give the source's.
     if (x.kind == Kind::File)
-        return x.size == y.size && x.mtimeNs == y.mtimeNs;
+        return x.size == y.size && x.mtimeNs == y.mtimeNs && (x.mode & 07777) == (y.mode & 07777);
     return true;
 }
 

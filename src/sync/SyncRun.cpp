@@ -611,6 +611,14 @@ FileOps::Result Carry(const SyncStep& step, const FileOps::Control& control, QSt
             up.target = step.source;
             up.source = (toLeft ? step.rightBase : step.leftBase) + step.source.mid((toLeft ? step.leftBase : step.rightBase).size());
             FolderChain(up, false, chain);
+            // A folder moved whole: it and every folder in it take their source's mode and times.
+            if (IsRealFolder(step.movedFrom)) {
+                chain.emplace_back(Path::WithoutSlash(step.movedFrom), Path::WithoutSlash(step.target));
+                const SideWalk inside = WalkSide(step.movedFrom);
+                for (const auto& [path, state] : inside.objects)
+                    if (state.kind == MemoryState::Kind::Folder)
+                        chain.emplace_back(Path::WithSlash(step.movedFrom) + path, Path::WithSlash(step.target) + path);
+            }
             fixes.Add(chain);
         }
         if (!StillAsSeen(step))
