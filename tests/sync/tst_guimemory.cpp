@@ -348,3 +348,50 @@ TEST_F(FollowDeletionsRuleTest, TheOptionsTabShowsTheMethodsRuleAndStoresOnlyCus
     tab.Apply();
     EXPECT_FALSE(sync.FollowDeletions()) << "a predefined method has its own";
 }
+
+// The confirmation names a move once, on the side where it happens.
+TEST(ConfirmSyncMoves, AMoveIsOneRowOnItsSideAndCountsAsAMove)
+{
+    SyncStep move{};
+    move.action = SyncStep::Action::MoveRight;
+    move.text = U("photo.jpg");
+    move.movedTo = U("Pictures/2023.jpg");
+    move.category = Category::Orphan;
+    const std::vector<SyncStep> plan{move};
+    frmConfirmSync window(plan, U("/l/"), U("/r/"), nullptr, QString(), {U("both.txt")});
+    const QAbstractItemModel* right = In<QTreeView>(&window, "lvwFolderTwo")->model();
+    ASSERT_EQ(right->rowCount(), 1);
+    EXPECT_EQ(right->data(right->index(0, 0)).toString(), U("Move photo.jpg to Pictures/2023.jpg"));
+    EXPECT_EQ(right->data(right->index(0, 1)).toString(), U("Move"));
+    EXPECT_EQ(In<QTreeView>(&window, "lvwFolderOne")->model()->rowCount(), 0);
+    EXPECT_EQ(frmConfirmSync::TotalsText(plan, 1), U("1 move"));
+    EXPECT_EQ(ModelTexts(In<QListView>(&window, "lvwConflicts")->model()), Strings({"both.txt"}));
+
+    // Without conflicts there is no such section.
+    frmConfirmSync plain(plan, U("/l/"), U("/r/"));
+    EXPECT_EQ(plain.findChild<QListView*>(U("lvwConflicts")), nullptr);
+}
+
+// A row whose contents could not be read and that changed on both sides says both.
+TEST(RowTips, TheNoteAndTheUnreadableTipShareTheTooltip)
+{
+    ResultList hold{TestRow("a.txt", Category::Newer), TestRow("b.txt", Category::Orphan)};
+    hold[0].unreadable = true;
+    hold[0].note = RowNote::Conflict;
+    hold[1].note = RowNote::MovedFrom;
+    hold[1].noteName = U("old/b.txt");
+    ResultTableModel model(hold);
+    model.Reset(PaneRows{0, 1});
+    EXPECT_EQ(model.data(model.index(0, 0), Qt::ToolTipRole).toString(),
+              U("Changed on both sides since the last synchronization\n") + ResultTableModel::UnreadableTip());
+    EXPECT_EQ(model.data(model.index(1, 2), Qt::ToolTipRole).toString(), U("Moved from old/b.txt"));
+    // Pictures of noted rows are drawn once per kind.
+    int drawn = 0;
+    model.SetNotePictures([&drawn](Category, bool, RowNote) {
+        ++drawn;
+        return QVariant(QStringLiteral("marked"));
+    });
+    for (int i = 0; i < 3; ++i)
+        EXPECT_EQ(model.data(model.index(1, 0), Qt::DecorationRole).toString(), U("marked"));
+    EXPECT_EQ(drawn, 1);
+}
