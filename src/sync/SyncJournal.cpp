@@ -63,17 +63,10 @@ CREATE TABLE IF NOT EXISTS memory_pairs (
     left_dev INTEGER NOT NULL,
     right_dev INTEGER NOT NULL,
     stored INTEGER NOT NULL,
+    count INTEGER NOT NULL,
+    objects BLOB NOT NULL,
     UNIQUE (left_folder, right_folder)
 );
-CREATE TABLE IF NOT EXISTS memory_objects (
-    pair INTEGER NOT NULL,
-    path BLOB NOT NULL,
-    left_kind INTEGER NOT NULL, left_size INTEGER, left_mtime_ns INTEGER, left_mode INTEGER,
-    left_dev INTEGER, left_ino INTEGER, left_link BLOB, left_hash BLOB,
-    right_kind INTEGER NOT NULL, right_size INTEGER, right_mtime_ns INTEGER, right_mode INTEGER,
-    right_dev INTEGER, right_ino INTEGER, right_link BLOB, right_hash BLOB,
-    PRIMARY KEY (pair, path)
-) WITHOUT ROWID;
 )";
 
 // Operation states.

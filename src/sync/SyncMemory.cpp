@@ -76,7 +76,7 @@ void Walk(const FolderListing& listing, const QString& prefix, SideWalk& out, co
         MemoryState state = StateOf(st);
         if (state.kind == Kind::Link)
             state.link = LinkTargetAt(listing.Fd(), listing.RawName(i));
-        out.objects.emplace(path, state);
+        out.objects.emplace_back(path, state);
         if (state.kind == Kind::Folder) {
             const FolderListing child(listing, i);
             Walk(child, path + QLatin1Char('/'), out, cancel);
@@ -150,9 +150,10 @@ public:
     Q_DISABLE_COPY_MOVE(Stmt)
     explicit operator bool() const { return m_stmt != nullptr; }
     sqlite3_stmt* get() const { return m_stmt; }
+    // bytes must stay as they are until the statement has stepped.
     void Blob(int i, const QByteArray& bytes)
     {
-        sqlite3_bind_blob(m_stmt, i, bytes.isNull() ? "" : bytes.constData(), int(bytes.size()), SQLITE_TRANSIENT);
+        sqlite3_bind_blob(m_stmt, i, bytes.isNull() ? "" : bytes.constData(), int(bytes.size()), SQLITE_STATIC);
     }
     void Int(int i, qint64 v) { sqlite3_bind_int64(m_stmt, i, v); }
     void Null(int i) { sqlite3_bind_null(m_stmt, i); }
@@ -196,47 +197,119 @@ std::pair<qint64, bool> FindPair(sqlite3* db, const QByteArray& left, const QByt
 
 void Forget(sqlite3* db, qint64 pair)
 {
-    Stmt objects(db, "DELETE FROM memory_objects WHERE pair = ?1");
     Stmt pairs(db, "DELETE FROM memory_pairs WHERE id = ?1");
-    if (objects && pairs) {
-        objects.Int(1, pair);
+    if (pairs) {
         pairs.Int(1, pair);
-        objects.Step();
         pairs.Step();
     }
 }
 
-void BindState(Stmt& stmt, int first, const MemoryState& s)
+// The packed objects of a pair: "PVXM", a format number, then per path in path order its bytes and each
+// side's state (kind; when there: size, time, mode, device, inode, link target, hash), little-endian.
+constexpr char PackMagic[4] = {'P', 'V', 'X', 'M'};
+constexpr quint32 PackFormat = 1;
+
+template <typename T>
+void Put(QByteArray& out, T value)
 {
-    stmt.Int(first, int(s.kind));
-    if (!s.There())
-        return;
-    stmt.Int(first + 1, s.size);
-    stmt.Int(first + 2, s.mtimeNs);
-    stmt.Int(first + 3, s.mode);
-    stmt.Int(first + 4, qint64(s.dev));
-    stmt.Int(first + 5, qint64(s.ino));
-    if (s.kind == Kind::Link)
-        stmt.Blob(first + 6, s.link);
-    if (!s.hash.isEmpty())
-        stmt.Blob(first + 7, s.hash);
+    out.append(reinterpret_cast<const char*>(&value), sizeof value);
 }
 
-MemoryState ReadState(const Stmt& stmt, int first)
+void PutBytes(QByteArray& out, const QByteArray& bytes)
 {
-    MemoryState s;
-    s.kind = Kind(stmt.ColInt(first));
-    if (!s.There())
-        return s;
-    s.size = stmt.ColInt(first + 1);
-    s.mtimeNs = stmt.ColInt(first + 2);
-    s.mode = quint32(stmt.ColInt(first + 3));
-    s.dev = quint64(stmt.ColInt(first + 4));
-    s.ino = quint64(stmt.ColInt(first + 5));
-    s.link = stmt.ColBlob(first + 6);
-    s.hash = stmt.ColBlob(first + 7);
-    return s;
+    Put(out, quint32(bytes.size()));
+    out.append(bytes);
 }
+
+void PutState(QByteArray& out, const MemoryState& s)
+{
+    Put(out, quint8(s.kind));
+    if (!s.There())
+        return;
+    Put(out, s.size);
+    Put(out, s.mtimeNs);
+    Put(out, s.mode);
+    Put(out, s.dev);
+    Put(out, s.ino);
+    PutBytes(out, s.link);
+    PutBytes(out, s.hash);
+}
+
+QByteArray Pack(const MemoryList& objects)
+{
+    QByteArray out;
+    out.reserve(qsizetype(objects.size()) * 120 + 16);
+    out.append(PackMagic, 4);
+    Put(out, PackFormat);
+    for (const auto& [path, entry] : objects) {
+        PutBytes(out, EncodeFileName(path));
+        PutState(out, entry.left);
+        PutState(out, entry.right);
+    }
+    return out;
+}
+
+// Reads what Pack wrote; false for anything else (the memory is then as good as none).
+class Unpacker final
+{
+public:
+    explicit Unpacker(const QByteArray& bytes) : m_at(bytes.constData()), m_end(bytes.constData() + bytes.size()) {}
+
+    bool Header()
+    {
+        quint32 format = 0;
+        if (m_end - m_at < 8 || std::memcmp(m_at, PackMagic, 4) != 0)
+            return false;
+        m_at += 4;
+        return Get(format) && format == PackFormat;
+    }
+    bool AtEnd() const { return m_at == m_end; }
+    bool Entry(QString& path, MemoryEntry& entry)
+    {
+        quint32 length = 0;
+        if (!Get(length) || quint64(m_end - m_at) < length)
+            return false;
+        path = DecodeFileName(m_at, length);
+        m_at += length;
+        return State(entry.left) && State(entry.right);
+    }
+
+private:
+    template <typename T>
+    bool Get(T& value)
+    {
+        if (quint64(m_end - m_at) < sizeof value)
+            return false;
+        std::memcpy(&value, m_at, sizeof value);
+        m_at += sizeof value;
+        return true;
+    }
+    bool Bytes(QByteArray& bytes)
+    {
+        quint32 length = 0;
+        if (!Get(length) || quint64(m_end - m_at) < length)
+            return false;
+        if (length > 0)
+            bytes = QByteArray(m_at, length);
+        m_at += length;
+        return true;
+    }
+    bool State(MemoryState& s)
+    {
+        quint8 kind = 0;
+        if (!Get(kind) || kind > quint8(Kind::Special))
+            return false;
+        s.kind = Kind(kind);
+        if (!s.There())
+            return true;
+        return Get(s.size) && Get(s.mtimeNs) && Get(s.mode) && Get(s.dev) && Get(s.ino) && Bytes(s.link) && Bytes(s.hash);
+    }
+
+    const char* m_at;
+    const char* m_end;
+};
+
+bool PathLess(const QString& a, const QString& b) { return a < b; }
 
 } // namespace
 
@@ -321,9 +394,9 @@ bool SameObjects(const QString& a, const QString& b, bool readContents)
         return false;
     const QString baseA = Path::WithSlash(a);
     const QString baseB = Path::WithSlash(b);
-    for (const auto& [path, state] : one.objects) {
-        const auto other = two.objects.find(path);
-        if (other == two.objects.end() || !SameState(state, other->second))
+    for (size_t i = 0; i < one.objects.size(); ++i) {
+        const auto& [path, state] = one.objects[i];
+        if (two.objects[i].first != path || !SameState(state, two.objects[i].second))
             return false;
         if (readContents && state.kind == Kind::File && !SameBytes(baseA + path, baseB + path))
             return false;
@@ -336,16 +409,25 @@ SideWalk WalkSide(const QString& folder, const std::atomic<bool>* cancel)
     SideWalk out;
     const FolderListing top(Path::WithoutSlash(folder));
     Walk(top, QString(), out, cancel);
+    std::sort(out.objects.begin(), out.objects.end(), [](const auto& a, const auto& b) { return PathLess(a.first, b.first); });
     return out;
 }
 
-std::optional<MemoryMap> SyncMemory::Load(const QString& leftFolder, const QString& rightFolder)
+const MemoryState* SideWalk::Find(const QString& path) const
+{
+    const auto it = std::lower_bound(objects.begin(), objects.end(), path,
+                                     [](const auto& item, const QString& p) { return PathLess(item.first, p); });
+    return it != objects.end() && it->first == path ? &it->second : nullptr;
+}
+
+std::optional<QByteArray> SyncMemory::Packed(const QString& leftFolder, const QString& rightFolder, bool& swapped)
 {
     sqlite3* db = m_journal.Database();
     if (db == nullptr)
         return std::nullopt;
     quint64 devs[2] = {0, 0};
-    const auto [pair, swapped] = FindPair(db, RealFolder(leftFolder), RealFolder(rightFolder), devs);
+    const auto [pair, reversed] = FindPair(db, RealFolder(leftFolder), RealFolder(rightFolder), devs);
+    swapped = reversed;
     if (pair == 0)
         return std::nullopt;
     // A folder on another file system is another folder now (a disk not mounted, another disk): what was
@@ -357,25 +439,64 @@ std::optional<MemoryMap> SyncMemory::Load(const QString& leftFolder, const QStri
         }
         return std::nullopt;
     }
-    Stmt read(db, "SELECT path, left_kind, left_size, left_mtime_ns, left_mode, left_dev, left_ino, left_link, left_hash, "
-                  "right_kind, right_size, right_mtime_ns, right_mode, right_dev, right_ino, right_link, right_hash "
-                  "FROM memory_objects WHERE pair = ?1");
+    Stmt read(db, "SELECT objects FROM memory_pairs WHERE id = ?1");
     if (!read)
         return std::nullopt;
     read.Int(1, pair);
+    if (read.Step() != SQLITE_ROW)
+        return std::nullopt;
+    return read.ColBlob(0);
+}
+
+std::optional<MemoryList> SyncMemory::LoadList(const QString& leftFolder, const QString& rightFolder)
+{
+    bool swapped = false;
+    const std::optional<QByteArray> packed = Packed(leftFolder, rightFolder, swapped);
+    if (!packed)
+        return std::nullopt;
+    Unpacker in(*packed);
+    if (!in.Header())
+        return std::nullopt;
+    MemoryList list;
+    list.reserve(size_t(packed->size() / 100));
+    while (!in.AtEnd()) {
+        list.emplace_back();
+        if (!in.Entry(list.back().first, list.back().second))
+            return std::nullopt;
+        if (swapped)
+            std::swap(list.back().second.left, list.back().second.right);
+    }
+    return list;
+}
+
+std::optional<MemoryMap> SyncMemory::Load(const QString& leftFolder, const QString& rightFolder)
+{
+    bool swapped = false;
+    const std::optional<QByteArray> packed = Packed(leftFolder, rightFolder, swapped);
+    if (!packed)
+        return std::nullopt;
+    Unpacker in(*packed);
+    if (!in.Header())
+        return std::nullopt;
     MemoryMap map;
-    while (read.Step() == SQLITE_ROW) {
-        MemoryEntry entry{ReadState(read, 1), ReadState(read, 9)};
+    map.reserve(size_t(packed->size() / 100));
+    QString path;
+    MemoryEntry entry;
+    while (!in.AtEnd()) {
+        entry = {};
+        if (!in.Entry(path, entry))
+            return std::nullopt;
         if (swapped)
             std::swap(entry.left, entry.right);
-        map.emplace(DecodeFileName(read.ColBlob(0)), std::move(entry));
+        map.emplace(std::move(path), std::move(entry));
     }
     return map;
 }
 
-bool SyncMemory::Store(const QString& leftFolder, const QString& rightFolder, const MemoryMap& objects)
+bool SyncMemory::Store(const QString& leftFolder, const QString& rightFolder, const MemoryList& objects)
 {
     sqlite3* db = m_journal.Database();
+    const QByteArray packed = Pack(objects);
     if (db == nullptr || !Exec(db, "BEGIN IMMEDIATE"))
         return false;
     const QByteArray left = RealFolder(leftFolder);
@@ -383,38 +504,18 @@ bool SyncMemory::Store(const QString& leftFolder, const QString& rightFolder, co
     quint64 devs[2] = {0, 0};
     if (const auto [old, swapped] = FindPair(db, left, right, devs); old != 0)
         Forget(db, old);
-    Stmt pair(db, "INSERT INTO memory_pairs (left_folder, right_folder, left_dev, right_dev, stored) "
-                  "VALUES (?1, ?2, ?3, ?4, ?5)");
-    Stmt insert(db, "INSERT INTO memory_objects VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, ?11, ?12, ?13, ?14, "
-                    "?15, ?16, ?17, ?18)");
-    bool ok = pair && insert;
+    Stmt pair(db, "INSERT INTO memory_pairs (left_folder, right_folder, left_dev, right_dev, stored, count, objects) "
+                  "VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7)");
+    bool ok = bool(pair);
     if (ok) {
         pair.Blob(1, left);
         pair.Blob(2, right);
         pair.Int(3, qint64(DeviceOfFolder(leftFolder)));
         pair.Int(4, qint64(DeviceOfFolder(rightFolder)));
         pair.Int(5, QDateTime::currentSecsSinceEpoch());
+        pair.Int(6, qint64(objects.size()));
+        pair.Blob(7, packed);
         ok = pair.Step() == SQLITE_DONE;
-    }
-    if (ok) {
-        const qint64 id = sqlite3_last_insert_rowid(db);
-        // In key order: each row goes to the end of the table's tree.
-        std::vector<std::pair<QByteArray, const MemoryEntry*>> rows;
-        rows.reserve(objects.size());
-        for (const auto& [path, entry] : objects)
-            rows.emplace_back(EncodeFileName(path), &entry);
-        std::sort(rows.begin(), rows.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
-        for (const auto& [path, entry] : rows) {
-            insert.Int(1, id);
-            insert.Blob(2, path);
-            BindState(insert, 3, entry->left);
-            BindState(insert, 11, entry->right);
-            if (insert.Step() != SQLITE_DONE) {
-                ok = false;
-                break;
-            }
-            insert.Reset();
-        }
     }
     if (!ok) {
         Exec(db, "ROLLBACK");
@@ -556,8 +657,8 @@ private:
             if (!was.There())
                 continue;
             ++remembered;
-            const auto found = walk.objects.find(it->mid(prefix.size()));
-            if (found == walk.objects.end() || !Unchanged(found->second, was))
+            const MemoryState* found = walk.Find(it->mid(prefix.size()));
+            if (found == nullptr || !Unchanged(*found, was))
                 return false;
         }
         return remembered == walk.objects.size();
@@ -665,46 +766,42 @@ QString RememberPair(SyncJournal& journal, const QString& leftFolder, const QStr
     other.join();
 
     SyncMemory memory(journal);
-    const std::optional<MemoryMap> old = memory.Load(leftFolder, rightFolder);
+    const MemoryList old = memory.LoadList(leftFolder, rightFolder).value_or(MemoryList{});
     const auto unseen = [](const SideWalk& walk, const QString& path) {
         for (const QString& folder : walk.incomplete)
             if (folder.isEmpty() || path == folder || (path.startsWith(folder) && path.at(folder.size()) == QLatin1Char('/')))
                 return true;
         return false;
     };
-    MemoryMap next;
+    // The three lists in path order, merged.
+    MemoryList next;
     next.reserve(std::max(left.objects.size(), right.objects.size()) + 16);
-    const auto take = [&](const QString& path) {
-        if (next.count(path) != 0)
-            return;
+    size_t l = 0, r = 0, o = 0;
+    while (l < left.objects.size() || r < right.objects.size() || o < old.size()) {
+        const QString* path = nullptr;
+        const QString* candidates[] = {l < left.objects.size() ? &left.objects[l].first : nullptr,
+                                       r < right.objects.size() ? &right.objects[r].first : nullptr,
+                                       o < old.size() ? &old[o].first : nullptr};
+        for (const QString* candidate : candidates)
+            if (candidate != nullptr && (path == nullptr || PathLess(*candidate, *path)))
+                path = candidate;
+        const QString key = *path;
         MemoryEntry now;
-        if (const auto l = left.objects.find(path); l != left.objects.end())
-            now.left = l->second;
-        if (const auto r = right.objects.find(path); r != right.objects.end())
-            now.right = r->second;
-        const MemoryEntry* was = nullptr;
-        if (old)
-            if (const auto it = old->find(path); it != old->end())
-                was = &it->second;
+        if (l < left.objects.size() && left.objects[l].first == key)
+            now.left = left.objects[l++].second;
+        if (r < right.objects.size() && right.objects[r].first == key)
+            now.right = right.objects[r++].second;
+        const MemoryEntry* was = o < old.size() && old[o].first == key ? &old[o++].second : nullptr;
         // What could not be seen is remembered as it was.
-        if (was != nullptr && unseen(left, path))
+        if (was != nullptr && !left.incomplete.empty() && unseen(left, key))
             now.left = was->left;
-        if (was != nullptr && unseen(right, path))
+        if (was != nullptr && !right.incomplete.empty() && unseen(right, key))
             now.right = was->right;
-        if (was != nullptr && !Agree(now.left, now.right)) {
-            next.emplace(path, *was);
-            return;
-        }
-        if (now.left.There() || now.right.There())
-            next.emplace(path, std::move(now));
-    };
-    for (const auto& [path, state] : left.objects)
-        take(path);
-    for (const auto& [path, state] : right.objects)
-        take(path);
-    if (old)
-        for (const auto& [path, entry] : *old)
-            take(path);
+        if (was != nullptr && !Agree(now.left, now.right))
+            next.emplace_back(key, *was);
+        else if (now.left.There() || now.right.There())
+            next.emplace_back(key, std::move(now));
+    }
     if (!memory.Store(leftFolder, rightFolder, next))
         return QStringLiteral("The memory of this synchronization could not be written to ") + journal.Path()
                + QStringLiteral(": ") + QString::fromUtf8(sqlite3_errmsg(journal.Database()))
