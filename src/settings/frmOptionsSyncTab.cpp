@@ -87,7 +87,7 @@ void frmOptionsSyncTab::MethodChanged()
     CSyncSettings::Rules rules;
     if (!custom && CSyncSettings::PredefinedRules(method, &rules)) {
         m_fraCustomSync->ShowRules(rules);
-        m_fraCustomSync->ShowFollowDeletions(method == CSyncSettings::ReplaceOlderCopyOrphans);
+        m_fraCustomSync->ShowFollowDeletions(CSyncSettings::PredefinedFollowDeletions(method));
     }
     m_fraCustomSync->setEnabled(custom);
 }

@@ -36,6 +36,6 @@ void CSyncSettings::ConvertPredefinedToCustom()
     Rules rules;
     if (PredefinedRules(m_syncMethod, &rules)) {
         m_rules = rules;
-        m_followDeletions = m_syncMethod == ReplaceOlderCopyOrphans;
+        m_followDeletions = PredefinedFollowDeletions(m_syncMethod);
     }
 }

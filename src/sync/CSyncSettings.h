@@ -78,6 +78,8 @@ public:
 
     // The rule set of a predefined method; none for Custom and unknown numbers.
     static bool PredefinedRules(int32_t method, Rules* rules);
+    // Whether a predefined method follows deletions ("Both ways" only).
+    static bool PredefinedFollowDeletions(int32_t method) { return method == ReplaceOlderCopyOrphans; }
 
 private:
     int32_t m_syncMethod = ReplaceOlderCopyOrphans;

@@ -126,8 +126,9 @@ bool Agree(const MemoryState& l, const MemoryState& r)
     return false;
 }
 
-// Whether an object is still what the memory says: same kind, size and time (a link: its target).
-bool Unchanged(const MemoryState& now, const MemoryState& then)
+// Whether an object is still what the memory says (or two objects alike): same kind, size and time (a
+// link: its target; a folder: being one). withModes: a file's permission bits too.
+bool Unchanged(const MemoryState& now, const MemoryState& then, bool withModes = false)
 {
     if (now.kind != then.kind)
         return false;
@@ -135,7 +136,8 @@ bool Unchanged(const MemoryState& now, const MemoryState& then)
         return now.link == then.link;
     if (now.kind == Kind::Folder)
         return true;
-    return now.size == then.size && now.mtimeNs == then.mtimeNs;
+    return now.size == then.size && now.mtimeNs == then.mtimeNs
+           && (!withModes || now.kind != Kind::File || (now.mode & 07777) == (then.mode & 07777));
 }
 
 class Stmt final
@@ -356,18 +358,6 @@ bool SameBytes(const QString& a, const QString& b)
     return same;
 }
 
-bool SameState(const MemoryState& x, const MemoryState& y)
-{
-    if (x.kind != y.kind)
-        return false;
-    if (x.kind == Kind::Link)
-        return x.link == y.link;
-    // A file's permission bits too: a rename keeps them, where a copy would give the source's.
-    if (x.kind == Kind::File)
-        return x.size == y.size && x.mtimeNs == y.mtimeNs && (x.mode & 07777) == (y.mode & 07777);
-    return true;
-}
-
 } // namespace
 
 bool SameObjects(const QString& a, const QString& b, bool readContents)
@@ -382,7 +372,8 @@ bool SameObjects(const QString& a, const QString& b, bool readContents)
         x.link = LinkTargetOf(a);
         y.link = LinkTargetOf(b);
     }
-    if (!SameState(x, y))
+    // A file's permission bits too: a rename keeps them, where a copy would give the source's.
+    if (!Unchanged(x, y, true))
         return false;
     if (x.kind == Kind::File)
         return !readContents || SameBytes(a, b);
@@ -396,7 +387,7 @@ bool SameObjects(const QString& a, const QString& b, bool readContents)
     const QString baseB = Path::WithSlash(b);
     for (size_t i = 0; i < one.objects.size(); ++i) {
         const auto& [path, state] = one.objects[i];
-        if (two.objects[i].first != path || !SameState(state, two.objects[i].second))
+        if (two.objects[i].first != path || !Unchanged(state, two.objects[i].second, true))
             return false;
         if (readContents && state.kind == Kind::File && !SameBytes(baseA + path, baseB + path))
             return false;

@@ -95,6 +95,7 @@ void AddRowSteps(std::vector<SyncStep>& plan, const SyncInput& in, const RowInde
         SyncStep step{action, row.text, source, QString(), row.icon, false};
         step.note = row.note;
         step.noteName = row.noteName;
+        step.rowSize = SizeOf(row);
         step.leftBase = WithSlash(in.leftFolder);
         step.rightBase = WithSlash(in.rightFolder);
         MarkMirror(step, in);
@@ -256,6 +257,7 @@ void AddSubFolderSteps(std::vector<SyncStep>& plan, std::vector<SyncStep>& renam
         step.source = (leftSide ? leftBase : rightBase) + row.text;
         step.note = row.note;
         step.noteName = row.noteName;
+        step.rowSize = row.sizeText.isEmpty() ? 0 : row.size;
         step.leftBase = leftBase;
         step.rightBase = rightBase;
         MarkMirror(step, in);
@@ -316,6 +318,7 @@ void AddSubFolderSteps(std::vector<SyncStep>& plan, std::vector<SyncStep>& renam
             SyncStep step = newStep(i, row, leftSide);
             if (wanted == CSyncSettings::Delete) {
                 step.action = leftSide ? Action::DeleteLeft : Action::DeleteRight;
+                step.followsDeletion = CarriesDeletion(in, row, leftSide);
                 if (step.IsFolderEntry()) {
                     // After the files, deepest first; one that keeps objects the filters left out stays.
                     if (!KeepsExcluded(in, step.source))
@@ -578,6 +581,9 @@ FileOps::Result Carry(const SyncStep& step, const FileOps::Control& control, QSt
             return Failed(ESTALE, step.source, QStringLiteral("it changed since the comparison, so it was kept"));
         if (step.IsFolderEntry())
             return FileOps::RemoveFolder(step.source, control);
+        // A deletion carried from the other side goes to the trash, or nowhere: never deleted for good.
+        if (step.followsDeletion)
+            return FileOps::MoveToTrash({step.source}, control);
         if (step.inSubFolder && control.keeper != nullptr) {
             // Kept where a trash takes it; where none does, deleted as the method asks, and recorded so.
             FileOps::Result trashed = FileOps::MoveToTrash({step.source}, control);
@@ -702,12 +708,36 @@ void MergeMoves(std::vector<SyncStep>& plan)
     const auto candidate = [](const SyncStep& step) {
         return !step.IsFolderEntry() && (step.category == Category::Orphan || step.category == Category::OrphanFolder);
     };
-    // The deletions on each side that a move may stand in for, by what they are.
-    std::vector<size_t> deletes[2];
-    for (size_t i = 0; i < plan.size(); ++i)
-        if (plan[i].IsDelete() && candidate(plan[i]) && !plan[i].keepExcluded)
-            deletes[plan[i].action == Action::DeleteLeft ? 0 : 1].push_back(i);
-    if (deletes[0].empty() && deletes[1].empty())
+    // The deletions on each side that a move may stand in for, found by their relative path (what the
+    // memory saw move) and by what they are (kind, size, time): each looked at once.
+    struct Deletion
+    {
+        size_t index;
+        struct stat st;
+    };
+    std::vector<Deletion> deletions[2];
+    std::unordered_map<QString, size_t> byPath[2];
+    std::unordered_multimap<QString, size_t> byLook[2];
+    // A folder by all it holds (the row's size), anything else by its own size and time.
+    const auto look = [](const SyncStep& step, const struct stat& st) {
+        const bool folder = S_ISDIR(st.st_mode);
+        return QString::number(st.st_mode & S_IFMT) + QLatin1Char(':')
+               + (folder ? QString::number(step.rowSize)
+                         : QString::number(st.st_size) + QLatin1Char(':') + QString::number(st.st_mtim.tv_sec)
+                               + QLatin1Char('.') + QString::number(st.st_mtim.tv_nsec));
+    };
+    for (size_t i = 0; i < plan.size(); ++i) {
+        if (!plan[i].IsDelete() || !candidate(plan[i]) || plan[i].keepExcluded)
+            continue;
+        Deletion d{i, {}};
+        if (!LinkStat(plan[i].source, d.st))
+            continue;
+        const int side = plan[i].action == Action::DeleteLeft ? 0 : 1;
+        byPath[side].emplace(RelativeOf(plan[i]), deletions[side].size());
+        byLook[side].emplace(look(plan[i], d.st), deletions[side].size());
+        deletions[side].push_back(d);
+    }
+    if (deletions[0].empty() && deletions[1].empty())
         return;
     std::vector<bool> gone(plan.size(), false);
     std::vector<SyncStep> moves;
@@ -717,25 +747,30 @@ void MergeMoves(std::vector<SyncStep>& plan)
             continue;
         const int side = copy.action == Action::CopyToLeft ? 0 : 1; // the side the copy writes to
         struct stat from {};
-        if (deletes[side].empty() || !LinkStat(copy.source, from))
+        if (deletions[side].empty() || !LinkStat(copy.source, from))
             continue;
-        for (const size_t d : deletes[side]) {
-            if (gone[d])
+        // The deletion the memory names first, then those that look alike.
+        std::vector<size_t> tries;
+        const bool remembered = copy.note == RowNote::MovedFrom;
+        if (remembered)
+            if (const auto it = byPath[side].find(copy.noteName); it != byPath[side].end())
+                tries.push_back(it->second);
+        const auto [first, last] = byLook[side].equal_range(look(copy, from));
+        for (auto it = first; it != last; ++it)
+            tries.push_back(it->second);
+        for (const size_t k : tries) {
+            const Deletion& d = deletions[side][k];
+            if (gone[d.index])
                 continue;
-            const SyncStep& del = plan[d];
-            struct stat old {};
-            if (!LinkStat(del.source, old) || (old.st_mode & S_IFMT) != (from.st_mode & S_IFMT))
+            const SyncStep& del = plan[d.index];
+            if ((d.st.st_mode & S_IFMT) != (from.st_mode & S_IFMT))
                 continue;
-            const bool remembered = copy.note == RowNote::MovedFrom && copy.noteName == RelativeOf(del);
-            if (!remembered && (S_ISDIR(from.st_mode) ? false : (from.st_size != old.st_size
-                                                                 || from.st_mtim.tv_sec != old.st_mtim.tv_sec
-                                                                 || from.st_mtim.tv_nsec != old.st_mtim.tv_nsec)))
-                continue;
-            if (!SameObjects(copy.source, del.source, !remembered))
+            const bool byMemory = remembered && copy.noteName == RelativeOf(del);
+            if (!SameObjects(copy.source, del.source, !byMemory))
                 continue;
             // Both names on one file system, the new one free and its folder there.
             struct stat parent {};
-            if (!LinkStat(ParentOf(copy.target), parent) || !S_ISDIR(parent.st_mode) || parent.st_dev != old.st_dev
+            if (!LinkStat(ParentOf(copy.target), parent) || !S_ISDIR(parent.st_mode) || parent.st_dev != d.st.st_dev
                 || Exists(copy.target))
                 continue;
             SyncStep move = copy;
@@ -747,14 +782,14 @@ void MergeMoves(std::vector<SyncStep>& plan)
             move.bytes = 0;
             move.replaced = 0;
             moves.push_back(std::move(move));
-            gone[c] = gone[d] = true;
+            gone[c] = gone[d.index] = true;
             break;
         }
     }
     if (moves.empty())
         return;
     std::vector<SyncStep> rest;
-    rest.reserve(plan.size() - 2 * moves.size() + moves.size());
+    rest.reserve(plan.size() - moves.size());
     // Moves first: they only rename what the plan would have deleted, to names nothing else takes.
     for (SyncStep& move : moves)
         rest.push_back(std::move(move));

@@ -101,6 +101,11 @@ struct SyncStep
     // What the memory of the pair said of the row (a move's old name in noteName).
     RowNote note = RowNote::None;
     QString noteName{};
+    // A deletion carried from the other side ("follow the deletion"): it always goes to the trash, also
+    // inside a differing sub-folder and whether or not the run keeps what it deletes.
+    bool followsDeletion = false;
+    // The bytes the row shows (a folder: all it holds), whatever the step does with them.
+    qint64 rowSize = 0;
 
     bool IsMove() const { return action == Action::MoveLeft || action == Action::MoveRight; }
     bool IsDelete() const { return action == Action::DeleteLeft || action == Action::DeleteRight; }

@@ -242,3 +242,22 @@ TEST_F(Memory, OnlyTheRuleFollowsADeletion)
         << qPrintable(Out());
     EXPECT_EQ(lines, QStringList{QStringLiteral("delete-left\ta.txt")});
 }
+
+// A carried deletion is never a deletion for good: inside a differing sub-folder too, and when the run keeps
+// nothing for undo, it goes to the trash.
+TEST_F(Memory, ACarriedDeletionAlwaysGoesToTheTrash)
+{
+    tmp.createFileAt(QStringLiteral("left/Docs/keep.txt"), "keep", T1);
+    tmp.createFileAt(QStringLiteral("left/Docs/old.txt"), "deleted on the right", T1);
+    {
+        QFile ini(bin + QStringLiteral("/parvex.ini"));
+        ASSERT_TRUE(ini.open(QIODevice::WriteOnly));
+        ini.write("[Options]\r\nKeepForUndo=False\r\n");
+    }
+    ASSERT_EQ(BothWays(), 0) << qPrintable(Out());
+    ASSERT_EQ(::unlink(Native(R(QStringLiteral("Docs/old.txt"))).constData()), 0);
+    tmp.createFileAt(QStringLiteral("right/Docs/new.txt"), "new on the right", T1);
+    EXPECT_EQ(BothWays(), 0) << qPrintable(Out());
+    EXPECT_EQ(lines, (QStringList{QStringLiteral("delete-left\tDocs/old.txt"), QStringLiteral("copy-to-left\tDocs/new.txt")}));
+    EXPECT_EQ(Bytes(Trashed(QStringLiteral("old.txt"))), "deleted on the right");
+}
