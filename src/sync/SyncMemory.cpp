@@ -462,25 +462,13 @@ std::optional<MemoryList> SyncMemory::LoadList(const QString& leftFolder, const 
 
 std::optional<MemoryMap> SyncMemory::Load(const QString& leftFolder, const QString& rightFolder)
 {
-    bool swapped = false;
-    const std::optional<QByteArray> packed = Packed(leftFolder, rightFolder, swapped);
-    if (!packed)
-        return std::nullopt;
-    Unpacker in(*packed);
-    if (!in.Header())
+    std::optional<MemoryList> list = LoadList(leftFolder, rightFolder);
+    if (!list)
         return std::nullopt;
     MemoryMap map;
-    map.reserve(size_t(packed->size() / 100));
-    QString path;
-    MemoryEntry entry;
-    while (!in.AtEnd()) {
-        entry = {};
-        if (!in.Entry(path, entry))
-            return std::nullopt;
-        if (swapped)
-            std::swap(entry.left, entry.right);
+    map.reserve(list->size());
+    for (auto& [path, entry] : *list)
         map.emplace(std::move(path), std::move(entry));
-    }
     return map;
 }
 
