@@ -54,6 +54,8 @@ struct RunMemory::Impl
     std::map<Key, bool> swept;
     // Whether a target folder (by path) folds names that differ only in case onto one object.
     std::map<QByteArray, bool> ignoresCase;
+    // The process's umask, read once per run (-1: not yet).
+    mode_t umask = mode_t(-1);
 };
 
 RunMemory::RunMemory() : m_impl(std::make_unique<Impl>()) {}
@@ -375,8 +377,12 @@ public:
     // Whether a file created with mode gets exactly mode, that is the umask takes nothing from it.
     bool CreatesWithMode(mode_t mode)
     {
-        if (m_umask == mode_t(-1))
-            m_umask = ReadUmask();
+        if (m_umask == mode_t(-1)) {
+            RunMemory::Impl* shared = memory();
+            if (shared != nullptr && shared->umask == mode_t(-1))
+                shared->umask = ReadUmask();
+            m_umask = shared != nullptr ? shared->umask : ReadUmask();
+        }
         return (mode & ~0777) == 0 && (mode & m_umask) == 0;
     }
 
@@ -764,7 +770,7 @@ struct Target
     FileDescriptor fd;
     dev_t dev = 0;
     Into into;
-    // The target folder and every folder above it, as ".." reaches them: a path of any length and any
+    // The target folder and every folder above it, as ".." reaches them (read when first needed): a path of any length and any
     // link on the way lead to the same answer.
     std::vector<FolderId> chain;
 };
@@ -793,15 +799,17 @@ bool OpenTarget(const QByteArray& folder, Run& run, Target& target)
     if (!OpenInto(target.fd.get(), target.into))
         return run.Fail(errno, target.native, false);
     target.into.path = target.native;
-    ReadChain(target.fd.get(), target.chain);
     return true;
 }
 
 // A folder copied or moved into itself or below itself would never end (or eat itself).
-bool NotIntoItself(const Listed& item, const Target& target, Run& run)
+bool NotIntoItself(const Listed& item, Target& target, Run& run)
 {
     if (!S_ISDIR(item.node.mode))
         return true;
+    // The folders above the target are only asked for when a folder is copied or moved.
+    if (target.chain.empty())
+        ReadChain(target.fd.get(), target.chain);
     const FolderId source{item.dev, item.node.ino};
     for (const FolderId& folder : target.chain)
         if (folder == source)

@@ -215,7 +215,7 @@ SyncJournal::SyncJournal(const QString& appFolder)
         return;
     }
     // Write-ahead log without an fsync per write: what was written survives a killed process.
-    if (!Exec("PRAGMA journal_mode=WAL") || !Exec("PRAGMA synchronous=NORMAL"))
+    if (!Exec("PRAGMA journal_mode=WAL") || !Exec("PRAGMA synchronous=NORMAL") || !Exec("PRAGMA journal_size_limit=4194304"))
         return;
     if (tables == 0) {
         const QByteArray setup = QByteArray("BEGIN IMMEDIATE;") + Schema + MemorySchema + "PRAGMA application_id="
@@ -237,6 +237,7 @@ SyncJournal::SyncJournal(const QString& appFolder)
 
 SyncJournal::~SyncJournal()
 {
+    Flush();
     for (const auto& [sql, stmt] : m_kept)
         sqlite3_finalize(stmt);
     if (m_db != nullptr)
@@ -251,6 +252,41 @@ sqlite3_stmt** SyncJournal::Kept(const char* sql)
     if (stmt == nullptr && sqlite3_prepare_v3(m_db, sql, -1, SQLITE_PREPARE_PERSISTENT, &stmt, nullptr) != SQLITE_OK)
         stmt = nullptr;
     return &stmt;
+}
+
+void SyncJournal::HoldWrites(bool on)
+{
+    if (on == m_hold)
+        return;
+    if (!on)
+        Flush();
+    m_hold = on;
+    if (m_db == nullptr)
+        return;
+    // A run writes a record or two per file: the log is copied into the database (with an fsync of each)
+    // every 16,384 pages instead of every 1,000, and once more after the run, which leaves it short again.
+    if (on) {
+        sqlite3_wal_autocheckpoint(m_db, 16384);
+    } else {
+        sqlite3_wal_autocheckpoint(m_db, 1000);
+        sqlite3_wal_checkpoint_v2(m_db, nullptr, SQLITE_CHECKPOINT_PASSIVE, nullptr, nullptr);
+    }
+}
+
+bool SyncJournal::Held()
+{
+    if (!m_hold || m_inTransaction)
+        return true;
+    m_inTransaction = Exec("BEGIN IMMEDIATE");
+    return m_inTransaction;
+}
+
+bool SyncJournal::Flush()
+{
+    if (!m_inTransaction)
+        return m_db != nullptr;
+    m_inTransaction = false;
+    return Exec("COMMIT");
 }
 
 bool SyncJournal::Exec(const char* sql)
@@ -273,6 +309,7 @@ void SyncJournal::Fail(const QString& what)
         sqlite3_finalize(stmt);
         stmt = nullptr;
     }
+    m_inTransaction = false;
     if (m_db != nullptr) {
         sqlite3_close_v2(m_db);
         m_db = nullptr;
@@ -281,6 +318,7 @@ void SyncJournal::Fail(const QString& what)
 
 qint64 SyncJournal::BeginRun(const RunRecord& run)
 {
+    Flush();
     Statement st(m_db, "INSERT INTO runs (started, left_folder, right_folder, method, left_dev, right_dev, kept, undo_of) "
                        "VALUES (?, ?, ?, ?, ?, ?, ?, ?)");
     if (!st.valid())
@@ -322,6 +360,7 @@ void SyncJournal::Prune(qint64 newest)
 
 void SyncJournal::EndRun(qint64 run, const QString& outcome, qint64 copied, qint64 deleted, qint64 replaced, qint64 failed)
 {
+    Flush();
     Statement st(m_db, "UPDATE runs SET ended = ?, outcome = ?, copied = ?, deleted = ?, replaced = ?, failed = ? WHERE id = ?");
     st.Bind(1, QDateTime::currentMSecsSinceEpoch()).BindText(2, outcome).Bind(3, copied).Bind(4, deleted).Bind(5, replaced)
         .Bind(6, failed).Bind(7, run);
@@ -331,6 +370,8 @@ void SyncJournal::EndRun(qint64 run, const QString& outcome, qint64 copied, qint
 
 qint64 SyncJournal::BeginOperation(qint64 run, qint64 seq, OpKind kind, const QString& path, const QString& target)
 {
+    if (!Held())
+        return 0;
     Statement st(Kept("INSERT INTO operations (run, seq, kind, path, target, state) VALUES (?, ?, ?, ?, ?, 0)"));
     if (!st.valid())
         return 0;
@@ -344,6 +385,8 @@ qint64 SyncJournal::BeginOperation(qint64 run, qint64 seq, OpKind kind, const QS
 
 void SyncJournal::EndOperation(qint64 op, bool ok)
 {
+    if (!Held())
+        return;
     Statement st(Kept("UPDATE operations SET state = ? WHERE id = ?"));
     st.Bind(1, ok ? Done : FailedState).Bind(2, op);
     if (const int code = st.Step(); st.valid() && code != SQLITE_DONE)
@@ -352,6 +395,8 @@ void SyncJournal::EndOperation(qint64 op, bool ok)
 
 void SyncJournal::AddObject(qint64 op, const ObjectRecord& object)
 {
+    if (!Held())
+        return;
     Statement st(Kept("INSERT INTO objects (operation, role, path, mode, size, mtime_ns, atime_ns, ino, dev, trash, "
                       "trash_name, error) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"));
     if (!st.valid())
@@ -366,6 +411,7 @@ void SyncJournal::AddObject(qint64 op, const ObjectRecord& object)
 
 void SyncJournal::MarkUndone(qint64 run, qint64 byRun)
 {
+    Flush();
     Statement st(m_db, "UPDATE runs SET undone_by = ? WHERE id = ?");
     st.Bind(1, byRun).Bind(2, run);
     if (const int code = st.Step(); st.valid() && code != SQLITE_DONE)

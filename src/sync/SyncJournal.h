@@ -81,6 +81,14 @@ public:
     // A new run; 0 when it could not be written.
     qint64 BeginRun(const RunRecord& run);
     void EndRun(qint64 run, const QString& outcome, qint64 copied, qint64 deleted, qint64 replaced, qint64 failed);
+    // Held writes: while on, the intents, ends and objects of operations gather in one transaction that
+    // Flush() writes out, so a run pays for one write of the log per file instead of one per record. The
+    // caller flushes at each point where what is held must be on disk before it goes on (before a file
+    // operation starts, once an object was displaced); every other call of the journal flushes first.
+    void HoldWrites(bool on);
+    // Writes out what is held; false when that failed (Problem() says why, and the journal is closed).
+    bool Flush();
+
     // The intent of an operation (0 when it could not be written), then its end.
     qint64 BeginOperation(qint64 run, qint64 seq, OpKind kind, const QString& path, const QString& target);
     void EndOperation(qint64 op, bool ok);
@@ -99,14 +107,21 @@ public:
 
     static QString KindWord(OpKind kind);
 
-    // The database itself, for the memory of folder pairs kept in it (sync/SyncMemory); null when not open.
-    sqlite3* Database() const { return m_db; }
+    // The database itself, for the memory of folder pairs kept in it (sync/SyncMemory), with nothing held;
+    // null when not open.
+    sqlite3* Database()
+    {
+        Flush();
+        return m_db;
+    }
 
     // How many runs the journal remembers.
     static constexpr qint64 KeptRuns = 100;
 
 private:
     bool Exec(const char* sql);
+    // The transaction held writes go into, begun at the first of them.
+    bool Held();
     void Prune(qint64 newest);
     void Fail(const QString& what);
     // A statement of the hot writes, prepared once per journal.
@@ -116,4 +131,6 @@ private:
     QString m_problem;
     sqlite3* m_db = nullptr;
     std::unordered_map<const char*, sqlite3_stmt*> m_kept;
+    bool m_hold = false;
+    bool m_inTransaction = false;
 };

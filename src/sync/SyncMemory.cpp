@@ -734,15 +734,26 @@ MemoryNotes NoteChangesSinceLastSync(const QString& appFolder, CompareResults& r
     return noter.notes;
 }
 
-QString RememberPair(SyncJournal& journal, const QString& leftFolder, const QString& rightFolder)
+QString RememberPair(SyncJournal& journal, const QString& leftFolder, const QString& rightFolder, PendingWalk* leftWalk,
+                     PendingWalk* rightWalk)
 {
+    // Both sides at once: each walk waits on its own disk. A walk handed in is waited for (also when the
+    // journal cannot be used, so that it never outlives the call).
+    SideWalk left;
+    std::thread other;
+    if (leftWalk != nullptr && leftWalk->valid())
+        left = leftWalk->get();
+    else if (journal.IsOpen())
+        other = std::thread([&] { left = WalkSide(leftFolder); });
+    SideWalk right;
+    if (rightWalk != nullptr && rightWalk->valid())
+        right = rightWalk->get();
+    else if (journal.IsOpen())
+        right = WalkSide(rightFolder);
+    if (other.joinable())
+        other.join();
     if (!journal.IsOpen())
         return journal.Problem();
-    // Both sides at once: each walk waits on its own disk.
-    SideWalk left;
-    std::thread other([&] { left = WalkSide(leftFolder); });
-    SideWalk right = WalkSide(rightFolder);
-    other.join();
 
     SyncMemory memory(journal);
     const MemoryList old = memory.LoadList(leftFolder, rightFolder).value_or(MemoryList{});

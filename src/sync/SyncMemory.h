@@ -7,6 +7,7 @@
 #include <QString>
 #include <QtGlobal>
 #include <atomic>
+#include <future>
 #include <optional>
 #include <unordered_map>
 
@@ -111,4 +112,8 @@ MemoryNotes NoteChangesSinceLastSync(const QString& appFolder, CompareResults& r
 // differ keeps what the memory had (a conflict stays a conflict, a deletion not yet carried stays one) and
 // takes what is there only where the memory had nothing; paths below a folder that could not be read keep
 // what the memory had. Returns why it could not be written, empty when it was.
-QString RememberPair(SyncJournal& journal, const QString& leftFolder, const QString& rightFolder);
+// A side the run does not write to can be walked while the run goes on: its walk is handed in (leftWalk,
+// rightWalk) instead of being made afterwards.
+using PendingWalk = std::future<SideWalk>;
+QString RememberPair(SyncJournal& journal, const QString& leftFolder, const QString& rightFolder,
+                     PendingWalk* leftWalk = nullptr, PendingWalk* rightWalk = nullptr);

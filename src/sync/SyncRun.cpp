@@ -488,13 +488,20 @@ public:
     void SetOperation(qint64 op) { m_op = op; }
     void Displaced(const QString& path, const FileOps::Identity& was, const FileOps::TrashPlace& place, int error) override
     {
-        if (m_op != 0)
+        // Where the old object went is on disk before the call goes on to replace it.
+        if (m_op != 0) {
             m_journal.AddObject(m_op, {SyncJournal::ObjectRole::Displaced, path, was, place, error});
+            m_journal.Flush();
+        }
     }
     void Created(const QString& path, const FileOps::Identity& made) override
     {
-        if (m_op != 0)
+        // And what took its place, before anything can be seen of the new object: an undo after a kill
+        // tells it from an object someone else put there since.
+        if (m_op != 0) {
             m_journal.AddObject(m_op, {SyncJournal::ObjectRole::Created, path, made, {}, 0});
+            m_journal.Flush();
+        }
     }
     // What an object was before the step changes its mode, times or name.
     void Before(const QString& path)
@@ -938,6 +945,24 @@ SyncReport CarryOutSync(const std::vector<SyncStep>& plan, const FileOps::Contro
     std::optional<JournalKeeper> keeper;
     if (journal != nullptr)
         keeper.emplace(*journal);
+    // The records of a step are held and go out together at the points where they must be on disk: the
+    // intent (with what the folders were, and the end of the step before) just before the step touches
+    // anything, a displaced object before its name is given to the new one, a created one at once.
+    struct HeldWrites
+    {
+        SyncJournal* journal;
+        explicit HeldWrites(SyncJournal* j) : journal(j)
+        {
+            if (journal != nullptr)
+                journal->HoldWrites(true);
+        }
+        ~HeldWrites()
+        {
+            if (journal != nullptr)
+                journal->HoldWrites(false);
+        }
+        Q_DISABLE_COPY_MOVE(HeldWrites)
+    } held(journal);
     if (keeper && recording.keep)
         confined.keeper = &*keeper;
     qint64 seq = 0;
@@ -983,6 +1008,8 @@ SyncReport CarryOutSync(const std::vector<SyncStep>& plan, const FileOps::Contro
                     keeper->FolderBefore(ParentOf(step.target));
             }
         }
+        if (journal != nullptr)
+            journal->Flush();
         const FileOps::Result result = Carry(step, confined, lastMadeFolder, fixes);
         if (journal != nullptr && op != 0)
             journal->EndOperation(op, result.ok());
@@ -1029,6 +1056,8 @@ SyncReport CarryOutSync(const std::vector<SyncStep>& plan, const FileOps::Contro
         for (const auto& pair : fixes.pairs)
             keeper->FolderBefore(pair.second);
     }
+    if (journal != nullptr)
+        journal->Flush();
     for (const auto& [source, target] : fixes.pairs)
         FileOps::CopyAttributes(source, target, confined);
     if (fixOp != 0)

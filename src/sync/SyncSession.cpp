@@ -157,6 +157,28 @@ QString DeletionGuardReason(const SyncInput& input, const std::vector<SyncStep>&
     return QString();
 }
 
+namespace {
+
+// Whether a step changes something on the left side (otherwise it changes the right one).
+bool WritesLeft(const SyncStep& step)
+{
+    switch (step.action) {
+    case SyncStep::Action::CopyToLeft:
+    case SyncStep::Action::DeleteLeft:
+    case SyncStep::Action::ModeToLeft:
+    case SyncStep::Action::RenameLeft:
+    case SyncStep::Action::MoveLeft: return true;
+    case SyncStep::Action::CopyToRight:
+    case SyncStep::Action::DeleteRight:
+    case SyncStep::Action::ModeToRight:
+    case SyncStep::Action::RenameRight:
+    case SyncStep::Action::MoveRight: return false;
+    }
+    return true;
+}
+
+} // namespace
+
 SyncOutcome RunSyncSession(const SyncRequest& request, const SyncServices& services, SyncFrontEnd& frontEnd)
 {
     SyncOutcome outcome;
@@ -204,6 +226,16 @@ SyncOutcome RunSyncSession(const SyncRequest& request, const SyncServices& servi
             recording = {&*journal, journal->BeginRun(run), request.keepForUndo};
             outcome.journalRun = recording.run;
         }
+        // The memory's walk of a side the plan does not write to goes on while the run does.
+        PendingWalk early[2];
+        if (journal && journal->IsOpen()) {
+            bool written[2] = {false, false};
+            for (const SyncStep& step : outcome.plan)
+                written[WritesLeft(step) ? 0 : 1] = true;
+            for (const int side : {0, 1})
+                if (!written[side])
+                    early[side] = std::async(std::launch::async, [folder = side == 0 ? left : right] { return WalkSide(folder); });
+        }
         SyncReport report;
         size_t number = 0;
         const size_t total = outcome.plan.size();
@@ -237,7 +269,7 @@ SyncOutcome RunSyncSession(const SyncRequest& request, const SyncServices& servi
         }
         // What both sides hold now is the memory the next comparison of the pair starts from.
         if (journal && journal->IsOpen())
-            outcome.memoryProblem = RememberPair(*journal, left, right);
+            outcome.memoryProblem = RememberPair(*journal, left, right, &early[0], &early[1]);
         outcome.recorded = AppendSyncRecord(request.appFolder, QDateTime::currentDateTime(), request.historyLeft, request.historyRight,
                          outcome.RecordText(), request.historyEntries, services.errors, request.errorLabel);
         // The chime means "done": a run that was cancelled or stopped by a failure is not.
