@@ -14,4 +14,4 @@ JSON=$ROOT/goal_big.json
 hyperfine -N -i --warmup 1 --runs "$RUNS" --style basic --export-json "$JSON" \
     -n cat "cat '$BL/big.bin' '$BR/big.bin'" \
     -n parvexcmd "'$CMD' compare --method contents '$BL' '$BR'"
-goal_report "$JSON" "contents compare, 1 GiB pair" parvexcmd cat 1.2
+goal_report "$JSON" "contents compare, 1 GiB pair" parvexcmd cat cat 1.2
