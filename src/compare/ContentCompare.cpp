@@ -7,11 +7,13 @@
 #include "compare/FileReader.h"
 #include "compare/Sha1.h"
 #include "compare/TimeRules.h"
+#include "platform/FileDescriptor.h"
 #include "platform/PathOpen.h"
 
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <fcntl.h>
 #include <sys/stat.h>
 
 namespace {
@@ -170,6 +172,50 @@ bool ContentComparer::EnsureBuffers(size_t length)
         throw Failure(Failure::OutOfStringSpace, Failure::DescriptionOf(Failure::OutOfStringSpace));
     m_capacity = rounded;
     return true;
+}
+
+namespace {
+
+// The whole of a small file that must still be a regular file of size bytes; false otherwise.
+bool ReadSmallFile(int folder, const QByteArray& name, unsigned char* buffer, qint64 size)
+{
+    const FileDescriptor file(::openat(folder, name.constData(), O_RDONLY | O_NOCTTY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC));
+    struct stat st {};
+    if (!file.valid() || ::fstat(file.get(), &st) != 0 || !S_ISREG(st.st_mode) || st.st_size != size)
+        return false;
+    for (qint64 done = 0; done < size;) {
+        const ssize_t n = ::pread(file.get(), buffer + done, size_t(size - done), done);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return false;
+        done += n;
+    }
+    return true;
+}
+
+} // namespace
+
+std::optional<bool> ContentComparer::SmallPairDiffers(int folder1, const QByteArray& name1, int folder2,
+                                                      const QByteArray& name2, int32_t method, qint64 size)
+{
+    if (size <= 0 || size > EffectiveChunkSize(m_compare.ChunkSize()))
+        return std::nullopt;
+    try {
+        EnsureBuffers(size_t(size));
+    } catch (...) {
+        return std::nullopt;
+    }
+    if (!ReadSmallFile(folder1, name1, m_buffer1, size) || !ReadSmallFile(folder2, name2, m_buffer2, size))
+        return std::nullopt;
+    m_bytesRead += 2 * size;
+    m_lastReadFailed = false;
+    const size_t n = size_t(size);
+    if (method == CCompare::ThoroughCRC)
+        return m_crc32.GetLongCRC32OfBytes(m_buffer1, n) != m_crc32.GetLongCRC32OfBytes(m_buffer2, n);
+    if (method == CCompare::SHA)
+        return !(Sha1OfBytes(m_buffer1, n) == Sha1OfBytes(m_buffer2, n));
+    return std::memcmp(m_buffer1, m_buffer2, n) != 0;
 }
 
 bool ContentComparer::AreFileContentsDifferent(const QString& path1, const QString& path2, int32_t method, qint64 size,

@@ -2,7 +2,9 @@
 
 #include "base/Failure.h"
 
+#include <QByteArray>
 #include <QString>
+#include <optional>
 #include <QtGlobal>
 #include <cstddef>
 #include <cstdint>
@@ -42,6 +44,14 @@ public:
     bool AreFileContentsDifferent(const QString& path1, const QString& path2, int32_t method, qint64 size,
                                   bool showInTwoFileWindow, ProgressSink* progress = nullptr,
                                   EventPump* pump = nullptr);
+
+    // The quick way for a pair of small files of one size whose folders are open (folder1, folder2): each
+    // opened by its name in its folder (never through a link), read whole in one call and judged as
+    // AreFileContentsDifferent judges them. No answer (nullopt) whenever anything is not as the scan saw
+    // it (a file that cannot be opened or read, is no longer a regular file, or has another size): the
+    // caller then asks AreFileContentsDifferent, which says why in the log.
+    std::optional<bool> SmallPairDiffers(int folder1, const QByteArray& name1, int folder2, const QByteArray& name2,
+                                         int32_t method, qint64 size);
 
     // Whether the last call could not read the files and answered from their sizes and time stamps.
     bool LastReadFailed() const { return m_lastReadFailed; }

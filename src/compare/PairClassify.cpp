@@ -11,6 +11,8 @@
 #include "compare/NameLists.h"
 #include "compare/TimeRules.h"
 #include "model/CDir.h"
+#include "platform/FileDescriptor.h"
+#include "platform/PathOpen.h"
 
 #include <atomic>
 #include <unistd.h>
@@ -110,6 +112,10 @@ void ReadSmallPairsAhead(CompareEnv& env, const CDir& leftDir, const CDir& right
         return;
     std::atomic<size_t> next{0};
     ContentComparer second(env.services.compare, env.services.crc32, env.services.log);
+    // Each file is opened by its name in its folder, opened once here: a full path per file would be looked
+    // up name by name every time.
+    const FileDescriptor leftFolder(OpenFolderPath(Path::WithoutSlash(leftBase)));
+    const FileDescriptor rightFolder(OpenFolderPath(Path::WithoutSlash(rightBase)));
     const auto work = [&](ContentComparer& comparer) {
         for (size_t i = next.fetch_add(1, std::memory_order_relaxed); i < todo.size();
              i = next.fetch_add(1, std::memory_order_relaxed)) {
@@ -118,9 +124,14 @@ void ReadSmallPairsAhead(CompareEnv& env, const CDir& leftDir, const CDir& right
             const NamePair& pair = pairs[todo[i]];
             const CFile& l = leftDir.Files().At(pair.left);
             const CFile& r = rightDir.Files().At(pair.right);
-            const bool differ = comparer.AreFileContentsDifferent(leftBase + l.FileName(), rightBase + r.FileName(),
-                                                                  method, l.Size(), false);
-            verdicts[todo[i]] = static_cast<signed char>((differ ? 1 : 0) + (comparer.LastReadFailed() ? UnreadableVerdict : 0));
+            std::optional<bool> differ;
+            if (leftFolder.valid() && rightFolder.valid())
+                differ = comparer.SmallPairDiffers(leftFolder.get(), EncodeFileName(l.FileName()), rightFolder.get(),
+                                                   EncodeFileName(r.FileName()), method, l.Size());
+            if (!differ)
+                differ = comparer.AreFileContentsDifferent(leftBase + l.FileName(), rightBase + r.FileName(), method,
+                                                           l.Size(), false);
+            verdicts[todo[i]] = static_cast<signed char>((*differ ? 1 : 0) + (comparer.LastReadFailed() ? UnreadableVerdict : 0));
         }
     };
     RunSideBySide([&] { work(env.comparer); }, [&] { work(second); }, env.pump);
