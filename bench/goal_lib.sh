@@ -41,7 +41,8 @@ goal_pair() {
 }
 
 # goal_app: sets CMD to a fresh copy of parvexcmd in APP (journal-free) and points HOME and XDG_* at
-# GOAL_HOME. GOAL_RESET is a shell command that empties the journal, the history and the trash again.
+# GOAL_HOME. GOAL_RESET is a shell command (for a prepare script) that empties the journal, the history
+# and the trash again, so that every run is the first synchronisation the bench's parvexcmd sees.
 goal_app() {
     [ -x "$GOAL_CMD_GIVEN" ] || { echo "no $GOAL_CMD_GIVEN: build it first (cmake --build BUILD --target parvexcmd parvexlib)" >&2; exit 2; }
     given_dir=$(cd "$(dirname "$GOAL_CMD_GIVEN")" && pwd)
@@ -70,6 +71,7 @@ goal_warm() {
 # goal_report JSON WORK OURS PEER PEER_LABEL GOAL: the summary line from the medians of the commands named
 # OURS and PEER in hyperfine's JSON.
 goal_report() {
+    [ $# -eq 6 ] || { echo "goal_report JSON WORK OURS PEER PEER_LABEL GOAL: $# arguments given" >&2; exit 2; }
     line=$(python3 - "$@" <<'PY'
 import json, sys
 path, work, ours, peer, label, goal = sys.argv[1:7]
