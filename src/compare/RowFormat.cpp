@@ -3,6 +3,7 @@
 #include "compare/TimeRules.h"
 
 #include <QDateTime>
+#include <algorithm>
 #include <array>
 #include <ctime>
 #include <limits>
@@ -121,22 +122,54 @@ struct LocalFields
     int year, month, day, hour, minute, second, millisecond, dayOfWeek; // month 1-12, dayOfWeek 1 = Monday
 };
 
-void AppendNumber(QString& out, int value, int width)
+// A row's text built in place and copied into its string once: appending to a QString checks its
+// capacity at every character, which cost more than working the text out. Texts longer than the
+// buffer are cut off and say so; the formatter never trusts such a locale to the hand-built path.
+class Chars
 {
-    std::array<char16_t, 12> digits{};
-    int n = 0;
-    unsigned v = value < 0 ? unsigned(-value) : unsigned(value);
-    do {
-        digits[size_t(n++)] = char16_t(u'0' + v % 10);
-        v /= 10;
-    } while (v != 0);
-    if (value < 0)
-        out += QLatin1Char('-');
-    for (int i = n; i < width; ++i)
-        out += QLatin1Char('0');
-    while (n > 0)
-        out += QChar(digits[size_t(--n)]);
-}
+public:
+    static constexpr int Capacity = 192;
+
+    void Add(QChar c)
+    {
+        if (m_size < Capacity)
+            m_chars[size_t(m_size++)] = c.unicode();
+        else
+            m_overflow = true;
+    }
+    void Add(const QString& text)
+    {
+        if (m_size + text.size() > Capacity) {
+            m_overflow = true;
+            return;
+        }
+        std::copy_n(text.utf16(), text.size(), m_chars.data() + m_size);
+        m_size += int(text.size());
+    }
+    void Number(int value, int width)
+    {
+        std::array<char16_t, 12> digits{};
+        int n = 0;
+        unsigned v = value < 0 ? 0u - unsigned(value) : unsigned(value);
+        do {
+            digits[size_t(n++)] = char16_t(u'0' + v % 10);
+            v /= 10;
+        } while (v != 0);
+        if (value < 0)
+            Add(QLatin1Char('-'));
+        for (int i = n; i < width; ++i)
+            Add(QLatin1Char('0'));
+        while (n > 0)
+            Add(QChar(digits[size_t(--n)]));
+    }
+    bool Overflowed() const { return m_overflow; }
+    QString Text() const { return QString(reinterpret_cast<const QChar*>(m_chars.data()), m_size); }
+
+private:
+    std::array<char16_t, Capacity> m_chars;
+    int m_size = 0;
+    bool m_overflow = false;
+};
 
 } // namespace
 
@@ -154,9 +187,12 @@ struct RowFormatter::Impl
     std::array<QString, 13> shortMonths, longMonths;
     std::array<QString, 8> shortDays, longDays;
     QString am, pm;
+    // The day-half texts in the case an "A" or an "a" field asks for.
+    QString amUpper, amLower, pmUpper, pmLower;
 
     QString SlowSize(qint64 bytes) const { return locale.toString(bytes); }
     QString FastSize(qint64 bytes) const;
+    // Empty when the text does not fit the buffer (never for a locale the formatter renders by hand).
     QString Render(const LocalFields& f) const;
     QString SlowDate(const LocalFields& f) const
     {
@@ -174,40 +210,38 @@ QString RowFormatter::Impl::FastSize(qint64 bytes) const
         digits[size_t(n++)] = char('0' + v % 10);
         v /= 10;
     } while (v != 0);
-    QString out;
-    out.reserve(n + (n / 3) * groupSeparator.size());
+    Chars out;
     while (n > 0) {
-        out += QLatin1Char(digits[size_t(--n)]);
+        out.Add(QLatin1Char(digits[size_t(--n)]));
         if (n > 0 && n % 3 == 0)
-            out += groupSeparator;
+            out.Add(groupSeparator);
     }
-    return out;
+    return out.Overflowed() ? QString() : out.Text();
 }
 
 QString RowFormatter::Impl::Render(const LocalFields& f) const
 {
-    QString out;
-    out.reserve(24);
+    Chars out;
     for (const Token& t : tokens) {
         switch (t.letter.unicode()) {
-        case 0: out += t.text; break;
+        case 0: out.Add(t.text); break;
         case 'd':
             if (t.count <= 2)
-                AppendNumber(out, f.day, t.count);
+                out.Number(f.day, t.count);
             else
-                out += (t.count == 3 ? shortDays : longDays)[size_t(f.dayOfWeek)];
+                out.Add((t.count == 3 ? shortDays : longDays)[size_t(f.dayOfWeek)]);
             break;
         case 'M':
             if (t.count <= 2)
-                AppendNumber(out, f.month, t.count);
+                out.Number(f.month, t.count);
             else
-                out += (t.count == 3 ? shortMonths : longMonths)[size_t(f.month)];
+                out.Add((t.count == 3 ? shortMonths : longMonths)[size_t(f.month)]);
             break;
         case 'y':
             if (t.count == 2)
-                AppendNumber(out, f.year % 100, 2);
+                out.Number(f.year % 100, 2);
             else
-                AppendNumber(out, f.year, 4);
+                out.Number(f.year, 4);
             break;
         case 'h': {
             int hour = f.hour;
@@ -216,26 +250,28 @@ QString RowFormatter::Impl::Render(const LocalFields& f) const
                 if (hour == 0)
                     hour = 12;
             }
-            AppendNumber(out, hour, t.count);
+            out.Number(hour, t.count);
             break;
         }
-        case 'H': AppendNumber(out, f.hour, t.count); break;
-        case 'm': AppendNumber(out, f.minute, t.count); break;
-        case 's': AppendNumber(out, f.second, t.count); break;
-        case 'z': AppendNumber(out, f.millisecond, 3); break;
+        case 'H': out.Number(f.hour, t.count); break;
+        case 'm': out.Number(f.minute, t.count); break;
+        case 's': out.Number(f.second, t.count); break;
+        case 'z': out.Number(f.millisecond, 3); break;
         case 'a':
         case 'A': {
-            const QString& text = f.hour < 12 ? am : pm;
+            const bool morning = f.hour < 12;
             if (t.count == 2 && t.text.size() == 2 && t.text.at(0).isUpper() != t.text.at(1).isUpper())
-                out += text;
+                out.Add(morning ? am : pm);
+            else if (t.letter == QLatin1Char('A'))
+                out.Add(morning ? amUpper : pmUpper);
             else
-                out += t.letter == QLatin1Char('A') ? text.toUpper() : text.toLower();
+                out.Add(morning ? amLower : pmLower);
             break;
         }
         default: break;
         }
     }
-    return out;
+    return out.Overflowed() ? QString() : out.Text();
 }
 
 RowFormatter::RowFormatter(const QLocale& locale) : m_impl(std::make_unique<Impl>())
@@ -264,6 +300,10 @@ RowFormatter::RowFormatter(const QLocale& locale) : m_impl(std::make_unique<Impl
     }
     d.am = d.locale.amText();
     d.pm = d.locale.pmText();
+    d.amUpper = d.am.toUpper();
+    d.amLower = d.am.toLower();
+    d.pmUpper = d.pm.toUpper();
+    d.pmLower = d.pm.toLower();
     // Rendering by hand is only trusted where it matches the locale on a spread of moments.
     d.fastDates = d.locale.zeroDigit() == QLatin1String("0");
     const LocalFields samples[] = {
@@ -278,7 +318,12 @@ RowFormatter::~RowFormatter() = default;
 
 QString RowFormatter::SizeText(qint64 bytes) const
 {
-    return m_impl->fastSizes && bytes >= 0 ? m_impl->FastSize(bytes) : m_impl->SlowSize(bytes);
+    if (m_impl->fastSizes && bytes >= 0) {
+        QString text = m_impl->FastSize(bytes);
+        if (!text.isEmpty())
+            return text;
+    }
+    return m_impl->SlowSize(bytes);
 }
 
 QString RowFormatter::DateText(qint64 utcTicks)
@@ -296,7 +341,12 @@ QString RowFormatter::DateText(qint64 utcTicks)
         return QString();
     const LocalFields f{tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday, tm.tm_hour, tm.tm_min,
                         tm.tm_sec == 60 ? 59 : tm.tm_sec, int(rest / 10000), tm.tm_wday == 0 ? 7 : tm.tm_wday};
-    return m_impl->fastDates ? m_impl->Render(f) : m_impl->SlowDate(f);
+    if (m_impl->fastDates) {
+        QString text = m_impl->Render(f);
+        if (!text.isEmpty())
+            return text;
+    }
+    return m_impl->SlowDate(f);
 }
 
 QString RowFormatter::DateTimeFormat() const { return m_impl->dateTimeFormat; }
