@@ -881,11 +881,12 @@ bool ScanNode(int parentFd, Node& node, const QByteArray& path, Run& run)
 
 // Splits and looks up every listed object before anything is changed, so that a bad entry stops the
 // call while nothing has happened yet. scanTree decides whose trees are read (for the totals and for
-// what a copy may later delete); the others count as one object each.
+// what a copy may later delete); the others count as one object each. The folders opened on the way stay
+// open in parents for the work of the call that follows.
 template <typename ScanTree>
-bool ListObjects(const QStringList& objects, Run& run, std::vector<Listed>& listed, ScanTree scanTree)
+bool ListObjects(const QStringList& objects, Run& run, std::vector<Listed>& listed, ScanTree scanTree,
+                 ParentFolder& parents)
 {
-    ParentFolder parents(run);
     listed.reserve(size_t(objects.size()));
     for (const QString& object : objects) {
         Listed item;
@@ -1615,8 +1616,9 @@ Result Copy(const QStringList& objects, const QString& targetFolder, const Contr
     return Perform(control, [&](Run& run) {
         Target target;
         std::vector<Listed> listed;
+        ParentFolder parents(run);
         if (!OpenTarget(EncodeFileName(targetFolder), run, target)
-            || !ListObjects(objects, run, listed, [](const Listed&) { return true; }))
+            || !ListObjects(objects, run, listed, [](const Listed&) { return true; }, parents))
             return;
         for (const Listed& item : listed) {
             if (!NotIntoItself(item, target, run))
@@ -1630,7 +1632,6 @@ Result Copy(const QStringList& objects, const QString& targetFolder, const Contr
             }
         }
         run.Start();
-        ParentFolder parents(run);
         NameGuard guard(target.fd.get(), control.targetIgnoresCase, run);
         for (Listed& item : listed)
             if (!CopyListed(item, parents, target, guard, run))
@@ -1643,14 +1644,14 @@ Result Move(const QStringList& objects, const QString& targetFolder, const Contr
     return Perform(control, [&](Run& run) {
         Target target;
         std::vector<Listed> listed;
+        ParentFolder parents(run);
         if (!OpenTarget(EncodeFileName(targetFolder), run, target)
-            || !ListObjects(objects, run, listed, [&](const Listed& item) { return item.dev != target.dev; }))
+            || !ListObjects(objects, run, listed, [&](const Listed& item) { return item.dev != target.dev; }, parents))
             return;
         for (const Listed& item : listed)
             if (!NotIntoItself(item, target, run))
                 return;
         run.Start();
-        ParentFolder parents(run);
         NameGuard guard(target.fd.get(), control.targetIgnoresCase, run);
         PendingMoves pending(target);
         for (Listed& item : listed) {
@@ -1769,8 +1770,9 @@ Result CopyAs(const QString& source, const QString& targetPath, const Control& c
         Target target;
         QByteArray name;
         std::vector<Listed> listed;
+        ParentFolder parents(run);
         if (!OpenTargetPath(targetPath, run, target, name)
-            || !ListObjects({source}, run, listed, [](const Listed&) { return true; }))
+            || !ListObjects({source}, run, listed, [](const Listed&) { return true; }, parents))
             return;
         Listed& item = listed.front();
         if (!NotIntoItself(item, target, run))
@@ -1790,7 +1792,6 @@ Result CopyAs(const QString& source, const QString& targetPath, const Control& c
             run.Skip(item.native, item.node, Skipped::Reason::NameTaken);
             return;
         }
-        ParentFolder parents(run);
         const int parentFd = parents.Open(item.parent);
         if (parentFd < 0) {
             run.Fail(errno, item.parent, false);
@@ -1807,8 +1808,9 @@ Result MoveAs(const QString& source, const QString& targetPath, const Control& c
         Target target;
         QByteArray name;
         std::vector<Listed> listed;
+        ParentFolder parents(run);
         if (!OpenTargetPath(targetPath, run, target, name)
-            || !ListObjects({source}, run, listed, [&](const Listed& item) { return item.dev != target.dev; }))
+            || !ListObjects({source}, run, listed, [&](const Listed& item) { return item.dev != target.dev; }, parents))
             return;
         Listed& item = listed.front();
         if (!NotIntoItself(item, target, run))
@@ -1824,7 +1826,6 @@ Result MoveAs(const QString& source, const QString& targetPath, const Control& c
         run.Start();
         if (run.Cancelled())
             return;
-        ParentFolder parents(run);
         const int parentFd = parents.Open(item.parent);
         if (parentFd < 0) {
             run.Fail(errno, item.parent, false);
@@ -1913,11 +1914,11 @@ Result MoveToTrash(const QStringList& objects, const Control& control)
 {
     return Perform(control, [&](Run& run) {
         std::vector<Listed> listed;
-        if (!ListObjects(objects, run, listed, [](const Listed&) { return false; }))
+        ParentFolder parents(run);
+        if (!ListObjects(objects, run, listed, [](const Listed&) { return false; }, parents))
             return;
         run.Start();
         const QByteArray dataFolder = EncodeFileName(QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation));
-        ParentFolder parents(run);
         for (const Listed& item : listed) {
             if (run.Cancelled())
                 return;
@@ -1948,10 +1949,10 @@ Result DeletePermanently(const QStringList& objects, const Control& control)
 {
     return Perform(control, [&](Run& run) {
         std::vector<Listed> listed;
-        if (!ListObjects(objects, run, listed, [](const Listed&) { return true; }))
+        ParentFolder parents(run);
+        if (!ListObjects(objects, run, listed, [](const Listed&) { return true; }, parents))
             return;
         run.Start();
-        ParentFolder parents(run);
         for (const Listed& item : listed) {
             const int parentFd = parents.Open(item.parent);
             if (parentFd < 0) {
@@ -2064,7 +2065,8 @@ Result Rename(const QString& object, const QString& newName, const Control& cont
 {
     return Perform(control, [&](Run& run) {
         std::vector<Listed> listed;
-        if (!ListObjects({object}, run, listed, [](const Listed&) { return false; }))
+        ParentFolder parents(run);
+        if (!ListObjects({object}, run, listed, [](const Listed&) { return false; }, parents))
             return;
         const Listed& item = listed.front();
         if (!ValidNewName(newName)) {
@@ -2072,7 +2074,6 @@ Result Rename(const QString& object, const QString& newName, const Control& cont
             return;
         }
         run.Start();
-        ParentFolder parents(run);
         const int fd = OpenParent(parents, item, run);
         if (fd < 0)
             return;

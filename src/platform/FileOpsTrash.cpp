@@ -28,6 +28,10 @@ constexpr int MaxAttempts = 100000;
 // link, so that nobody can point a trash of ours somewhere else.
 FileDescriptor OpenOrMake(int fd, const char* name)
 {
+    // Made only when missing: a trash is there nearly always, and a run puts thousands of objects in it.
+    FileDescriptor there(::openat(fd, name, FolderFlags));
+    if (there.valid() || errno != ENOENT)
+        return there;
     if (::mkdirat(fd, name, 0700) != 0 && errno != EEXIST)
         return FileDescriptor();
     return FileDescriptor(::openat(fd, name, FolderFlags));
@@ -148,9 +152,12 @@ int OpenTrash(int folderFd, const QByteArray& path, const QByteArray& dataFolder
     // object where the user does not look for it.
     if (dataFolder.isEmpty())
         return ENOENT;
-    if (const int err = MakeFolders(dataFolder); err != 0)
-        return err;
-    const FileDescriptor data(::open(dataFolder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    FileDescriptor data(::open(dataFolder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (!data.valid() && errno == ENOENT) {
+        if (const int err = MakeFolders(dataFolder); err != 0)
+            return err;
+        data = FileDescriptor(::open(dataFolder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    }
     struct stat st {};
     if (!data.valid() || ::fstat(data.get(), &st) != 0)
         return errno;
