@@ -1,6 +1,7 @@
 #include "compare/NameLists.h"
 #include "compare/RowFormat.h"
 #include "compare/TimeRules.h"
+#include "TimeZoneScope.h"
 
 #include <QDateTime>
 #include <QElapsedTimer>
@@ -30,28 +31,6 @@ std::vector<Pair> Paired(const QStringList& left, const QStringList& right)
 
 QString S(const char* text) { return QString::fromUtf8(text); }
 
-// Runs a test body under another time zone and restores the previous one.
-class TimeZoneScope final
-{
-public:
-    explicit TimeZoneScope(const char* zone) : m_had(qEnvironmentVariableIsSet("TZ")), m_old(qgetenv("TZ"))
-    {
-        qputenv("TZ", zone);
-        tzset();
-    }
-    ~TimeZoneScope()
-    {
-        if (m_had)
-            qputenv("TZ", m_old);
-        else
-            qunsetenv("TZ");
-        tzset();
-    }
-
-private:
-    bool m_had;
-    QByteArray m_old;
-};
 
 qint64 TicksOf(const QDateTime& utc) { return utc.toMSecsSinceEpoch() * 10000 + UnixEpochTicks; }
 

@@ -1,5 +1,6 @@
 #include "compare/RowFormat.h"
 #include "compare/TimeRules.h"
+#include "TimeZoneScope.h"
 
 #include <QDateTime>
 #include <QRandomGenerator>
@@ -10,28 +11,6 @@
 // The row formatter builds sizes and dates by hand in a buffer where the locale allows; whatever way it
 // takes, the texts must be the locale's own.
 namespace {
-
-class TimeZoneScope final
-{
-public:
-    explicit TimeZoneScope(const char* zone) : m_had(qEnvironmentVariableIsSet("TZ")), m_old(qgetenv("TZ"))
-    {
-        qputenv("TZ", zone);
-        tzset();
-    }
-    ~TimeZoneScope()
-    {
-        if (m_had)
-            qputenv("TZ", m_old);
-        else
-            qunsetenv("TZ");
-        tzset();
-    }
-
-private:
-    bool m_had;
-    QByteArray m_old;
-};
 
 // Locales with group separators of one and of several bytes, other digits, other groupings, and 12-hour
 // clocks whose day halves come before or after the time, in capitals or not.
