@@ -1,6 +1,7 @@
 #pragma once
 
 #include <functional>
+#include <memory>
 
 class EventPump;
 
@@ -9,3 +10,22 @@ class EventPump;
 // have ended.
 void RunSideBySide(const std::function<void()>& left, const std::function<void()>& right, EventPump& pump,
                    const std::function<void()>& tick = {});
+
+// RunSideBySide with two threads kept for many calls: a comparison reads ahead once per folder pair, and
+// thousands of folders would otherwise start and end thousands of threads. The threads start at the first
+// call and end with the object.
+class SideBySideThreads final
+{
+public:
+    SideBySideThreads();
+    ~SideBySideThreads();
+    SideBySideThreads(const SideBySideThreads&) = delete;
+    SideBySideThreads& operator=(const SideBySideThreads&) = delete;
+
+    void Run(const std::function<void()>& left, const std::function<void()>& right, EventPump& pump,
+             const std::function<void()>& tick = {});
+
+private:
+    struct Impl;
+    std::unique_ptr<Impl> m_impl;
+};

@@ -3,6 +3,7 @@
 class CompareProgressView;
 class ContentComparer;
 class EventPump;
+class SideBySideThreads;
 struct CompareServices;
 
 // What the steps of a comparison run share: the process-wide objects, the progress view and the pump
@@ -16,4 +17,6 @@ struct CompareEnv
     ContentComparer& comparer;
     // Whether the two sides of a step may be read at the same time on two threads.
     bool parallel = true;
+    // The two threads that read ahead, kept for the whole run; none: each step starts its own.
+    SideBySideThreads* readers = nullptr;
 };

@@ -158,7 +158,8 @@ CompareRun::StepsEnd CompareRun::RunSteps(const QString& leftText, const QString
         m_view.SetMessage(Text("Comparing files in sub-folders.  Press ESC to cancel..."));
         m_view.SetFileName(QString());
         ContentComparer& comparer = m_comparer;
-        CompareEnv env{m_services, m_view, m_pump, comparer, m_parallelScan};
+        SideBySideThreads readers;
+        CompareEnv env{m_services, m_view, m_pump, comparer, m_parallelScan, &readers};
         if (!CompareAllSubFolders(env, m_results) || IsCancelled())
             return StepsEnd::Cancelled;
     }

@@ -134,5 +134,8 @@ void ReadSmallPairsAhead(CompareEnv& env, const CDir& leftDir, const CDir& right
             verdicts[todo[i]] = static_cast<signed char>((*differ ? 1 : 0) + (comparer.LastReadFailed() ? UnreadableVerdict : 0));
         }
     };
-    RunSideBySide([&] { work(env.comparer); }, [&] { work(second); }, env.pump);
+    if (env.readers != nullptr)
+        env.readers->Run([&] { work(env.comparer); }, [&] { work(second); }, env.pump);
+    else
+        RunSideBySide([&] { work(env.comparer); }, [&] { work(second); }, env.pump);
 }

@@ -110,10 +110,13 @@ bool AreFoldersIdentical(CompareEnv& env, const QString& leftPath, const QString
         if (env.parallel) {
             FolderSlot current;
             auto show = [&current](const QString& folder) { current.Set(folder); };
-            RunSideBySide(
-                [&] { PopulateDirTree(leftDir, leftPath, QString(), filters, cancel, show, &unreadable[0], sum[0]); },
-                [&] { PopulateDirTree(rightDir, rightPath, QString(), filters, cancel, show, &unreadable[1], sum[1]); },
-                env.pump, [&] { env.view.SetFileName(current.Get()); });
+            const auto leftWalk = [&] { PopulateDirTree(leftDir, leftPath, QString(), filters, cancel, show, &unreadable[0], sum[0]); };
+            const auto rightWalk = [&] { PopulateDirTree(rightDir, rightPath, QString(), filters, cancel, show, &unreadable[1], sum[1]); };
+            const auto tick = [&] { env.view.SetFileName(current.Get()); };
+            if (env.readers != nullptr)
+                env.readers->Run(leftWalk, rightWalk, env.pump, tick);
+            else
+                RunSideBySide(leftWalk, rightWalk, env.pump, tick);
         } else {
             auto show = [&env](const QString& folder) {
                 env.view.SetFileName(folder);
