@@ -1011,9 +1011,9 @@ SyncReport CarryOutSync(const std::vector<SyncStep>& plan, const FileOps::Contro
         if (journal != nullptr)
             journal->Flush();
         const FileOps::Result result = Carry(step, confined, lastMadeFolder, fixes);
-        if (journal != nullptr && op != 0)
-            journal->EndOperation(op, result.ok());
         if (result.aborted) {
+            if (journal != nullptr && op != 0)
+                journal->EndOperation(op, false);
             report.cancelled = true;
             break;
         }
@@ -1028,6 +1028,10 @@ SyncReport CarryOutSync(const std::vector<SyncStep>& plan, const FileOps::Contro
         }
         if (observer)
             observer(step, result);
+        // The end of the step is held from here to the next step's start: nothing is held while the observer
+        // lets events run (a window the user opens then must not keep the journal locked).
+        if (journal != nullptr && op != 0)
+            journal->EndOperation(op, result.ok());
         if (result.ok()) {
             ++report.done;
             continue;
