@@ -770,8 +770,8 @@ struct Target
     FileDescriptor fd;
     dev_t dev = 0;
     Into into;
-    // The target folder and every folder above it, as ".." reaches them (read when first needed): a path of any length and any
-    // link on the way lead to the same answer.
+    // The target folder and every folder above it, as ".." reaches them (read when first needed): a path
+    // of any length and any link on the way lead to the same answer.
     std::vector<FolderId> chain;
 };
 
