@@ -128,6 +128,16 @@ QString DecodeFileName(const char* bytes, qsizetype length)
     return DecodeMixed(bytes, length);
 }
 
+QString DecodeFileNameAfter(const QString& prefix, const char* bytes, qsizetype length)
+{
+    if (!IsAscii(bytes, length))
+        return prefix + QLatin1Char('/') + DecodeFileName(bytes, length);
+    QString key;
+    key.reserve(prefix.size() + 1 + length);
+    key.append(prefix).append(QLatin1Char('/')).append(QLatin1StringView(bytes, length));
+    return key;
+}
+
 QString DecodeFileName(const QByteArray& bytes) { return DecodeFileName(bytes.constData(), bytes.size()); }
 
 bool HasEscapedBytes(const QString& text)

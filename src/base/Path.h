@@ -16,6 +16,9 @@
 QByteArray EncodeFileName(const QString& text);
 QString DecodeFileName(const QByteArray& bytes);
 QString DecodeFileName(const char* bytes, qsizetype length);
+// prefix + "/" + DecodeFileName(bytes, length), built in one allocation when the name is ASCII (a scan
+// makes one such key per entry).
+QString DecodeFileNameAfter(const QString& prefix, const char* bytes, qsizetype length);
 
 // The text for a person: each byte that is not UTF-8 written as "\xHH" (lower-case hex), as parvexcmd
 // writes it. Only for showing: the result no longer names the object.

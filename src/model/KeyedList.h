@@ -50,7 +50,7 @@ public:
 private:
     struct Slot
     {
-        quint32 tag;  // high half of the hash
+        quint32 tag;  // low half of the hash: the slot it belongs in, and a quick test of the key
         qint32 first; // first entry of the group; -1 for an empty slot
     };
 
@@ -71,8 +71,8 @@ qint32 KeyedList<T, KeyOf>::FindGroup(QStringView key, quint64 hash) const
     if (m_slots.empty())
         return -1;
     const size_t mask = m_slots.size() - 1;
-    const quint32 tag = static_cast<quint32>(hash >> 32);
-    for (size_t i = hash & mask;; i = (i + 1) & mask) {
+    const quint32 tag = static_cast<quint32>(hash);
+    for (size_t i = tag & mask;; i = (i + 1) & mask) {
         const Slot& s = m_slots[i];
         if (s.first < 0)
             return -1;
@@ -85,10 +85,11 @@ template <typename T, typename KeyOf>
 void KeyedList<T, KeyOf>::PlaceGroup(quint64 hash, qint32 first)
 {
     const size_t mask = m_slots.size() - 1;
-    size_t i = hash & mask;
+    const quint32 tag = static_cast<quint32>(hash);
+    size_t i = tag & mask;
     while (m_slots[i].first >= 0)
         i = (i + 1) & mask;
-    m_slots[i] = Slot{static_cast<quint32>(hash >> 32), first};
+    m_slots[i] = Slot{tag, first};
 }
 
 template <typename T, typename KeyOf>
@@ -98,7 +99,7 @@ void KeyedList<T, KeyOf>::Rehash(size_t slotCount)
     m_slots.assign(slotCount, Slot{0, -1});
     for (const Slot& s : old) {
         if (s.first >= 0)
-            PlaceGroup(FoldedHash(KeyAt(s.first)), s.first);
+            PlaceGroup(s.tag, s.first); // the slot's half of the hash is all a place needs
     }
 }
 

@@ -78,14 +78,15 @@ private:
             // Before any filter: the total is of the whole folder. A link to a file counts as that file.
             if (counted && !isFolder)
                 m_total->bytes += details.link ? details.linkedFileSize : details.size;
-            const QString name = listing.Name(i);
+            const QString key = prefix.isEmpty() ? listing.Name(i)
+                                                 : DecodeFileNameAfter(prefix, listing.RawName(i), listing.RawNameLength(i));
+            const QStringView name = QStringView(key).mid(prefix.isEmpty() ? 0 : prefix.size() + 1);
             const bool hidden = listing.IsHidden(i);
-            const QString key = prefix.isEmpty() ? name : prefix + QLatin1Char('/') + name;
             if (details.type == FolderListing::Type::Folder) {
                 // Folders are never special files here: only the hidden exclusion can drop one.
                 if (m_filters.excludeHiddenFolders && hidden) {
                     if (counted && !details.link)
-                        m_total->uncounted << path + name;
+                        m_total->uncounted << path + name.toString();
                     continue;
                 }
                 const FolderId id{details.device, details.inode};
@@ -99,7 +100,7 @@ private:
                 }
                 m_onPath.push_back(id);
                 const FolderListing sub(listing, i);
-                WalkFolder(sub, path + name + QLatin1Char('/'), key, counted && !details.link);
+                WalkFolder(sub, path + name.toString() + QLatin1Char('/'), key, counted && !details.link);
                 m_onPath.pop_back();
                 continue;
             }
