@@ -20,6 +20,7 @@
 #include <QMutex>
 #include <QMutexLocker>
 #include <atomic>
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -87,53 +88,95 @@ TreeFilters MakeTreeFilters(const CCompare& compare)
     return f;
 }
 
+namespace {
+
+// The walks of one pair of sub-trees and what they found. A comparison of all sub-folders walks the next
+// pair on threads of its own while the window thread judges this one.
+struct TreeWalks
+{
+    TreeWalks(ErrorHandler& errors, const QString& leftPath, const QString& rightPath, const TreeFilters& filters,
+              const std::atomic<bool>* cancel, bool totals)
+        : dirs{CDir(errors), CDir(errors)}, paths{leftPath, rightPath}
+    {
+        dirs[0].SetPath(leftPath);
+        dirs[1].SetPath(rightPath);
+        show = [this](const QString& folder) { current.Set(folder); };
+        for (int side : {0, 1}) {
+            TreeTotal* sum = totals ? &sums[side] : nullptr;
+            walk[side] = [this, side, &filters, cancel, sum] {
+                PopulateDirTree(dirs[side], paths[side], QString(), filters, cancel, show, &unreadable[side], sum);
+            };
+        }
+    }
+    TreeWalks(const TreeWalks&) = delete;
+    TreeWalks& operator=(const TreeWalks&) = delete;
+
+    // Keys are the paths below each compared folder, so both sides pair on the same relative names
+    // whatever the two folders themselves are called.
+    CDir dirs[2];
+    const QString paths[2];
+    std::vector<UnreadableFolder> unreadable[2];
+    // Each walk sums into its own total; the caller's are set only once both walks are whole.
+    TreeTotal sums[2];
+    FolderSlot current; // the folder a walk is in, for the progress window
+    std::function<void(const QString&)> show;
+    std::function<void()> walk[2];
+};
+
+// The rows of a walked pair of sub-trees; see AreFoldersIdentical.
+bool JudgeWalks(CompareEnv& env, TreeWalks& walks, SubFolderDiffsList& results, TreeTotal* totals);
+
+} // namespace
+
 bool AreFoldersIdentical(CompareEnv& env, const QString& leftPath, const QString& rightPath,
                          const TreeFilters& filters, SubFolderDiffsList& results, TreeTotal* totals)
 {
     try {
-        const CCompare& compare = env.services.compare;
-        const std::atomic<bool>* cancel = compare.CancelFlag();
+        const std::atomic<bool>* cancel = env.services.compare.CancelFlag();
         if (Cancelled(cancel))
             return false;
-        const QString leftName = OwnName(leftPath);
-
-        // Keys are the paths below each compared folder, so both sides pair on the same relative names
-        // whatever the two folders themselves are called.
-        CDir leftDir(env.services.errors);
-        CDir rightDir(env.services.errors);
-        leftDir.SetPath(leftPath);
-        rightDir.SetPath(rightPath);
-        std::vector<UnreadableFolder> unreadable[2];
-        // Each walk sums into its own total; the caller's are set only once both walks are whole.
-        TreeTotal sums[2];
-        TreeTotal* sum[2] = {totals != nullptr ? &sums[0] : nullptr, totals != nullptr ? &sums[1] : nullptr};
+        TreeWalks walks(env.services.errors, leftPath, rightPath, filters, cancel, totals != nullptr);
         if (env.parallel) {
-            FolderSlot current;
-            auto show = [&current](const QString& folder) { current.Set(folder); };
-            const auto leftWalk = [&] { PopulateDirTree(leftDir, leftPath, QString(), filters, cancel, show, &unreadable[0], sum[0]); };
-            const auto rightWalk = [&] { PopulateDirTree(rightDir, rightPath, QString(), filters, cancel, show, &unreadable[1], sum[1]); };
-            const auto tick = [&] { env.view.SetFileName(current.Get()); };
+            const auto tick = [&] { env.view.SetFileName(walks.current.Get()); };
             if (env.readers != nullptr)
-                env.readers->Run(leftWalk, rightWalk, env.pump, tick);
+                env.readers->Run(walks.walk[0], walks.walk[1], env.pump, tick);
             else
-                RunSideBySide(leftWalk, rightWalk, env.pump, tick);
+                RunSideBySide(walks.walk[0], walks.walk[1], env.pump, tick);
         } else {
-            auto show = [&env](const QString& folder) {
+            walks.show = [&env](const QString& folder) {
                 env.view.SetFileName(folder);
                 env.pump.Pump();
             };
-            PopulateDirTree(leftDir, leftPath, QString(), filters, cancel, show, &unreadable[0], sum[0]);
+            walks.walk[0]();
             if (!Cancelled(cancel))
-                PopulateDirTree(rightDir, rightPath, QString(), filters, cancel, show, &unreadable[1], sum[1]);
+                walks.walk[1]();
         }
+        return JudgeWalks(env, walks, results, totals);
+    } catch (...) {
+        env.services.errors.HandleUnexpectedError(QStringLiteral("modParvex.AreFoldersIdentical"));
+        return false;
+    }
+}
+
+namespace {
+
+bool JudgeWalks(CompareEnv& env, TreeWalks& walks, SubFolderDiffsList& results, TreeTotal* totals)
+{
+    try {
+        const std::atomic<bool>* cancel = env.services.compare.CancelFlag();
         if (Cancelled(cancel))
             return false;
+        const CDir& leftDir = walks.dirs[0];
+        const CDir& rightDir = walks.dirs[1];
+        const QString& leftPath = walks.paths[0];
+        const QString& rightPath = walks.paths[1];
+        const QString leftName = OwnName(leftPath);
         if (totals != nullptr) {
-            totals[0] = std::move(sums[0]);
-            totals[1] = std::move(sums[1]);
+            totals[0] = std::move(walks.sums[0]);
+            totals[1] = std::move(walks.sums[1]);
         }
         QStringList unknown; // keys of folders whose contents one side could not read
-        for (const auto& side : unreadable) {
+        for (const auto& side : walks.unreadable) {
             for (const UnreadableFolder& u : side) {
                 env.services.log.AppendEntry(u.path, u.LogStep(), Failure::FromErrno(u.error, false));
                 unknown << u.key;
@@ -234,6 +277,8 @@ bool AreFoldersIdentical(CompareEnv& env, const QString& leftPath, const QString
     }
 }
 
+} // namespace
+
 void CleanupPreviousSubFolderResults(ErrorHandler& errors, SubFolderDiffsList& diffs)
 {
     try {
@@ -262,8 +307,33 @@ bool CompareAllSubFolders(CompareEnv& env, CompareResults& results)
     ProgressSink& bar = env.view.Progress();
     bar.SetRange(static_cast<qint64>(pairs.size()));
 
+    // Under parallel reading, the next pair's sub-trees are walked on threads of their own while this
+    // pair is judged (paired, read, classified) on this thread. The walks are declared before the threads
+    // that run them, so that they outlive them.
+    std::unique_ptr<TreeWalks> ahead;
+    size_t aheadIndex = 0;
+    SideBySideThreads walkers;
+    const auto walksFor = [&](size_t k) {
+        const NamePair& p = pairs[k];
+        return std::make_unique<TreeWalks>(env.services.errors,
+                                           RemoveTrailingBackslash(results.source.Path()) + leftNames[p.left],
+                                           RemoveTrailingBackslash(results.target.Path()) + rightNames[p.right],
+                                           filters, cancel, true);
+    };
+    const auto startAfter = [&](size_t k) {
+        for (size_t next = k + 1; next < pairs.size(); ++next) {
+            if (pairs[next].left >= 0 && pairs[next].right >= 0) {
+                ahead = walksFor(next);
+                aheadIndex = next;
+                walkers.Start(ahead->walk[0], ahead->walk[1]);
+                return;
+            }
+        }
+    };
+
     qint64 i = 0;
-    for (const NamePair& pair : pairs) {
+    for (size_t k = 0; k < pairs.size(); ++k) {
+        const NamePair& pair = pairs[k];
         bar.SetValue(++i);
         env.pump.Pump();
         if (Cancelled(cancel))
@@ -285,7 +355,27 @@ bool CompareAllSubFolders(CompareEnv& env, CompareResults& results)
                 // walk of their own.
                 TreeTotal sums[2];
                 sums[0].bytes = sums[1].bytes = -1;
-                const bool same = AreFoldersIdentical(env, fullPath[0], fullPath[1], filters, results.allSubFolderDiffs, sums);
+                bool same = false;
+                if (env.parallel) {
+                    if (ahead == nullptr || aheadIndex != k) {
+                        ahead = walksFor(k);
+                        aheadIndex = k;
+                        walkers.Start(ahead->walk[0], ahead->walk[1]);
+                    }
+                    const std::unique_ptr<TreeWalks> walks = std::move(ahead);
+                    bool walked = true;
+                    try {
+                        walkers.Wait(env.pump, [&] { env.view.SetFileName(walks->current.Get()); });
+                    } catch (...) {
+                        env.services.errors.HandleUnexpectedError(QStringLiteral("modParvex.AreFoldersIdentical"));
+                        walked = false;
+                    }
+                    if (!Cancelled(cancel))
+                        startAfter(k);
+                    same = walked && JudgeWalks(env, *walks, results.allSubFolderDiffs, sums);
+                } else {
+                    same = AreFoldersIdentical(env, fullPath[0], fullPath[1], filters, results.allSubFolderDiffs, sums);
+                }
                 icon = same ? Category::IdenticalFolder : Category::DifferentFolder;
                 for (int side = 0; side < 2 && !Cancelled(cancel); ++side) {
                     if (sums[side].bytes < 0) {

@@ -317,3 +317,58 @@ TEST_F(SubFolderTest, ContentReadsOnTwoThreadsGiveTheSameDifferences)
     EXPECT_EQ(Run(true), CompareOutcome::Cancelled);
     EXPECT_TRUE(results->holdSource.empty());
 }
+
+// With parallel reading, the next pair of sub-folders is walked while this one is judged: the rows,
+// the folder totals and the stored differences must be those of a run that walks each pair in turn,
+// whatever mix of identical, different and orphan folders comes between; a cancellation in the middle
+// leaves nothing shown.
+TEST_F(SubFolderTest, WalkingTheNextPairAheadGivesTheSameResults)
+{
+    for (int i = 0; i < 14; ++i) {
+        const QString dir = QStringLiteral("F%1/").arg(i, 2, 10, QLatin1Char('0'));
+        switch (i % 5) {
+        case 0: // identical
+            L(dir + QStringLiteral("a/x"), "xx", T0);
+            R(dir + QStringLiteral("a/x"), "xx", T0);
+            break;
+        case 1: // newer on the left, deeper down
+            L(dir + QStringLiteral("b/c/y"), "yyy", T0 + 10);
+            R(dir + QStringLiteral("b/c/y"), "yyy", T0);
+            break;
+        case 2: // left only
+            L(dir + QStringLiteral("z"), "zzzz", T0);
+            break;
+        case 3: // orphan file inside, right only folder next to it
+            L(dir + QStringLiteral("k"), "k", T0);
+            R(dir + QStringLiteral("k"), "k", T0);
+            R(dir + QStringLiteral("extra"), "12345", T0);
+            R(QStringLiteral("G%1/r").arg(i), "r", T0);
+            break;
+        default: // same size, different contents and time
+            L(dir + QStringLiteral("s"), "abc", T0);
+            R(dir + QStringLiteral("s"), "abd", T0 + 3600);
+            break;
+        }
+    }
+    const auto snapshot = [this] {
+        QStringList out = Rows();
+        for (size_t k = 0; k < results->holdSource.size(); ++k)
+            out << QString::number(results->holdSource[k].size) + QLatin1Char('/') + QString::number(results->holdTarget[k].size);
+        for (const CSubFolderDiffs& d : results->allSubFolderDiffs)
+            out << d.strSubFolderName() + QLatin1Char(':') + Entries(d.DiffOne()).join(QLatin1Char(','))
+                       + QLatin1Char(':') + Entries(d.DiffTwo()).join(QLatin1Char(','));
+        return out;
+    };
+    ASSERT_EQ(Run(false), CompareOutcome::Completed);
+    const QStringList inTurn = snapshot();
+    ASSERT_EQ(results->allSubFolderDiffs.size(), 8u);
+    pump->count = 0;
+    ASSERT_EQ(Run(true), CompareOutcome::Completed);
+    EXPECT_EQ(snapshot(), inTurn);
+
+    const int full = pump->count;
+    pump->count = 0;
+    pump->CancelAt(full / 2);
+    EXPECT_EQ(Run(true), CompareOutcome::Cancelled);
+    EXPECT_TRUE(results->holdSource.empty());
+}
