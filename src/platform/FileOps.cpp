@@ -21,9 +21,11 @@
 #include <memory>
 #include <csignal>
 #include <linux/magic.h>
+#include <linux/openat2.h>
 #include <map>
 #include <sys/stat.h>
 #include <sys/statfs.h>
+#include <sys/syscall.h>
 #include <sys/sysmacros.h>
 #include <sys/xattr.h>
 #include <unistd.h>
@@ -56,6 +58,14 @@ struct RunMemory::Impl
     std::map<QByteArray, bool> ignoresCase;
     // The process's umask, read once per run (-1: not yet).
     mode_t umask = mode_t(-1);
+    // What a target folder (by device and inode) is like: whether it is on FUSE, and whether only the
+    // umask decides the bits of new files there (no default ACL). Asked once per folder and run.
+    struct FolderKind
+    {
+        bool fuse = false;
+        bool umaskOnly = false;
+    };
+    std::map<Key, FolderKind> folderKinds;
 };
 
 RunMemory::RunMemory() : m_impl(std::make_unique<Impl>()) {}
@@ -103,15 +113,34 @@ bool RunningAsRoot()
     return root;
 }
 
+// The process's own ids, asked once: this program never changes them, and a copy asks for them per file.
+pid_t OwnPid()
+{
+    static const pid_t pid = ::getpid();
+    return pid;
+}
+
+uid_t OwnUid()
+{
+    static const uid_t uid = ::geteuid();
+    return uid;
+}
+
+gid_t OwnGid()
+{
+    static const gid_t gid = ::getegid();
+    return gid;
+}
+
 // The mode bits a copy of an object with st gets: set-user-ID and set-group-ID only where the copy keeps
 // the owner they belong to (root copies the owner; otherwise only our own files and groups).
 mode_t ModeToCopy(mode_t source, uid_t uid, gid_t gid)
 {
     mode_t mode = source & CopiedModeBits;
-    if (RunningAsRoot() || uid == ::geteuid()) {
+    if (RunningAsRoot() || uid == OwnUid()) {
         if ((source & S_ISUID) != 0)
             mode |= S_ISUID;
-        if ((source & S_ISGID) != 0 && (RunningAsRoot() || gid == ::getegid()))
+        if ((source & S_ISGID) != 0 && (RunningAsRoot() || gid == OwnGid()))
             mode |= S_ISGID;
     }
     return mode;
@@ -429,7 +458,7 @@ private:
     bool m_started = false;
     Progress m_progress;
     std::unique_ptr<char, FreeDeleter> m_buffer;
-    const pid_t m_pid = ::getpid();
+    const pid_t m_pid = OwnPid();
     bool m_noAtime = true;
     QByteArray m_dataFolder;
     mode_t m_umask = mode_t(-1);
@@ -643,6 +672,8 @@ FileDescriptor OpenFolderIn(const QByteArray& path, const std::vector<QByteArray
     if (root == nullptr)
         return OpenFolderPath(path);
     FileDescriptor fd = OpenFolderPath(*root);
+    // The part below the root, checked before anything is opened with it.
+    QByteArray below;
     for (qsizetype start = root->size(); fd.valid() && start < path.size();) {
         if (path.at(start) == '/') {
             ++start;
@@ -659,7 +690,32 @@ FileDescriptor OpenFolderIn(const QByteArray& path, const std::vector<QByteArray
             errno = part == ".." ? EINVAL : ENAMETOOLONG;
             return FileDescriptor();
         }
-        fd = FileDescriptor(::openat(fd.get(), part.constData(), FolderFlags));
+        if (!below.isEmpty())
+            below += '/';
+        below += part;
+    }
+    if (!fd.valid() || below.isEmpty())
+        return fd;
+    // In one call where the kernel has openat2 (Linux 5.6): it refuses every link on the way
+    // (RESOLVE_NO_SYMLINKS, the last folder included) and every way out of the root (RESOLVE_BENEATH), as
+    // the walk below does one folder at a time. A kernel or filter without it, a rename racing the lookup
+    // (EAGAIN) or a path too long for one call leave it to the walk.
+    if (below.size() < PATH_MAX) {
+        open_how how {};
+        how.flags = FolderFlags;
+        how.resolve = RESOLVE_NO_SYMLINKS | RESOLVE_BENEATH;
+        const long opened = ::syscall(SYS_openat2, fd.get(), below.constData(), &how, sizeof how);
+        if (opened >= 0)
+            return FileDescriptor(static_cast<int>(opened));
+        if (errno != ENOSYS && errno != EPERM && errno != E2BIG && errno != EAGAIN)
+            return FileDescriptor();
+    }
+    for (qsizetype start = 0; fd.valid() && start < below.size();) {
+        qsizetype end = below.indexOf('/', start);
+        if (end < 0)
+            end = below.size();
+        fd = FileDescriptor(::openat(fd.get(), below.mid(start, end - start).constData(), FolderFlags));
+        start = end + 1;
     }
     return fd;
 }
@@ -742,18 +798,31 @@ struct Into
     bool umaskOnly = false;
 };
 
-bool OpenInto(int fd, Into& into)
+// known: the folder's fstat when the caller has just made it. memory: where a run keeps what it learnt of
+// each folder, so that a run of many calls into one folder asks once.
+bool OpenInto(int fd, Into& into, const struct stat* known = nullptr, RunMemory::Impl* memory = nullptr)
 {
     struct stat st {};
-    if (::fstat(fd, &st) != 0)
+    if (known != nullptr)
+        st = *known;
+    else if (::fstat(fd, &st) != 0)
         return false;
     into.fd = fd;
     into.dev = st.st_dev;
     into.ino = st.st_ino;
+    if (memory != nullptr) {
+        if (const auto it = memory->folderKinds.find({st.st_dev, st.st_ino}); it != memory->folderKinds.end()) {
+            into.fuse = it->second.fuse;
+            into.umaskOnly = it->second.umaskOnly;
+            return true;
+        }
+    }
     struct statfs fs {};
     into.fuse = ::fstatfs(fd, &fs) == 0 && static_cast<unsigned long>(fs.f_type) == 0x65735546UL;
     into.umaskOnly = ::fgetxattr(fd, "system.posix_acl_default", nullptr, 0) < 0
                      && (errno == ENODATA || errno == ENOTSUP || errno == EOPNOTSUPP);
+    if (memory != nullptr)
+        memory->folderKinds[{st.st_dev, st.st_ino}] = {into.fuse, into.umaskOnly};
     return true;
 }
 
@@ -796,7 +865,7 @@ bool OpenTarget(const QByteArray& folder, Run& run, Target& target)
     if (!target.fd.valid() || ::fstat(target.fd.get(), &st) != 0)
         return run.Fail(errno, target.native, false);
     target.dev = st.st_dev;
-    if (!OpenInto(target.fd.get(), target.into))
+    if (!OpenInto(target.fd.get(), target.into, &st, run.memory()))
         return run.Fail(errno, target.native, false);
     target.into.path = target.native;
     return true;
@@ -864,10 +933,13 @@ bool ScanFolder(int fd, Node& node, const QByteArray& path, Run& run)
     return true;
 }
 
-bool ScanNode(int parentFd, Node& node, const QByteArray& path, Run& run)
+// known: the object's stat when the caller has just made it.
+bool ScanNode(int parentFd, Node& node, const QByteArray& path, Run& run, const struct stat* known = nullptr)
 {
     struct stat st {};
-    if (::fstatat(parentFd, node.name.constData(), &st, AT_SYMLINK_NOFOLLOW) != 0)
+    if (known != nullptr)
+        st = *known;
+    else if (::fstatat(parentFd, node.name.constData(), &st, AT_SYMLINK_NOFOLLOW) != 0)
         return run.Fail(errno, path);
     node.Take(st);
     run.AddTotals(1, S_ISREG(st.st_mode) ? st.st_size : 0);
@@ -903,7 +975,7 @@ bool ListObjects(const QStringList& objects, Run& run, std::vector<Listed>& list
         item.node.Take(st);
         if (scanTree(item)) {
             item.scanned = true;
-            if (!ScanNode(parentFd, item.node, item.native, run))
+            if (!ScanNode(parentFd, item.node, item.native, run, &st))
                 return false;
         } else {
             run.AddTotals(1, 0);
@@ -1192,7 +1264,7 @@ Step CopyFile(int srcFd, const Into& into, Node& node, const QByteArray& path, R
     writing = writing || err == 0;
     if (err == 0)
         err = CopyXattrs(in.get(), out.get());
-    const bool chowned = RunningAsRoot() && (st.st_uid != ::geteuid() || st.st_gid != ::getegid());
+    const bool chowned = RunningAsRoot() && (st.st_uid != OwnUid() || st.st_gid != OwnGid());
     if (err == 0 && chowned)
         CopyOwner(out.get(), st.st_uid, st.st_gid);
     if (err == 0 && (chowned || !(into.umaskOnly && run.CreatesWithMode(mode))) && ::fchmod(out.get(), mode) != 0
