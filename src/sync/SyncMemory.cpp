@@ -57,7 +57,10 @@ QByteArray LinkTargetOf(const QString& path)
     return target;
 }
 
-void Walk(const FolderListing& listing, const QString& prefix, SideWalk& out, const std::atomic<bool>* cancel)
+// folders: where the listing's sub-folders (index, path) are put instead of being walked, for threads to
+// share out; none: they are walked here.
+void Walk(const FolderListing& listing, const QString& prefix, SideWalk& out, const std::atomic<bool>* cancel,
+          std::vector<std::pair<qsizetype, QString>>* folders = nullptr)
 {
     if (!listing.IsOpen() || !listing.Complete())
         out.incomplete.push_back(prefix.isEmpty() ? prefix : prefix.chopped(1));
@@ -77,7 +80,9 @@ void Walk(const FolderListing& listing, const QString& prefix, SideWalk& out, co
         if (state.kind == Kind::Link)
             state.link = LinkTargetAt(listing.Fd(), listing.RawName(i));
         out.objects.emplace_back(path, state);
-        if (state.kind == Kind::Folder) {
+        if (state.kind == Kind::Folder && folders != nullptr) {
+            folders->emplace_back(i, path + QLatin1Char('/'));
+        } else if (state.kind == Kind::Folder) {
             const FolderListing child(listing, i);
             Walk(child, path + QLatin1Char('/'), out, cancel);
         }
@@ -395,11 +400,32 @@ bool SameObjects(const QString& a, const QString& b, bool readContents)
     return true;
 }
 
-SideWalk WalkSide(const QString& folder, const std::atomic<bool>* cancel)
+SideWalk WalkSide(const QString& folder, const std::atomic<bool>* cancel, bool twoThreads)
 {
     SideWalk out;
     const FolderListing top(Path::WithoutSlash(folder));
-    Walk(top, QString(), out, cancel);
+    if (!twoThreads) {
+        Walk(top, QString(), out, cancel);
+    } else {
+        // The top folder's own entries first; then its sub-folders, each walked whole by whichever thread
+        // takes it next. The order the threads finish in does not matter: the objects are sorted below.
+        std::vector<std::pair<qsizetype, QString>> folders;
+        Walk(top, QString(), out, cancel, &folders);
+        std::atomic<size_t> next{0};
+        const auto work = [&](SideWalk& into) {
+            for (size_t k; (k = next.fetch_add(1)) < folders.size();) {
+                const FolderListing child(top, folders[k].first);
+                Walk(child, folders[k].second, into, cancel);
+            }
+        };
+        SideWalk second;
+        std::thread helper([&] { work(second); });
+        work(out);
+        helper.join();
+        out.objects.insert(out.objects.end(), std::make_move_iterator(second.objects.begin()),
+                           std::make_move_iterator(second.objects.end()));
+        out.incomplete.insert(out.incomplete.end(), second.incomplete.begin(), second.incomplete.end());
+    }
     std::sort(out.objects.begin(), out.objects.end(), [](const auto& a, const auto& b) { return PathLess(a.first, b.first); });
     return out;
 }
@@ -741,15 +767,18 @@ QString RememberPair(SyncJournal& journal, const QString& leftFolder, const QStr
     // journal cannot be used, so that it never outlives the call).
     SideWalk left;
     std::thread other;
+    const bool rightGiven = rightWalk != nullptr && rightWalk->valid();
     if (leftWalk != nullptr && leftWalk->valid())
         left = leftWalk->get();
+    else if (journal.IsOpen() && rightGiven)
+        left = WalkSide(leftFolder, nullptr, true); // the right one is walked already: both threads for this one
     else if (journal.IsOpen())
         other = std::thread([&] { left = WalkSide(leftFolder); });
     SideWalk right;
     if (rightWalk != nullptr && rightWalk->valid())
         right = rightWalk->get();
     else if (journal.IsOpen())
-        right = WalkSide(rightFolder);
+        right = WalkSide(rightFolder, nullptr, !other.joinable()); // the second core is free when the left needs no walk
     if (other.joinable())
         other.join();
     if (!journal.IsOpen())

@@ -63,7 +63,9 @@ struct SideWalk
 
     const MemoryState* Find(const QString& path) const;
 };
-SideWalk WalkSide(const QString& folder, const std::atomic<bool>* cancel = nullptr);
+// twoThreads: the top folder's sub-folders are shared out between the calling thread and one more (for a
+// walk that has the machine to itself).
+SideWalk WalkSide(const QString& folder, const std::atomic<bool>* cancel = nullptr, bool twoThreads = false);
 
 // Whether the objects at a and b are the same: kind, size and modification time (a link its target), a
 // folder everything in it alike; with readContents, files' bytes too.

@@ -1,6 +1,9 @@
 #include "SyncCommandFixture.h"
 #include "TestSupport.h"
 #include "TreeManifest.h"
+#include "VariedTree.h"
+
+#include "sync/SyncMemory.h"
 
 #include "base/Path.h"
 
@@ -260,4 +263,33 @@ TEST_F(Memory, ACarriedDeletionAlwaysGoesToTheTrash)
     EXPECT_EQ(BothWays(), 0) << qPrintable(Out());
     EXPECT_EQ(lines, (QStringList{QStringLiteral("delete-left\tDocs/old.txt"), QStringLiteral("copy-to-left\tDocs/new.txt")}));
     EXPECT_EQ(Bytes(Trashed(QStringLiteral("old.txt"))), "deleted on the right");
+}
+
+// A walk on two threads (after a run, when the other side was walked during it) sees exactly what a walk
+// on one does: every object with the same state, in the same order, whatever thread took which folder.
+TEST(MemoryWalk, TwoThreadsSeeWhatOneSees)
+{
+    TempDir tmp;
+    const QString left = tmp.createFolder(QStringLiteral("left"));
+    MakeVariedTree(tmp, left);
+    for (int i = 0; i < 9; ++i)
+        for (int j = 0; j <= i; ++j)
+            tmp.createFileAt(QStringLiteral("left/top%1/sub%2/f%3").arg(i).arg(j % 3).arg(j), QByteArray::number(j), T1 + j);
+    tmp.createFolder(QStringLiteral("left/empty-top"));
+    const auto lines = [](const SideWalk& walk) {
+        QStringList out;
+        for (const auto& [path, s] : walk.objects)
+            out << path + QLatin1Char('|') + QString::number(int(s.kind)) + QLatin1Char('|') + QString::number(s.size)
+                       + QLatin1Char('|') + QString::number(s.mtimeNs) + QLatin1Char('|') + QString::number(s.mode)
+                       + QLatin1Char('|') + QString::number(s.ino) + QLatin1Char('|') + QString::fromUtf8(s.link.toHex());
+        return out;
+    };
+    const SideWalk one = WalkSide(left);
+    ASSERT_GT(one.objects.size(), 60u);
+    EXPECT_TRUE(one.incomplete.empty());
+    for (int round = 0; round < 5; ++round) {
+        const SideWalk two = WalkSide(left, nullptr, true);
+        EXPECT_EQ(lines(two), lines(one));
+        EXPECT_TRUE(two.incomplete.empty());
+    }
 }
