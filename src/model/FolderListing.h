@@ -5,7 +5,7 @@
 #include <sys/types.h>
 #include <vector>
 
-// The entries of one folder, read in a single pass of readdir, with the type the directory reported for
+// The entries of one folder, read in a single pass of getdents64, with the type the directory reported for
 // each. Stat() completes one entry through the folder's descriptor (fstatat), so a scan pays for a stat
 // only for the entries it keeps, and never builds a full path or a QFileInfo per entry.
 //
@@ -51,7 +51,7 @@ public:
     Q_DISABLE_COPY_MOVE(FolderListing)
 
     // Whether the folder could be opened; Error() then tells why not.
-    bool IsOpen() const { return m_dir != nullptr; }
+    bool IsOpen() const { return m_fd >= 0; }
     // The errno of a failed open or of a listing that broke off (0 when none).
     int Error() const { return m_error; }
     // False when the listing broke off; the entries read until then are kept.
@@ -84,7 +84,7 @@ private:
         Type type;
     };
 
-    void* m_dir = nullptr; // DIR*
+    int m_fd = -1;
     QByteArray m_names;    // every name, each followed by a NUL
     std::vector<Entry> m_entries;
     int m_error = 0;
