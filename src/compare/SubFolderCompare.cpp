@@ -20,6 +20,11 @@
 #include <QMutex>
 #include <QMutexLocker>
 #include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <exception>
+#include <mutex>
+#include <thread>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -121,6 +126,95 @@ struct TreeWalks
     FolderSlot current; // the folder a walk is in, for the progress window
     std::function<void(const QString&)> show;
     std::function<void()> walk[2];
+    std::exception_ptr failed[2]; // what a walk on a thread of its own threw
+};
+
+// The walks of the pairs of sub-trees a comparison of all sub-folders will judge, in its order, each side
+// on a thread of its own that runs up to Ahead pairs in front of the pair being judged: neither side
+// waits for the other, and neither waits for the window thread while there is a pair to walk.
+class WalkPipeline final
+{
+public:
+    static constexpr size_t Ahead = 3;
+
+    explicit WalkPipeline(std::vector<std::unique_ptr<TreeWalks>> walks) : m_walks(std::move(walks))
+    {
+        if (m_walks.empty())
+            return;
+        for (int side : {0, 1})
+            m_threads[side] = std::thread([this, side] { Serve(side); });
+    }
+    ~WalkPipeline()
+    {
+        {
+            std::lock_guard lock(m_mutex);
+            m_ending = true;
+        }
+        m_wake.notify_all();
+        for (std::thread& thread : m_threads)
+            if (thread.joinable())
+                thread.join();
+    }
+    WalkPipeline(const WalkPipeline&) = delete;
+    WalkPipeline& operator=(const WalkPipeline&) = delete;
+
+    // The walks of the next pair, once both sides have ended (events run meanwhile); a failure of either
+    // side is in its failed slot. Called once per pair, in order.
+    std::unique_ptr<TreeWalks> Next(EventPump& pump, const std::function<void(const TreeWalks&)>& tick)
+    {
+        const size_t k = m_taken;
+        for (;;) {
+            {
+                std::unique_lock lock(m_mutex);
+                if (m_wake.wait_for(lock, std::chrono::milliseconds(20), [&] { return m_done[0] > k && m_done[1] > k; }))
+                    break;
+            }
+            pump.Pump();
+            tick(*m_walks[k]);
+        }
+        std::unique_ptr<TreeWalks> walks;
+        {
+            std::lock_guard lock(m_mutex);
+            walks = std::move(m_walks[k]);
+            m_taken = k + 1;
+        }
+        m_wake.notify_all();
+        tick(*walks);
+        return walks;
+    }
+
+private:
+    void Serve(int side)
+    {
+        for (size_t k = 0; k < m_walks.size(); ++k) {
+            TreeWalks* walks = nullptr;
+            {
+                std::unique_lock lock(m_mutex);
+                m_wake.wait(lock, [&] { return m_ending || k < m_taken + Ahead; });
+                if (m_ending)
+                    return;
+                walks = m_walks[k].get();
+            }
+            try {
+                walks->walk[side]();
+            } catch (...) {
+                walks->failed[side] = std::current_exception();
+            }
+            {
+                std::lock_guard lock(m_mutex);
+                m_done[side] = k + 1;
+            }
+            m_wake.notify_all();
+        }
+    }
+
+    std::vector<std::unique_ptr<TreeWalks>> m_walks;
+    std::mutex m_mutex;
+    std::condition_variable m_wake; // a walk ended, a pair was taken, or the pipeline ends
+    size_t m_done[2] = {0, 0};      // walks ended per side, in order
+    size_t m_taken = 0;             // pairs handed to the window thread
+    bool m_ending = false;
+    std::thread m_threads[2];
 };
 
 // The rows of a walked pair of sub-trees; see AreFoldersIdentical.
@@ -307,29 +401,18 @@ bool CompareAllSubFolders(CompareEnv& env, CompareResults& results)
     ProgressSink& bar = env.view.Progress();
     bar.SetRange(static_cast<qint64>(pairs.size()));
 
-    // Under parallel reading, the next pair's sub-trees are walked on threads of their own while this
-    // pair is judged (paired, read, classified) on this thread. The walks are declared before the threads
-    // that run them, so that they outlive them.
-    std::unique_ptr<TreeWalks> ahead;
-    size_t aheadIndex = 0;
-    SideBySideThreads walkers;
-    const auto walksFor = [&](size_t k) {
-        const NamePair& p = pairs[k];
-        return std::make_unique<TreeWalks>(env.services.errors,
-                                           RemoveTrailingBackslash(results.source.Path()) + leftNames[p.left],
-                                           RemoveTrailingBackslash(results.target.Path()) + rightNames[p.right],
-                                           filters, cancel, true);
-    };
-    const auto startAfter = [&](size_t k) {
-        for (size_t next = k + 1; next < pairs.size(); ++next) {
-            if (pairs[next].left >= 0 && pairs[next].right >= 0) {
-                ahead = walksFor(next);
-                aheadIndex = next;
-                walkers.Start(ahead->walk[0], ahead->walk[1]);
-                return;
-            }
-        }
-    };
+    // Under parallel reading, the pairs' sub-trees are walked ahead on threads of their own while the
+    // pairs before them are judged (paired, read, classified) on this thread.
+    std::unique_ptr<WalkPipeline> pipeline;
+    if (env.parallel) {
+        std::vector<std::unique_ptr<TreeWalks>> walks;
+        for (const NamePair& p : pairs)
+            if (p.left >= 0 && p.right >= 0)
+                walks.push_back(std::make_unique<TreeWalks>(
+                    env.services.errors, RemoveTrailingBackslash(results.source.Path()) + leftNames[p.left],
+                    RemoveTrailingBackslash(results.target.Path()) + rightNames[p.right], filters, cancel, true));
+        pipeline = std::make_unique<WalkPipeline>(std::move(walks));
+    }
 
     qint64 i = 0;
     for (size_t k = 0; k < pairs.size(); ++k) {
@@ -356,22 +439,18 @@ bool CompareAllSubFolders(CompareEnv& env, CompareResults& results)
                 TreeTotal sums[2];
                 sums[0].bytes = sums[1].bytes = -1;
                 bool same = false;
-                if (env.parallel) {
-                    if (ahead == nullptr || aheadIndex != k) {
-                        ahead = walksFor(k);
-                        aheadIndex = k;
-                        walkers.Start(ahead->walk[0], ahead->walk[1]);
-                    }
-                    const std::unique_ptr<TreeWalks> walks = std::move(ahead);
+                if (pipeline != nullptr) {
+                    const std::unique_ptr<TreeWalks> walks =
+                        pipeline->Next(env.pump, [&](const TreeWalks& w) { env.view.SetFileName(w.current.Get()); });
                     bool walked = true;
                     try {
-                        walkers.Wait(env.pump, [&] { env.view.SetFileName(walks->current.Get()); });
+                        for (const std::exception_ptr& failure : walks->failed)
+                            if (failure)
+                                std::rethrow_exception(failure);
                     } catch (...) {
                         env.services.errors.HandleUnexpectedError(QStringLiteral("modParvex.AreFoldersIdentical"));
                         walked = false;
                     }
-                    if (!Cancelled(cancel))
-                        startAfter(k);
                     same = walked && JudgeWalks(env, *walks, results.allSubFolderDiffs, sums);
                 } else {
                     same = AreFoldersIdentical(env, fullPath[0], fullPath[1], filters, results.allSubFolderDiffs, sums);
