@@ -95,8 +95,8 @@ TreeFilters MakeTreeFilters(const CCompare& compare)
 
 namespace {
 
-// The walks of one pair of sub-trees and what they found. A comparison of all sub-folders walks the next
-// pair on threads of its own while the window thread judges this one.
+// The walks of one pair of sub-trees and what they found. A comparison of all sub-folders walks the pairs
+// ahead on threads of their own while the window thread judges the ones before (WalkPipeline).
 struct TreeWalks
 {
     TreeWalks(ErrorHandler& errors, const QString& leftPath, const QString& rightPath, const TreeFilters& filters,
@@ -137,7 +137,9 @@ class WalkPipeline final
 public:
     static constexpr size_t Ahead = 3;
 
-    explicit WalkPipeline(std::vector<std::unique_ptr<TreeWalks>> walks) : m_walks(std::move(walks))
+    // walks[i] belongs to the pair numbered pairs[i] (ascending).
+    WalkPipeline(std::vector<std::unique_ptr<TreeWalks>> walks, std::vector<size_t> pairs)
+        : m_walks(std::move(walks)), m_pairs(std::move(pairs))
     {
         if (m_walks.empty())
             return;
@@ -158,11 +160,24 @@ public:
     WalkPipeline(const WalkPipeline&) = delete;
     WalkPipeline& operator=(const WalkPipeline&) = delete;
 
-    // The walks of the next pair, once both sides have ended (events run meanwhile); a failure of either
-    // side is in its failed slot. Called once per pair, in order.
-    std::unique_ptr<TreeWalks> Next(EventPump& pump, const std::function<void(const TreeWalks&)>& tick)
+    // The walks of the pair numbered pair, once both sides have ended (events run meanwhile); a failure of
+    // either side is in its failed slot. Pairs are asked for in ascending order; one never asked for is
+    // passed over. nullptr for a pair this pipeline does not walk (or one asked for again).
+    std::unique_ptr<TreeWalks> Next(size_t pair, EventPump& pump, const std::function<void(const TreeWalks&)>& tick)
     {
-        const size_t k = m_taken;
+        size_t k = m_taken;
+        while (k < m_pairs.size() && m_pairs[k] < pair)
+            ++k;
+        if (k == m_pairs.size() || m_pairs[k] != pair)
+            return nullptr;
+        if (k > m_taken) {
+            // Pairs passed over are not walked any more, and the walks may run on past them.
+            {
+                std::lock_guard lock(m_mutex);
+                m_taken = k;
+            }
+            m_wake.notify_all();
+        }
         for (;;) {
             {
                 std::unique_lock lock(m_mutex);
@@ -193,10 +208,12 @@ private:
                 m_wake.wait(lock, [&] { return m_ending || k < m_taken + Ahead; });
                 if (m_ending)
                     return;
-                walks = m_walks[k].get();
+                if (k >= m_taken) // not passed over
+                    walks = m_walks[k].get();
             }
             try {
-                walks->walk[side]();
+                if (walks != nullptr)
+                    walks->walk[side]();
             } catch (...) {
                 walks->failed[side] = std::current_exception();
             }
@@ -209,6 +226,7 @@ private:
     }
 
     std::vector<std::unique_ptr<TreeWalks>> m_walks;
+    const std::vector<size_t> m_pairs;
     std::mutex m_mutex;
     std::condition_variable m_wake; // a walk ended, a pair was taken, or the pipeline ends
     size_t m_done[2] = {0, 0};      // walks ended per side, in order
@@ -406,12 +424,17 @@ bool CompareAllSubFolders(CompareEnv& env, CompareResults& results)
     std::unique_ptr<WalkPipeline> pipeline;
     if (env.parallel) {
         std::vector<std::unique_ptr<TreeWalks>> walks;
-        for (const NamePair& p : pairs)
-            if (p.left >= 0 && p.right >= 0)
-                walks.push_back(std::make_unique<TreeWalks>(
-                    env.services.errors, RemoveTrailingBackslash(results.source.Path()) + leftNames[p.left],
-                    RemoveTrailingBackslash(results.target.Path()) + rightNames[p.right], filters, cancel, true));
-        pipeline = std::make_unique<WalkPipeline>(std::move(walks));
+        std::vector<size_t> numbers;
+        for (size_t k = 0; k < pairs.size(); ++k) {
+            const NamePair& p = pairs[k];
+            if (p.left < 0 || p.right < 0)
+                continue;
+            walks.push_back(std::make_unique<TreeWalks>(
+                env.services.errors, RemoveTrailingBackslash(results.source.Path()) + leftNames[p.left],
+                RemoveTrailingBackslash(results.target.Path()) + rightNames[p.right], filters, cancel, true));
+            numbers.push_back(k);
+        }
+        pipeline = std::make_unique<WalkPipeline>(std::move(walks), std::move(numbers));
     }
 
     qint64 i = 0;
@@ -439,9 +462,11 @@ bool CompareAllSubFolders(CompareEnv& env, CompareResults& results)
                 TreeTotal sums[2];
                 sums[0].bytes = sums[1].bytes = -1;
                 bool same = false;
-                if (pipeline != nullptr) {
-                    const std::unique_ptr<TreeWalks> walks =
-                        pipeline->Next(env.pump, [&](const TreeWalks& w) { env.view.SetFileName(w.current.Get()); });
+                const std::unique_ptr<TreeWalks> walks =
+                    pipeline == nullptr
+                        ? nullptr
+                        : pipeline->Next(k, env.pump, [&](const TreeWalks& w) { env.view.SetFileName(w.current.Get()); });
+                if (walks != nullptr) {
                     bool walked = true;
                     try {
                         for (const std::exception_ptr& failure : walks->failed)
