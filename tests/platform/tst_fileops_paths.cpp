@@ -477,8 +477,17 @@ TEST_F(FileOpsPathsTest, BelowARootNoLinkIsFollowedOnTheWayToAnObject)
     EXPECT_FALSE(FileOps::MakeFolders(Dst(QStringLiteral("sub/deeper")), confined).ok());
     EXPECT_FALSE(FileOps::DeletePermanently({Dst(QStringLiteral("sub/a"))}, confined).ok());
     EXPECT_FALSE(FileOps::MoveToTrash({Dst(QStringLiteral("sub/a"))}, confined).ok());
+    // A link further down, between real folders, and one as the last folder of the path: the same.
+    dir.createFolder(QStringLiteral("dst/real/deep/deeper"));
+    MakeLink(dir.file(QStringLiteral("elsewhere")), Dst(QStringLiteral("real/deep/middle")));
+    dir.createFolder(QStringLiteral("elsewhere/inner"));
+    const Result middle = FileOps::CopyAs(a, Dst(QStringLiteral("real/deep/middle/inner/a")), confined);
+    EXPECT_TRUE(middle.error == ELOOP || middle.error == ENOTDIR) << middle.error;
+    EXPECT_FALSE(FileOps::Copy({a}, Dst(QStringLiteral("real/deep/middle")), confined).ok());
+    EXPECT_TRUE(FileOps::CopyAs(a, Dst(QStringLiteral("real/deep/deeper/a")), confined).ok());
     EXPECT_EQ(FileBytes(dir.file(QStringLiteral("elsewhere/a"))), "outside");
-    EXPECT_EQ(Entries(dir.file(QStringLiteral("elsewhere"))), QStringList{QStringLiteral("a")});
+    EXPECT_EQ(Entries(dir.file(QStringLiteral("elsewhere"))), (QStringList{QStringLiteral("a"), QStringLiteral("inner")}));
+    EXPECT_TRUE(Entries(dir.file(QStringLiteral("elsewhere/inner"))).isEmpty());
     // A real folder below the root is reached as before, and a root reached through a link is the user's choice.
     EXPECT_TRUE(FileOps::CopyAs(a, Dst(QStringLiteral("real/a")), confined).ok());
     FileOps::Control linkedRoot;
