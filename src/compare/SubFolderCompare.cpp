@@ -137,10 +137,12 @@ class WalkPipeline final
 public:
     static constexpr size_t Ahead = 3;
 
-    // walks[i] belongs to the pair numbered pairs[i] (ascending).
-    WalkPipeline(std::vector<std::unique_ptr<TreeWalks>> walks, std::vector<size_t> pairs)
-        : m_walks(std::move(walks)), m_pairs(std::move(pairs))
+    // pairs: the numbers of the pairs to walk, ascending; make gives a pair's walks when its turn comes
+    // (a folder of many thousand sub-folders would otherwise hold them all at once).
+    using Make = std::function<std::unique_ptr<TreeWalks>(size_t pair)>;
+    WalkPipeline(std::vector<size_t> pairs, Make make) : m_pairs(std::move(pairs)), m_make(std::move(make))
     {
+        m_walks.resize(m_pairs.size());
         if (m_walks.empty())
             return;
         for (int side : {0, 1})
@@ -185,7 +187,13 @@ public:
                     break;
             }
             pump.Pump();
-            tick(*m_walks[k]);
+            const TreeWalks* walking = nullptr;
+            {
+                std::lock_guard lock(m_mutex);
+                walking = m_walks[k].get();
+            }
+            if (walking != nullptr)
+                tick(*walking);
         }
         std::unique_ptr<TreeWalks> walks;
         {
@@ -208,8 +216,11 @@ private:
                 m_wake.wait(lock, [&] { return m_ending || k < m_taken + Ahead; });
                 if (m_ending)
                     return;
-                if (k >= m_taken) // not passed over
+                if (k >= m_taken) { // not passed over
+                    if (m_walks[k] == nullptr)
+                        m_walks[k] = m_make(m_pairs[k]);
                     walks = m_walks[k].get();
+                }
             }
             try {
                 if (walks != nullptr)
@@ -225,8 +236,9 @@ private:
         }
     }
 
-    std::vector<std::unique_ptr<TreeWalks>> m_walks;
     const std::vector<size_t> m_pairs;
+    const Make m_make;
+    std::vector<std::unique_ptr<TreeWalks>> m_walks; // made by whichever side comes first, under the mutex
     std::mutex m_mutex;
     std::condition_variable m_wake; // a walk ended, a pair was taken, or the pipeline ends
     size_t m_done[2] = {0, 0};      // walks ended per side, in order
@@ -423,18 +435,16 @@ bool CompareAllSubFolders(CompareEnv& env, CompareResults& results)
     // pairs before them are judged (paired, read, classified) on this thread.
     std::unique_ptr<WalkPipeline> pipeline;
     if (env.parallel) {
-        std::vector<std::unique_ptr<TreeWalks>> walks;
         std::vector<size_t> numbers;
-        for (size_t k = 0; k < pairs.size(); ++k) {
-            const NamePair& p = pairs[k];
-            if (p.left < 0 || p.right < 0)
-                continue;
-            walks.push_back(std::make_unique<TreeWalks>(
-                env.services.errors, RemoveTrailingBackslash(results.source.Path()) + leftNames[p.left],
-                RemoveTrailingBackslash(results.target.Path()) + rightNames[p.right], filters, cancel, true));
-            numbers.push_back(k);
-        }
-        pipeline = std::make_unique<WalkPipeline>(std::move(walks), std::move(numbers));
+        for (size_t k = 0; k < pairs.size(); ++k)
+            if (pairs[k].left >= 0 && pairs[k].right >= 0)
+                numbers.push_back(k);
+        const QString leftTop = RemoveTrailingBackslash(results.source.Path());
+        const QString rightTop = RemoveTrailingBackslash(results.target.Path());
+        pipeline = std::make_unique<WalkPipeline>(std::move(numbers), [&, leftTop, rightTop](size_t k) {
+            return std::make_unique<TreeWalks>(env.services.errors, leftTop + leftNames[pairs[k].left],
+                                               rightTop + rightNames[pairs[k].right], filters, cancel, true);
+        });
     }
 
     qint64 i = 0;
