@@ -485,11 +485,7 @@ class JournalKeeper final : public FileOps::Keeper
 public:
     explicit JournalKeeper(SyncJournal& journal) : m_journal(journal) {}
 
-    void SetOperation(qint64 op)
-    {
-        m_op = op;
-        m_createdHeld = false;
-    }
+    void SetOperation(qint64 op) { m_op = op; }
     void Displaced(const QString& path, const FileOps::Identity& was, const FileOps::TrashPlace& place, int error) override
     {
         // Where the old object went is on disk before the call goes on to replace it.
@@ -500,15 +496,11 @@ public:
     }
     void Created(const QString& path, const FileOps::Identity& made) override
     {
-        // And what took its place, so that an undo after a kill tells it from an object someone else put
-        // there since. A step's record goes out with the next step's intent, before the step's observer
-        // runs; a step that makes many objects (a folder) sends each one out when it makes the next, so
-        // that a kill part way loses at most the record of the object just made, as it always could.
+        // And what took its place, before anything can be seen of the new object: an undo after a kill
+        // tells it from an object someone else put there since.
         if (m_op != 0) {
-            if (m_createdHeld)
-                m_journal.Flush();
             m_journal.AddObject(m_op, {SyncJournal::ObjectRole::Created, path, made, {}, 0});
-            m_createdHeld = true;
+            m_journal.Flush();
         }
     }
     // What an object was before the step changes its mode, times or name.
@@ -542,7 +534,6 @@ public:
 private:
     SyncJournal& m_journal;
     qint64 m_op = 0;
-    bool m_createdHeld = false; // a record of this step's waits to go out
     std::unordered_set<QString> m_seen;
 };
 
@@ -999,15 +990,6 @@ SyncReport CarryOutSync(const std::vector<SyncStep>& plan, const FileOps::Contro
     }
     if (!top.first.isEmpty() && confined.roots.isEmpty())
         confined.roots = QStringList{top.first, top.second};
-    // A step's observer runs once the step's records are on disk: they go out with the next step's
-    // intent (one write for both), or at the end of the run. Nothing is held while it runs.
-    const SyncStep* ended = nullptr;
-    FileOps::Result endedResult;
-    const auto tellEnded = [&] {
-        if (ended != nullptr && observer)
-            observer(*ended, endedResult);
-        ended = nullptr;
-    };
     for (const SyncStep& step : plan) {
         if (control.cancel != nullptr && control.cancel->load()) {
             report.cancelled = true;
@@ -1028,16 +1010,6 @@ SyncReport CarryOutSync(const std::vector<SyncStep>& plan, const FileOps::Contro
         }
         if (journal != nullptr)
             journal->Flush();
-        if (ended != nullptr) {
-            tellEnded();
-            // The observer may have let the user cancel: this step's intent is on disk, and it ends undone.
-            if (control.cancel != nullptr && control.cancel->load()) {
-                if (journal != nullptr && op != 0)
-                    journal->EndOperation(op, false);
-                report.cancelled = true;
-                break;
-            }
-        }
         const FileOps::Result result = Carry(step, confined, lastMadeFolder, fixes);
         if (result.aborted) {
             if (journal != nullptr && op != 0)
@@ -1054,11 +1026,12 @@ SyncReport CarryOutSync(const std::vector<SyncStep>& plan, const FileOps::Contro
                        ? report.replaced
                        : report.copied);
         }
-        // The end of the step is held until the next step's start, and its observer runs after that.
+        if (observer)
+            observer(step, result);
+        // The end of the step is held from here to the next step's start: nothing is held while the observer
+        // lets events run (a window the user opens then must not keep the journal locked).
         if (journal != nullptr && op != 0)
             journal->EndOperation(op, result.ok());
-        ended = &step;
-        endedResult = result;
         if (result.ok()) {
             ++report.done;
             continue;
@@ -1071,9 +1044,6 @@ SyncReport CarryOutSync(const std::vector<SyncStep>& plan, const FileOps::Contro
             break;
         }
     }
-    if (journal != nullptr)
-        journal->Flush();
-    tellEnded();
     if (report.cancelled)
         return report;
     // The folders written into, deepest first: their times only settle once nothing more is written there.
