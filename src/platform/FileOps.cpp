@@ -796,6 +796,9 @@ struct Into
     bool fuse = false;
     // No default ACL decides the bits of new files here, so the umask is all that can change them.
     bool umaskOnly = false;
+    // This call made the folder: a name in it is nearly always free, so a new object takes it at once and
+    // only a name found taken (someone else's object since) is looked at.
+    bool made = false;
 };
 
 // known: the folder's fstat when the caller has just made it. memory: where a run keeps what it learnt of
@@ -1122,6 +1125,14 @@ int Publish(TempName& temp, const Into& into, const QByteArray& as, Run& run)
     if (keeper == nullptr)
         return temp.Commit(as);
     const QByteArray path = AbsolutePath(into.path.isEmpty() ? as : ChildPath(into.path, as));
+    if (into.made) {
+        // Never over anything: a name taken since the folder was made goes the way of any taken name below.
+        const int err = temp.CommitNew(as);
+        if (err == 0)
+            ReportCreated(into.fd, as, path, run);
+        if (err != EEXIST)
+            return err;
+    }
     struct stat old {};
     if (::fstatat(into.fd, as.constData(), &old, AT_SYMLINK_NOFOLLOW) != 0) {
         if (errno != ENOENT)
@@ -1365,7 +1376,8 @@ Step CopyFolder(int srcFd, const Into& into, Node& node, const QByteArray& path,
     const int dstFd = into.fd;
     // Never more open than the source while it fills (a killed copy of a private folder stays private),
     // and writable by us until its contents are in.
-    if (::mkdirat(dstFd, as.constData(), (node.mode & 0777) | S_IRWXU) == 0) {
+    const bool made = ::mkdirat(dstFd, as.constData(), (node.mode & 0777) | S_IRWXU) == 0;
+    if (made) {
         ReportCreated(dstFd, as, into.path.isEmpty() ? as : ChildPath(into.path, as), run);
     } else {
         if (errno != EEXIST)
@@ -1387,6 +1399,7 @@ Step CopyFolder(int srcFd, const Into& into, Node& node, const QByteArray& path,
         return run.StopWith(errno, path);
     if (!into.path.isEmpty())
         inside.path = ChildPath(into.path, as);
+    inside.made = made;
 
     NameGuard guard(dst.get(), run.control().targetIgnoresCase, run);
     for (Node& child : node.children) {
