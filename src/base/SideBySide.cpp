@@ -6,7 +6,6 @@
 #include <condition_variable>
 #include <exception>
 #include <mutex>
-#include <stdexcept>
 #include <thread>
 
 struct SideBySideThreads::Impl
@@ -18,7 +17,7 @@ struct SideBySideThreads::Impl
     std::exception_ptr failures[2];
     int finished = 0;
     bool ending = false;
-    bool busy = false; // started and not yet waited for (only the calling thread looks)
+    bool busy = false; // a call is under way (only the calling thread looks)
     std::thread threads[2];
 
     void Serve(int side)
@@ -64,22 +63,20 @@ SideBySideThreads::~SideBySideThreads()
 void SideBySideThreads::Run(const std::function<void()>& left, const std::function<void()>& right, EventPump& pump,
                             const std::function<void()>& tick)
 {
+    Impl& d = *m_impl;
     // A call from an event the pump let run while a call is under way gets threads of its own.
-    if (m_impl->busy) {
+    if (d.busy) {
         RunSideBySide(left, right, pump, tick);
         return;
     }
-    Start(left, right);
-    Wait(pump, tick);
-}
-
-bool SideBySideThreads::Started() const { return m_impl->busy; }
-
-void SideBySideThreads::Start(const std::function<void()>& left, const std::function<void()>& right)
-{
-    Impl& d = *m_impl;
-    if (d.busy)
-        throw std::logic_error("SideBySideThreads::Start while a start is not waited for");
+    struct Busy
+    {
+        bool& flag;
+        explicit Busy(bool& f) : flag(f) { flag = true; }
+        ~Busy() { flag = false; }
+        Busy(const Busy&) = delete;
+        Busy& operator=(const Busy&) = delete;
+    } busy(d.busy);
     for (int side : {0, 1})
         if (!d.threads[side].joinable())
             d.threads[side] = std::thread([&d, side] { d.Serve(side); });
@@ -90,23 +87,7 @@ void SideBySideThreads::Start(const std::function<void()>& left, const std::func
         d.failures[0] = d.failures[1] = nullptr;
         d.finished = 0;
     }
-    d.busy = true;
     d.wake.notify_all();
-}
-
-void SideBySideThreads::Wait(EventPump& pump, const std::function<void()>& tick)
-{
-    Impl& d = *m_impl;
-    if (!d.busy)
-        return;
-    struct Idle
-    {
-        bool& flag;
-        explicit Idle(bool& f) : flag(f) {}
-        ~Idle() { flag = false; }
-        Idle(const Idle&) = delete;
-        Idle& operator=(const Idle&) = delete;
-    } idle(d.busy);
     try {
         for (;;) {
             {

@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
-#include <functional>
 #include <stdexcept>
 #include <thread>
 
@@ -50,40 +49,3 @@ TEST(SideBySideThreads, EndsWithoutACall)
     SideBySideThreads threads;
 }
 
-// Started work runs while the caller goes on; Wait hands back its failure, a second Start before the
-// Wait is refused, and an object that ends with work never waited for lets that work finish first
-// (it still uses the caller's objects, which outlive the object).
-TEST(SideBySideThreads, StartRunsWhileTheCallerWorks)
-{
-    NoPump pump;
-    std::atomic<bool> release{false};
-    std::atomic<int> ended{0};
-    const std::function<void()> left = [&] {
-        while (!release)
-            std::this_thread::yield();
-        ++ended;
-    };
-    const std::function<void()> right = [&] { ++ended; };
-    const std::function<void()> fails = [] { throw std::runtime_error("right"); };
-    {
-        SideBySideThreads threads;
-        threads.Start(left, right);
-        EXPECT_TRUE(threads.Started());
-        EXPECT_THROW(threads.Start(left, right), std::logic_error);
-        EXPECT_LT(ended.load(), 2); // the left side waits for the caller
-        release = true;
-        threads.Wait(pump);
-        EXPECT_FALSE(threads.Started());
-        EXPECT_EQ(ended.load(), 2);
-
-        threads.Start(right, fails);
-        EXPECT_THROW(threads.Wait(pump), std::runtime_error);
-        EXPECT_EQ(ended.load(), 3);
-        threads.Wait(pump); // nothing started: returns at once
-
-        release = false;
-        threads.Start(left, right);
-        release = true; // ends, never waited for
-    }
-    EXPECT_EQ(ended.load(), 5);
-}
