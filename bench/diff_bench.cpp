@@ -5,6 +5,7 @@
 //   diff_bench [LINES] [FOLDER]   defaults 200000 and a temporary folder; RUNS (environment) rounds,
 //                                 default 5. The helper library comes from PARVEX_BIN_DIR.
 #include "BenchDialogs.h"
+#include "BenchLibrary.h"
 #include "app/AppContext.h"
 #include "base/UserDialogs.h"
 #include "diff/DiffRun.h"
@@ -88,11 +89,8 @@ int main(int argc, char** argv)
     SilentDialogs dialogs;
     QTemporaryDir appFolder;
     AppContext ctx(appFolder.path(), dialogs);
-    QString problem;
-    if (!ctx.LoadHelperLibrary(&problem, qEnvironmentVariable("PARVEX_BIN_DIR") + QStringLiteral("/libparvexlib.so"))) {
-        std::fprintf(stderr, "%s\n", qPrintable(problem));
+    if (!BindBenchLibrary(ctx))
         return 2;
-    }
 
     // The baseline: what the tools take to find the differences and read the files.
     std::vector<double> tools, ours, runOnly;

@@ -4,6 +4,7 @@
 //   panes_bench [pairs]        default 1000000; the helper library is taken from PARVEX_BIN_DIR or the
 //                              bin folder beside this program's folder.
 #include "BenchDialogs.h"
+#include "BenchLibrary.h"
 #include "app/AppContext.h"
 #include "base/UserDialogs.h"
 #include "app/frmMain.h"
@@ -74,18 +75,11 @@ int main(int argc, char** argv)
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     const int pairs = argc > 1 ? QString::fromLocal8Bit(argv[1]).toInt() : 1'000'000;
-    QString binDir = qEnvironmentVariable("PARVEX_BIN_DIR");
-    if (binDir.isEmpty())
-        binDir = QCoreApplication::applicationDirPath() + QStringLiteral("/../bin");
-
     QTemporaryDir appFolder;
     SilentDialogs dialogs;
     AppContext ctx(appFolder.path(), dialogs);
-    QString problem;
-    if (!ctx.LoadHelperLibrary(&problem, QDir(binDir).filePath(ParvexLib::LibraryFileName()))) {
-        std::fprintf(stderr, "cannot bind the helper library: %s\n", qPrintable(problem));
+    if (!BindBenchLibrary(ctx))
         return 2;
-    }
     frmMain window(ctx);
     window.resize(1200, 800);
     window.show();

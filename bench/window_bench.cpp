@@ -11,6 +11,7 @@
 // window runs with the quick method, no sound and no summary window after the comparison (a modal window
 // would wait for a click); every other setting is the default.
 #include "BenchDialogs.h"
+#include "BenchLibrary.h"
 #include "app/AppContext.h"
 #include "app/GuiCommandRegistry.h"
 #include "app/frmMain.h"
@@ -107,18 +108,11 @@ int main(int argc, char** argv)
     const QStringList args = QApplication::arguments();
     const bool phases = args.contains(QStringLiteral("--phases"));
     const int repeat = argc > 3 && argv[3][0] != '-' ? std::max(1, QString::fromLocal8Bit(argv[3]).toInt()) : 1;
-    QString binDir = qEnvironmentVariable("PARVEX_BIN_DIR");
-    if (binDir.isEmpty())
-        binDir = QCoreApplication::applicationDirPath() + QStringLiteral("/../bin");
-
     QTemporaryDir appFolder;
     SilentDialogs dialogs(true);
     AppContext ctx(appFolder.path(), dialogs);
-    QString problem;
-    if (!ctx.LoadHelperLibrary(&problem, QDir(binDir).filePath(ParvexLib::LibraryFileName()))) {
-        std::fprintf(stderr, "cannot bind the helper library: %s\n", qPrintable(problem));
+    if (!BindBenchLibrary(ctx))
         return 2;
-    }
     frmMain window(ctx);
     ctx.Compare().SetCompareMethod(CCompare::Quick);
     ctx.MainOptions().ShowGraphAfterCompare = false;
