@@ -107,12 +107,6 @@ constexpr size_t PendingMovesPerSync = 1024;
 // copy, so they would hand the copier's identity to the file.
 constexpr mode_t CopiedModeBits = 0777 | S_ISVTX;
 
-bool RunningAsRoot()
-{
-    static const bool root = ::geteuid() == 0;
-    return root;
-}
-
 // The process's own ids, asked once: this program never changes them, and a copy asks for them per file.
 pid_t OwnPid()
 {
@@ -125,6 +119,8 @@ uid_t OwnUid()
     static const uid_t uid = ::geteuid();
     return uid;
 }
+
+bool RunningAsRoot() { return OwnUid() == 0; }
 
 gid_t OwnGid()
 {
