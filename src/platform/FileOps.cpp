@@ -16,6 +16,10 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <thread>
+#include <mutex>
+#include <deque>
+#include <condition_variable>
 #include <dirent.h>
 #include <fcntl.h>
 #include <memory>
@@ -33,6 +37,10 @@
 #include <vector>
 
 namespace FileOps {
+
+namespace {
+class CopyAhead;
+} // namespace
 
 struct RunMemory::Impl
 {
@@ -66,10 +74,11 @@ struct RunMemory::Impl
         bool umaskOnly = false;
     };
     std::map<Key, FolderKind> folderKinds;
+    // Files copied ahead for the run's later calls (see CopyAhead).
+    std::unique_ptr<CopyAhead> ahead;
 };
 
 RunMemory::RunMemory() : m_impl(std::make_unique<Impl>()) {}
-RunMemory::~RunMemory() = default;
 
 bool IsTemporaryName(const char* name, long* pid)
 {
@@ -206,6 +215,8 @@ struct Node
     timespec mtime{};
     timespec ctime{};
     dev_t rdev = 0;
+    dev_t dev = 0;
+    nlink_t nlink = 0;
     uid_t uid = 0;
     gid_t gid = 0;
     std::vector<Node> children;
@@ -220,6 +231,8 @@ struct Node
         mtime = st.st_mtim;
         ctime = st.st_ctim;
         rdev = st.st_rdev;
+        dev = st.st_dev;
+        nlink = st.st_nlink;
         uid = st.st_uid;
         gid = st.st_gid;
     }
@@ -266,26 +279,80 @@ mode_t ReadUmask()
     return 0777;
 }
 
+// The folders the user chose, as the calls compare paths with them.
+std::vector<QByteArray> NativeRoots(const QStringList& roots)
+{
+    std::vector<QByteArray> native;
+    for (const QString& root : roots) {
+        QByteArray path = EncodeFileName(root);
+        while (path.size() > 1 && path.endsWith('/'))
+            path.chop(1);
+        if (!path.isEmpty())
+            native.push_back(path);
+    }
+    return native;
+}
+
+// What a copy of file data keeps from one file to the next: its buffer, and whether the kernel refuses to
+// copy between two file systems. Each thread that copies has its own.
+class CopyScratch
+{
+public:
+    char* Buffer()
+    {
+        if (!m_buffer)
+            m_buffer.reset(static_cast<char*>(std::aligned_alloc(4096, BufferSize)));
+        return m_buffer.get();
+    }
+
+    // copy_file_range refuses some pairs of file systems; asking again for every small file would
+    // double the calls of a tree copy.
+    bool KernelCopyRefused(dev_t from, dev_t to) const
+    {
+        return m_kernelRefused && m_refusedFrom == from && m_refusedTo == to;
+    }
+    void SetKernelCopyRefused(dev_t from, dev_t to)
+    {
+        m_kernelRefused = true;
+        m_refusedFrom = from;
+        m_refusedTo = to;
+    }
+
+    // Opens a source file without touching its access time where we may (we own it, or are root).
+    int OpenSource(int folderFd, const char* name)
+    {
+        const int flags = O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC;
+        if (m_noAtime) {
+            const int fd = ::openat(folderFd, name, flags | O_NOATIME);
+            if (fd >= 0 || errno != EPERM)
+                return fd;
+            m_noAtime = false;
+        }
+        return ::openat(folderFd, name, flags);
+    }
+
+private:
+    struct FreeDeleter
+    {
+        void operator()(char* p) const { std::free(p); }
+    };
+    std::unique_ptr<char, FreeDeleter> m_buffer;
+    bool m_kernelRefused = false;
+    dev_t m_refusedFrom = 0;
+    dev_t m_refusedTo = 0;
+    bool m_noAtime = true;
+};
+
 // The state of one call: progress, cancel, the first failure, and what was skipped.
-class Run final
+class Run final : public CopyScratch
 {
 public:
     Run(const Control& control, Result& result)
-        : m_control(control), m_result(result), m_reporting(control.onProgress || control.sink != nullptr)
+        : m_control(control), m_result(result), m_roots(NativeRoots(control.roots)),
+          m_reporting(control.onProgress || control.sink != nullptr)
     {
-        for (const QString& root : control.roots) {
-            QByteArray native = EncodeFileName(root);
-            while (native.size() > 1 && native.endsWith('/'))
-                native.chop(1);
-            if (!native.isEmpty())
-                m_roots.push_back(native);
-        }
     }
-    ~Run()
-    {
-        m_result.objectsDone = m_progress.objectsDone;
-        m_result.bytesDone = m_progress.bytesDone;
-    }
+    ~Run();
     Q_DISABLE_COPY_MOVE(Run)
 
     const Control& control() const { return m_control; }
@@ -386,21 +453,8 @@ public:
         return m_dataFolder;
     }
 
-    // Opens a source file without touching its access time where we may (we own it, or are root).
-    int OpenSource(int folderFd, const char* name)
-    {
-        const int flags = O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC;
-        if (m_noAtime) {
-            const int fd = ::openat(folderFd, name, flags | O_NOATIME);
-            if (fd >= 0 || errno != EPERM)
-                return fd;
-            m_noAtime = false;
-        }
-        return ::openat(folderFd, name, flags);
-    }
-
-    // Whether a file created with mode gets exactly mode, that is the umask takes nothing from it.
-    bool CreatesWithMode(mode_t mode)
+    // The process's umask, read once per run.
+    mode_t Umask()
     {
         if (m_umask == mode_t(-1)) {
             RunMemory::Impl* shared = memory();
@@ -408,28 +462,14 @@ public:
                 shared->umask = ReadUmask();
             m_umask = shared != nullptr ? shared->umask : ReadUmask();
         }
-        return (mode & ~0777) == 0 && (mode & m_umask) == 0;
+        return m_umask;
     }
-
-    char* Buffer()
-    {
-        if (!m_buffer)
-            m_buffer.reset(static_cast<char*>(std::aligned_alloc(4096, BufferSize)));
-        return m_buffer.get();
-    }
-
-    // copy_file_range refuses some pairs of file systems; asking again for every small file would
-    // double the calls of a tree copy.
-    bool KernelCopyRefused(dev_t from, dev_t to) const
-    {
-        return m_kernelRefused && m_refusedFrom == from && m_refusedTo == to;
-    }
-    void SetKernelCopyRefused(dev_t from, dev_t to)
-    {
-        m_kernelRefused = true;
-        m_refusedFrom = from;
-        m_refusedTo = to;
-    }
+    // Whether a file created with mode gets exactly mode, that is the umask takes nothing from it.
+    bool CreatesWithMode(mode_t mode) { return (mode & ~0777) == 0 && (mode & Umask()) == 0; }
+    bool Durable() const { return m_control.durable; }
+    // The thread that copies small files ahead (see CopyAhead): the run's, or this call's own; started when
+    // first asked for.
+    CopyAhead& Ahead();
 
 private:
     static qint64 Units(qint64 objects, qint64 bytes) { return objects + bytes / BytesPerUnit; }
@@ -442,25 +482,16 @@ private:
             m_control.sink->SetValue(Units(m_progress.objectsDone, m_progress.bytesDone));
     }
 
-    struct FreeDeleter
-    {
-        void operator()(char* p) const { std::free(p); }
-    };
-
     const Control& m_control;
     Result& m_result;
     std::vector<QByteArray> m_roots;
     const bool m_reporting;
     bool m_started = false;
     Progress m_progress;
-    std::unique_ptr<char, FreeDeleter> m_buffer;
     const pid_t m_pid = OwnPid();
-    bool m_noAtime = true;
     QByteArray m_dataFolder;
     mode_t m_umask = mode_t(-1);
-    bool m_kernelRefused = false;
-    dev_t m_refusedFrom = 0;
-    dev_t m_refusedTo = 0;
+    std::unique_ptr<CopyAhead> m_ahead;
 };
 
 // Whether name may be given out in the folder open at fd, where given holds the names given out there
@@ -988,7 +1019,7 @@ bool ListObjects(const QStringList& objects, Run& run, std::vector<Listed>& list
 // stamp will stand for), or everything up to the end of a file that reports size 0: files of /proc and
 // /sys do that, and copy_file_range copies nothing from them. Uses copy_file_range while the kernel takes
 // it, read/write otherwise. Answers 0 or the errno; ECANCELED when the user cancelled.
-int CopyData(int in, int out, qint64 size, dev_t from, dev_t to, Run& run)
+template <typename Context> int CopyData(int in, int out, qint64 size, dev_t from, dev_t to, Context& run)
 {
     bool kernel = size > 0 && !run.KernelCopyRefused(from, to);
     qint64 copied = 0;
@@ -1054,7 +1085,7 @@ QByteArray FailedPath(int err, bool writing, const Into& into, const QByteArray&
 
 // Copies a file with holes extent by extent, so the copy has the same holes: a 5 GiB disk image with 1 MiB
 // of data stays 1 MiB on disk. The holes count as done bytes for the progress report.
-int CopySparse(int in, int out, qint64 size, dev_t from, dev_t to, Run& run)
+template <typename Context> int CopySparse(int in, int out, qint64 size, dev_t from, dev_t to, Context& run)
 {
     qint64 offset = 0;
     while (offset < size) {
@@ -1231,46 +1262,31 @@ Step LinkToEarlierCopy(const struct stat& st, const Into& into, Node& node, cons
     return Step::Done;
 }
 
-// Each copy writes node under the name as in the target folder (node's own name unless given).
-Step CopyFile(int srcFd, const Into& into, Node& node, const QByteArray& path, Run& run, const QByteArray& as)
+// Fills a new temporary file in the folder into with the regular file open as in (st): its data, extended
+// attributes, owner, mode and times; made receives the finished file's stat. Answers 0 or the errno, and
+// writing whether the failure was on the target's side (the file could not be made, or finished once its
+// data was in) rather than in reading the source.
+template <typename Context>
+int FillTemp(int in, const struct stat& st, const Into& into, TempName& temp, Context& run, struct stat& made, bool& writing)
 {
-    const int dstFd = into.fd;
-    // O_NONBLOCK: a FIFO put in the file's place since the scan must not hang the call.
-    FileDescriptor in(run.OpenSource(srcFd, node.name.constData()));
-    struct stat st {};
-    if (!in.valid() || ::fstat(in.get(), &st) != 0)
-        return run.StopWith(errno, path);
-    if (!S_ISREG(st.st_mode)) {
-        // Became something else since the scan: a folder we would have to walk, or a special file that
-        // must never be read.
-        if (S_ISDIR(st.st_mode))
-            return run.StopWith(EISDIR, path);
-        node.mode = st.st_mode;
-        run.Skip(path, node, Skipped::Reason::SpecialFile);
-        return Step::Skipped;
-    }
-    if (const Step linked = LinkToEarlierCopy(st, into, node, path, run, as); linked != Step::Skipped)
-        return linked;
     if (st.st_size >= qint64(BufferSize))
-        ::posix_fadvise(in.get(), 0, 0, POSIX_FADV_SEQUENTIAL);
-
+        ::posix_fadvise(in, 0, 0, POSIX_FADV_SEQUENTIAL);
     // Created with its final permission bits, so that only a umask, a sticky or set-ID bit or a new owner
     // costs an fchmod.
     const mode_t mode = ModeToCopy(st.st_mode, st.st_uid, st.st_gid);
-    TempName temp(dstFd, run.pid());
     FileDescriptor out;
     int err = temp.Make([&](const char* name) {
-        out.reset(::openat(dstFd, name, O_WRONLY | O_CREAT | O_EXCL | O_NOCTTY | O_CLOEXEC, mode & 0777));
+        out.reset(::openat(into.fd, name, O_WRONLY | O_CREAT | O_EXCL | O_NOCTTY | O_CLOEXEC, mode & 0777));
         return out.valid();
     });
     const bool sparse = st.st_size > 0 && qint64(st.st_blocks) * 512 < st.st_size;
-    bool writing = err != 0; // the temporary file could not be made
+    writing = err != 0; // the temporary file could not be made
     if (err == 0)
-        err = sparse ? CopySparse(in.get(), out.get(), st.st_size, st.st_dev, into.dev, run)
-                     : CopyData(in.get(), out.get(), st.st_size, st.st_dev, into.dev, run);
+        err = sparse ? CopySparse(in, out.get(), st.st_size, st.st_dev, into.dev, run)
+                     : CopyData(in, out.get(), st.st_size, st.st_dev, into.dev, run);
     writing = writing || err == 0;
     if (err == 0)
-        err = CopyXattrs(in.get(), out.get());
+        err = CopyXattrs(in, out.get());
     const bool chowned = RunningAsRoot() && (st.st_uid != OwnUid() || st.st_gid != OwnGid());
     if (err == 0 && chowned)
         CopyOwner(out.get(), st.st_uid, st.st_gid);
@@ -1280,15 +1296,358 @@ Step CopyFile(int srcFd, const Into& into, Node& node, const QByteArray& path, R
     const timespec times[2] = {st.st_atim, st.st_mtim};
     if (err == 0 && ::futimens(out.get(), times) != 0)
         err = errno;
-    if (err == 0 && run.control().durable && ::fdatasync(out.get()) != 0)
+    if (err == 0 && run.Durable() && ::fdatasync(out.get()) != 0)
         err = errno;
-    struct stat made {};
     if (err == 0 && ::fstat(out.get(), &made) != 0)
         err = errno;
     if (const int closeErr = out.close(); err == 0)
         err = closeErr;
+    return err;
+}
+
+// Files up to this size are copied ahead (see CopyAhead); a larger one is copied in its turn, where its
+// data, not the calls around it, is the cost.
+constexpr qint64 AheadMaxBytes = qint64(1) << 20;
+// How many files a copy keeps ready ahead of the one it puts in place.
+constexpr size_t AheadDepth = 8;
+
+// Whether a file the scan saw is copied ahead: a small regular file of one name (one of several names
+// may become a link to an earlier copy instead).
+bool GoesAhead(const Node& node) { return S_ISREG(node.mode) && node.nlink == 1 && node.size <= AheadMaxBytes; }
+
+// Copies regular files into temporary files beside their targets on a thread of its own, ahead of the call
+// (or the later call of a run) that puts them in place: when a file's turn comes, its data, extended
+// attributes, owner, mode and times are in, and only the swap into place is left, on the calling thread
+// and in the call's order, so the keeper hears of every object as it always does. Nothing anyone sees
+// changes before that: a temporary name is hidden, one never put in place is removed again, and one left
+// by a killed run goes with the next run's sweep. A prepared file is used only while its source is still the
+// file the call saw and the target folder the one the call opened; otherwise the file is copied in its turn.
+class CopyAhead final
+{
+public:
+    struct Job
+    {
+        enum class State { Queued, Working, Ready, Failed, Dropped };
+        // The source folder and the target folder, open; or their paths (fromPath, toPath), which the
+        // worker opens below the run's roots as the calling thread would.
+        std::shared_ptr<const FileDescriptor> from;
+        std::shared_ptr<const FileDescriptor> to;
+        QByteArray fromPath;
+        QByteArray toPath;
+        QByteArray name; // the source's name in its folder
+        Into into;       // the target folder, as the worker wrote into it
+        CopyAhead* owner = nullptr;
+        // Answered by the worker.
+        State state = State::Queued;
+        struct stat source {};
+        struct stat made {};
+        // Declared after the folder it lives in, so that it is removed while that folder is still open.
+        std::unique_ptr<TempName> temp;
+    };
+
+    CopyAhead(const Control& control, mode_t umask, const std::vector<QByteArray>& roots)
+        : m_cancel(control.cancel), m_durable(control.durable), m_umask(umask), m_roots(roots),
+          m_thread([this] { Work(); })
+    {
+    }
+    ~CopyAhead()
+    {
+        {
+            const std::lock_guard lock(m_mutex);
+            m_stop = true;
+            m_stopping = true;
+        }
+        m_wake.notify_all();
+        m_thread.join();
+    }
+    Q_DISABLE_COPY_MOVE(CopyAhead)
+
+    void Push(const std::shared_ptr<Job>& job)
+    {
+        job->owner = this;
+        {
+            const std::lock_guard lock(m_mutex);
+            m_queue.push_back(job);
+        }
+        m_wake.notify_one();
+    }
+    // Waits for the job; answers whether its file is ready to be put in place. A job the worker has not
+    // begun is taken back: the caller copies the file itself.
+    bool Take(Job& job)
+    {
+        std::unique_lock lock(m_mutex);
+        if (job.state == Job::State::Queued)
+            job.state = Job::State::Dropped;
+        m_done.wait(lock, [&] { return job.state != Job::State::Working; });
+        return job.state == Job::State::Ready;
+    }
+    // Takes the job back and removes its temporary file.
+    void Drop(Job& job)
+    {
+        Take(job);
+        job.temp.reset();
+    }
+
+    // Jobs of a run's later calls, by source and target path (see Key).
+    void PushKeyed(const QByteArray& key, const std::shared_ptr<Job>& job)
+    {
+        if (const auto it = m_keyed.find(key); it != m_keyed.end())
+            Drop(*it->second);
+        m_keyed[key] = job;
+        Push(job);
+    }
+    std::shared_ptr<Job> TakeKeyed(const QByteArray& key)
+    {
+        const auto it = m_keyed.find(key);
+        if (it == m_keyed.end())
+            return nullptr;
+        std::shared_ptr<Job> job = std::move(it->second);
+        m_keyed.erase(it);
+        return job;
+    }
+    void DropKeyed()
+    {
+        for (auto& [key, job] : m_keyed)
+            Drop(*job);
+        m_keyed.clear();
+    }
+    static QByteArray Key(const QString& source, const QString& targetPath)
+    {
+        return EncodeFileName(source) + '\0' + EncodeFileName(targetPath);
+    }
+
+private:
+    // What FillTemp needs of its caller, on the worker: no progress (the calling thread counts a file's
+    // bytes when it puts the file in place) and no events.
+    class Context final : public CopyScratch
+    {
+    public:
+        explicit Context(const CopyAhead& owner) : m_owner(owner) {}
+        void BytesDone(qint64) {}
+        bool Cancelled() const
+        {
+            return m_owner.m_stopping.load(std::memory_order_relaxed)
+                   || (m_owner.m_cancel != nullptr && m_owner.m_cancel->load(std::memory_order_relaxed));
+        }
+        bool CreatesWithMode(mode_t mode) const { return (mode & ~0777) == 0 && (mode & m_owner.m_umask) == 0; }
+        bool Durable() const { return m_owner.m_durable; }
+
+    private:
+        const CopyAhead& m_owner;
+    };
+
+    void Work()
+    {
+        Context context(*this);
+        for (;;) {
+            std::shared_ptr<Job> job;
+            {
+                std::unique_lock lock(m_mutex);
+                m_wake.wait(lock, [&] { return m_stop || !m_queue.empty(); });
+                if (m_stop)
+                    return;
+                job = std::move(m_queue.front());
+                m_queue.pop_front();
+                if (job->state == Job::State::Dropped)
+                    continue;
+                job->state = Job::State::Working;
+            }
+            const bool ready = Prepare(*job, context);
+            {
+                const std::lock_guard lock(m_mutex);
+                job->state = ready ? Job::State::Ready : Job::State::Failed;
+            }
+            m_done.notify_all();
+        }
+    }
+
+    // A folder the worker opened by path, kept for the jobs that follow.
+    std::shared_ptr<const FileDescriptor> Folder(const QByteArray& path, Into* into)
+    {
+        auto it = m_folders.find(path);
+        if (it == m_folders.end()) {
+            auto fd = std::make_shared<const FileDescriptor>(OpenFolderIn(path, m_roots));
+            Into kind;
+            if (!fd->valid() || !OpenInto(fd->get(), kind))
+                return std::make_shared<const FileDescriptor>(); // not there yet, maybe: asked again next time
+            if (m_folders.size() >= 64)
+                m_folders.clear();
+            it = m_folders.emplace(path, std::make_pair(std::move(fd), kind)).first;
+        }
+        if (into != nullptr)
+            *into = it->second.second;
+        return it->second.first;
+    }
+
+    bool Prepare(Job& job, Context& context)
+    {
+        if (context.Cancelled())
+            return false;
+        if (!job.from)
+            job.from = Folder(job.fromPath, nullptr);
+        if (!job.to)
+            job.to = Folder(job.toPath, &job.into);
+        if (!job.from->valid() || !job.to->valid())
+            return false;
+        job.into.fd = job.to->get();
+        FileDescriptor in(context.OpenSource(job.from->get(), job.name.constData()));
+        if (!in.valid() || ::fstat(in.get(), &job.source) != 0 || !S_ISREG(job.source.st_mode)
+            || job.source.st_nlink != 1 || job.source.st_size > AheadMaxBytes)
+            return false;
+        job.temp = std::make_unique<TempName>(job.into.fd, OwnPid());
+        bool writing = false;
+        if (FillTemp(in.get(), job.source, job.into, *job.temp, context, job.made, writing) != 0) {
+            job.temp.reset();
+            return false;
+        }
+        return true;
+    }
+
+    const std::atomic<bool>* const m_cancel;
+    const bool m_durable;
+    const mode_t m_umask;
+    const std::vector<QByteArray> m_roots;
+    std::mutex m_mutex;
+    std::condition_variable m_wake;
+    std::condition_variable m_done;
+    std::deque<std::shared_ptr<Job>> m_queue;
+    bool m_stop = false;
+    std::atomic<bool> m_stopping{false};
+    // The calling thread's: jobs by Key.
+    std::map<QByteArray, std::shared_ptr<Job>> m_keyed;
+    // The worker's: folders opened by path.
+    std::map<QByteArray, std::pair<std::shared_ptr<const FileDescriptor>, Into>> m_folders;
+    std::thread m_thread; // last: started once everything it uses is there
+};
+
+Run::~Run()
+{
+    m_result.objectsDone = m_progress.objectsDone;
+    m_result.bytesDone = m_progress.bytesDone;
+}
+
+CopyAhead& Run::Ahead()
+{
+    RunMemory::Impl* shared = memory();
+    std::unique_ptr<CopyAhead>& ahead = shared != nullptr ? shared->ahead : m_ahead;
+    if (!ahead)
+        ahead = std::make_unique<CopyAhead>(m_control, Umask(), m_roots);
+    return *ahead;
+}
+
+// The small files of one folder, copied ahead while the calling thread puts the earlier ones in place.
+class FolderAhead final
+{
+public:
+    FolderAhead(Run& run, int srcFd, const Into& into, const std::vector<Node>& children)
+        : m_children(children), m_into(into)
+    {
+        // Worth a second thread from two files on.
+        if (std::count_if(children.begin(), children.end(), GoesAhead) < 2)
+            return;
+        m_from = std::make_shared<const FileDescriptor>(::fcntl(srcFd, F_DUPFD_CLOEXEC, 0));
+        m_to = std::make_shared<const FileDescriptor>(::fcntl(into.fd, F_DUPFD_CLOEXEC, 0));
+        if (!m_from->valid() || !m_to->valid())
+            return;
+        m_ahead = &run.Ahead();
+        m_jobs.resize(children.size());
+    }
+    ~FolderAhead() { DropAll(); }
+    Q_DISABLE_COPY_MOVE(FolderAhead)
+
+    // The job of child i, once those up to AheadDepth children after it are queued too.
+    CopyAhead::Job* At(size_t i)
+    {
+        if (m_ahead == nullptr)
+            return nullptr;
+        m_next = std::max(m_next, i); // none for children passed over
+        for (; m_next < m_children.size() && m_next <= i + AheadDepth; ++m_next) {
+            if (!GoesAhead(m_children[m_next]))
+                continue;
+            auto job = std::make_shared<CopyAhead::Job>();
+            job->from = m_from;
+            job->to = m_to;
+            job->into = m_into;
+            job->name = m_children[m_next].name;
+            m_jobs[m_next] = job;
+            m_ahead->Push(job);
+        }
+        return m_jobs[i].get();
+    }
+    // Child i is done with: what was copied ahead for it and not used goes.
+    void Done(size_t i)
+    {
+        if (m_ahead != nullptr && m_jobs[i]) {
+            m_ahead->Drop(*m_jobs[i]);
+            m_jobs[i].reset();
+        }
+    }
+    // Removes every temporary file still waiting; before the folder's time is set, which removing one
+    // would change again.
+    void DropAll()
+    {
+        for (size_t i = 0; i < m_jobs.size(); ++i)
+            Done(i);
+    }
+
+private:
+    const std::vector<Node>& m_children;
+    const Into m_into;
+    std::shared_ptr<const FileDescriptor> m_from;
+    std::shared_ptr<const FileDescriptor> m_to;
+    CopyAhead* m_ahead = nullptr;
+    std::vector<std::shared_ptr<CopyAhead::Job>> m_jobs;
+    size_t m_next = 0;
+};
+
+// Whether a prepared job copied the file the call saw into the folder it writes into.
+bool StillFits(const CopyAhead::Job& job, const Node& node, const Into& into)
+{
+    const struct stat& st = job.source;
+    return job.into.dev == into.dev && job.into.ino == into.ino && st.st_dev == node.dev && st.st_ino == node.ino
+           && st.st_size == node.size && SameTime(st.st_mtim, node.mtime) && SameTime(st.st_ctim, node.ctime);
+}
+
+// Each copy writes node under the name as in the target folder (node's own name unless given). ahead: the
+// file copied ahead (see CopyAhead), taken here whether it is used or not.
+Step CopyFile(int srcFd, const Into& into, Node& node, const QByteArray& path, Run& run, const QByteArray& as,
+              CopyAhead::Job* ahead = nullptr)
+{
+    struct stat st {};
+    struct stat made {};
+    TempName own(into.fd, run.pid());
+    TempName* temp = &own;
+    bool writing = true;
+    int err = 0;
+    if (ahead != nullptr && ahead->owner->Take(*ahead) && StillFits(*ahead, node, into)) {
+        st = ahead->source;
+        made = ahead->made;
+        temp = ahead->temp.get();
+        run.BytesDone(st.st_size);
+        if (run.Cancelled())
+            return Step::Stop;
+    } else {
+        if (ahead != nullptr)
+            ahead->temp.reset();
+        // O_NONBLOCK: a FIFO put in the file's place since the scan must not hang the call.
+        FileDescriptor in(run.OpenSource(srcFd, node.name.constData()));
+        if (!in.valid() || ::fstat(in.get(), &st) != 0)
+            return run.StopWith(errno, path);
+        if (!S_ISREG(st.st_mode)) {
+            // Became something else since the scan: a folder we would have to walk, or a special file that
+            // must never be read.
+            if (S_ISDIR(st.st_mode))
+                return run.StopWith(EISDIR, path);
+            node.mode = st.st_mode;
+            run.Skip(path, node, Skipped::Reason::SpecialFile);
+            return Step::Skipped;
+        }
+        if (const Step linked = LinkToEarlierCopy(st, into, node, path, run, as); linked != Step::Skipped)
+            return linked;
+        err = FillTemp(in.get(), st, into, own, run, made, writing);
+    }
     if (err == 0)
-        err = Publish(temp, into, as, run);
+        err = Publish(*temp, into, as, run);
     if (err == ECANCELED)
         return Step::Stop;
     if (err != 0)
@@ -1365,7 +1724,8 @@ Step CopySpecial(const Into& into, Node& node, const QByteArray& path, Run& run,
     return Step::Done;
 }
 
-Step CopyNode(int srcFd, const Into& into, Node& node, const QByteArray& path, Run& run, const QByteArray* as = nullptr);
+Step CopyNode(int srcFd, const Into& into, Node& node, const QByteArray& path, Run& run, const QByteArray* as = nullptr,
+              CopyAhead::Job* ahead = nullptr);
 
 Step CopyFolder(int srcFd, const Into& into, Node& node, const QByteArray& path, Run& run, const QByteArray& as)
 {
@@ -1398,17 +1758,23 @@ Step CopyFolder(int srcFd, const Into& into, Node& node, const QByteArray& path,
     inside.made = made;
 
     NameGuard guard(dst.get(), run.control().targetIgnoresCase, run);
-    for (Node& child : node.children) {
+    FolderAhead ahead(run, src.get(), inside, node.children);
+    for (size_t i = 0; i < node.children.size(); ++i) {
+        Node& child = node.children[i];
         const QByteArray childPath = ChildPath(path, child.name);
         if (run.Cancelled())
             return Step::Stop;
         if (!guard.Claim(child.name)) {
+            ahead.Done(i);
             run.Skip(childPath, child, Skipped::Reason::NameTaken);
             continue;
         }
-        if (CopyNode(src.get(), inside, child, childPath, run) == Step::Stop)
+        const Step step = CopyNode(src.get(), inside, child, childPath, run, nullptr, ahead.At(i));
+        ahead.Done(i);
+        if (step == Step::Stop)
             return Step::Stop;
     }
+    ahead.DropAll();
     if (const int err = CopyXattrs(src.get(), dst.get()); err != 0)
         return run.StopWith(err, path);
     CopyOwner(dst.get(), node.uid, node.gid);
@@ -1424,12 +1790,13 @@ Step CopyFolder(int srcFd, const Into& into, Node& node, const QByteArray& path,
     return Step::Done;
 }
 
-Step CopyNode(int srcFd, const Into& into, Node& node, const QByteArray& path, Run& run, const QByteArray* as)
+Step CopyNode(int srcFd, const Into& into, Node& node, const QByteArray& path, Run& run, const QByteArray* as,
+              CopyAhead::Job* ahead)
 {
     run.Begin(path);
     const QByteArray& name = as != nullptr ? *as : node.name;
     if (S_ISREG(node.mode))
-        return CopyFile(srcFd, into, node, path, run, name);
+        return CopyFile(srcFd, into, node, path, run, name, ahead);
     if (S_ISLNK(node.mode))
         return CopyLink(srcFd, into, node, path, run, name);
     if (S_ISDIR(node.mode))
@@ -1878,9 +2245,50 @@ Result CopyAs(const QString& source, const QString& targetPath, const Control& c
             run.Fail(errno, item.parent, false);
             return;
         }
-        if (CopyNode(parentFd, target.into, item.node, item.native, run, &name) == Step::Done)
+        // The file may have been copied ahead by the run.
+        std::shared_ptr<CopyAhead::Job> ahead;
+        if (RunMemory::Impl* memory = run.memory(); memory != nullptr && memory->ahead)
+            ahead = memory->ahead->TakeKeyed(CopyAhead::Key(source, targetPath));
+        const Step step = CopyNode(parentFd, target.into, item.node, item.native, run, &name, ahead.get());
+        if (ahead)
+            ahead->owner->Drop(*ahead);
+        if (step == Step::Done)
             run.result().completed.append(item.path);
     });
+}
+
+RunMemory::~RunMemory() = default;
+
+void RunMemory::PrepareCopy(const QString& source, const QString& targetPath, const Control& control)
+{
+    const auto split = [](const QString& path, QByteArray& folder, QByteArray& name) {
+        QByteArray native = EncodeFileName(path);
+        while (native.size() > 1 && native.endsWith('/'))
+            native.chop(1);
+        const qsizetype slash = native.lastIndexOf('/');
+        if (slash <= 0 || native.contains('\0'))
+            return false;
+        folder = native.left(slash);
+        name = native.mid(slash + 1);
+        return name != "." && name != "..";
+    };
+    auto job = std::make_shared<CopyAhead::Job>();
+    QByteArray targetName;
+    if (!split(source, job->fromPath, job->name) || !split(targetPath, job->toPath, targetName))
+        return;
+    Impl& impl = *m_impl;
+    if (!impl.ahead) {
+        if (impl.umask == mode_t(-1))
+            impl.umask = ReadUmask();
+        impl.ahead = std::make_unique<CopyAhead>(control, impl.umask, NativeRoots(control.roots));
+    }
+    impl.ahead->PushKeyed(CopyAhead::Key(source, targetPath), job);
+}
+
+void RunMemory::DropPrepared()
+{
+    if (m_impl->ahead)
+        m_impl->ahead->DropKeyed();
 }
 
 Result MoveAs(const QString& source, const QString& targetPath, const Control& control)

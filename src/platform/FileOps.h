@@ -144,6 +144,16 @@ public:
     ~RunMemory();
     Q_DISABLE_COPY_MOVE(RunMemory)
 
+    // A copy of the file source to targetPath that a later call of the run will make, begun now on a
+    // second thread: the file's data and metadata go into a hidden temporary file beside the target, which
+    // the call (CopyAs of the same two paths) then only puts in place, if the source is still the file it
+    // sees and the target folder the one it opens. Only small files of one name are copied ahead; any
+    // other, or a failure, is left to the call. control gives the run's cancel flag, roots and durability.
+    void PrepareCopy(const QString& source, const QString& targetPath, const Control& control);
+    // Removes what was copied ahead and not (yet) used: before the run sets the times of the folders it
+    // wrote into, since removing a temporary file would change them again. The destructor does the same.
+    void DropPrepared();
+
     struct Impl;
     Impl& impl() { return *m_impl; }
 

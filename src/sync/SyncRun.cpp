@@ -990,7 +990,15 @@ SyncReport CarryOutSync(const std::vector<SyncStep>& plan, const FileOps::Contro
     }
     if (!top.first.isEmpty() && confined.roots.isEmpty())
         confined.roots = QStringList{top.first, top.second};
-    for (const SyncStep& step : plan) {
+    // The small files the next steps copy are copied into hidden temporary files beside their targets on a
+    // second thread while this one carries out the steps before them; each step then only puts its file in
+    // place (see RunMemory::PrepareCopy). A temporary file changes its folder's time, so what the folder was
+    // is recorded before the file is begun.
+    constexpr size_t StepsAhead = 8;
+    size_t handedOut = 0; // the steps up to here were looked at for copying ahead
+    std::vector<size_t> ahead;
+    for (size_t index = 0; index < plan.size(); ++index) {
+        const SyncStep& step = plan[index];
         if (control.cancel != nullptr && control.cancel->load()) {
             report.cancelled = true;
             break;
@@ -1008,8 +1016,19 @@ SyncReport CarryOutSync(const std::vector<SyncStep>& plan, const FileOps::Contro
                     keeper->FolderBefore(ParentOf(step.target));
             }
         }
+        ahead.clear();
+        for (handedOut = std::max(handedOut, index + 1); handedOut < plan.size() && handedOut <= index + StepsAhead; ++handedOut) {
+            const SyncStep& next = plan[handedOut];
+            if (!next.IsCopy() || next.IsFolderEntry())
+                continue;
+            if (journal != nullptr && recording.keep)
+                keeper->FolderBefore(ParentOf(next.target));
+            ahead.push_back(handedOut);
+        }
         if (journal != nullptr)
             journal->Flush();
+        for (const size_t next : ahead)
+            memory.PrepareCopy(plan[next].source, plan[next].target, confined);
         const FileOps::Result result = Carry(step, confined, lastMadeFolder, fixes);
         if (result.aborted) {
             if (journal != nullptr && op != 0)
@@ -1046,6 +1065,7 @@ SyncReport CarryOutSync(const std::vector<SyncStep>& plan, const FileOps::Contro
     }
     if (report.cancelled)
         return report;
+    memory.DropPrepared();
     // The folders written into, deepest first: their times only settle once nothing more is written there.
     std::stable_sort(fixes.pairs.begin(), fixes.pairs.end(), [](const auto& a, const auto& b) {
         return a.second.count(QLatin1Char('/')) > b.second.count(QLatin1Char('/'));
