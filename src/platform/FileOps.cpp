@@ -1146,7 +1146,9 @@ void ReportCreated(int fd, const QByteArray& name, const QByteArray& path, Run& 
 // the trash, then the swap; where the file system has neither hard links nor the swap, the old object
 // itself goes to the trash just before the new one is renamed in; where no trash takes it, it is replaced
 // as without a keeper and the keeper hears why.
-int Publish(TempName& temp, const Into& into, const QByteArray& as, Run& run)
+// heard: the keeper heard of the object under its name already (Keeper::CreatingAhead), which holds while it
+// takes a free name in a folder the call made.
+int Publish(TempName& temp, const Into& into, const QByteArray& as, Run& run, bool heard = false)
 {
     Keeper* keeper = run.keeper();
     if (keeper == nullptr)
@@ -1155,7 +1157,7 @@ int Publish(TempName& temp, const Into& into, const QByteArray& as, Run& run)
     if (into.made) {
         // Never over anything: a name taken since the folder was made goes the way of any taken name below.
         const int err = temp.CommitNew(as);
-        if (err == 0)
+        if (err == 0 && !heard)
             ReportCreated(into.fd, as, path, run);
         if (err != EEXIST)
             return err;
@@ -1308,8 +1310,12 @@ int FillTemp(int in, const struct stat& st, const Into& into, TempName& temp, Co
 // Files up to this size are copied ahead (see CopyAhead); a larger one is copied in its turn, where its
 // data, not the calls around it, is the cost.
 constexpr qint64 AheadMaxBytes = qint64(1) << 20;
+// The threads that copy ahead.
+constexpr int Workers = 2;
 // How many files a copy keeps ready ahead of the one it puts in place.
-constexpr size_t AheadDepth = 8;
+constexpr size_t AheadDepth = 16;
+// How many files ready ahead the keeper hears of at once (see FolderAhead).
+constexpr size_t AheadTold = 8;
 
 // Whether a file the scan saw is copied ahead: a small regular file of one name (one of several names
 // may become a link to an earlier copy instead).
@@ -1337,6 +1343,8 @@ public:
         QByteArray name; // the source's name in its folder
         Into into;       // the target folder, as the worker wrote into it
         CopyAhead* owner = nullptr;
+        // The keeper heard of the file under its target name already (Keeper::CreatingAhead).
+        bool heard = false;
         // Answered by the worker.
         State state = State::Queued;
         struct stat source {};
@@ -1346,9 +1354,10 @@ public:
     };
 
     CopyAhead(const Control& control, mode_t umask, const std::vector<QByteArray>& roots)
-        : m_cancel(control.cancel), m_durable(control.durable), m_umask(umask), m_roots(roots),
-          m_thread([this] { Work(); })
+        : m_cancel(control.cancel), m_durable(control.durable), m_umask(umask), m_roots(roots)
     {
+        for (int i = 0; i < Workers; ++i)
+            m_threads.emplace_back([this] { Work(); });
     }
     ~CopyAhead()
     {
@@ -1358,7 +1367,8 @@ public:
             m_stopping = true;
         }
         m_wake.notify_all();
-        m_thread.join();
+        for (std::thread& thread : m_threads)
+            thread.join();
     }
     Q_DISABLE_COPY_MOVE(CopyAhead)
 
@@ -1379,6 +1389,18 @@ public:
         if (job.state == Job::State::Queued)
             job.state = Job::State::Dropped;
         m_done.wait(lock, [&] { return job.state != Job::State::Working; });
+        return job.state == Job::State::Ready;
+    }
+    // Waits until the worker is done with the job; answers whether its file is ready.
+    bool AwaitReady(Job& job)
+    {
+        std::unique_lock lock(m_mutex);
+        m_done.wait(lock, [&] { return job.state != Job::State::Queued && job.state != Job::State::Working; });
+        return job.state == Job::State::Ready;
+    }
+    bool Ready(const Job& job)
+    {
+        const std::lock_guard lock(m_mutex);
         return job.state == Job::State::Ready;
     }
     // Takes the job back and removes its temporary file.
@@ -1436,9 +1458,13 @@ private:
         const CopyAhead& m_owner;
     };
 
+    // The folders a worker opened by path, kept for the jobs that follow.
+    using Folders = std::map<QByteArray, std::pair<std::shared_ptr<const FileDescriptor>, Into>>;
+
     void Work()
     {
         Context context(*this);
+        Folders folders;
         for (;;) {
             std::shared_ptr<Job> job;
             {
@@ -1452,7 +1478,7 @@ private:
                     continue;
                 job->state = Job::State::Working;
             }
-            const bool ready = Prepare(*job, context);
+            const bool ready = Prepare(*job, context, folders);
             {
                 const std::lock_guard lock(m_mutex);
                 job->state = ready ? Job::State::Ready : Job::State::Failed;
@@ -1461,33 +1487,33 @@ private:
         }
     }
 
-    // A folder the worker opened by path, kept for the jobs that follow.
-    std::shared_ptr<const FileDescriptor> Folder(const QByteArray& path, Into* into)
+    std::shared_ptr<const FileDescriptor> Folder(Folders& folders, const QByteArray& path, Into* into)
     {
-        auto it = m_folders.find(path);
-        if (it == m_folders.end()) {
+        auto it = folders.find(path);
+        if (it == folders.end()) {
             auto fd = std::make_shared<const FileDescriptor>(OpenFolderIn(path, m_roots));
             Into kind;
             if (!fd->valid() || !OpenInto(fd->get(), kind))
                 return std::make_shared<const FileDescriptor>(); // not there yet, maybe: asked again next time
-            if (m_folders.size() >= 64)
-                m_folders.clear();
-            it = m_folders.emplace(path, std::make_pair(std::move(fd), kind)).first;
+            if (folders.size() >= 64)
+                folders.clear();
+            it = folders.emplace(path, std::make_pair(std::move(fd), kind)).first;
         }
         if (into != nullptr)
             *into = it->second.second;
         return it->second.first;
     }
 
-    bool Prepare(Job& job, Context& context)
+    bool Prepare(Job& job, Context& context, Folders& folders)
     {
         if (context.Cancelled())
             return false;
         if (!job.from)
-            job.from = Folder(job.fromPath, nullptr);
+            job.from = Folder(folders, job.fromPath, nullptr);
         if (!job.to)
-            job.to = Folder(job.toPath, &job.into);
-        if (!job.from->valid() || !job.to->valid())
+            job.to = Folder(folders, job.toPath, &job.into);
+        // Not onto FUSE: its drivers differ in how well they take two threads writing into one folder.
+        if (!job.from->valid() || !job.to->valid() || job.into.fuse)
             return false;
         job.into.fd = job.to->get();
         FileDescriptor in(context.OpenSource(job.from->get(), job.name.constData()));
@@ -1515,9 +1541,7 @@ private:
     std::atomic<bool> m_stopping{false};
     // The calling thread's: jobs by Key.
     std::map<QByteArray, std::shared_ptr<Job>> m_keyed;
-    // The worker's: folders opened by path.
-    std::map<QByteArray, std::pair<std::shared_ptr<const FileDescriptor>, Into>> m_folders;
-    std::thread m_thread; // last: started once everything it uses is there
+    std::vector<std::thread> m_threads; // last: started once everything they use is there
 };
 
 Run::~Run()
@@ -1535,15 +1559,33 @@ CopyAhead& Run::Ahead()
     return *ahead;
 }
 
-// The small files of one folder, copied ahead while the calling thread puts the earlier ones in place.
+// Whether a rename in the folder open at fd keeps an object's inode and device, and so its identity as the
+// keeper records it (a FUSE driver may number a file by its name).
+bool RenameKeepsIdentity(int fd)
+{
+    struct statfs fs {};
+    if (::fstatfs(fd, &fs) != 0)
+        return false;
+    switch (static_cast<unsigned long>(fs.f_type)) {
+    case EXT4_SUPER_MAGIC:
+    case BTRFS_SUPER_MAGIC:
+    case XFS_SUPER_MAGIC:
+    case TMPFS_MAGIC: return true;
+    default: return false;
+    }
+}
+
+// The small files of one folder, copied ahead while the calling thread puts the earlier ones in place. In a
+// folder the call made, the keeper hears of the files ready ahead all at once (Keeper::CreatingAhead)
+// instead of one by one as each takes its name.
 class FolderAhead final
 {
 public:
     FolderAhead(Run& run, int srcFd, const Into& into, const std::vector<Node>& children)
-        : m_children(children), m_into(into)
+        : m_run(run), m_children(children), m_into(into)
     {
-        // Worth a second thread from two files on.
-        if (std::count_if(children.begin(), children.end(), GoesAhead) < 2)
+        // Worth a second thread from two files on; not onto FUSE (see CopyAhead::Prepare).
+        if (into.fuse || std::count_if(children.begin(), children.end(), GoesAhead) < 2)
             return;
         m_from = std::make_shared<const FileDescriptor>(::fcntl(srcFd, F_DUPFD_CLOEXEC, 0));
         m_to = std::make_shared<const FileDescriptor>(::fcntl(into.fd, F_DUPFD_CLOEXEC, 0));
@@ -1551,6 +1593,7 @@ public:
             return;
         m_ahead = &run.Ahead();
         m_jobs.resize(children.size());
+        m_tellAhead = run.keeper() != nullptr && into.made && !into.path.isEmpty() && RenameKeepsIdentity(into.fd);
     }
     ~FolderAhead() { DropAll(); }
     Q_DISABLE_COPY_MOVE(FolderAhead)
@@ -1572,7 +1615,15 @@ public:
             m_jobs[m_next] = job;
             m_ahead->Push(job);
         }
-        return m_jobs[i].get();
+        CopyAhead::Job* job = m_jobs[i].get();
+        if (job != nullptr && m_tellAhead && !job->heard) {
+            // The next few are waited for rather than copied here, so that the keeper hears of them at once.
+            for (size_t j = i; j < m_next && j < i + AheadTold; ++j)
+                if (m_jobs[j])
+                    m_ahead->AwaitReady(*m_jobs[j]);
+            TellAhead(i);
+        }
+        return job;
     }
     // Child i is done with: what was copied ahead for it and not used goes.
     void Done(size_t i)
@@ -1591,6 +1642,24 @@ public:
     }
 
 private:
+    // The keeper hears of every file ready from child i on, each under the name it is to take.
+    void TellAhead(size_t i)
+    {
+        std::vector<Keeper::Coming> coming;
+        std::vector<CopyAhead::Job*> told;
+        for (size_t j = i; j < m_next && j < i + AheadTold; ++j) {
+            CopyAhead::Job* job = m_jobs[j].get();
+            if (job == nullptr || job->heard || !m_ahead->Ready(*job))
+                continue;
+            coming.push_back({DecodeFileName(AbsolutePath(ChildPath(m_into.path, m_children[j].name))), IdentityFrom(job->made)});
+            told.push_back(job);
+        }
+        if (m_run.keeper()->CreatingAhead(coming))
+            for (CopyAhead::Job* job : told)
+                job->heard = true;
+    }
+
+    Run& m_run;
     const std::vector<Node>& m_children;
     const Into m_into;
     std::shared_ptr<const FileDescriptor> m_from;
@@ -1598,6 +1667,7 @@ private:
     CopyAhead* m_ahead = nullptr;
     std::vector<std::shared_ptr<CopyAhead::Job>> m_jobs;
     size_t m_next = 0;
+    bool m_tellAhead = false;
 };
 
 // Whether a prepared job copied the file the call saw into the folder it writes into.
@@ -1647,7 +1717,7 @@ Step CopyFile(int srcFd, const Into& into, Node& node, const QByteArray& path, R
         err = FillTemp(in.get(), st, into, own, run, made, writing);
     }
     if (err == 0)
-        err = Publish(*temp, into, as, run);
+        err = Publish(*temp, into, as, run, temp != &own && ahead->heard);
     if (err == ECANCELED)
         return Step::Stop;
     if (err != 0)
@@ -2164,28 +2234,33 @@ bool IsNetworkFileSystem(const struct statfs& fs)
     }
 }
 
-// Removes the temporary files that killed runs of this program left in the target folder, once per folder
-// and run: our names whose process is gone. Only on a local file system, since a network folder may be
-// written by the same program on another machine, whose process numbers mean nothing here.
-void SweepLeftovers(const Target& target, Run& run)
+// Removes the temporary files that killed runs of this program left in the folder open at fd: our names
+// whose process is gone. Only on a local file system, since a network folder may be written by the same
+// program on another machine, whose process numbers mean nothing here.
+void RemoveLeftovers(int fd, pid_t own)
 {
-    RunMemory::Impl* memory = run.memory();
-    if (memory == nullptr || !memory->swept.try_emplace({target.into.dev, target.into.ino}, true).second)
-        return;
     struct statfs fs {};
-    if (::fstatfs(target.fd.get(), &fs) != 0 || IsNetworkFileSystem(fs))
+    if (::fstatfs(fd, &fs) != 0 || IsNetworkFileSystem(fs))
         return;
     int err = 0;
-    for (const QByteArray& name : ReadNames(target.fd.get(), err)) {
+    for (const QByteArray& name : ReadNames(fd, err)) {
         long pid = 0;
-        if (!IsTemporaryName(name.constData(), &pid) || pid <= 0 || pid == long(run.pid()))
+        if (!IsTemporaryName(name.constData(), &pid) || pid <= 0 || pid == long(own))
             continue;
         if (::kill(pid_t(pid), 0) == 0 || errno != ESRCH)
             continue;
         struct stat st {};
-        if (::fstatat(target.fd.get(), name.constData(), &st, AT_SYMLINK_NOFOLLOW) == 0 && !S_ISDIR(st.st_mode))
-            ::unlinkat(target.fd.get(), name.constData(), 0);
+        if (::fstatat(fd, name.constData(), &st, AT_SYMLINK_NOFOLLOW) == 0 && !S_ISDIR(st.st_mode))
+            ::unlinkat(fd, name.constData(), 0);
     }
+}
+
+// The leftovers of the target folder, once per folder and run.
+void SweepLeftovers(const Target& target, Run& run)
+{
+    RunMemory::Impl* memory = run.memory();
+    if (memory != nullptr && memory->swept.try_emplace({target.into.dev, target.into.ino}, true).second)
+        RemoveLeftovers(target.fd.get(), run.pid());
 }
 
 // Whether the run lets this call give out name in the target folder (see RunMemory).
@@ -2467,9 +2542,13 @@ Result RemoveFolder(const QString& path, const Control& control)
             run.Fail(ENOTDIR, item.native);
             return false;
         }
+        // What a killed run left half made in it is no one's object (an undo of that run must be able to take
+        // the folder back).
+        const FileDescriptor folder(::openat(fd, item.name.constData(), FolderFlags));
+        if (folder.valid())
+            RemoveLeftovers(folder.get(), run.pid());
         if (run.keeper() != nullptr) {
             // Kept: the folder goes to the trash, but only while it is empty.
-            const FileDescriptor folder(::openat(fd, item.name.constData(), FolderFlags));
             int err = folder.valid() ? 0 : errno;
             if (err == 0 && !ReadNames(folder.get(), err).empty())
                 err = ENOTEMPTY;

@@ -125,6 +125,20 @@ public:
     virtual void Displaced(const QString& path, const Identity& was, const TrashPlace& place, int error) = 0;
     // The call made the object at path (a copy, a link, a special file or a folder, inside copied folders too).
     virtual void Created(const QString& path, const Identity& made) = 0;
+    // Objects a call is about to put under names in a folder it made, on a file system whose renames keep
+    // an object's identity: each path with the identity the object will have there, heard all at once
+    // before any of them takes its name. Answers true once that is kept; Created is then not called for
+    // those that go in under their name as planned. False: each is heard of with Created as usual.
+    struct Coming
+    {
+        QString path;
+        Identity made;
+    };
+    virtual bool CreatingAhead(const std::vector<Coming>& objects)
+    {
+        Q_UNUSED(objects);
+        return false;
+    }
 };
 
 // The identity of the object at path (not followed); false when there is none.

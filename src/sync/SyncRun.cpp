@@ -503,6 +503,16 @@ public:
             m_journal.Flush();
         }
     }
+    // Files about to take their names in a folder the step made: one write for all of them, before the
+    // first takes its name, so an undo after a kill knows each one that got there.
+    bool CreatingAhead(const std::vector<Coming>& objects) override
+    {
+        if (m_op == 0)
+            return false;
+        for (const Coming& object : objects)
+            m_journal.AddObject(m_op, {SyncJournal::ObjectRole::Created, object.path, object.made, {}, 0});
+        return m_journal.Flush();
+    }
     // What an object was before the step changes its mode, times or name.
     void Before(const QString& path)
     {

@@ -10,6 +10,7 @@
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
+#include <QThread>
 #include <QProcess>
 #include <QUrl>
 #include <gtest/gtest.h>
@@ -324,4 +325,38 @@ TEST_F(Undo, AJournalThatCannotBeUsedNeverStopsASynchronization)
     QFile foreign(bin + QStringLiteral("/SyncJournal.db"));
     ASSERT_TRUE(foreign.open(QIODevice::ReadOnly));
     EXPECT_EQ(foreign.readAll(), QByteArray(4096, 'x')) << "the file is left as it was";
+}
+
+// A new folder of many small files, copied with the files ready ahead and heard of in batches: a kill
+// anywhere in it leaves the undo knowing every file that got its name.
+TEST_F(Undo, AFolderCopyKilledHalfWayIsTakenBackWhole)
+{
+    for (int i = 0; i < 900; ++i)
+        tmp.createFileAt(QStringLiteral("left/new-tree/%1/f%2.txt").arg(i % 3).arg(i), QByteArray(200 + i, 'n'), T1 + i);
+    tmp.createFileAt(QStringLiteral("right/kept.txt"), "kept", T1);
+    const QStringList beforeRight = Manifest(right);
+
+    for (const int after : {50, 400}) {
+        SCOPED_TRACE(after);
+        QProcess sync;
+        sync.start(bin + QStringLiteral("/parvexcmd"),
+                   {QStringLiteral("sync"), QStringLiteral("--sync"), QStringLiteral("orphans-to-right"),
+                    QStringLiteral("--subfolders"), left, right});
+        ASSERT_TRUE(sync.waitForStarted());
+        // Killed once that many files are in place.
+        const QString target = right + QStringLiteral("/new-tree");
+        for (;;) {
+            int placed = 0;
+            for (const QString& sub : {QStringLiteral("/0"), QStringLiteral("/1"), QStringLiteral("/2")})
+                placed += QDir(target + sub).entryList({QStringLiteral("f*")}, QDir::Files).size();
+            if (placed >= after || sync.state() != QProcess::Running)
+                break;
+            QThread::usleep(200);
+        }
+        sync.kill();
+        sync.waitForFinished();
+        ASSERT_EQ(Run({QStringLiteral("undo")}), 0) << qPrintable(Out());
+        const QStringList afterRight = Manifest(right);
+        EXPECT_EQ(afterRight, beforeRight) << qPrintable(ManifestDiffText(beforeRight, afterRight));
+    }
 }
