@@ -40,6 +40,9 @@ namespace FileOps {
 
 namespace {
 class CopyAhead;
+// The folders the user chose (the roots), by path, kept open for a run: a call below one starts from it
+// instead of opening it again.
+using RootFolders = std::map<QByteArray, FileDescriptor>;
 } // namespace
 
 struct RunMemory::Impl
@@ -74,6 +77,7 @@ struct RunMemory::Impl
         bool umaskOnly = false;
     };
     std::map<Key, FolderKind> folderKinds;
+    RootFolders roots;
     // Files copied ahead for the run's later calls (see CopyAhead).
     std::unique_ptr<CopyAhead> ahead;
 };
@@ -359,6 +363,8 @@ public:
     Result& result() { return m_result; }
     const std::vector<QByteArray>& roots() const { return m_roots; }
     RunMemory::Impl* memory() const { return m_control.memory != nullptr ? &m_control.memory->impl() : nullptr; }
+    // The roots kept open for the run (see RootFolders); none for a call on its own.
+    RootFolders* KeptRoots() const { return m_control.memory != nullptr ? &m_control.memory->impl().roots : nullptr; }
 
     // Records the first failure; answers false so that callers can return it.
     bool Fail(int err, const QByteArray& path, bool onFile = true)
@@ -693,15 +699,30 @@ const QByteArray* RootOf(const QByteArray& path, const std::vector<QByteArray>& 
 // OpenFolderPath, except that below a root every folder after the root is opened from its parent with
 // O_NOFOLLOW: a link in place of a folder fails (ELOOP, ENOTDIR) instead of being walked into. The root
 // itself may be reached through links, as the user chose it.
-FileDescriptor OpenFolderIn(const QByteArray& path, const std::vector<QByteArray>& roots)
+// kept: where a run keeps the roots open (none: each is opened for the call).
+FileDescriptor OpenFolderIn(const QByteArray& path, const std::vector<QByteArray>& roots, RootFolders* kept = nullptr)
 {
     const QByteArray* root = RootOf(path, roots);
     if (root == nullptr)
         return OpenFolderPath(path);
-    FileDescriptor fd = OpenFolderPath(*root);
+    FileDescriptor own;
+    int base = -1;
+    if (kept != nullptr) {
+        auto it = kept->find(*root);
+        if (it == kept->end()) {
+            FileDescriptor opened = OpenFolderPath(*root);
+            if (!opened.valid())
+                return opened;
+            it = kept->emplace(*root, std::move(opened)).first;
+        }
+        base = it->second.get();
+    } else {
+        own = OpenFolderPath(*root);
+        base = own.get();
+    }
     // The part below the root, checked before anything is opened with it.
     QByteArray below;
-    for (qsizetype start = root->size(); fd.valid() && start < path.size();) {
+    for (qsizetype start = root->size(); base >= 0 && start < path.size();) {
         if (path.at(start) == '/') {
             ++start;
             continue;
@@ -721,8 +742,10 @@ FileDescriptor OpenFolderIn(const QByteArray& path, const std::vector<QByteArray
             below += '/';
         below += part;
     }
-    if (!fd.valid() || below.isEmpty())
-        return fd;
+    if (base < 0)
+        return FileDescriptor();
+    if (below.isEmpty())
+        return own.valid() ? std::move(own) : FileDescriptor(::fcntl(base, F_DUPFD_CLOEXEC, 0));
     // In one call where the kernel has openat2 (Linux 5.6): it refuses every link on the way
     // (RESOLVE_NO_SYMLINKS, the last folder included) and every way out of the root (RESOLVE_BENEATH), as
     // the walk below does one folder at a time. A kernel or filter without it, a rename racing the lookup
@@ -731,17 +754,20 @@ FileDescriptor OpenFolderIn(const QByteArray& path, const std::vector<QByteArray
         open_how how {};
         how.flags = FolderFlags;
         how.resolve = RESOLVE_NO_SYMLINKS | RESOLVE_BENEATH;
-        const long opened = ::syscall(SYS_openat2, fd.get(), below.constData(), &how, sizeof how);
+        const long opened = ::syscall(SYS_openat2, base, below.constData(), &how, sizeof how);
         if (opened >= 0)
             return FileDescriptor(static_cast<int>(opened));
         if (errno != ENOSYS && errno != EPERM && errno != E2BIG && errno != EAGAIN)
             return FileDescriptor();
     }
-    for (qsizetype start = 0; fd.valid() && start < below.size();) {
+    FileDescriptor fd;
+    for (qsizetype start = 0; start < below.size();) {
         qsizetype end = below.indexOf('/', start);
         if (end < 0)
             end = below.size();
-        fd = FileDescriptor(::openat(fd.get(), below.mid(start, end - start).constData(), FolderFlags));
+        fd = FileDescriptor(::openat(fd.valid() ? fd.get() : base, below.mid(start, end - start).constData(), FolderFlags));
+        if (!fd.valid())
+            break;
         start = end + 1;
     }
     return fd;
@@ -751,12 +777,12 @@ FileDescriptor OpenFolderIn(const QByteArray& path, const std::vector<QByteArray
 class ParentFolder final
 {
 public:
-    explicit ParentFolder(const Run& run) : m_roots(run.roots()) {}
+    explicit ParentFolder(const Run& run) : m_roots(run.roots()), m_kept(run.KeptRoots()) {}
 
     int Open(const QByteArray& path)
     {
         if (!m_fd.valid() || path != m_path) {
-            m_fd = OpenFolderIn(path, m_roots);
+            m_fd = OpenFolderIn(path, m_roots, m_kept);
             m_path = path;
             if (!m_fd.valid()) {
                 const int err = errno;
@@ -769,6 +795,7 @@ public:
 
 private:
     const std::vector<QByteArray>& m_roots;
+    RootFolders* m_kept;
     QByteArray m_path;
     FileDescriptor m_fd;
 };
@@ -890,7 +917,7 @@ void ReadChain(int fd, std::vector<FolderId>& chain)
 bool OpenTarget(const QByteArray& folder, Run& run, Target& target)
 {
     target.native = folder;
-    target.fd = OpenFolderIn(target.native, run.roots());
+    target.fd = OpenFolderIn(target.native, run.roots(), run.KeptRoots());
     struct stat st {};
     if (!target.fd.valid() || ::fstat(target.fd.get(), &st) != 0)
         return run.Fail(errno, target.native, false);
@@ -1235,7 +1262,7 @@ Step LinkToEarlierCopy(const struct stat& st, const Into& into, Node& node, cons
     if (it == memory->links.end())
         return Step::Skipped;
     const RunMemory::Impl::Copied& copied = it->second;
-    const FileDescriptor folder = OpenFolderIn(copied.folder, run.roots());
+    const FileDescriptor folder = OpenFolderIn(copied.folder, run.roots(), run.KeptRoots());
     struct stat there {};
     if (!folder.valid() || ::fstatat(folder.get(), copied.name.constData(), &there, AT_SYMLINK_NOFOLLOW) != 0
         || there.st_dev != copied.dev || there.st_ino != copied.ino || !S_ISREG(there.st_mode) || there.st_dev != into.dev)
@@ -2432,7 +2459,7 @@ Result MakeFolders(const QString& path, const Control& control)
         QByteArray existing = native;
         FileDescriptor fd;
         for (;;) {
-            fd = OpenFolderIn(existing, run.roots());
+            fd = OpenFolderIn(existing, run.roots(), run.KeptRoots());
             if (fd.valid())
                 break;
             int err = errno;
