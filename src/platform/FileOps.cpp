@@ -473,6 +473,9 @@ public:
     // Whether a file created with mode gets exactly mode, that is the umask takes nothing from it.
     bool CreatesWithMode(mode_t mode) { return (mode & ~0777) == 0 && (mode & Umask()) == 0; }
     bool Durable() const { return m_control.durable; }
+    // Whether a copy's temporary file is made without a name (see TempName::MakeAnonymous): not here, where
+    // a file is copied in its turn and put in place at once.
+    bool Anonymous() const { return false; }
     // The thread that copies small files ahead (see CopyAhead): the run's, or this call's own; started when
     // first asked for.
     CopyAhead& Ahead();
@@ -515,6 +518,17 @@ public:
     }
     Q_DISABLE_COPY_MOVE(TempName)
 
+    // Makes a file without a name in the folder (O_TMPFILE): nothing is written into the folder until it
+    // takes a name, and a killed process leaves nothing behind. Answers the errno (EOPNOTSUPP and the like
+    // where the file system has no such files).
+    int MakeAnonymous(mode_t mode)
+    {
+        m_anonymous.reset(::openat(m_fd, ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, mode));
+        return m_anonymous.valid() ? 0 : errno;
+    }
+    // The anonymous file's descriptor (-1 when there is none).
+    int AnonymousFd() const { return m_anonymous.get(); }
+
     // Runs create(name) with fresh names until it answers anything but EEXIST; answers its errno.
     template <typename Create> int Make(Create create)
     {
@@ -535,6 +549,8 @@ public:
     // Renames the object over target; answers the errno (the temporary object is then removed).
     int Commit(const QByteArray& target)
     {
+        if (const int err = Named(); err != 0)
+            return err;
         if (::renameat(m_fd, m_name.constData(), m_fd, target.constData()) != 0)
             return errno;
         m_live = false;
@@ -544,6 +560,17 @@ public:
     // Renames the object to target where nothing has that name (EEXIST otherwise).
     int CommitNew(const QByteArray& target)
     {
+        if (m_anonymous.valid()) {
+            // The anonymous file takes the name itself, never over anything.
+            if (::linkat(AT_FDCWD, ProcPath().constData(), m_fd, target.constData(), AT_SYMLINK_FOLLOW) == 0) {
+                m_anonymous.reset();
+                return 0;
+            }
+            if (errno == EEXIST)
+                return EEXIST;
+            if (const int err = Named(); err != 0)
+                return err;
+        }
         if (::renameat2(m_fd, m_name.constData(), m_fd, target.constData(), RENAME_NOREPLACE) != 0) {
             if (errno != EINVAL)
                 return errno;
@@ -560,6 +587,7 @@ public:
     // Removes the temporary name now.
     void Discard()
     {
+        m_anonymous.reset();
         if (m_live)
             ::unlinkat(m_fd, m_name.constData(), 0);
         m_live = false;
@@ -569,16 +597,34 @@ public:
     // is still removed unless committed. Answers the errno.
     int Exchange(const QByteArray& target)
     {
+        if (const int err = Named(); err != 0)
+            return err;
         return ::renameat2(m_fd, m_name.constData(), m_fd, target.constData(), RENAME_EXCHANGE) == 0 ? 0 : errno;
     }
 
     const char* name() const { return m_name.constData(); }
 
 private:
+    QByteArray ProcPath() const { return "/proc/self/fd/" + QByteArray::number(m_anonymous.get()); }
+    // An anonymous file gets a temporary name of its own (for a swap or a replacing rename).
+    int Named()
+    {
+        if (!m_anonymous.valid())
+            return 0;
+        const QByteArray from = ProcPath();
+        const int err = Make([&](const char* name) {
+            return ::linkat(AT_FDCWD, from.constData(), m_fd, name, AT_SYMLINK_FOLLOW) == 0;
+        });
+        if (err == 0)
+            m_anonymous.reset();
+        return err;
+    }
+
     int m_fd;
     pid_t m_pid;
     QByteArray m_name;
     bool m_live = false;
+    FileDescriptor m_anonymous;
 };
 
 // Whether the folder folds names differing only in case onto one object: known from the file system type
@@ -1304,10 +1350,19 @@ int FillTemp(int in, const struct stat& st, const Into& into, TempName& temp, Co
     // costs an fchmod.
     const mode_t mode = ModeToCopy(st.st_mode, st.st_uid, st.st_gid);
     FileDescriptor out;
-    int err = temp.Make([&](const char* name) {
-        out.reset(::openat(into.fd, name, O_WRONLY | O_CREAT | O_EXCL | O_NOCTTY | O_CLOEXEC, mode & 0777));
-        return out.valid();
-    });
+    int err = -1;
+    if (run.Anonymous()) {
+        err = temp.MakeAnonymous(mode & 0777);
+        if (err == 0)
+            out.reset(::fcntl(temp.AnonymousFd(), F_DUPFD_CLOEXEC, 0));
+        if (err == 0 && !out.valid())
+            err = errno;
+    }
+    if (err != 0)
+        err = temp.Make([&](const char* name) {
+            out.reset(::openat(into.fd, name, O_WRONLY | O_CREAT | O_EXCL | O_NOCTTY | O_CLOEXEC, mode & 0777));
+            return out.valid();
+        });
     const bool sparse = st.st_size > 0 && qint64(st.st_blocks) * 512 < st.st_size;
     writing = err != 0; // the temporary file could not be made
     if (err == 0)
@@ -1480,6 +1535,9 @@ private:
         }
         bool CreatesWithMode(mode_t mode) const { return (mode & ~0777) == 0 && (mode & m_owner.m_umask) == 0; }
         bool Durable() const { return m_owner.m_durable; }
+        // A file copied ahead waits without a name: its folder is not written to (nor locked) until the file
+        // takes its name, and a killed run leaves nothing there. Where names of /proc/self/fd can be linked.
+        bool Anonymous() const { return m_owner.m_anonymous; }
 
     private:
         const CopyAhead& m_owner;
@@ -1558,6 +1616,7 @@ private:
 
     const std::atomic<bool>* const m_cancel;
     const bool m_durable;
+    const bool m_anonymous = ::access("/proc/self/fd", X_OK) == 0;
     const mode_t m_umask;
     const std::vector<QByteArray> m_roots;
     std::mutex m_mutex;

@@ -8,6 +8,7 @@
 #include <QFile>
 #include <QThread>
 #include <atomic>
+#include <dirent.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -48,17 +49,47 @@ QStringList Temporaries(const QString& folder)
     return found;
 }
 
-// Waits until count temporary files are in folder (the second thread has begun them); their inodes.
-std::vector<ino_t> AwaitTemporaries(const QString& folder, int count)
+// The inodes of the files without a name this process holds open below folder (made with O_TMPFILE: the
+// kernel names them "folder/#inode (deleted)").
+std::vector<ino_t> AnonymousFiles(const QString& folder)
+{
+    std::vector<ino_t> inodes;
+    DIR* fds = ::opendir("/proc/self/fd");
+    if (fds == nullptr)
+        return inodes;
+    QByteArray prefix = Native(folder);
+    if (!prefix.endsWith('/'))
+        prefix += '/';
+    while (const dirent* entry = ::readdir(fds)) {
+        const QByteArray path = QByteArray("/proc/self/fd/") + entry->d_name;
+        char text[4096];
+        const ssize_t n = ::readlink(path.constData(), text, sizeof text);
+        const QByteArray link = n > 0 ? QByteArray(text, n) : QByteArray();
+        if (!link.startsWith(prefix) || !link.endsWith(" (deleted)") || link.mid(link.lastIndexOf('/') + 1, 1) != "#")
+            continue;
+        struct stat st {};
+        if (::stat(path.constData(), &st) == 0)
+            inodes.push_back(st.st_ino);
+    }
+    ::closedir(fds);
+    return inodes;
+}
+
+// Waits until count files are being prepared below folder (the second thread has begun them, with a hidden
+// temporary name or none); their inodes.
+std::vector<ino_t> AwaitPrepared(const QString& folder, int count)
 {
     QElapsedTimer clock;
     clock.start();
-    QStringList found;
-    while ((found = Temporaries(folder)).size() < count && clock.elapsed() < 10000)
-        QThread::msleep(2);
     std::vector<ino_t> inodes;
-    for (const QString& path : found)
-        inodes.push_back(Lstat(path).st_ino);
+    do {
+        inodes = AnonymousFiles(folder);
+        for (const QString& path : Temporaries(folder))
+            inodes.push_back(Lstat(path).st_ino);
+        if (int(inodes.size()) >= count)
+            break;
+        QThread::msleep(2);
+    } while (clock.elapsed() < 10000);
     return inodes;
 }
 
@@ -94,7 +125,7 @@ TEST_F(CopyAheadTest, APreparedFileIsPutInPlaceWithItsMetadataAndUnusedOnesGo)
 
     memory.PrepareCopy(Src(QStringLiteral("a.txt")), Dst(QStringLiteral("a.txt")), control);
     memory.PrepareCopy(Src(QStringLiteral("b.txt")), Dst(QStringLiteral("b.txt")), control);
-    const std::vector<ino_t> prepared = AwaitTemporaries(Dst(), 2);
+    const std::vector<ino_t> prepared = AwaitPrepared(Dst(), 2);
     ASSERT_EQ(prepared.size(), 2u);
     // Nothing a user sees has changed yet.
     EXPECT_EQ(Bytes(Dst(QStringLiteral("a.txt"))), "old alpha");
@@ -113,6 +144,7 @@ TEST_F(CopyAheadTest, APreparedFileIsPutInPlaceWithItsMetadataAndUnusedOnesGo)
     // b was never asked for: it goes, and leaves no name behind.
     memory.DropPrepared();
     EXPECT_EQ(Temporaries(Dst()), QStringList());
+    EXPECT_TRUE(AnonymousFiles(Dst()).empty());
     EXPECT_EQ(Lstat(Dst(QStringLiteral("b.txt"))).st_mode, 0u);
 }
 
@@ -123,7 +155,7 @@ TEST_F(CopyAheadTest, WhatChangedSincePreparingIsCopiedInItsTurn)
     dir.createFolder(QStringLiteral("dst/sub"));
     memory.PrepareCopy(Src(QStringLiteral("changed.txt")), Dst(QStringLiteral("changed.txt")), control);
     memory.PrepareCopy(Src(QStringLiteral("moved.txt")), Dst(QStringLiteral("sub/moved.txt")), control);
-    ASSERT_EQ(AwaitTemporaries(Dst(), 2).size(), 2u);
+    ASSERT_EQ(AwaitPrepared(Dst(), 2).size(), 2u);
 
     // The source is written again (same size, same time given back): its change time tells.
     dir.createFileAt(QStringLiteral("src/changed.txt"), "final words", 1685620800);
@@ -151,9 +183,10 @@ TEST_F(CopyAheadTest, ARunThatEndsWithoutUsingItsPreparedFilesLeavesNoneBehind)
         asked.memory = &run;
         for (int i = 0; i < 20; ++i)
             run.PrepareCopy(Src(QStringLiteral("f%1").arg(i)), Dst(QStringLiteral("f%1").arg(i)), asked);
-        AwaitTemporaries(Dst(), 1);
+        AwaitPrepared(Dst(), 1);
     } // the run's end, while the second thread may still be copying
     EXPECT_EQ(Temporaries(Dst()), QStringList());
+    EXPECT_TRUE(AnonymousFiles(Dst()).empty());
     EXPECT_EQ(QDir(Dst()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot), QStringList());
 }
 
@@ -190,4 +223,5 @@ TEST_F(CopyAheadTest, AFolderOfManySmallFilesIsCopiedWholeAndACancelLeavesNothin
     const FileOps::Result stopped = FileOps::CopyAs(left, Dst(QStringLiteral("part")), cancelled);
     EXPECT_TRUE(stopped.aborted);
     EXPECT_EQ(Temporaries(Dst()), QStringList());
+    EXPECT_TRUE(AnonymousFiles(Dst()).empty());
 }
