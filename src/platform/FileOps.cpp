@@ -75,6 +75,7 @@ struct RunMemory::Impl
     {
         bool fuse = false;
         bool umaskOnly = false;
+        bool keepsIdentity = false;
     };
     std::map<Key, FolderKind> folderKinds;
     RootFolders roots;
@@ -884,6 +885,19 @@ bool SplitPath(const QString& path, Listed& out, Run& run)
     return out.name == "." || out.name == ".." ? run.Fail(EINVAL, native) : true;
 }
 
+// Whether a rename on a file system of this type keeps an object's inode and device (a FUSE driver may
+// number a file by its name).
+bool KeepsIdentity(unsigned long type)
+{
+    switch (type) {
+    case EXT4_SUPER_MAGIC:
+    case BTRFS_SUPER_MAGIC:
+    case XFS_SUPER_MAGIC:
+    case TMPFS_MAGIC: return true;
+    default: return false;
+    }
+}
+
 // A target folder as the copy writes into it.
 struct Into
 {
@@ -899,6 +913,8 @@ struct Into
     // This call made the folder: a name in it is nearly always free, so a new object takes it at once and
     // only a name found taken (someone else's object since) is looked at.
     bool made = false;
+    // A rename here keeps an object's inode and device, and so its identity as the keeper records it.
+    bool keepsIdentity = false;
 };
 
 // known: the folder's fstat when the caller has just made it. memory: where a run keeps what it learnt of
@@ -917,15 +933,18 @@ bool OpenInto(int fd, Into& into, const struct stat* known = nullptr, RunMemory:
         if (const auto it = memory->folderKinds.find({st.st_dev, st.st_ino}); it != memory->folderKinds.end()) {
             into.fuse = it->second.fuse;
             into.umaskOnly = it->second.umaskOnly;
+            into.keepsIdentity = it->second.keepsIdentity;
             return true;
         }
     }
     struct statfs fs {};
-    into.fuse = ::fstatfs(fd, &fs) == 0 && static_cast<unsigned long>(fs.f_type) == 0x65735546UL;
+    const unsigned long type = ::fstatfs(fd, &fs) == 0 ? static_cast<unsigned long>(fs.f_type) : 0;
+    into.fuse = type == 0x65735546UL;
+    into.keepsIdentity = KeepsIdentity(type);
     into.umaskOnly = ::fgetxattr(fd, "system.posix_acl_default", nullptr, 0) < 0
                      && (errno == ENODATA || errno == ENOTSUP || errno == EOPNOTSUPP);
     if (memory != nullptr)
-        memory->folderKinds[{st.st_dev, st.st_ino}] = {into.fuse, into.umaskOnly};
+        memory->folderKinds[{st.st_dev, st.st_ino}] = {into.fuse, into.umaskOnly, into.keepsIdentity};
     return true;
 }
 
@@ -1221,7 +1240,9 @@ void ReportCreated(int fd, const QByteArray& name, const QByteArray& path, Run& 
 // as without a keeper and the keeper hears why.
 // heard: the keeper heard of the object under its name already (Keeper::CreatingAhead), which holds while it
 // takes a free name in a folder the call made.
-int Publish(TempName& temp, const Into& into, const QByteArray& as, Run& run, bool heard = false)
+// made: the finished object's stat under its temporary name (none where not known).
+int Publish(TempName& temp, const Into& into, const QByteArray& as, Run& run, bool heard = false,
+            const struct stat* made = nullptr)
 {
     Keeper* keeper = run.keeper();
     if (keeper == nullptr)
@@ -1252,12 +1273,16 @@ int Publish(TempName& temp, const Into& into, const QByteArray& as, Run& run, bo
     int err = FileOpsTrash::Put(into.fd, as, path, run.DataFolder(), &placed, FileOpsTrash::Hand::Link);
     if (err == 0) {
         const TrashPlace place{DecodeFileName(placed.trash), DecodeFileName(placed.name)};
-        keeper->Displaced(shown, was, place, 0);
+        // Where a rename keeps identities, the keeper hears of the new object with the old one, before the swap.
+        const bool told = made != nullptr && into.keepsIdentity && keeper->Replacing(shown, was, place, IdentityFrom(*made));
+        if (!told)
+            keeper->Displaced(shown, was, place, 0);
         err = temp.Exchange(as);
         if (err == 0) {
             // The temporary name now holds the old object, which lives on in the trash.
             temp.Discard();
-            ReportCreated(into.fd, as, path, run);
+            if (!told)
+                ReportCreated(into.fd, as, path, run);
             return 0;
         }
         if (err != EINVAL && err != ENOSYS && err != EOPNOTSUPP) {
@@ -1645,22 +1670,6 @@ CopyAhead& Run::Ahead()
     return *ahead;
 }
 
-// Whether a rename in the folder open at fd keeps an object's inode and device, and so its identity as the
-// keeper records it (a FUSE driver may number a file by its name).
-bool RenameKeepsIdentity(int fd)
-{
-    struct statfs fs {};
-    if (::fstatfs(fd, &fs) != 0)
-        return false;
-    switch (static_cast<unsigned long>(fs.f_type)) {
-    case EXT4_SUPER_MAGIC:
-    case BTRFS_SUPER_MAGIC:
-    case XFS_SUPER_MAGIC:
-    case TMPFS_MAGIC: return true;
-    default: return false;
-    }
-}
-
 // The small files of one folder, copied ahead while the calling thread puts the earlier ones in place. In a
 // folder the call made, the keeper hears of the files ready ahead all at once (Keeper::CreatingAhead)
 // instead of one by one as each takes its name.
@@ -1679,7 +1688,7 @@ public:
             return;
         m_ahead = &run.Ahead();
         m_jobs.resize(children.size());
-        m_tellAhead = run.keeper() != nullptr && into.made && !into.path.isEmpty() && RenameKeepsIdentity(into.fd);
+        m_tellAhead = run.keeper() != nullptr && into.made && !into.path.isEmpty() && into.keepsIdentity;
     }
     ~FolderAhead() { DropAll(); }
     Q_DISABLE_COPY_MOVE(FolderAhead)
@@ -1803,7 +1812,7 @@ Step CopyFile(int srcFd, const Into& into, Node& node, const QByteArray& path, R
         err = FillTemp(in.get(), st, into, own, run, made, writing);
     }
     if (err == 0)
-        err = Publish(*temp, into, as, run, temp != &own && ahead->heard);
+        err = Publish(*temp, into, as, run, temp != &own && ahead->heard, &made);
     if (err == ECANCELED)
         return Step::Stop;
     if (err != 0)

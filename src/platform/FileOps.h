@@ -139,6 +139,16 @@ public:
         Q_UNUSED(objects);
         return false;
     }
+    // Displaced (error 0) and, at once, the object that is to take the name (with the identity it will have
+    // there), before the two are swapped. Answers true once both are kept; Created is then not called for
+    // the new object. False: Displaced was called as usual, and Created follows the swap. An undo must read
+    // a name that still holds the displaced object as a swap that never took place.
+    virtual bool Replacing(const QString& path, const Identity& was, const TrashPlace& place, const Identity& coming)
+    {
+        Q_UNUSED(coming);
+        Displaced(path, was, place, 0);
+        return false;
+    }
 };
 
 // The identity of the object at path (not followed); false when there is none.

@@ -503,6 +503,15 @@ public:
             m_journal.Flush();
         }
     }
+    bool Replacing(const QString& path, const FileOps::Identity& was, const FileOps::TrashPlace& place,
+                   const FileOps::Identity& coming) override
+    {
+        if (m_op == 0)
+            return false;
+        m_journal.AddObject(m_op, {SyncJournal::ObjectRole::Displaced, path, was, place, 0});
+        m_journal.AddObject(m_op, {SyncJournal::ObjectRole::Created, path, coming, {}, 0});
+        return m_journal.Flush();
+    }
     // Files about to take their names in a folder the step made: one write for all of them, before the
     // first takes its name, so an undo after a kill knows each one that got there.
     bool CreatingAhead(const std::vector<Coming>& objects) override

@@ -144,6 +144,14 @@ UndoPlan PlanUndo(SyncJournal& journal, qint64 run)
             case Role::Created: {
                 if (!there || !expected.Exists(path))
                     break; // gone already
+                // Recorded with the object it was to replace, which still has the name: the swap never took
+                // place, and the displaced object's own record says what is left to do.
+                const bool neverSwapped = std::any_of(op->objects.begin(), op->objects.end(), [&](const SyncJournal::ObjectRecord& other) {
+                    return other.role == Role::Displaced && other.path == path && other.identity.ino == now.ino
+                           && other.identity.dev == now.dev && now.ino != object->identity.ino;
+                });
+                if (neverSwapped)
+                    break;
                 if (lost.count(path) != 0) {
                     blocked.insert(path);
                     break; // said with the object it replaced

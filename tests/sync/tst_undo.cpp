@@ -6,6 +6,8 @@
 #include "VariedTree.h"
 
 #include "base/Path.h"
+#include "sync/SyncJournal.h"
+#include "sync/SyncUndo.h"
 
 #include <QDir>
 #include <QDirIterator>
@@ -359,4 +361,54 @@ TEST_F(Undo, AFolderCopyKilledHalfWayIsTakenBackWhole)
         const QStringList afterRight = Manifest(right);
         EXPECT_EQ(afterRight, beforeRight) << qPrintable(ManifestDiffText(beforeRight, afterRight));
     }
+}
+
+// A replacement records the new object with the old one, before the two are swapped. Killed before the
+// swap, the name still holds the old object: the undo forgets the trash's second name of it and names
+// nothing as changed; killed after it, the new object goes and the old one comes back.
+TEST_F(Undo, AReplacementRecordedBeforeItsSwapIsTakenBackWhereverTheKillLanded)
+{
+    const QString path = tmp.createFileAt(QStringLiteral("right/old.txt"), "old", T1);
+    const QString trash = Trash(home);
+    tmp.createFolder(QStringLiteral("home/.local/share/Trash/files"));
+    ASSERT_EQ(::link(Native(path).constData(), Native(trash + QStringLiteral("/files/old.txt")).constData()), 0);
+    FileOps::Identity was;
+    ASSERT_TRUE(FileOps::IdentityOf(path, was));
+
+    SyncJournal journal(tmp.createFolder(QStringLiteral("journal")));
+    const auto record = [&](const FileOps::Identity& coming) {
+        SyncJournal::RunRecord run;
+        run.left = left;
+        run.right = right;
+        run.method = QStringLiteral("Make Right Same As Left");
+        run.kept = true;
+        const qint64 id = journal.BeginRun(run);
+        const qint64 op = journal.BeginOperation(id, 1, SyncJournal::OpKind::Copy, left + QStringLiteral("/old.txt"), path);
+        journal.AddObject(op, {SyncJournal::ObjectRole::Displaced, path, was, {trash, QStringLiteral("old.txt")}, 0});
+        journal.AddObject(op, {SyncJournal::ObjectRole::Created, path, coming, {}, 0});
+        journal.Flush();
+        return id;
+    };
+
+    // Killed before the swap.
+    FileOps::Identity never = was;
+    never.ino += 1000003;
+    never.size = 3;
+    UndoPlan plan = PlanUndo(journal, record(never));
+    ASSERT_TRUE(plan.problem.isEmpty()) << qPrintable(plan.problem);
+    EXPECT_TRUE(plan.left.empty()) << qPrintable(plan.left.empty() ? QString() : plan.left.front().why);
+    ASSERT_EQ(plan.steps.size(), 1u);
+    EXPECT_EQ(plan.steps[0].action, UndoStep::Action::ForgetLink);
+
+    // Killed after it: the new object has the name, the old one lives on in the trash only.
+    const QString fresh = tmp.createFileAt(QStringLiteral("right/.fresh"), "new contents", T1 + 60);
+    FileOps::Identity coming;
+    ASSERT_TRUE(FileOps::IdentityOf(fresh, coming));
+    ASSERT_EQ(::rename(Native(fresh).constData(), Native(path).constData()), 0);
+    plan = PlanUndo(journal, record(coming));
+    ASSERT_TRUE(plan.problem.isEmpty()) << qPrintable(plan.problem);
+    EXPECT_TRUE(plan.left.empty()) << qPrintable(plan.left.empty() ? QString() : plan.left.front().why);
+    ASSERT_EQ(plan.steps.size(), 2u);
+    EXPECT_EQ(plan.steps[0].action, UndoStep::Action::RemoveCreated);
+    EXPECT_EQ(plan.steps[1].action, UndoStep::Action::RestoreKept);
 }
