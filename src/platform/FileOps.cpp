@@ -1432,8 +1432,9 @@ bool GoesAhead(const Node& node) { return S_ISREG(node.mode) && node.nlink == 1 
 // (or the later call of a run) that puts them in place: when a file's turn comes, its data, extended
 // attributes, owner, mode and times are in, and only the swap into place is left, on the calling thread
 // and in the call's order, so the keeper hears of every object as it always does. Nothing anyone sees
-// changes before that: a temporary name is hidden, one never put in place is removed again, and one left
-// by a killed run goes with the next run's sweep. A prepared file is used only while its source is still the
+// changes before that: the file has no name yet (O_TMPFILE; where a file system has no such files, a hidden
+// temporary name), one never put in place is removed again, and a killed run leaves no nameless file and
+// its hidden names go with the next run's sweep. A prepared file is used only while its source is still the
 // file the call saw and the target folder the one the call opened; otherwise the file is copied in its turn.
 class CopyAhead final
 {

@@ -160,7 +160,9 @@ bool IdentityOf(const QString& path, Identity& identity);
 // - names: two calls that would put names differing only in case into one target folder that folds them
 //   onto one object never overwrite each other (the second is skipped, NameTaken);
 // - leftovers: the first call writing into a folder removes the temporary files (".parvex-PID-N.tmp") that
-//   a killed run of this program left there, where their process is gone and the folder is local.
+//   a killed run of this program left there, where their process is gone and the folder is local;
+// - the two chosen folders, kept open: a call below them starts from them;
+// - copies ahead: small files of later calls copied on a second thread (PrepareCopy).
 class RunMemory final
 {
 public:
@@ -169,10 +171,11 @@ public:
     Q_DISABLE_COPY_MOVE(RunMemory)
 
     // A copy of the file source to targetPath that a later call of the run will make, begun now on a
-    // second thread: the file's data and metadata go into a hidden temporary file beside the target, which
-    // the call (CopyAs of the same two paths) then only puts in place, if the source is still the file it
-    // sees and the target folder the one it opens. Only small files of one name are copied ahead; any
-    // other, or a failure, is left to the call. control gives the run's cancel flag, roots and durability.
+    // second thread: the file's data and metadata go into a temporary file in the target's folder (without
+    // a name where the file system allows, else under a hidden one), which the call (CopyAs of the same two
+    // paths) then only puts in place, if the source is still the file it sees and the target folder the one
+    // it opens. Only small files of one name are copied ahead; any other, or a failure, is left to the
+    // call. control gives the run's cancel flag, roots and durability.
     void PrepareCopy(const QString& source, const QString& targetPath, const Control& control);
     // Removes what was copied ahead and not (yet) used: before the run sets the times of the folders it
     // wrote into, since removing a temporary file would change them again. The destructor does the same.

@@ -1009,10 +1009,10 @@ SyncReport CarryOutSync(const std::vector<SyncStep>& plan, const FileOps::Contro
     }
     if (!top.first.isEmpty() && confined.roots.isEmpty())
         confined.roots = QStringList{top.first, top.second};
-    // The small files the next steps copy are copied into hidden temporary files beside their targets on a
+    // The small files the next steps copy are copied into temporary files in their target folders on a
     // second thread while this one carries out the steps before them; each step then only puts its file in
-    // place (see RunMemory::PrepareCopy). A temporary file changes its folder's time, so what the folder was
-    // is recorded before the file is begun.
+    // place (see RunMemory::PrepareCopy). A temporary file may change its folder's time (where it needs a
+    // hidden name), so what the folder was is recorded before the file is begun.
     constexpr size_t StepsAhead = 8;
     size_t handedOut = 0; // the steps up to here were looked at for copying ahead
     std::vector<size_t> ahead;

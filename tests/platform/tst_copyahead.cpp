@@ -13,8 +13,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-// Small files are copied into hidden temporary files on a second thread before their turn comes; these
-// tests hold that to what a copy in its turn would have made, and to leaving nothing behind.
+// Small files are copied into temporary files (without a name, or under a hidden one) on a second thread
+// before their turn comes; these tests hold that to what a copy in its turn would have made, and to
+// leaving nothing behind.
 
 namespace {
 
