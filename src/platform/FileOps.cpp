@@ -1374,42 +1374,38 @@ int FillTemp(int in, const struct stat& st, const Into& into, TempName& temp, Co
     // Created with its final permission bits, so that only a umask, a sticky or set-ID bit or a new owner
     // costs an fchmod.
     const mode_t mode = ModeToCopy(st.st_mode, st.st_uid, st.st_gid);
-    FileDescriptor out;
-    int err = -1;
-    if (run.Anonymous()) {
-        err = temp.MakeAnonymous(mode & 0777);
-        if (err == 0)
-            out.reset(::fcntl(temp.AnonymousFd(), F_DUPFD_CLOEXEC, 0));
-        if (err == 0 && !out.valid())
-            err = errno;
-    }
+    // A named temporary file is written through a descriptor of its own; a nameless one through the one
+    // that keeps it alive.
+    FileDescriptor named;
+    int err = run.Anonymous() ? temp.MakeAnonymous(mode & 0777) : -1;
     if (err != 0)
         err = temp.Make([&](const char* name) {
-            out.reset(::openat(into.fd, name, O_WRONLY | O_CREAT | O_EXCL | O_NOCTTY | O_CLOEXEC, mode & 0777));
-            return out.valid();
+            named.reset(::openat(into.fd, name, O_WRONLY | O_CREAT | O_EXCL | O_NOCTTY | O_CLOEXEC, mode & 0777));
+            return named.valid();
         });
+    const int out = named.valid() ? named.get() : temp.AnonymousFd();
     const bool sparse = st.st_size > 0 && qint64(st.st_blocks) * 512 < st.st_size;
     writing = err != 0; // the temporary file could not be made
     if (err == 0)
-        err = sparse ? CopySparse(in, out.get(), st.st_size, st.st_dev, into.dev, run)
-                     : CopyData(in, out.get(), st.st_size, st.st_dev, into.dev, run);
+        err = sparse ? CopySparse(in, out, st.st_size, st.st_dev, into.dev, run)
+                     : CopyData(in, out, st.st_size, st.st_dev, into.dev, run);
     writing = writing || err == 0;
     if (err == 0)
-        err = CopyXattrs(in, out.get());
+        err = CopyXattrs(in, out);
     const bool chowned = RunningAsRoot() && (st.st_uid != OwnUid() || st.st_gid != OwnGid());
     if (err == 0 && chowned)
-        CopyOwner(out.get(), st.st_uid, st.st_gid);
-    if (err == 0 && (chowned || !(into.umaskOnly && run.CreatesWithMode(mode))) && ::fchmod(out.get(), mode) != 0
+        CopyOwner(out, st.st_uid, st.st_gid);
+    if (err == 0 && (chowned || !(into.umaskOnly && run.CreatesWithMode(mode))) && ::fchmod(out, mode) != 0
         && !ModeUnsupported(errno))
         err = errno;
     const timespec times[2] = {st.st_atim, st.st_mtim};
-    if (err == 0 && ::futimens(out.get(), times) != 0)
+    if (err == 0 && ::futimens(out, times) != 0)
         err = errno;
-    if (err == 0 && run.Durable() && ::fdatasync(out.get()) != 0)
+    if (err == 0 && run.Durable() && ::fdatasync(out) != 0)
         err = errno;
-    if (err == 0 && ::fstat(out.get(), &made) != 0)
+    if (err == 0 && ::fstat(out, &made) != 0)
         err = errno;
-    if (const int closeErr = out.close(); err == 0)
+    if (const int closeErr = named.close(); err == 0)
         err = closeErr;
     return err;
 }
