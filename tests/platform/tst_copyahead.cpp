@@ -4,9 +4,8 @@
 #include "platform/FileOps.h"
 
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFile>
-#include <QThread>
+#include <QTest>
 #include <atomic>
 #include <dirent.h>
 #include <gtest/gtest.h>
@@ -20,14 +19,6 @@
 namespace {
 
 QByteArray Native(const QString& path) { return QFile::encodeName(path); }
-
-struct stat Lstat(const QString& path)
-{
-    struct stat st {};
-    if (::lstat(Native(path).constData(), &st) != 0)
-        st.st_mode = 0;
-    return st;
-}
 
 QByteArray Bytes(const QString& path)
 {
@@ -44,7 +35,7 @@ QStringList Temporaries(const QString& folder)
         const QString path = folder + QLatin1Char('/') + name;
         if (FileOps::IsTemporaryName(Native(name).constData()))
             found << path;
-        else if (S_ISDIR(Lstat(path).st_mode))
+        else if (S_ISDIR(ObjectStat(path).st_mode))
             found << Temporaries(path);
     }
     return found;
@@ -80,17 +71,14 @@ std::vector<ino_t> AnonymousFiles(const QString& folder)
 // temporary name or none); their inodes.
 std::vector<ino_t> AwaitPrepared(const QString& folder, int count)
 {
-    QElapsedTimer clock;
-    clock.start();
     std::vector<ino_t> inodes;
-    do {
+    // The callers look at what was found.
+    static_cast<void>(QTest::qWaitFor([&] {
         inodes = AnonymousFiles(folder);
         for (const QString& path : Temporaries(folder))
-            inodes.push_back(Lstat(path).st_ino);
-        if (int(inodes.size()) >= count)
-            break;
-        QThread::msleep(2);
-    } while (clock.elapsed() < 10000);
+            inodes.push_back(ObjectStat(path).st_ino);
+        return int(inodes.size()) >= count;
+    }, 10000));
     return inodes;
 }
 
@@ -130,11 +118,11 @@ TEST_F(CopyAheadTest, APreparedFileIsPutInPlaceWithItsMetadataAndUnusedOnesGo)
     ASSERT_EQ(prepared.size(), 2u);
     // Nothing a user sees has changed yet.
     EXPECT_EQ(Bytes(Dst(QStringLiteral("a.txt"))), "old alpha");
-    EXPECT_EQ(Lstat(Dst(QStringLiteral("b.txt"))).st_mode, 0u);
+    EXPECT_EQ(ObjectStat(Dst(QStringLiteral("b.txt"))).st_mode, 0u);
 
     const FileOps::Result result = FileOps::CopyAs(Src(QStringLiteral("a.txt")), Dst(QStringLiteral("a.txt")), control);
     ASSERT_TRUE(result.ok()) << qPrintable(result.errorText);
-    const struct stat made = Lstat(Dst(QStringLiteral("a.txt")));
+    const struct stat made = ObjectStat(Dst(QStringLiteral("a.txt")));
     EXPECT_TRUE(Contains(prepared, made.st_ino)) << "the file copied ahead was not the one put in place";
     EXPECT_EQ(Bytes(Dst(QStringLiteral("a.txt"))), "alpha");
     EXPECT_EQ(made.st_mode & 07777, 0640u);
@@ -146,7 +134,7 @@ TEST_F(CopyAheadTest, APreparedFileIsPutInPlaceWithItsMetadataAndUnusedOnesGo)
     memory.DropPrepared();
     EXPECT_EQ(Temporaries(Dst()), QStringList());
     EXPECT_TRUE(AnonymousFiles(Dst()).empty());
-    EXPECT_EQ(Lstat(Dst(QStringLiteral("b.txt"))).st_mode, 0u);
+    EXPECT_EQ(ObjectStat(Dst(QStringLiteral("b.txt"))).st_mode, 0u);
 }
 
 TEST_F(CopyAheadTest, WhatChangedSincePreparingIsCopiedInItsTurn)

@@ -27,14 +27,6 @@ namespace {
 
 QByteArray Native(const QString& path) { return QFile::encodeName(path); }
 
-struct stat Lstat(const QString& path)
-{
-    struct stat st {};
-    if (::lstat(Native(path).constData(), &st) != 0)
-        st.st_mode = 0;
-    return st;
-}
-
 QString LinkText(const QString& path)
 {
     char buffer[4096];
@@ -101,20 +93,20 @@ TEST_F(FileOpsTest, CopiesATreeWithTimesModesAndLinksAsLinksAndMakesSpecialFiles
     EXPECT_EQ(r.completed, QStringList({Src(QStringLiteral("tree")), Src(QStringLiteral("top.txt"))}));
     EXPECT_TRUE(r.skipped.isEmpty());
     // The FIFO is made anew with its mode, never opened.
-    EXPECT_EQ(Lstat(Dst(QStringLiteral("tree/pipe"))).st_mode, S_IFIFO | 0600u);
+    EXPECT_EQ(ObjectStat(Dst(QStringLiteral("tree/pipe"))).st_mode, S_IFIFO | 0600u);
 
-    const struct stat copied = Lstat(Dst(QStringLiteral("tree/a.txt")));
+    const struct stat copied = ObjectStat(Dst(QStringLiteral("tree/a.txt")));
     EXPECT_EQ(FileBytes(Dst(QStringLiteral("tree/a.txt"))), "alpha");
     EXPECT_EQ(copied.st_mtim.tv_sec, 1600000000);
     EXPECT_EQ(copied.st_mtim.tv_nsec, 123456789);
     EXPECT_EQ(copied.st_mode & 07777, 0640u);
     EXPECT_EQ(FileBytes(Dst(QStringLiteral("tree/sub/b.bin"))), QByteArray(3 << 20, 'b'));
-    EXPECT_EQ(Lstat(Dst(QStringLiteral("tree/sub/b.bin"))).st_mode & 07777, 0666u);
-    EXPECT_EQ(Lstat(Dst(QStringLiteral("tree/sub/ro"))).st_mode & 07777, 0555u);
-    EXPECT_EQ(Lstat(Dst(QStringLiteral("tree/sub/ro"))).st_mtim.tv_nsec, Lstat(readOnly).st_mtim.tv_nsec);
+    EXPECT_EQ(ObjectStat(Dst(QStringLiteral("tree/sub/b.bin"))).st_mode & 07777, 0666u);
+    EXPECT_EQ(ObjectStat(Dst(QStringLiteral("tree/sub/ro"))).st_mode & 07777, 0555u);
+    EXPECT_EQ(ObjectStat(Dst(QStringLiteral("tree/sub/ro"))).st_mtim.tv_nsec, ObjectStat(readOnly).st_mtim.tv_nsec);
     for (const char* link : {"tofile", "tofolder", "dangling"}) {
         const QString copy = Dst(QStringLiteral("tree/") + QLatin1String(link));
-        EXPECT_TRUE(S_ISLNK(Lstat(copy).st_mode)) << link;
+        EXPECT_TRUE(S_ISLNK(ObjectStat(copy).st_mode)) << link;
         EXPECT_EQ(LinkText(copy), LinkText(Src(QStringLiteral("tree/") + QLatin1String(link)))) << link;
     }
     EXPECT_EQ(Leftovers(Dst()), QStringList());
@@ -368,14 +360,14 @@ TEST_F(FileOpsTest, KillInTheMiddleOfACopyLeavesTheOldTargetWhole)
     ASSERT_EQ(left.size(), 2);
     EXPECT_EQ(left[1], QStringLiteral("big"));
     EXPECT_TRUE(left[0].startsWith(QStringLiteral(".parvex-")));
-    EXPECT_LT(Lstat(Dst(left[0])).st_size, data.size());
+    EXPECT_LT(ObjectStat(Dst(left[0])).st_size, data.size());
     EXPECT_EQ(FileBytes(Src(QStringLiteral("big"))), data);
 }
 
 TEST_F(FileOpsTest, MoveWithinAFileSystemRenamesAndMergesFolders)
 {
     const QString moved = dir.createFile(QStringLiteral("src/file"), "file");
-    const ino_t inode = Lstat(moved).st_ino;
+    const ino_t inode = ObjectStat(moved).st_ino;
     dir.createFile(QStringLiteral("src/tree/sub/new"), "new");
     dir.createFile(QStringLiteral("src/tree/same"), "new same");
     dir.createFile(QStringLiteral("dst/tree/same"), "old same");
@@ -383,7 +375,7 @@ TEST_F(FileOpsTest, MoveWithinAFileSystemRenamesAndMergesFolders)
     const Result r = FileOps::Move({moved, Src(QStringLiteral("tree"))}, Dst());
     ASSERT_TRUE(r.ok()) << qPrintable(r.errorText);
     EXPECT_EQ(r.completed.size(), 2);
-    EXPECT_EQ(Lstat(Dst(QStringLiteral("file"))).st_ino, inode);
+    EXPECT_EQ(ObjectStat(Dst(QStringLiteral("file"))).st_ino, inode);
     EXPECT_EQ(FileBytes(Dst(QStringLiteral("tree/same"))), "new same");
     EXPECT_EQ(FileBytes(Dst(QStringLiteral("tree/sub/new"))), "new");
     EXPECT_EQ(FileBytes(Dst(QStringLiteral("tree/sub/other"))), "other");
@@ -402,10 +394,10 @@ TEST_F(FileOpsTest, MoveAcrossFileSystemsDeletesOnlyWhatArrivedAndNothingWhenThe
     ASSERT_TRUE(r.ok()) << qPrintable(r.errorText);
     EXPECT_EQ(r.completed, QStringList({Src(QStringLiteral("tree"))}));
     EXPECT_EQ(FileBytes(target + QStringLiteral("/tree/a")), "a");
-    EXPECT_EQ(Lstat(target + QStringLiteral("/tree/a")).st_mtim.tv_nsec, 42);
+    EXPECT_EQ(ObjectStat(target + QStringLiteral("/tree/a")).st_mtim.tv_nsec, 42);
     EXPECT_EQ(LinkText(target + QStringLiteral("/tree/link")), QStringLiteral("a"));
     // The pipe was made anew on the other side, so nothing of the tree stays.
-    EXPECT_TRUE(S_ISFIFO(Lstat(target + QStringLiteral("/tree/pipe")).st_mode));
+    EXPECT_TRUE(S_ISFIFO(ObjectStat(target + QStringLiteral("/tree/pipe")).st_mode));
     EXPECT_FALSE(QFileInfo::exists(Src(QStringLiteral("tree"))));
 
     dir.createFile(QStringLiteral("src/full/small"), "small");
@@ -537,10 +529,10 @@ TEST_F(FileOpsTest, RenameNeverReplacesAnExistingObjectAndRefusesNamesWithAPath)
     for (const char* bad : {"", ".", "..", "x/y", "../a"})
         EXPECT_EQ(FileOps::Rename(a, QString::fromUtf8(bad)).error, EINVAL) << bad;
 
-    const ino_t inode = Lstat(a).st_ino;
+    const ino_t inode = ObjectStat(a).st_ino;
     const Result renamed = FileOps::Rename(a, QStringLiteral("c"));
     ASSERT_TRUE(renamed.ok());
-    EXPECT_EQ(Lstat(Src(QStringLiteral("c"))).st_ino, inode);
+    EXPECT_EQ(ObjectStat(Src(QStringLiteral("c"))).st_ino, inode);
     EXPECT_EQ(Entries(Src()), QStringList({QStringLiteral("b"), QStringLiteral("c")}));
 
     // Another hard link of the file under the new spelling: a rename onto it would do nothing at all.

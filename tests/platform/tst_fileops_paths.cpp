@@ -30,14 +30,6 @@ namespace {
 
 QByteArray Native(const QString& path) { return EncodeFileName(path); }
 
-struct stat Lstat(const QString& path)
-{
-    struct stat st {};
-    if (::lstat(Native(path).constData(), &st) != 0)
-        st.st_mode = 0;
-    return st;
-}
-
 QString LinkText(const QString& path)
 {
     char buffer[4096];
@@ -136,19 +128,19 @@ TEST_F(FileOpsPathsTest, CopyAsWritesUnderTheTargetNameReplacingAFileOrALinkAndM
     ASSERT_TRUE(r.ok()) << qPrintable(r.errorText);
     EXPECT_EQ(r.completed, QStringList({a}));
     EXPECT_EQ(FileBytes(Dst(QStringLiteral("B"))), "new");
-    EXPECT_EQ(Lstat(Dst(QStringLiteral("B"))).st_mtim.tv_nsec, 7);
+    EXPECT_EQ(ObjectStat(Dst(QStringLiteral("B"))).st_mtim.tv_nsec, 7);
     EXPECT_EQ(FileBytes(a), "new");
 
     // A link is copied as a link over a file; a file replaces a link and never writes through it.
     MakeLink(QStringLiteral("a"), Src(QStringLiteral("link")));
     dir.createFile(QStringLiteral("dst/L"), "old L");
     ASSERT_TRUE(FileOps::CopyAs(Src(QStringLiteral("link")), Dst(QStringLiteral("L"))).ok());
-    EXPECT_TRUE(S_ISLNK(Lstat(Dst(QStringLiteral("L"))).st_mode));
+    EXPECT_TRUE(S_ISLNK(ObjectStat(Dst(QStringLiteral("L"))).st_mode));
     EXPECT_EQ(LinkText(Dst(QStringLiteral("L"))), QStringLiteral("a"));
     const QString outside = dir.createFile(QStringLiteral("outside"), "outside");
     MakeLink(outside, Dst(QStringLiteral("toOutside")));
     ASSERT_TRUE(FileOps::CopyAs(a, Dst(QStringLiteral("toOutside"))).ok());
-    EXPECT_TRUE(S_ISREG(Lstat(Dst(QStringLiteral("toOutside"))).st_mode));
+    EXPECT_TRUE(S_ISREG(ObjectStat(Dst(QStringLiteral("toOutside"))).st_mode));
     EXPECT_EQ(FileBytes(outside), "outside");
 
     // A folder fills the folder of the other name: its files replace, the others stay.
@@ -225,13 +217,13 @@ TEST_F(FileOpsPathsTest, CopyAsKeepsTheOldTargetWholeWhenKilledFullOrUnreadable)
 TEST_F(FileOpsPathsTest, MoveAsRenamesWithinAFileSystemAndNeverReportsAMoveThatDidNotHappen)
 {
     const QString a = dir.createFile(QStringLiteral("src/a"), "new");
-    const ino_t inode = Lstat(a).st_ino;
+    const ino_t inode = ObjectStat(a).st_ino;
     dir.createFile(QStringLiteral("dst/B"), "old");
     const Result r = FileOps::MoveAs(a, Dst(QStringLiteral("B")));
     ASSERT_TRUE(r.ok()) << qPrintable(r.errorText);
     EXPECT_EQ(r.completed, QStringList({a}));
-    EXPECT_EQ(Lstat(Dst(QStringLiteral("B"))).st_ino, inode);
-    EXPECT_EQ(Lstat(a).st_mode, 0u);
+    EXPECT_EQ(ObjectStat(Dst(QStringLiteral("B"))).st_ino, inode);
+    EXPECT_EQ(ObjectStat(a).st_mode, 0u);
 
     dir.createFile(QStringLiteral("src/tree/x"), "new x");
     dir.createFile(QStringLiteral("dst/Tree/x"), "old x");
@@ -262,15 +254,15 @@ TEST_F(FileOpsPathsTest, MoveAsAcrossFileSystemsDeletesTheSourceOnlyWhenItArrive
     ASSERT_TRUE(r.ok()) << qPrintable(r.errorText);
     EXPECT_EQ(r.completed, QStringList({a}));
     EXPECT_EQ(FileBytes(target + QStringLiteral("/B")), "a");
-    EXPECT_EQ(Lstat(target + QStringLiteral("/B")).st_mtim.tv_nsec, 42);
-    EXPECT_EQ(Lstat(a).st_mode, 0u);
+    EXPECT_EQ(ObjectStat(target + QStringLiteral("/B")).st_mtim.tv_nsec, 42);
+    EXPECT_EQ(ObjectStat(a).st_mode, 0u);
 
     dir.createFile(QStringLiteral("src/tree/x"), "x");
     MakeLink(QStringLiteral("x"), Src(QStringLiteral("tree/l")));
     ASSERT_TRUE(FileOps::MoveAs(Src(QStringLiteral("tree")), target + QStringLiteral("/Tree")).ok());
     EXPECT_EQ(FileBytes(target + QStringLiteral("/Tree/x")), "x");
     EXPECT_EQ(LinkText(target + QStringLiteral("/Tree/l")), QStringLiteral("x"));
-    EXPECT_EQ(Lstat(Src(QStringLiteral("tree"))).st_mode, 0u);
+    EXPECT_EQ(ObjectStat(Src(QStringLiteral("tree"))).st_mode, 0u);
 
     // Written to while it was copied: the copy stands, the source stays and is named.
     const QByteArray data(1 << 20, 'b');
@@ -309,7 +301,7 @@ TEST_F(FileOpsPathsTest, MakeFoldersMakesEveryMissingLevelAndNamesTheOneItCouldN
     const Result made = FileOps::MakeFolders(Dst(QStringLiteral("a/b/c/")));
     ASSERT_TRUE(made.ok()) << qPrintable(made.errorText);
     EXPECT_EQ(made.objectsDone, 3);
-    EXPECT_TRUE(S_ISDIR(Lstat(Dst(QStringLiteral("a/b/c"))).st_mode));
+    EXPECT_TRUE(S_ISDIR(ObjectStat(Dst(QStringLiteral("a/b/c"))).st_mode));
     const Result again = FileOps::MakeFolders(Dst(QStringLiteral("a/b/c")));
     EXPECT_TRUE(again.ok());
     EXPECT_EQ(again.objectsDone, 0);
@@ -426,7 +418,7 @@ TEST_F(FileOpsPathsTest, TrashNotesSayWhereEachObjectCameFromAndNeverOverwriteEa
     EXPECT_TRUE(longName.startsWith(files[0].toLatin1()));
     EXPECT_EQ(NoteLine(FileBytes(trash + QStringLiteral("info/") + files[0] + QStringLiteral(".trashinfo")), "Path"),
               EncodeFileName(c));
-    EXPECT_EQ(Lstat(trash).st_mode & 07777, 0700u);
+    EXPECT_EQ(ObjectStat(trash).st_mode & 07777, 0700u);
 }
 
 // Another file system keeps its own trash at its top, with notes relative to that top; a .Trash the
@@ -448,7 +440,7 @@ TEST_F(FileOpsPathsTest, TrashOfAnotherFileSystemIsAtItsTop)
     const QString own = top + QStringLiteral("/.Trash-") + uid;
     EXPECT_EQ(FileBytes(own + QStringLiteral("/files/a b")), "first");
     EXPECT_EQ(NoteLine(FileBytes(own + QStringLiteral("/info/a b.trashinfo")), "Path"), "sub/a%20b");
-    EXPECT_EQ(Lstat(own).st_mode & 07777, 0700u);
+    EXPECT_EQ(ObjectStat(own).st_mode & 07777, 0700u);
     EXPECT_EQ(Entries(elsewhere), QStringList());
 
     ASSERT_EQ(::unlink(Native(top + QStringLiteral("/.Trash")).constData()), 0);

@@ -72,6 +72,14 @@ QString TempDir::createFolder(const QString& relative) const
     return full;
 }
 
+struct stat ObjectStat(const QString& path)
+{
+    struct stat st {};
+    if (::lstat(QFile::encodeName(path).constData(), &st) != 0)
+        st.st_mode = 0;
+    return st;
+}
+
 QString TestBinDir()
 {
     const QByteArray dir = qgetenv("PARVEX_BIN_DIR");

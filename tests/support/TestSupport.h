@@ -8,6 +8,7 @@
 #include <QTemporaryDir>
 #include <initializer_list>
 #include <ostream>
+#include <sys/stat.h>
 
 class AppContext;
 class ParvexLib;
@@ -34,6 +35,9 @@ public:
 private:
     QTemporaryDir m_dir;
 };
+
+// The object at path as lstat() sees it (a link itself, not what it names); st_mode 0 when there is none.
+struct stat ObjectStat(const QString& path);
 
 // The folder holding the freshly built program, library and assets.
 QString TestBinDir();

@@ -12,7 +12,7 @@
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
-#include <QThread>
+#include <QTest>
 #include <QProcess>
 #include <QUrl>
 #include <gtest/gtest.h>
@@ -333,12 +333,12 @@ TEST_F(Undo, AJournalThatCannotBeUsedNeverStopsASynchronization)
 // anywhere in it leaves the undo knowing every file that got its name.
 TEST_F(Undo, AFolderCopyKilledHalfWayIsTakenBackWhole)
 {
-    for (int i = 0; i < 900; ++i)
+    for (int i = 0; i < 2400; ++i)
         tmp.createFileAt(QStringLiteral("left/new-tree/%1/f%2.txt").arg(i % 3).arg(i), QByteArray(200 + i, 'n'), T1 + i);
     tmp.createFileAt(QStringLiteral("right/kept.txt"), "kept", T1);
     const QStringList beforeRight = Manifest(right);
 
-    for (const int after : {50, 400}) {
+    for (const int after : {50, 1000}) {
         SCOPED_TRACE(after);
         QProcess sync;
         sync.start(bin + QStringLiteral("/parvexcmd"),
@@ -347,14 +347,12 @@ TEST_F(Undo, AFolderCopyKilledHalfWayIsTakenBackWhole)
         ASSERT_TRUE(sync.waitForStarted());
         // Killed once that many files are in place.
         const QString target = right + QStringLiteral("/new-tree");
-        for (;;) {
+        ASSERT_TRUE(QTest::qWaitFor([&] {
             int placed = 0;
             for (const QString& sub : {QStringLiteral("/0"), QStringLiteral("/1"), QStringLiteral("/2")})
                 placed += QDir(target + sub).entryList({QStringLiteral("f*")}, QDir::Files).size();
-            if (placed >= after || sync.state() != QProcess::Running)
-                break;
-            QThread::usleep(200);
-        }
+            return placed >= after || sync.state() != QProcess::Running;
+        }, 60000));
         sync.kill();
         sync.waitForFinished();
         ASSERT_EQ(Run({QStringLiteral("undo")}), 0) << qPrintable(Out());
