@@ -81,6 +81,8 @@ struct RunMemory::Impl
     RootFolders roots;
     // Files copied ahead for the run's later calls (see CopyAhead).
     std::unique_ptr<CopyAhead> ahead;
+    // The trashes the run's calls found, kept open.
+    FileOpsTrash::KnownTrashes trashes;
 };
 
 RunMemory::RunMemory() : m_impl(std::make_unique<Impl>()) {}
@@ -459,6 +461,15 @@ public:
             m_dataFolder = EncodeFileName(QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation));
         return m_dataFolder;
     }
+    // The trashes found so far: the run's, or the call's own.
+    FileOpsTrash::KnownTrashes* Trashes()
+    {
+        if (RunMemory::Impl* shared = memory())
+            return &shared->trashes;
+        if (!m_trashes)
+            m_trashes = std::make_unique<FileOpsTrash::KnownTrashes>();
+        return m_trashes.get();
+    }
 
     // The process's umask, read once per run.
     mode_t Umask()
@@ -500,6 +511,7 @@ private:
     Progress m_progress;
     const pid_t m_pid = OwnPid();
     QByteArray m_dataFolder;
+    std::unique_ptr<FileOpsTrash::KnownTrashes> m_trashes;
     mode_t m_umask = mode_t(-1);
     std::unique_ptr<CopyAhead> m_ahead;
 };
@@ -1270,7 +1282,7 @@ int Publish(TempName& temp, const Into& into, const QByteArray& as, Run& run, bo
     const QString shown = DecodeFileName(path);
     const Identity was = IdentityFrom(old);
     FileOpsTrash::Placed placed;
-    int err = FileOpsTrash::Put(into.fd, as, path, run.DataFolder(), &placed, FileOpsTrash::Hand::Link);
+    int err = FileOpsTrash::Put(into.fd, as, path, run.DataFolder(), &placed, FileOpsTrash::Hand::Link, run.Trashes());
     if (err == 0) {
         const TrashPlace place{DecodeFileName(placed.trash), DecodeFileName(placed.name)};
         // Where a rename keeps identities, the keeper hears of the new object with the old one, before the swap.
@@ -1299,7 +1311,7 @@ int Publish(TempName& temp, const Into& into, const QByteArray& as, Run& run, bo
     }
     if (err == EPERM || err == EMLINK || err == EOPNOTSUPP || err == ENOSYS) {
         // No hard links here: the old object itself goes to the trash, and the new one takes its name.
-        err = FileOpsTrash::Put(into.fd, as, path, run.DataFolder(), &placed);
+        err = FileOpsTrash::Put(into.fd, as, path, run.DataFolder(), &placed, FileOpsTrash::Hand::Rename, run.Trashes());
         if (err == 0) {
             const TrashPlace place{DecodeFileName(placed.trash), DecodeFileName(placed.name)};
             keeper->Displaced(shown, was, place, 0);
@@ -2574,7 +2586,6 @@ Result MoveToTrash(const QStringList& objects, const Control& control)
         if (!ListObjects(objects, run, listed, [](const Listed&) { return false; }, parents))
             return;
         run.Start();
-        const QByteArray dataFolder = EncodeFileName(QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation));
         for (const Listed& item : listed) {
             if (run.Cancelled())
                 return;
@@ -2588,7 +2599,9 @@ Result MoveToTrash(const QStringList& objects, const Control& control)
             const bool known = run.keeper() != nullptr && ::fstatat(parentFd, item.name.constData(), &was, AT_SYMLINK_NOFOLLOW) == 0;
             FileOpsTrash::Placed placed;
             const QByteArray path = AbsolutePath(item.native);
-            if (const int err = FileOpsTrash::Put(parentFd, item.name, path, dataFolder, &placed); err != 0) {
+            if (const int err = FileOpsTrash::Put(parentFd, item.name, path, run.DataFolder(), &placed,
+                                                  FileOpsTrash::Hand::Rename, run.Trashes());
+                err != 0) {
                 run.Fail(err, item.native);
                 return;
             }
@@ -2647,7 +2660,7 @@ Result RemoveFolder(const QString& path, const Control& control)
             FileOpsTrash::Placed placed;
             const QByteArray full = AbsolutePath(item.native);
             if (err == 0)
-                err = FileOpsTrash::Put(fd, item.name, full, run.DataFolder(), &placed);
+                err = FileOpsTrash::Put(fd, item.name, full, run.DataFolder(), &placed, FileOpsTrash::Hand::Rename, run.Trashes());
             if (err == 0) {
                 run.keeper()->Displaced(DecodeFileName(full), IdentityFrom(st),
                                         {DecodeFileName(placed.trash), DecodeFileName(placed.name)}, 0);

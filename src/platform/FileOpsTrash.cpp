@@ -6,13 +6,17 @@
 #include <QRandomGenerator>
 #include <QString>
 
+#include <algorithm>
+
 #include <cerrno>
 #include <climits>
+#include <ctime>
 #include <cstdio>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <utility>
+#include <vector>
 
 namespace FileOpsTrash {
 namespace {
@@ -176,13 +180,18 @@ int OpenTrash(int folderFd, const QByteArray& path, const QByteArray& dataFolder
     return err == EROFS ? EROFS : EXDEV;
 }
 
-QByteArray Note(const Trash& trash, const QByteArray& path)
+// The note's date: local time, to the second.
+QByteArray DeletionDate()
+{
+    return QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd'T'HH:mm:ss")).toLatin1();
+}
+
+QByteArray Note(const Trash& trash, const QByteArray& path, const QByteArray& date)
 {
     QByteArray kept = path;
     if (!trash.top.isEmpty())
         kept = trash.top == "/" ? path.mid(1) : path.mid(trash.top.size() + 1);
-    const QString date = QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd'T'HH:mm:ss"));
-    return "[Trash Info]\nPath=" + EncodeNotePath(kept) + "\nDeletionDate=" + date.toLatin1() + '\n';
+    return "[Trash Info]\nPath=" + EncodeNotePath(kept) + "\nDeletionDate=" + date + '\n';
 }
 
 int WriteAll(int fd, const QByteArray& data)
@@ -230,13 +239,59 @@ int RenameNoReplace(int fromFd, const char* from, int toFd, const char* to)
 
 QByteArray EncodeNotePath(const QByteArray& path) { return path.toPercentEncoding("/"); }
 
-int Put(int folderFd, const QByteArray& name, const QByteArray& path, const QByteArray& dataFolder, Placed* placed,
-        Hand hand)
+struct KnownTrashes::Impl
 {
-    Trash trash;
-    if (const int err = OpenTrash(folderFd, path, dataFolder, trash); err != 0)
-        return err;
-    const QByteArray note = Note(trash, path);
+    struct Found
+    {
+        dev_t dev = 0;             // the file system whose objects go there
+        QByteArray dataFolder;
+        Trash trash;
+    };
+    std::vector<Found> found;
+    // The notes' date, asked once a second: a run trashes hundreds of objects a second.
+    time_t second = -1;
+    QByteArray date;
+
+    // The trash found before for an object of the folder open at folderFd (with its absolute path).
+    Trash* Find(int folderFd, const QByteArray& dataFolder, const QByteArray& path)
+    {
+        struct stat folder {};
+        if (found.empty() || ::fstat(folderFd, &folder) != 0)
+            return nullptr;
+        for (Found& one : found) {
+            // A trash at the top of a file system keeps paths relative to that top, as this path names it.
+            const QByteArray& top = one.trash.top;
+            if (one.dev == folder.st_dev && one.dataFolder == dataFolder
+                && (top.isEmpty() || top == "/" || (path.startsWith(top) && path.size() > top.size() && path[top.size()] == '/')))
+                return &one.trash;
+        }
+        return nullptr;
+    }
+    void Forget(const Trash* trash)
+    {
+        found.erase(std::remove_if(found.begin(), found.end(), [&](const Found& one) { return &one.trash == trash; }), found.end());
+    }
+    QByteArray Date()
+    {
+        const time_t now = ::time(nullptr);
+        if (now != second) {
+            second = now;
+            date = DeletionDate();
+        }
+        return date;
+    }
+};
+
+KnownTrashes::KnownTrashes() : m_impl(std::make_unique<Impl>()) {}
+KnownTrashes::~KnownTrashes() = default;
+
+namespace {
+
+// Puts the object into trash: its note first, then the object itself.
+int PutInto(int folderFd, const QByteArray& name, const QByteArray& path, const Trash& trash, const QByteArray& date,
+            Placed* placed, Hand hand)
+{
+    const QByteArray note = Note(trash, path, date);
     const QByteArray base = TrashName(path.mid(path.lastIndexOf('/') + 1));
     for (int attempt = 1; attempt <= MaxAttempts; ++attempt) {
         // A name many objects share (every folder's "index.html") would cost one try per earlier one: after
@@ -268,6 +323,31 @@ int Put(int folderFd, const QByteArray& name, const QByteArray& path, const QByt
             return err;
     }
     return EEXIST;
+}
+
+} // namespace
+
+int Put(int folderFd, const QByteArray& name, const QByteArray& path, const QByteArray& dataFolder, Placed* placed,
+        Hand hand, KnownTrashes* known)
+{
+    const QByteArray date = known != nullptr ? known->impl().Date() : DeletionDate();
+    if (known != nullptr) {
+        if (const Trash* kept = known->impl().Find(folderFd, dataFolder, path)) {
+            const int err = PutInto(folderFd, name, path, *kept, date, placed, hand);
+            // ENOENT: the trash's folders may have gone since (or the object did): looked for anew.
+            if (err != ENOENT)
+                return err;
+            known->impl().Forget(kept);
+        }
+    }
+    Trash trash;
+    if (const int err = OpenTrash(folderFd, path, dataFolder, trash); err != 0)
+        return err;
+    const int err = PutInto(folderFd, name, path, trash, date, placed, hand);
+    struct stat folder {};
+    if (err == 0 && known != nullptr && ::fstat(folderFd, &folder) == 0)
+        known->impl().found.push_back({folder.st_dev, dataFolder, std::move(trash)});
+    return err;
 }
 
 namespace {

@@ -2,6 +2,8 @@
 
 #include <QByteArray>
 
+#include <memory>
+
 // The freedesktop trash as FileOps uses it; no other code calls this.
 //
 // An object goes to the trash of its own file system: the user's trash in the data folder when that is
@@ -23,11 +25,30 @@ struct Placed
 // it stays where it is.
 enum class Hand { Rename, Link };
 
+// The trash folders Put found, kept open for the next objects of the same file system: a run hands
+// thousands of objects to one or two trashes. A trash found missing since (its files/ or info/ removed)
+// is looked for again. Used by one thread at a time.
+class KnownTrashes final
+{
+public:
+    KnownTrashes();
+    ~KnownTrashes();
+    KnownTrashes(const KnownTrashes&) = delete;
+    KnownTrashes& operator=(const KnownTrashes&) = delete;
+
+    struct Impl;
+    Impl& impl() { return *m_impl; }
+
+private:
+    std::unique_ptr<Impl> m_impl;
+};
+
 // Trashes the object name of the folder open at folderFd. path is the object's absolute path (bytes), as
 // the note keeps it (and whose last name the trash entry is called after); dataFolder is the user's data
-// folder, made when missing. Answers 0 or the errno.
+// folder, made when missing. known: the trashes found before (none: looked for anew). Answers 0 or the
+// errno.
 int Put(int folderFd, const QByteArray& name, const QByteArray& path, const QByteArray& dataFolder,
-        Placed* placed = nullptr, Hand hand = Hand::Rename);
+        Placed* placed = nullptr, Hand hand = Hand::Rename, KnownTrashes* known = nullptr);
 
 // Takes the object of the entry name of the trash folder trash out to the name as of the folder open at
 // folderFd (never over an existing object: EEXIST), then removes its note. ENOENT: no such entry.

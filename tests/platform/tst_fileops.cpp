@@ -455,6 +455,36 @@ TEST_F(FileOpsTest, TrashTakesObjectsAndARefusalKeepsThem)
         qputenv("XDG_DATA_HOME", oldHome);
 }
 
+// A run keeps the trash it found open; a trash removed meanwhile (emptied by another program, folders and
+// all) is found again, and nothing is ever put into the folders that went.
+TEST_F(FileOpsTest, ARunFindsItsTrashAgainAfterItWasRemoved)
+{
+    const QString home = dir.createFolder(QStringLiteral("xdg"));
+    const QByteArray oldHome = qgetenv("XDG_DATA_HOME");
+    qputenv("XDG_DATA_HOME", Native(home));
+    FileOps::RunMemory memory;
+    FileOps::Control control;
+    control.memory = &memory;
+    const QString trash = home + QStringLiteral("/Trash");
+    for (const QString& name : {QStringLiteral("first"), QStringLiteral("second"), QStringLiteral("third")}) {
+        const QString file = dir.createFile(QStringLiteral("src/") + name, name.toUtf8());
+        const Result r = FileOps::MoveToTrash({file}, control);
+        EXPECT_TRUE(r.ok()) << qPrintable(name) << ": " << qPrintable(r.errorText);
+        EXPECT_EQ(FileBytes(trash + QStringLiteral("/files/") + name), name.toUtf8());
+        EXPECT_TRUE(FileBytes(trash + QStringLiteral("/info/") + name + QStringLiteral(".trashinfo")).contains("Path="));
+        if (name == QLatin1String("first")) {
+            ASSERT_TRUE(QDir(trash).removeRecursively()); // the whole trash
+        } else if (name == QLatin1String("second")) {
+            ASSERT_TRUE(QDir(trash + QStringLiteral("/info")).removeRecursively()); // only the notes
+        }
+    }
+    EXPECT_EQ(Entries(Src()), QStringList());
+    if (oldHome.isEmpty())
+        qunsetenv("XDG_DATA_HOME");
+    else
+        qputenv("XDG_DATA_HOME", oldHome);
+}
+
 // A fresh account has no data folder yet: the trash is made there. Where none can be made, the object
 // stays where it was and the call fails, instead of the object landing in "files/" of the working folder.
 TEST_F(FileOpsTest, TrashWithoutADataFolderMakesOneOrKeepsTheObject)
