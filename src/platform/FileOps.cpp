@@ -454,6 +454,12 @@ public:
     pid_t pid() const { return m_pid; }
 
     Keeper* keeper() const { return m_control.keeper; }
+    // What the keeper holds back is kept before the call changes something (see Keeper::Changing).
+    void Changing()
+    {
+        if (m_control.keeper != nullptr)
+            m_control.keeper->Changing();
+    }
     // The user's data folder, whose Trash is the trash of its own file system.
     const QByteArray& DataFolder()
     {
@@ -663,6 +669,7 @@ bool FolderIgnoresCase(int fd, Run& run)
             break;
         }
     }
+    run.Changing();
     TempName probe(fd, run.pid());
     if (probe.Make([&](const char* name) {
             const int made = ::openat(fd, name, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
@@ -1262,6 +1269,8 @@ int Publish(TempName& temp, const Into& into, const QByteArray& as, Run& run, bo
     const QByteArray path = AbsolutePath(into.path.isEmpty() ? as : ChildPath(into.path, as));
     if (into.made) {
         // Never over anything: a name taken since the folder was made goes the way of any taken name below.
+        if (!heard)
+            run.Changing();
         const int err = temp.CommitNew(as);
         if (err == 0 && !heard)
             ReportCreated(into.fd, as, path, run);
@@ -1272,8 +1281,13 @@ int Publish(TempName& temp, const Into& into, const QByteArray& as, Run& run, bo
     if (::fstatat(into.fd, as.constData(), &old, AT_SYMLINK_NOFOLLOW) != 0) {
         if (errno != ENOENT)
             return errno;
+        // Where a rename keeps identities, the keeper hears of the finished object before it takes the name.
+        const bool told = made != nullptr && into.keepsIdentity
+                          && keeper->CreatingAhead({{DecodeFileName(path), IdentityFrom(*made)}});
+        if (!told)
+            run.Changing();
         const int err = temp.CommitNew(as);
-        if (err == 0)
+        if (err == 0 && !told)
             ReportCreated(into.fd, as, path, run);
         return err;
     }
@@ -1311,10 +1325,11 @@ int Publish(TempName& temp, const Into& into, const QByteArray& as, Run& run, bo
     }
     if (err == EPERM || err == EMLINK || err == EOPNOTSUPP || err == ENOSYS) {
         // No hard links here: the old object itself goes to the trash, and the new one takes its name.
-        err = FileOpsTrash::Put(into.fd, as, path, run.DataFolder(), &placed, FileOpsTrash::Hand::Rename, run.Trashes());
+        err = FileOpsTrash::Put(into.fd, as, path, run.DataFolder(), &placed, FileOpsTrash::Hand::Rename, run.Trashes(),
+                                [&](const FileOpsTrash::Placed& going) {
+                                    keeper->Displaced(shown, was, {DecodeFileName(going.trash), DecodeFileName(going.name)}, 0);
+                                });
         if (err == 0) {
-            const TrashPlace place{DecodeFileName(placed.trash), DecodeFileName(placed.name)};
-            keeper->Displaced(shown, was, place, 0);
             err = temp.CommitNew(as);
             if (err == 0) {
                 ReportCreated(into.fd, as, path, run);
@@ -2341,8 +2356,9 @@ bool IsNetworkFileSystem(const struct statfs& fs)
 // Removes the temporary files that killed runs of this program left in the folder open at fd: our names
 // whose process is gone. Only on a local file system, since a network folder may be written by the same
 // program on another machine, whose process numbers mean nothing here.
-void RemoveLeftovers(int fd, pid_t own)
+void RemoveLeftovers(int fd, Run& run)
 {
+    const pid_t own = run.pid();
     struct statfs fs {};
     if (::fstatfs(fd, &fs) != 0 || IsNetworkFileSystem(fs))
         return;
@@ -2354,8 +2370,10 @@ void RemoveLeftovers(int fd, pid_t own)
         if (::kill(pid_t(pid), 0) == 0 || errno != ESRCH)
             continue;
         struct stat st {};
-        if (::fstatat(fd, name.constData(), &st, AT_SYMLINK_NOFOLLOW) == 0 && !S_ISDIR(st.st_mode))
+        if (::fstatat(fd, name.constData(), &st, AT_SYMLINK_NOFOLLOW) == 0 && !S_ISDIR(st.st_mode)) {
+            run.Changing();
             ::unlinkat(fd, name.constData(), 0);
+        }
     }
 }
 
@@ -2364,7 +2382,7 @@ void SweepLeftovers(const Target& target, Run& run)
 {
     RunMemory::Impl* memory = run.memory();
     if (memory != nullptr && memory->swept.try_emplace({target.into.dev, target.into.ino}, true).second)
-        RemoveLeftovers(target.fd.get(), run.pid());
+        RemoveLeftovers(target.fd.get(), run);
 }
 
 // Whether the run lets this call give out name in the target folder (see RunMemory).
@@ -2424,10 +2442,13 @@ Result CopyAs(const QString& source, const QString& targetPath, const Control& c
             run.Fail(errno, item.parent, false);
             return;
         }
-        // The file may have been copied ahead by the run.
+        // The file may have been copied ahead by the run. Then only putting it in place is left, which the
+        // keeper hears of beforehand; any other copy makes things first.
         std::shared_ptr<CopyAhead::Job> ahead;
         if (RunMemory::Impl* memory = run.memory(); memory != nullptr && memory->ahead)
             ahead = memory->ahead->TakeKeyed(CopyAhead::Key(source, targetPath));
+        if (!ahead || !S_ISREG(item.node.mode) || !ahead->owner->Take(*ahead) || !StillFits(*ahead, item.node, target.into))
+            run.Changing();
         const Step step = CopyNode(parentFd, target.into, item.node, item.native, run, &name, ahead.get());
         if (ahead)
             ahead->owner->Drop(*ahead);
@@ -2597,17 +2618,19 @@ Result MoveToTrash(const QStringList& objects, const Control& control)
             }
             struct stat was {};
             const bool known = run.keeper() != nullptr && ::fstatat(parentFd, item.name.constData(), &was, AT_SYMLINK_NOFOLLOW) == 0;
-            FileOpsTrash::Placed placed;
             const QByteArray path = AbsolutePath(item.native);
-            if (const int err = FileOpsTrash::Put(parentFd, item.name, path, run.DataFolder(), &placed,
-                                                  FileOpsTrash::Hand::Rename, run.Trashes());
+            // The keeper hears where the object goes before it leaves its folder.
+            const auto placing = [&](const FileOpsTrash::Placed& going) {
+                if (known)
+                    run.keeper()->Displaced(DecodeFileName(path), IdentityFrom(was),
+                                            {DecodeFileName(going.trash), DecodeFileName(going.name)}, 0);
+            };
+            if (const int err = FileOpsTrash::Put(parentFd, item.name, path, run.DataFolder(), nullptr,
+                                                  FileOpsTrash::Hand::Rename, run.Trashes(), placing);
                 err != 0) {
                 run.Fail(err, item.native);
                 return;
             }
-            if (known)
-                run.keeper()->Displaced(DecodeFileName(path), IdentityFrom(was),
-                                        {DecodeFileName(placed.trash), DecodeFileName(placed.name)}, 0);
             run.ObjectsDone();
             run.result().completed.append(item.path);
         }
@@ -2651,21 +2674,21 @@ Result RemoveFolder(const QString& path, const Control& control)
         // the folder back).
         const FileDescriptor folder(::openat(fd, item.name.constData(), FolderFlags));
         if (folder.valid())
-            RemoveLeftovers(folder.get(), run.pid());
+            RemoveLeftovers(folder.get(), run);
         if (run.keeper() != nullptr) {
             // Kept: the folder goes to the trash, but only while it is empty.
             int err = folder.valid() ? 0 : errno;
             if (err == 0 && !ReadNames(folder.get(), err).empty())
                 err = ENOTEMPTY;
-            FileOpsTrash::Placed placed;
             const QByteArray full = AbsolutePath(item.native);
             if (err == 0)
-                err = FileOpsTrash::Put(fd, item.name, full, run.DataFolder(), &placed, FileOpsTrash::Hand::Rename, run.Trashes());
-            if (err == 0) {
-                run.keeper()->Displaced(DecodeFileName(full), IdentityFrom(st),
-                                        {DecodeFileName(placed.trash), DecodeFileName(placed.name)}, 0);
+                err = FileOpsTrash::Put(fd, item.name, full, run.DataFolder(), nullptr, FileOpsTrash::Hand::Rename,
+                                        run.Trashes(), [&](const FileOpsTrash::Placed& going) {
+                                            run.keeper()->Displaced(DecodeFileName(full), IdentityFrom(st),
+                                                                    {DecodeFileName(going.trash), DecodeFileName(going.name)}, 0);
+                                        });
+            if (err == 0)
                 return true;
-            }
             if (err == ENOTEMPTY || err == ENOENT) {
                 run.Fail(err, item.native);
                 return false;

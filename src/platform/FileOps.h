@@ -120,15 +120,18 @@ class Keeper
 {
 public:
     virtual ~Keeper() = default;
-    // The object at path is in the trash at place (before the call changes anything under path), or, when
-    // error is not 0, could not be kept and is about to be replaced or deleted for good.
+    // The object at path goes to the trash at place (heard once its note is there and before the call
+    // changes anything under path; where the object then stays, it is still at path), or, when error is not
+    // 0, could not be kept and is about to be replaced or deleted for good.
     virtual void Displaced(const QString& path, const Identity& was, const TrashPlace& place, int error) = 0;
     // The call made the object at path (a copy, a link, a special file or a folder, inside copied folders too).
     virtual void Created(const QString& path, const Identity& made) = 0;
-    // Objects a call is about to put under names in a folder it made, on a file system whose renames keep
-    // an object's identity: each path with the identity the object will have there, heard all at once
-    // before any of them takes its name. Answers true once that is kept; Created is then not called for
-    // those that go in under their name as planned. False: each is heard of with Created as usual.
+    // Objects a call is about to put under names that are free (in a folder it made, or a file copied
+    // ahead), on a file system whose renames keep an object's identity: each path with the identity the
+    // object will have there, heard all at once before any of them takes its name. Answers true once that
+    // is kept; Created is then not called for those that go in under their name as planned. False: each
+    // is heard of with Created as usual. An undo must read a name that holds another object, or none, as
+    // one the object never took.
     struct Coming
     {
         QString path;
@@ -149,6 +152,11 @@ public:
         Displaced(path, was, place, 0);
         return false;
     }
+    // CopyAs is about to change something that no call above tells of beforehand (a file or folder made
+    // under a name, a leftover removed, a probe file): what the keeper holds back must be kept now. The
+    // other calls come before the change they tell of, except Created (after the object was made, where it
+    // was not heard of ahead). A keeper that holds nothing back needs nothing here.
+    virtual void Changing() {}
 };
 
 // The identity of the object at path (not followed); false when there is none.

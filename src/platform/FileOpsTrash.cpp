@@ -289,7 +289,7 @@ namespace {
 
 // Puts the object into trash: its note first, then the object itself.
 int PutInto(int folderFd, const QByteArray& name, const QByteArray& path, const Trash& trash, const QByteArray& date,
-            Placed* placed, Hand hand)
+            Placed* placed, Hand hand, const std::function<void(const Placed&)>& placing)
 {
     const QByteArray note = Note(trash, path, date);
     const QByteArray base = TrashName(path.mid(path.lastIndexOf('/') + 1));
@@ -309,6 +309,8 @@ int PutInto(int folderFd, const QByteArray& name, const QByteArray& path, const 
         int err = WriteAll(out.get(), note);
         if (const int closeErr = out.close(); err == 0)
             err = closeErr;
+        if (err == 0 && placing)
+            placing({trash.path, candidate});
         if (err == 0 && hand == Hand::Link)
             err = ::linkat(folderFd, name.constData(), trash.files.get(), candidate.constData(), 0) == 0 ? 0 : errno;
         else if (err == 0)
@@ -328,12 +330,12 @@ int PutInto(int folderFd, const QByteArray& name, const QByteArray& path, const 
 } // namespace
 
 int Put(int folderFd, const QByteArray& name, const QByteArray& path, const QByteArray& dataFolder, Placed* placed,
-        Hand hand, KnownTrashes* known)
+        Hand hand, KnownTrashes* known, const std::function<void(const Placed&)>& placing)
 {
     const QByteArray date = known != nullptr ? known->impl().Date() : DeletionDate();
     if (known != nullptr) {
         if (const Trash* kept = known->impl().Find(folderFd, dataFolder, path)) {
-            const int err = PutInto(folderFd, name, path, *kept, date, placed, hand);
+            const int err = PutInto(folderFd, name, path, *kept, date, placed, hand, placing);
             // ENOENT: the trash's folders may have gone since (or the object did): looked for anew.
             if (err != ENOENT)
                 return err;
@@ -343,7 +345,7 @@ int Put(int folderFd, const QByteArray& name, const QByteArray& path, const QByt
     Trash trash;
     if (const int err = OpenTrash(folderFd, path, dataFolder, trash); err != 0)
         return err;
-    const int err = PutInto(folderFd, name, path, trash, date, placed, hand);
+    const int err = PutInto(folderFd, name, path, trash, date, placed, hand, placing);
     struct stat folder {};
     if (err == 0 && known != nullptr && ::fstat(folderFd, &folder) == 0)
         known->impl().found.push_back({folder.st_dev, dataFolder, std::move(trash)});

@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 
+#include <functional>
 #include <memory>
 
 // The freedesktop trash as FileOps uses it; no other code calls this.
@@ -45,10 +46,12 @@ private:
 
 // Trashes the object name of the folder open at folderFd. path is the object's absolute path (bytes), as
 // the note keeps it (and whose last name the trash entry is called after); dataFolder is the user's data
-// folder, made when missing. known: the trashes found before (none: looked for anew). Answers 0 or the
-// errno.
+// folder, made when missing. known: the trashes found before (none: looked for anew). placing hears where
+// the object goes once its note is written, before the object is handed over (a failure after it leaves the
+// object where it was). Answers 0 or the errno.
 int Put(int folderFd, const QByteArray& name, const QByteArray& path, const QByteArray& dataFolder,
-        Placed* placed = nullptr, Hand hand = Hand::Rename, KnownTrashes* known = nullptr);
+        Placed* placed = nullptr, Hand hand = Hand::Rename, KnownTrashes* known = nullptr,
+        const std::function<void(const Placed&)>& placing = {});
 
 // Takes the object of the entry name of the trash folder trash out to the name as of the folder open at
 // folderFd (never over an existing object: EEXIST), then removes its note. ENOENT: no such entry.

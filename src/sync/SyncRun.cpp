@@ -512,8 +512,9 @@ public:
         m_journal.AddObject(m_op, {SyncJournal::ObjectRole::Created, path, coming, {}, 0});
         return m_journal.Flush();
     }
-    // Files about to take their names in a folder the step made: one write for all of them, before the
-    // first takes its name, so an undo after a kill knows each one that got there.
+    // Files about to take free names (in a folder the step made, or one copied ahead): one write for all of
+    // them, with the step's intent, before the first takes its name, so an undo after a kill knows each one
+    // that got there.
     bool CreatingAhead(const std::vector<Coming>& objects) override
     {
         if (m_op == 0)
@@ -522,6 +523,9 @@ public:
             m_journal.AddObject(m_op, {SyncJournal::ObjectRole::Created, object.path, object.made, {}, 0});
         return m_journal.Flush();
     }
+    // The step is about to change something it tells of afterwards: its intent and what its folders were go
+    // out first.
+    void Changing() override { m_journal.Flush(); }
     // What an object was before the step changes its mode, times or name.
     void Before(const QString& path)
     {
@@ -529,8 +533,9 @@ public:
         if (m_op != 0 && FileOps::IdentityOf(path, was))
             m_journal.AddObject(m_op, {SyncJournal::ObjectRole::Before, path, was, {}, 0});
     }
-    // The mode and times of a folder before the run first changes anything in it (once per folder).
-    void FolderBefore(const QString& folder)
+    // The mode and times of a folder before the run first changes anything in it (once per folder). Answers
+    // whether that was recorded now.
+    bool FolderBefore(const QString& folder)
     {
         QString path = folder;
         while (path.size() > 1 && path.endsWith(QLatin1Char('/')))
@@ -539,15 +544,17 @@ public:
         while (m_seen.insert(path).second) {
             FileOps::Identity was;
             if (FileOps::IdentityOf(path, was)) {
-                if (m_op != 0)
-                    m_journal.AddObject(m_op, {SyncJournal::ObjectRole::Before, path, was, {}, 0});
-                return;
+                if (m_op == 0)
+                    return false;
+                m_journal.AddObject(m_op, {SyncJournal::ObjectRole::Before, path, was, {}, 0});
+                return true;
             }
             const QString up = ParentOf(path);
             if (up == path)
-                return;
+                return false;
             path = up;
         }
+        return false;
     }
 
 private:
@@ -676,9 +683,12 @@ FileOps::Result Carry(const SyncStep& step, const FileOps::Control& control, QSt
     const QString targetFolder = Path(step.target).ParentPath().Text();
     if (step.inSubFolder && targetFolder != lastMadeFolder) {
         // A file of a sub-folder below folders the other side lacks: those are made first.
-        if (!IsRealFolder(targetFolder))
+        if (!IsRealFolder(targetFolder)) {
+            if (control.keeper != nullptr)
+                control.keeper->Changing();
             if (FileOps::Result made = FileOps::MakeFolders(targetFolder, control); !made.ok())
                 return made;
+        }
         lastMadeFolder = targetFolder;
     }
     return NotAllDone(FileOps::CopyAs(step.source, step.target, control));
@@ -1016,6 +1026,8 @@ SyncReport CarryOutSync(const std::vector<SyncStep>& plan, const FileOps::Contro
     constexpr size_t StepsAhead = 8;
     size_t handedOut = 0; // the steps up to here were looked at for copying ahead
     std::vector<size_t> ahead;
+    // Whether the step before was a file copied or deleted (see below).
+    bool afterFileStep = false;
     for (size_t index = 0; index < plan.size(); ++index) {
         const SyncStep& step = plan[index];
         if (control.cancel != nullptr && control.cancel->load()) {
@@ -1036,15 +1048,25 @@ SyncReport CarryOutSync(const std::vector<SyncStep>& plan, const FileOps::Contro
             }
         }
         ahead.clear();
+        bool foldersRecorded = false;
         for (handedOut = std::max(handedOut, index + 1); handedOut < plan.size() && handedOut <= index + StepsAhead; ++handedOut) {
             const SyncStep& next = plan[handedOut];
             if (!next.IsCopy() || next.IsFolderEntry())
                 continue;
-            if (journal != nullptr && recording.keep)
-                keeper->FolderBefore(ParentOf(next.target));
+            if (journal != nullptr && recording.keep && keeper->FolderBefore(ParentOf(next.target)))
+                foldersRecorded = true;
             ahead.push_back(handedOut);
         }
-        if (journal != nullptr)
+        // A file copied or deleted whole, with what it replaces or deletes kept: FileOps has the keeper write
+        // out what is held (this intent, what its folders were, the end of the step before) before it
+        // changes anything, in the same write as the first object it tells of. Any other step's records go
+        // out now, and so do they after a step whose end must be on disk before the next step begins (a
+        // rename or a move, which an undo takes back only when it is recorded as done). What a copied-ahead
+        // file's folder was is out before the file is begun there.
+        const bool fileStep = !step.IsFolderEntry() && (step.IsDelete() || step.IsCopy());
+        const bool callWrites = confined.keeper != nullptr && fileStep && afterFileStep;
+        afterFileStep = fileStep;
+        if (journal != nullptr && (!callWrites || foldersRecorded))
             journal->Flush();
         for (const size_t next : ahead)
             memory.PrepareCopy(plan[next].source, plan[next].target, confined);

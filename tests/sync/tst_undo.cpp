@@ -410,3 +410,37 @@ TEST_F(Undo, AReplacementRecordedBeforeItsSwapIsTakenBackWhereverTheKillLanded)
     EXPECT_EQ(plan.steps[0].action, UndoStep::Action::RemoveCreated);
     EXPECT_EQ(plan.steps[1].action, UndoStep::Action::RestoreKept);
 }
+
+// A deletion records where the object goes, and a new file the object it puts in place, before the object
+// moves: killed in between, the object is still where it was (or the name still free), and the undo has
+// nothing to do and nothing to name.
+TEST_F(Undo, ADeletionOrANewFileRecordedBeforeItHappenedLeavesNothingToDo)
+{
+    const QString kept = tmp.createFileAt(QStringLiteral("right/kept.txt"), "still here", T1);
+    const QString never = right + QStringLiteral("/never.txt");
+    const QString trash = Trash(home);
+    tmp.createFile(QStringLiteral("home/.local/share/Trash/info/kept.txt.trashinfo"), "[Trash Info]\nPath=x\n");
+    FileOps::Identity was;
+    ASSERT_TRUE(FileOps::IdentityOf(kept, was));
+    FileOps::Identity made = was;
+    made.ino += 1000003;
+
+    SyncJournal journal(tmp.createFolder(QStringLiteral("journal")));
+    SyncJournal::RunRecord run;
+    run.left = left;
+    run.right = right;
+    run.method = QStringLiteral("Make Right Same As Left");
+    run.kept = true;
+    const qint64 id = journal.BeginRun(run);
+    const qint64 del = journal.BeginOperation(id, 1, SyncJournal::OpKind::Delete, kept, QString());
+    journal.AddObject(del, {SyncJournal::ObjectRole::Displaced, kept, was, {trash, QStringLiteral("kept.txt")}, 0});
+    const qint64 copy = journal.BeginOperation(id, 2, SyncJournal::OpKind::Copy, left + QStringLiteral("/never.txt"), never);
+    journal.AddObject(copy, {SyncJournal::ObjectRole::Created, never, made, {}, 0});
+    journal.Flush();
+
+    const UndoPlan plan = PlanUndo(journal, id);
+    ASSERT_TRUE(plan.problem.isEmpty()) << qPrintable(plan.problem);
+    EXPECT_TRUE(plan.left.empty()) << qPrintable(plan.left.empty() ? QString() : plan.left.front().path + QLatin1Char(' ') + plan.left.front().why);
+    EXPECT_TRUE(plan.steps.empty());
+    EXPECT_EQ(FileBytes(kept), "still here");
+}
