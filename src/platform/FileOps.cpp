@@ -1443,9 +1443,9 @@ constexpr qint64 AheadMaxBytes = qint64(1) << 20;
 // The threads that copy ahead.
 constexpr int Workers = 2;
 // How many files a copy keeps ready ahead of the one it puts in place.
-constexpr size_t AheadDepth = 16;
+constexpr size_t AheadDepth = 32;
 // How many files ready ahead the keeper hears of at once (see FolderAhead).
-constexpr size_t AheadTold = 8;
+constexpr size_t AheadTold = 16;
 
 // Whether a file the scan saw is copied ahead: a small regular file of one name (one of several names
 // may become a link to an earlier copy instead).
