@@ -612,20 +612,11 @@ public:
         m_live = false;
     }
 
-    // Swaps the object with target, which must exist; the temporary name then holds what target held and
-    // is still removed unless committed. Answers the errno.
-    int Exchange(const QByteArray& target)
-    {
-        if (const int err = Named(); err != 0)
-            return err;
-        return ::renameat2(m_fd, m_name.constData(), m_fd, target.constData(), RENAME_EXCHANGE) == 0 ? 0 : errno;
-    }
-
     const char* name() const { return m_name.constData(); }
 
 private:
     QByteArray ProcPath() const { return "/proc/self/fd/" + QByteArray::number(m_anonymous.get()); }
-    // An anonymous file gets a temporary name of its own (for a swap or a replacing rename).
+    // An anonymous file gets a temporary name of its own (for a replacing rename).
     int Named()
     {
         if (!m_anonymous.valid())
@@ -1254,7 +1245,7 @@ void ReportCreated(int fd, const QByteArray& name, const QByteArray& path, Run& 
 
 // Puts the finished object under its temporary name in place as the name as of the target folder. Without
 // a keeper it simply replaces what is there. With one, what is there is kept (see Keeper): a second name in
-// the trash, then the swap; where the file system has neither hard links nor the swap, the old object
+// the trash, then the new object is renamed over it; where the file system has no hard links, the old object
 // itself goes to the trash just before the new one is renamed in; where no trash takes it, it is replaced
 // as without a keeper and the keeper hears why.
 // heard: the keeper heard of the object under its name already (Keeper::CreatingAhead), which holds while it
@@ -1299,28 +1290,19 @@ int Publish(TempName& temp, const Into& into, const QByteArray& as, Run& run, bo
     int err = FileOpsTrash::Put(into.fd, as, path, run.DataFolder(), &placed, FileOpsTrash::Hand::Link, run.Trashes());
     if (err == 0) {
         const TrashPlace place{DecodeFileName(placed.trash), DecodeFileName(placed.name)};
-        // Where a rename keeps identities, the keeper hears of the new object with the old one, before the swap.
+        // Where a rename keeps identities, the keeper hears of the new object with the old one, before the rename.
         const bool told = made != nullptr && into.keepsIdentity && keeper->Replacing(shown, was, place, IdentityFrom(*made));
         if (!told)
             keeper->Displaced(shown, was, place, 0);
-        err = temp.Exchange(as);
+        // The new object is renamed over the old one, which lives on in the trash: the name holds one whole
+        // object or the other at every moment, and a folder that took the name meanwhile is refused (EISDIR).
+        err = temp.Commit(as);
         if (err == 0) {
-            // The temporary name now holds the old object, which lives on in the trash.
-            temp.Discard();
             if (!told)
                 ReportCreated(into.fd, as, path, run);
             return 0;
         }
-        if (err != EINVAL && err != ENOSYS && err != EOPNOTSUPP) {
-            FileOpsTrash::Remove(placed.trash, placed.name);
-            return err;
-        }
-        // No swap here: the old object is safe in the trash, so a plain rename over it loses nothing.
-        err = temp.Commit(as);
-        if (err == 0)
-            ReportCreated(into.fd, as, path, run);
-        else
-            FileOpsTrash::Remove(placed.trash, placed.name);
+        FileOpsTrash::Remove(placed.trash, placed.name);
         return err;
     }
     if (err == EPERM || err == EMLINK || err == EOPNOTSUPP || err == ENOSYS) {
@@ -1453,7 +1435,7 @@ bool GoesAhead(const Node& node) { return S_ISREG(node.mode) && node.nlink == 1 
 
 // Copies regular files into temporary files beside their targets on a thread of its own, ahead of the call
 // (or the later call of a run) that puts them in place: when a file's turn comes, its data, extended
-// attributes, owner, mode and times are in, and only the swap into place is left, on the calling thread
+// attributes, owner, mode and times are in, and only putting it in place is left, on the calling thread
 // and in the call's order, so the keeper hears of every object as it always does. Nothing anyone sees
 // changes before that: the file has no name yet (O_TMPFILE; where a file system has no such files, a hidden
 // temporary name), one never put in place is removed again, and a killed run leaves no nameless file and

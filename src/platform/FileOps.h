@@ -109,12 +109,11 @@ struct Identity
 };
 
 // A run that can be taken back: with Control::keeper set, an object a copy replaces is kept in the trash of
-// its own file system instead of being destroyed. The new object is written whole under a temporary name,
-// the old one gets a second name in the trash (a hard link, with its note), the two are swapped with
-// renameat2(RENAME_EXCHANGE) and the temporary name (now the old object) is removed: at no moment is there
-// no whole object under the name, and a killed call leaves the old object in the trash or in place. Where
-// the file system has no hard links or no exchange, the old object is renamed into the trash just before
-// the new one is renamed in. Where no trash takes it, the object is replaced as without a keeper, and
+// its own file system instead of being destroyed. The new object is written whole under a temporary name
+// (or none), the old one gets a second name in the trash (a hard link, with its note), and the new one is
+// renamed over the old one: at no moment is there no whole object under the name, and a killed call leaves
+// the old object in the trash or in place, never a second name of it beside the new one. Where the file
+// system has no hard links, the old object is renamed into the trash just before the new one is renamed in. Where no trash takes it, the object is replaced as without a keeper, and
 // Displaced says why. MoveToTrash, RemoveFolder and Restore report to it too.
 class Keeper
 {
@@ -143,9 +142,9 @@ public:
         return false;
     }
     // Displaced (error 0) and, at once, the object that is to take the name (with the identity it will have
-    // there), before the two are swapped. Answers true once both are kept; Created is then not called for
-    // the new object. False: Displaced was called as usual, and Created follows the swap. An undo must read
-    // a name that still holds the displaced object as a swap that never took place.
+    // there), before the new object takes the name. Answers true once both are kept; Created is then not
+    // called for the new object. False: Displaced was called as usual, and Created follows the rename. An
+    // undo must read a name that still holds the displaced object as a replacement that never took place.
     virtual bool Replacing(const QString& path, const Identity& was, const TrashPlace& place, const Identity& coming)
     {
         Q_UNUSED(coming);
@@ -271,7 +270,7 @@ Result CopyAttributes(const QString& source, const QString& target, const Contro
 Result RestoreFromTrash(const TrashPlace& place, const QString& path, const Control& control = {});
 
 // Removes a trash entry that is only a second name of the object still at path (a replacement that was
-// killed before its swap): nothing is lost, the object stays at path. Refused (ESTALE) when the entry is
+// killed before its rename): nothing is lost, the object stays at path. Refused (ESTALE) when the entry is
 // another object.
 Result ForgetTrashLink(const TrashPlace& place, const QString& path, const Control& control = {});
 

@@ -144,13 +144,13 @@ UndoPlan PlanUndo(SyncJournal& journal, qint64 run)
             case Role::Created: {
                 if (!there || !expected.Exists(path))
                     break; // gone already
-                // Recorded with the object it was to replace, which still has the name: the swap never took
-                // place, and the displaced object's own record says what is left to do.
-                const bool neverSwapped = std::any_of(op->objects.begin(), op->objects.end(), [&](const SyncJournal::ObjectRecord& other) {
+                // Recorded with the object it was to replace, which still has the name: the replacement never
+                // took place, and the displaced object's own record says what is left to do.
+                const bool neverReplaced = std::any_of(op->objects.begin(), op->objects.end(), [&](const SyncJournal::ObjectRecord& other) {
                     return other.role == Role::Displaced && other.path == path && other.identity.ino == now.ino
                            && other.identity.dev == now.dev && now.ino != object->identity.ino;
                 });
-                if (neverSwapped)
+                if (neverReplaced)
                     break;
                 if (lost.count(path) != 0) {
                     blocked.insert(path);
@@ -177,7 +177,7 @@ UndoPlan PlanUndo(SyncJournal& journal, qint64 run)
                 struct stat kept {};
                 const bool inTrash = TrashEntry(object->place, kept);
                 if (there && now.ino == object->identity.ino && now.dev == object->identity.dev) {
-                    // Still (or again) in place: a replacement killed before its swap leaves a second name of
+                    // Still (or again) in place: a replacement killed before its rename leaves a second name of
                     // it in the trash, which goes; an undo that was cancelled brought it back already.
                     if (inTrash && quint64(kept.st_ino) == now.ino && quint64(kept.st_dev) == now.dev)
                         plan.steps.push_back({Action::ForgetLink, path, {}, object->identity, object->place});

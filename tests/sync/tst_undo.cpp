@@ -361,10 +361,10 @@ TEST_F(Undo, AFolderCopyKilledHalfWayIsTakenBackWhole)
     }
 }
 
-// A replacement records the new object with the old one, before the two are swapped. Killed before the
-// swap, the name still holds the old object: the undo forgets the trash's second name of it and names
-// nothing as changed; killed after it, the new object goes and the old one comes back.
-TEST_F(Undo, AReplacementRecordedBeforeItsSwapIsTakenBackWhereverTheKillLanded)
+// A replacement records the new object with the old one, before the new one is renamed over the old one.
+// Killed before the rename, the name still holds the old object: the undo forgets the trash's second name
+// of it and names nothing as changed; killed after it, the new object goes and the old one comes back.
+TEST_F(Undo, AReplacementRecordedBeforeItsRenameIsTakenBackWhereverTheKillLanded)
 {
     const QString path = tmp.createFileAt(QStringLiteral("right/old.txt"), "old", T1);
     const QString trash = Trash(home);
@@ -388,7 +388,7 @@ TEST_F(Undo, AReplacementRecordedBeforeItsSwapIsTakenBackWhereverTheKillLanded)
         return id;
     };
 
-    // Killed before the swap.
+    // Killed before the rename.
     FileOps::Identity never = was;
     never.ino += 1000003;
     never.size = 3;
