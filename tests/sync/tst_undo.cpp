@@ -87,6 +87,17 @@ protected:
             SetTimes(folder, T1 + 3600);
     }
 
+    // A run of the journal that kept what it replaced, as a synchronisation of the pair begins one.
+    qint64 BeginKeptRun(SyncJournal& journal) const
+    {
+        SyncJournal::RunRecord run;
+        run.left = left;
+        run.right = right;
+        run.method = QStringLiteral("Make Right Same As Left");
+        run.kept = true;
+        return journal.BeginRun(run);
+    }
+
     QString home;
 };
 
@@ -375,12 +386,7 @@ TEST_F(Undo, AReplacementRecordedBeforeItsRenameIsTakenBackWhereverTheKillLanded
 
     SyncJournal journal(tmp.createFolder(QStringLiteral("journal")));
     const auto record = [&](const FileOps::Identity& coming) {
-        SyncJournal::RunRecord run;
-        run.left = left;
-        run.right = right;
-        run.method = QStringLiteral("Make Right Same As Left");
-        run.kept = true;
-        const qint64 id = journal.BeginRun(run);
+        const qint64 id = BeginKeptRun(journal);
         const qint64 op = journal.BeginOperation(id, 1, SyncJournal::OpKind::Copy, left + QStringLiteral("/old.txt"), path);
         journal.AddObject(op, {SyncJournal::ObjectRole::Displaced, path, was, {trash, QStringLiteral("old.txt")}, 0});
         journal.AddObject(op, {SyncJournal::ObjectRole::Created, path, coming, {}, 0});
@@ -426,12 +432,7 @@ TEST_F(Undo, ADeletionOrANewFileRecordedBeforeItHappenedLeavesNothingToDo)
     made.ino += 1000003;
 
     SyncJournal journal(tmp.createFolder(QStringLiteral("journal")));
-    SyncJournal::RunRecord run;
-    run.left = left;
-    run.right = right;
-    run.method = QStringLiteral("Make Right Same As Left");
-    run.kept = true;
-    const qint64 id = journal.BeginRun(run);
+    const qint64 id = BeginKeptRun(journal);
     const qint64 del = journal.BeginOperation(id, 1, SyncJournal::OpKind::Delete, kept, QString());
     journal.AddObject(del, {SyncJournal::ObjectRole::Displaced, kept, was, {trash, QStringLiteral("kept.txt")}, 0});
     const qint64 copy = journal.BeginOperation(id, 2, SyncJournal::OpKind::Copy, left + QStringLiteral("/never.txt"), never);
