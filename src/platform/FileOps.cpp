@@ -1234,6 +1234,12 @@ QByteArray AbsolutePath(const QByteArray& path)
     return cwd ? ChildPath(QByteArray(cwd.get()), path) : path;
 }
 
+// Where the trash put an object, as the keeper hears it.
+TrashPlace PlaceOf(const FileOpsTrash::Placed& placed)
+{
+    return {DecodeFileName(placed.trash), DecodeFileName(placed.name)};
+}
+
 // Tells the keeper that the call made the object name in the folder open at fd (path: its full path).
 void ReportCreated(int fd, const QByteArray& name, const QByteArray& path, Run& run)
 {
@@ -1289,7 +1295,7 @@ int Publish(TempName& temp, const Into& into, const QByteArray& as, Run& run, bo
     FileOpsTrash::Placed placed;
     int err = FileOpsTrash::Put(into.fd, as, path, run.DataFolder(), &placed, FileOpsTrash::Hand::Link, run.Trashes());
     if (err == 0) {
-        const TrashPlace place{DecodeFileName(placed.trash), DecodeFileName(placed.name)};
+        const TrashPlace place = PlaceOf(placed);
         // Where a rename keeps identities, the keeper hears of the new object with the old one, before the rename.
         const bool told = made != nullptr && into.keepsIdentity && keeper->Replacing(shown, was, place, IdentityFrom(*made));
         if (!told)
@@ -1309,7 +1315,7 @@ int Publish(TempName& temp, const Into& into, const QByteArray& as, Run& run, bo
         // No hard links here: the old object itself goes to the trash, and the new one takes its name.
         err = FileOpsTrash::Put(into.fd, as, path, run.DataFolder(), &placed, FileOpsTrash::Hand::Rename, run.Trashes(),
                                 [&](const FileOpsTrash::Placed& going) {
-                                    keeper->Displaced(shown, was, {DecodeFileName(going.trash), DecodeFileName(going.name)}, 0);
+                                    keeper->Displaced(shown, was, PlaceOf(going), 0);
                                 });
         if (err == 0) {
             err = temp.CommitNew(as);
@@ -2559,6 +2565,8 @@ Result MakeFolders(const QString& path, const Control& control)
         }
         run.AddTotals(qint64(missing.size()), 0);
         run.Start();
+        if (!missing.empty())
+            run.Changing();
         QByteArray made = existing == "." ? QByteArray() : existing;
         for (auto it = missing.rbegin(); it != missing.rend(); ++it) {
             made = made.isEmpty() ? *it : ChildPath(made, *it);
@@ -2604,8 +2612,7 @@ Result MoveToTrash(const QStringList& objects, const Control& control)
             // The keeper hears where the object goes before it leaves its folder.
             const auto placing = [&](const FileOpsTrash::Placed& going) {
                 if (known)
-                    run.keeper()->Displaced(DecodeFileName(path), IdentityFrom(was),
-                                            {DecodeFileName(going.trash), DecodeFileName(going.name)}, 0);
+                    run.keeper()->Displaced(DecodeFileName(path), IdentityFrom(was), PlaceOf(going), 0);
             };
             if (const int err = FileOpsTrash::Put(parentFd, item.name, path, run.DataFolder(), nullptr,
                                                   FileOpsTrash::Hand::Rename, run.Trashes(), placing);
@@ -2666,8 +2673,7 @@ Result RemoveFolder(const QString& path, const Control& control)
             if (err == 0)
                 err = FileOpsTrash::Put(fd, item.name, full, run.DataFolder(), nullptr, FileOpsTrash::Hand::Rename,
                                         run.Trashes(), [&](const FileOpsTrash::Placed& going) {
-                                            run.keeper()->Displaced(DecodeFileName(full), IdentityFrom(st),
-                                                                    {DecodeFileName(going.trash), DecodeFileName(going.name)}, 0);
+                                            run.keeper()->Displaced(DecodeFileName(full), IdentityFrom(st), PlaceOf(going), 0);
                                         });
             if (err == 0)
                 return true;

@@ -151,7 +151,7 @@ public:
         Displaced(path, was, place, 0);
         return false;
     }
-    // CopyAs is about to change something that no call above tells of beforehand (a file or folder made
+    // The call is about to change something that no call above tells of beforehand (a file or folder made
     // under a name, a leftover removed, a probe file): what the keeper holds back must be kept now. The
     // other calls come before the change they tell of, except Created (after the object was made, where it
     // was not heard of ahead). A keeper that holds nothing back needs nothing here.

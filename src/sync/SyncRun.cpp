@@ -683,12 +683,9 @@ FileOps::Result Carry(const SyncStep& step, const FileOps::Control& control, QSt
     const QString targetFolder = Path(step.target).ParentPath().Text();
     if (step.inSubFolder && targetFolder != lastMadeFolder) {
         // A file of a sub-folder below folders the other side lacks: those are made first.
-        if (!IsRealFolder(targetFolder)) {
-            if (control.keeper != nullptr)
-                control.keeper->Changing();
+        if (!IsRealFolder(targetFolder))
             if (FileOps::Result made = FileOps::MakeFolders(targetFolder, control); !made.ok())
                 return made;
-        }
         lastMadeFolder = targetFolder;
     }
     return NotAllDone(FileOps::CopyAs(step.source, step.target, control));
