@@ -214,6 +214,12 @@ SyncJournal::SyncJournal(const QString& appFolder)
         Fail(QStringLiteral("it is not a journal of this program; it was left as it is"));
         return;
     }
+    // A new journal gets pages of 1 KiB. A run commits a few small records per file, and every commit logs
+    // each page it touched whole: 4 KiB pages made the log four times as long and cost a synchronisation of
+    // 100,000 files about a tenth of its time. The size is fixed when the first table is made, so a journal
+    // made before keeps its pages. In WAL mode it can no longer be changed: this comes first.
+    if (tables == 0 && !Exec("PRAGMA page_size=1024"))
+        return;
     // Write-ahead log without an fsync per write: what was written survives a killed process.
     if (!Exec("PRAGMA journal_mode=WAL") || !Exec("PRAGMA synchronous=NORMAL") || !Exec("PRAGMA journal_size_limit=4194304"))
         return;
@@ -264,7 +270,8 @@ void SyncJournal::HoldWrites(bool on)
     if (m_db == nullptr)
         return;
     // A run writes a record or two per file: the log is copied into the database (with an fsync of each)
-    // every 16,384 pages instead of every 1,000, and once more after the run, which leaves it short again.
+    // every 16,384 pages (16 MiB in a journal made now) instead of every 1,000, and once more after the run,
+    // which leaves it short again.
     if (on) {
         sqlite3_wal_autocheckpoint(m_db, 16384);
     } else {

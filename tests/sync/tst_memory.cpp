@@ -9,6 +9,7 @@
 
 #include <QFile>
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -26,6 +27,32 @@ ino_t Inode(const QString& path)
 {
     struct stat st {};
     return ::lstat(Native(path).constData(), &st) == 0 ? st.st_ino : 0;
+}
+
+// The page size of a database file; 0 when it cannot be read.
+int PageSize(const QString& path)
+{
+    sqlite3* db = nullptr;
+    int size = 0;
+    sqlite3_stmt* st = nullptr;
+    if (sqlite3_open_v2(Native(path).constData(), &db, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK
+        && sqlite3_prepare_v2(db, "PRAGMA page_size", -1, &st, nullptr) == SQLITE_OK && sqlite3_step(st) == SQLITE_ROW)
+        size = sqlite3_column_int(st, 0);
+    sqlite3_finalize(st);
+    sqlite3_close(db);
+    return size;
+}
+
+// Rewrites a database with pages of pageSize, as journals were made before theirs became smaller.
+bool Repage(const QString& path, int pageSize)
+{
+    sqlite3* db = nullptr;
+    const QByteArray sql = "PRAGMA journal_mode=DELETE; PRAGMA page_size=" + QByteArray::number(pageSize)
+                           + "; VACUUM; PRAGMA journal_mode=WAL;";
+    const bool ok = sqlite3_open_v2(Native(path).constData(), &db, SQLITE_OPEN_READWRITE, nullptr) == SQLITE_OK
+                    && sqlite3_exec(db, sql.constData(), nullptr, nullptr, nullptr) == SQLITE_OK;
+    sqlite3_close(db);
+    return ok;
 }
 
 bool Exists(const QString& path)
@@ -263,6 +290,30 @@ TEST_F(Memory, ACarriedDeletionAlwaysGoesToTheTrash)
     EXPECT_EQ(BothWays(), 0) << qPrintable(Out());
     EXPECT_EQ(lines, (QStringList{QStringLiteral("delete-left\tDocs/old.txt"), QStringLiteral("copy-to-left\tDocs/new.txt")}));
     EXPECT_EQ(Bytes(Trashed(QStringLiteral("old.txt"))), "deleted on the right");
+}
+
+// A journal is made with small pages (a run commits a few small records per file); one made with larger pages
+// before keeps them, and its memory and its runs serve as they did.
+TEST_F(Memory, AJournalFromBeforeWithLargerPagesServesAsItDid)
+{
+    tmp.createFileAt(QStringLiteral("left/a.txt"), "a", T1);
+    tmp.createFileAt(QStringLiteral("left/b.txt"), "b", T1);
+    ASSERT_EQ(BothWays(), 0) << qPrintable(Out());
+    EXPECT_EQ(PageSize(Journal()), 1024);
+
+    ASSERT_TRUE(Repage(Journal(), 4096));
+    ASSERT_EQ(PageSize(Journal()), 4096);
+    ASSERT_EQ(::unlink(Native(R(QStringLiteral("a.txt"))).constData()), 0);
+    tmp.createFileAt(QStringLiteral("left/c.txt"), "c", T1);
+    EXPECT_EQ(BothWays(), 0) << qPrintable(Out());
+    EXPECT_EQ(lines, (QStringList{QStringLiteral("delete-left\ta.txt"), QStringLiteral("copy-to-right\tc.txt")}));
+    EXPECT_EQ(errors, QString());
+    EXPECT_EQ(Bytes(Trashed(QStringLiteral("a.txt"))), "a");
+    EXPECT_EQ(PageSize(Journal()), 4096);
+    // The run went into that journal too: it is the one the next undo takes back.
+    EXPECT_EQ(Run({QStringLiteral("undo")}), 0) << qPrintable(Out());
+    EXPECT_EQ(Bytes(L(QStringLiteral("a.txt"))), "a");
+    EXPECT_FALSE(Exists(R(QStringLiteral("c.txt"))));
 }
 
 // A walk on two threads (after a run, when the other side was walked during it) sees exactly what a walk
