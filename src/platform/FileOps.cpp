@@ -1382,7 +1382,10 @@ Step LinkToEarlierCopy(const struct stat& st, const Into& into, Node& node, cons
 // writing whether the failure was on the target's side (the file could not be made, or finished once its
 // data was in) rather than in reading the source.
 template <typename Context>
-int FillTemp(int in, const struct stat& st, const Into& into, TempName& temp, Context& run, struct stat& made, bool& writing)
+// startWriting: the file is to replace one (see CopyAhead::Prepare); its data is sent on its way to the disk
+// before the call returns.
+int FillTemp(int in, const struct stat& st, const Into& into, TempName& temp, Context& run, struct stat& made, bool& writing,
+             bool startWriting = false)
 {
     if (st.st_size >= qint64(BufferSize))
         ::posix_fadvise(in, 0, 0, POSIX_FADV_SEQUENTIAL);
@@ -1420,6 +1423,9 @@ int FillTemp(int in, const struct stat& st, const Into& into, TempName& temp, Co
         err = errno;
     if (err == 0 && ::fstat(out, &made) != 0)
         err = errno;
+    // Only a start: whether and when the data reaches the disk is as without it.
+    if (err == 0 && startWriting && !run.Durable())
+        ::sync_file_range(out, 0, 0, SYNC_FILE_RANGE_WRITE);
     if (const int closeErr = named.close(); err == 0)
         err = closeErr;
     return err;
@@ -1460,6 +1466,7 @@ public:
         QByteArray fromPath;
         QByteArray toPath;
         QByteArray name; // the source's name in its folder
+        QByteArray targetName; // the name it is to take in the target folder
         Into into;       // the target folder, as the worker wrote into it
         CopyAhead* owner = nullptr;
         // The keeper heard of the file under its target name already (Keeper::CreatingAhead).
@@ -1643,8 +1650,14 @@ private:
             || job.source.st_nlink != 1 || job.source.st_size > AheadMaxBytes)
             return false;
         job.temp = std::make_unique<TempName>(job.into.fd, OwnPid());
+        // A file that is to replace another is written out here, on the worker: ext4 writes out a file
+        // renamed over another before the rename returns (its guard against empty files after a crash),
+        // and that would otherwise fall to the calling thread, which puts the files in place one by one.
+        struct stat old {};
+        const bool replaces = ::fstatat(job.into.fd, job.targetName.constData(), &old, AT_SYMLINK_NOFOLLOW) == 0
+                              && S_ISREG(old.st_mode);
         bool writing = false;
-        if (FillTemp(in.get(), job.source, job.into, *job.temp, context, job.made, writing) != 0) {
+        if (FillTemp(in.get(), job.source, job.into, *job.temp, context, job.made, writing, replaces) != 0) {
             job.temp.reset();
             return false;
         }
@@ -2461,8 +2474,7 @@ void RunMemory::PrepareCopy(const QString& source, const QString& targetPath, co
         return name != "." && name != "..";
     };
     auto job = std::make_shared<CopyAhead::Job>();
-    QByteArray targetName;
-    if (!split(source, job->fromPath, job->name) || !split(targetPath, job->toPath, targetName))
+    if (!split(source, job->fromPath, job->name) || !split(targetPath, job->toPath, job->targetName))
         return;
     Impl& impl = *m_impl;
     if (!impl.ahead) {
