@@ -242,19 +242,30 @@ void PutState(QByteArray& out, const MemoryState& s)
     PutBytes(out, s.hash);
 }
 
-QByteArray Pack(const MemoryList& objects)
+// Packs objects one by one, in path order, as they come.
+class Packer final
 {
-    QByteArray out;
-    out.reserve(qsizetype(objects.size()) * 120 + 16);
-    out.append(PackMagic, 4);
-    Put(out, PackFormat);
-    for (const auto& [path, entry] : objects) {
-        PutBytes(out, EncodeFileName(path));
-        PutState(out, entry.left);
-        PutState(out, entry.right);
+public:
+    explicit Packer(size_t expected)
+    {
+        m_out.reserve(qsizetype(expected) * 120 + 16);
+        m_out.append(PackMagic, 4);
+        Put(m_out, PackFormat);
     }
-    return out;
-}
+    void Add(const QString& path, const MemoryEntry& entry)
+    {
+        PutBytes(m_out, EncodeFileName(path));
+        PutState(m_out, entry.left);
+        PutState(m_out, entry.right);
+        ++m_count;
+    }
+    qint64 Count() const { return m_count; }
+    const QByteArray& Bytes() const { return m_out; }
+
+private:
+    QByteArray m_out;
+    qint64 m_count = 0;
+};
 
 // Reads what Pack wrote; false for anything else (the memory is then as good as none).
 class Unpacker final
@@ -500,8 +511,15 @@ std::optional<MemoryMap> SyncMemory::Load(const QString& leftFolder, const QStri
 
 bool SyncMemory::Store(const QString& leftFolder, const QString& rightFolder, const MemoryList& objects)
 {
+    Packer packer(objects.size());
+    for (const auto& [path, entry] : objects)
+        packer.Add(path, entry);
+    return StorePacked(leftFolder, rightFolder, packer.Bytes(), packer.Count());
+}
+
+bool SyncMemory::StorePacked(const QString& leftFolder, const QString& rightFolder, const QByteArray& packed, qint64 count)
+{
     sqlite3* db = m_journal.Database();
-    const QByteArray packed = Pack(objects);
     if (db == nullptr || !Exec(db, "BEGIN IMMEDIATE"))
         return false;
     const QByteArray left = RealFolder(leftFolder);
@@ -518,7 +536,7 @@ bool SyncMemory::Store(const QString& leftFolder, const QString& rightFolder, co
         pair.Int(3, qint64(DeviceOfFolder(leftFolder)));
         pair.Int(4, qint64(DeviceOfFolder(rightFolder)));
         pair.Int(5, QDateTime::currentSecsSinceEpoch());
-        pair.Int(6, qint64(objects.size()));
+        pair.Int(6, count);
         pair.Blob(7, packed);
         ok = pair.Step() == SQLITE_DONE;
     }
@@ -792,9 +810,8 @@ QString RememberPair(SyncJournal& journal, const QString& leftFolder, const QStr
                 return true;
         return false;
     };
-    // The three lists in path order, merged.
-    MemoryList next;
-    next.reserve(std::max(left.objects.size(), right.objects.size()) + 16);
+    // The three lists in path order, merged and packed as they come.
+    Packer next(std::max(left.objects.size(), right.objects.size()) + 16);
     size_t l = 0, r = 0, o = 0;
     while (l < left.objects.size() || r < right.objects.size() || o < old.size()) {
         const QString* path = nullptr;
@@ -807,9 +824,9 @@ QString RememberPair(SyncJournal& journal, const QString& leftFolder, const QStr
         const QString key = *path;
         MemoryEntry now;
         if (l < left.objects.size() && left.objects[l].first == key)
-            now.left = left.objects[l++].second;
+            now.left = std::move(left.objects[l++].second);
         if (r < right.objects.size() && right.objects[r].first == key)
-            now.right = right.objects[r++].second;
+            now.right = std::move(right.objects[r++].second);
         const MemoryEntry* was = o < old.size() && old[o].first == key ? &old[o++].second : nullptr;
         // What could not be seen is remembered as it was.
         if (was != nullptr && !left.incomplete.empty() && unseen(left, key))
@@ -817,11 +834,11 @@ QString RememberPair(SyncJournal& journal, const QString& leftFolder, const QStr
         if (was != nullptr && !right.incomplete.empty() && unseen(right, key))
             now.right = was->right;
         if (was != nullptr && !Agree(now.left, now.right))
-            next.emplace_back(key, *was);
+            next.Add(key, *was);
         else if (now.left.There() || now.right.There())
-            next.emplace_back(key, std::move(now));
+            next.Add(key, now);
     }
-    if (!memory.Store(leftFolder, rightFolder, next))
+    if (!memory.StorePacked(leftFolder, rightFolder, next.Bytes(), next.Count()))
         return QStringLiteral("The memory of this synchronization could not be written to ") + journal.Path()
                + QStringLiteral(": ") + QString::fromUtf8(sqlite3_errmsg(journal.Database()))
                + QStringLiteral(". The next comparison of these folders knows nothing of it.");

@@ -86,6 +86,8 @@ public:
     std::optional<MemoryList> LoadList(const QString& leftFolder, const QString& rightFolder);
     // Replaces the pair's memory with objects (in path order). False when it could not be written.
     bool Store(const QString& leftFolder, const QString& rightFolder, const MemoryList& objects);
+    // The same for objects packed already (count of them).
+    bool StorePacked(const QString& leftFolder, const QString& rightFolder, const QByteArray& packed, qint64 count);
 
 private:
     std::optional<QByteArray> Packed(const QString& leftFolder, const QString& rightFolder, bool& swapped);
