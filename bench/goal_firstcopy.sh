@@ -14,18 +14,21 @@ goal_app
 SRC_ROOT=$ROOT/firstcopy
 python3 "$GOAL_REPO/bench/gen_pair.py" "$SRC_ROOT" --files 20000 --folders 400 --big-mib 1
 SRC=$SRC_ROOT/tree/L
-RUNDIRS=$ROOT/goal-firstcopy-runs
+goal_fresh_fs
+RUNDIRS=${GOAL_MNT:-$ROOT}/goal-firstcopy-runs
 OUT=$RUNDIRS/current
 PREPARE=$ROOT/goal-firstcopy-prepare.sh
 JSON=$ROOT/goal_firstcopy.json
 rm -rf "$RUNDIRS"
 mkdir -p "$RUNDIRS"
-trap 'rm -rf "$RUNDIRS" "$PREPARE"' EXIT
+trap 'sh -c "$GOAL_FRESH_END"; rm -rf "$RUNDIRS" "$PREPARE"' EXIT
 trap 'exit 130' INT
 trap 'exit 143' TERM
 cat >"$PREPARE" <<PREP
 set -e
 $GOAL_RESET
+$GOAL_FRESH_FS
+mkdir -p '$RUNDIRS'
 if [ -d '$OUT' ]; then mv '$OUT' '$RUNDIRS'/old.\$\$; fi
 mkdir '$OUT'
 sync

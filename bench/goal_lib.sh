@@ -62,8 +62,15 @@ goal_app() {
     GOAL_RESET="rm -rf '$APP/SyncJournal.db' '$APP/SyncJournal.db-wal' '$APP/SyncJournal.db-shm' '$APP/SyncHist.Log' '$XDG_DATA_HOME/Trash'"
 }
 
-# goal_warm FOLDER...: every file's data read once and every folder listed, so the runs start warm.
+# goal_warm FOLDER...: every file's data read once and every folder listed, so the runs start warm. Where
+# it may (as root), it first drops the cached inodes and names of whatever ran before: millions of them
+# (the copies earlier benches set aside) make every new file slower to make (insert_inode_locked walks
+# longer hash chains), for the peers as for us, and ratios measured so are not this machine's.
 goal_warm() {
+    if [ -w /proc/sys/vm/drop_caches ]; then
+        sync
+        echo 2 >/proc/sys/vm/drop_caches
+    fi
     find "$@" -type f -exec cat {} + >/dev/null
     find "$@" -printf '%s %T@ %p\n' >/dev/null
 }
@@ -89,4 +96,33 @@ goal_say() {
     echo
     echo "$1"
     if [ -n "${GOAL_SUMMARY:-}" ]; then echo "$1" >>"$GOAL_SUMMARY"; fi
+}
+
+# goal_fresh_fs: where it may (as root, with mkfs.ext4 and loop devices), each timed run writes into a file
+# system made for it: GOAL_FRESH_FS is then a shell command (for a prepare script) that makes a new ext4 in
+# a loop file below ROOT and mounts it at GOAL_MNT, and GOAL_FRESH_END one that takes it away again. On the
+# disk the benches run on, what ran before weighs on every new file: inodes freed in the last minutes are
+# stepped over one by one (ext4's recently_deleted), and millions of cached inodes of set-aside copies make
+# each new one slower to add. Both slow the peers as much as us or more, and moved ratios by half between
+# runs of the same builds. Without the means, GOAL_FRESH_FS is empty and the runs write below ROOT.
+goal_fresh_fs() {
+    GOAL_FRESH_FS=""
+    GOAL_FRESH_END=""
+    GOAL_MNT=""
+    if [ "$(id -u)" -ne 0 ] || [ -n "${GOAL_NO_LOOP:-}" ] || ! command -v mkfs.ext4 >/dev/null 2>&1; then
+        echo "(the runs write below $ROOT, not into a fresh file system: run as root for steadier ratios)" >&2
+        return 0
+    fi
+    GOAL_MNT=$ROOT/goal-mnt
+    img=$ROOT/goal-fs.img
+    mkdir -p "$GOAL_MNT"
+    GOAL_FRESH_END="if mountpoint -q '$GOAL_MNT'; then umount '$GOAL_MNT'; fi; rm -f '$img'"
+    GOAL_FRESH_FS="$GOAL_FRESH_END; truncate -s 8G '$img'; mkfs.ext4 -q -F '$img'; mount -o loop '$img' '$GOAL_MNT'"
+    if ! sh -c "$GOAL_FRESH_FS" 2>/dev/null; then
+        sh -c "$GOAL_FRESH_END" 2>/dev/null || true
+        GOAL_FRESH_FS=""
+        GOAL_FRESH_END=""
+        GOAL_MNT=""
+        echo "(no loop mount here: the runs write below $ROOT)" >&2
+    fi
 }

@@ -10,7 +10,8 @@ set -eu
 goal_need hyperfine python3 rsync cp diff sync
 goal_app
 goal_pair
-WORK=$ROOT/goal-sync-work
+goal_fresh_fs
+WORK=${GOAL_MNT:-$ROOT}/goal-sync-work
 PREPARE=$ROOT/goal-sync-prepare.sh
 JSON=$ROOT/goal_sync.json
 # The copy of the last run and the trash are moved aside, not deleted, before each run, and deleted at the
@@ -20,13 +21,14 @@ JSON=$ROOT/goal_sync.json
 # times as much as on a disk in daily use (26.9% of a run's samples in find_inode_bit/recently_deleted
 # against 2% after a move), and weighed on the tool that makes more files (the trash's notes).
 ASIDE=$ROOT/goal-sync-aside
-trap 'rm -rf "$WORK" "$PREPARE" "$ASIDE"' EXIT
+trap 'sh -c "$GOAL_FRESH_END"; rm -rf "$WORK" "$PREPARE" "$ASIDE"' EXIT
 trap 'exit 130' INT
 trap 'exit 143' TERM
 rm -rf "$ASIDE"
 mkdir -p "$ASIDE"
 cat >"$PREPARE" <<PREP
 set -e
+$GOAL_FRESH_FS
 aside=\$(mktemp -d '$ASIDE/run.XXXXXX')
 if [ -e '$WORK' ]; then mv '$WORK' "\$aside/work"; fi
 if [ -e '$XDG_DATA_HOME/Trash' ]; then mv '$XDG_DATA_HOME/Trash' "\$aside/trash"; fi
