@@ -1381,9 +1381,9 @@ Step LinkToEarlierCopy(const struct stat& st, const Into& into, Node& node, cons
 // attributes, owner, mode and times; made receives the finished file's stat. Answers 0 or the errno, and
 // writing whether the failure was on the target's side (the file could not be made, or finished once its
 // data was in) rather than in reading the source.
-template <typename Context>
 // startWriting: the file is to replace one (see CopyAhead::Prepare); its data is sent on its way to the disk
 // before the call returns.
+template <typename Context>
 int FillTemp(int in, const struct stat& st, const Into& into, TempName& temp, Context& run, struct stat& made, bool& writing,
              bool startWriting = false)
 {

@@ -267,7 +267,7 @@ private:
     qint64 m_count = 0;
 };
 
-// Reads what Pack wrote; false for anything else (the memory is then as good as none).
+// Reads what a Packer wrote; false for anything else (the memory is then as good as none).
 class Unpacker final
 {
 public:
