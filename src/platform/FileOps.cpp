@@ -1466,7 +1466,9 @@ public:
         QByteArray fromPath;
         QByteArray toPath;
         QByteArray name; // the source's name in its folder
-        QByteArray targetName; // the name it is to take in the target folder
+        // The name it is to take in the target folder, for a file of its own (PrepareCopy); empty for the files
+        // of a folder copy (FolderAhead), which are not looked for in the target folder.
+        QByteArray targetName;
         Into into;       // the target folder, as the worker wrote into it
         CopyAhead* owner = nullptr;
         // The keeper heard of the file under its target name already (Keeper::CreatingAhead).
@@ -1654,7 +1656,8 @@ private:
         // renamed over another before the rename returns (its guard against empty files after a crash),
         // and that would otherwise fall to the calling thread, which puts the files in place one by one.
         struct stat old {};
-        const bool replaces = ::fstatat(job.into.fd, job.targetName.constData(), &old, AT_SYMLINK_NOFOLLOW) == 0
+        const bool replaces = !job.targetName.isEmpty()
+                              && ::fstatat(job.into.fd, job.targetName.constData(), &old, AT_SYMLINK_NOFOLLOW) == 0
                               && S_ISREG(old.st_mode);
         bool writing = false;
         if (FillTemp(in.get(), job.source, job.into, *job.temp, context, job.made, writing, replaces) != 0) {
